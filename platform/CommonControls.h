@@ -1,0 +1,54 @@
+#pragma once
+// Thin helpers for the list, tree and status bar controls where the code addresses rows and
+// nodes by key: keys and tags live in item data, keys compare ignoring case, and status bar
+// panels are numbered from 1.
+#include <QStatusBar>
+#include <QString>
+#include <QTreeWidget>
+#include <QVector>
+
+class QLabel;
+
+namespace Platform {
+
+inline constexpr int KeyRole = Qt::UserRole + 1;
+inline constexpr int TagRole = Qt::UserRole + 2;
+
+QString itemKey(const QTreeWidgetItem *item);
+void setItemKey(QTreeWidgetItem *item, const QString &key);
+QString itemTag(const QTreeWidgetItem *item);
+void setItemTag(QTreeWidgetItem *item, const QString &tag);
+
+// The first item (at any depth) whose key equals `key` ignoring case, or null.
+QTreeWidgetItem *findItemByKey(const QTreeWidget *tree, const QString &key);
+
+// Every item of the tree, depth first.
+QList<QTreeWidgetItem *> allItems(const QTreeWidget *tree);
+
+// A status bar of numbered text panels.
+class StatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    explicit StatusBar(int panels, QWidget *parent = nullptr);
+    QString panelText(int panel) const;
+    void setPanelText(int panel, const QString &text);
+    int panelCount() const { return static_cast<int>(m_panels.size()); }
+
+private:
+    QVector<QLabel *> m_panels;
+};
+
+// Suspends a widget's redrawing for a bulk update and resumes it when leaving the scope.
+class RedrawSuspender {
+public:
+    explicit RedrawSuspender(QWidget *widget);
+    ~RedrawSuspender();
+    RedrawSuspender(const RedrawSuspender &) = delete;
+    RedrawSuspender &operator=(const RedrawSuspender &) = delete;
+
+private:
+    QWidget *m_widget;
+    bool m_wasEnabled;
+};
+
+} // namespace Platform

@@ -1,0 +1,20 @@
+#pragma once
+// The per-user settings store: values addressed by application name, section and key, all text.
+// Kept in "<settings folder>/<application>.ini" through the INI code, readable only by the user.
+#include <optional>
+#include <QString>
+
+namespace Platform {
+
+QString settingsFile(const QString &appName);
+
+// The stored value, or nothing when the key is absent (an empty stored value is not absent).
+std::optional<QString> findSetting(const QString &appName, const QString &section, const QString &key);
+
+QString getSetting(const QString &appName, const QString &section, const QString &key,
+                   const QString &defaultValue = QString());
+
+// Stores the value; false when the store could not be written.
+bool saveSetting(const QString &appName, const QString &section, const QString &key, const QString &value);
+
+} // namespace Platform
