@@ -1,0 +1,189 @@
+#include "transport/modDSSockUrl.h"
+
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace modDSSock {
+
+namespace {
+
+// The URL without its scheme: everything after the first "//", or all of it.
+QString afterScheme(const QString &url)
+{
+    const qsizetype slashes = url.indexOf(u"//"_s);
+    return slashes < 0 ? url : url.mid(slashes + 2);
+}
+
+QString encodedChar(QChar ch)
+{
+    switch (ch.unicode()) {
+    case u'~': return u"%7E"_s;
+    case u'!': return u"%21"_s;
+    case u'#': return u"%23"_s;
+    case u'$': return u"%24"_s;
+    case u'%': return u"%25"_s;
+    case u'^': return u"%5E"_s;
+    case u'&': return u"%26"_s;
+    case u'(': return u"%28"_s;
+    case u')': return u"%29"_s;
+    case u'+': return u"%2B"_s;
+    case u'`': return u"%60"_s;
+    case u'=': return u"%3D"_s;
+    case u'{': return u"%7B"_s;
+    case u'}': return u"%7D"_s;
+    case u'|': return u"%7C"_s;
+    case u'[': return u"%5B"_s;
+    case u']': return u"%5D"_s;
+    case u'\\': return u"%5C"_s;
+    case u':': return u"%3A"_s;
+    case u'\'': return u"%27"_s;
+    case u'"': return u"%22"_s;
+    case u';': return u"%3B"_s;
+    case u'<': return u"%3C"_s;
+    case u'>': return u"%3E"_s;
+    case u'?': return u"%3F"_s;
+    case u',': return u"%2C"_s;
+    case u'/': return u"%2F"_s;
+    case u' ': return u"+"_s;
+    default: return QString(ch);
+    }
+}
+
+QString lineBreaksForTag(const QString &tagName)
+{
+    static const QStringList paragraphTags = {u"P"_s, u"/H1"_s, u"/H2"_s, u"/H3"_s,
+                                              u"/H4"_s, u"/H5"_s, u"DL"_s};
+    if (paragraphTags.contains(tagName))
+        return u"\r\n\r\n"_s;
+    if (tagName == u"BR"_s)
+        return u"\r\n"_s;
+    if (tagName == u"HR"_s)
+        return u"\r\n"_s % QString(50, u'-') % u"\r\n"_s;
+    return QString();
+}
+
+// The text before each tag plus the breaks the tag stands for; the tail after the last complete
+// tag is not part of the result.
+QString replaceTags(const QString &html)
+{
+    QString result;
+    qsizetype pos = 0;
+    for (;;) {
+        const qsizetype open = html.indexOf(u'<', pos);
+        if (open < 0)
+            break;
+        result += QStringView(html).mid(pos, open - pos);
+        const qsizetype close = html.indexOf(u'>', open + 1);
+        if (close < 0)
+            break;
+        const QString tag = html.mid(open + 1, close - open - 1).toUpper();
+        result += lineBreaksForTag(getField(tag, u" "_s, 1));
+        pos = close + 1;
+    }
+    return result;
+}
+
+QChar unusedPlaceholder(const QString &text)
+{
+    for (int code = 255; code >= 1; --code) {
+        if (!text.contains(QChar(code)))
+            return QChar(code);
+    }
+    return QChar(0);
+}
+
+} // namespace
+
+QString getHostName(const QString &url)
+{
+    const QString rest = afterScheme(url);
+    const qsizetype slash = rest.indexOf(u'/');
+    return slash < 0 ? rest : rest.left(slash);
+}
+
+QString getURLPath(const QString &url)
+{
+    const QString rest = afterScheme(url);
+    const qsizetype slash = rest.indexOf(u'/');
+    return slash < 0 ? QString() : rest.mid(slash + 1);
+}
+
+QString getURLDirectory(const QString &url)
+{
+    QString rest = url;
+    const qsizetype query = rest.indexOf(u'?');
+    if (query >= 0)
+        rest.truncate(query);
+    rest = afterScheme(rest);
+    if (!rest.contains(u'/'))
+        return rest;
+
+    QString result;
+    qsizetype slash;
+    while ((slash = rest.indexOf(u'/')) >= 0) {
+        result += QStringView(rest).left(slash + 1);
+        rest = rest.mid(slash + 1);
+    }
+    if (!rest.contains(u'.'))
+        result += rest;
+    if (result.endsWith(u'/'))
+        result.chop(1);
+    return result;
+}
+
+QString convertString(const QString &value)
+{
+    QString result;
+    result.reserve(value.size() * 3);
+    for (QChar ch : value)
+        result += encodedChar(ch);
+    return result;
+}
+
+QString htmlToText(const QString &html)
+{
+    QString text = replaceTags(html);
+    const QChar placeholder = unusedPlaceholder(text);
+    text.remove(u'\r');
+    text.replace(u'\n', placeholder);
+
+    // Every line after a break starts without spaces; the tail is trimmed of spaces too.
+    const QStringList parts = text.split(placeholder);
+    QString result = parts.first();
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        QString rest = parts.at(i);
+        while (rest.startsWith(u' '))
+            rest.remove(0, 1);
+        result += u"\r\n"_s % rest;
+    }
+    if (parts.size() > 1) {
+        while (result.endsWith(u' '))
+            result.chop(1);
+    }
+    return result;
+}
+
+QString getField(const QString &text, const QString &delimiter, int n)
+{
+    qsizetype start = 0;
+    for (int skipped = 1; skipped < n; ++skipped) {
+        const qsizetype found = text.indexOf(delimiter, start, Qt::CaseInsensitive);
+        if (found < 0)
+            return QString();
+        start = found + 1;
+    }
+    const qsizetype end = text.indexOf(delimiter, start, Qt::CaseInsensitive);
+    return end < 0 ? text.mid(start) : text.mid(start, end - start);
+}
+
+QString trimLineEnd(const QString &text)
+{
+    if (text.endsWith(u"\r\n"_s))
+        return text.left(text.size() - 2);
+    if (text.endsWith(u'\n') || text.endsWith(u'\r'))
+        return text.left(text.size() - 1);
+    return text;
+}
+
+} // namespace modDSSock
