@@ -1,0 +1,199 @@
+#include "platform/DsSocket.h"
+
+#include <QNetworkProxy>
+
+#include "platform/Codec1252.h"
+
+namespace Platform {
+
+DsSocket::DsSocket(QObject *parent, int index) : QObject(parent), m_index(index) {}
+
+DsSocket::~DsSocket()
+{
+    closeNow();
+}
+
+int DsSocket::state() const
+{
+    if (!m_socket)
+        return kStateClosed;
+    if (m_connected && m_socket->state() == QAbstractSocket::ConnectedState)
+        return kStateConnected;
+    if (!m_connected && !m_connectFailed
+        && (m_socket->state() == QAbstractSocket::HostLookupState
+            || m_socket->state() == QAbstractSocket::ConnectingState))
+        return kStateConnecting;
+    return kStateClosed;
+}
+
+qintptr DsSocket::socketHandle() const
+{
+    return m_socket ? m_socket->socketDescriptor() : -1;
+}
+
+int DsSocket::setAction(int action)
+{
+    if (action == kActionClose) {
+        closeNow();
+        return 0;
+    }
+    if (action == kActionConnect) {
+        closeNow();
+        if (m_remoteHost.trimmed().isEmpty() || m_remotePort < 1 || m_remotePort > 65535)
+            return kErrorInvalidAddress;
+        startConnect();
+        return 0;
+    }
+    return 0;
+}
+
+// Our own close: the old socket is cut loose at once, so none of its events reach us.
+void DsSocket::closeNow()
+{
+    m_lineBuffer.clear();
+    m_connected = false;
+    m_waitingToDrain = false;
+    if (!m_socket)
+        return;
+    QTcpSocket *old = m_socket;
+    m_socket = nullptr;
+    old->disconnect(this);
+    old->abort();
+    old->deleteLater();
+}
+
+void DsSocket::startConnect()
+{
+    m_connectFailed = false;
+    m_closeRaised = false;
+    auto *socket = new QTcpSocket(this);
+    socket->setProxy(QNetworkProxy::NoProxy);
+    m_socket = socket;
+    connect(socket, &QTcpSocket::connected, this, &DsSocket::onConnected);
+    connect(socket, &QTcpSocket::readyRead, this, &DsSocket::onReadyRead);
+    connect(socket, &QTcpSocket::bytesWritten, this, &DsSocket::onBytesWritten);
+    connect(socket, &QTcpSocket::errorOccurred, this, &DsSocket::onError);
+    connect(socket, &QTcpSocket::disconnected, this, &DsSocket::onDisconnected);
+    socket->connectToHost(m_remoteHost.trimmed(), quint16(m_remotePort), QIODevice::ReadWrite,
+                          QAbstractSocket::IPv4Protocol);
+}
+
+int DsSocket::send(const QString &text)
+{
+    if (state() != kStateConnected)
+        return kErrorNotConnected;
+    const QByteArray bytes = toAnsi(text);
+    if (m_sendBufferLimit > 0 && m_socket->bytesToWrite() + bytes.size() > m_sendBufferLimit) {
+        m_waitingToDrain = true;
+        return kErrorBufferFull;
+    }
+    m_socket->write(bytes);
+    return 0;
+}
+
+void DsSocket::onConnected()
+{
+    m_connected = true;
+    QPointer<QTcpSocket> socket = m_socket;
+    emit Connect(m_index);
+    if (socket && socket == m_socket)
+        emit SendReady(m_index);
+}
+
+void DsSocket::onBytesWritten()
+{
+    if (m_waitingToDrain && m_socket && m_socket->bytesToWrite() == 0) {
+        m_waitingToDrain = false;
+        emit SendReady(m_index);
+    }
+}
+
+void DsSocket::onReadyRead()
+{
+    if (m_socket)
+        deliver(m_socket->readAll());
+}
+
+bool DsSocket::deliver(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return true;
+    if (!m_lineMode) {
+        QPointer<QTcpSocket> socket = m_socket;
+        emit Receive(m_index, fromAnsi(bytes));
+        return socket && socket == m_socket;
+    }
+    m_lineBuffer += bytes;
+    return deliverLines();
+}
+
+bool DsSocket::deliverLines()
+{
+    QPointer<QTcpSocket> socket = m_socket;
+    for (;;) {
+        qsizetype end = m_lineBuffer.indexOf(m_eolChar);
+        if (end < 0 && m_lineBuffer.size() >= kMaxLineBytes)
+            end = kMaxLineBytes - 1;
+        if (end < 0)
+            return true;
+        const QByteArray line = m_lineBuffer.left(end + 1);
+        m_lineBuffer.remove(0, end + 1);
+        emit Receive(m_index, fromAnsi(line));
+        // A handler may have closed this socket or started a new connection on it.
+        if (!socket || socket != m_socket)
+            return false;
+    }
+}
+
+void DsSocket::deliverRest()
+{
+    if (m_lineBuffer.isEmpty())
+        return;
+    const QByteArray rest = m_lineBuffer;
+    m_lineBuffer.clear();
+    emit Receive(m_index, fromAnsi(rest));
+}
+
+void DsSocket::onError(QAbstractSocket::SocketError error)
+{
+    if (!m_socket)
+        return;
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return;   // the disconnected signal raises Close
+    const int code = int(error) + 1;
+    const QString description = m_socket->errorString();
+    if (!m_connected) {
+        m_connectFailed = true;
+        emit Exception(m_index, code, description);
+        return;
+    }
+    if (m_socket->state() == QAbstractSocket::UnconnectedState) {
+        peerClosed(code, description);   // a reset ends the connection
+        return;
+    }
+    emit Exception(m_index, code, description);
+}
+
+void DsSocket::onDisconnected()
+{
+    if (!m_connected || !m_socket)
+        return;
+    peerClosed(0, QString());
+}
+
+void DsSocket::peerClosed(int code, const QString &description)
+{
+    if (m_closeRaised)
+        return;
+    m_closeRaised = true;
+    QPointer<QTcpSocket> socket = m_socket;
+    if (!deliver(m_socket->readAll()))
+        return;
+    deliverRest();
+    if (!socket || socket != m_socket)
+        return;
+    m_connected = false;
+    emit Close(m_index, code, description);
+}
+
+} // namespace Platform

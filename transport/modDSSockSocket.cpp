@@ -1,0 +1,178 @@
+#include "transport/modDSSockSocket.h"
+
+#include "platform/DsSocket.h"
+#include "platform/EventLoop.h"
+#include "transport/modDSSockLog.h"
+
+using namespace Qt::StringLiterals;
+using Platform::DsSocket;
+
+namespace modDSSock {
+
+bool connectedFlag = false;
+bool sendReadyFlag = false;
+std::vector<SubmitSocket> socketTable;
+std::vector<Platform::DsSocket *> submitSockets;
+
+namespace {
+
+bool isShortestDecimalByte(const QString &field)
+{
+    if (field.isEmpty() || field.size() > 3)
+        return false;
+    for (QChar ch : field) {
+        if (ch < u'0' || ch > u'9')
+            return false;
+    }
+    if (field.size() > 1 && field.startsWith(u'0'))
+        return false;
+    return field.toInt() <= 255;
+}
+
+void aimAt(DsSocket &socket, int port, const QString &host)
+{
+    socket.setRemotePort(port);
+    if (isIPAddress(host))
+        socket.setRemoteDotAddr(host.trimmed());
+    else
+        socket.setRemoteHost(host);
+}
+
+bool validIndex(int i)
+{
+    return i >= 1 && std::size_t(i) < socketTable.size() && std::size_t(i) < submitSockets.size()
+           && submitSockets[std::size_t(i)] != nullptr;
+}
+
+} // namespace
+
+bool isIPAddress(const QString &text)
+{
+    const QStringList fields = text.trimmed().split(u'.');
+    if (fields.size() != 4)
+        return false;
+    for (const QString &field : fields) {
+        if (!isShortestDecimalByte(field))
+            return false;
+    }
+    return true;
+}
+
+int SocketConnect(DsSocket &socket, int port, const QString &host, int timeOutSeconds)
+{
+    if (host.isEmpty())
+        return kEmptyHost;
+    socket.setAction(DsSocket::kActionClose);
+    aimAt(socket, port, host);
+    connectedFlag = false;
+    if (socket.setAction(DsSocket::kActionConnect) != 0) {
+        socket.setAction(DsSocket::kActionClose);
+        Platform::setBusyPointer(false);
+        return kConnectError;
+    }
+    // Waits on this socket's own state, so two sockets connecting at once cannot release each
+    // other's wait; a failed name lookup or refusal ends the wait early.
+    const auto done = [&socket] {
+        return socket.state() == DsSocket::kStateConnected || socket.connectFailed();
+    };
+    if (timeOutSeconds <= 0)
+        Platform::doEvents();
+    else
+        Platform::waitUntil(done, qint64(timeOutSeconds) * 1000);
+    if (socket.state() == DsSocket::kStateConnected && timeOutSeconds > 0) {
+        connectedFlag = true;
+        return kConnected;
+    }
+    Platform::setBusyPointer(false);
+    return socket.connectFailed() ? kConnectError : kConnectTimeout;
+}
+
+void SendData(DsSocket &socket, const QString &data)
+{
+    writeDebugLog(u"SendData (100): "_s + data.left(100));
+    sendReadyFlag = false;
+    const int result = socket.send(data);
+    if (result == DsSocket::kErrorBufferFull) {
+        bool drained = false;
+        QObject context;
+        QObject::connect(&socket, &DsSocket::SendReady, &context, [&drained] { drained = true; });
+        // Bounded by the connection itself: a close or an error ends the wait unsent.
+        while (!drained && socket.state() == DsSocket::kStateConnected)
+            Platform::waitUntil([&] { return drained || socket.state() != DsSocket::kStateConnected; }, 1000);
+        if (drained) {
+            sendReadyFlag = true;
+            socket.send(data);
+        } else {
+            writeDebugLog(u"SendData Error: connection closed before the data could be sent"_s);
+        }
+        return;
+    }
+    if (result != 0)
+        writeDebugLog(u"SendData Error: the socket is not connected"_s);
+}
+
+void SocketDisconnect(DsSocket &socket)
+{
+    writeDebugLog(u"SocketDisconnect"_s);
+    if (socket.state() == DsSocket::kStateConnected)
+        socket.setAction(DsSocket::kActionClose);
+    connectedFlag = false;
+}
+
+void resizeSocketTable(int count, const std::vector<Platform::DsSocket *> &sockets)
+{
+    const std::size_t size = std::size_t(std::max(count, 0)) + 1;
+    socketTable.assign(size, SubmitSocket{});
+    submitSockets.assign(size, nullptr);
+    for (std::size_t i = 1; i < size && i - 1 < sockets.size(); ++i)
+        submitSockets[i] = sockets[i - 1];
+}
+
+int socketConnectByIndex(int i, int timeOutSeconds)
+{
+    if (!validIndex(i))
+        return kConnectError;
+    SubmitSocket &record = socketTable[std::size_t(i)];
+    DsSocket &socket = *submitSockets[std::size_t(i)];
+    if (record.Host.isEmpty())
+        return kEmptyHost;
+    socket.setAction(DsSocket::kActionClose);
+    aimAt(socket, record.Port, record.Host);
+    record.connected = false;
+    const int error = socket.setAction(DsSocket::kActionConnect);
+    if (error != 0) {
+        writeDebugLog(u"Err: "_s + QString::number(error) + u" - "_s + QString::number(i) + u" - "_s
+                      + record.Name + u":"_s + record.Host);
+        socket.setAction(DsSocket::kActionClose);
+        return kConnectError;
+    }
+    record.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(timeOutSeconds, 1));
+    return kConnectPending;
+}
+
+bool sendDataByIndex(int i)
+{
+    if (!validIndex(i))
+        return false;
+    SubmitSocket &record = socketTable[std::size_t(i)];
+    record.sendReady = false;
+    const int result = submitSockets[std::size_t(i)]->send(record.Request);
+    if (result == 0)
+        return true;
+    writeDebugLog(result == DsSocket::kErrorBufferFull
+                      ? u"SendData Error: the send buffer is full"_s
+                      : u"SendData Error: the socket is not connected"_s);
+    return false;
+}
+
+void socketDisconnectByIndex(int i)
+{
+    if (!validIndex(i))
+        return;
+    SubmitSocket &record = socketTable[std::size_t(i)];
+    writeDebugLog(u"Engine: "_s + record.Name + u" - Disconnect"_s);
+    submitSockets[std::size_t(i)]->setAction(DsSocket::kActionClose);
+    record.connected = false;
+}
+
+} // namespace modDSSock
