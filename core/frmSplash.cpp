@@ -1,0 +1,65 @@
+#include "core/frmSplash.h"
+
+#include "core/modCommon.h"
+#include "platform/EventLoop.h"
+#include "platform/Timer.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<frmSplash> &current()
+{
+    static QPointer<frmSplash> splash;
+    return splash;
+}
+
+} // namespace
+
+frmSplash::frmSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
+{
+    // The timer is a child, so an early unload takes it along and it never fires on a dead window.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("frmSplash"));
+
+    Picture = new QLabel(this);
+    Picture->setAlignment(Qt::AlignCenter);
+    Picture->setText(QStringLiteral("<h1>Velquist</h1><p>Web site promotion</p><p>Version ")
+                     + modCommon::programVersionText() + QStringLiteral("</p>"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Picture);
+    resize(420, 240);
+
+    Timer1 = new Platform::Timer(this, 2500, true);
+    connect(Timer1, &Platform::Timer::timeout, this, &frmSplash::Timer1_Timer);
+
+    modCommon::centerForm(this);
+}
+
+frmSplash *frmSplash::loadAndShow()
+{
+    if (!current())
+        current() = new frmSplash();
+    current()->show();
+    return current();
+}
+
+frmSplash *frmSplash::instance()
+{
+    return current();
+}
+
+void frmSplash::unloadSplash()
+{
+    if (current())
+        current()->close();
+}
+
+void frmSplash::Timer1_Timer()
+{
+    Timer1->setEnabled(false);
+    Platform::setBusyPointer(false);
+    close();
+}

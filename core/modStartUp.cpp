@@ -1,0 +1,59 @@
+#include "core/modStartUp.h"
+
+#include "core/clsPreference.h"
+#include "core/frmSplash.h"
+#include "core/modCommon.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/Folders.h"
+#include "transport/modDSSockLog.h"
+
+#include <exception>
+
+QString ProjectListPath;
+QString WindowsDir;
+
+namespace modStartUp {
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+bool failStart(const QString &trace, const QString &errorText)
+{
+    frmSplash::unloadSplash();
+    Platform::setBusyPointer(false);
+    modDSSock::writeErrorLog(trace + crlf + QStringLiteral("Error: ") + errorText);
+    Platform::msgBox(QStringLiteral("Main: ") + errorText, Platform::Critical);
+    return false;
+}
+
+} // namespace
+
+bool Main(const std::function<void()> &createAndDisplayMain)
+{
+    QString trace;
+    try {
+        ProjectListPath = Platform::joinPath(Platform::programFolder(), QStringLiteral("project.vqj"));
+        WindowsDir = modCommon::getWindowsDirectory();
+
+        frmSplash::loadAndShow();
+        Platform::doEvents();
+        trace = QStringLiteral("Debug breakpoint #1") + crlf;
+
+        Platform::setBusyPointer(true);
+        // The settings report their own error before returning false.
+        if (!myPreference().GetSettings())
+            return failStart(trace, QString());
+        trace += QStringLiteral("Debug breakpoint #3") + crlf;
+
+        if (createAndDisplayMain)
+            createAndDisplayMain();
+        return true;
+    } catch (const std::exception &error) {
+        return failStart(trace, QString::fromUtf8(error.what()));
+    } catch (...) {
+        return failStart(trace, QStringLiteral("Unknown error"));
+    }
+}
+
+} // namespace modStartUp

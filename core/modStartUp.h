@@ -1,0 +1,18 @@
+#pragma once
+// Start of the process: the two process-wide paths, the splash, the settings, then the main window.
+#include <QString>
+#include <functional>
+
+// The project list file: the program folder followed by "project.vqj".
+extern QString ProjectListPath;
+// The engine data folder (standing for the Windows folder), ending in "/"; empty when unusable.
+extern QString WindowsDir;
+
+namespace modStartUp {
+
+// Sets the paths, shows the splash, loads the settings, then calls `createAndDisplayMain`, which
+// creates the main object and shows the main window. False on failure (settings unusable, or an
+// exception from the callback): the error is logged and shown, and the caller ends the process.
+bool Main(const std::function<void()> &createAndDisplayMain);
+
+} // namespace modStartUp
