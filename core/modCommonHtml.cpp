@@ -1,0 +1,348 @@
+#include "core/modCommonHtml.h"
+
+#include "core/modCommon.h"
+#include "platform/Codec1252.h"
+#include "platform/Dialogs.h"
+#include "platform/TextFile.h"
+
+#include <QFile>
+
+#include <optional>
+#include <utility>
+
+namespace modCommon {
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+char16_t asciiLower(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+bool containsNoCase(QStringView text, QStringView needle)
+{
+    return indexOfNoCase(text, needle) >= 0;
+}
+
+bool equalsNoCase(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && indexOfNoCase(a, b) == 0;
+}
+
+// Blanks (spaces only) trimmed at both ends.
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString metaTag(const QString &name, const QString &content)
+{
+    return QStringLiteral("<meta name=\"") + name + QStringLiteral("\" content=\"") + content
+           + QStringLiteral("\">");
+}
+
+void showModuleError(const QString &routine, const QString &errorText)
+{
+    Platform::msgBox(QStringLiteral("Module: ") + routine + kCrLf + errorText, Platform::Information,
+                     QStringLiteral("Error"));
+}
+
+// The file's text, or nothing (after the routine's error box) when it cannot be read.
+std::optional<QString> readForEdit(const QString &file, const QString &routine)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        showModuleError(routine, in.errorString());
+        return std::nullopt;
+    }
+    return Platform::fromAnsi(in.readAll());
+}
+
+// The edited text goes back through an atomic replacement, so a failed write leaves the old
+// file. Characters the user typed that have no byte are written as character references.
+void writeAfterEdit(const QString &file, const QString &text, const QString &routine)
+{
+    if (!Platform::writeBinaryFileAtomically(file, Platform::toAnsiHtml(text + kCrLf)))
+        showModuleError(routine, QStringLiteral("The file could not be written: ") + file);
+}
+
+// Puts `value` into the content attribute of the tag at [begin, end], in front of the old
+// content: right after an opening quote, or followed by "," right after an unquoted "=".
+// Only the tag itself is searched. Returns the number of characters inserted.
+qsizetype insertIntoContent(QString &text, qsizetype begin, qsizetype end, const QString &value)
+{
+    const QStringView tag = QStringView(text).mid(begin, end - begin + 1);
+    const qsizetype content = indexOfNoCase(tag, u"content", 1);
+    if (content < 0)
+        return 0;
+    const qsizetype equals = tag.indexOf(u'=', content);
+    if (equals < 0)
+        return 0;
+    qsizetype valueStart = equals + 1;
+    while (valueStart < tag.size() && tag[valueStart] == u' ')
+        ++valueStart;
+    if (valueStart < tag.size() && (tag[valueStart] == u'"' || tag[valueStart] == u'\'')) {
+        text.insert(begin + valueStart + 1, value);
+        return value.size();
+    }
+    const QString withComma = value + u',';
+    text.insert(begin + equals + 1, withComma);
+    return withComma.size();
+}
+
+struct MetaMarks {
+    bool keywords = false;
+    bool description = false;
+};
+
+// Edits the keywords and description tags of the head in front of their contents and tells which
+// of the two were seen. The scan ends at the first tag holding "body" or at "</head>".
+MetaMarks insertIntoExistingTags(QString &text, const QString &keywords, const QString &description)
+{
+    MetaMarks marks;
+    qsizetype p = text.indexOf(u'<');
+    while (p >= 0) {
+        const qsizetype q = text.indexOf(u'>', p + 4);
+        qsizetype next = p + 1;
+        if (q >= 0) {
+            const QString tag = text.mid(p, q - p + 1);
+            if (containsNoCase(tag, u"body") || equalsNoCase(tag, u"</head>"))
+                break;
+            const bool isKeywords = containsNoCase(tag, u"keywords");
+            const bool isDescription = containsNoCase(tag, u"description");
+            if (containsNoCase(tag, u"meta") && (isKeywords || isDescription)) {
+                marks.keywords = marks.keywords || isKeywords;
+                marks.description = marks.description || isDescription;
+                const QString &value = isDescription ? description : keywords;
+                // Go on after this tag: its own "<" or the inserted text must not be edited again.
+                next = q + 1 + insertIntoContent(text, p, q, value);
+            }
+        }
+        p = text.indexOf(u'<', next);
+    }
+    return marks;
+}
+
+// Removes every keywords or description meta tag before the first tag that holds "body" or is
+// "</head>" or "</html>" (that tag is examined, and removed when it is such a meta tag, first).
+void removeMetaTags(QString &text)
+{
+    QString lastTag;
+    qsizetype p = text.indexOf(u'<');
+    for (;;) {
+        if (containsNoCase(lastTag, u"body") || equalsNoCase(lastTag, u"</head>")
+            || equalsNoCase(lastTag, u"</html>") || p < 0)
+            return;
+        const qsizetype q = text.indexOf(u'>', p + 4);
+        if (q < 0)
+            return;
+        lastTag = text.mid(p, q - p + 1);
+        if (containsNoCase(lastTag, u"meta")
+            && (containsNoCase(lastTag, u"description") || containsNoCase(lastTag, u"keywords"))) {
+            text.remove(p, q - p + 1);
+            p = text.indexOf(u'<', p);
+        } else {
+            p = text.indexOf(u'<', q);
+        }
+    }
+}
+
+// [start of the opening tag, start of the closing tag), the closing tag searched after the
+// opening one; nothing when either is missing.
+std::optional<std::pair<qsizetype, qsizetype>> findPair(const QString &text, QStringView open,
+                                                         QStringView close, qsizetype closeFrom)
+{
+    const qsizetype start = indexOfNoCase(text, open);
+    if (start < 0)
+        return std::nullopt;
+    const qsizetype end = indexOfNoCase(text, close, start + closeFrom);
+    if (end < 0)
+        return std::nullopt;
+    return std::make_pair(start, end);
+}
+
+// Quotes of an attribute value: a value in quotes ends at its closing quote; otherwise one quote
+// is dropped at either end.
+QString unquoted(const QString &value)
+{
+    if (!value.isEmpty() && (value[0] == u'"' || value[0] == u'\'')) {
+        const qsizetype close = value.indexOf(value[0], 1);
+        if (close > 0)
+            return value.mid(1, close - 1);
+        return value.mid(1);
+    }
+    if (value.endsWith(u'"') || value.endsWith(u'\''))
+        return value.chopped(1);
+    return value;
+}
+
+// A keywords or description meta tag (text between "<" and ">") sets the matching argument.
+void takeMetaContent(const QString &tag, QString &keywords, QString &description)
+{
+    if (!containsNoCase(tag, u"meta")
+        || !(containsNoCase(tag, u"keywords") || containsNoCase(tag, u"description")))
+        return;
+    const qsizetype content = indexOfNoCase(tag, u"content");
+    if (content < 0)
+        return;
+    const qsizetype equals = tag.indexOf(u'=', content);
+    if (equals < 0)
+        return;
+    const QString value = unquoted(trimBlanks(tag.mid(equals + 1)));
+    if (containsNoCase(QStringView(tag).left(content), u"keywords"))
+        keywords = value;
+    else
+        description = value;
+}
+
+bool isScriptTag(const QString &html, qsizetype lt)
+{
+    return equalsNoCase(QStringView(html).mid(lt + 1, 6), u"script");
+}
+
+} // namespace
+
+qsizetype indexOfNoCase(QStringView text, QStringView needle, qsizetype from)
+{
+    if (from < 0)
+        from = 0;
+    const qsizetype last = text.size() - needle.size();
+    for (qsizetype i = from; i <= last; ++i) {
+        qsizetype k = 0;
+        while (k < needle.size()
+               && asciiLower(text[i + k].unicode()) == asciiLower(needle[k].unicode()))
+            ++k;
+        if (k == needle.size())
+            return i;
+    }
+    return -1;
+}
+
+QString readHTMLFile(const QString &path, int part)
+{
+    if (path.isEmpty())
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Platform::msgBox(file.errorString() + kCrLf
+                             + QStringLiteral("Open HTML file error. Please make sure the file is not "
+                                              "open by other program and try again."),
+                         Platform::Information, QStringLiteral("Error"));
+        return QString();
+    }
+    const QString text = Platform::fromAnsi(file.readAll());
+    std::optional<std::pair<qsizetype, qsizetype>> range;
+    switch (part) {
+    case WholeFile:
+        return text;
+    case HeadPart:
+        range = findPair(text, u"<head>", u"</head>", 6);
+        return range ? text.mid(range->first, range->second - range->first + 7) : QString();
+    case BodyPart:
+        range = findPair(text, u"<body", u"</body>", 5);
+        return range ? text.mid(range->first, range->second - range->first + 7) : QString();
+    default:
+        return QString();
+    }
+}
+
+void insertMetaTag(const QString &file, const QString &title, const QString &keywords,
+                   const QString &description)
+{
+    const QString routine = QStringLiteral("insertMetaTag");
+    if (!Platform::fileExists(file))
+        return;
+    std::optional<QString> read = readForEdit(file, routine);
+    if (!read)
+        return;
+    QString text = *read;
+    const QString keywordsTag = metaTag(QStringLiteral("keywords"), keywords);
+    const QString descriptionTag = metaTag(QStringLiteral("description"), description);
+
+    const qsizetype head = indexOfNoCase(text, u"<head>");
+    if (head >= 0) {
+        if (const auto titleRange = findPair(text, u"<title>", u"</title>", 7))
+            text.insert(titleRange->first + 7, title);
+        else
+            text.insert(head + 6, QStringLiteral("<title>") + title + QStringLiteral("</title>"));
+        const MetaMarks marks = insertIntoExistingTags(text, keywords, description);
+        const qsizetype afterHead = indexOfNoCase(text, u"<head>") + 6;
+        if (!marks.description)
+            text.insert(afterHead, descriptionTag + kCrLf);
+        if (!marks.keywords)
+            text.insert(afterHead, keywordsTag + kCrLf);
+    } else if (const qsizetype html = indexOfNoCase(text, u"<html>"); html >= 0) {
+        text.insert(html + 6, QStringLiteral("<head><title>") + title + QStringLiteral("</title>")
+                                  + kCrLf + keywordsTag + kCrLf + descriptionTag + kCrLf
+                                  + QStringLiteral("</head>"));
+    }
+    writeAfterEdit(file, text, routine);
+}
+
+void replaceMetaTag(const QString &file, const QString &title, const QString &keywords,
+                    const QString &description)
+{
+    const QString routine = QStringLiteral("replaceMetaTag");
+    if (!Platform::fileExists(file))
+        return;
+    std::optional<QString> read = readForEdit(file, routine);
+    if (!read)
+        return;
+    QString text = *read;
+    removeMetaTags(text);
+
+    const QString tags = metaTag(QStringLiteral("keywords"), keywords) + kCrLf
+                         + metaTag(QStringLiteral("description"), description);
+    if (const qsizetype head = indexOfNoCase(text, u"<head>"); head >= 0)
+        text.insert(head + 6, kCrLf + tags);
+    else if (const qsizetype html = indexOfNoCase(text, u"<html>"); html >= 0)
+        text.insert(html + 6, QStringLiteral("<head>") + kCrLf + tags + kCrLf + QStringLiteral("</head>"));
+    else
+        text.prepend(QStringLiteral("<head>") + kCrLf + tags + kCrLf + QStringLiteral("</head>"));
+
+    if (const auto titleRange = findPair(text, u"<title>", u"</title>", 7)) {
+        const qsizetype from = titleRange->first + 7;
+        text.replace(from, titleRange->second - from, title);
+    }
+    writeAfterEdit(file, text, routine);
+}
+
+void retrieveMetaTag(const QString &html, QString &keywords, QString &description, QString &title,
+                     QString &text)
+{
+    // Scans by position instead of cutting the text at every tag, so large pages stay linear.
+    qsizetype p = html.indexOf(u'<');
+    while (p >= 0) {
+        if (isScriptTag(html, p)) {
+            const qsizetype end = indexOfNoCase(html, u"</script>", p + 7);
+            if (end < 0)
+                break;   // the rest of the page is script
+            p = html.indexOf(u'<', end + 9);
+            continue;
+        }
+        const qsizetype q = html.indexOf(u'>', p + 1);
+        if (q < 0)
+            break;
+        const QString tag = html.mid(p + 1, q - p - 1);
+        takeMetaContent(tag, keywords, description);
+        const qsizetype next = html.indexOf(u'<', q + 1);
+        if (next > q + 1 && !containsNoCase(tag, u"title"))
+            text += html.mid(q + 1, next - q - 1);
+        p = next;
+    }
+    text = trimBlanks(replaceCrLf(text));
+
+    if (const auto titleRange = findPair(html, u"<title>", u"</title>", 7)) {
+        const qsizetype from = titleRange->first + 7;
+        title = html.mid(from, titleRange->second - from);
+    }
+}
+
+} // namespace modCommon

@@ -1,0 +1,35 @@
+#pragma once
+// Reading local HTML files and editing their title, keywords and description. The routines work
+// on plain text with simple searches that ignore letter case; they do not parse HTML.
+#include <QString>
+
+namespace modCommon {
+
+// Parts of an HTML file that readHTMLFile can return.
+enum HtmlPart : int { WholeFile = 0, HeadPart = 1, BodyPart = 2 };
+
+// The whole file (part 0), its "<head>" ... "</head>" section (part 1) or its "<body" ...
+// "</body>" section (part 2). Empty for an empty path, a missing section or a file that cannot
+// be read (the last one is reported in a message box).
+QString readHTMLFile(const QString &path, int part);
+
+// Adds the title, keywords and description to the file, keeping what it already has: the new
+// title goes in front of the old one, the new keywords and description in front of the contents
+// of the existing tags; missing tags are added after "<head>".
+void insertMetaTag(const QString &file, const QString &title, const QString &keywords,
+                   const QString &description);
+
+// Removes the file's keywords and description tags from its head, puts new ones after "<head>"
+// and replaces the text of an existing title.
+void replaceMetaTag(const QString &file, const QString &title, const QString &keywords,
+                    const QString &description);
+
+// Takes the keywords, description, title and visible text out of HTML text. Each out-argument is
+// assigned only when something is found; the visible text is appended to `text`.
+void retrieveMetaTag(const QString &html, QString &keywords, QString &description, QString &title,
+                     QString &text);
+
+// Case-insensitive (ASCII letters only) search of `needle` in `text` from `from`; -1 when absent.
+qsizetype indexOfNoCase(QStringView text, QStringView needle, qsizetype from = 0);
+
+} // namespace modCommon
