@@ -1,0 +1,186 @@
+#include "submission/SubmitHttp.h"
+
+#include "core/modCommon.h"
+#include "platform/Codec1252.h"
+#include "platform/Numbers.h"
+#include "transport/modDSSockUrl.h"
+
+using namespace Qt::StringLiterals;
+
+namespace SubmitHttp {
+
+namespace {
+
+const QString kCrLf = u"\r\n"_s;
+
+QString afterScheme(const QString &url)
+{
+    const qsizetype slashes = url.indexOf(u"//"_s);
+    return slashes < 0 ? url : url.mid(slashes + 2);
+}
+
+// "?" starts the query unless the action has one already; then the data joins it with "&".
+QString withQuery(const QString &action, const QString &data)
+{
+    if (!action.contains(u'?'))
+        return action % u'?' % data;
+    if (action.endsWith(u'?') || action.endsWith(u'&'))
+        return action + data;
+    return action % u'&' % data;
+}
+
+// The path and query after the host, without the leading "/".
+QString pathOfAction(const QString &action)
+{
+    const QString rest = afterScheme(action);
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        if (rest.at(i) == u'/')
+            return rest.mid(i + 1);
+        if (rest.at(i) == u'?')
+            return rest.mid(i);
+    }
+    return QString();
+}
+
+void appendCapped(QString &text, const QString &line)
+{
+    if (text.size() < kMaxKeptText)
+        text += QStringView(line).left(kMaxKeptText - text.size());
+}
+
+void readStatusLine(modDSSock::SubmitSocket &record, const QString &line)
+{
+    const qsizetype space = line.indexOf(u' ');
+    if (space < 0) {
+        record.httpStatus = 600;
+        return;
+    }
+    record.protocol = line.left(space).trimmed();
+    bool numeric = false;
+    const double code = line.mid(space + 1, 3).trimmed().toDouble(&numeric);
+    record.httpStatus = (numeric && code > 0) ? int(Platform::roundHalfEven(code)) : 600;
+}
+
+} // namespace
+
+void actionHostAndPort(const QString &action, QString &host, int &port)
+{
+    host = modDSSock::getHostName(action);
+    for (QChar end : {u'?', u'#'}) {
+        const qsizetype at = host.indexOf(end);
+        if (at >= 0)
+            host.truncate(at);
+    }
+    port = 80;
+    const qsizetype colon = host.lastIndexOf(u':');
+    if (colon < 0)
+        return;
+    bool numeric = false;
+    const int value = host.mid(colon + 1).toInt(&numeric);
+    if (numeric && value >= 1 && value <= 65535) {
+        port = value;
+        host.truncate(colon);
+    }
+}
+
+Request buildRequest(const QString &method, const QString &action, const QString &submitData,
+                     const SubmitSettings &settings)
+{
+    Request request;
+    const QString verb = method.toUpper();
+    const QString target = verb == u"GET"_s ? withQuery(action, submitData) : action;
+    request.viaProxy = settings.AccessType == 2 && !settings.Proxy.isEmpty();
+
+    QString requestLine;
+    if (request.viaProxy) {
+        request.host = settings.Proxy;
+        request.port = settings.Port;
+        requestLine = method % u' ' % target % u" HTTP/1.0"_s;
+    } else {
+        actionHostAndPort(target, request.host, request.port);
+        requestLine = method % u" /"_s % pathOfAction(target) % u" HTTP/1.0"_s;
+    }
+    request.invalidHost = !request.host.contains(u'.');
+
+    QString text = requestLine % kCrLf % u"Host: "_s % request.host % u':'
+                   % QString::number(request.port) % kCrLf;
+    // The login is for the proxy only; engines never see it.
+    if (request.viaProxy && settings.Authentication == 407)
+        text += u"Proxy-Authorization: Basic "_s % settings.HTTPLogin % kCrLf;
+    text += u"Accept: */*"_s % kCrLf;
+    if (verb == u"POST"_s) {
+        const qsizetype bytes = Platform::toAnsi(submitData).size();
+        text += u"Content-Type: application/x-www-form-urlencoded"_s % kCrLf
+                % u"Content-Length: "_s % QString::number(bytes) % kCrLf % kCrLf % submitData % kCrLf;
+    } else {
+        text += kCrLf;
+    }
+    request.text = text;
+    return request;
+}
+
+bool readReplyLine(modDSSock::SubmitSocket &record, const QString &line)
+{
+    if (record.readingHeader) {
+        appendCapped(record.Header, line);
+        if (line == kCrLf || line == u"\n"_s) {
+            record.readingHeader = false;
+            return false;
+        }
+        if (line.left(5).compare(u"HTTP/"_s, Qt::CaseInsensitive) == 0)
+            readStatusLine(record, line);
+        const qsizetype colon = line.indexOf(u':');
+        if (colon >= 0 && line.left(colon).compare(u"Content-Length"_s, Qt::CaseInsensitive) == 0) {
+            const double length = Platform::leadingNumber(modCommon::replaceCrLf(line.mid(colon + 1)));
+            record.contentLength = qint64(Platform::roundHalfEven(length));
+        }
+        return false;
+    }
+    record.bytesReceived += line.size();
+    appendCapped(record.Body, line);
+    return record.bytesReceived >= record.contentLength;
+}
+
+int statusOnClose(const modDSSock::SubmitSocket &record)
+{
+    // A server that closes without a byte has not taken the submission.
+    if (record.Header.isEmpty() && record.bytesReceived == 0)
+        return kFailed;
+    const int code = record.httpStatus;
+    if (code >= 400 && code <= 499)
+        return kFailed;
+    if (code >= 500 && code <= 599)
+        return kServerFailure;
+    if (code < 400)
+        return kSuccess;
+    return kUnreadableStatus;
+}
+
+QString statusText(int status)
+{
+    switch (status) {
+    case 2: return u"Success"_s;
+    case 3: return u"Failed"_s;
+    case 4: return u"Submission Timeout"_s;
+    case 5: return u"Cancelled"_s;
+    case 6: return u"Close"_s;
+    case 7: return u"Exception Error"_s;
+    case 8: return u"Script Error"_s;
+    case 9: return u"Invalid Host"_s;
+    case 10: return u"Server Error"_s;
+    case 11: return u"Connection Timeout"_s;
+    case 12: return u"File Not Found"_s;
+    case 14: return u"Server Error"_s;
+    default: return u"Unknown Error"_s;
+    }
+}
+
+int timeOutInterval(int seconds)
+{
+    const int t = seconds < 1 ? 1 : seconds;
+    if (t > 60)
+        return 65000;
+    return 1000 * t + int(Platform::roundHalfEven(t / 10.0));
+}
+
+} // namespace SubmitHttp
