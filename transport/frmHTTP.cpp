@@ -1,0 +1,458 @@
+#include "transport/frmHTTP.h"
+
+#include "core/clsPreference.h"
+#include "core/modCommon.h"
+#include "core/modCommonHtml.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/Folders.h"
+#include "platform/Numbers.h"
+#include "platform/SettingsStore.h"
+#include "transport/modDSSockLog.h"
+#include "transport/modDSSockSocket.h"
+#include "transport/modDSSockUrl.h"
+#include "transport/modHttpGet.h"
+
+#include <QHash>
+#include <QUrl>
+
+#include <tuple>
+#include <utility>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+struct RegisteredReceiver {
+    QPointer<QObject> owner;
+    frmHTTP::PageReceiver receiver;
+};
+
+QHash<QString, RegisteredReceiver> &receiverTable()
+{
+    static QHash<QString, RegisteredReceiver> table;
+    return table;
+}
+
+frmHTTP::Intervals &currentIntervals()
+{
+    static frmHTTP::Intervals values;
+    return values;
+}
+
+QPointer<frmHTTP> &loadedWindow()
+{
+    static QPointer<frmHTTP> window;
+    return window;
+}
+
+// 0 at process start, 1 once a login demand has been answered; it outlives the window and is
+// set back only when a second demand is refused.
+int authenticationCounter = 0;
+
+// The receiver of a kind whose owner still lives, or null.
+const frmHTTP::PageReceiver *liveReceiver(const QString &kind)
+{
+    auto it = receiverTable().constFind(kind.toLower());
+    if (it == receiverTable().constEnd() || it->owner.isNull())
+        return nullptr;
+    return &it->receiver;
+}
+
+// "host:port" split for the connection; the port is 80 unless the text ends in ":digits".
+std::pair<QString, int> splitHostPort(const QString &hostPort)
+{
+    const qsizetype colon = hostPort.lastIndexOf(u':');
+    if (colon < 0)
+        return {hostPort, 80};
+    bool ok = false;
+    const int port = hostPort.mid(colon + 1).toInt(&ok);
+    if (!ok || port < 1 || port > 65535)
+        return {hostPort, 80};
+    return {hostPort.left(colon), port};
+}
+
+// Whether the URL lies on the vendor's own web site (the site of the update and news fetches).
+bool onVendorSite(const QString &url)
+{
+    const QString host = splitHostPort(modDSSock::getHostName(url)).first.toLower();
+    QString vendor = splitHostPort(Platform::vendorHost()).first.toLower();
+    if (vendor.startsWith(QStringLiteral("www.")))
+        vendor = vendor.mid(4);
+    return !vendor.isEmpty() && (host == vendor || host.endsWith(u'.' + vendor));
+}
+
+// The Location of a redirect as an absolute URL: a relative one is resolved against the page.
+QString resolveLocation(const QString &pageURL, const QString &location)
+{
+    if (location.isEmpty() || modCommon::indexOfNoCase(location.left(4), u"http") == 0)
+        return location;
+    QString base = pageURL;
+    if (!base.contains(QStringLiteral("://")))
+        base.prepend(QStringLiteral("http://"));
+    return QUrl(base).resolved(QUrl(location)).toString(QUrl::FullyEncoded);
+}
+
+// The text after the first ":" of a header line, line end dropped, blanks trimmed.
+QString headerValue(const QString &line, qsizetype colon)
+{
+    return modCommon::replaceCrLf(modDSSock::trimLineEnd(line.mid(colon + 1))).trimmed();
+}
+
+} // namespace
+
+frmHTTP *frmHTTP::instance()
+{
+    QPointer<frmHTTP> &window = loadedWindow();
+    if (window.isNull())
+        window = new frmHTTP;
+    return window;
+}
+
+frmHTTP *frmHTTP::loadedInstance()
+{
+    return loadedWindow();
+}
+
+void frmHTTP::setReceiver(const QString &kind, QObject *owner, PageReceiver receiver)
+{
+    receiverTable().insert(kind.toLower(), RegisteredReceiver{owner, std::move(receiver)});
+}
+
+void frmHTTP::removeReceiver(const QString &kind)
+{
+    receiverTable().remove(kind.toLower());
+}
+
+void frmHTTP::setIntervals(const Intervals &intervals)
+{
+    currentIntervals() = intervals;
+}
+
+frmHTTP::Intervals frmHTTP::intervals()
+{
+    return currentIntervals();
+}
+
+frmHTTP::frmHTTP(QWidget *parent)
+    : QWidget(parent),
+      dsSocket2(this),
+      Timer1(this, currentIntervals().reconnectMs, false),
+      Timer2(this, currentIntervals().closeMs, false)
+{
+    setWindowTitle(QStringLiteral("HTTP"));
+    dsSocket2.setLineMode(true);
+    dsSocket2.setEolChar('\n');
+    m_idleTimer.setSingleShot(true);
+
+    connect(&dsSocket2, &Platform::DsSocket::Connect, this, [this](int) { dsSocket2_Connect(); });
+    connect(&dsSocket2, &Platform::DsSocket::SendReady, this, [this](int) { dsSocket2_SendReady(); });
+    connect(&dsSocket2, &Platform::DsSocket::Receive, this,
+            [this](int, const QString &line) { dsSocket2_Receive(line); });
+    connect(&dsSocket2, &Platform::DsSocket::Close, this, [this](int, int, const QString &) { dsSocket2_Close(); });
+    connect(&dsSocket2, &Platform::DsSocket::Exception, this,
+            [this](int, int number, const QString &description) { dsSocket2_Exception(number, description); });
+    connect(&Timer1, &Platform::Timer::timeout, this, &frmHTTP::Timer1_Timer);
+    connect(&Timer2, &Platform::Timer::timeout, this, &frmHTTP::Timer2_Timer);
+    connect(&m_idleTimer, &QTimer::timeout, this, &frmHTTP::idleTimeout);
+    resetSocket2();
+}
+
+void frmHTTP::resetSocket2()
+{
+    m_pageText.clear();
+    m_headerText.clear();
+    m_location.clear();
+    m_headerFlag = true;
+    m_statusCode = 0;
+    m_expectedLength = 0;
+}
+
+void frmHTTP::Connect(const QString &sURL)
+{
+    m_redirects = 0;
+    startFetch(sURL);
+}
+
+void frmHTTP::startFetch(const QString &url)
+{
+    const quint64 generation = ++m_generation;
+    stopTimers();
+    resetSocket2();
+    m_currentURL = url;
+    m_lastError.clear();
+    m_socketFailed = false;
+
+    QString host;
+    int port = 80;
+    if (modDSSock::useProxy()) {
+        host = myPreference().Proxy();
+        port = myPreference().Port();
+    } else {
+        std::tie(host, port) = splitHostPort(modDSSock::getHostName(url));
+    }
+    const int result = modDSSock::SocketConnect(dsSocket2, port, host, myPreference().TimeOut());
+    // Another fetch started while this one waited for its connection: that one goes on alone.
+    if (generation != m_generation)
+        return;
+    if (result != modDSSock::kConnected) {
+        connectFailed(result, host, url);
+        return;
+    }
+    restartIdleTimer();
+    modDSSock::sendHTTPGet(dsSocket2, url);
+}
+
+void frmHTTP::connectFailed(int result, const QString &host, const QString &url)
+{
+    Platform::setBusyPointer(false);
+    const bool keywordBuilder = Tag.compare(QStringLiteral("KeywordBuilder"), Qt::CaseInsensitive) == 0;
+    if (!keywordBuilder)
+        Platform::msgBox(QStringLiteral("HTTPConnect_Error: ") + m_lastError + kCrLf + kCrLf
+                             + QStringLiteral("Please check your web site URL and try again."),
+                         Platform::Information, QStringLiteral("HTTPError"));
+    modDSSock::writeErrorLog(QStringLiteral("HTTPConnect_Error(") + QString::number(result)
+                             + QStringLiteral("): ") + m_lastError + kCrLf
+                             + (onVendorSite(url) ? QStringLiteral("Host: ") + host
+                                                  : QStringLiteral("URL: ") + url));
+    if (const PageReceiver *receiver = liveReceiver(Tag); receiver && receiver->connectFailed)
+        receiver->connectFailed();
+}
+
+void frmHTTP::dsSocket2_Connect()
+{
+    modDSSock::connectedFlag = true;
+}
+
+void frmHTTP::dsSocket2_SendReady()
+{
+    modDSSock::sendReadyFlag = true;
+}
+
+void frmHTTP::dsSocket2_Exception(int number, const QString &description)
+{
+    modDSSock::connectedFlag = false;
+    m_lastError = description;
+    m_socketFailed = true;
+    modDSSock::writeErrorLog(QStringLiteral("Socket2 Exception:") + QString::number(number)
+                             + QStringLiteral(" - ") + description);
+}
+
+void frmHTTP::dsSocket2_Receive(const QString &line)
+{
+    restartIdleTimer();
+    if (m_headerFlag)
+        readHeaderLine(line);
+    else
+        readBodyLine(line);
+}
+
+void frmHTTP::readHeaderLine(const QString &line)
+{
+    m_headerText += line;
+    if (m_headerText.size() > kMaxHeaderChars) {
+        endReply(QStringLiteral("HTTP reply header too large: ") + m_currentURL);
+        return;
+    }
+    // A bare LF ends the header as CR LF does.
+    if (line == kCrLf || line == QStringLiteral("\n")) {
+        m_headerFlag = false;
+        return;
+    }
+    if (modCommon::indexOfNoCase(line, u"HTTP/") == 0) {
+        const qsizetype space = line.indexOf(u' ');
+        if (space < 0) {
+            m_statusCode = 600;
+        } else {
+            const auto code = Platform::strictNumber(line.mid(space + 1, 3));
+            if (code && *code > 0)
+                m_statusCode = int(Platform::roundHalfEven(*code));
+        }
+    }
+    const qsizetype colon = line.indexOf(u':');
+    if (colon < 0)
+        return;
+    const QString name = line.left(colon).trimmed();
+    if (name.compare(QStringLiteral("Location"), Qt::CaseInsensitive) == 0)
+        m_location = headerValue(line, colon);
+    else if (name.compare(QStringLiteral("CONTENT-LENGTH"), Qt::CaseInsensitive) == 0)
+        m_expectedLength = Platform::leadingNumber(headerValue(line, colon));
+}
+
+void frmHTTP::readBodyLine(const QString &line)
+{
+    m_pageText += line;
+    if (m_pageText.size() > kMaxPageChars) {
+        m_pageText.truncate(kMaxPageChars);
+        endReply(QStringLiteral("HTTP page cut at ") + QString::number(kMaxPageChars)
+                 + QStringLiteral(" characters: ") + m_currentURL);
+        return;
+    }
+    if (double(m_pageText.size()) >= m_expectedLength)
+        Timer2.setEnabled(true);
+}
+
+// Ends a reply that we stop reading ourselves, as if the server had closed.
+void frmHTTP::endReply(const QString &reason)
+{
+    modDSSock::writeErrorLog(reason);
+    dsSocket2.setAction(Platform::DsSocket::kActionClose);
+    closeHandling();
+}
+
+void frmHTTP::dsSocket2_Close()
+{
+    closeHandling();
+}
+
+void frmHTTP::Timer1_Timer()
+{
+    Timer1.setEnabled(false);
+    // A caller that disconnected meanwhile has abandoned the fetch.
+    if (!modDSSock::connectedFlag)
+        return;
+    startFetch(m_currentURL);
+}
+
+void frmHTTP::Timer2_Timer()
+{
+    Timer2.setEnabled(false);
+    if (cancelled()) {
+        stopTimers();
+        return;
+    }
+    modDSSock::writeErrorLog(QStringLiteral("Timer2: Socket Closted"));
+    closeHandling();
+}
+
+// The caller closed the socket (a socket error closes it too, but does not cancel the fetch).
+bool frmHTTP::cancelled() const
+{
+    return dsSocket2.state() != Platform::DsSocket::kStateConnected && !m_socketFailed;
+}
+
+void frmHTTP::idleTimeout()
+{
+    if (cancelled()) {
+        stopTimers();
+        return;
+    }
+    endReply(QStringLiteral("HTTP time-out: no data from the server: ") + m_currentURL);
+}
+
+void frmHTTP::closeHandling()
+{
+    stopTimers();
+    if (m_statusCode == 301 || m_statusCode == 302) {
+        followRedirect();
+    } else if (m_statusCode == 401 || m_statusCode == 407) {
+        goServerAuthenticate();
+    } else if (m_statusCode >= 400) {
+        reportErrorStatus();
+    } else {
+        handOver();
+    }
+}
+
+void frmHTTP::followRedirect()
+{
+    if (++m_redirects > kMaxRedirects) {
+        modDSSock::writeErrorLog(QStringLiteral("HTTPConnect_Error: too many redirects") + kCrLf
+                                 + QStringLiteral("URL: ") + m_currentURL);
+        Platform::setBusyPointer(false);
+        Platform::msgBox(QStringLiteral("ConnectError - StatusCode: ") + QString::number(m_statusCode));
+        return;
+    }
+    m_currentURL = resolveLocation(m_currentURL, m_location);
+    Timer1.setEnabled(true);
+}
+
+void frmHTTP::reportErrorStatus()
+{
+    modDSSock::writeErrorLog(QStringLiteral("HTTPConnect_Error:") + m_headerText + kCrLf
+                             + QStringLiteral("-----") + m_pageText.left(300));
+    if (m_statusCode == 400 || m_statusCode == 404)
+        Platform::msgBox(QStringLiteral("URL not found."), Platform::Critical, QStringLiteral("Connect"));
+    else
+        Platform::msgBox(QStringLiteral("ConnectError - StatusCode: ") + QString::number(m_statusCode));
+    Platform::setBusyPointer(false);
+}
+
+void frmHTTP::handOver()
+{
+    const quint64 generation = m_generation;
+    const QString page = m_pageText;
+    if (const PageReceiver *receiver = liveReceiver(Tag); receiver && receiver->pageArrived) {
+        // Copied: the receiver may replace its own registration.
+        const auto pageArrived = receiver->pageArrived;
+        pageArrived(page, m_statusCode);
+    } else {
+        modDSSock::writeErrorLog(QStringLiteral("HTTP page dropped: no receiver for \"") + Tag
+                                 + QStringLiteral("\": ") + m_currentURL);
+    }
+    Platform::setBusyPointer(false);
+    // The receiver started the next fetch on this window: that one goes on.
+    if (generation != m_generation)
+        return;
+    resetSocket2();
+    unloadWindow();
+}
+
+void frmHTTP::goServerAuthenticate()
+{
+    if (authenticationCounter == 0) {
+        authenticationCounter = 1;
+        m_headerText.clear();
+        m_pageText.clear();
+        m_headerFlag = true;
+        myPreference().setAuthentication(m_statusCode);
+        Platform::saveSetting(QStringLiteral("Velquist"), QStringLiteral("Preference"),
+                              QStringLiteral("Authentication"), QString::number(m_statusCode));
+        if (!myPreference().HTTPLogin().isEmpty()) {
+            Timer1.setEnabled(true);
+            return;
+        }
+        Platform::setBusyPointer(false);
+        Platform::msgBox(QStringLiteral("Your server or proxy require authentication ")
+                             + QStringLiteral("before allowing access to the internet. Please enter your "
+                                              "Username and Password in the 'Configuration' windows "
+                                              "and try again."),
+                         Platform::Information);
+        return;
+    }
+    modDSSock::writeErrorLog(m_headerText + kCrLf + m_pageText.left(500) + kCrLf
+                             + QStringLiteral("---------") + QString::number(authenticationCounter)
+                             + QStringLiteral("--------"));
+    Platform::setBusyPointer(false);
+    authenticationCounter = 0;
+    modDSSock::writeErrorLog(QStringLiteral("Error: Authentication Required"));
+    Platform::msgBox(QStringLiteral("Error: Authentication Required") + kCrLf
+                         + QStringLiteral("You must authenticate with a server before this request "
+                                          "can be serviced."),
+                     Platform::Critical);
+}
+
+void frmHTTP::stopTimers()
+{
+    Timer1.setEnabled(false);
+    Timer2.setEnabled(false);
+    m_idleTimer.stop();
+}
+
+void frmHTTP::restartIdleTimer()
+{
+    const int idleMs = currentIntervals().idleMs > 0
+                           ? currentIntervals().idleMs
+                           : 2000 * qMax<int>(1, myPreference().TimeOut());
+    m_idleTimer.start(idleMs);
+}
+
+void frmHTTP::unloadWindow()
+{
+    stopTimers();
+    ++m_generation;
+    dsSocket2.setAction(Platform::DsSocket::kActionClose);
+    if (loadedWindow() == this)
+        loadedWindow().clear();
+    deleteLater();
+}

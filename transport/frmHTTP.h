@@ -1,0 +1,109 @@
+#pragma once
+// The shared page fetch: a window that is never shown and fetches one web page at a time for
+// whichever feature asks. The feature puts its request kind into `Tag` and calls Connect(url);
+// the page arrives later at the receiver registered for that kind. After handing a page over the
+// window unloads itself; the next instance() loads a fresh one.
+#include <functional>
+
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include "platform/DsSocket.h"
+#include "platform/Timer.h"
+
+class frmHTTP : public QWidget {
+    Q_OBJECT
+public:
+    // What a feature registers for its request kind. `pageArrived` gets the page text and the
+    // HTTP status; `connectFailed` (optional) runs when no connection could be made.
+    struct PageReceiver {
+        std::function<void(const QString &page, int statusCode)> pageArrived;
+        std::function<void()> connectFailed;
+    };
+
+    // Timer intervals in milliseconds; tests shorten them. `idleMs` 0 means twice the
+    // preference's time-out.
+    struct Intervals {
+        int reconnectMs = 100;
+        int closeMs = 10000;
+        int idleMs = 0;
+    };
+
+    // Caps on what a server can make us hold.
+    static constexpr qsizetype kMaxHeaderChars = 64 * 1024;
+    static constexpr qsizetype kMaxPageChars = 8 * 1024 * 1024;
+    static constexpr int kMaxRedirects = 10;
+
+    // The loaded window, loaded on first use.
+    static frmHTTP *instance();
+    // The loaded window or null.
+    static frmHTTP *loadedInstance();
+
+    // Registers the receiver of a request kind (compared ignoring case). The receiver is called
+    // only while `owner` lives.
+    static void setReceiver(const QString &kind, QObject *owner, PageReceiver receiver);
+    static void removeReceiver(const QString &kind);
+
+    static void setIntervals(const Intervals &intervals);
+    static Intervals intervals();
+
+    // The request kind of the next Connect.
+    QString Tag;
+
+    // Starts a fetch; returns when the request has been sent or the connection has failed.
+    // A fetch under way is replaced.
+    void Connect(const QString &sURL);
+    // Clears the reply state for a new fetch.
+    void resetSocket2();
+    // Answers a 401 or 407 once with the stored login.
+    void goServerAuthenticate();
+
+    Platform::DsSocket dsSocket2;
+    Platform::Timer Timer1;   // deferred reconnect (redirect, login retry)
+    Platform::Timer Timer2;   // closes a reply whose server keeps the connection open
+
+    // Read-only view of the reply state, for the window's own checks and tests.
+    int statusCode() const { return m_statusCode; }
+    QString currentURL() const { return m_currentURL; }
+
+private:
+    explicit frmHTTP(QWidget *parent = nullptr);
+
+    void startFetch(const QString &url);
+    void connectFailed(int result, const QString &host, const QString &url);
+    void dsSocket2_Connect();
+    void dsSocket2_SendReady();
+    void dsSocket2_Receive(const QString &line);
+    void dsSocket2_Close();
+    void dsSocket2_Exception(int number, const QString &description);
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void idleTimeout();
+    bool cancelled() const;
+    void readHeaderLine(const QString &line);
+    void readBodyLine(const QString &line);
+    void endReply(const QString &reason);
+    void closeHandling();
+    void followRedirect();
+    void reportErrorStatus();
+    void handOver();
+    void stopTimers();
+    void restartIdleTimer();
+    void unloadWindow();
+
+    QString m_currentURL;
+    bool m_headerFlag = true;
+    int m_statusCode = 0;
+    QString m_pageText;
+    QString m_headerText;
+    QString m_location;
+    double m_expectedLength = 0;
+    int m_redirects = 0;
+    QString m_lastError;
+    bool m_socketFailed = false;
+    // Numbers each fetch so that a replaced fetch does not go on after its wait.
+    quint64 m_generation = 0;
+    QTimer m_idleTimer;
+};
