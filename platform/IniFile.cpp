@@ -56,9 +56,22 @@ std::optional<QString> keyName(const QString &line)
     return line.left(eq).trimmed();
 }
 
+// Only blanks and tabs are trimmed: QString::trimmed() would also eat a no-break space
+// (byte 0xA0) or form feed that belongs to the value.
+QString trimBlanks(const QString &text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && (text[start] == u' ' || text[start] == u'\t'))
+        ++start;
+    while (end > start && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
+        --end;
+    return text.mid(start, end - start);
+}
+
 QString valueOf(const QString &line)
 {
-    return line.mid(line.indexOf(u'=') + 1).trimmed();
+    return trimBlanks(line.mid(line.indexOf(u'=') + 1));
 }
 
 bool sameName(const QString &a, const QString &b)

@@ -1,0 +1,60 @@
+#include "platform/CommonControls.h"
+#include "platform/Shell.h"
+
+#include "support/TestEnvironment.h"
+
+using namespace Platform;
+
+using ShellTest = TestSupport::VelquistTest;
+
+TEST_F(ShellTest, RequestsGoToTheHookInsteadOfStartingPrograms)
+{
+    EXPECT_TRUE(shellOpen(QStringLiteral("http://127.0.0.1/x")));
+    EXPECT_TRUE(openInTextEditor(QStringLiteral("/tmp/a.txt")));
+    EXPECT_EQ(env.shellRequests,
+              (QStringList{QStringLiteral("open:http://127.0.0.1/x"), QStringLiteral("editor:/tmp/a.txt")}));
+}
+
+TEST(CommonControls, ItemsAreFoundByKeyIgnoringCaseAtAnyDepth)
+{
+    QTreeWidget tree;
+    auto *root = new QTreeWidgetItem(&tree, {QStringLiteral("root")});
+    auto *child = new QTreeWidgetItem(root, {QStringLiteral("child")});
+    setItemKey(root, QStringLiteral("P1"));
+    setItemKey(child, QStringLiteral("Site|/x.vqs"));
+    setItemTag(child, QStringLiteral("tag"));
+    EXPECT_EQ(findItemByKey(&tree, QStringLiteral("site|/X.VQS")), child);
+    EXPECT_EQ(findItemByKey(&tree, QStringLiteral("p1")), root);
+    EXPECT_EQ(findItemByKey(&tree, QStringLiteral("none")), nullptr);
+    EXPECT_EQ(itemTag(child), QStringLiteral("tag"));
+    EXPECT_EQ(itemKey(nullptr), QString());
+    EXPECT_EQ(allItems(&tree), (QList<QTreeWidgetItem *>{root, child}));
+}
+
+TEST(CommonControls, StatusBarPanelsAreNumberedFromOne)
+{
+    StatusBar bar(3);
+    bar.setPanelText(1, QStringLiteral("first"));
+    bar.setPanelText(3, QStringLiteral("third"));
+    bar.setPanelText(0, QStringLiteral("ignored"));
+    bar.setPanelText(4, QStringLiteral("ignored"));
+    EXPECT_EQ(bar.panelCount(), 3);
+    EXPECT_EQ(bar.panelText(1), QStringLiteral("first"));
+    EXPECT_EQ(bar.panelText(2), QString());
+    EXPECT_EQ(bar.panelText(3), QStringLiteral("third"));
+    EXPECT_EQ(bar.panelText(4), QString());
+}
+
+TEST(CommonControls, RedrawSuspenderRestoresTheFormerState)
+{
+    QWidget widget;
+    {
+        RedrawSuspender suspend(&widget);
+        EXPECT_FALSE(widget.updatesEnabled());
+        {
+            RedrawSuspender nested(&widget);
+        }
+        EXPECT_FALSE(widget.updatesEnabled());
+    }
+    EXPECT_TRUE(widget.updatesEnabled());
+}
