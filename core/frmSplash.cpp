@@ -59,7 +59,15 @@ void frmSplash::unloadSplash()
 
 void frmSplash::Timer1_Timer()
 {
-    Timer1->setEnabled(false);
     Platform::setBusyPointer(false);
     close();
+}
+
+void frmSplash::closeEvent(QCloseEvent *event)
+{
+    // The window is deleted later; until then its timer must not fire on it.
+    Timer1->setEnabled(false);
+    if (current() == this)
+        current().clear();
+    QWidget::closeEvent(event);
 }

@@ -21,6 +21,9 @@ public:
     QLabel *Picture = nullptr;
     Platform::Timer *Timer1 = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     frmSplash();
 };
