@@ -1,0 +1,224 @@
+#include "platform/DsSocket.h"
+
+#include <gtest/gtest.h>
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include "platform/EventLoop.h"
+
+using namespace Qt::StringLiterals;
+using Platform::DsSocket;
+using Platform::waitUntil;
+
+namespace {
+
+// A listener whose accepted connection the test drives by hand.
+struct Peer {
+    QTcpServer server;
+    QTcpSocket *client = nullptr;
+
+    Peer()
+    {
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    }
+    bool accept()
+    {
+        waitUntil([this] { return server.hasPendingConnections(); }, 5000);
+        client = server.nextPendingConnection();
+        return client != nullptr;
+    }
+    void send(const QByteArray &bytes)
+    {
+        client->write(bytes);
+        client->flush();
+    }
+};
+
+// Everything a socket raised, in order.
+struct Events {
+    QStringList log;
+    QStringList received;
+
+    void watch(DsSocket &socket)
+    {
+        QObject::connect(&socket, &DsSocket::Connect, &socket, [this](int i) { log << u"Connect %1"_s.arg(i); });
+        QObject::connect(&socket, &DsSocket::SendReady, &socket, [this](int) { log << u"SendReady"_s; });
+        QObject::connect(&socket, &DsSocket::Receive, &socket, [this](int, const QString &data) {
+            received << data;
+        });
+        QObject::connect(&socket, &DsSocket::Close, &socket, [this](int, int code, const QString &) {
+            log << u"Close %1"_s.arg(code);
+        });
+        QObject::connect(&socket, &DsSocket::Exception, &socket, [this](int, int, const QString &) {
+            log << u"Exception"_s;
+        });
+    }
+};
+
+bool connectTo(DsSocket &socket, Peer &peer)
+{
+    socket.setRemoteDotAddr(u"127.0.0.1"_s);
+    socket.setRemotePort(peer.server.serverPort());
+    EXPECT_EQ(socket.setAction(DsSocket::kActionConnect), 0);
+    return peer.accept() && waitUntil([&] { return socket.state() == DsSocket::kStateConnected; }, 5000);
+}
+
+} // namespace
+
+TEST(DsSocket, ConnectRaisesConnectThenOneSendReady)
+{
+    Peer peer;
+    DsSocket socket(nullptr, 7);
+    Events events;
+    events.watch(socket);
+    ASSERT_TRUE(connectTo(socket, peer));
+    waitUntil([&] { return events.log.size() >= 2; }, 2000);
+    EXPECT_EQ(events.log, (QStringList{u"Connect 7"_s, u"SendReady"_s}));
+}
+
+TEST(DsSocket, LineModeDeliversOneLinePerEventAndTheLastPartialLineBeforeClose)
+{
+    Peer peer;
+    DsSocket socket;
+    socket.setLineMode(true);
+    Events events;
+    events.watch(socket);
+    ASSERT_TRUE(connectTo(socket, peer));
+    peer.send("a\r\nb\r\nc");
+    ASSERT_TRUE(waitUntil([&] { return events.received.size() >= 2; }, 5000));
+    peer.send("d\r");
+    waitUntil([] { return false; }, 50);
+    peer.send("\ne");
+    peer.client->disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return events.log.contains(u"Close 0"_s); }, 5000));
+    EXPECT_EQ(events.received, (QStringList{u"a\r\n"_s, u"b\r\n"_s, u"cd\r\n"_s, u"e"_s}));
+    EXPECT_EQ(events.log.count(u"Close 0"_s), 1);
+    EXPECT_NE(socket.state(), DsSocket::kStateConnected);
+}
+
+TEST(DsSocket, OverlongLineIsDeliveredInBoundedPieces)
+{
+    Peer peer;
+    DsSocket socket;
+    socket.setLineMode(true);
+    Events events;
+    events.watch(socket);
+    ASSERT_TRUE(connectTo(socket, peer));
+    peer.send(QByteArray(DsSocket::kMaxLineBytes * 2 + 10, 'x'));
+    peer.client->disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return events.log.contains(u"Close 0"_s); }, 5000));
+    qsizetype total = 0;
+    for (const QString &piece : events.received) {
+        EXPECT_LE(piece.size(), DsSocket::kMaxLineBytes);
+        total += piece.size();
+    }
+    EXPECT_EQ(total, DsSocket::kMaxLineBytes * 2 + 10);
+}
+
+TEST(DsSocket, ChunkModePassesEveryByteUnchanged)
+{
+    Peer peer;
+    DsSocket socket;
+    Events events;
+    events.watch(socket);
+    ASSERT_TRUE(connectTo(socket, peer));
+    const QByteArray bytes("\0\x1a\xff\r\nz", 6);
+    peer.send(bytes);
+    peer.client->disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return events.log.contains(u"Close 0"_s); }, 5000));
+    const QString all = events.received.join(QString());
+    ASSERT_EQ(all.size(), 6);
+    EXPECT_EQ(all.at(0).unicode(), 0);
+    EXPECT_EQ(all.at(1).unicode(), 0x1a);
+    EXPECT_EQ(all.at(4), u'\n');
+}
+
+TEST(DsSocket, OwnCloseRaisesNoCloseAndNoLaterEvents)
+{
+    Peer peer;
+    DsSocket socket;
+    socket.setLineMode(true);
+    Events events;
+    events.watch(socket);
+    ASSERT_TRUE(connectTo(socket, peer));
+    waitUntil([&] { return events.log.size() >= 2; }, 2000);
+    EXPECT_EQ(socket.setAction(DsSocket::kActionClose), 0);
+    EXPECT_NE(socket.state(), DsSocket::kStateConnected);
+    peer.send("late\r\n");
+    peer.client->disconnectFromHost();
+    waitUntil([] { return false; }, 200);
+    EXPECT_FALSE(events.log.contains(u"Close 0"_s));
+    EXPECT_TRUE(events.received.isEmpty());
+}
+
+TEST(DsSocket, HandlerThatClosesTheSocketStopsFurtherLines)
+{
+    Peer peer;
+    DsSocket socket;
+    socket.setLineMode(true);
+    QStringList lines;
+    QObject::connect(&socket, &DsSocket::Receive, &socket, [&](int, const QString &line) {
+        lines << line;
+        socket.setAction(DsSocket::kActionClose);
+    });
+    ASSERT_TRUE(connectTo(socket, peer));
+    peer.send("1\n2\n3\n");
+    waitUntil([&] { return !lines.isEmpty(); }, 5000);
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(lines, QStringList{u"1\n"_s});
+}
+
+TEST(DsSocket, RefusedConnectRaisesExceptionAndNoConnect)
+{
+    quint16 closedPort;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    DsSocket socket;
+    Events events;
+    events.watch(socket);
+    socket.setRemoteHost(u"127.0.0.1"_s);
+    socket.setRemotePort(closedPort);
+    ASSERT_EQ(socket.setAction(DsSocket::kActionConnect), 0);
+    ASSERT_TRUE(waitUntil([&] { return socket.connectFailed(); }, 5000));
+    EXPECT_EQ(events.log, QStringList{u"Exception"_s});
+    EXPECT_EQ(socket.state(), DsSocket::kStateClosed);
+}
+
+TEST(DsSocket, UnusableAddressFailsAtOnce)
+{
+    DsSocket socket;
+    socket.setRemoteHost(u"127.0.0.1"_s);
+    for (int port : {0, 70000}) {
+        socket.setRemotePort(port);
+        EXPECT_NE(socket.setAction(DsSocket::kActionConnect), 0) << port;
+    }
+    socket.setRemoteHost(QString());
+    socket.setRemotePort(80);
+    EXPECT_NE(socket.setAction(DsSocket::kActionConnect), 0);
+}
+
+TEST(DsSocket, FullSendBufferFailsAndSendReadyFollowsWhenDrained)
+{
+    Peer peer;
+    DsSocket socket;
+    Events events;
+    events.watch(socket);
+    ASSERT_TRUE(connectTo(socket, peer));
+    waitUntil([&] { return events.log.size() >= 2; }, 2000);
+    socket.setSendBufferLimit(10);
+    EXPECT_EQ(socket.send(u"0123456789ABC"_s), DsSocket::kErrorBufferFull);
+    EXPECT_EQ(socket.send(u"01234"_s), 0);
+    ASSERT_TRUE(waitUntil([&] { return events.log.count(u"SendReady"_s) >= 2; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return peer.client->bytesAvailable() >= 5; }, 5000));
+    EXPECT_EQ(peer.client->readAll(), QByteArray("01234"));
+}
+
+TEST(DsSocket, SendingIsRefusedWhenNotConnected)
+{
+    DsSocket socket;
+    EXPECT_NE(socket.send(u"x"_s), 0);
+}

@@ -1,0 +1,140 @@
+#include "transport/modDSSockSocket.h"
+
+#include <gtest/gtest.h>
+
+#include <QTcpServer>
+
+#include "support/TestEnvironment.h"
+#include "platform/CommandLine.h"
+#include "platform/DsSocket.h"
+#include "platform/EventLoop.h"
+#include "platform/TextFile.h"
+#include "transport/modDSSockLog.h"
+
+using namespace Qt::StringLiterals;
+using Platform::DsSocket;
+using namespace modDSSock;
+
+namespace {
+
+quint16 closedPort()
+{
+    QTcpServer probe;
+    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    return probe.serverPort();
+}
+
+class SocketHelpers : public TestSupport::VelquistTest {};
+
+} // namespace
+
+TEST(SocketHelpersPure, DottedQuadsInShortestForm)
+{
+    for (const char *yes : {"10.0.0.1", " 10.0.0.1 ", "255.255.255.255", "0.0.0.0"})
+        EXPECT_TRUE(isIPAddress(QString::fromLatin1(yes))) << yes;
+    for (const char *no : {"256.1.1.1", "01.2.3.4", "1.2.3", "1.2.3.4.", "1..2.3", "+1.2.3.4",
+                           "123.example.org", "mailhost.example", "", "1.2.3.4 5"})
+        EXPECT_FALSE(isIPAddress(QString::fromLatin1(no))) << no;
+}
+
+TEST_F(SocketHelpers, ConnectReturnsEmptyHostErrorTimeOutOrConnected)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    DsSocket socket;
+    EXPECT_EQ(SocketConnect(socket, server.serverPort(), QString(), 5), kEmptyHost);
+    EXPECT_EQ(socket.state(), DsSocket::kStateClosed);
+    EXPECT_EQ(SocketConnect(socket, 0, u"127.0.0.1"_s, 5), kConnectError);
+
+    connectedFlag = false;
+    EXPECT_EQ(SocketConnect(socket, server.serverPort(), u"127.0.0.1"_s, 5), kConnected);
+    EXPECT_TRUE(connectedFlag);
+    SocketDisconnect(socket);
+    EXPECT_FALSE(connectedFlag);
+    EXPECT_NE(socket.state(), DsSocket::kStateConnected);
+
+    // A time-out of 0 looks once and reports a time-out.
+    EXPECT_EQ(SocketConnect(socket, server.serverPort(), u"127.0.0.1"_s, 0), kConnectTimeout);
+}
+
+TEST_F(SocketHelpers, RefusedConnectEndsWithoutWaitingForTheTimeOut)
+{
+    DsSocket socket;
+    const qint64 start = Platform::tickCount();
+    const int result = SocketConnect(socket, closedPort(), u"127.0.0.1"_s, 3);
+    EXPECT_EQ(result, kConnectError);
+    EXPECT_LT(Platform::tickCount() - start, 2500);
+}
+
+TEST_F(SocketHelpers, TwoSocketsDoNotReleaseEachOthersWait)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    DsSocket first;
+    DsSocket second;
+    // The flag set by another socket's Connect must not count for this socket.
+    QObject::connect(&first, &DsSocket::Connect, &first, [] { connectedFlag = true; });
+    first.setRemoteHost(u"127.0.0.1"_s);
+    first.setRemotePort(server.serverPort());
+    first.setAction(DsSocket::kActionConnect);
+    EXPECT_EQ(SocketConnect(second, closedPort(), u"127.0.0.1"_s, 1), kConnectError);
+    EXPECT_TRUE(Platform::waitUntil([&] { return first.state() == DsSocket::kStateConnected; }, 5000));
+}
+
+TEST_F(SocketHelpers, SendDataLogsAtMostHundredCharactersWithDebugSwitch)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    Platform::setCommandLineArguments({u"/d"_s});
+    DsSocket socket;
+    ASSERT_EQ(SocketConnect(socket, server.serverPort(), u"127.0.0.1"_s, 5), kConnected);
+    ASSERT_TRUE(Platform::waitUntil([&] { return server.hasPendingConnections(); }, 5000));
+    QTcpSocket *peer = server.nextPendingConnection();
+    const QString data = QString(100, u'a') + QString(50, u'b');
+    SendData(socket, data);
+    ASSERT_TRUE(Platform::waitUntil([&] { return peer->bytesAvailable() >= 150; }, 5000));
+    EXPECT_EQ(peer->readAll().size(), 150);
+    const QString log = Platform::readTextFile(errorLogFile()).value_or(QString());
+    EXPECT_TRUE(log.contains(u"SendData (100): "_s + QString(100, u'a') + u"\r\n"_s));
+    EXPECT_FALSE(log.contains(u'b'));
+}
+
+TEST_F(SocketHelpers, IndexedHelpersWorkOnTheirOwnRecord)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    DsSocket one(nullptr, 1);
+    DsSocket two(nullptr, 2);
+    resizeSocketTable(2, {&one, &two});
+    ASSERT_EQ(socketTable.size(), 3u);
+
+    EXPECT_EQ(socketConnectByIndex(1, 5), kEmptyHost);
+    socketTable[1].Host = u"127.0.0.1"_s;
+    socketTable[1].Port = server.serverPort();
+    socketTable[1].Request = u"GET / HTTP/1.0\r\n\r\n"_s;
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(socketConnectByIndex(1, 5), kConnectPending);
+    EXPECT_GE(socketTable[1].deadline, before + std::chrono::seconds(5));
+    ASSERT_TRUE(Platform::waitUntil([&] { return one.state() == DsSocket::kStateConnected; }, 5000));
+    EXPECT_EQ(two.state(), DsSocket::kStateClosed);
+    EXPECT_TRUE(sendDataByIndex(1));
+    EXPECT_FALSE(sendDataByIndex(2));
+
+    socketTable[2].Host = u"127.0.0.1"_s;
+    socketTable[2].Port = 0;
+    EXPECT_EQ(socketConnectByIndex(2, 5), kConnectError);
+
+    // Closing works in any state, connecting included.
+    socketTable[2].Port = server.serverPort();
+    EXPECT_EQ(socketConnectByIndex(2, 5), kConnectPending);
+    socketDisconnectByIndex(2);
+    socketDisconnectByIndex(1);
+    EXPECT_EQ(one.state(), DsSocket::kStateClosed);
+    EXPECT_EQ(two.state(), DsSocket::kStateClosed);
+    EXPECT_FALSE(socketTable[1].connected);
+
+    // Out-of-range numbers are refused, not indexed.
+    EXPECT_EQ(socketConnectByIndex(0, 5), kConnectError);
+    EXPECT_EQ(socketConnectByIndex(3, 5), kConnectError);
+    resizeSocketTable(0, {});
+}
