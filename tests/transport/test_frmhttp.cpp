@@ -1,0 +1,425 @@
+// The shared page fetch against servers on 127.0.0.1: hand-over, redirects, logins, error
+// statuses, silent and broken servers, cancel and closed receivers.
+#include "support/LoopbackServer.h"
+#include "support/TestEnvironment.h"
+
+#include "core/clsPreference.h"
+#include "platform/EventLoop.h"
+#include "platform/SettingsStore.h"
+#include "platform/TextFile.h"
+#include "transport/frmHTTP.h"
+#include "transport/modDSSockLog.h"
+#include "transport/modDSSockSocket.h"
+
+#include <QTcpServer>
+
+using namespace Qt::StringLiterals;
+using TestSupport::LoopbackServer;
+using TestSupport::VelquistTest;
+
+namespace {
+
+constexpr int kWaitMs = 8000;
+
+struct Delivery {
+    QString page;
+    int status = -1;
+};
+
+class PageFetch : public VelquistTest {
+protected:
+    void SetUp() override
+    {
+        myPreference().setTimeOut(2);
+        myPreference().setAccessType(0);
+        myPreference().setProxy(QString());
+        myPreference().setHTTPLogin(QString());
+        myPreference().setAuthentication(0);
+        frmHTTP::setIntervals({10, 300, 1500});
+    }
+    void TearDown() override { Platform::setBusyPointer(false); }
+
+    // Registers a receiver for `kind` that records every page it gets.
+    void receive(const QString &kind, QObject *owner = nullptr)
+    {
+        frmHTTP::setReceiver(kind, owner ? owner : &m_owner,
+                             {[this](const QString &page, int status) { m_deliveries.append({page, status}); }, {}});
+    }
+    void fetch(const QString &url, const QString &kind = u"GetSiteInfo"_s)
+    {
+        frmHTTP *window = frmHTTP::instance();
+        window->Tag = kind;
+        window->Connect(url);
+    }
+    bool waitForDelivery(int count = 1) { return Platform::waitUntil([&] { return m_deliveries.size() >= count; }, kWaitMs); }
+    // Lets the event loop run for a while when nothing should happen.
+    static void settle(int ms) { Platform::waitUntil([] { return false; }, ms); }
+    QString url(const LoopbackServer &server, const QString &path = u"/a"_s) const
+    {
+        return u"http://"_s + server.hostPort() + path;
+    }
+    static QString log() { return Platform::readTextFile(modDSSock::errorLogFile()).value_or(QString()); }
+    static QByteArray pathOf(const QByteArray &request) { return request.split(' ').value(1); }
+
+    QObject m_owner;
+    QList<Delivery> m_deliveries;
+};
+
+} // namespace
+
+TEST_F(PageFetch, DirectFetchHandsThePageOverAndUnloads)
+{
+    LoopbackServer server;
+    server.replyWith("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: 28\r\n\r\n"
+                     "<html><body>Hi</body></html>");
+    receive(u"GetSiteInfo"_s);
+    Platform::setBusyPointer(true);
+    fetch(url(server));
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, u"<html><body>Hi</body></html>"_s);
+    EXPECT_EQ(m_deliveries[0].status, 200);
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests()[0], "GET /a HTTP/1.0\r\nHost: " + server.hostPort().toLatin1()
+                                        + "\r\nUser-Agent: Velquist\r\nAccept: */*\r\n\r\n");
+    EXPECT_FALSE(Platform::isBusyPointer());
+    EXPECT_EQ(frmHTTP::loadedInstance(), nullptr);
+}
+
+TEST_F(PageFetch, BareLineFeedRepliesAreRead)
+{
+    LoopbackServer server;
+    server.replyWith("HTTP/1.0 200 OK\nContent-Length: 11\n\nline1\nline2");
+    receive(u"GetSiteInfo"_s);
+    fetch(url(server));
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, u"line1\nline2"_s);
+}
+
+TEST_F(PageFetch, ReplyWithoutStatusLineGivesAnEmptyPageWithStatusZero)
+{
+    LoopbackServer server;
+    server.setHandler([](QTcpSocket *client, const QByteArray &) { client->disconnectFromHost(); });
+    receive(u"News"_s);
+    fetch(url(server), u"news"_s);
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, QString());
+    EXPECT_EQ(m_deliveries[0].status, 0);
+}
+
+TEST_F(PageFetch, ProxyWithBasicLoginRetriesOnceWithTheProxyLogin)
+{
+    LoopbackServer proxy;
+    proxy.setHandler([&proxy](QTcpSocket *client, const QByteArray &) {
+        client->write(proxy.requests().size() == 1
+                          ? LoopbackServer::httpReply(407, "login")
+                          : LoopbackServer::httpReply(200, "through"));
+        client->disconnectFromHost();
+    });
+    myPreference().setAccessType(2);
+    myPreference().setProxy(u"127.0.0.1"_s);
+    myPreference().setPort(proxy.port());
+    myPreference().setHTTPLogin(u"dTpw"_s);
+    receive(u"GetMetaTag"_s);
+    fetch(u"site.example/x"_s, u"GetMetaTag"_s);
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, u"through"_s);
+    ASSERT_EQ(proxy.requests().size(), 2);
+    EXPECT_TRUE(proxy.requests()[0].startsWith("GET http://site.example/x HTTP/1.0\r\nHost: 127.0.0.1:"));
+    EXPECT_TRUE(proxy.requests()[1].startsWith("GET http://site.example/x HTTP/1.0\r\n"));
+    EXPECT_TRUE(proxy.requests()[1].contains("\r\nProxy-Authorization: Basic dTpw\r\n"));
+    EXPECT_EQ(Platform::getSetting(u"Velquist"_s, u"Preference"_s, u"Authentication"_s), u"407"_s);
+    EXPECT_EQ(myPreference().Authentication(), 407);
+    EXPECT_FALSE(log().contains(u"dTpw"_s));
+}
+
+TEST_F(PageFetch, ServerLoginIsAnsweredOnceThenRefused)
+{
+    LoopbackServer server;
+    int answered = 0;
+    server.setHandler([&answered](QTcpSocket *client, const QByteArray &) {
+        ++answered;
+        client->write(answered == 2 ? LoopbackServer::httpReply(200, "in")
+                                    : LoopbackServer::httpReply(401, "", "WWW-Authenticate: Basic realm=\"x\"\r\n"));
+        client->disconnectFromHost();
+    });
+    myPreference().setHTTPLogin(u"dTpw"_s);
+    receive(u"GetSiteInfo"_s);
+    fetch(url(server));
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, u"in"_s);
+    ASSERT_EQ(server.requests().size(), 2);
+    EXPECT_FALSE(server.requests()[0].contains("Authorization"));
+    EXPECT_TRUE(server.requests()[1].contains("\r\nUser-Agent: Velquist\r\nAuthorization: Basic dTpw\r\nAccept"));
+    EXPECT_EQ(Platform::getSetting(u"Velquist"_s, u"Preference"_s, u"Authentication"_s), u"401"_s);
+
+    // The next demand is refused at once: the login was already tried.
+    env.dialogs.answerMessage(Platform::Ok);
+    fetch(url(server));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty(); }, kWaitMs));
+    EXPECT_EQ(env.dialogs.shown()[0].prompt,
+              u"Error: Authentication Required\r\nYou must authenticate with a server before this request can be serviced."_s);
+    EXPECT_EQ(env.dialogs.shown()[0].style, int(Platform::Critical));
+    settle(200);
+    EXPECT_EQ(server.requests().size(), 3);
+    EXPECT_EQ(m_deliveries.size(), 1);
+}
+
+TEST_F(PageFetch, LoginDemandWithoutAStoredLoginAsksForOne)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(401, ""));
+    receive(u"GetSiteInfo"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    fetch(url(server));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty(); }, kWaitMs));
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(
+        u"Your server or proxy require authentication before allowing access to the internet."_s));
+    settle(200);
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_TRUE(m_deliveries.isEmpty());
+}
+
+TEST_F(PageFetch, RedirectsAbsoluteAndRelativeAreFollowedWithTheSameKind)
+{
+    LoopbackServer server;
+    server.setHandler([&server](QTcpSocket *client, const QByteArray &request) {
+        const QByteArray path = request.split(' ').value(1);
+        const QByteArray base = "http://" + server.hostPort().toLatin1();
+        if (path == "/dir/a")
+            client->write(LoopbackServer::httpReply(302, "", "Location: " + base + "/dir/b\r\n"));
+        else if (path == "/dir/b")
+            client->write(LoopbackServer::httpReply(301, "", "Location: /dir/c\r\n"));
+        else if (path == "/dir/c")
+            client->write(LoopbackServer::httpReply(302, "", "Location: d?q=1\r\n"));
+        else
+            client->write(LoopbackServer::httpReply(200, "landed " + path));
+        client->disconnectFromHost();
+    });
+    receive(u"AddURLFromWeb"_s);
+    fetch(url(server, u"/dir/a"_s), u"AddURLFromWeb"_s);
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, u"landed /dir/d?q=1"_s);
+    ASSERT_EQ(server.requests().size(), 4);
+    EXPECT_EQ(frmHTTP::loadedInstance(), nullptr);
+}
+
+TEST_F(PageFetch, RedirectLoopStopsAfterTenHops)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(302, "", "Location: /a\r\n"));
+    receive(u"GetSiteInfo"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    fetch(url(server));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty(); }, kWaitMs));
+    EXPECT_EQ(env.dialogs.shown()[0].prompt, u"ConnectError - StatusCode: 302"_s);
+    settle(200);
+    EXPECT_EQ(server.requests().size(), 1 + frmHTTP::kMaxRedirects);
+    EXPECT_TRUE(m_deliveries.isEmpty());
+}
+
+TEST_F(PageFetch, ErrorStatusesAreReportedAndNothingIsHandedOver)
+{
+    struct Case {
+        QByteArray reply;
+        QString prompt;
+        int style;
+    };
+    const QList<Case> cases = {
+        {"HTTP/1.0 404 Not Found\r\n\r\n", u"URL not found."_s, int(Platform::Critical)},
+        {"HTTP/1.0 400 Bad\r\n\r\n", u"URL not found."_s, int(Platform::Critical)},
+        {"HTTP/1.0 500 Oops\r\n\r\nbroken", u"ConnectError - StatusCode: 500"_s, 0},
+        {"HTTP/1.0\r\n\r\n", u"ConnectError - StatusCode: 600"_s, 0},
+    };
+    receive(u"GetSiteInfo"_s);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.prompt.toStdString());
+        LoopbackServer server;
+        server.replyWith(c.reply);
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
+        fetch(url(server));
+        ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty(); }, kWaitMs));
+        EXPECT_EQ(env.dialogs.shown()[0].prompt, c.prompt);
+        EXPECT_EQ(env.dialogs.shown()[0].style, c.style);
+    }
+    EXPECT_TRUE(m_deliveries.isEmpty());
+    EXPECT_NE(frmHTTP::loadedInstance(), nullptr);
+    EXPECT_TRUE(log().contains(u"HTTPConnect_Error:HTTP/1.0 500 Oops\r\n\r\n\r\n-----broken"_s));
+}
+
+TEST_F(PageFetch, SilentServerEndsAtTheDeadlineWithAnEmptyPage)
+{
+    LoopbackServer server;
+    server.neverAnswer();
+    receive(u"GetSiteInfo"_s);
+    fetch(url(server));
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, QString());
+    EXPECT_TRUE(log().contains(u"HTTP time-out"_s));
+}
+
+TEST_F(PageFetch, ServerStallingInMidBodyEndsAtTheDeadline)
+{
+    LoopbackServer server;
+    server.replyWith("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\npart\n", false);
+    receive(u"GetSiteInfo"_s);
+    fetch(url(server));
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, u"part\n"_s);
+}
+
+TEST_F(PageFetch, CloseInMidBodyHandsOverWhatArrivedOnce)
+{
+    LoopbackServer server;
+    server.replyWith("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nfirst\nsecond half");
+    receive(u"GetSiteInfo"_s);
+    fetch(url(server));
+    ASSERT_TRUE(waitForDelivery());
+    settle(500);
+    ASSERT_EQ(m_deliveries.size(), 1);
+    EXPECT_EQ(m_deliveries[0].page, u"first\nsecond half"_s);
+}
+
+TEST_F(PageFetch, HugeBodyIsCutAtTheCap)
+{
+    LoopbackServer server;
+    const QByteArray line = QByteArray(1023, 'x') + '\n';
+    server.setHandler([&line](QTcpSocket *client, const QByteArray &) {
+        client->write("HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(9 * 1024 * 1024) + "\r\n\r\n");
+        for (int i = 0; i < 9 * 1024; ++i)
+            client->write(line);
+        client->disconnectFromHost();
+    });
+    receive(u"GetSiteInfo"_s);
+    fetch(url(server));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !m_deliveries.isEmpty(); }, 60000));
+    EXPECT_EQ(m_deliveries[0].page.size(), frmHTTP::kMaxPageChars);
+    EXPECT_TRUE(log().contains(u"HTTP page cut at"_s));
+}
+
+TEST_F(PageFetch, OpenConnectionIsClosedByTheCloseTimerAndLateLinesAreLost)
+{
+    LoopbackServer server;
+    QPointer<QTcpSocket> peer;
+    server.setHandler([&peer](QTcpSocket *client, const QByteArray &) {
+        peer = client;
+        client->write("HTTP/1.0 200 OK\r\n\r\nfirst\n");
+    });
+    receive(u"GetSiteInfo"_s);
+    fetch(url(server));
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, u"first\n"_s);
+    EXPECT_TRUE(log().contains(u"Timer2: Socket Closted"_s));
+    if (peer)
+        peer->write("late\n");
+    settle(300);
+    EXPECT_EQ(m_deliveries.size(), 1);
+}
+
+TEST_F(PageFetch, CancelAfterTheBodyHandsNothingOver)
+{
+    LoopbackServer server;
+    server.replyWith("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nbody\n", false);
+    receive(u"GetSiteInfo"_s);
+    fetch(url(server));
+    frmHTTP *window = frmHTTP::instance();
+    // The body is complete: only the close timer stands between it and the receiver.
+    ASSERT_TRUE(Platform::waitUntil([&] { return window->Timer2.enabled(); }, kWaitMs));
+    modDSSock::SocketDisconnect(window->dsSocket2);
+    settle(2000);
+    EXPECT_TRUE(m_deliveries.isEmpty());
+}
+
+TEST_F(PageFetch, EveryRequestKindReachesItsReceiverIgnoringCase)
+{
+    const QStringList kinds = {u"AddURLFromWeb"_s, u"GetMetaTag"_s,     u"GetSiteInfo"_s,
+                               u"Optimizer"_s,     u"MetaTagEdit"_s,    u"News"_s,
+                               u"KeywordBuilder"_s, u"GetCustomCategory"_s, u"EngineBuilder"_s};
+    QStringList reached;
+    for (const QString &kind : kinds)
+        frmHTTP::setReceiver(kind, &m_owner, {[&reached, kind](const QString &page, int status) {
+                                                  reached.append(kind + u':' + page + u':' + QString::number(status));
+                                              }, {}});
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(200, "p"));
+    for (const QString &kind : kinds) {
+        fetch(url(server), kind.toUpper());
+        ASSERT_TRUE(Platform::waitUntil([&] { return reached.size() == kinds.indexOf(kind) + 1; }, kWaitMs));
+        EXPECT_EQ(reached.last(), kind + u":p:200"_s);
+    }
+}
+
+TEST_F(PageFetch, UnknownKindOrClosedOwnerDropsThePage)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(200, "p"));
+    auto *owner = new QObject;
+    receive(u"GetMetaTag"_s, owner);
+    delete owner;
+
+    fetch(url(server), u"GetMetaTag"_s);
+    ASSERT_TRUE(Platform::waitUntil([] { return frmHTTP::loadedInstance() == nullptr; }, kWaitMs));
+    fetch(url(server), u"NoSuchKind"_s);
+    ASSERT_TRUE(Platform::waitUntil([] { return frmHTTP::loadedInstance() == nullptr; }, kWaitMs));
+    EXPECT_TRUE(m_deliveries.isEmpty());
+    EXPECT_TRUE(log().contains(u"HTTP page dropped: no receiver for \"GetMetaTag\""_s));
+    EXPECT_TRUE(log().contains(u"HTTP page dropped: no receiver for \"NoSuchKind\""_s));
+}
+
+TEST_F(PageFetch, ReceiverMayStartTheNextFetch)
+{
+    LoopbackServer server;
+    server.setHandler([](QTcpSocket *client, const QByteArray &request) {
+        client->write(LoopbackServer::httpReply(200, "page " + request.split(' ').value(1)));
+        client->disconnectFromHost();
+    });
+    const QString second = url(server, u"/second"_s);
+    frmHTTP::setReceiver(u"GetCustomCategory"_s, &m_owner, {[&](const QString &page, int) {
+        m_deliveries.append({page, 0});
+        if (m_deliveries.size() == 1)
+            fetch(second, u"GetCustomCategory"_s);
+    }, {}});
+    fetch(url(server, u"/first"_s), u"GetCustomCategory"_s);
+    ASSERT_TRUE(waitForDelivery(2));
+    EXPECT_EQ(m_deliveries[0].page, u"page /first"_s);
+    EXPECT_EQ(m_deliveries[1].page, u"page /second"_s);
+}
+
+TEST_F(PageFetch, RefusedConnectionIsReportedOrToldToTheKeywordBuilder)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const QString target = u"http://127.0.0.1:"_s + QString::number(closed.serverPort()) + u"/x"_s;
+    closed.close();
+    qputenv("VELQUIST_VENDOR_HOST", "www.vendor.example");
+
+    env.dialogs.answerMessage(Platform::Ok);
+    receive(u"GetSiteInfo"_s);
+    fetch(target);
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"HTTPConnect_Error: "_s));
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.endsWith(u"\r\n\r\nPlease check your web site URL and try again."_s));
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"HTTPError"_s);
+    EXPECT_TRUE(log().contains(u"HTTPConnect_Error(4): "_s));
+    EXPECT_TRUE(log().contains(u"\r\nURL: "_s + target + u"\r\n"_s));
+    EXPECT_TRUE(m_deliveries.isEmpty());
+
+    int told = 0;
+    frmHTTP::setReceiver(u"KeywordBuilder"_s, &m_owner, {[](const QString &, int) {}, [&told] { ++told; }});
+    fetch(target, u"KeywordBuilder"_s);
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(env.dialogs.shown().size(), 1);
+}
+
+TEST_F(PageFetch, VendorSiteFailuresLogTheHost)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const QString port = QString::number(closed.serverPort());
+    closed.close();
+    qputenv("VELQUIST_VENDOR_HOST", "127.0.0.1:9");
+    env.dialogs.answerMessage(Platform::Ok);
+    receive(u"News"_s);
+    fetch(u"http://127.0.0.1:"_s + port + u"/news.txt"_s, u"News"_s);
+    EXPECT_TRUE(log().contains(u"\r\nHost: 127.0.0.1\r\n"_s));
+}

@@ -1,0 +1,96 @@
+// The page-fetch request: direct and proxy forms, the login lines and what reaches the log.
+#include "support/TestEnvironment.h"
+
+#include "core/clsPreference.h"
+#include "platform/TextFile.h"
+#include "transport/modDSSockLog.h"
+#include "transport/modHttpGet.h"
+
+using namespace Qt::StringLiterals;
+using TestSupport::VelquistTest;
+
+namespace {
+
+class HttpGetRequest : public VelquistTest {
+protected:
+    void SetUp() override
+    {
+        myPreference().setAccessType(0);
+        myPreference().setProxy(QString());
+        myPreference().setPort(0);
+        myPreference().setAuthentication(0);
+        myPreference().setHTTPLogin(QString());
+    }
+    static void throughProxy()
+    {
+        myPreference().setAccessType(2);
+        myPreference().setProxy(u"p"_s);
+        myPreference().setPort(3128);
+    }
+    static QString log() { return Platform::readTextFile(modDSSock::errorLogFile()).value_or(QString()); }
+};
+
+} // namespace
+
+TEST_F(HttpGetRequest, DirectFormKeepsPathQueryAndPort)
+{
+    EXPECT_EQ(modDSSock::buildHTTPGet(u"http://127.0.0.1:8080/a/b?x=1"_s),
+              u"GET /a/b?x=1 HTTP/1.0\r\nHost: 127.0.0.1:8080\r\nUser-Agent: Velquist\r\nAccept: */*\r\n\r\n"_s);
+    EXPECT_EQ(modDSSock::buildHTTPGet(u"http://h"_s),
+              u"GET / HTTP/1.0\r\nHost: h\r\nUser-Agent: Velquist\r\nAccept: */*\r\n\r\n"_s);
+    EXPECT_EQ(modDSSock::buildHTTPGet(u"/p"_s), u"GET /p HTTP/1.0\r\nUser-Agent: Velquist\r\nAccept: */*\r\n\r\n"_s);
+    EXPECT_FALSE(QFile::exists(modDSSock::errorLogFile()));
+}
+
+TEST_F(HttpGetRequest, ProxyFormCarriesAnAbsoluteURLWithAPath)
+{
+    throughProxy();
+    EXPECT_EQ(modDSSock::buildHTTPGet(u"example.org"_s),
+              u"GET http://example.org/ HTTP/1.0\r\nHost: p:3128\r\nUser-Agent: Velquist\r\nAccept: */*\r\n\r\n"_s);
+    EXPECT_TRUE(modDSSock::buildHTTPGet(u"http://h/x"_s).startsWith(u"GET http://h/x HTTP/1.0\r\n"_s));
+    EXPECT_TRUE(modDSSock::buildHTTPGet(u"HTTP://h"_s).startsWith(u"GET HTTP://h/ HTTP/1.0\r\n"_s));
+}
+
+TEST_F(HttpGetRequest, ProxyAccessWithoutAProxyUsesTheDirectForm)
+{
+    myPreference().setAccessType(2);
+    EXPECT_TRUE(modDSSock::buildHTTPGet(u"http://h/x"_s).startsWith(u"GET /x HTTP/1.0\r\nHost: h\r\n"_s));
+    EXPECT_FALSE(modDSSock::useProxy());
+}
+
+TEST_F(HttpGetRequest, ServerLoginGoesBeforeAcceptAndIsMaskedInTheLog)
+{
+    myPreference().setAuthentication(401);
+    myPreference().setHTTPLogin(u"dTpw"_s);
+    EXPECT_EQ(modDSSock::buildHTTPGet(u"http://h/x"_s),
+              u"GET /x HTTP/1.0\r\nHost: h\r\nUser-Agent: Velquist\r\nAuthorization: Basic dTpw\r\n"
+              "Accept: */*\r\n\r\n"_s);
+    EXPECT_EQ(log(), u"-----\r\nGET /x HTTP/1.0\r\nHost: h\r\nUser-Agent: Velquist\r\n"
+                     "Authorization: Basic ****\r\n\r\n-------\r\n"_s);
+}
+
+TEST_F(HttpGetRequest, ProxyLoginFormHasNoUserAgentAndStaysOnHttp10)
+{
+    throughProxy();
+    myPreference().setAuthentication(407);
+    myPreference().setHTTPLogin(u"dTpw"_s);
+    EXPECT_EQ(modDSSock::buildHTTPGet(u"example.org"_s),
+              u"GET http://example.org/ HTTP/1.0\r\nHost: p:3128\r\nProxy-Authorization: Basic dTpw\r\n"
+              "Accept: */*\r\n\r\n"_s);
+    EXPECT_FALSE(log().contains(u"dTpw"_s));
+    EXPECT_TRUE(log().contains(u"Proxy-Authorization: Basic ****"_s));
+
+    myPreference().setAccessType(0);
+    EXPECT_TRUE(modDSSock::buildHTTPGet(u"http://h/x"_s).startsWith(u"GET http://h/x HTTP/1.0\r\nHost: p:3128\r\n"_s));
+}
+
+TEST_F(HttpGetRequest, EmptyLoginAndUnknownDemand)
+{
+    myPreference().setAuthentication(401);
+    EXPECT_TRUE(modDSSock::buildHTTPGet(u"http://h/"_s).contains(u"\r\nAuthorization: Basic \r\nAccept"_s));
+
+    myPreference().setAuthentication(999);
+    const QString request = modDSSock::buildHTTPGet(u"http://h/"_s);
+    EXPECT_FALSE(request.contains(u"Authorization"_s));
+    EXPECT_EQ(log().count(u"-------\r\n"_s), 2);
+}
