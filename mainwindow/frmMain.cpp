@@ -1,0 +1,664 @@
+#include "mainwindow/frmMain.h"
+
+#include <stdexcept>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "core/clsPreference.h"
+#include "core/frmSplash.h"
+#include "core/modCommon.h"
+#include "enginedata/frmUpdateEngines.h"
+#include "mainwindow/EnginesPage.h"
+#include "mainwindow/ProjectPage.h"
+#include "mainwindow/ProjectTreePane.h"
+#include "mainwindow/ReportsList.h"
+#include "mainwindow/SitePages.h"
+#include "platform/CommonControls.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/Folders.h"
+#include "platform/SettingsStore.h"
+#include "platform/TextFile.h"
+#include "sitedata/EngineCollection.h"
+#include "sitedata/ImageList.h"
+#include "sitedata/KeyedListView.h"
+#include "sitedata/clsMainText.h"
+#include "sitedata/clsMain.h"
+#include "transport/frmHTTP.h"
+#include "transport/modDSSockLog.h"
+
+QPointer<frmMain> frmMain::s_instance;
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+void makeFolder(const QString &path)
+{
+    if (!QDir().mkpath(path))
+        throw std::runtime_error("The folder " + path.toStdString() + " could not be created");
+}
+
+} // namespace
+
+frmMain *frmMain::instance()
+{
+    if (!s_instance)
+        s_instance = new frmMain;
+    return s_instance;
+}
+
+frmMain *frmMain::existing()
+{
+    return s_instance;
+}
+
+frmMain *mainWindow()
+{
+    return frmMain::existing();
+}
+
+frmMain::frmMain()
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString::fromLatin1(Platform::kApplicationTitle));
+
+    projectTree = new ProjectTreePane;
+    projectPage = new ProjectPage;
+    sitePages = new SitePages;
+    reportsList = sitePages->reports;
+    enginesPage = new EnginesPage;
+
+    auto *pages = new QWidget;
+    auto *pagesLayout = new QVBoxLayout(pages);
+    pagesLayout->setContentsMargins(0, 0, 0, 0);
+    pagesLayout->addWidget(projectPage);
+    pagesLayout->addWidget(sitePages);
+    pagesLayout->addWidget(enginesPage);
+
+    imgSpliter = new QSplitter(Qt::Horizontal, this);
+    imgSpliter->setObjectName(QStringLiteral("imgSpliter"));
+    imgSpliter->addWidget(projectTree);
+    imgSpliter->addWidget(pages);
+    imgSpliter->setStretchFactor(1, 1);
+    imgSpliter->setSizes({220, 680});
+    setCentralWidget(imgSpliter);
+
+    StatusBar1 = new Platform::StatusBar(2, this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(StatusBar1);
+
+    takeControlsFromPages();
+    buildMenus();
+    buildToolbar();
+    wireEvents();
+    resize(900, 640);
+}
+
+frmMain::~frmMain()
+{
+    releaseData();
+}
+
+void frmMain::takeControlsFromPages()
+{
+    fraMainLeft = projectTree;
+    lblProjectTitle = projectTree->lblProjectTitle;
+    TreeView1 = projectTree->TreeView1;
+    tvProject = TreeView1;
+
+    SSTab2 = projectPage;
+    fraSiteInfo.insert(0, projectPage->fraProjectDescr);
+    fraSiteInfo.insert(1, sitePages->fraSiteDetails);
+    txtProjectDescr = projectPage->txtProjectDescr;
+    lblProject = projectPage->lblProject;
+    lblWebProject = projectPage->lblWebProject;
+    lblQuickStartTips = projectPage->lblQuickStartTips;
+
+    SitePages *s = sitePages;
+    SSTab1 = s;
+    txtSiteTitle = s->txtSiteTitle;
+    txtSiteKeywords = s->txtSiteKeywords;
+    txtSiteDescription = s->txtSiteDescription;
+    cboWebType = s->cboWebType;
+    cboLanguage = s->cboLanguage;
+    cmdGetSiteInfo = s->cmdGetSiteInfo;
+    CoolBarSiteURL = s->CoolBarSiteURL;
+    ToolbarSiteURL = s->ToolbarSiteURL;
+    ToolbarSiteURLButtons = s->ToolbarSiteURLButtons;
+    lsvSiteURLs = s->lsvSiteURLs;
+    fraSiteURls = s->fraSiteURls;
+    txtURLFileLocation = s->txtURLFileLocation;
+    cmdFileLocation = s->cmdFileLocation;
+    txtURLTitle = s->txtURLTitle;
+    txtURLKeyword = s->txtURLKeyword;
+    txtURLDescription = s->txtURLDescription;
+    lblMetaTag = s->lblMetaTag;
+    Label1 = s->Label1;
+    fraContactInfo = s->fraContactInfo;
+    txtName = s->txtName;
+    txtEmail = s->txtEmail;
+    txtCompany = s->txtCompany;
+    txtAddress = s->txtAddress;
+    txtCity = s->txtCity;
+    txtState = s->txtState;
+    txtPostcode = s->txtPostcode;
+    cboCountry = s->cboCountry;
+    txtPhone = s->txtPhone;
+    txtFax = s->txtFax;
+    txtPassword = s->txtPassword;
+    tabCategory = s->tabCategory;
+    lstMainCategory = s->lstMainCategory;
+    lstCategory = s->lstCategory;
+    lblCategory = s->lblCategory;
+    cboCustomEngines = s->cboCustomEngines;
+    txtCustomCategory = s->txtCustomCategory;
+    lsvCustomMainCategory = s->lsvCustomMainCategory;
+    lsvCustomSubCategory = s->lsvCustomSubCategory;
+    lblReadyToSubmit = s->lblReadyToSubmit;
+    lsvReports = reportsList->lsvReports;
+    cmdViewReport = reportsList->cmdViewReport;
+
+    EnginesPage *e = enginesPage;
+    SSTab3 = e;
+    lsvEngines = e->lsvEngines;
+    lsvSelectedEngines = e->lsvSelectedEngines;
+    cmdSelectEngine = e->cmdSelectEngine;
+    cmdRemoveEngine = e->cmdRemoveEngine;
+    fraEngines = e->fraEngines;
+    chkType = e->chkType;
+    lstCountry = e->lstCountry;
+    txtFindEngines = e->txtFindEngines;
+    optAdultSite = e->optAdultSite;
+}
+
+namespace {
+
+// Adds the captions as items of the menu; "-" is a separator (still an item, so indexes match).
+QVector<QAction *> addMenuItems(QMenu *menu, const QStringList &captions)
+{
+    QVector<QAction *> items;
+    for (const QString &caption : captions) {
+        if (caption == QLatin1String("-"))
+            items.append(menu->addSeparator());
+        else
+            items.append(menu->addAction(caption));
+    }
+    return items;
+}
+
+} // namespace
+
+void frmMain::buildMenus()
+{
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileItems = addMenuItems(mnuFile, {
+        QStringLiteral("New &Project"), QStringLiteral("&Remove Project"), QStringLiteral("-"),
+        QStringLiteral("&New Website"), QStringLiteral("&Delete Website"), QStringLiteral("-"),
+        QStringLiteral("Add &Website"), QStringLiteral("&Save Website"), QStringLiteral("Save Website &As ..."),
+        QStringLiteral("-"), QStringLiteral("&Import"), QStringLiteral("-"),
+        QStringLiteral("&Update Engine Data"), QStringLiteral("&Configuration"), QStringLiteral("-"),
+        QStringLiteral("&Exit")});
+    mnuImport = new QMenu(QStringLiteral("&Import"), this);
+    mnuImport->setObjectName(QStringLiteral("mnuImport"));
+    mnuImportItems = addMenuItems(mnuImport, {QStringLiteral("Previous &Session File"), QStringLiteral("-"),
+                                              QStringLiteral("&Web Form Data")});
+    mnuFileItems[10]->setMenu(mnuImport);
+
+    mnuEngines = menuBar()->addMenu(QStringLiteral("&Engines"));
+    mnuEngines->setObjectName(QStringLiteral("mnuEngines"));
+    mnuEngineItems = addMenuItems(mnuEngines, {
+        QStringLiteral("&Save Selected Engines"), QStringLiteral("&Load Engines From File"), QStringLiteral("-"),
+        QStringLiteral("&Top Engines"), QStringLiteral("&Customised Engines"), QStringLiteral("-"),
+        QStringLiteral("Load Previous &Failed Engines"), QStringLiteral("-"), QStringLiteral("&Export Engine List")});
+
+    mnuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    mnuTools->setObjectName(QStringLiteral("mnuTools"));
+    mnuToolsItems = addMenuItems(mnuTools, {
+        QStringLiteral("&Meta Tag Generator"), QStringLiteral("&Web Site Optimizer"), QStringLiteral("Web &Ranking"),
+        QStringLiteral("Web &Search"), QStringLiteral("-"), QStringLiteral("&Doorway Page Generator"),
+        QStringLiteral("&Keyword Builder"), QStringLiteral("&FTP Upload"), QStringLiteral("-"),
+        QStringLiteral("&Engine Builder")});
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpItems = addMenuItems(mnuHelp, {
+        QStringLiteral("&Contents"), QStringLiteral("-"), QStringLiteral("Tarnell Software on the &Web ..."),
+        QStringLiteral("Software &Updates"), QStringLiteral("&Support"), QStringLiteral("-"),
+        QStringLiteral("&About Velquist ...")});
+
+    mnuPopup = new QMenu(this);
+    mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    mnuPopupItems = addMenuItems(mnuPopup, {
+        QStringLiteral("New Project"), QStringLiteral("&Delete Project"), QStringLiteral("-"),
+        QStringLiteral("New &Website"), QStringLiteral("Delete Website"), QStringLiteral("-"),
+        QStringLiteral("&Add Website"), QStringLiteral("&Save Website"), QStringLiteral("S&ave Website As ..."),
+        QStringLiteral("-"), QStringLiteral("&Rename")});
+}
+
+void frmMain::buildToolbar()
+{
+    ToolbarMain = addToolBar(QStringLiteral("Main"));
+    ToolbarMain->setObjectName(QStringLiteral("ToolbarMain"));
+    ToolbarMain->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    const struct { const char *caption, *key, *tip, *image; } buttons[] = {
+        {"Project", "NewProject", "Add a new project folder to the Project list", "NewProject"},
+        {"Website", "NewWeb", "Add a new Web Site to the project", "NewWeb"},
+        {"Save", "Save", "Save web project or web site details", "Save"},
+        {"Engines", "Engines", "Select Engines for submitting", "Engine"},
+        {"Submit", "Submit", "Submit your web site", "Submit"},
+        {"Meta Tag", "MetaTag", "Meta Tag Generator - edit or create Meta Tags for your web page", "GetMetaTag"},
+        {"Optimizer", "Optimizer", "Optimizer - Improve your web site", "Optimizer"},
+        {"Ranking", "Ranking", "Web Ranking - Check your web site position", "Ranking"},
+        {"Search", "Search", "Web Search - check website URL visibility and Link population", "WebSearch"},
+        {"News", "News", "Get news update from Velquist home", "Channel"},
+    };
+    for (const auto &button : buttons) {
+        QAction *action = ToolbarMain->addAction(QString::fromLatin1(button.caption));
+        action->setObjectName(QString::fromLatin1(button.key));
+        action->setData(QString::fromLatin1(button.key));
+        action->setToolTip(QString::fromLatin1(button.tip));
+        action->setIcon(ImageList::icon(QString::fromLatin1(button.image)));
+        ToolbarMainButtons.append(action);
+    }
+    // The optimizer's tip names the tool as the menu does.
+    ToolbarMainButtons[6]->setToolTip(QStringLiteral("Web Site Optimizer - Improve your web site"));
+}
+
+QAction *frmMain::toolbarButton(const QString &key) const
+{
+    for (QAction *action : ToolbarMainButtons) {
+        if (action->data().toString().compare(key, Qt::CaseInsensitive) == 0)
+            return action;
+    }
+    return nullptr;
+}
+
+void frmMain::wireEvents()
+{
+    connect(lstMainCategory, &QListWidget::itemClicked, this, [this] { lstMainCategory_Click(); });
+    connect(lstMainCategory, &QListWidget::currentRowChanged, this, [this] { lstMainCategory_Click(); });
+    connect(lstMainCategory, &QListWidget::itemSelectionChanged, this, [this] {
+        if (m_clsMain)
+            m_clsMain->noteCategoryTouched();
+    });
+    connect(lstCategory, &QListWidget::itemSelectionChanged, this, [this] {
+        if (m_clsMain)
+            m_clsMain->noteCategoryTouched();
+    });
+    connect(TreeView1, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
+    connect(mnuFileItems[15], &QAction::triggered, this, [this] { close(); });
+}
+
+void frmMain::create(clsMain *main)
+{
+    m_clsMain.reset(main);
+}
+
+QString frmMain::controlTag(const QWidget *control)
+{
+    return control ? control->property("Tag").toString() : QString();
+}
+
+void frmMain::setControlTag(QWidget *control, const QString &tag)
+{
+    if (control)
+        control->setProperty("Tag", tag);
+}
+
+QString frmMain::missingEngineDataUpdateText()
+{
+    return QStringLiteral("Engine Data file was not found or missing. If this is the first time you run the program, ")
+        + QStringLiteral("you need to download the engine data file from our web site before you can use it. ")
+        + kCrLf + kCrLf
+        + QStringLiteral("Please ensure you are connected to the Internet and then press the 'Start' button. ")
+        + QStringLiteral("This will take a few minutes depending on Internet connection.");
+}
+
+QString frmMain::missingEngineDataText()
+{
+    return QStringLiteral("Engine Data file was not found or missing. If this is the first time you run the program, ")
+        + QStringLiteral("you need to download the engine data file from our web server ")
+        + QStringLiteral("to make Velquist works correctly. ") + kCrLf + kCrLf
+        + QStringLiteral("Please click on the 'File/Update Engine Data' ")
+        + QStringLiteral("menu item from the menu bar and following the instruction on the screen. ")
+        + QStringLiteral("Please re-start the program after you updated the engine data file.");
+}
+
+bool frmMain::Form_Load()
+{
+    QString step;
+    try {
+        modCommon::centerForm(this);
+        setWindowTitle(QString::fromLatin1(Platform::kApplicationTitle));
+        lblQuickStartTips->setText(modCommon::crLfToLf(ProjectPage::quickStartText()));
+        createProgramFolders(step);
+        step = QStringLiteral("setting ...");
+        applySettingStep();
+        step = QStringLiteral("load country file");
+        if (!m_clsMain->loadCountry()) {
+            frmSplash::unloadSplash();
+            Platform::setBusyPointer(false);
+            Platform::msgBox(QStringLiteral("The country file is missing ! You need to re-install the full "
+                                            "installation program and try again."),
+                             Platform::Critical, QStringLiteral("Load Country File"));
+        }
+        step = QStringLiteral("load category file");
+        if (!m_clsMain->loadCategory()) {
+            frmSplash::unloadSplash();
+            Platform::setBusyPointer(false);
+            Platform::msgBox(QStringLiteral("The category file is missing ! You need to re-install the full "
+                                            "installation program and try again."),
+                             Platform::Critical, QStringLiteral("Load Category File"));
+        }
+        step = QStringLiteral("check engine data file");
+        checkEngineData();
+        step = QStringLiteral("load engine data file");
+        loadEngineData();
+        step = QStringLiteral("load default project");
+        if (Platform::fileExists(clsMain::projectListPath()))
+            loadProject();
+        step = QStringLiteral("set first select item");
+        selectFirstNode();
+    } catch (const std::exception &error) {
+        const QString message = QStringLiteral("Formload_Error: ") + QString::fromStdString(error.what()) + kCrLf + step;
+        frmSplash::unloadSplash();
+        Platform::msgBox(message, Platform::Critical, QStringLiteral("Error"));
+        modDSSock::writeErrorLog(message);
+        myEngines().clear();
+        // The process ends as soon as the event loop runs.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+        return false;
+    }
+    show();
+    return true;
+}
+
+void frmMain::createProgramFolders(QString &step)
+{
+    const QString program = Platform::programFolder();
+    const struct { const char *label; const char *folder; } folders[] = {
+        {"create report folder", "Reports"},
+        {"create report folder1", "Reports/Submition"},
+        {"create report folder1", "Reports/Ranking"},
+        {"create project folder", "Projects"},
+        {"create engines folder", "Engines"},
+    };
+    for (const auto &folder : folders) {
+        step = QString::fromLatin1(folder.label);
+        makeFolder(Platform::joinPath(program, QString::fromLatin1(folder.folder)));
+    }
+}
+
+void frmMain::applySettingStep()
+{
+    m_bTypeClick = true;
+    m_bAutoSave = true;
+    TreeView1->clear();
+    m_rootNode = new QTreeWidgetItem(TreeView1, {QStringLiteral("Web Project")});
+    Platform::setItemKey(m_rootNode, QStringLiteral("Root"));
+    setItemImageKey(m_rootNode, QStringLiteral("RootProject"));
+    TreeView1->scrollToItem(m_rootNode);
+    m_currentNode = m_rootNode;
+    ToolbarMainButtons[1]->setEnabled(false);
+    SSTab1->setCurrentIndex(0);
+    tabCategory->setCurrentIndex(0);
+    showPageSet(SSTab2);
+    setUpListColumns();
+    cboWebType->clear();
+    cboWebType->addItems({QStringLiteral("Commercial Site"), QStringLiteral("Personal Site"),
+                          QStringLiteral("Adult Only Site"), QStringLiteral("General")});
+    cboLanguage->clear();
+    cboLanguage->addItems({QStringLiteral("English"), QStringLiteral("German"), QStringLiteral("Franch"),
+                           QStringLiteral("Italian"), QStringLiteral("Spanish"), QStringLiteral("Japanese"),
+                           QStringLiteral("Chinese"), QStringLiteral("Others")});
+    // Filling the lists chooses nothing.
+    cboWebType->setCurrentIndex(-1);
+    cboLanguage->setCurrentIndex(-1);
+}
+
+void frmMain::setUpListColumns()
+{
+    lsvSiteURLs->setHeaderLabels({QStringLiteral("Site URLs")});
+    lsvEngines->setHeaderLabels({QStringLiteral("All Engines"), QStringLiteral("Type"), QStringLiteral("Country")});
+    lsvSelectedEngines->setHeaderLabels(
+        {QStringLiteral("Selected Engines"), QStringLiteral("Type"), QStringLiteral("Country")});
+    lsvReports->setHeaderLabels({QStringLiteral("URLs"), QStringLiteral("Date Submitted")});
+    lsvCustomMainCategory->setHeaderLabels({QStringLiteral("Main Category")});
+    lsvCustomSubCategory->setHeaderLabels({QStringLiteral("Sub-Category")});
+    resizeTabControl();
+}
+
+void frmMain::checkEngineData()
+{
+    const QString folder = clsMain::engineDataFolder();
+    const bool bothThere = Platform::fileExists(folder + QStringLiteral("vqzeng5.dat"))
+        && Platform::fileExists(folder + QStringLiteral("catvqs.dat"));
+    if (bothThere) {
+        if (myPreference().DownEngineData() == 1 && myPreference().Version() != QLatin1String("6.0")) {
+            Platform::saveSetting(QStringLiteral("Velquist"), QStringLiteral("Setting"), QStringLiteral("Download"),
+                                  QStringLiteral("0"));
+            Platform::msgBox(QStringLiteral("If this is the first time you upgrade from version 5.0 or older to version 6.0, ")
+                                 + QStringLiteral("please make sure to update the new engine data file from our web site ")
+                                 + QStringLiteral("by clicking the 'File/Update Engine Data File' menu item from the menu bar."),
+                             Platform::Information, QString::fromLatin1(Platform::kApplicationTitle));
+        }
+        return;
+    }
+    frmSplash::unloadSplash();
+    Platform::setBusyPointer(false);
+    m_intRefreshEngineData = 0;
+    frmUpdateEngines *update = frmUpdateEngines::instance();
+    update->Label1->setText(missingEngineDataUpdateText());
+    update->exec();
+}
+
+void frmMain::loadEngineData()
+{
+    const QString folder = clsMain::engineDataFolder();
+    const bool bothThere = Platform::fileExists(folder + QStringLiteral("vqzeng5.dat"))
+        && Platform::fileExists(folder + QStringLiteral("catvqs.dat"));
+    if (bothThere) {
+        if (m_clsMain->loadEngineCategory())
+            m_clsMain->loadEngines();
+        frmSplash::unloadSplash();
+        Platform::setBusyPointer(false);
+        return;
+    }
+    frmSplash::unloadSplash();
+    Platform::setBusyPointer(false);
+    Platform::msgBox(missingEngineDataText(), Platform::Information, QString::fromLatin1(Platform::kApplicationTitle));
+}
+
+void frmMain::selectFirstNode()
+{
+    const QList<QTreeWidgetItem *> nodes = Platform::allItems(TreeView1);
+    if (nodes.isEmpty())
+        return;
+    QTreeWidgetItem *node = nodes.size() == 1 ? nodes[0] : nodes[1];
+    TreeView1->setCurrentItem(node);
+    TreeView1_NodeClick(node);
+}
+
+void frmMain::showPageSet(QTabWidget *pageSet)
+{
+    for (QTabWidget *set : {SSTab1, SSTab2, SSTab3})
+        set->setVisible(set == pageSet);
+}
+
+void frmMain::loadProject()
+{
+    m_bSkipAutoSaveOnce = true;
+    const QString listFile = clsMain::projectListPath();
+    const std::optional<QStringList> lines = Platform::readLines(listFile);
+    if (!lines)
+        return;
+    for (const QString &line : *lines) {
+        const QString header = line.trimmed();
+        if (header.size() < 2 || !header.startsWith(QLatin1Char('[')) || !header.endsWith(QLatin1Char(']')))
+            continue;
+        const QString project = header.mid(1, header.size() - 2);
+        const QString projectKey = QStringLiteral("Root\\") + project;
+        if (Platform::findItemByKey(TreeView1, projectKey))
+            continue;
+        auto *projectNode = new QTreeWidgetItem(m_rootNode, {project});
+        Platform::setItemKey(projectNode, projectKey);
+        setItemImageKey(projectNode, QStringLiteral("ProjectFolder"));
+        Platform::setItemTag(projectNode, modCommon::readINIValue(listFile, project, QStringLiteral("Description")));
+        projectNode->setExpanded(true);
+        // Entries beyond the highest one present are all empty: the walk stops there.
+        const int last = std::min(clsMainText::leadingDigits(modCommon::readINIValue(listFile, project, QStringLiteral("Last"))),
+                                  clsMainText::highestNumberedKey(listFile, project, QString()));
+        for (int i = 1; i <= last; ++i) {
+            QString siteName = modCommon::readINIValue(listFile, project, QString::number(i));
+            QString path;
+            modCommon::splitAtBar(siteName, path);
+            const QString siteKey = projectKey + QStringLiteral("\\") + siteName;
+            if (siteName.isEmpty() || Platform::findItemByKey(TreeView1, siteKey))
+                continue;
+            auto *siteNode = new QTreeWidgetItem(projectNode, {siteName});
+            Platform::setItemKey(siteNode, siteKey);
+            setItemImageKey(siteNode, QStringLiteral("WebFile"));
+            Platform::setItemTag(siteNode, QString::number(i) + QStringLiteral("|") + path);
+        }
+    }
+    m_rootNode->setExpanded(true);
+}
+
+void frmMain::TreeView1_NodeClick(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    if (m_currentNode && m_currentNode != node && itemImageKey(m_currentNode) == QLatin1String("ProjectFolderOpen"))
+        setItemImageKey(m_currentNode, QStringLiteral("ProjectFolder"));
+    m_currentNode = node;
+    TreeView1->setCurrentItem(node);
+    lblProjectTitle->setText(node->text(0));
+    const QString image = itemImageKey(node);
+    if (image == QLatin1String("RootProject")) {
+        showPageSet(SSTab2);
+        lblQuickStartTips->show();
+        fraSiteInfo[0]->hide();
+        ToolbarMainButtons[1]->setEnabled(false);
+        ToolbarMainButtons[2]->setEnabled(false);
+    } else if (image.startsWith(QLatin1String("ProjectFolder"))) {
+        setItemImageKey(node, QStringLiteral("ProjectFolderOpen"));
+        lblQuickStartTips->hide();
+        fraSiteInfo[0]->show();
+        showPageSet(SSTab2);
+        ToolbarMainButtons[1]->setEnabled(true);
+        ToolbarMainButtons[2]->setEnabled(true);
+        fraSiteInfo[0]->setTitle(node->text(0));
+        modCommon::setMultiLineText(txtProjectDescr, Platform::itemTag(node));
+    } else if (image == QLatin1String("WebFile")) {
+        showPageSet(SSTab1);
+        fraSiteInfo[1]->setTitle(node->text(0));
+        lsvSiteURLs->setHeaderLabels({QStringLiteral("Site URLs for: ") + node->text(0)});
+        ToolbarMainButtons[1]->setEnabled(true);
+        ToolbarMainButtons[2]->setEnabled(true);
+        QString entry = Platform::itemTag(node);
+        modCommon::splitAtBar(entry, m_sSiteFile);
+        if (!m_sSiteFile.isEmpty() && Platform::fileExists(m_sSiteFile))
+            m_clsMain->loadWebsiteFile(m_sSiteFile);
+    }
+}
+
+void frmMain::lstMainCategory_Click()
+{
+    QListWidgetItem *item = lstMainCategory->currentItem();
+    if (item && !item->text().isEmpty() && m_clsMain)
+        m_clsMain->loadSubCategory(item->text());
+}
+
+void frmMain::RefreshEngineData()
+{
+    const QString folder = clsMain::engineDataFolder();
+    if (!Platform::fileExists(folder + QStringLiteral("vqzeng5.dat"))
+        || !Platform::fileExists(folder + QStringLiteral("catvqs.dat")))
+        return;
+    StatusBar1->setPanelText(1, QStringLiteral("Re-freshing engine data files ...."));
+    Platform::setBusyPointer(true);
+    if (m_clsMain->loadEngineCategory())
+        m_clsMain->loadEngines();
+    StatusBar1->setPanelText(1, QString());
+    Platform::setBusyPointer(false);
+}
+
+void frmMain::resizeControl()
+{
+    m_bDragging = false;
+    resizeTabControl();
+}
+
+void frmMain::resizeTabControl()
+{
+    // The layouts size the controls; only the first columns follow the lists' widths.
+    Platform::RedrawSuspender suspend(TreeView1);
+    for (KeyedListView *list : {lsvEngines, lsvSelectedEngines}) {
+        const int width = list->viewport()->width();
+        if (width > 0)
+            list->setColumnWidth(0, width * 5 / 8);
+    }
+    const int reportsWidth = lsvReports->viewport()->width();
+    if (reportsWidth > 0)
+        lsvReports->setColumnWidth(0, reportsWidth * 3 / 4);
+    resizeCustomTabControl();
+}
+
+void frmMain::resizeCustomTabControl()
+{
+    for (KeyedListView *list : {lsvCustomMainCategory, lsvCustomSubCategory}) {
+        const int width = list->viewport()->width();
+        if (width > 0)
+            list->setColumnWidth(0, width);
+    }
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    resizeControl();
+}
+
+bool frmMain::Form_QueryUnload()
+{
+    return Platform::msgBox(QStringLiteral("Are you sure you want to exit?"),
+                            Platform::YesNo | Platform::Information, QStringLiteral("Exit")) == Platform::Yes;
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (!Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    if (frmHTTP *fetch = frmHTTP::loadedInstance())
+        fetch->deleteLater();
+    releaseData();
+    event->accept();
+}
+
+void frmMain::releaseData()
+{
+    myEngines().clear();
+    m_clsMain.reset();
+}

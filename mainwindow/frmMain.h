@@ -1,0 +1,203 @@
+#pragma once
+// The workspace window: the project tree on the left, and on the right one of three page sets
+// (project page, site pages, engines page). Its controls are public members named as the rest of
+// the program addresses them; the data work is done by its clsMain.
+#include <memory>
+
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+#include <QVector>
+
+class clsMain;
+class EnginesPage;
+class KeyedListView;
+class ProjectPage;
+class ProjectTreePane;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QTabWidget;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class ReportsList;
+class SitePages;
+namespace Platform { class StatusBar; }
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // The one main window, created on first use.
+    static frmMain *instance();
+    // The main window when it exists, else null.
+    static frmMain *existing();
+    ~frmMain() override;
+
+    // Takes the window's data object (the window owns it from now on).
+    void create(clsMain *main);
+    clsMain *mainObject() const { return m_clsMain.get(); }
+
+    // The load handler: folders, lists, countries, categories, engine data, the project tree.
+    // False when a step failed (reported; the process is told to end).
+    bool Form_Load();
+    // The close question; true when the window may close.
+    bool Form_QueryUnload();
+
+    void loadProject();
+    void TreeView1_NodeClick(QTreeWidgetItem *node);
+    void lstMainCategory_Click();
+    void RefreshEngineData();
+    void resizeControl();
+    void resizeTabControl();
+    void resizeCustomTabControl();
+
+    // The texts the load handler shows when engine data is missing.
+    static QString missingEngineDataUpdateText();
+    static QString missingEngineDataText();
+
+    // Toolbar button by key (ignoring case), or null.
+    QAction *toolbarButton(const QString &key) const;
+
+    // A control's free text tag (the list views keep theirs in their rows).
+    static QString controlTag(const QWidget *control);
+    static void setControlTag(QWidget *control, const QString &tag);
+
+    int m_intRefreshEngineData = 0;
+    QTreeWidgetItem *m_currentNode = nullptr;
+    QTreeWidgetItem *m_rootNode = nullptr;
+    bool m_bTypeClick = false;
+    bool m_bAutoSave = false;
+    bool m_bDragging = false;
+    bool m_bSkipAutoSaveOnce = false;
+    QString m_sSiteFile;
+
+    // Page classes.
+    ProjectTreePane *projectTree = nullptr;
+    ProjectPage *projectPage = nullptr;
+    SitePages *sitePages = nullptr;
+    ReportsList *reportsList = nullptr;
+    EnginesPage *enginesPage = nullptr;
+
+    // Window frame.
+    QToolBar *ToolbarMain = nullptr;
+    QVector<QAction *> ToolbarMainButtons;   // button 1 is item 0
+    Platform::StatusBar *StatusBar1 = nullptr;
+    QSplitter *imgSpliter = nullptr;
+    QWidget *fraMainLeft = nullptr;
+    QLabel *lblProjectTitle = nullptr;
+    QTreeWidget *TreeView1 = nullptr;
+    QTreeWidget *tvProject = nullptr;   // the same tree
+
+    // Menus (separators are items too, so indexes match the menu positions).
+    QMenu *mnuFile = nullptr;
+    QVector<QAction *> mnuFileItems;
+    QMenu *mnuImport = nullptr;
+    QVector<QAction *> mnuImportItems;
+    QMenu *mnuEngines = nullptr;
+    QVector<QAction *> mnuEngineItems;
+    QMenu *mnuTools = nullptr;
+    QVector<QAction *> mnuToolsItems;
+    QMenu *mnuHelp = nullptr;
+    QVector<QAction *> mnuHelpItems;
+    QMenu *mnuPopup = nullptr;
+    QVector<QAction *> mnuPopupItems;
+
+    // Project page.
+    QTabWidget *SSTab2 = nullptr;
+    QMap<int, QGroupBox *> fraSiteInfo;   // 0 project description frame, 1 site details frame
+    QPlainTextEdit *txtProjectDescr = nullptr;
+    QLabel *lblProject = nullptr;
+    QLabel *lblWebProject = nullptr;
+    QLabel *lblQuickStartTips = nullptr;
+
+    // Site pages.
+    QTabWidget *SSTab1 = nullptr;
+    QLineEdit *txtSiteTitle = nullptr;
+    QPlainTextEdit *txtSiteKeywords = nullptr;
+    QPlainTextEdit *txtSiteDescription = nullptr;
+    QComboBox *cboWebType = nullptr;
+    QComboBox *cboLanguage = nullptr;
+    QPushButton *cmdGetSiteInfo = nullptr;
+    QWidget *CoolBarSiteURL = nullptr;
+    QToolBar *ToolbarSiteURL = nullptr;
+    QVector<QAction *> ToolbarSiteURLButtons;
+    KeyedListView *lsvSiteURLs = nullptr;
+    QGroupBox *fraSiteURls = nullptr;
+    QLineEdit *txtURLFileLocation = nullptr;
+    QPushButton *cmdFileLocation = nullptr;
+    QLineEdit *txtURLTitle = nullptr;
+    QPlainTextEdit *txtURLKeyword = nullptr;
+    QPlainTextEdit *txtURLDescription = nullptr;
+    QLabel *lblMetaTag = nullptr;
+    QMap<int, QLabel *> Label1;
+    QGroupBox *fraContactInfo = nullptr;
+    QLineEdit *txtName = nullptr;
+    QLineEdit *txtEmail = nullptr;
+    QLineEdit *txtCompany = nullptr;
+    QLineEdit *txtAddress = nullptr;
+    QLineEdit *txtCity = nullptr;
+    QLineEdit *txtState = nullptr;
+    QLineEdit *txtPostcode = nullptr;
+    QComboBox *cboCountry = nullptr;
+    QLineEdit *txtPhone = nullptr;
+    QLineEdit *txtFax = nullptr;
+    QLineEdit *txtPassword = nullptr;
+    QTabWidget *tabCategory = nullptr;
+    QListWidget *lstMainCategory = nullptr;
+    QListWidget *lstCategory = nullptr;
+    QMap<int, QLabel *> lblCategory;
+    QComboBox *cboCustomEngines = nullptr;
+    QLineEdit *txtCustomCategory = nullptr;
+    KeyedListView *lsvCustomMainCategory = nullptr;
+    KeyedListView *lsvCustomSubCategory = nullptr;
+    QLabel *lblReadyToSubmit = nullptr;
+    KeyedListView *lsvReports = nullptr;
+    QPushButton *cmdViewReport = nullptr;
+
+    // Engines page.
+    QTabWidget *SSTab3 = nullptr;
+    KeyedListView *lsvEngines = nullptr;
+    KeyedListView *lsvSelectedEngines = nullptr;
+    QVector<QPushButton *> cmdSelectEngine;
+    QVector<QPushButton *> cmdRemoveEngine;
+    QVector<QGroupBox *> fraEngines;
+    QVector<QCheckBox *> chkType;
+    QListWidget *lstCountry = nullptr;
+    QLineEdit *txtFindEngines = nullptr;
+    QVector<QRadioButton *> optAdultSite;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    frmMain();
+    void buildMenus();
+    void buildToolbar();
+    void takeControlsFromPages();
+    void wireEvents();
+    void createProgramFolders(QString &step);
+    void applySettingStep();
+    void setUpListColumns();
+    void checkEngineData();
+    void loadEngineData();
+    void selectFirstNode();
+    void showPageSet(QTabWidget *pageSet);
+    void releaseData();
+
+    std::unique_ptr<clsMain> m_clsMain;
+    static QPointer<frmMain> s_instance;
+};
+
+// The main window, or null when it does not exist.
+frmMain *mainWindow();

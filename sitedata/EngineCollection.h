@@ -1,0 +1,45 @@
+#pragma once
+// The engine collection: every engine of the engine database keyed by name (ignoring case), in
+// insertion order. One process-wide instance, reached through myEngines().
+#include <memory>
+#include <vector>
+
+#include <QHash>
+#include <QString>
+
+#include "sitedata/clsEngines.h"
+
+class EngineCollection {
+public:
+    // Adds the engine under its name; false (engine not taken) when the name is already a key.
+    bool add(std::unique_ptr<clsEngines> engine);
+    // The engine of that name (ignoring case), or null.
+    clsEngines *find(const QString &name) const;
+    bool contains(const QString &name) const { return find(name) != nullptr; }
+
+    qsizetype count() const { return static_cast<qsizetype>(m_engines.size()); }
+    bool isEmpty() const { return m_engines.empty(); }
+    clsEngines &at(qsizetype index) const { return *m_engines[static_cast<size_t>(index)]; }
+    void clear();
+
+    // Iteration in insertion order over clsEngines&.
+    class const_iterator {
+    public:
+        explicit const_iterator(std::vector<std::unique_ptr<clsEngines>>::const_iterator it) : m_it(it) {}
+        clsEngines &operator*() const { return **m_it; }
+        clsEngines *operator->() const { return m_it->get(); }
+        const_iterator &operator++() { ++m_it; return *this; }
+        bool operator!=(const const_iterator &other) const { return m_it != other.m_it; }
+        bool operator==(const const_iterator &other) const { return m_it == other.m_it; }
+    private:
+        std::vector<std::unique_ptr<clsEngines>>::const_iterator m_it;
+    };
+    const_iterator begin() const { return const_iterator(m_engines.cbegin()); }
+    const_iterator end() const { return const_iterator(m_engines.cend()); }
+
+private:
+    std::vector<std::unique_ptr<clsEngines>> m_engines;
+    QHash<QString, clsEngines *> m_byName;   // case-folded name
+};
+
+EngineCollection &myEngines();

@@ -1,0 +1,38 @@
+#pragma once
+// A list view (report view) whose rows carry a key, found in constant time. Keys compare ignoring
+// case and a second row with a key already present is refused. The key index follows every change
+// of the rows, also those made with the plain QTreeWidget calls (clear, takeTopLevelItem, delete).
+#include <QHash>
+#include <QStringList>
+#include <QTreeWidget>
+
+class KeyedListView : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit KeyedListView(QWidget *parent = nullptr);
+
+    // The row with that key, or null.
+    QTreeWidgetItem *rowByKey(const QString &key) const;
+    // Appends a row: column texts from `texts`, key, small icon by image key. Null (and no row)
+    // when the key is empty or already used.
+    QTreeWidgetItem *addRow(const QString &key, const QStringList &texts, const QString &imageKey);
+    // Appends ready-made rows in one go; rows whose key is already used are deleted instead.
+    void addRows(const QList<QTreeWidgetItem *> &rows);
+    bool removeByKey(const QString &key);
+    // Rows in displayed order.
+    QList<QTreeWidgetItem *> rows() const;
+    QList<QTreeWidgetItem *> highlightedRows() const;
+
+    void setHeaderCaption(int column, const QString &caption);
+    QString headerCaption(int column) const;
+
+private:
+    void indexRows(int first, int last);
+    void unindexRows(int first, int last);
+
+    QHash<QString, QTreeWidgetItem *> m_byKey;   // case-folded key
+};
+
+// The image key a row or node shows (the icon itself comes from the window's image list).
+QString itemImageKey(const QTreeWidgetItem *item);
+void setItemImageKey(QTreeWidgetItem *item, const QString &imageKey);

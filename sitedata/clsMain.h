@@ -1,0 +1,148 @@
+#pragma once
+// The data object of the main window: the project list, the web site files and URL lists, the
+// category, country and engine data, the engine lists and every rule for selecting engines. It
+// works directly on the main window's controls. One instance per process (theMain()), owned by
+// the main window.
+#include <memory>
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include "sitedata/clsCategory.h"
+#include "sitedata/clsEngines.h"
+#include "sitedata/modEngineData.h"
+
+class frmMain;
+class QTreeWidget;
+class QTreeWidgetItem;
+class KeyedListView;
+
+// One custom-category engine with the category path and space id chosen for the current site.
+struct CustomEngineEntry {
+    QString EngineName;
+    QString Category;
+    QString SpaceID;
+};
+
+class clsMain {
+public:
+    // Creates the main window (when it does not exist yet) and hands this object to it.
+    clsMain();
+    ~clsMain();
+    clsMain(const clsMain &) = delete;
+    clsMain &operator=(const clsMain &) = delete;
+
+    // Loads the main window (its load handler runs) and shows it. False when the load failed.
+    bool Display();
+    frmMain *mainWindow() const { return m_frmMain; }
+
+    // Creates the one clsMain and shows the main window (the start-up's last step).
+    static void createAndDisplay();
+
+    // The data files' places.
+    static QString projectListPath();
+    static QString engineDataFolder();   // ends in "/"
+    static QString programFile(const QString &name);
+
+    // --- Project list ---------------------------------------------------------------------------
+    // True when every write went through; a failure has been reported to the user.
+    bool addNewProject(const QString &sProjectName, const QString &sWebName, QString &sNewWebIndex,
+                       const QString &sFileLocation);
+    bool editProject(const QString &sOldName, const QString &sNewName);
+    bool removeProject(const QString &sName);
+
+    // --- Web site file and URL lists ------------------------------------------------------------
+    // False when the file could not be written (logged; the caller tells the user).
+    bool saveWebsiteFile(const QString &sFileLocation);
+    bool SaveURL(const QString &sWebLocation);
+    // False when the file could not be read into the controls (the user has been told).
+    bool loadWebsiteFile(const QString &sFileName);
+    bool addNewItem(QTreeWidget *myListView, const QString &sText);
+    void loadURLFromFile(const QString &sFileName);
+    bool saveURLToFile(const QString &sFileName);
+    static QString getFileNameFromFile(const QString &sFile);
+
+    // --- Engine database ------------------------------------------------------------------------
+    bool loadEngines();
+    // Takes one finished engine; false when it was dropped (no name or a duplicate).
+    bool addEngineList(std::unique_ptr<clsEngines> InstEngines);
+    void addEngineListView(QTreeWidget *myEngineList, const clsEngines &InstEngines);
+    void addCountryFilterList(const QString &sCountryCode);
+    static QString engineImageKey(const QString &sEngineType);
+    QString m_sCountryCodes;
+
+    // --- Categories, countries, engine category data -------------------------------------------
+    bool loadCategory();
+    bool addCategoryList(const clsCategory &InstCategory);
+    void loadSubCategory(const QString &sMainCategory);
+    void getSelectedCategory(QString &sMainCat, QString &sSubCat) const;
+    void setSelectedCategory(QString sMainCat, const QString &sSubCat);
+    bool loadCountry();
+    bool loadEngineCategory();
+    QString getEngineCategoryData(const QString &sName) const;
+    static QString removeCrLf(const QString &sData);
+    const QList<clsCategory> &myCategories() const { return m_categories; }
+    const QList<modEngineData::EngineCategoryEntry> &myEngineCategory() const { return m_engineCategory; }
+
+    // --- Engine selection -----------------------------------------------------------------------
+    void EngineSelectByType(const QString &sEngType, bool isChecked);
+    void EngineSelectByCountry(const QString &sFilter, const QString &sCountry, bool isSelected);
+    void EngineSelection(const QString &sSelection);
+    void EngineSelectNoAdultSites();
+    void EngineSelect(int Index);
+    void EngineRemove(int Index);
+    void EngineSingleSelect(const QString &sEngineName);
+    void findEnginesByKeyword(const QString &sKeyword);
+    static QString countryCodeOfFilterRow(const QString &sCountry);
+
+    // --- Selected-engine lists and export -------------------------------------------------------
+    bool saveSelectedEngine(const QString &sFileName);
+    void loadSelectedEngine(const QString &sFileName);
+    bool exportEngineList();
+    static QString engineListPage();   // the export page's text from myEngines
+
+    // --- Custom-category engines ------------------------------------------------------------------
+    QVector<CustomEngineEntry> myCustomEngine;   // entries 0..count-1 used, one empty at the end
+    int m_intNumOfCustEngines = 0;
+    int CustomEngineIndex() const { return m_intCustomEngineIndex; }
+    void setCustomEngineIndex(int index) { m_intCustomEngineIndex = index; }
+    void saveCustomCategory(const QString &sCategory);
+    // Rebuilds the custom-category engine list from the loaded engines, keeping each engine's
+    // chosen category and space id.
+    void rebuildCustomEngines(const QStringList &engineNames);
+
+    // Whether the user changed the category lists since the last site load.
+    void noteCategoryTouched();
+
+private:
+    KeyedListView *engineList() const;
+    KeyedListView *selectedList() const;
+    void updateSelectedHeader();
+    void selectEngine(clsEngines &engine);
+    void unselectEngine(clsEngines &engine);
+    void selectMainCategoryRow(int row);
+    bool applyEngineLine(clsEngines &engine, const modEngineData::EngineLine &line,
+                         QString &pendingCategoryMode);
+    void clearCustomEngineChoices();
+
+    frmMain *m_frmMain = nullptr;
+    QList<clsCategory> m_categories;
+    QList<modEngineData::EngineCategoryEntry> m_engineCategory;
+    QHash<QString, qsizetype> m_engineCategoryIndex;   // case-folded name -> first entry
+    QList<QTreeWidgetItem *> *m_pendingEngineRows = nullptr;   // rows gathered during a load
+    int m_intCustomEngineIndex = 0;
+    int m_typeCounts[7] = {0, 0, 0, 0, 0, 0, 0};
+
+    // The category stored in the site file last loaded, and whether the lists show it.
+    QString m_sLoadedMainCategory;
+    QString m_sLoadedCategory;
+    bool m_bLoadedCategoryShown = true;
+    bool m_bCategoryTouched = false;
+    bool m_bSettingCategory = false;
+};
+
+// The one clsMain, or null before start-up created it.
+clsMain *theMain();
