@@ -1,0 +1,121 @@
+#include "transport/modDSSockLog.h"
+
+#include "platform/CommandLine.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <unistd.h>
+
+using TestSupport::TestEnvironment;
+
+namespace {
+
+class LogTest : public TestSupport::VelquistTest {
+protected:
+    QString logPath() const { return env.programFolder() + QStringLiteral("Error.log"); }
+    QByteArray log() const { return TestEnvironment::readFile(logPath()); }
+    static void debugSwitch(const QString &argument) { Platform::setCommandLineArguments({argument}); }
+};
+
+// "<date> <time>\r\n" as the debug writer stamps its entries.
+const QRegularExpression stamp(QStringLiteral("^\\S.* \\d\\d:\\d\\d:\\d\\d\\r\\n"));
+
+} // namespace
+
+TEST_F(LogTest, LogIsErrorLogInTheProgramFolder)
+{
+    EXPECT_EQ(modDSSock::errorLogFile(), logPath());
+}
+
+TEST_F(LogTest, WithoutTheSwitchDebugEntriesLeaveNoTrace)
+{
+    Platform::setCommandLineArguments({QStringLiteral("/dev/null"), QStringLiteral("x/Dy")});
+    modDSSock::writeDebugLog(QStringLiteral("trace"));
+    EXPECT_FALSE(QFile::exists(logPath()));
+    modDSSock::writeErrorLog(QStringLiteral("first"));
+    EXPECT_EQ(log(), QByteArray("first\r\n"));
+}
+
+TEST_F(LogTest, ErrorEntriesAppendToWhatIsThere)
+{
+    TestEnvironment::writeFile(logPath(), "old\r\n");
+    modDSSock::writeErrorLog(QStringLiteral("a"));
+    modDSSock::writeErrorLog(QString());
+    modDSSock::writeErrorLog(QStringLiteral("b\r\nc"));
+    EXPECT_EQ(log(), QByteArray("old\r\na\r\n\r\nb\r\nc\r\n"));
+}
+
+TEST_F(LogTest, LowerCaseSwitchTurnsDebugEntriesOn)
+{
+    debugSwitch(QStringLiteral("/d"));
+    modDSSock::writeDebugLog(QStringLiteral("SendData (100): GET /"));
+    const QString text = QString::fromLatin1(log());
+    EXPECT_TRUE(stamp.match(text).hasMatch()) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nSendData (100): GET /\r\n")));
+}
+
+TEST_F(LogTest, EmptyDebugMessageGivesTheStampAndTwoLineEnds)
+{
+    debugSwitch(QStringLiteral("/D"));
+    modDSSock::writeDebugLog(QString());
+    const QString text = QString::fromLatin1(log());
+    EXPECT_TRUE(stamp.match(text).hasMatch());
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\n\r\n")));
+    EXPECT_EQ(text.count(QStringLiteral("\r\n")), 2);
+}
+
+TEST_F(LogTest, AlternatingWritersKeepCallOrderAndNeverOverwrite)
+{
+    debugSwitch(QStringLiteral("/D"));
+    modDSSock::writeErrorLog(QStringLiteral("E1"));
+    modDSSock::writeDebugLog(QStringLiteral("D1"));
+    modDSSock::writeErrorLog(QStringLiteral("E2"));
+    modDSSock::writeDebugLog(QStringLiteral("D2"));
+    modDSSock::writeErrorLog(QStringLiteral("E3"));
+    const QStringList lines = QString::fromLatin1(log()).split(QStringLiteral("\r\n"));
+    QStringList messages;
+    for (const QString &line : lines) {
+        if (line.size() == 2)
+            messages.append(line);
+    }
+    EXPECT_EQ(messages, (QStringList{QStringLiteral("E1"), QStringLiteral("D1"), QStringLiteral("E2"),
+                                     QStringLiteral("D2"), QStringLiteral("E3")}));
+}
+
+TEST_F(LogTest, EntriesAreOnDiskAtOnce)
+{
+    modDSSock::writeErrorLog(QStringLiteral("before a quick exit"));
+    QFile reader(logPath());
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+    EXPECT_EQ(reader.readAll(), QByteArray("before a quick exit\r\n"));
+}
+
+TEST_F(LogTest, CharactersWithoutAByteBecomeQuestionMarks)
+{
+    modDSSock::writeErrorLog(QStringLiteral("caf\u00E9 \u4E2D \u20AC"));
+    EXPECT_EQ(log(), QByteArray("caf\xE9 ? \x80\r\n"));
+}
+
+TEST_F(LogTest, UnwritableFolderDropsEntriesQuietlyAndIsNotRetried)
+{
+    TestEnvironment::writeFile(env.root() + QStringLiteral("/blocker"), "x");
+    const QString blocked = env.root() + QStringLiteral("/blocker/home");
+    qputenv("VELQUIST_HOME", blocked.toUtf8());
+    modDSSock::writeErrorLog(QStringLiteral("lost"));
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    // Even once the folder could be used, this run's writer stays closed.
+    qputenv("VELQUIST_HOME", env.programFolder().toUtf8());
+    modDSSock::writeErrorLog(QStringLiteral("also lost"));
+    EXPECT_FALSE(QFile::exists(logPath()));
+}
+
+TEST_F(LogTest, WriterKeepsItsHandleWhenTheFileIsRemoved)
+{
+    modDSSock::writeErrorLog(QStringLiteral("one"));
+    ASSERT_TRUE(QFile::remove(logPath()));
+    modDSSock::writeErrorLog(QStringLiteral("two"));
+    // The entry went to the file opened first, not a new one.
+    EXPECT_FALSE(QFile::exists(logPath()));
+}
