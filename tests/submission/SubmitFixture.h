@@ -1,0 +1,48 @@
+#pragma once
+// Shared pieces of the submission tests: an engine table handed to the run directly, and web
+// site files written into the test's program folder.
+#include <map>
+
+#include <QString>
+
+#include "sitedata/clsEngines.h"
+#include "submission/clsSubmit.h"
+#include "support/TestEnvironment.h"
+
+namespace SubmitTest {
+
+struct EngineTable {
+    std::map<QString, clsEngines> byName;   // lower-case names
+
+    clsEngines &add(const QString &name, const QString &query, const QString &method = QStringLiteral("GET"),
+                    const QString &action = QStringLiteral("http://engine.example/add"))
+    {
+        clsEngines &engine = byName[name.toLower()];
+        engine.Name = name;
+        engine.Home = name.toLower() + QStringLiteral(".example");
+        engine.Query = query;
+        engine.Method = method;
+        engine.Action = action;
+        return engine;
+    }
+    clsSubmit::EngineLookup lookup()
+    {
+        return [this](const QString &name) -> const clsEngines * {
+            const auto it = byName.find(name.toLower());
+            return it == byName.end() ? nullptr : &it->second;
+        };
+    }
+};
+
+// A web site file: "Web Site Info" lines as given, then the URLs.
+inline QString writeSiteFile(const QString &path, const QByteArray &infoLines, const QStringList &urls)
+{
+    QByteArray text = "[Web Site Info]\r\n" + infoLines;
+    text += "LastURL=" + QByteArray::number(urls.size()) + "\r\n[URL]\r\n";
+    for (int n = 0; n < urls.size(); ++n)
+        text += "URL" + QByteArray::number(n + 1) + "=" + urls.at(n).toLatin1() + "\r\n";
+    TestSupport::TestEnvironment::writeFile(path, text);
+    return path;
+}
+
+} // namespace SubmitTest
