@@ -42,6 +42,12 @@ KeyedListView::KeyedListView(QWidget *parent) : QTreeWidget(parent)
     connect(itemModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_byKey.clear(); });
 }
 
+KeyedListView::~KeyedListView()
+{
+    // The base class still removes the rows after the key index is gone.
+    model()->disconnect(this);
+}
+
 void KeyedListView::indexRows(int first, int last)
 {
     for (int i = first; i <= last; ++i) {

@@ -10,6 +10,7 @@ class KeyedListView : public QTreeWidget {
     Q_OBJECT
 public:
     explicit KeyedListView(QWidget *parent = nullptr);
+    ~KeyedListView() override;
 
     // The row with that key, or null.
     QTreeWidgetItem *rowByKey(const QString &key) const;
