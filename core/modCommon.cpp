@@ -132,7 +132,8 @@ void addHistory(QComboBox *combo, const QString &text)
             return;
     }
     combo->insertItem(0, text);
-    while (combo->count() > kHistoryMaxSaved)
+    // One out for one in: a list loaded longer than 30 (profiles load up to 100) keeps its length.
+    if (combo->count() > kHistoryMaxSaved)
         combo->removeItem(combo->count() - 1);
 }
 

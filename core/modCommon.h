@@ -48,8 +48,8 @@ void loadHistory(QComboBox *combo, const QString &section, int maxEntries);
 // Writes the combo box's first 30 items under keys "1" to "30"; higher keys stay as they are.
 void saveHistory(QComboBox *combo, const QString &section);
 
-// Puts the text at the top of the list unless it is already there (ignoring case) or empty; the
-// list keeps at most 30 items.
+// Puts the text at the top of the list unless it is already there (ignoring case) or empty; when
+// the list then holds more than 30 items its last one is removed.
 void addHistory(QComboBox *combo, const QString &text);
 
 // Multi-line boxes hold CR LF text for the program while Qt's widgets use LF alone.

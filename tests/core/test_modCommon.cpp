@@ -219,6 +219,14 @@ TEST_F(ModCommonTest, AddHistoryKeepsThirtyAndDropsTheOldest)
     EXPECT_EQ(combo.count(), 30);
     EXPECT_EQ(combo.itemText(0), QStringLiteral("e31"));
     EXPECT_EQ(combo.itemText(29), QStringLiteral("e2"));
+
+    // A longer list (profiles load up to 100) loses only its last entry.
+    QComboBox profiles;
+    fill(profiles, 100, QStringLiteral("p"));
+    modCommon::addHistory(&profiles, QStringLiteral("newest"));
+    EXPECT_EQ(profiles.count(), 100);
+    EXPECT_EQ(profiles.itemText(0), QStringLiteral("newest"));
+    EXPECT_EQ(profiles.itemText(99), QStringLiteral("p99"));
 }
 
 TEST_F(ModCommonTest, EmptyHistoryTextIsIgnoredSoTheListSurvives)
