@@ -240,7 +240,9 @@ void frmHTTP::dsSocket2_Exception(int number, const QString &description)
 
 void frmHTTP::dsSocket2_Receive(const QString &line)
 {
-    restartIdleTimer();
+    // Once the body is complete the close timer decides when the reply ends.
+    if (!Timer2.enabled())
+        restartIdleTimer();
     if (m_headerFlag)
         readHeaderLine(line);
     else
@@ -288,8 +290,10 @@ void frmHTTP::readBodyLine(const QString &line)
                  + QStringLiteral(" characters: ") + m_currentURL);
         return;
     }
-    if (double(m_pageText.size()) >= m_expectedLength)
+    if (double(m_pageText.size()) >= m_expectedLength) {
         Timer2.setEnabled(true);
+        m_idleTimer.stop();
+    }
 }
 
 // Ends a reply that we stop reading ourselves, as if the server had closed.
