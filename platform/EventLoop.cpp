@@ -41,7 +41,9 @@ bool waitUntil(const std::function<bool()> &done, qint64 timeoutMs)
         const qint64 left = deadline - tickCount();
         if (left <= 0)
             return done();
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, static_cast<int>(qMin<qint64>(left, 50)));
+        // The overload with a time limit ignores WaitForMoreEvents and spins; the wake timer
+        // bounds this blocking call instead.
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

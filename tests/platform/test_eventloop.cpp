@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QTimer>
+#include <ctime>
 
 using namespace Platform;
 
@@ -28,6 +29,14 @@ TEST(EventLoop, WaitUntilIsBoundedByItsDeadline)
     // A zero or negative time-out still looks once.
     EXPECT_TRUE(waitUntil([] { return true; }, -5));
     EXPECT_FALSE(waitUntil([] { return false; }, 0));
+}
+
+TEST(EventLoop, WaitUntilSleepsInsteadOfSpinning)
+{
+    const std::clock_t cpuBefore = std::clock();
+    waitUntil([] { return false; }, 400);
+    const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+    EXPECT_LT(cpuMs, 200.0);
 }
 
 TEST(EventLoop, DoEventsRunsPendingEvents)
