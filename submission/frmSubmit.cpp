@@ -19,11 +19,13 @@
 #include <QVBoxLayout>
 
 #include "core/modCommon.h"
+#include "core/modStartUp.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Numbers.h"
 #include "platform/Shell.h"
+#include "sitedata/EngineCollection.h"
 #include "submission/SubmitScheduler.h"
 #include "transport/modDSSockLog.h"
 
@@ -112,6 +114,25 @@ frmSubmit *frmSubmit::Display(QWidget *mainWindow, EngineNames selectedEngines,
     modCommon::centerForm(window);
     window->show();
     return window;
+}
+
+frmSubmit *frmSubmit::Display(QWidget *mainWindow, QTreeWidget *selectedEngines)
+{
+    QPointer<QTreeWidget> list = selectedEngines;
+    // The run takes the engines in the list's order, sorted on its first column.
+    EngineNames names = [list] {
+        QStringList result;
+        if (!list)
+            return result;
+        list->sortItems(0, Qt::AscendingOrder);
+        for (int r = 0; r < list->topLevelItemCount(); ++r)
+            result << list->topLevelItem(r)->text(0);
+        return result;
+    };
+    clsSubmit::EngineLookup engines = [](const QString &name) -> const clsEngines * {
+        return myEngines().find(name);
+    };
+    return Display(mainWindow, std::move(names), std::move(engines), ProjectListPath);
 }
 
 void frmSubmit::buildWindow()
@@ -320,7 +341,9 @@ QString frmSubmit::estimateText(int urls, int engines, int connections)
 {
     const int sockets = connections < 1 ? 1 : connections;
     const double minutes = double(urls) * 400.0 * double(engines) / (double(sockets) * 900.0);
-    return QLocale::c().toString(qint64(std::round(minutes)));
+    QLocale grouped = QLocale::c();
+    grouped.setNumberOptions(QLocale::DefaultNumberOptions);   // "1,481", as "##,##0" shows it
+    return grouped.toString(qint64(std::round(minutes)));
 }
 
 bool frmSubmit::getSubmitSummary()

@@ -33,6 +33,9 @@ public:
     // Creates the run and shows its window for the main window (deleted on close).
     static frmSubmit *Display(QWidget *mainWindow, EngineNames selectedEngines,
                               clsSubmit::EngineLookup engines, const QString &projectListPath);
+    // The same for the main window's selected-engine list, the engine collection and the
+    // project list in use.
+    static frmSubmit *Display(QWidget *mainWindow, QTreeWidget *selectedEngines);
 
     bool getSubmitSummary();
     void getNumOfSelectedSites(QString &sNumOfWebsites, QString &sNumOfURLs) const;

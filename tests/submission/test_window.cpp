@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "SubmitFixture.h"
+#include "platform/CommonControls.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "submission/SubmitScheduler.h"
+#include "submission/frmSubmit.h"
+#include "support/LoopbackServer.h"
+
+using namespace Qt::StringLiterals;
+using TestSupport::LoopbackServer;
+
+namespace {
+
+class SubmitWindow : public TestSupport::VelquistTest {
+protected:
+    void SetUp() override
+    {
+        const QString folder = env.programFolder();
+        SubmitTest::writeSiteFile(folder + u"a/Shop.vqs"_s, "Title=Shop\r\n",
+                                  {u"http://shop.example/"_s, QString(), u"http://shop.example/b.html"_s});
+        SubmitTest::writeSiteFile(folder + u"b/Shop.vqs"_s, "Title=Other shop\r\n", {u"http://shop.example/"_s});
+        TestSupport::TestEnvironment::writeFile(folder + u"b/Empty.vqs"_s, "[Web Site Info]\r\nLastURL=0\r\n");
+        TestSupport::TestEnvironment::writeFile(folder + u"b/Odd.vqs"_s,
+                                                "[Web Site Info]\r\nLastURL=1abc\r\n[URL]\r\nURL1=http://odd.example/\r\n");
+        projectList = folder + u"project.vqj"_s;
+        const QByteArray a = (folder + u"a/"_s).toUtf8();
+        const QByteArray b = (folder + u"b/"_s).toUtf8();
+        TestSupport::TestEnvironment::writeFile(projectList,
+            "[Alpha]\r\nLast=2\r\n1=Shop|" + a + "Shop.vqs\r\n2=|" + a + "Nameless.vqs\r\n"
+            "[\r\n]\r\n"
+            "[Beta]\r\nDescription=\r\nLast=3\r\n1=Shop|" + b + "Shop.vqs\r\n2=Empty|" + b + "Empty.vqs\r\n"
+            "3=Odd|" + b + "Odd.vqs\r\n");
+        settings.TimeOut = 1;
+        settings.AccessType = 2;
+        settings.Proxy = u"127.0.0.1"_s;
+        settings.Port = server.port();
+        server.replyWith(LoopbackServer::httpReply(200, "ok\r\n"));
+    }
+    frmSubmit *open()
+    {
+        auto run = std::make_unique<clsSubmit>(settings, engines.lookup());
+        window = new frmSubmit(std::move(run), &mainWindow, [this] { return selected; }, projectList);
+        return window;
+    }
+    void addEngines(int count)
+    {
+        for (int n = 1; n <= count; ++n) {
+            const QString name = u"e%1"_s.arg(n);
+            engines.add(name, u"u=<url>"_s, u"GET"_s, u"http://"_s + name + u".example/add"_s);
+            selected << name;
+        }
+    }
+    QTreeWidgetItem *site(const QString &project, const QString &name)
+    {
+        for (int r = 0; r < window->lsvSiteSelection->topLevelItemCount(); ++r) {
+            QTreeWidgetItem *row = window->lsvSiteSelection->topLevelItem(r);
+            if (row->text(0) == name && row->text(1) == project)
+                return row;
+        }
+        return nullptr;
+    }
+    void TearDown() override { delete window; }
+
+    LoopbackServer server;
+    QWidget mainWindow;
+    SubmitSettings settings;
+    SubmitTest::EngineTable engines;
+    QStringList selected;
+    QString projectList;
+    QPointer<frmSubmit> window;
+};
+
+} // namespace
+
+TEST_F(SubmitWindow, LoadListsEverySiteKeyedByFileAndDisablesTheMainWindow)
+{
+    open();
+    EXPECT_FALSE(mainWindow.isEnabled());
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    ASSERT_EQ(window->lsvSiteSelection->topLevelItemCount(), 4);
+    ASSERT_TRUE(site(u"Alpha"_s, u"Shop"_s));
+    ASSERT_TRUE(site(u"Beta"_s, u"Shop"_s));
+    EXPECT_EQ(site(u"Alpha"_s, u"Shop"_s)->checkState(0), Qt::Checked);
+    EXPECT_EQ(site(u"Alpha"_s, u"Shop"_s)->text(2), u"3"_s);
+    EXPECT_EQ(site(u"Beta"_s, u"Empty"_s)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(site(u"Beta"_s, u"Odd"_s)->checkState(0), Qt::Checked);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    window->close();
+    EXPECT_TRUE(mainWindow.isEnabled());
+}
+
+TEST_F(SubmitWindow, MissingProjectListIsReported)
+{
+    projectList = env.programFolder() + u"none.vqj"_s;
+    env.dialogs.answerMessage(Platform::Ok);
+    open();
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown().first().prompt.startsWith(u"loadProject_Error: "_s));
+    EXPECT_EQ(env.dialogs.shown().first().title, u"Erro"_s);
+    EXPECT_EQ(window->lsvSiteSelection->topLevelItemCount(), 0);
+}
+
+TEST_F(SubmitWindow, TicksAreCheckedAndSelectAllTicksOnlyUsableSites)
+{
+    open();
+    env.dialogs.answerMessage(Platform::Ok);
+    site(u"Beta"_s, u"Empty"_s)->setCheckState(0, Qt::Checked);
+    EXPECT_TRUE(env.dialogs.wasShown(u"There is not URL in current selected web site"_s));
+    EXPECT_EQ(site(u"Beta"_s, u"Empty"_s)->checkState(0), Qt::Unchecked);
+
+    env.dialogs.clearLog();
+    window->chkSelectAll->setChecked(true);
+    window->chkSelectAll_Click();
+    EXPECT_EQ(site(u"Beta"_s, u"Empty"_s)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(site(u"Beta"_s, u"Shop"_s)->checkState(0), Qt::Checked);
+    window->chkSelectAll->setChecked(false);
+    window->chkSelectAll_Click();
+    for (int r = 0; r < window->lsvSiteSelection->topLevelItemCount(); ++r)
+        EXPECT_EQ(window->lsvSiteSelection->topLevelItem(r)->checkState(0), Qt::Unchecked);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(SubmitWindow, NextRefusesWithoutEnginesOrSitesAndShowsTheSummary)
+{
+    open();
+    env.dialogs.answerMessage(Platform::Ok);
+    window->cmdNext_Click();
+    EXPECT_TRUE(env.dialogs.wasShown(u"There is no engine selected"_s));
+    EXPECT_EQ(window->SSTab1->currentIndex(), 0);
+
+    addEngines(300);
+    window->chkSelectAll->setChecked(false);
+    window->chkSelectAll_Click();
+    env.dialogs.answerMessage(Platform::Ok);
+    window->cmdNext_Click();
+    EXPECT_TRUE(env.dialogs.wasShown(u"There is no web site selected"_s));
+
+    site(u"Alpha"_s, u"Shop"_s)->setCheckState(0, Qt::Checked);
+    window->cmdNext_Click();
+    EXPECT_EQ(window->SSTab1->currentIndex(), 1);
+    EXPECT_EQ(window->lblNumOfWebsites->text(), u"1"_s);
+    EXPECT_EQ(window->lblNumOfURLs->text(), u"3"_s);
+    EXPECT_EQ(window->lblNumOfEngines->text(), u"300"_s);
+    EXPECT_EQ(window->lblNumOfConnections->text(), u"9"_s);
+    EXPECT_EQ(window->lblEstimatedTime->text(), u"44"_s);
+}
+
+TEST(SubmitEstimate, RoundsAndGroupsThousands)
+{
+    EXPECT_EQ(frmSubmit::estimateText(2, 300, 9), u"30"_s);
+    EXPECT_EQ(frmSubmit::estimateText(1, 1, 9), u"0"_s);
+    EXPECT_EQ(frmSubmit::estimateText(100, 300, 9), u"1,481"_s);
+    EXPECT_EQ(frmSubmit::estimateText(1, 9, 0), u"4"_s);
+}
+
+TEST_F(SubmitWindow, StartBuildsUrlRowsOnceEachAndRemoveDeletesSelectedRows)
+{
+    addEngines(2);
+    open();
+    window->cmdNext_Click();
+    window->cmdStart_Click();
+    EXPECT_EQ(window->SSTab1->currentIndex(), 2);
+    // Alpha's gap is skipped, Beta's repeat of the same URL is kept once, Odd adds one.
+    QStringList urls;
+    for (int r = 0; r < window->lsvSiteSubmitting->topLevelItemCount(); ++r)
+        urls << window->lsvSiteSubmitting->topLevelItem(r)->text(0);
+    EXPECT_EQ(urls, (QStringList{u"http://shop.example/"_s, u"http://shop.example/b.html"_s, u"http://odd.example/"_s}));
+    EXPECT_EQ(window->mySubmit()->NumOfEngines(), 2);
+
+    window->lsvSiteSubmitting->topLevelItem(0)->setSelected(true);
+    window->lsvSiteSubmitting->topLevelItem(1)->setSelected(true);
+    window->cmdRemove_Click();
+    ASSERT_EQ(window->lsvSiteSubmitting->topLevelItemCount(), 1);
+    EXPECT_EQ(window->lsvSiteSubmitting->topLevelItem(0)->text(0), u"http://odd.example/"_s);
+
+    // A second Start rebuilds the rows and the engine array.
+    selected.removeLast();
+    window->cmdStart_Click();
+    EXPECT_EQ(window->lsvSiteSubmitting->topLevelItemCount(), 3);
+    EXPECT_EQ(window->mySubmit()->NumOfEngines(), 1);
+}
+
+TEST_F(SubmitWindow, SubmitRunsToTheEndAndReportsCanBeOpened)
+{
+    addEngines(3);
+    open();
+    window->chkSelectAll->setChecked(false);
+    window->chkSelectAll_Click();
+    site(u"Beta"_s, u"Odd"_s)->setCheckState(0, Qt::Checked);
+    window->cmdNext_Click();
+    window->cmdStart_Click();
+    env.dialogs.answerMessage(Platform::Ok);
+    window->cmdSubmit_Click();
+    EXPECT_EQ(window->cmdSubmit->text(), u"&Stop"_s);
+    EXPECT_FALSE(window->cmdRemove->isEnabled());
+    EXPECT_FALSE(window->cmdStart->isEnabled());
+    EXPECT_FALSE(window->cmdNext->isEnabled());
+    EXPECT_FALSE(window->cmdCancel[2]->isEnabled());
+    ASSERT_TRUE(Platform::waitUntil([&] { return env.dialogs.wasShown(u"Submission done !"_s); }, 20000));
+    EXPECT_EQ(server.requests().size(), 3);
+    EXPECT_EQ(window->cmdSubmit->text(), u"&Submit"_s);
+    EXPECT_TRUE(window->cmdRemove->isEnabled());
+    EXPECT_EQ(window->SSTab1->currentIndex(), 3);
+    ASSERT_EQ(window->lsvReport->topLevelItemCount(), 1);
+    QTreeWidgetItem *result = window->lsvReport->topLevelItem(0);
+    EXPECT_EQ(result->text(0), u"http://odd.example/"_s);
+    EXPECT_EQ(result->text(2), u"Finish"_s);
+
+    result->setSelected(true);
+    window->viewReport();
+    ASSERT_EQ(env.shellRequests.size(), 1);
+    EXPECT_EQ(env.shellRequests.first(), u"open:"_s + Platform::itemTag(result));
+
+    // Submit again with no URL row left is refused.
+    env.dialogs.answerMessage(Platform::Ok);
+    window->cmdSubmit_Click();
+    EXPECT_TRUE(env.dialogs.wasShown(u"There is no web site to be submitted."_s));
+    EXPECT_FALSE(window->scheduler()->isRunning());
+}
+
+TEST_F(SubmitWindow, MissingReportFileIsReported)
+{
+    open();
+    auto *row = new QTreeWidgetItem(window->lsvReport, {u"http://x.example/"_s});
+    row->setCheckState(0, Qt::Checked);
+    Platform::setItemTag(row, env.programFolder() + u"gone.html"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    window->viewReport();
+    EXPECT_TRUE(env.dialogs.wasShown(u"Report file is corrupted or missing"_s));
+    EXPECT_TRUE(env.shellRequests.isEmpty());
+}
+
+TEST_F(SubmitWindow, StopAndClosingMidRunSendNothingMore)
+{
+    server.neverAnswer();
+    settings.Connections = 2;
+    addEngines(6);
+    open();
+    window->cmdNext_Click();
+    window->cmdStart_Click();
+    window->cmdSubmit_Click();
+    ASSERT_TRUE(server.waitForRequests(2, 5000));
+    window->cmdSubmit_Click();
+    EXPECT_EQ(window->cmdSubmit->text(), u"&Submit"_s);
+    EXPECT_FALSE(window->scheduler()->isRunning());
+    ASSERT_GE(window->lsvReport->topLevelItemCount(), 1);
+    EXPECT_EQ(window->lsvReport->topLevelItem(0)->text(2), u"Canceled"_s);
+
+    // A new run, then closing the window while it runs.
+    window->cmdStart_Click();
+    window->cmdSubmit_Click();
+    ASSERT_TRUE(server.waitForRequests(4, 5000));
+    window->close();
+    EXPECT_TRUE(mainWindow.isEnabled());
+    Platform::waitUntil([] { return false; }, 1500);
+    EXPECT_EQ(server.requests().size(), 4);
+}
+
+TEST_F(SubmitWindow, MinimisingMinimisesTheMainWindow)
+{
+    open();
+    window->show();
+    mainWindow.show();
+    window->setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(Platform::waitUntil([&] { return mainWindow.isMinimized(); }, 2000));
+}
