@@ -38,3 +38,11 @@ protected:
 };
 
 } // namespace TestSupport
+
+// Readable QString values in assertion messages.
+#include <ostream>
+#include <QString>
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
