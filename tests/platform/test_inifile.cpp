@@ -168,6 +168,15 @@ TEST_F(IniFileTest, ReadOnlyFileOrFolderIsReportedAsFailedWrite)
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+TEST_F(IniFileTest, UnreachableFileIsReportedAsFailedWriteEvenForRoot)
+{
+    // A file standing where a folder should be cannot be got past by any user.
+    write("not a folder");
+    EXPECT_FALSE(iniWrite(path() + QStringLiteral("/inside.ini"), QStringLiteral("S"), QStringLiteral("k"),
+                          QStringLiteral("v")));
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(path()), QByteArray("not a folder"));
+}
+
 TEST_F(IniFileTest, EmptySectionOrKeyIsRefused)
 {
     EXPECT_FALSE(iniWrite(path(), QString(), QStringLiteral("k"), QStringLiteral("v")));
