@@ -65,6 +65,14 @@ public:
     bool saveURLToFile(const QString &sFileName);
     static QString getFileNameFromFile(const QString &sFile);
 
+    // --- Web form data import ---------------------------------------------------------------------
+    // Fills the site-detail controls from a file of "Label: value" lines. False after a failure,
+    // which has been shown; the values applied before it stay.
+    bool getWebFormData(const QString &sFileName);
+    // Splits a line at its first ":" or "=" (whichever comes first) into the trimmed label and
+    // value. False when the line holds neither.
+    static bool splitWebFormLine(const QString &line, QString &label, QString &value);
+
     // --- Engine database ------------------------------------------------------------------------
     bool loadEngines();
     // Takes one finished engine; false when it was dropped (no name or a duplicate).
@@ -113,6 +121,16 @@ public:
     // Rebuilds the custom-category engine list from the loaded engines, keeping each engine's
     // chosen category and space id.
     void rebuildCustomEngines(const QStringList &engineNames);
+    // Fills the top-category list of the engine and sets the combo's tag to the base address.
+    void setCustomEngCategory(const QString &sEngineName);
+    // Appends the sub-category rows of a fetched directory page; takes its space id for the
+    // engine being edited and gives the open directory's add-URL address in `sAddURL`.
+    void setCustomEngineSubCategory(const QString &sFileData, const QString &sCategoryKey, QString &sAddURL);
+    static QString getSpaceID(const QString &sURL);
+    // Reads the category id from the open directory's add-URL form and shows whether the choice
+    // is ready.
+    void getDmozID(const QString &sData);
+    bool isUsedCustomEngineIndex(int index) const;
 
     // Whether the user changed the category lists since the last site load.
     void noteCategoryTouched();
