@@ -1,0 +1,272 @@
+#include "sitedata/frmAddURLFromWeb.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include "core/modCommon.h"
+#include "core/modCommonHtml.h"
+#include "mainwindow/frmMain.h"
+#include "platform/CommonControls.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "sitedata/KeyedListView.h"
+#include "transport/frmHTTP.h"
+#include "transport/modDSSockSocket.h"
+
+namespace {
+
+const QString kRequestKind = QStringLiteral("AddURLFromWeb");
+const QString kTitle = QStringLiteral("Add URL from Web");
+
+QPointer<frmAddURLFromWeb> &openDialog()
+{
+    static QPointer<frmAddURLFromWeb> dialog;
+    return dialog;
+}
+
+bool startsWithNoCase(const QString &text, const QString &start)
+{
+    return text.startsWith(start, Qt::CaseInsensitive);
+}
+
+// The link up to its first blank, CR or LF, without the quotation marks around it.
+QString cleanLink(QString link)
+{
+    link = link.trimmed();
+    if (link.startsWith(QLatin1Char('"')))
+        link.remove(0, 1);
+    for (QChar end : {QChar(u' '), QChar(u'\r'), QChar(u'\n')}) {
+        const qsizetype cut = link.indexOf(end);
+        if (cut >= 0)
+            link = link.left(cut).trimmed();
+    }
+    if (link.endsWith(QLatin1Char('"')) || link.endsWith(QLatin1Char('\'')))
+        link = link.chopped(1).trimmed();
+    return link;
+}
+
+// The page address without query or fragment: links never resolve through them.
+QString pageBase(const QString &pageURL)
+{
+    const qsizetype cut = pageURL.indexOf(QRegularExpression(QStringLiteral("[?#]")));
+    return cut < 0 ? pageURL : pageURL.left(cut);
+}
+
+} // namespace
+
+frmAddURLFromWeb::frmAddURLFromWeb(KeyedListView *urlList, QWidget *parent) : QDialog(parent), m_urlList(urlList)
+{
+    if (!m_urlList) {
+        if (frmMain *main = frmMain::existing())
+            m_urlList = main->lsvSiteURLs;
+    }
+    setObjectName(QStringLiteral("frmAddURLFromWeb"));
+    setWindowTitle(kTitle);
+    setModal(true);
+
+    txtWebURL = new QLineEdit(this);
+    txtWebURL->setObjectName(QStringLiteral("txtWebURL"));
+    txtKeyword = new QLineEdit(this);
+    txtKeyword->setObjectName(QStringLiteral("txtKeyword"));
+    lstKeywords = new QListWidget(this);
+    lstKeywords->setObjectName(QStringLiteral("lstKeywords"));
+    lstKeywords->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    const QStringList captions = {QStringLiteral("&Add"), QStringLiteral("&Remove"), QStringLiteral("&Get"),
+                                  QStringLiteral("&Cancel")};
+    for (int i = 0; i < captions.size(); ++i) {
+        auto *button = new QPushButton(captions[i], this);
+        button->setObjectName(QStringLiteral("Command1_") + QString::number(i));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        Command1.append(button);
+    }
+    StatusBar1 = new Platform::StatusBar(1, this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(QStringLiteral("Website URL:"), this), 0, 0);
+    grid->addWidget(txtWebURL, 0, 1);
+    grid->addWidget(Command1[GetButton], 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Do not add URL which contains the keywords below:"), this), 1, 0, 1, 3);
+    grid->addWidget(txtKeyword, 2, 0, 1, 2);
+    grid->addWidget(Command1[AddButton], 2, 2);
+    grid->addWidget(lstKeywords, 3, 0, 2, 2);
+    grid->addWidget(Command1[RemoveButton], 3, 2, Qt::AlignTop);
+    grid->addWidget(Command1[CancelButton], 4, 2, Qt::AlignBottom);
+    grid->addWidget(StatusBar1, 5, 0, 1, 3);
+
+    connect(txtKeyword, &QLineEdit::returnPressed, this, [this] { Command1_Click(AddButton); });
+    connect(txtWebURL, &QLineEdit::returnPressed, this, [this] { Command1_Click(GetButton); });
+
+    openDialog() = this;
+    Form_Load();
+}
+
+frmAddURLFromWeb::~frmAddURLFromWeb()
+{
+    cancelFetch();
+}
+
+frmAddURLFromWeb *frmAddURLFromWeb::loadedInstance()
+{
+    return openDialog();
+}
+
+void frmAddURLFromWeb::Form_Load()
+{
+    modCommon::centerForm(this);
+    txtWebURL->setText(QStringLiteral("www."));
+}
+
+void frmAddURLFromWeb::Command1_Click(int index)
+{
+    switch (index) {
+    case AddButton: addFilter(); break;
+    case RemoveButton: removeFilters(); break;
+    case GetButton: startFetch(); break;
+    case CancelButton: reject(); break;
+    default: break;
+    }
+}
+
+void frmAddURLFromWeb::addFilter()
+{
+    if (txtKeyword->text().isEmpty()) {
+        Platform::msgBox(QStringLiteral("Please enter a Filter string you want to add."), Platform::Information, kTitle);
+        txtKeyword->setFocus();
+        return;
+    }
+    lstKeywords->addItem(txtKeyword->text());
+}
+
+void frmAddURLFromWeb::removeFilters()
+{
+    for (QListWidgetItem *item : lstKeywords->selectedItems())
+        delete item;
+}
+
+void frmAddURLFromWeb::startFetch()
+{
+    m_sPageURL = txtWebURL->text();
+    const qsizetype scheme = m_sPageURL.indexOf(QStringLiteral("://"));
+    if (scheme >= 0)
+        m_sPageURL = m_sPageURL.mid(scheme + 3);
+    StatusBar1->setPanelText(1, QStringLiteral("Connecting to : ") + m_sPageURL);
+    Platform::setBusyPointer(true);
+
+    frmHTTP::PageReceiver receiver;
+    receiver.pageArrived = [this](const QString &page, int) {
+        // A page of a fetch the user has cancelled is not wanted any more.
+        if (m_bFetching)
+            getURL(page);
+    };
+    receiver.connectFailed = [this] {
+        m_bFetching = false;
+        StatusBar1->setPanelText(1, QString());
+    };
+    frmHTTP::setReceiver(kRequestKind, this, receiver);
+    m_bFetching = true;
+    frmHTTP *fetch = frmHTTP::instance();
+    fetch->Tag = kRequestKind;
+    fetch->Connect(m_sPageURL);
+}
+
+void frmAddURLFromWeb::cancelFetch()
+{
+    if (!m_bFetching)
+        return;
+    m_bFetching = false;
+    frmHTTP *fetch = frmHTTP::loadedInstance();
+    if (fetch && fetch->Tag.compare(kRequestKind, Qt::CaseInsensitive) == 0)
+        modDSSock::SocketDisconnect(fetch->dsSocket2);
+    Platform::setBusyPointer(false);
+}
+
+void frmAddURLFromWeb::done(int result)
+{
+    cancelFetch();
+    QDialog::done(result);
+}
+
+bool frmAddURLFromWeb::isFiltered(const QString &url) const
+{
+    for (int i = 0; i < lstKeywords->count(); ++i) {
+        const QString filter = lstKeywords->item(i)->text();
+        if (!filter.isEmpty() && url.contains(filter, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+void frmAddURLFromWeb::getURL(const QString &sNewData)
+{
+    m_bFetching = false;
+    StatusBar1->setPanelText(1, QStringLiteral("Resolving data ......"));
+    Platform::setBusyPointer(true);
+    for (const QString &raw : pageLinks(sNewData)) {
+        if (raw.isEmpty() || raw.contains(QStringLiteral("mailto:"), Qt::CaseInsensitive)
+            || hasOtherScheme(cleanLink(raw)))
+            continue;
+        const QString url = getFullURL(raw);
+        if (url.isEmpty() || isFiltered(url) || !m_urlList)
+            continue;
+        // A URL already listed keeps its row.
+        m_urlList->addRow(url, {url}, QStringLiteral("HTMLFile"));
+    }
+    StatusBar1->setPanelText(1, QStringLiteral("Done"));
+    Platform::setBusyPointer(false);
+    accept();
+}
+
+QString frmAddURLFromWeb::getFullURL(const QString &sNewURL) const
+{
+    return getFullURL(m_sPageURL, sNewURL);
+}
+
+QString frmAddURLFromWeb::getFullURL(const QString &pageURL, const QString &sNewURL)
+{
+    const QString link = cleanLink(sNewURL);
+    if (startsWithNoCase(link, QStringLiteral("http")))
+        return link;
+    const QUrl base(QStringLiteral("http://") + pageBase(pageURL));
+    const QUrl resolved = base.resolved(QUrl(link));
+    if (!resolved.isValid() || resolved.host().isEmpty())
+        return link;
+    return resolved.toString();
+}
+
+QStringList frmAddURLFromWeb::pageLinks(const QString &page)
+{
+    QStringList links;
+    qsizetype href = modCommon::indexOfNoCase(page, u"href=");
+    while (href >= 0) {
+        qsizetype start = href + 5;
+        // An opening quotation mark is not part of the link; an unquoted link starts at once.
+        if (start < page.size() && (page.at(start) == QLatin1Char('"') || page.at(start) == QLatin1Char('\'')))
+            ++start;
+        const qsizetype close = page.indexOf(QLatin1Char('>'), start);
+        if (close < 0)
+            break;
+        links.append(page.mid(start, close - start));
+        href = modCommon::indexOfNoCase(page, u"href=", close + 1);
+    }
+    return links;
+}
+
+bool frmAddURLFromWeb::hasOtherScheme(const QString &link)
+{
+    static const QRegularExpression scheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):"));
+    const QRegularExpressionMatch match = scheme.match(link);
+    if (!match.hasMatch())
+        return false;
+    const QString name = match.captured(1);
+    return name.compare(QLatin1String("http"), Qt::CaseInsensitive) != 0
+        && name.compare(QLatin1String("https"), Qt::CaseInsensitive) != 0;
+}
