@@ -14,8 +14,18 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "core/modCommon.h"
+#include "core/modCommonHtml.h"
+#include "mainwindow/CustomCategoryBrowser.h"
 #include "mainwindow/ReportsList.h"
+#include "mainwindow/UrlToolbar.h"
+#include "mainwindow/frmMain.h"
+#include "platform/CommonControls.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/TextFile.h"
 #include "sitedata/KeyedListView.h"
+#include "transport/frmHTTP.h"
 
 namespace {
 
@@ -46,6 +56,9 @@ SitePages::SitePages(QWidget *parent) : QTabWidget(parent)
     addTab(buildCategoryTab(), QStringLiteral("Category"));
     reports = new ReportsList(this);
     addTab(reports, QStringLiteral("Reports"));
+    urlCommands = new UrlToolbar(this);
+    customCategories = new CustomCategoryBrowser(this);
+    wireEvents();
 }
 
 QWidget *SitePages::buildSiteInfoTab()
@@ -217,4 +230,108 @@ QWidget *SitePages::buildCategoryTab()
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(tabCategory);
     return page;
+}
+
+void SitePages::wireEvents()
+{
+    connect(cmdGetSiteInfo, &QPushButton::clicked, this, [this] { cmdGetSiteInfo_Click(); });
+    connect(cmdFileLocation, &QPushButton::clicked, this, [this] { cmdFileLocation_Click(); });
+    frmHTTP::setReceiver(QStringLiteral("GetSiteInfo"), this,
+                         {[this](const QString &page, int) { SetSiteInfo(page); }, {}});
+}
+
+void SitePages::setStatusText(const QString &text)
+{
+    if (frmMain *main = frmMain::existing())
+        main->StatusBar1->setPanelText(1, text);
+}
+
+QString SitePages::currentSiteIdentity()
+{
+    const frmMain *main = frmMain::existing();
+    if (!main)
+        return QString();
+    const QString nodeKey = main->m_currentNode ? Platform::itemKey(main->m_currentNode) : QString();
+    return nodeKey + QLatin1Char('|') + main->m_sSiteFile;
+}
+
+void SitePages::cmdGetSiteInfo_Click()
+{
+    const QString prompt = QStringLiteral("Get site Title, Keywords and Description from your web site.\r\n\r\n")
+        + QStringLiteral("Please enter your web site URL and click on the 'OK' button:");
+    QString url = Platform::inputBox(prompt, QStringLiteral("Get Site Details"), m_sSiteInfoURL);
+    if (url.isEmpty())
+        return;
+    if (url.left(4).compare(QLatin1String("http"), Qt::CaseInsensitive) != 0)
+        url.prepend(QStringLiteral("http://"));
+    m_sSiteInfoURL = url;
+    Platform::setBusyPointer(true);
+    setStatusText(QStringLiteral("Connecting to ") + url + QStringLiteral(" ..."));
+    m_sSiteInfoRequestSite = currentSiteIdentity();
+    frmHTTP *fetch = frmHTTP::instance();
+    fetch->Tag = QStringLiteral("GetSiteInfo");
+    fetch->Connect(url);
+}
+
+void SitePages::SetSiteInfo(const QString &sFileData)
+{
+    setStatusText(QString());
+    // The user moved to another site while the page was on its way: it is not that site's.
+    if (m_sSiteInfoRequestSite != currentSiteIdentity()) {
+        Platform::setBusyPointer(false);
+        return;
+    }
+    if (!sFileData.isEmpty()) {
+        QString keywords;
+        QString description;
+        QString title;
+        QString text;
+        modCommon::retrieveMetaTag(sFileData, keywords, description, title, text);
+        txtSiteTitle->setText(modCommon::replaceCrLf(title));
+        modCommon::setMultiLineText(txtSiteKeywords, keywords);
+        modCommon::setMultiLineText(txtSiteDescription, description);
+    }
+    Platform::setBusyPointer(false);
+}
+
+namespace {
+
+// Disables the main window and shows the hourglass while a dialog of a command is open; both
+// come back on every path.
+class MainWindowBusy {
+public:
+    MainWindowBusy() : m_main(frmMain::existing())
+    {
+        if (m_main)
+            m_main->setEnabled(false);
+        Platform::setBusyPointer(true);
+    }
+    ~MainWindowBusy()
+    {
+        Platform::setBusyPointer(false);
+        if (m_main)
+            m_main->setEnabled(true);
+    }
+    MainWindowBusy(const MainWindowBusy &) = delete;
+    MainWindowBusy &operator=(const MainWindowBusy &) = delete;
+
+private:
+    frmMain *m_main;
+};
+
+} // namespace
+
+void SitePages::cmdFileLocation_Click()
+{
+    const MainWindowBusy busy;
+    int filterIndex = 1;
+    const QString file = modCommon::showFileDialog(
+        false, QStringLiteral("HTML files (*.htm;*.html)|*.htm;*.html|Text files (*.txt)|*.txt|All Files (*.*)|*.*|"),
+        QString(), filterIndex);
+    if (file.isEmpty() || !Platform::fileExists(file))
+        return;
+    txtURLFileLocation->setText(file);
+    QTreeWidgetItem *row = lsvSiteURLs->currentItem();
+    if (lsvSiteURLs->topLevelItemCount() > 0 && row && row->isSelected())
+        Platform::setItemTag(row, file);
 }

@@ -4,6 +4,7 @@
 #include <QTabWidget>
 #include <QVector>
 
+class CustomCategoryBrowser;
 class KeyedListView;
 class QAction;
 class QComboBox;
@@ -15,6 +16,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QToolBar;
 class ReportsList;
+class UrlToolbar;
+namespace Platform { class StatusBar; }
 
 class SitePages : public QTabWidget {
     Q_OBJECT
@@ -72,9 +75,32 @@ public:
     // Tab 4 "Reports"
     ReportsList *reports = nullptr;
 
+    // The URL list's events and toolbar commands, and the custom-category browsing.
+    UrlToolbar *urlCommands = nullptr;
+    CustomCategoryBrowser *customCategories = nullptr;
+
+    // The last address given to "Get Site Details"; the default of the next prompt.
+    QString m_sSiteInfoURL;
+
+    // Asks for the site's address and fetches its page ("GetSiteInfo").
+    void cmdGetSiteInfo_Click();
+    // Fills title, keywords and description from the fetched page. A page asked for while
+    // another site was shown is dropped.
+    void SetSiteInfo(const QString &sFileData);
+    // Chooses the local HTML file of the current URL row.
+    void cmdFileLocation_Click();
+
+    // Panel 1 of the main window's status bar (nothing when there is no main window).
+    static void setStatusText(const QString &text);
+    // What names the site shown now: its tree node key and its file.
+    static QString currentSiteIdentity();
+
 private:
     QWidget *buildSiteInfoTab();
     QWidget *buildSiteURLsTab();
     QWidget *buildContactTab();
     QWidget *buildCategoryTab();
+    void wireEvents();
+
+    QString m_sSiteInfoRequestSite;   // the site shown when the last site-info fetch started
 };

@@ -1,0 +1,44 @@
+#pragma once
+// The commands of the current site's URL list: the list's own events (row click, Delete key,
+// column sort, label edit) and the buttons of the toolbar above it, addressed by their keys.
+#include <QObject>
+#include <QString>
+
+class QTreeWidgetItem;
+class SitePages;
+
+class UrlToolbar : public QObject {
+    Q_OBJECT
+public:
+    explicit UrlToolbar(SitePages *pages);
+
+    // Runs the command of the button with that key (ignoring case); an unknown key does nothing.
+    void ToolbarSiteURL_ButtonClick(const QString &key);
+
+    void lsvSiteURLs_ItemClick(QTreeWidgetItem *item);
+    void lsvSiteURLs_ColumnClick(int column);
+    void lsvSiteURLs_KeyDown(int keyCode);
+
+    // Removes the selected rows after confirmation.
+    void DeleteURL();
+    // Fills the three meta-tag boxes from page text and shows their lengths.
+    void getMetaTag(const QString &sFileData);
+    // The text of the first selected row, "" when none.
+    QString getFirstSelectedItem() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void addURL();
+    void addFromLocalFolder();
+    void addFromWeb();
+    void loadURLList();
+    void saveURLList();
+    void getMetaTagCommand();
+    void editMetaTags(bool replace);
+    void optimizer();
+
+    SitePages *m_pages;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+};
