@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +27,7 @@
 #include "core/modCommon.h"
 #include "enginedata/frmUpdateEngines.h"
 #include "mainwindow/EnginesPage.h"
+#include "pagetools/frmOptimizer.h"
 #include "mainwindow/ProjectPage.h"
 #include "mainwindow/ProjectTreePane.h"
 #include "mainwindow/ReportsList.h"
@@ -304,9 +307,9 @@ void frmMain::wireEvents()
         if (m_clsMain)
             m_clsMain->noteCategoryTouched();
     });
-    connect(TreeView1, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
-    connect(mnuFileItems[15], &QAction::triggered, this, [this] { close(); });
+    wireTreeEvents();
+    wireEnginesPage();
+    wireCommands();
 }
 
 void frmMain::create(clsMain *main)
@@ -415,6 +418,8 @@ void frmMain::applySettingStep()
     m_bAutoSave = true;
     TreeView1->clear();
     m_rootNode = new QTreeWidgetItem(TreeView1, {QStringLiteral("Web Project")});
+    // Editable so that an edit of the root reaches the check that refuses it.
+    m_rootNode->setFlags(m_rootNode->flags() | Qt::ItemIsEditable);
     Platform::setItemKey(m_rootNode, QStringLiteral("Root"));
     setItemImageKey(m_rootNode, QStringLiteral("RootProject"));
     TreeView1->scrollToItem(m_rootNode);
@@ -495,7 +500,7 @@ void frmMain::selectFirstNode()
     if (nodes.isEmpty())
         return;
     QTreeWidgetItem *node = nodes.size() == 1 ? nodes[0] : nodes[1];
-    TreeView1->setCurrentItem(node);
+    selectNodeQuietly(node);
     TreeView1_NodeClick(node);
 }
 
@@ -521,6 +526,7 @@ void frmMain::loadProject()
         if (Platform::findItemByKey(TreeView1, projectKey))
             continue;
         auto *projectNode = new QTreeWidgetItem(m_rootNode, {project});
+        projectNode->setFlags(projectNode->flags() | Qt::ItemIsEditable);
         Platform::setItemKey(projectNode, projectKey);
         setItemImageKey(projectNode, QStringLiteral("ProjectFolder"));
         Platform::setItemTag(projectNode, modCommon::readINIValue(listFile, project, QStringLiteral("Description")));
@@ -536,50 +542,13 @@ void frmMain::loadProject()
             if (siteName.isEmpty() || Platform::findItemByKey(TreeView1, siteKey))
                 continue;
             auto *siteNode = new QTreeWidgetItem(projectNode, {siteName});
+            siteNode->setFlags(siteNode->flags() | Qt::ItemIsEditable);
             Platform::setItemKey(siteNode, siteKey);
             setItemImageKey(siteNode, QStringLiteral("WebFile"));
             Platform::setItemTag(siteNode, QString::number(i) + QStringLiteral("|") + path);
         }
     }
     m_rootNode->setExpanded(true);
-}
-
-void frmMain::TreeView1_NodeClick(QTreeWidgetItem *node)
-{
-    if (!node)
-        return;
-    if (m_currentNode && m_currentNode != node && itemImageKey(m_currentNode) == QLatin1String("ProjectFolderOpen"))
-        setItemImageKey(m_currentNode, QStringLiteral("ProjectFolder"));
-    m_currentNode = node;
-    TreeView1->setCurrentItem(node);
-    lblProjectTitle->setText(node->text(0));
-    const QString image = itemImageKey(node);
-    if (image == QLatin1String("RootProject")) {
-        showPageSet(SSTab2);
-        lblQuickStartTips->show();
-        fraSiteInfo[0]->hide();
-        ToolbarMainButtons[1]->setEnabled(false);
-        ToolbarMainButtons[2]->setEnabled(false);
-    } else if (image.startsWith(QLatin1String("ProjectFolder"))) {
-        setItemImageKey(node, QStringLiteral("ProjectFolderOpen"));
-        lblQuickStartTips->hide();
-        fraSiteInfo[0]->show();
-        showPageSet(SSTab2);
-        ToolbarMainButtons[1]->setEnabled(true);
-        ToolbarMainButtons[2]->setEnabled(true);
-        fraSiteInfo[0]->setTitle(node->text(0));
-        modCommon::setMultiLineText(txtProjectDescr, Platform::itemTag(node));
-    } else if (image == QLatin1String("WebFile")) {
-        showPageSet(SSTab1);
-        fraSiteInfo[1]->setTitle(node->text(0));
-        lsvSiteURLs->setHeaderLabels({QStringLiteral("Site URLs for: ") + node->text(0)});
-        ToolbarMainButtons[1]->setEnabled(true);
-        ToolbarMainButtons[2]->setEnabled(true);
-        QString entry = Platform::itemTag(node);
-        modCommon::splitAtBar(entry, m_sSiteFile);
-        if (!m_sSiteFile.isEmpty() && Platform::fileExists(m_sSiteFile))
-            m_clsMain->loadWebsiteFile(m_sSiteFile);
-    }
 }
 
 void frmMain::lstMainCategory_Click()
@@ -651,10 +620,37 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // The controls are the only copy of the current site: the frame's close saves them as Exit does.
+    autoSave();
+    if (frmOptimizer *optimizer = frmOptimizer::loadedInstance())
+        optimizer->deleteLater();
     if (frmHTTP *fetch = frmHTTP::loadedInstance())
         fetch->deleteLater();
     releaseData();
     event->accept();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress) {
+        const bool deleteKey = static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete;
+        if (watched == TreeView1 && deleteKey)
+            TreeView1_KeyDown(46);
+        else if (watched == lsvEngines)
+            lsvEngines_KeyDown(deleteKey ? 46 : 0);
+        else if (watched == lsvSelectedEngines && deleteKey)
+            lsvSelectedEngines_KeyDown(46);
+    } else if (watched == TreeView1->viewport()) {
+        if (type == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+            // The pop-up acts on the current node: a right click does not choose another one.
+            TreeView1_MouseDown(Qt::RightButton);
+            return true;
+        }
+        if (type == QEvent::MouseMove)
+            Platform::setBusyPointer(false);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::releaseData()

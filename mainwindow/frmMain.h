@@ -5,6 +5,7 @@
 #include <memory>
 
 #include <QMainWindow>
+#include <QHash>
 #include <QMap>
 #include <QPointer>
 #include <QVector>
@@ -31,6 +32,7 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ReportsList;
+class TreeLabelDelegate;
 class SitePages;
 namespace Platform { class StatusBar; }
 
@@ -54,7 +56,73 @@ public:
     bool Form_QueryUnload();
 
     void loadProject();
+
+    // --- Project tree and File menu ---------------------------------------------------------
+    bool IsNodeExist(const QTreeWidget *TheseNodes, const QString &NodeKey) const;
+    // Adds a child of the node keyed `sRelative` and makes it the current node.
+    bool addNewNode(const QString &sNewKey, const QString &sName, const QString &sRelative, const QString &sImage,
+                    bool nEditLable, const QString &sDescr);
+    // "NewProject" or "NewWeb": asks for a name, adds the node and its project list entry.
+    void NewProjectAndWeb(const QString &sType);
+    void removeSelectedNode();
+    // The user's click on a node (or a move to it by the keyboard). Selecting a node from the
+    // program does not run it.
     void TreeView1_NodeClick(QTreeWidgetItem *node);
+    // False cancels the edit (the root cannot be renamed).
+    bool TreeView1_BeforeLabelEdit();
+    // Renames the current node; false when the text was refused (the node keeps its old name).
+    bool TreeView1_AfterLabelEdit(const QString &NewString);
+    void TreeView1_KeyDown(int KeyCode);
+    void TreeView1_MouseDown(Qt::MouseButton Button);
+    void TreeView1_DblClick();
+    void mnuFile_Click();
+    void mnuFileItems_Click(int Index);
+    void mnuPopupItems_Click(int Index);
+    // Applies the enabling table of the current node to the pop-up items.
+    void applyPopupEnabling();
+    // Whether File item `index` is offered for a node showing `image` (engines page aside).
+    static bool fileItemEnabledFor(const QString &image, int index);
+    bool fileItemEnabled(int index) const;
+    static bool hasRefusedNameCharacter(const QString &name);
+
+    // --- Saving ------------------------------------------------------------------------------
+    void autoSave();
+    bool saveWebSite(const QString &sWebFileName, const QString &sFileLocation);
+    // "ImportWebForm" imports web form data; anything else adds an existing web site file.
+    void addWebSite(const QString &sType = QString());
+    // The folder of web site files created by name.
+    static QString projectsFolder();
+    // "<name>.vqs" in that folder, or "<name> (n).vqs" when that file or another site has it.
+    QString uniqueSiteFilePath(const QString &siteName) const;
+
+    // --- Site details ------------------------------------------------------------------------
+    void clearWebsiteFields();
+    bool isValidFields();
+
+    // --- Engines page and Engines menu ---------------------------------------------------------
+    void chkType_Click(int Index);
+    void cmdSelectEngine_Click(int Index);
+    void cmdRemoveEngine_Click(int Index);
+    void lsvEngines_ColumnClick(int column);
+    void lsvSelectedEngines_ColumnClick(int column);
+    void lsvEngines_DblClick();
+    void lsvEngines_KeyDown(int KeyCode);
+    void lsvSelectedEngines_KeyDown(int KeyCode);
+    void txtFindEngines_KeyDown(int KeyCode);
+    void lstCountry_Click();
+    void mnuEngines_Click();
+    void mnuEngineItems_Click(int Index);
+    QString getEngineType() const;
+
+    // --- Toolbar, menus, reports -----------------------------------------------------------------
+    void ToolbarMain_ButtonClick(const QString &key);
+    void mnuToolsItems_Click(int Index);
+    void mnuHelpItems_Click(int Index);
+    void mnuImportItems_Click(int Index);
+    void optAdultSite_Click(int Index);
+    void lsvReports_ColumnClick(int column);
+    void cmdViewReport_Click();
+
     void lstMainCategory_Click();
     void RefreshEngineData();
     void resizeControl();
@@ -80,6 +148,10 @@ public:
     bool m_bDragging = false;
     bool m_bSkipAutoSaveOnce = false;
     QString m_sSiteFile;
+    QString m_sTextBeforeEdit;
+    QString m_sNewSiteMarker;   // "NewWeb" from a new site by name until the next site click
+    int m_intSitePage = 0;      // 1 while the site pages show
+    Qt::SortOrder m_reportsOrder = Qt::AscendingOrder;
 
     // Page classes.
     ProjectTreePane *projectTree = nullptr;
@@ -178,6 +250,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -194,6 +267,25 @@ private:
     void selectFirstNode();
     void showPageSet(QTabWidget *pageSet);
     void releaseData();
+    void wireTreeEvents();
+    void wireEnginesPage();
+    void wireCommands();
+    void selectNodeQuietly(QTreeWidgetItem *node);
+    void restartLabelEdit(QTreeWidgetItem *node, const QString &typed);
+    void rekeyNode(QTreeWidgetItem *node, const QString &newKey);
+    void sortChildrenIgnoringCase(QTreeWidgetItem *node);
+    QString askNewName(const QString &sType);
+    bool isAcceptableNewName(const QString &name);
+    void forgetNewNode(QTreeWidgetItem *previous);
+    void setAllTypeBoxes(bool checked);
+    void sortByColumn(QTreeWidget *list, int column);
+    void saveSelectedEngineList(const QString &folder, const QString &filter);
+    void showEnginesPage();
+
+    TreeLabelDelegate *m_treeDelegate = nullptr;
+    bool m_bSelectingNode = false;
+    QTreeWidgetItem *m_nodeChangedByUser = nullptr;
+    QHash<const QTreeWidget *, Qt::SortOrder> m_sortOrders;
 
     std::unique_ptr<clsMain> m_clsMain;
     static QPointer<frmMain> s_instance;

@@ -1,0 +1,35 @@
+#include "mainwindow/TreeLabelDelegate.h"
+
+#include <QLineEdit>
+
+TreeLabelDelegate::TreeLabelDelegate(std::function<bool()> mayEdit, std::function<void(const QString &)> commit,
+                                     QObject *parent)
+    : QStyledItemDelegate(parent), m_mayEdit(std::move(mayEdit)), m_commit(std::move(commit))
+{
+}
+
+QWidget *TreeLabelDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                                         const QModelIndex &index) const
+{
+    if (m_mayEdit && !m_mayEdit())
+        return nullptr;
+    return QStyledItemDelegate::createEditor(parent, option, index);
+}
+
+void TreeLabelDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    auto *line = qobject_cast<QLineEdit *>(editor);
+    if (line && m_hasOffer) {
+        line->setText(m_offered);
+        m_hasOffer = false;
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void TreeLabelDelegate::setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &) const
+{
+    // The window stores an accepted text itself; a refused one never reaches the model.
+    if (auto *line = qobject_cast<QLineEdit *>(editor); line && m_commit)
+        m_commit(line->text());
+}
