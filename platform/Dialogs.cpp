@@ -141,7 +141,10 @@ QString fileDialog(bool save, const QString &filter, const QString &defaultName,
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // Callers ask about replacing a file themselves.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (save && !defaultName.isEmpty())
+    // A default ending in "/" is the folder the dialog opens in.
+    if (defaultName.endsWith(QLatin1Char('/')))
+        dialog.setDirectory(defaultName);
+    else if (save && !defaultName.isEmpty())
         dialog.selectFile(defaultName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();

@@ -29,6 +29,7 @@ QString inputBox(const QString &prompt, const QString &title = QString(), const 
 // Open or save dialog. `filter` is in the "desc|pattern|desc|pattern|" form; `filterIndex` is
 // 1-based, read as the initial choice and set to the chosen filter. Cancel gives the empty text
 // and leaves `filterIndex` as it was.
+// A `defaultName` ending in "/" is the folder the dialog opens in.
 QString fileDialog(bool save, const QString &filter, const QString &defaultName, int &filterIndex,
                    const QString &title = QString(), QWidget *parent = nullptr);
 
