@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-TreeLabelDelegate::TreeLabelDelegate(std::function<bool()> mayEdit, std::function<void(const QString &)> commit,
+TreeLabelDelegate::TreeLabelDelegate(std::function<bool()> mayEdit, std::function<void(const QModelIndex &, const QString &)> commit,
                                      QObject *parent)
     : QStyledItemDelegate(parent), m_mayEdit(std::move(mayEdit)), m_commit(std::move(commit))
 {
@@ -27,9 +27,9 @@ void TreeLabelDelegate::setEditorData(QWidget *editor, const QModelIndex &index)
     QStyledItemDelegate::setEditorData(editor, index);
 }
 
-void TreeLabelDelegate::setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &) const
+void TreeLabelDelegate::setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &index) const
 {
     // The window stores an accepted text itself; a refused one never reaches the model.
     if (auto *line = qobject_cast<QLineEdit *>(editor); line && m_commit)
-        m_commit(line->text());
+        m_commit(index, line->text());
 }

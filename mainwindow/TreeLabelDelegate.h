@@ -8,9 +8,9 @@
 class TreeLabelDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    // `mayEdit` runs before an editor opens (false cancels it); `commit` gets the typed text and
-    // returns whether it is taken (the window has then set the node's text itself).
-    TreeLabelDelegate(std::function<bool()> mayEdit, std::function<void(const QString &)> commit,
+    // `mayEdit` runs before an editor opens (false cancels it); `commit` gets the edited node's
+    // index and the typed text (the window sets the node's text itself when it takes it).
+    TreeLabelDelegate(std::function<bool()> mayEdit, std::function<void(const QModelIndex &, const QString &)> commit,
                       QObject *parent = nullptr);
 
     // The text the next editor starts with instead of the node's text.
@@ -22,7 +22,7 @@ public:
 
 private:
     std::function<bool()> m_mayEdit;
-    std::function<void(const QString &)> m_commit;
+    std::function<void(const QModelIndex &, const QString &)> m_commit;
     mutable QString m_offered;
     mutable bool m_hasOffer = false;
 };

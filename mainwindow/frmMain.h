@@ -272,6 +272,7 @@ private:
     void wireCommands();
     void selectNodeQuietly(QTreeWidgetItem *node);
     void restartLabelEdit(QTreeWidgetItem *node, const QString &typed);
+    bool renameNode(QTreeWidgetItem *node, const QString &NewString);
     void rekeyNode(QTreeWidgetItem *node, const QString &newKey);
     void sortChildrenIgnoringCase(QTreeWidgetItem *node);
     QString askNewName(const QString &sType);

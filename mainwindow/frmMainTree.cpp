@@ -83,7 +83,10 @@ void frmMain::selectNodeQuietly(QTreeWidgetItem *node)
 void frmMain::wireTreeEvents()
 {
     m_treeDelegate = new TreeLabelDelegate([this] { return TreeView1_BeforeLabelEdit(); },
-                                           [this](const QString &text) { TreeView1_AfterLabelEdit(text); }, this);
+                                           [this](const QModelIndex &index, const QString &text) {
+                                               renameNode(TreeView1->itemFromIndex(index), text);
+                                           },
+                                           this);
     TreeView1->setItemDelegate(m_treeDelegate);
     // A double click sorts the children; editing starts by a click on the selected node or F2.
     TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
@@ -226,38 +229,48 @@ void frmMain::restartLabelEdit(QTreeWidgetItem *node, const QString &typed)
 
 bool frmMain::TreeView1_AfterLabelEdit(const QString &NewString)
 {
-    QTreeWidgetItem *node = m_currentNode;
+    return renameNode(m_currentNode, NewString);
+}
+
+bool frmMain::renameNode(QTreeWidgetItem *node, const QString &NewString)
+{
     if (!node)
         return false;
+    // An editor left open on a node the user has moved away from still commits to that node,
+    // whose text is then still its old one.
+    const bool current = node == m_currentNode;
+    const QString before = current ? m_sTextBeforeEdit : node->text(0);
     try {
         if (NewString.trimmed().isEmpty() || hasRefusedNameCharacter(NewString)) {
             Platform::msgBox(refusedNameMessage(), Platform::Critical, QStringLiteral("New WebProject and WebSite"));
-            node->setText(0, m_sTextBeforeEdit);
-            restartLabelEdit(node, NewString);
+            node->setText(0, before);
+            if (current)
+                restartLabelEdit(node, NewString);
             return false;
         }
         const QString oldKey = Platform::itemKey(node);
         const QString newKey = oldKey.contains(QLatin1Char('\\')) && node->parent()
             ? Platform::itemKey(node->parent()) + QStringLiteral("\\") + NewString
             : NewString;
-        if (NewString.compare(m_sTextBeforeEdit, Qt::CaseInsensitive) == 0) {
+        if (NewString.compare(before, Qt::CaseInsensitive) == 0) {
             // A change of letter case only: shown, nothing stored.
             node->setText(0, NewString);
             return true;
         }
         if (IsNodeExist(TreeView1, newKey)) {
-            Platform::msgBox(QStringLiteral("Cannot rename '") + m_sTextBeforeEdit
+            Platform::msgBox(QStringLiteral("Cannot rename '") + before
                                  + QStringLiteral("'. A file with the name you specified already exists, please "
                                                   "specify a different name."),
                              Platform::Information, QStringLiteral("Change Project Name"));
             // The node keeps showing its stored name, so later commands act on the right entry.
-            node->setText(0, m_sTextBeforeEdit);
-            restartLabelEdit(node, NewString);
+            node->setText(0, before);
+            if (current)
+                restartLabelEdit(node, NewString);
             return false;
         }
         if (isProjectImage(itemImageKey(node))) {
-            if (!m_clsMain->editProject(m_sTextBeforeEdit, NewString)) {
-                node->setText(0, m_sTextBeforeEdit);
+            if (!m_clsMain->editProject(before, NewString)) {
+                node->setText(0, before);
                 return false;
             }
             rekeyNode(node, newKey);
@@ -276,11 +289,13 @@ bool frmMain::TreeView1_AfterLabelEdit(const QString &NewString)
         }
         node->setText(0, NewString);
         sortChildrenIgnoringCase(node);
-        m_sTextBeforeEdit = NewString;
-        lblProjectTitle->setText(NewString);
+        if (current) {
+            m_sTextBeforeEdit = NewString;
+            lblProjectTitle->setText(NewString);
+        }
         return true;
     } catch (const std::exception &error) {
-        node->setText(0, m_sTextBeforeEdit);
+        node->setText(0, before);
         Platform::msgBox(QStringLiteral("LableEdit_Error: ") + QString::fromStdString(error.what()), Platform::Critical,
                          QStringLiteral("Error"));
         return false;

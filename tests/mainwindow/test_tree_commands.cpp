@@ -1,0 +1,337 @@
+// The project tree and the File menu: new project, new web site, rename, remove, the enabling of
+// the menu items for every kind of node.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+#include "MainWindowFixture.h"
+
+namespace {
+
+const QString kRefused = QStringLiteral("A WebProject or WebSite file name cannot contain any of the following characters:");
+
+QList<int> enabledIndexes(const QVector<QAction *> &items, int upTo)
+{
+    QList<int> enabled;
+    for (int i = 0; i <= upTo && i < items.size(); ++i) {
+        if (!items[i]->isSeparator() && items[i]->isEnabled())
+            enabled << i;
+    }
+    return enabled;
+}
+
+} // namespace
+
+class TreeCommands : public MainWindowTest {};
+
+TEST_F(TreeCommands, LoadBuildsTheTreeAndLeavesEveryFileAsItWas)
+{
+    openWithProjects();
+    const QByteArray list = bytes(listFile());
+    const QByteArray outlet = bytes(siteFile(QStringLiteral("Outlet.vqs")));
+    ASSERT_TRUE(node(QStringLiteral("Root\\Shops\\Shop")));
+    EXPECT_EQ(Platform::itemTag(node(QStringLiteral("root\\shops\\shop"))).left(2), QStringLiteral("1|"));
+    EXPECT_EQ(Platform::itemTag(node(QStringLiteral("Root\\Shops\\Outlet"))).left(2), QStringLiteral("3|"));
+    EXPECT_TRUE(node(QStringLiteral("Root\\Empty")));
+    EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops"));
+    EXPECT_EQ(w->txtProjectDescr->toPlainText(), QStringLiteral("Two shop sites"));
+    // The first click after the load saves nothing, and the next ones rewrite what is stored.
+    click(QStringLiteral("Root\\Shops\\Outlet"));
+    click(QStringLiteral("Root\\Empty"));
+    EXPECT_EQ(bytes(listFile()), list);
+    EXPECT_EQ(bytes(siteFile(QStringLiteral("Outlet.vqs"))), outlet);
+}
+
+TEST_F(TreeCommands, HeaderLikeTextInsideAValueMakesNoProject)
+{
+    installSample();
+    writeProgramFile(QStringLiteral("project.vqj"),
+                     "[Clients]\r\nDescription=Clients [2026\r\nLast=1\r\n1=Shop [old]|/nowhere/[x].vqs\r\n");
+    ASSERT_TRUE(main->Display());
+    EXPECT_EQ(w->TreeView1->topLevelItem(0)->childCount(), 1);
+    EXPECT_TRUE(node(QStringLiteral("Root\\Clients\\Shop [old]")));
+    EXPECT_EQ(Platform::itemTag(node(QStringLiteral("Root\\Clients"))), QStringLiteral("Clients [2026"));
+}
+
+TEST_F(TreeCommands, NewProjectIsTrimmedAddedAndStored)
+{
+    openWithProjects();
+    env.dialogs.answerInput(QStringLiteral("  New One  "));
+    w->mnuFileItems_Click(0);
+    ASSERT_TRUE(node(QStringLiteral("Root\\New One")));
+    EXPECT_EQ(currentKey(), QStringLiteral("Root\\New One"));
+    EXPECT_EQ(itemImageKey(w->m_currentNode), QStringLiteral("ProjectFolderOpen"));
+    EXPECT_EQ(listValue(QStringLiteral("New One"), QStringLiteral("Last")), QStringLiteral("0"));
+    EXPECT_TRUE(bytes(listFile()).contains("[New One]\r\nDescription=\r\nLast=0\r\n"));
+    EXPECT_FALSE(w->SSTab2->isHidden());
+    EXPECT_TRUE(w->ToolbarMainButtons[1]->isEnabled());
+    EXPECT_EQ(env.dialogs.shown()[0].prompt, QStringLiteral("Please specify a name for your new project:"));
+}
+
+TEST_F(TreeCommands, NamesWithRefusedCharactersAreRefusedEvenAtTheDuplicatePrompt)
+{
+    openWithProjects();
+    const QByteArray list = bytes(listFile());
+    env.dialogs.answerInput(QStringLiteral("a\"b"));
+    env.dialogs.answerMessage(Platform::Ok);
+    w->mnuFileItems_Click(0);
+    EXPECT_TRUE(env.dialogs.wasShown(kRefused));
+
+    env.dialogs.answerInput(QStringLiteral("Shops"));
+    env.dialogs.answerInput(QStringLiteral("x|y"));
+    env.dialogs.answerMessage(Platform::Ok);
+    w->mnuFileItems_Click(0);
+    EXPECT_EQ(w->TreeView1->topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(bytes(listFile()), list);
+}
+
+TEST_F(TreeCommands, GivingUpAtTheDuplicatePromptKeepsTheCurrentProjectsData)
+{
+    openWithProjects();
+    env.dialogs.answerInput(QStringLiteral("shops"));
+    env.dialogs.answerInput(QString());
+    w->mnuFileItems_Click(0);
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The name 'shops' is already exist, please choose a different name:")));
+    EXPECT_EQ(env.dialogs.shown().last().title, QStringLiteral("NewProject"));
+    EXPECT_EQ(w->txtProjectDescr->toPlainText(), QStringLiteral("Two shop sites"));
+    click(QStringLiteral("Root\\Empty"));
+    EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("Description")), QStringLiteral("Two shop sites"));
+
+    // Another name at the prompt goes on.
+    click(QStringLiteral("Root\\Shops"));
+    env.dialogs.answerInput(QStringLiteral("Shops"));
+    env.dialogs.answerInput(QStringLiteral(" Shops 2 "));
+    w->mnuFileItems_Click(0);
+    EXPECT_TRUE(node(QStringLiteral("Root\\Shops 2")));
+}
+
+TEST_F(TreeCommands, NewWebSiteTakesTheFreeEntryAndAFileOfItsOwn)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    EXPECT_EQ(w->txtSiteTitle->text(), QStringLiteral("Shop title"));
+    env.dialogs.answerInput(QStringLiteral("Fresh"));
+    w->mnuFileItems_Click(3);
+    QTreeWidgetItem *fresh = node(QStringLiteral("Root\\Shops\\Fresh"));
+    ASSERT_TRUE(fresh);
+    const QString path = siteFile(QStringLiteral("Fresh.vqs"));
+    EXPECT_EQ(Platform::itemTag(fresh), QStringLiteral("2|") + path);
+    EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("2")), QStringLiteral("Fresh|") + path);
+    EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("Last")), QStringLiteral("3"));
+    // The site's file exists at once, with the emptied details.
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(siteValue(path, QStringLiteral("Title")), QString());
+    EXPECT_TRUE(w->txtSiteTitle->text().isEmpty());
+    EXPECT_EQ(siteValue(siteFile(QStringLiteral("Shop.vqs")), QStringLiteral("Title")), QStringLiteral("Shop title"));
+}
+
+TEST_F(TreeCommands, NewWebSiteNeverTakesAnExistingFile)
+{
+    openWithProjects();
+    const QByteArray shop = bytes(siteFile(QStringLiteral("Shop.vqs")));
+    env.writeFile(siteFile(QStringLiteral("Shop (2).vqs")), "removed site\r\n");
+    click(QStringLiteral("Root\\Empty"));
+    env.dialogs.answerInput(QStringLiteral("Shop"));
+    w->mnuFileItems_Click(3);
+    QTreeWidgetItem *site = node(QStringLiteral("Root\\Empty\\Shop"));
+    ASSERT_TRUE(site);
+    EXPECT_EQ(Platform::itemTag(site), QStringLiteral("1|") + siteFile(QStringLiteral("Shop (3).vqs")));
+    EXPECT_EQ(bytes(siteFile(QStringLiteral("Shop.vqs"))), shop);
+    EXPECT_EQ(bytes(siteFile(QStringLiteral("Shop (2).vqs"))), QByteArray("removed site\r\n"));
+}
+
+TEST_F(TreeCommands, NewWebSiteOnTheRootIsRefusedWithItsMessage)
+{
+    openWithProjects();
+    click(QStringLiteral("Root"));
+    env.dialogs.answerMessage(Platform::Ok);
+    w->mnuFileItems_Click(3);
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_EQ(env.dialogs.shown()[0].prompt,
+              QStringLiteral("You cannot add website to the Root item. Please select a web project and try again."));
+    EXPECT_EQ(env.dialogs.shown()[0].title, QStringLiteral("New Website"));
+}
+
+TEST_F(TreeCommands, RenamingAProjectRenamesItsSectionAndRekeysItsSites)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Shops"));
+    ASSERT_TRUE(w->TreeView1_BeforeLabelEdit());
+    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Stores")));
+    EXPECT_TRUE(node(QStringLiteral("Root\\Stores\\Shop")));
+    EXPECT_FALSE(node(QStringLiteral("Root\\Shops\\Shop")));
+    EXPECT_EQ(listValue(QStringLiteral("Stores"), QStringLiteral("Last")), QStringLiteral("3"));
+    EXPECT_FALSE(bytes(listFile()).contains("[Shops]"));
+    EXPECT_EQ(w->fraSiteInfo[0]->title(), QStringLiteral("Stores"));
+    // A new site of an existing name in the renamed project is a duplicate.
+    env.dialogs.answerInput(QStringLiteral("Shop"));
+    env.dialogs.answerInput(QString());
+    w->mnuFileItems_Click(3);
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The name 'Shop' is already exist")));
+    // A second rename starts from the new name.
+    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Shops Again")));
+    EXPECT_TRUE(bytes(listFile()).contains("[Shops Again]"));
+}
+
+TEST_F(TreeCommands, CaseOnlyRenameStoresNothingAndTheRootCannotBeRenamed)
+{
+    openWithProjects();
+    const QByteArray list = bytes(listFile());
+    click(QStringLiteral("Root\\Shops"));
+    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("SHOPS")));
+    EXPECT_EQ(w->m_currentNode->text(0), QStringLiteral("SHOPS"));
+    EXPECT_EQ(bytes(listFile()), list);
+    click(QStringLiteral("Root"));
+    EXPECT_FALSE(w->TreeView1_BeforeLabelEdit());
+}
+
+TEST_F(TreeCommands, RefusedRenameShowsTheOldNameAndLaterCommandsActOnTheRightEntry)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    const QByteArray list = bytes(listFile());
+    env.dialogs.answerMessage(Platform::Ok);
+    EXPECT_FALSE(w->TreeView1_AfterLabelEdit(QStringLiteral("outlet")));
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("Cannot rename 'Shop'. A file with the name you specified already exists")));
+    EXPECT_EQ(w->m_currentNode->text(0), QStringLiteral("Shop"));
+    EXPECT_EQ(bytes(listFile()), list);
+    env.dialogs.answerMessage(Platform::Ok);
+    EXPECT_FALSE(w->TreeView1_AfterLabelEdit(QStringLiteral("a/b")));
+    EXPECT_TRUE(env.dialogs.wasShown(kRefused));
+    EXPECT_EQ(w->m_currentNode->text(0), QStringLiteral("Shop"));
+
+    env.dialogs.answerMessage(Platform::Yes);
+    w->TreeView1_KeyDown(46);
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("Are you sure you want to remove this web site : Shop ?")));
+    EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("1")), QString());
+    EXPECT_TRUE(listValue(QStringLiteral("Shops"), QStringLiteral("3")).startsWith(QStringLiteral("Outlet|")));
+    EXPECT_FALSE(node(QStringLiteral("Root\\Shops\\Shop")));
+    EXPECT_TRUE(node(QStringLiteral("Root\\Shops\\Outlet")));
+}
+
+TEST_F(TreeCommands, RenamingASiteRewritesItsEntryAndKeepsItsFile)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Shops\\Outlet"));
+    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Aardvark")));
+    EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("3")),
+              QStringLiteral("Aardvark|") + siteFile(QStringLiteral("Outlet.vqs")));
+    // Only the renamed node's own children are sorted; its place stays.
+    EXPECT_EQ(childTexts(QStringLiteral("Root\\Shops")), (QStringList{QStringLiteral("Shop"), QStringLiteral("Aardvark")}));
+    // The same name in another project is no duplicate.
+    click(QStringLiteral("Root\\Empty"));
+    env.dialogs.answerInput(QStringLiteral("Other"));
+    w->mnuFileItems_Click(3);
+    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Shop")));
+    EXPECT_TRUE(node(QStringLiteral("Root\\Empty\\Shop")));
+}
+
+TEST_F(TreeCommands, RemovingPicksTheNextNodeWithoutWritingIntoIt)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    const QByteArray outlet = bytes(siteFile(QStringLiteral("Outlet.vqs")));
+    w->txtSiteTitle->setText(QStringLiteral("edited before removal"));
+    env.dialogs.answerMessage(Platform::Yes);
+    w->mnuFileItems_Click(4);
+    EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Outlet"));
+    EXPECT_EQ(w->txtSiteTitle->text(), QStringLiteral("Outlet title"));
+    click(QStringLiteral("Root\\Shops\\Outlet"));   // the next save writes Outlet's own details
+    EXPECT_EQ(bytes(siteFile(QStringLiteral("Outlet.vqs"))), outlet);
+    // The file of a removed site stays on disk.
+    EXPECT_TRUE(QFile::exists(siteFile(QStringLiteral("Shop.vqs"))));
+
+    env.dialogs.answerMessage(Platform::Yes);
+    w->mnuFileItems_Click(4);
+    EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops"));   // the only site gone: its project
+
+    click(QStringLiteral("Root\\Empty"));
+    env.dialogs.answerMessage(Platform::Yes);
+    w->mnuFileItems_Click(1);
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("If you remove this project: Empty, all web sites under this "
+                                                    "project will also be removed.\r\n\r\nAre you sure you want to "
+                                                    "remove: Empty ?")));
+    EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops"));
+    EXPECT_FALSE(bytes(listFile()).contains("[Empty]"));
+    EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("Description")), QStringLiteral("Two shop sites"));
+
+    env.dialogs.answerMessage(Platform::Yes);
+    w->mnuFileItems_Click(1);
+    EXPECT_EQ(currentKey(), QStringLiteral("Root"));
+}
+
+TEST_F(TreeCommands, NoAtTheQuestionAndDeleteOnTheRootRemoveNothing)
+{
+    openWithProjects();
+    const QByteArray list = bytes(listFile());
+    env.dialogs.answerMessage(Platform::No);
+    w->mnuFileItems_Click(1);
+    EXPECT_TRUE(node(QStringLiteral("Root\\Shops")));
+    click(QStringLiteral("Root"));
+    w->TreeView1_KeyDown(46);   // only a beep: no question
+    w->mnuFileItems_Click(1);
+    EXPECT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_EQ(w->TreeView1->topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(bytes(listFile()), list);
+}
+
+TEST_F(TreeCommands, MenuItemsAreOfferedByKindOfNode)
+{
+    openWithProjects();
+    click(QStringLiteral("Root"));
+    w->mnuFile_Click();
+    EXPECT_EQ(enabledIndexes(w->mnuFileItems, 10), QList<int>{0});
+    w->applyPopupEnabling();
+    EXPECT_EQ(enabledIndexes(w->mnuPopupItems, 10), QList<int>{0});
+
+    click(QStringLiteral("Root\\Shops"));
+    w->mnuFile_Click();
+    EXPECT_EQ(enabledIndexes(w->mnuFileItems, 10), (QList<int>{0, 1, 3, 6, 10}));
+    w->applyPopupEnabling();
+    EXPECT_EQ(enabledIndexes(w->mnuPopupItems, 10), (QList<int>{0, 1, 3, 6, 10}));
+
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    w->mnuFile_Click();
+    EXPECT_EQ(enabledIndexes(w->mnuFileItems, 10), (QList<int>{0, 3, 4, 6, 7, 8, 10}));
+    // The later File items are always there.
+    EXPECT_EQ(enabledIndexes(w->mnuFileItems, 15), (QList<int>{0, 3, 4, 6, 7, 8, 10, 12, 13, 15}));
+
+    w->ToolbarMain_ButtonClick(QStringLiteral("Engines"));
+    w->mnuFile_Click();
+    EXPECT_EQ(enabledIndexes(w->mnuFileItems, 10), (QList<int>{0, 3, 6, 10}));
+    w->mnuEngines_Click();
+    EXPECT_EQ(enabledIndexes(w->mnuEngineItems, 8), (QList<int>{0, 1, 3, 4, 6, 8}));
+    click(QStringLiteral("Root"));
+    w->mnuEngines_Click();
+    EXPECT_EQ(enabledIndexes(w->mnuEngineItems, 8), QList<int>{});
+}
+
+TEST_F(TreeCommands, PopupRenameStartsEditingAndOtherItemsRunTheFileItems)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Empty"));
+    env.dialogs.answerInput(QStringLiteral("Via Popup"));
+    w->mnuPopupItems_Click(3);
+    EXPECT_TRUE(node(QStringLiteral("Root\\Empty\\Via Popup")));
+    w->mnuPopupItems_Click(10);
+    EXPECT_TRUE(w->TreeView1->findChild<QLineEdit *>());
+}
+
+TEST_F(TreeCommands, DoubleClickSortsTheChildrenIgnoringCase)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Shops"));
+    env.dialogs.answerInput(QStringLiteral("alpha"));
+    w->mnuFileItems_Click(3);
+    click(QStringLiteral("Root\\Shops"));
+    w->TreeView1_DblClick();
+    EXPECT_EQ(childTexts(QStringLiteral("Root\\Shops")),
+              (QStringList{QStringLiteral("alpha"), QStringLiteral("Outlet"), QStringLiteral("Shop")}));
+    EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops"));
+}
