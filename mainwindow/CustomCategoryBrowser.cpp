@@ -132,10 +132,11 @@ void CustomCategoryBrowser::retrieveSubCategory(QTreeWidgetItem *mySelectedItem)
 {
     if (!mySelectedItem)
         return;
+    // The row may be one of the list emptied below.
+    const QString tag = Platform::itemTag(mySelectedItem);
     QComboBox *engines = m_pages->cboCustomEngines;
     QString address = withSlash(frmMain::controlTag(engines));
     resetSubCategoryList(address);
-    const QString tag = Platform::itemTag(mySelectedItem);
     if (tag.startsWith(QLatin1Char('/'))) {
         address = QStringLiteral("http://") + modDSSock::getHostName(address) + tag;
         if (clsMainCustomCategory::isEngine(engines->currentText(), clsMainCustomCategory::kUnderscoreEngine)) {
