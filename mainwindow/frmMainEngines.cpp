@@ -198,7 +198,7 @@ void frmMain::mnuEngineItems_Click(int Index)
             break;
         case 1: {
             int filterIndex = 1;
-            const QString file = modCommon::showFileDialog(false, filter, folder + QStringLiteral("/"), filterIndex);
+            const QString file = Platform::fileDialog(false, filter, folder + QStringLiteral("/"), filterIndex);
             if (!file.isEmpty() && Platform::fileExists(file)) {
                 m_clsMain->loadSelectedEngine(file);
                 showPage = true;

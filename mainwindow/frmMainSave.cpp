@@ -187,7 +187,7 @@ void frmMain::addWebSite(const QString &sType)
                                                   import ? QStringLiteral("WebFormData") : QStringLiteral("Projects"));
         QDir().mkpath(folder);
         int filterIndex = 1;
-        const QString file = modCommon::showFileDialog(
+        const QString file = Platform::fileDialog(
             false,
             import ? QStringLiteral("Text Files(*.txt)|*.txt|Data Files(*.dat)|*.dat|All Files(*.*)|*.*")
                    : QStringLiteral("Tarnell Website Files (*.vqs)|*.vqs|Text Files(*.txt)|*.txt|All Files(*.*)|*.*"),
