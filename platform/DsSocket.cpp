@@ -1,6 +1,7 @@
 #include "platform/DsSocket.h"
 
 #include <QNetworkProxy>
+#include <QTimer>
 
 #include "platform/Codec1252.h"
 
@@ -58,6 +59,16 @@ void DsSocket::closeNow()
     QTcpSocket *old = m_socket;
     m_socket = nullptr;
     old->disconnect(this);
+    if (old->state() == QAbstractSocket::ConnectedState && old->bytesToWrite() > 0) {
+        // What was queued still goes out, then the connection ends; bounded in time.
+        connect(old, &QTcpSocket::disconnected, old, &QObject::deleteLater);
+        QTimer::singleShot(kFlushOnCloseMs, old, [old] {
+            old->abort();
+            old->deleteLater();
+        });
+        old->disconnectFromHost();
+        return;
+    }
     old->abort();
     old->deleteLater();
 }

@@ -2,7 +2,8 @@
 // The TCP socket control every connection of the system goes through, over QTcpSocket.
 // - setAction(kActionConnect) starts a connect (IPv4, no system proxy); a request that cannot
 //   start (empty host, port outside 1-65535) fails at once with a non-zero code and no event.
-// - setAction(kActionClose) ends the connection in any state and never raises Close.
+// - setAction(kActionClose) ends the connection in any state and never raises Close; data
+//   already queued is still sent before the connection ends.
 // - Events come from the event loop only: Connect, then one SendReady; Receive (one line per
 //   event in line mode, line end kept, a last partial line before Close; a chunk otherwise);
 //   Close only when the peer ends the connection; Exception for every other error, failed
@@ -27,6 +28,8 @@ public:
     static constexpr int kErrorNotConnected = 10057;
     // A line longer than this is delivered in pieces so a peer cannot grow the buffer at will.
     static constexpr qsizetype kMaxLineBytes = 64 * 1024;
+    // How long a closed connection may take to hand over what was queued.
+    static constexpr int kFlushOnCloseMs = 30000;
 
     explicit DsSocket(QObject *parent = nullptr, int index = 0);
     ~DsSocket() override;

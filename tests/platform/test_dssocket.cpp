@@ -222,3 +222,21 @@ TEST(DsSocket, SendingIsRefusedWhenNotConnected)
     DsSocket socket;
     EXPECT_NE(socket.send(u"x"_s), 0);
 }
+
+TEST(DsSocket, OwnCloseStillSendsWhatWasQueued)
+{
+    Peer peer;
+    DsSocket socket;
+    ASSERT_TRUE(connectTo(socket, peer));
+    const QString data(200000, u'q');
+    ASSERT_EQ(socket.send(data), 0);
+    socket.setAction(DsSocket::kActionClose);
+    EXPECT_NE(socket.state(), DsSocket::kStateConnected);
+    QByteArray received;
+    ASSERT_TRUE(waitUntil([&] {
+        received += peer.client->readAll();
+        return peer.client->state() != QAbstractSocket::ConnectedState;
+    }, 5000));
+    received += peer.client->readAll();
+    EXPECT_EQ(received.size(), 200000);
+}
