@@ -1,0 +1,300 @@
+// The engines page (filters, lists, counts) and the Engines menu, and the Submit command.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+
+#include "MainWindowFixture.h"
+#include "core/modStartUp.h"
+#include "platform/EventLoop.h"
+#include "sitedata/EngineCollection.h"
+#include "submission/frmSubmit.h"
+
+class EnginesPageTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        openWithProjects();
+        ASSERT_TRUE(loadEngineFiles(crlf({
+            "Name=Eng One", "Type=ENG", "Country=DE", "SiteLevel=1", "Adults=yes",
+            "Name=Dir One", "Type=DIR", "Country=US", "Adults=no", "Category=C",
+            "Name=Hot One", "Type=HOT", "Country=US", "AdultOnlySites=Y",
+            "Name=Eng Two", "Type=ENG", "Country=KR", "Adults=N",
+            "Name=Misc One", "Type=MIS", "Country=FR",
+        })));
+    }
+    QStringList selectedNames() const
+    {
+        QStringList names;
+        for (QTreeWidgetItem *row : w->lsvSelectedEngines->rows())
+            names << row->text(0);
+        return names;
+    }
+    QStringList engineNames() const
+    {
+        QStringList names;
+        for (QTreeWidgetItem *row : w->lsvEngines->rows())
+            names << row->text(0);
+        return names;
+    }
+    void expectInStep() const
+    {
+        for (const clsEngines &engine : myEngines())
+            EXPECT_EQ(engine.Selected, w->lsvSelectedEngines->rowByKey(engine.Name) != nullptr) << engine.Name.toStdString();
+    }
+    void highlight(KeyedListView *list, const QStringList &names)
+    {
+        list->clearSelection();
+        for (const QString &name : names)
+            list->rowByKey(name)->setSelected(true);
+    }
+    bool allBoxes(bool checked) const
+    {
+        for (QCheckBox *box : w->chkType)
+            if (box->isChecked() != checked)
+                return false;
+        return true;
+    }
+};
+
+TEST_F(EnginesPageTest, TypeBoxesSelectTheirTypeAndTheAllButtonsSetEveryBoxWithoutTheRule)
+{
+    w->chkType[1]->click();
+    EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Dir One"), QStringLiteral("Hot One")}));
+    w->chkType[1]->click();
+    EXPECT_TRUE(selectedNames().isEmpty());
+
+    w->cmdSelectEngine[1]->click();
+    EXPECT_EQ(selectedNames().size(), 5);
+    EXPECT_TRUE(allBoxes(true));
+    EXPECT_EQ(w->lsvSelectedEngines->headerCaption(0), QStringLiteral("Selected Engines (5)"));
+    EXPECT_TRUE(w->m_bTypeClick);
+    w->cmdRemoveEngine[1]->click();
+    EXPECT_TRUE(selectedNames().isEmpty());
+    EXPECT_TRUE(allBoxes(false));
+    EXPECT_EQ(w->lsvSelectedEngines->headerCaption(0), QStringLiteral("Selected Engines (0)"));
+    expectInStep();
+}
+
+TEST_F(EnginesPageTest, HighlightedEnginesMoveWithTheArrowButtons)
+{
+    highlight(w->lsvEngines, {QStringLiteral("Eng Two"), QStringLiteral("Misc One")});
+    w->cmdSelectEngine[0]->click();
+    EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Eng Two"), QStringLiteral("Misc One")}));
+    highlight(w->lsvSelectedEngines, {QStringLiteral("Eng Two")});
+    w->cmdRemoveEngine[0]->click();
+    EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Misc One")});
+    expectInStep();
+}
+
+TEST_F(EnginesPageTest, CountryAdultAndNameSelectTheirEngines)
+{
+    QListWidgetItem *us = nullptr;
+    for (int i = 0; i < w->lstCountry->count(); ++i)
+        if (w->lstCountry->item(i)->text().endsWith(QStringLiteral("(US)")))
+            us = w->lstCountry->item(i);
+    ASSERT_TRUE(us);
+    w->lstCountry->setCurrentItem(us);
+    w->lstCountry_Click();
+    EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Dir One"), QStringLiteral("Hot One")}));
+
+    w->optAdultSite[0]->setChecked(true);
+    EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Hot One")});
+    w->cmdSelectEngine[1]->click();
+    w->optAdultSite[1]->setChecked(true);
+    EXPECT_FALSE(selectedNames().contains(QStringLiteral("Hot One")));
+    EXPECT_FALSE(selectedNames().contains(QStringLiteral("Eng Two")));
+    EXPECT_TRUE(selectedNames().contains(QStringLiteral("Eng One")));
+    EXPECT_TRUE(selectedNames().contains(QStringLiteral("Misc One")));
+
+    w->cmdRemoveEngine[1]->click();
+    w->txtFindEngines->setText(QStringLiteral("misc"));
+    w->txtFindEngines_KeyDown(13);
+    EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Misc One")});
+    // An empty find box takes the first engine.
+    w->txtFindEngines->clear();
+    w->txtFindEngines_KeyDown(13);
+    EXPECT_TRUE(selectedNames().contains(engineNames().first()));
+
+    w->lsvEngines->setCurrentItem(w->lsvEngines->rowByKey(QStringLiteral("Eng Two")));
+    w->lsvEngines_DblClick();
+    EXPECT_TRUE(selectedNames().contains(QStringLiteral("Eng Two")));
+    expectInStep();
+}
+
+TEST_F(EnginesPageTest, DeleteKeysRemoveOnlyHighlightedRowsAndKeepSelectedTrue)
+{
+    w->cmdSelectEngine[1]->click();
+    highlight(w->lsvEngines, {QStringLiteral("Eng One")});
+    QTest::keyClick(w->lsvEngines, Qt::Key_Delete);
+    EXPECT_EQ(engineNames().size(), 4);
+    EXPECT_EQ(w->lsvEngines->headerCaption(0), QStringLiteral("Engines (4)"));
+    EXPECT_TRUE(myEngines().find(QStringLiteral("Eng One"))->Selected);
+    expectInStep();
+    // Unchecking its type still takes it out of the selection.
+    w->chkType[0]->click();
+    EXPECT_FALSE(selectedNames().contains(QStringLiteral("Eng One")));
+
+    highlight(w->lsvSelectedEngines, {QStringLiteral("Misc One")});
+    QTest::keyClick(w->lsvSelectedEngines, Qt::Key_Delete);
+    EXPECT_FALSE(selectedNames().contains(QStringLiteral("Misc One")));
+    EXPECT_TRUE(selectedNames().contains(QStringLiteral("Dir One")));
+    expectInStep();
+}
+
+TEST_F(EnginesPageTest, EngineTypeListsTheCheckedBoxesInOrder)
+{
+    const struct { QList<int> boxes; const char *types; } cases[] = {
+        {{}, ""}, {{1}, ",DIR"}, {{0, 5}, "ENG,HOT"}, {{0, 1, 2, 3, 4, 5, 6}, "ENG,DIR,FFA,NEWS,MALL,HOT,MIS"},
+    };
+    for (const auto &c : cases) {
+        w->m_bTypeClick = false;
+        for (int i = 0; i < 7; ++i)
+            w->chkType[i]->setChecked(c.boxes.contains(i));
+        EXPECT_EQ(w->getEngineType(), QString::fromLatin1(c.types));
+    }
+}
+
+TEST_F(EnginesPageTest, ColumnClicksFlipTheOrder)
+{
+    w->lsvEngines_ColumnClick(0);
+    EXPECT_EQ(engineNames().first(), QStringLiteral("Misc One"));
+    w->lsvEngines_ColumnClick(0);
+    EXPECT_EQ(engineNames().first(), QStringLiteral("Dir One"));
+    w->cmdSelectEngine[1]->click();
+    w->lsvSelectedEngines_ColumnClick(1);   // by type, descending
+    EXPECT_EQ(selectedNames().first(), QStringLiteral("Misc One"));
+}
+
+TEST_F(EnginesPageTest, SavingTheSelectionAddsTheExtensionAndAsksBeforeReplacing)
+{
+    click(QStringLiteral("Root\\Shops"));
+    env.dialogs.answerMessage(Platform::Ok);
+    w->mnuEngineItems_Click(0);
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("No engines have been selected. Please select the engines you would like to save.")));
+
+    w->cmdSelectEngine[1]->click();
+    const QString folder = programPath(QStringLiteral("Engines/"));
+    env.dialogs.answerFile(folder + QStringLiteral("list.eng"), 2);
+    w->mnuEngineItems_Click(0);
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("list.eng.txt")));
+    env.dialogs.answerFile(folder + QStringLiteral("list"), 1);
+    w->mnuEngineItems_Click(0);
+    EXPECT_TRUE(bytes(folder + QStringLiteral("list.eng")).startsWith("Eng One\r\n"));
+    EXPECT_EQ(env.dialogs.shown().last().defaultText, folder);
+
+    w->cmdRemoveEngine[1]->click();
+    highlight(w->lsvEngines, {QStringLiteral("Dir One")});
+    w->cmdSelectEngine[0]->click();
+    env.dialogs.answerFile(folder + QStringLiteral("list.eng"), 1);
+    env.dialogs.answerMessage(Platform::No);
+    w->mnuEngineItems_Click(0);
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The file '") + folder
+                                     + QStringLiteral("list.eng' already exists.\r\n\r\nDo you want to replace it?")));
+    EXPECT_TRUE(bytes(folder + QStringLiteral("list.eng")).startsWith("Eng One\r\n"));
+    EXPECT_TRUE(w->isEnabled());
+}
+
+TEST_F(EnginesPageTest, LoadingAListSavesTheSiteAndShowsTheEnginesPage)
+{
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    w->txtCity->setText(QStringLiteral("Edited City"));
+    const QString list = programPath(QStringLiteral("Engines/mine.eng"));
+    env.writeFile(list, "Misc One\r\nnobody\r\nDir One\r\n");
+    env.dialogs.answerFile(list);
+    w->mnuEngineItems_Click(1);
+    EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Misc One"), QStringLiteral("Dir One")}));
+    EXPECT_FALSE(w->SSTab3->isHidden());
+    EXPECT_TRUE(w->SSTab1->isHidden());
+    EXPECT_FALSE(w->toolbarButton(QStringLiteral("Save"))->isEnabled());
+    EXPECT_EQ(siteValue(siteFile(QStringLiteral("Shop.vqs")), QStringLiteral("City")), QStringLiteral("Edited City"));
+    expectInStep();
+}
+
+TEST_F(EnginesPageTest, FailedEnginesLoadOnlyWhenTheListExists)
+{
+    click(QStringLiteral("Root\\Shops"));
+    env.dialogs.answerMessage(Platform::Ok);
+    w->mnuEngineItems_Click(6);
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_EQ(env.dialogs.shown()[0].prompt, QStringLiteral("Failed engine list is empty."));
+    EXPECT_EQ(env.dialogs.shown()[0].title, QStringLiteral("Load Engines"));
+    EXPECT_TRUE(selectedNames().isEmpty());
+    EXPECT_TRUE(w->SSTab3->isHidden());
+
+    writeProgramFile(QStringLiteral("fail.eng"), "Hot One\r\n");
+    w->mnuEngineItems_Click(6);
+    EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Hot One")});
+    EXPECT_FALSE(w->SSTab3->isHidden());
+}
+
+TEST_F(EnginesPageTest, RulesAndExportFromTheMenu)
+{
+    click(QStringLiteral("Root\\Shops"));
+    w->mnuEngineItems_Click(3);
+    EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Eng One")});
+    w->mnuEngineItems_Click(4);
+    EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Dir One")});
+
+    env.dialogs.answerMessage(Platform::No);
+    w->mnuEngineItems_Click(8);
+    EXPECT_FALSE(QFile::exists(programPath(QStringLiteral("englist.htm"))));
+    env.dialogs.answerMessage(Platform::Yes);
+    w->mnuEngineItems_Click(8);
+    EXPECT_TRUE(QFile::exists(programPath(QStringLiteral("englist.htm"))));
+    EXPECT_EQ(env.shellRequests, QStringList{QStringLiteral("open:") + programPath(QStringLiteral("englist.htm"))});
+
+    // With the root current the menu does nothing.
+    click(QStringLiteral("Root"));
+    w->mnuEngineItems_Click(3);
+    EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Dir One")});
+}
+
+TEST_F(EnginesPageTest, ReloadEmptiesTheSelectionKeepsTheBoxesAndDoesNotRepeatCustomEngines)
+{
+    w->chkType[1]->click();
+    const int customEngines = w->cboCustomEngines->count();
+    w->RefreshEngineData();
+    EXPECT_TRUE(selectedNames().isEmpty());
+    EXPECT_TRUE(w->chkType[1]->isChecked());
+    EXPECT_EQ(w->cboCustomEngines->count(), customEngines);
+    EXPECT_EQ(engineNames().size(), 5);
+    EXPECT_TRUE(w->StatusBar1->panelText(1).isEmpty());
+    expectInStep();
+    // Without both files nothing happens.
+    QFile::remove(enginePath(QStringLiteral("catvqs.dat")));
+    w->chkType[1]->click();
+    w->chkType[1]->click();
+    w->RefreshEngineData();
+    EXPECT_FALSE(selectedNames().isEmpty());
+}
+
+TEST_F(EnginesPageTest, SubmitWithoutEnginesShowsTheEnginesPageAndWithEnginesOpensTheRun)
+{
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    env.dialogs.answerMessage(Platform::Ok);
+    w->ToolbarMain_ButtonClick(QStringLiteral("Submit"));
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("There is no engine selected.\r\n\r\nPlease select the engines before start submitting.")));
+    EXPECT_FALSE(w->SSTab3->isHidden());
+    EXPECT_FALSE(w->toolbarButton(QStringLiteral("Save"))->isEnabled());
+
+    w->cmdSelectEngine[1]->click();
+    ProjectListPath = listFile();
+    w->ToolbarMain_ButtonClick(QStringLiteral("SUBMIT"));
+    frmSubmit *run = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *candidate = qobject_cast<frmSubmit *>(window))
+            run = candidate;
+    ASSERT_TRUE(run);
+    EXPECT_TRUE(run->isVisible());
+    delete run;
+    Platform::setBusyPointer(false);
+}
