@@ -1,0 +1,176 @@
+// The site details pages: "Get Site Details" against servers on 127.0.0.1 and the local-file
+// choice of the URL page.
+#include "support/LoopbackServer.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "core/clsPreference.h"
+#include "mainwindow/SitePages.h"
+#include "platform/CommonControls.h"
+#include "platform/EventLoop.h"
+#include "sitedata/KeyedListView.h"
+#include "sitedata/MainObjectFixture.h"
+#include "transport/frmHTTP.h"
+
+using namespace Qt::StringLiterals;
+using TestSupport::LoopbackServer;
+
+namespace {
+
+constexpr int kWaitMs = 8000;
+
+const QByteArray kHomePage = "<html><head><title>Shoe\r\nShop</title>\r\n"
+                             "<meta name=\"keywords\" content=\"shoes, boots\">\r\n"
+                             "<meta name=\"description\" content=\"Hand-made shoes\">\r\n"
+                             "</head><body>Hi</body></html>";
+
+class SiteDetails : public MainObjectTest {
+protected:
+    void SetUp() override
+    {
+        MainObjectTest::SetUp();
+        myPreference().setTimeOut(2);
+        myPreference().setAccessType(0);
+        myPreference().setProxy(QString());
+        frmHTTP::setIntervals({10, 300, 1500});
+        pages = w->sitePages;
+    }
+    void TearDown() override
+    {
+        Platform::setBusyPointer(false);
+        MainObjectTest::TearDown();
+    }
+
+    void getSiteDetails(const QString &answer)
+    {
+        env.dialogs.answerInput(answer);
+        w->cmdGetSiteInfo->click();
+    }
+    static bool waitForFetchEnd() { return Platform::waitUntil([] { return !frmHTTP::loadedInstance(); }, kWaitMs); }
+    void fillSiteInfo()
+    {
+        w->txtSiteTitle->setText(u"Old title"_s);
+        w->txtSiteKeywords->setPlainText(u"old"_s);
+        w->txtSiteDescription->setPlainText(u"old description"_s);
+    }
+    QString panel() const { return w->StatusBar1->panelText(1); }
+
+    SitePages *pages = nullptr;
+};
+
+} // namespace
+
+TEST_F(SiteDetails, BareHostIsFetchedWithTheSchemeAndOfferedNextTime)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(200, kHomePage));
+    getSiteDetails(server.hostPort() + u"/home.htm"_s);
+    const QString url = u"http://"_s + server.hostPort() + u"/home.htm"_s;
+    EXPECT_EQ(panel(), u"Connecting to "_s + url + u" ..."_s);
+    ASSERT_TRUE(Platform::waitUntil([this] { return !w->txtSiteTitle->text().isEmpty(); }, kWaitMs));
+    EXPECT_TRUE(server.requests().value(0).startsWith("GET /home.htm HTTP/1.0\r\n"));
+    EXPECT_EQ(w->txtSiteTitle->text(), u"Shoe Shop"_s);
+    EXPECT_EQ(w->txtSiteKeywords->toPlainText(), u"shoes, boots"_s);
+    EXPECT_EQ(w->txtSiteDescription->toPlainText(), u"Hand-made shoes"_s);
+    EXPECT_EQ(panel(), QString());
+    EXPECT_FALSE(Platform::isBusyPointer());
+    EXPECT_EQ(pages->m_sSiteInfoURL, url);
+
+    const TestSupport::ShownDialog &prompt = env.dialogs.shown().at(0);
+    EXPECT_EQ(prompt.title, u"Get Site Details"_s);
+    EXPECT_EQ(prompt.prompt, u"Get site Title, Keywords and Description from your web site.\r\n\r\n"
+                             "Please enter your web site URL and click on the 'OK' button:"_s);
+    EXPECT_EQ(prompt.defaultText, QString());
+
+    // Cancel: nothing is fetched, the address stays for next time.
+    getSiteDetails(QString());
+    EXPECT_EQ(env.dialogs.shown().at(1).defaultText, url);
+    EXPECT_EQ(frmHTTP::loadedInstance(), nullptr);
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(pages->m_sSiteInfoURL, url);
+}
+
+TEST_F(SiteDetails, AddressWithSchemeInCapitalsIsFetchedUnchanged)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(200, kHomePage));
+    const QString url = u"HTTP://"_s + server.hostPort() + u"/"_s;
+    getSiteDetails(url);
+    ASSERT_TRUE(waitForFetchEnd());
+    EXPECT_EQ(pages->m_sSiteInfoURL, url);
+    EXPECT_EQ(w->txtSiteTitle->text(), u"Shoe Shop"_s);
+}
+
+TEST_F(SiteDetails, PageWithoutTagsEmptiesTheBoxesAndAnEmptyPageLeavesThem)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(200, "<html><body>No tags at all</body></html>"));
+    fillSiteInfo();
+    getSiteDetails(server.hostPort());
+    ASSERT_TRUE(waitForFetchEnd());
+    EXPECT_EQ(w->txtSiteTitle->text(), QString());
+    EXPECT_EQ(w->txtSiteKeywords->toPlainText(), QString());
+    EXPECT_EQ(w->txtSiteDescription->toPlainText(), QString());
+
+    server.replyWith(LoopbackServer::httpReply(200, QByteArray()));
+    fillSiteInfo();
+    getSiteDetails(server.hostPort());
+    ASSERT_TRUE(waitForFetchEnd());
+    EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(w->txtSiteTitle->text(), u"Old title"_s);
+    EXPECT_EQ(w->txtSiteDescription->toPlainText(), u"old description"_s);
+    EXPECT_EQ(panel(), QString());
+}
+
+TEST_F(SiteDetails, PageArrivingAfterTheUserMovedToAnotherSiteIsDropped)
+{
+    LoopbackServer server;
+    QList<QTcpSocket *> held;
+    server.setHandler([&held](QTcpSocket *client, const QByteArray &) { held.append(client); });
+    w->m_sSiteFile = env.programFolder() + u"Projects/Shop.vqs"_s;
+    fillSiteInfo();
+    getSiteDetails(server.hostPort());
+    ASSERT_TRUE(server.waitForRequests(1, kWaitMs));
+    w->m_sSiteFile = env.programFolder() + u"Projects/Outlet.vqs"_s;
+    for (QTcpSocket *client : held) {
+        client->write(LoopbackServer::httpReply(200, kHomePage));
+        client->disconnectFromHost();
+    }
+    ASSERT_TRUE(waitForFetchEnd());
+    EXPECT_EQ(w->txtSiteTitle->text(), u"Old title"_s);
+    EXPECT_EQ(w->txtSiteKeywords->toPlainText(), u"old"_s);
+    EXPECT_EQ(panel(), QString());
+    EXPECT_FALSE(Platform::isBusyPointer());
+}
+
+TEST_F(SiteDetails, LocalFileGoesToTheBoxAndToTheSelectedRowOnly)
+{
+    const QString page = env.root() + u"/page.htm"_s;
+    env.writeFile(page, "<html></html>");
+    env.dialogs.answerFile(page);
+    w->cmdFileLocation->click();
+    EXPECT_EQ(w->txtURLFileLocation->text(), page);
+    EXPECT_TRUE(w->isEnabled());
+    EXPECT_FALSE(Platform::isBusyPointer());
+
+    w->lsvSiteURLs->addRow(u"http://a.example/"_s, {u"http://a.example/"_s}, u"HTMLFile"_s);
+    QTreeWidgetItem *b = w->lsvSiteURLs->addRow(u"http://b.example/"_s, {u"http://b.example/"_s}, u"HTMLFile"_s);
+    w->lsvSiteURLs->setCurrentItem(b);
+    const QString other = env.root() + u"/other.htm"_s;
+    env.writeFile(other, "<html></html>");
+    env.dialogs.answerFile(other);
+    w->cmdFileLocation->click();
+    EXPECT_EQ(Platform::itemTag(b), other);
+    EXPECT_EQ(Platform::itemTag(w->lsvSiteURLs->rowByKey(u"http://a.example/"_s)), QString());
+
+    // A cancelled dialog or a missing file changes nothing.
+    env.dialogs.answerFile(QString());
+    w->cmdFileLocation->click();
+    env.dialogs.answerFile(env.root() + u"/missing.htm"_s);
+    w->cmdFileLocation->click();
+    EXPECT_EQ(w->txtURLFileLocation->text(), other);
+    EXPECT_EQ(Platform::itemTag(b), other);
+    EXPECT_TRUE(w->isEnabled());
+}
