@@ -12,6 +12,7 @@
 #include "core/modCommonHtml.h"
 #include "mainwindow/SitePages.h"
 #include "mainwindow/frmMain.h"
+#include "pagetools/frmOptimizer.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
@@ -294,6 +295,8 @@ void UrlToolbar::optimizer()
     }
     Platform::setBusyPointer(true);
     SitePages::setStatusText(QStringLiteral("Connecting to ") + url + QStringLiteral(" ..."));
+    // The optimizer window is loaded without being shown; it reports on the page it receives.
+    frmOptimizer::instance();
     frmHTTP *fetch = frmHTTP::instance();
     fetch->Tag = QStringLiteral("Optimizer");
     fetch->Connect(url);

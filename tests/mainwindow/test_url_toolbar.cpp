@@ -14,6 +14,7 @@
 #include "core/clsPreference.h"
 #include "mainwindow/SitePages.h"
 #include "mainwindow/UrlToolbar.h"
+#include "pagetools/frmOptimizer.h"
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
 #include "sitedata/KeyedListView.h"
@@ -303,6 +304,21 @@ TEST_F(UrlList, OptimizerNeedsASelectedAddress)
         EXPECT_EQ(shown.prompt, u"Please select a web site URL."_s);
         EXPECT_EQ(shown.title, u"Optimizer"_s);
     }
+}
+
+TEST_F(UrlList, OptimizerLoadsItsWindowHiddenAndFetchesTheSelectedPage)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(200, kPage));
+    const QString url = u"http://"_s + server.hostPort() + u"/index.htm"_s;
+    addRow(url)->setSelected(true);
+    press("Optimizer");
+    ASSERT_TRUE(frmOptimizer::loadedInstance());
+    EXPECT_FALSE(frmOptimizer::loadedInstance()->isVisible());
+    EXPECT_EQ(w->StatusBar1->panelText(1), u"Connecting to "_s + url + u" ..."_s);
+    ASSERT_TRUE(server.waitForRequests(1, kWaitMs));
+    EXPECT_TRUE(server.requests()[0].startsWith("GET /index.htm HTTP/1.0\r\n"));
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
 
 TEST_F(UrlList, AddFromWebStartsWithTheSelectedUrlAndAddsThePageLinks)
