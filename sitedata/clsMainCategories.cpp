@@ -5,6 +5,7 @@
 #include <functional>
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QListWidget>
 
 #include "core/frmSplash.h"
@@ -209,8 +210,10 @@ bool clsMain::loadCountry()
 
 bool clsMain::loadEngineCategory()
 {
-    const std::optional<QByteArray> bytes = Platform::readBinaryFile(engineDataFolder() + QStringLiteral("catvqs.dat"));
-    if (!bytes || bytes->isEmpty()) {
+    const QString file = engineDataFolder() + QStringLiteral("catvqs.dat");
+    modEngineData::EngineCategoryParser parser;
+    if (QFileInfo(file).size() <= 0
+        || !modEngineData::readFileLines(file, [&parser](const QString &line) { return parser.feed(line); })) {
         frmSplash::unloadSplash();
         Platform::msgBox(QStringLiteral("Category data file is corrupted, you need to download the ")
                              + QStringLiteral("engine submission data file from our web site by click on the ")
@@ -219,7 +222,7 @@ bool clsMain::loadEngineCategory()
                          Platform::Information, QStringLiteral("Error"));
         return false;
     }
-    m_engineCategory = modEngineData::parseEngineCategoryData(Platform::splitLines(Platform::fromAnsi(*bytes)));
+    m_engineCategory = parser.takeEntries();
     m_engineCategoryIndex.clear();
     for (qsizetype i = 0; i < m_engineCategory.size(); ++i) {
         const QString key = m_engineCategory[i].Name.toCaseFolded();

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QListWidget>
 
 #include "core/frmSplash.h"
@@ -171,6 +172,35 @@ bool clsMain::applyEngineLine(clsEngines &engine, const modEngineData::EngineLin
     return true;
 }
 
+namespace {
+
+// Values that many engines share (query templates, methods, languages, flags) are kept once.
+class ValuePool {
+public:
+    void intern(QString &value)
+    {
+        if (value.isEmpty())
+            return;
+        auto it = m_values.constFind(value);
+        if (it == m_values.constEnd())
+            m_values.insert(value, value);
+        else
+            value = it.value();
+    }
+
+private:
+    QHash<QString, QString> m_values;
+};
+
+void shareCommonValues(ValuePool &pool, clsEngines &engine)
+{
+    for (QString *value : {&engine.Country, &engine.CountryOnly, &engine.EngineType, &engine.Category, &engine.Method,
+                           &engine.Query, &engine.AdultOnlySites, &engine.Adults, &engine.Language})
+        pool.intern(*value);
+}
+
+} // namespace
+
 bool clsMain::loadEngines()
 {
     frmMain &w = *m_frmMain;
@@ -179,8 +209,7 @@ bool clsMain::loadEngines()
     w.lsvSelectedEngines->setHeaderCaption(0, QStringLiteral("Selected Engines"));
 
     const QString file = engineDataFolder() + QStringLiteral("vqzeng5.dat");
-    const std::optional<QByteArray> bytes = Platform::readBinaryFile(file);
-    if (!bytes || bytes->isEmpty()) {
+    if (QFileInfo(file).size() <= 0) {
         reportCorruptedEngineData();
         return false;
     }
@@ -188,37 +217,43 @@ bool clsMain::loadEngines()
     QList<QTreeWidgetItem *> rows;
     QStringList customEngines;
     int engineCount = 0;
-    bool ok = true;
+    bool failed = false;
+    bool readable = true;
     {
         Platform::RedrawSuspender suspend(w.lsvEngines);
         myEngines().clear();
         std::fill(std::begin(m_typeCounts), std::end(m_typeCounts), 0);
         m_pendingEngineRows = &rows;
-        const modEngineData::EngineDatabase database =
-            modEngineData::parseEngineDatabase(Platform::splitLines(Platform::fromAnsi(*bytes)));
-        try {
-            for (const modEngineData::RawEngine &raw : database.engines) {
-                auto engine = std::make_unique<clsEngines>();
-                QString categoryMode;
+        ValuePool pool;
+        modEngineData::EngineDatabaseParser parser(true, [&](modEngineData::RawEngine &&raw) {
+            if (failed)
+                return;
+            auto engine = std::make_unique<clsEngines>();
+            QString categoryMode;
+            try {
                 for (const modEngineData::EngineLine &line : raw.lines) {
                     if (line.key == EngineKey::Name)
                         ++engineCount;
                     applyEngineLine(*engine, line, categoryMode);
                 }
-                const QString name = engine->Name;
-                if (addEngineList(std::move(engine)) && categoryMode == QLatin1String("C"))
-                    customEngines.append(name);
+            } catch (const EngineDataError &) {
+                failed = true;
+                return;
             }
-        } catch (const EngineDataError &) {
-            ok = false;
-        }
+            shareCommonValues(pool, *engine);
+            const QString name = engine->Name;
+            if (addEngineList(std::move(engine)) && categoryMode == QLatin1String("C"))
+                customEngines.append(name);
+        });
+        readable = modEngineData::readFileLines(file, [&](const QString &line) { return !failed && parser.feed(line); });
+        parser.finish();
         m_pendingEngineRows = nullptr;
         w.lsvEngines->addRows(rows);
     }
     m_engineCategory.clear();
     m_engineCategoryIndex.clear();
     rebuildCustomEngines(customEngines);
-    if (!ok) {
+    if (failed || !readable) {
         reportCorruptedEngineData();
         return false;
     }

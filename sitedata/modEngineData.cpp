@@ -1,6 +1,9 @@
 #include "sitedata/modEngineData.h"
 
+#include <QFile>
 #include <QHash>
+
+#include "platform/Codec1252.h"
 
 namespace modEngineData {
 
@@ -12,44 +15,63 @@ const QString &endMarkerText()
     return marker;
 }
 
-QHash<QString, EngineKey> buildKeyTable()
+struct KeyName {
+    QLatin1StringView name;
+    EngineKey key;
+};
+
+// Every key and alias; a line's key is matched against these ignoring case.
+constexpr KeyName kKeyNames[] = {
+    {QLatin1StringView("Name"), EngineKey::Name},
+    {QLatin1StringView("Home"), EngineKey::Home},
+    {QLatin1StringView("AddURL"), EngineKey::AddURL},
+    {QLatin1StringView("Country"), EngineKey::Country},
+    {QLatin1StringView("CountryOnly"), EngineKey::CountryOnly},
+    {QLatin1StringView("Type"), EngineKey::Type},
+    {QLatin1StringView("EngineType"), EngineKey::Type},
+    {QLatin1StringView("Category"), EngineKey::Category},
+    {QLatin1StringView("CategoryType"), EngineKey::Category},
+    {QLatin1StringView("Method"), EngineKey::Method},
+    {QLatin1StringView("Action"), EngineKey::Action},
+    {QLatin1StringView("Query"), EngineKey::Query},
+    {QLatin1StringView("AdultOnlySites"), EngineKey::AdultOnlySites},
+    {QLatin1StringView("AdultOnlySite"), EngineKey::AdultOnlySites},
+    {QLatin1StringView("Adults"), EngineKey::Adults},
+    {QLatin1StringView("Adult"), EngineKey::Adults},
+    {QLatin1StringView("AdultSite"), EngineKey::Adults},
+    {QLatin1StringView("AdultSites"), EngineKey::Adults},
+    {QLatin1StringView("Language"), EngineKey::Language},
+    {QLatin1StringView("MaxTitle"), EngineKey::MaxTitle},
+    {QLatin1StringView("MaxKeywords"), EngineKey::MaxKeywords},
+    {QLatin1StringView("MaxKeyword"), EngineKey::MaxKeywords},
+    {QLatin1StringView("MaxDescription"), EngineKey::MaxDescription},
+    {QLatin1StringView("MaxDescr"), EngineKey::MaxDescription},
+    {QLatin1StringView("SiteLevel"), EngineKey::SiteLevel},
+};
+
+EngineKey keyOf(QStringView key)
 {
-    return {
-        {QStringLiteral("name"), EngineKey::Name},
-        {QStringLiteral("home"), EngineKey::Home},
-        {QStringLiteral("addurl"), EngineKey::AddURL},
-        {QStringLiteral("country"), EngineKey::Country},
-        {QStringLiteral("countryonly"), EngineKey::CountryOnly},
-        {QStringLiteral("type"), EngineKey::Type},
-        {QStringLiteral("enginetype"), EngineKey::Type},
-        {QStringLiteral("category"), EngineKey::Category},
-        {QStringLiteral("categorytype"), EngineKey::Category},
-        {QStringLiteral("method"), EngineKey::Method},
-        {QStringLiteral("action"), EngineKey::Action},
-        {QStringLiteral("query"), EngineKey::Query},
-        {QStringLiteral("adultonlysites"), EngineKey::AdultOnlySites},
-        {QStringLiteral("adultonlysite"), EngineKey::AdultOnlySites},
-        {QStringLiteral("adults"), EngineKey::Adults},
-        {QStringLiteral("adult"), EngineKey::Adults},
-        {QStringLiteral("adultsite"), EngineKey::Adults},
-        {QStringLiteral("adultsites"), EngineKey::Adults},
-        {QStringLiteral("language"), EngineKey::Language},
-        {QStringLiteral("maxtitle"), EngineKey::MaxTitle},
-        {QStringLiteral("maxkeywords"), EngineKey::MaxKeywords},
-        {QStringLiteral("maxkeyword"), EngineKey::MaxKeywords},
-        {QStringLiteral("maxdescription"), EngineKey::MaxDescription},
-        {QStringLiteral("maxdescr"), EngineKey::MaxDescription},
-        {QStringLiteral("sitelevel"), EngineKey::SiteLevel},
-    };
+    for (const KeyName &known : kKeyNames) {
+        if (known.name.size() == key.size() && key.compare(known.name, Qt::CaseInsensitive) == 0)
+            return known.key;
+    }
+    return EngineKey::Ignored;
+}
+
+QStringView trimmedSpaces(QStringView text)
+{
+    while (!text.isEmpty() && text.front() == QLatin1Char(' '))
+        text = text.mid(1);
+    while (!text.isEmpty() && text.back() == QLatin1Char(' '))
+        text.chop(1);
+    return text;
 }
 
 } // namespace
 
 EngineKey engineKeyOf(const QString &key)
 {
-    static const QHash<QString, EngineKey> table = buildKeyTable();
-    // Only ASCII letters make a known key, so a plain lower-casing is enough.
-    return table.value(key.toLower(), EngineKey::Ignored);
+    return keyOf(key);
 }
 
 QString trimSpaces(const QString &text)
@@ -65,57 +87,131 @@ QString trimSpaces(const QString &text)
     return text.mid(first, last - first);
 }
 
+EngineDatabaseParser::EngineDatabaseParser(bool stopAtEndMarker, EngineHandler onEngine)
+    : m_stopAtEndMarker(stopAtEndMarker), m_onEngine(std::move(onEngine))
+{
+}
+
+bool EngineDatabaseParser::feed(const QString &line)
+{
+    if (m_endMarker)
+        return false;
+    if (line.isEmpty() || line.at(0) == QLatin1Char('#'))
+        return true;
+    if (m_stopAtEndMarker && line.compare(endMarkerText(), Qt::CaseInsensitive) == 0) {
+        m_endMarker = true;
+        return false;
+    }
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return true;
+    const EngineKey key = keyOf(QStringView(line).left(equals));
+    if (key == EngineKey::Ignored)
+        return true;
+    if (key == EngineKey::Name && m_haveCurrent) {
+        m_onEngine(std::move(m_current));
+        m_current = RawEngine();
+    }
+    m_haveCurrent = true;
+    m_current.lines.append({key, trimmedSpaces(QStringView(line).mid(equals + 1)).toString()});
+    return true;
+}
+
+void EngineDatabaseParser::finish()
+{
+    if (m_haveCurrent)
+        m_onEngine(std::move(m_current));
+    m_current = RawEngine();
+    m_haveCurrent = false;
+}
+
 EngineDatabase parseEngineDatabase(const QStringList &lines, bool stopAtEndMarker)
 {
     EngineDatabase result;
-    RawEngine current;
-    bool haveCurrent = false;
+    EngineDatabaseParser parser(stopAtEndMarker, [&result](RawEngine &&engine) { result.engines.append(std::move(engine)); });
     for (const QString &line : lines) {
-        if (line.isEmpty() || line.at(0) == QLatin1Char('#'))
-            continue;
-        if (stopAtEndMarker && line.compare(endMarkerText(), Qt::CaseInsensitive) == 0) {
-            result.endMarker = true;
+        if (!parser.feed(line))
             break;
-        }
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals < 0)
-            continue;
-        const EngineKey key = engineKeyOf(line.left(equals));
-        if (key == EngineKey::Ignored)
-            continue;
-        if (key == EngineKey::Name && haveCurrent) {
-            result.engines.append(std::move(current));
-            current = RawEngine();
-        }
-        haveCurrent = true;
-        current.lines.append({key, trimSpaces(line.mid(equals + 1))});
     }
-    if (haveCurrent)
-        result.engines.append(std::move(current));
+    parser.finish();
+    result.endMarker = parser.endMarker();
     return result;
+}
+
+bool readFileLines(const QString &path, const std::function<bool(const QString &)> &onLine)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray pending;
+    bool afterCr = false;   // the last chunk ended in CR: a LF starting the next one belongs to it
+    while (true) {
+        const QByteArray chunk = file.read(256 * 1024);
+        if (chunk.isEmpty())
+            break;
+        qsizetype start = 0;
+        if (afterCr && chunk.at(0) == '\n')
+            start = 1;
+        afterCr = false;
+        for (qsizetype i = start; i < chunk.size(); ++i) {
+            const char byte = chunk.at(i);
+            if (byte != '\r' && byte != '\n')
+                continue;
+            pending.append(chunk.constData() + start, i - start);
+            if (!onLine(Platform::fromAnsi(pending)))
+                return true;
+            pending.clear();
+            if (byte == '\r') {
+                if (i + 1 < chunk.size()) {
+                    if (chunk.at(i + 1) == '\n')
+                        ++i;
+                } else {
+                    afterCr = true;
+                }
+            }
+            start = i + 1;
+        }
+        pending.append(chunk.constData() + start, chunk.size() - start);
+    }
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    if (!pending.isEmpty())
+        onLine(Platform::fromAnsi(pending));
+    return true;
+}
+
+bool EngineCategoryParser::feed(const QString &line)
+{
+    if (m_ended)
+        return false;
+    if (trimmedSpaces(line).isEmpty() || line.at(0) == QLatin1Char('#'))
+        return true;
+    if (line.compare(QLatin1String("END"), Qt::CaseInsensitive) == 0) {
+        m_ended = true;
+        return false;
+    }
+    if (line.at(0) == QLatin1Char('[')) {
+        const qsizetype close = line.indexOf(QLatin1Char(']'));
+        if (close >= 0)
+            m_entries.append({line.mid(1, close - 1), QString()});
+        return true;
+    }
+    if (m_entries.isEmpty())
+        return true;
+    QString &data = m_entries.last().CategoryData;
+    data += line;
+    data += QLatin1Char('>');
+    return true;
 }
 
 QList<EngineCategoryEntry> parseEngineCategoryData(const QStringList &lines)
 {
-    QList<EngineCategoryEntry> entries;
+    EngineCategoryParser parser;
     for (const QString &line : lines) {
-        if (trimSpaces(line).isEmpty() || line.at(0) == QLatin1Char('#'))
-            continue;
-        if (line.compare(QLatin1String("END"), Qt::CaseInsensitive) == 0)
+        if (!parser.feed(line))
             break;
-        if (line.at(0) == QLatin1Char('[')) {
-            const qsizetype close = line.indexOf(QLatin1Char(']'));
-            if (close >= 0)
-                entries.append({line.mid(1, close - 1), QString()});
-            continue;
-        }
-        if (entries.isEmpty())
-            continue;
-        QString &data = entries.last().CategoryData;
-        data += line;
-        data += QLatin1Char('>');
     }
-    return entries;
+    return parser.takeEntries();
 }
 
 CategoryList parseCategoryList(const QStringList &lines)

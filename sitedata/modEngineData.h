@@ -2,6 +2,8 @@
 // Readers of the engine data files: the engine database, the engine category data and the
 // category list. They only parse; what an engine means to the main window (lists, counters,
 // custom-category engines) is done by their callers. Lines end at CR LF, CR or a lone LF.
+#include <functional>
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -37,6 +39,30 @@ struct EngineDatabase {
 // The main loader stops at "END:Version 6.0"; the builder's reader has no marker.
 EngineDatabase parseEngineDatabase(const QStringList &lines, bool stopAtEndMarker = true);
 
+// The same reader fed line by line, handing each finished engine on at once (large databases
+// need not be held twice).
+class EngineDatabaseParser {
+public:
+    using EngineHandler = std::function<void(RawEngine &&)>;
+    EngineDatabaseParser(bool stopAtEndMarker, EngineHandler onEngine);
+    // False once the end marker has been read: the rest of the file is not for this reader.
+    bool feed(const QString &line);
+    // Hands on the last engine.
+    void finish();
+    bool endMarker() const { return m_endMarker; }
+
+private:
+    bool m_stopAtEndMarker;
+    EngineHandler m_onEngine;
+    RawEngine m_current;
+    bool m_haveCurrent = false;
+    bool m_endMarker = false;
+};
+
+// Reads a file line by line (CR LF, CR or a lone LF end a line; one byte is one character)
+// without holding it whole. `onLine` returns false to stop. False when the file cannot be read.
+bool readFileLines(const QString &path, const std::function<bool(const QString &)> &onLine);
+
 // Spaces (only) removed at both ends.
 QString trimSpaces(const QString &text);
 
@@ -46,6 +72,18 @@ struct EngineCategoryEntry {
 };
 
 QList<EngineCategoryEntry> parseEngineCategoryData(const QStringList &lines);
+
+// The same reader fed line by line.
+class EngineCategoryParser {
+public:
+    // False once "END" has been read.
+    bool feed(const QString &line);
+    QList<EngineCategoryEntry> takeEntries() { return std::move(m_entries); }
+
+private:
+    QList<EngineCategoryEntry> m_entries;
+    bool m_ended = false;
+};
 
 struct CategoryListEntry {
     QString MainCategory;     // may be empty ("[]"): the caller drops it
