@@ -56,9 +56,9 @@ QString charCount(const QString &label, const QString &text)
 
 } // namespace
 
-UrlToolbar::UrlToolbar(SitePages *pages) : QObject(pages), m_pages(pages)
+UrlToolbar::UrlToolbar(SitePages *pages) : QObject(pages), m_pages(pages), m_list(pages->lsvSiteURLs)
 {
-    KeyedListView *list = m_pages->lsvSiteURLs;
+    KeyedListView *list = m_list;
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     list->header()->setSectionsClickable(true);
@@ -73,7 +73,9 @@ UrlToolbar::UrlToolbar(SitePages *pages) : QObject(pages), m_pages(pages)
 
 bool UrlToolbar::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_pages->lsvSiteURLs && event->type() == QEvent::KeyPress
+    // Only key presses are looked at: the filter also sees the list's events while the pages
+    // are being destroyed.
+    if (event->type() == QEvent::KeyPress && watched == m_list
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
         lsvSiteURLs_KeyDown(kDeleteKey);
         return true;

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+class KeyedListView;
 class QTreeWidgetItem;
 class SitePages;
 
@@ -40,5 +41,6 @@ private:
     void optimizer();
 
     SitePages *m_pages;
+    KeyedListView *m_list;   // the URL list whose keys are filtered
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
