@@ -68,6 +68,14 @@ int cancelAnswer(int style)
     }
 }
 
+// The window a dialog belongs to. Not the splash: its own timer deletes it while the dialog is
+// open, and the dialog (on the stack) with it.
+QWidget *dialogParent()
+{
+    QWidget *active = QApplication::activeWindow();
+    return active && active->windowType() == Qt::SplashScreen ? nullptr : active;
+}
+
 } // namespace
 
 void setDialogHook(DialogHook newHook)
@@ -86,7 +94,7 @@ int msgBox(const QString &prompt, int style, const QString &title)
         const auto answer = hook()({DialogKind::Message, prompt, titleOr(title), style, QString(), QString()});
         return answer ? answer->button : cancelAnswer(style);
     }
-    QMessageBox box(iconOf(style), titleOr(title), prompt, buttonsOf(style), QApplication::activeWindow());
+    QMessageBox box(iconOf(style), titleOr(title), prompt, buttonsOf(style), dialogParent());
     return resultOf(box.exec());
 }
 
@@ -97,7 +105,7 @@ QString inputBox(const QString &prompt, const QString &title, const QString &def
         return answer ? answer->text : QString();
     }
     bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), titleOr(title), prompt,
+    const QString text = QInputDialog::getText(dialogParent(), titleOr(title), prompt,
                                                QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
 }
@@ -132,7 +140,7 @@ QString fileDialog(bool save, const QString &filter, const QString &defaultName,
             filterIndex = answer->filterIndex;
         return answer->text;
     }
-    QFileDialog dialog(parent ? parent : QApplication::activeWindow(), title);
+    QFileDialog dialog(parent ? parent : dialogParent(), title);
     const QStringList filters = qtNameFilters(filter);
     dialog.setNameFilters(filters);
     if (filterIndex >= 1 && filterIndex <= filters.size())
@@ -159,7 +167,7 @@ QString folderDialog(const QString &title, const QString &startFolder, QWidget *
         const auto answer = hook()({DialogKind::Folder, QString(), title, 0, QString(), startFolder});
         return answer ? answer->text : QString();
     }
-    return QFileDialog::getExistingDirectory(parent ? parent : QApplication::activeWindow(), title, startFolder);
+    return QFileDialog::getExistingDirectory(parent ? parent : dialogParent(), title, startFolder);
 }
 
 } // namespace Platform
