@@ -13,6 +13,7 @@
 #include "platform/Dialogs.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/KeyedListView.h"
+#include "sitedata/clsMain.h"
 
 namespace {
 
@@ -43,6 +44,13 @@ void frmMain::clearWebsiteFields()
     txtCustomCategory->clear();
     lsvCustomMainCategory->clear();
     lsvCustomSubCategory->clear();
+    // The previous site's directory categories and space ids must not be saved into the next one.
+    if (m_clsMain) {
+        for (CustomEngineEntry &entry : m_clsMain->myCustomEngine) {
+            entry.Category.clear();
+            entry.SpaceID.clear();
+        }
+    }
 
     for (QLineEdit *box : {txtName, txtEmail, txtCompany, txtAddress, txtCity, txtPostcode, txtState})
         box->clear();

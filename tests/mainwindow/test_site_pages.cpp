@@ -174,3 +174,21 @@ TEST_F(SiteDetails, LocalFileGoesToTheBoxAndToTheSelectedRowOnly)
     EXPECT_EQ(Platform::itemTag(b), other);
     EXPECT_TRUE(w->isEnabled());
 }
+
+TEST_F(SiteDetails, ClearedFieldsKeepNoCustomCategoryOfThePreviousSite)
+{
+    installSample();
+    ASSERT_TRUE(main->loadEngineCategory());
+    ASSERT_TRUE(main->loadEngines());
+    ASSERT_GT(main->m_intNumOfCustEngines, 1);
+    main->myCustomEngine[0].Category = u"/Arts/Painting"_s;
+    main->myCustomEngine[1].SpaceID = u"12345"_s;
+    w->clearWebsiteFields();
+    for (const CustomEngineEntry &entry : main->myCustomEngine) {
+        EXPECT_TRUE(entry.Category.isEmpty()) << entry.EngineName.toStdString();
+        EXPECT_TRUE(entry.SpaceID.isEmpty()) << entry.EngineName.toStdString();
+    }
+    const QString file = env.root() + u"/New.vqs"_s;
+    ASSERT_TRUE(main->saveWebsiteFile(file));
+    EXPECT_FALSE(TestSupport::TestEnvironment::readFile(file).contains("CustomEngineCategory"));
+}
