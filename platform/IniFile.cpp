@@ -56,19 +56,6 @@ std::optional<QString> keyName(const QString &line)
     return line.left(eq).trimmed();
 }
 
-// Only blanks and tabs are trimmed: QString::trimmed() would also eat a no-break space
-// (byte 0xA0) or form feed that belongs to the value.
-QString trimBlanks(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && (text[start] == u' ' || text[start] == u'\t'))
-        ++start;
-    while (end > start && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
-        --end;
-    return text.mid(start, end - start);
-}
-
 QString valueOf(const QString &line)
 {
     return trimBlanks(line.mid(line.indexOf(u'=') + 1));
@@ -117,6 +104,19 @@ qsizetype findKey(const QList<Line> &lines, std::pair<qsizetype, qsizetype> rang
 }
 
 } // namespace
+
+// Only blanks and tabs are trimmed: QString::trimmed() would also eat a no-break space
+// (byte 0xA0) or form feed that belongs to the value.
+QString trimBlanks(const QString &text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && (text[start] == u' ' || text[start] == u'\t'))
+        ++start;
+    while (end > start && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
+        --end;
+    return text.mid(start, end - start);
+}
 
 QString lineBreaksToSpaces(const QString &value)
 {

@@ -21,6 +21,9 @@ QStringList iniKeys(const QString &file, const QString &section);
 // The names of all sections, in file order.
 QStringList iniSections(const QString &file);
 
+// Blanks and tabs trimmed at both ends, as values are read.
+QString trimBlanks(const QString &text);
+
 // One line break (CR LF, CR or LF) becomes one space.
 QString lineBreaksToSpaces(const QString &value);
 

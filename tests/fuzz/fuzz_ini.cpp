@@ -8,22 +8,6 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
-namespace {
-
-// Values are trimmed of blanks and tabs only.
-QString trimBlanks(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && (text[start] == u' ' || text[start] == u'\t'))
-        ++start;
-    while (end > start && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
-        --end;
-    return text.mid(start, end - start);
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static QTemporaryDir dir;
@@ -47,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!Platform::iniWrite(file, section, key, value))
         std::abort();
     const auto back = Platform::iniRead(file, section, key);
-    if (!back || *back != trimBlanks(Platform::lineBreaksToSpaces(value)))
+    if (!back || *back != Platform::trimBlanks(Platform::lineBreaksToSpaces(value)))
         std::abort();
     return 0;
 }
