@@ -642,13 +642,20 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         else if (watched == lsvSelectedEngines && deleteKey)
             lsvSelectedEngines_KeyDown(46);
     } else if (watched == TreeView1->viewport()) {
-        if (type == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
-            // The pop-up acts on the current node: a right click does not choose another one.
-            TreeView1_MouseDown(Qt::RightButton);
-            return true;
+        if (type == QEvent::MouseButtonPress) {
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+                // The pop-up acts on the current node: a right click does not choose another one.
+                TreeView1_MouseDown(Qt::RightButton);
+                return true;
+            }
+            // A move made earlier by the keyboard must not swallow this click.
+            m_nodeChangedByUser = nullptr;
         }
         if (type == QEvent::MouseMove)
             Platform::setBusyPointer(false);
+    } else if (type == QEvent::MouseMove) {
+        // Over the type boxes and the engine list the pointer is the normal one.
+        Platform::setBusyPointer(false);
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -61,8 +61,12 @@ void frmMain::wireEnginesPage()
     }
     lsvEngines->installEventFilter(this);
     lsvSelectedEngines->installEventFilter(this);
-    for (QCheckBox *box : chkType)
+    lsvEngines->viewport()->setMouseTracking(true);
+    lsvEngines->viewport()->installEventFilter(this);
+    for (QCheckBox *box : chkType) {
         box->setMouseTracking(true);
+        box->installEventFilter(this);
+    }
 
     connect(mnuEngines, &QMenu::aboutToShow, this, [this] { mnuEngines_Click(); });
     for (int i = 0; i < mnuEngineItems.size(); ++i)

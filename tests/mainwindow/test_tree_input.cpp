@@ -47,6 +47,10 @@ TEST_F(TreeInput, MovingByTheKeyboardCountsAsAClick)
     EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Shop"));
     EXPECT_EQ(w->txtSiteTitle->text(), QStringLiteral("Shop title"));
     EXPECT_EQ(w->TreeView1->currentItem(), w->m_currentNode);
+    // A later click on that node runs the click handling (its auto-save) again.
+    w->txtSiteTitle->setText(QStringLiteral("saved by the click"));
+    QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, centreOf(QStringLiteral("Root\\Shops\\Shop")));
+    EXPECT_EQ(siteValue(siteFile(QStringLiteral("Shop.vqs")), QStringLiteral("Title")), QStringLiteral("saved by the click"));
 }
 
 TEST_F(TreeInput, ARightClickKeepsTheCurrentNodeAndOffersItsItems)
