@@ -321,3 +321,35 @@ TEST(WebFormLine, SplitsAtTheFirstSeparatorOfEitherKind)
     QString value;
     EXPECT_FALSE(clsMain::splitWebFormLine(QStringLiteral("no separator"), label, value));
 }
+
+TEST_F(SiteSave, AFileNameWithABarIsRefusedBecauseTheListSeparatesByIt)
+{
+    openWithProjects();
+    const QString odd = env.root() + QStringLiteral("/odd/a|b.vqs");
+    env.writeFile(odd, siteBytes("odd"));
+    click(QStringLiteral("Root\\Empty"));
+    env.dialogs.answerFile(odd);
+    env.dialogs.answerMessage(Platform::Ok);
+    w->mnuFileItems_Click(6);
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The file name cannot contain '|'.")));
+    EXPECT_EQ(node(QStringLiteral("Root\\Empty"))->childCount(), 0);
+    EXPECT_EQ(listValue(QStringLiteral("Empty"), QStringLiteral("Last")), QStringLiteral("0"));
+}
+
+TEST_F(SiteSave, ANewNodeWhoseEntryCannotBeStoredIsTakenBack)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Shops"));
+    // A folder in the project list's place: every write of the list fails.
+    QFile::remove(listFile());
+    QDir().mkpath(listFile());
+    env.dialogs.acceptAllMessages();
+    env.dialogs.answerInput(QStringLiteral("Lost"));
+    w->mnuFileItems_Click(0);
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("addNewProject_Error:")));
+    EXPECT_FALSE(node(QStringLiteral("Root\\Lost")));
+    EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops"));
+    env.dialogs.answerInput(QStringLiteral("Lost site"));
+    w->mnuFileItems_Click(3);
+    EXPECT_FALSE(node(QStringLiteral("Root\\Shops\\Lost site")));
+}
