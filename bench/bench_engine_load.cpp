@@ -1,0 +1,182 @@
+// Loads generated engine databases into the offscreen main window the way the window's load
+// handler does (engine category data, then the engine database: parse, engine collection, list
+// rows, type counts, country filter rows) and times the selection rules over the loaded engines.
+// Each size runs in a child process of its own, so its peak memory is its own.
+//
+// Figures a run must meet: 10,000 engines load in under 150 ms and 100,000 in under 1.5 s, within
+// 150 MB peak memory; a selection rule over up to 10,000 engines takes under 50 ms.
+//
+// Usage: bench_engine_load [engines]...   (default: 10000 100000)
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "mainwindow/frmMain.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "sitedata/EngineCollection.h"
+#include "sitedata/KeyedListView.h"
+#include "sitedata/clsMain.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr double kLoadTargetMsPer10k = 150.0;
+constexpr double kLoadTargetMs100k = 1500.0;
+constexpr double kPeakTargetMb = 150.0;
+constexpr double kSelectionTargetMs = 50.0;
+
+double peakMb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+double residentMb()
+{
+    QFile statm(u"/proc/self/statm"_s);
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0.0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * 4096.0 / (1024.0 * 1024.0) : 0.0;
+}
+
+double timedMs(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+const char *verdict(bool ok)
+{
+    return ok ? "ok" : "FAIL";
+}
+
+// The program and engine data folders of one run, with the installed country and category lists
+// and a generated engine database.
+bool prepareFolders(const QString &root, int engines)
+{
+    const QString program = root + u"/program/"_s;
+    const QString engineData = program + u"system/"_s;
+    QDir().mkpath(engineData);
+    QDir().mkpath(root + u"/config"_s);
+    qputenv("VELQUIST_HOME", program.toUtf8());
+    qputenv("VELQUIST_WINDIR", engineData.toUtf8());
+    qputenv("VELQUIST_CONFIG", (root + u"/config/"_s).toUtf8());
+    for (const QString &name : {u"country.vqs"_s, u"cat.vqs"_s}) {
+        if (!QFile::copy(QStringLiteral(VELQUIST_SOURCE_DIR "/data/") + name, program + name))
+            return false;
+    }
+    return QProcess::execute(QStringLiteral(VELQUIST_GEN_ENGINES), {QString::number(engines), engineData}) == 0;
+}
+
+bool timeSelectionRules(clsMain &main, frmMain &window, bool checkTarget)
+{
+    const QString countryRow = window.lstCountry->count() > 0 ? window.lstCountry->item(0)->text() : QString();
+    struct Rule {
+        const char *label;
+        std::function<void()> apply;
+    };
+    const std::vector<Rule> rules = {
+        {"by type ENG, checked", [&] { main.EngineSelectByType(u"ENG"_s, true); }},
+        {"by type ENG, unchecked", [&] { main.EngineSelectByType(u"ENG"_s, false); }},
+        {"by country", [&] { main.EngineSelectByCountry(QString(), countryRow, true); }},
+        {"remove all", [&] { main.EngineRemove(1); }},
+        {"major engines", [&] { main.EngineSelection(u"MajorSite"_s); }},
+        {"select all", [&] { main.EngineSelect(1); }},
+        {"remove all (full list)", [&] { main.EngineRemove(1); }},
+    };
+    bool allOk = true;
+    for (const Rule &rule : rules) {
+        const double ms = timedMs(rule.apply);
+        const bool ok = !checkTarget || ms < kSelectionTargetMs;
+        allOk = allOk && ok;
+        std::printf("  selection %-24s %7.1f ms, %d selected%s%s\n", rule.label, ms,
+                    window.lsvSelectedEngines->topLevelItemCount(), checkTarget ? ", " : "",
+                    checkTarget ? verdict(ok) : "");
+    }
+    return allOk;
+}
+
+// One size, in this process: the figures are printed, the result says whether they were met.
+bool runCase(int engines)
+{
+    QTemporaryDir root;
+    if (!root.isValid() || !prepareFolders(root.path(), engines)) {
+        std::printf("engines %d: cannot prepare the data folders\n", engines);
+        return false;
+    }
+    auto *main = new clsMain;   // owned by its window
+    frmMain *window = main->mainWindow();
+    window->show();
+    Platform::doEvents();
+    const double before = residentMb();
+
+    bool loaded = false;
+    const double categoryMs = timedMs([&] { loaded = main->loadEngineCategory(); });
+    const double databaseMs = timedMs([&] { loaded = loaded && main->loadEngines(); });
+    const double paintMs = timedMs([] { Platform::doEvents(); });
+    const double loadMs = categoryMs + databaseMs;
+    const double peak = peakMb();
+
+    const double loadTarget = engines <= 10000 ? kLoadTargetMsPer10k : kLoadTargetMs100k;
+    const bool checkLoad = engines == 10000 || engines == 100000;
+    const bool loadOk = loaded && myEngines().count() == engines && (!checkLoad || loadMs < loadTarget);
+    const bool peakOk = peak < kPeakTargetMb;
+    std::printf("engines %d\n", engines);
+    std::printf("  load %.1f ms (category data %.1f ms, engine database %.1f ms), %lld engines, %s\n", loadMs,
+                categoryMs, databaseMs, static_cast<long long>(myEngines().count()), verdict(loadOk));
+    std::printf("  first paint after the load %.1f ms\n", paintMs);
+    std::printf("  peak memory %.1f MB (%.1f MB resident before the load), %s\n", peak, before, verdict(peakOk));
+
+    const double reloadMs = timedMs([&] { loaded = main->loadEngineCategory() && main->loadEngines(); });
+    std::printf("  reload %.1f ms\n", reloadMs);
+
+    const bool selectionOk = timeSelectionRules(*main, *window, engines <= 10000);
+    std::fflush(stdout);
+    delete window;
+    return loadOk && peakOk && selectionOk;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && QByteArray(argv[1]) == "--child") {
+        QApplication app(argc, argv);
+        // A message box would wait for a click: print it and go on.
+        Platform::setDialogHook([](const Platform::DialogRequest &request) -> std::optional<Platform::DialogAnswer> {
+            std::printf("  message \"%s\": %s\n", qPrintable(request.title), qPrintable(request.prompt));
+            return Platform::DialogAnswer{};
+        });
+        return runCase(std::atoi(argv[2])) ? 0 : 1;
+    }
+    QList<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.append(std::atoi(argv[i]));
+    if (sizes.isEmpty())
+        sizes = {10000, 100000};
+    bool allOk = true;
+    for (int engines : sizes) {
+        // The child's output goes straight to ours.
+        const int exitCode = QProcess::execute(QString::fromLocal8Bit(argv[0]), {u"--child"_s, QString::number(engines)});
+        allOk = allOk && exitCode == 0;
+    }
+    return allOk ? 0 : 1;
+}
