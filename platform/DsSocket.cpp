@@ -73,6 +73,20 @@ void DsSocket::closeNow()
     old->deleteLater();
 }
 
+namespace {
+
+// Test runs set VELQUIST_LOOPBACK_ONLY so that no connection, and no name lookup, ever leaves
+// this machine: any other host fails as an unknown host would.
+bool refusedOutsideLoopback(const QString &host)
+{
+    if (qEnvironmentVariableIntValue("VELQUIST_LOOPBACK_ONLY") == 0)
+        return false;
+    const QString h = host.trimmed().toLower();
+    return h != QStringLiteral("127.0.0.1") && h != QStringLiteral("localhost");
+}
+
+} // namespace
+
 void DsSocket::startConnect()
 {
     m_connectFailed = false;
@@ -85,6 +99,13 @@ void DsSocket::startConnect()
     connect(socket, &QTcpSocket::bytesWritten, this, &DsSocket::onBytesWritten);
     connect(socket, &QTcpSocket::errorOccurred, this, &DsSocket::onError);
     connect(socket, &QTcpSocket::disconnected, this, &DsSocket::onDisconnected);
+    if (refusedOutsideLoopback(m_remoteHost)) {
+        QTimer::singleShot(0, socket, [this] {
+            m_connectFailed = true;
+            emit Exception(m_index, int(QAbstractSocket::HostNotFoundError) + 1, QStringLiteral("Host not found"));
+        });
+        return;
+    }
     socket->connectToHost(m_remoteHost.trimmed(), quint16(m_remotePort), QIODevice::ReadWrite,
                           QAbstractSocket::IPv4Protocol);
 }

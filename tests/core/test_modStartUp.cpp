@@ -99,7 +99,7 @@ TEST_F(StartUpTest, SplashClosesItselfAfterItsIntervalAndRestoresThePointer)
     ASSERT_TRUE(splashUp());
     EXPECT_EQ(frmSplash::instance()->Timer1->interval(), 2500);
     // The timer runs inside the waits of a main window that is still loading.
-    EXPECT_TRUE(Platform::waitUntil([] { return !splashUp(); }, 4000));
+    EXPECT_TRUE(Platform::waitUntil([] { return !splashUp(); }, 10000));
     EXPECT_GE(Platform::tickCount() - start, 2400);
     EXPECT_FALSE(Platform::isBusyPointer());
 }

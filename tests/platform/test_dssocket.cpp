@@ -240,3 +240,16 @@ TEST(DsSocket, OwnCloseStillSendsWhatWasQueued)
     received += peer.client->readAll();
     EXPECT_EQ(received.size(), 200000);
 }
+
+TEST(DsSocket, TestRunsNeverLookUpOrReachAnotherHost)
+{
+    DsSocket socket(nullptr, 3);
+    Events events;
+    events.watch(socket);
+    socket.setRemoteHost(u"www.velquist.example"_s);
+    socket.setRemotePort(80);
+    socket.setAction(DsSocket::kActionConnect);
+    ASSERT_TRUE(waitUntil([&] { return !events.log.isEmpty(); }, 5000));
+    EXPECT_EQ(events.log, QStringList{u"Exception"_s});
+    EXPECT_NE(socket.state(), DsSocket::kStateConnected);
+}

@@ -19,6 +19,7 @@ TestEnvironment::TestEnvironment()
     qputenv("VELQUIST_WINDIR", engineDataFolder().toUtf8());
     qputenv("VELQUIST_CONFIG", settingsFolder().toUtf8());
     qputenv("VELQUIST_VENDOR_HOST", "127.0.0.1:9");
+    qputenv("VELQUIST_LOOPBACK_ONLY", "1");
     Platform::setCommandLineArguments({});
     dialogs.install();
     Platform::setShellHook([this](Platform::ShellAction action, const QString &target) {
