@@ -133,6 +133,7 @@ bool runCase(int engines)
     const double paintMs = timedMs([] { Platform::doEvents(); });
     const double loadMs = categoryMs + databaseMs;
     const double peak = peakMb();
+    const double after = residentMb();
 
     const double loadTarget = engines <= 10000 ? kLoadTargetMsPer10k : kLoadTargetMs100k;
     const bool checkLoad = engines == 10000 || engines == 100000;
@@ -142,7 +143,8 @@ bool runCase(int engines)
     std::printf("  load %.1f ms (category data %.1f ms, engine database %.1f ms), %lld engines, %s\n", loadMs,
                 categoryMs, databaseMs, static_cast<long long>(myEngines().count()), verdict(loadOk));
     std::printf("  first paint after the load %.1f ms\n", paintMs);
-    std::printf("  peak memory %.1f MB (%.1f MB resident before the load), %s\n", peak, before, verdict(peakOk));
+    std::printf("  peak memory %.1f MB (resident %.1f MB before the load, %.1f MB after it), %s\n", peak, before, after,
+                verdict(peakOk));
 
     const double reloadMs = timedMs([&] { loaded = main->loadEngineCategory() && main->loadEngines(); });
     std::printf("  reload %.1f ms\n", reloadMs);

@@ -6,7 +6,71 @@
 #include "sitedata/ImageList.h"
 
 namespace {
+
 constexpr int ImageKeyRole = Qt::UserRole + 3;
+
+// A row that keeps its key and image key in members and draws its icon from the image key, so
+// that the item's per-column role list is never allocated. Every role still reads and writes
+// through data() and setData() as on any item.
+class KeyedRow : public QTreeWidgetItem {
+public:
+    KeyedRow(const QString &key, const QString &imageKey) : m_key(key), m_imageKey(imageKey) {}
+
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0) {
+            if (role == Platform::KeyRole)
+                return m_key;
+            if (role == ImageKeyRole)
+                return m_imageKey;
+            if (role == Qt::DecorationRole && !m_ownIcon)
+                return m_imageKey.isEmpty() ? QVariant() : QVariant(ImageList::icon(m_imageKey));
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+    void setData(int column, int role, const QVariant &value) override
+    {
+        if (column == 0 && (role == Platform::KeyRole || role == ImageKeyRole)) {
+            (role == Platform::KeyRole ? m_key : m_imageKey) = value.toString();
+            emitDataChanged();
+            return;
+        }
+        if (column == 0 && role == Qt::DecorationRole)
+            m_ownIcon = true;
+        QTreeWidgetItem::setData(column, role, value);
+    }
+
+    QTreeWidgetItem *clone() const override
+    {
+        auto *copy = new KeyedRow(m_key, m_imageKey);
+        *static_cast<QTreeWidgetItem *>(copy) = *this;
+        copy->m_ownIcon = m_ownIcon;
+        return copy;
+    }
+
+    void setImageKey(const QString &imageKey)
+    {
+        m_imageKey = imageKey;
+        m_ownIcon = false;
+        emitDataChanged();
+    }
+
+private:
+    QString m_key;
+    QString m_imageKey;
+    bool m_ownIcon = false;   // an icon was set directly: it overrides the image key's
+};
+
+} // namespace
+
+QTreeWidgetItem *newKeyedRow(const QString &key, const QStringList &texts, const QString &imageKey)
+{
+    auto *row = new KeyedRow(key, imageKey);
+    // The last column first: the item then sizes its column lists once instead of growing them.
+    for (qsizetype column = texts.size() - 1; column >= 0; --column)
+        row->setText(int(column), texts[column]);
+    return row;
 }
 
 QString itemImageKey(const QTreeWidgetItem *item)
@@ -18,6 +82,10 @@ void setItemImageKey(QTreeWidgetItem *item, const QString &imageKey)
 {
     if (!item)
         return;
+    if (auto *row = dynamic_cast<KeyedRow *>(item)) {
+        row->setImageKey(imageKey);
+        return;
+    }
     item->setData(0, ImageKeyRole, imageKey);
     item->setIcon(0, imageKey.isEmpty() ? QIcon() : ImageList::icon(imageKey));
 }
@@ -50,6 +118,8 @@ KeyedListView::~KeyedListView()
 
 void KeyedListView::indexRows(int first, int last)
 {
+    if (m_rowsIndexedAhead)
+        return;
     for (int i = first; i <= last; ++i) {
         QTreeWidgetItem *row = topLevelItem(i);
         const QString key = Platform::itemKey(row).toCaseFolded();
@@ -78,28 +148,29 @@ QTreeWidgetItem *KeyedListView::addRow(const QString &key, const QStringList &te
 {
     if (key.isEmpty() || rowByKey(key))
         return nullptr;
-    auto *row = new QTreeWidgetItem(texts);
-    Platform::setItemKey(row, key);
-    setItemImageKey(row, imageKey);
+    QTreeWidgetItem *row = newKeyedRow(key, texts, imageKey);
     addTopLevelItem(row);
     return row;
 }
 
 void KeyedListView::addRows(const QList<QTreeWidgetItem *> &rows)
 {
+    // Each key is folded once and indexed here; the insertion below need not index again.
     QList<QTreeWidgetItem *> accepted;
     accepted.reserve(rows.size());
-    QHash<QString, bool> seen;
+    m_byKey.reserve(m_byKey.size() + rows.size());
     for (QTreeWidgetItem *row : rows) {
-        const QString key = Platform::itemKey(row).toCaseFolded();
-        if (key.isEmpty() || m_byKey.contains(key) || seen.contains(key)) {
+        QString key = Platform::itemKey(row).toCaseFolded();
+        if (key.isEmpty() || m_byKey.contains(key)) {
             delete row;
             continue;
         }
-        seen.insert(key, true);
+        m_byKey.insert(std::move(key), row);
         accepted.append(row);
     }
+    m_rowsIndexedAhead = true;
     addTopLevelItems(accepted);
+    m_rowsIndexedAhead = false;
 }
 
 bool KeyedListView::removeByKey(const QString &key)

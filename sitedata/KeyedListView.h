@@ -32,7 +32,12 @@ private:
     void unindexRows(int first, int last);
 
     QHash<QString, QTreeWidgetItem *> m_byKey;   // case-folded key
+    bool m_rowsIndexedAhead = false;             // addRows has indexed the rows being inserted
 };
+
+// A new row, not yet in a view: column texts, key and image key, built without the spare room the
+// generic item grows into (lists of many thousand rows hold it for every row).
+QTreeWidgetItem *newKeyedRow(const QString &key, const QStringList &texts, const QString &imageKey);
 
 // The image key a row or node shows (the icon itself comes from the window's image list).
 QString itemImageKey(const QTreeWidgetItem *item);

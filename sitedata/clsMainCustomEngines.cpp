@@ -15,16 +15,21 @@ void clsMain::saveCustomCategory(const QString &sCategory)
 
 void clsMain::rebuildCustomEngines(const QStringList &engineNames)
 {
+    // The first earlier entry of each name (ignoring case) keeps its choice.
+    const QVector<CustomEngineEntry> &previous = myCustomEngine;
+    QHash<QString, const CustomEngineEntry *> earlier;
+    for (int i = 0; i < m_intNumOfCustEngines && i < previous.size(); ++i) {
+        const QString key = previous[i].EngineName.toCaseFolded();
+        if (!earlier.contains(key))
+            earlier.insert(key, &previous[i]);
+    }
     QVector<CustomEngineEntry> rebuilt;
     rebuilt.reserve(engineNames.size() + 1);
     for (const QString &name : engineNames) {
         CustomEngineEntry entry{name, QString(), QString()};
-        for (int i = 0; i < m_intNumOfCustEngines && i < myCustomEngine.size(); ++i) {
-            if (myCustomEngine[i].EngineName.compare(name, Qt::CaseInsensitive) == 0) {
-                entry.Category = myCustomEngine[i].Category;
-                entry.SpaceID = myCustomEngine[i].SpaceID;
-                break;
-            }
+        if (const CustomEngineEntry *kept = earlier.value(name.toCaseFolded(), nullptr)) {
+            entry.Category = kept->Category;
+            entry.SpaceID = kept->SpaceID;
         }
         rebuilt.append(entry);
     }

@@ -82,12 +82,15 @@ QString clsMain::engineImageKey(const QString &sEngineType)
 void clsMain::addEngineListView(QTreeWidget *myEngineList, const clsEngines &InstEngines)
 {
     auto *list = qobject_cast<KeyedListView *>(myEngineList);
-    if (!list || InstEngines.Name.isEmpty() || list->rowByKey(InstEngines.Name))
+    if (!list || InstEngines.Name.isEmpty())
         return;
-    auto *row = new QTreeWidgetItem({InstEngines.Name, InstEngines.EngineType, InstEngines.Country});
-    Platform::setItemKey(row, InstEngines.Name);
-    setItemImageKey(row, engineImageKey(InstEngines.EngineType));
-    if (m_pendingEngineRows && list == m_frmMain->lsvEngines)
+    // Rows gathered during a load are checked for repeated keys when they go in together.
+    const bool gathered = m_pendingEngineRows && list == m_frmMain->lsvEngines;
+    if (!gathered && list->rowByKey(InstEngines.Name))
+        return;
+    QTreeWidgetItem *row = newKeyedRow(InstEngines.Name, {InstEngines.Name, InstEngines.EngineType, InstEngines.Country},
+                                       engineImageKey(InstEngines.EngineType));
+    if (gathered)
         m_pendingEngineRows->append(row);
     else
         list->addTopLevelItem(row);

@@ -147,10 +147,8 @@ void clsMain::EngineSelect(int Index)
         if (!engine || engine->Selected)
             continue;
         engine->Selected = true;
-        auto *copy = new QTreeWidgetItem({engine->Name, engine->EngineType, engine->Country});
-        Platform::setItemKey(copy, engine->Name);
-        setItemImageKey(copy, engineImageKey(engine->EngineType));
-        added.append(copy);
+        added.append(newKeyedRow(engine->Name, {engine->Name, engine->EngineType, engine->Country},
+                                 engineImageKey(engine->EngineType)));
     }
     selectedList()->addRows(added);
     updateSelectedHeader();

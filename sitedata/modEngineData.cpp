@@ -98,7 +98,8 @@ bool EngineDatabaseParser::feed(const QString &line)
         return false;
     if (line.isEmpty() || line.at(0) == QLatin1Char('#'))
         return true;
-    if (m_stopAtEndMarker && line.compare(endMarkerText(), Qt::CaseInsensitive) == 0) {
+    if (m_stopAtEndMarker && line.size() == endMarkerText().size()
+        && line.compare(endMarkerText(), Qt::CaseInsensitive) == 0) {
         m_endMarker = true;
         return false;
     }
@@ -143,27 +144,35 @@ bool readFileLines(const QString &path, const std::function<bool(const QString &
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QByteArray pending;
-    bool afterCr = false;   // the last chunk ended in CR: a LF starting the next one belongs to it
+    QByteArray pending;       // the start of a line that the last chunk cut
+    bool afterCr = false;     // the last chunk ended in CR: a LF starting the next one belongs to it
+    const auto lineText = [&pending](const char *bytes, qsizetype size) {
+        if (pending.isEmpty())
+            return Platform::fromAnsi(QByteArray::fromRawData(bytes, size));
+        pending.append(bytes, size);
+        const QString text = Platform::fromAnsi(pending);
+        pending.clear();
+        return text;
+    };
     while (true) {
         const QByteArray chunk = file.read(256 * 1024);
         if (chunk.isEmpty())
             break;
+        const char *bytes = chunk.constData();
+        const qsizetype size = chunk.size();
         qsizetype start = 0;
-        if (afterCr && chunk.at(0) == '\n')
+        if (afterCr && bytes[0] == '\n')
             start = 1;
         afterCr = false;
-        for (qsizetype i = start; i < chunk.size(); ++i) {
-            const char byte = chunk.at(i);
+        for (qsizetype i = start; i < size; ++i) {
+            const char byte = bytes[i];
             if (byte != '\r' && byte != '\n')
                 continue;
-            pending.append(chunk.constData() + start, i - start);
-            if (!onLine(Platform::fromAnsi(pending)))
+            if (!onLine(lineText(bytes + start, i - start)))
                 return true;
-            pending.clear();
             if (byte == '\r') {
-                if (i + 1 < chunk.size()) {
-                    if (chunk.at(i + 1) == '\n')
+                if (i + 1 < size) {
+                    if (bytes[i + 1] == '\n')
                         ++i;
                 } else {
                     afterCr = true;
@@ -171,7 +180,7 @@ bool readFileLines(const QString &path, const std::function<bool(const QString &
             }
             start = i + 1;
         }
-        pending.append(chunk.constData() + start, chunk.size() - start);
+        pending.append(bytes + start, size - start);
     }
     if (file.error() != QFileDevice::NoError)
         return false;
@@ -192,8 +201,10 @@ bool EngineCategoryParser::feed(const QString &line)
     }
     if (line.at(0) == QLatin1Char('[')) {
         const qsizetype close = line.indexOf(QLatin1Char(']'));
-        if (close >= 0)
+        if (close >= 0) {
+            finishEntry();
             m_entries.append({line.mid(1, close - 1), QString()});
+        }
         return true;
     }
     if (m_entries.isEmpty())
@@ -202,6 +213,19 @@ bool EngineCategoryParser::feed(const QString &line)
     data += line;
     data += QLatin1Char('>');
     return true;
+}
+
+// The engines keep an entry's data for as long as they are loaded: drop the room it grew into.
+void EngineCategoryParser::finishEntry()
+{
+    if (!m_entries.isEmpty())
+        m_entries.last().CategoryData.squeeze();
+}
+
+QList<EngineCategoryEntry> EngineCategoryParser::takeEntries()
+{
+    finishEntry();
+    return std::move(m_entries);
 }
 
 QList<EngineCategoryEntry> parseEngineCategoryData(const QStringList &lines)

@@ -78,9 +78,11 @@ class EngineCategoryParser {
 public:
     // False once "END" has been read.
     bool feed(const QString &line);
-    QList<EngineCategoryEntry> takeEntries() { return std::move(m_entries); }
+    QList<EngineCategoryEntry> takeEntries();
 
 private:
+    void finishEntry();
+
     QList<EngineCategoryEntry> m_entries;
     bool m_ended = false;
 };

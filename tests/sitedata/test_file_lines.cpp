@@ -1,0 +1,87 @@
+// Reading data files line by line in chunks: a line or a CR LF pair cut by a chunk's end reads as
+// if the file were read whole.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "platform/Codec1252.h"
+#include "platform/TextFile.h"
+#include "sitedata/modEngineData.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+constexpr qsizetype kChunk = 256 * 1024;   // the reader's read size
+
+QStringList readAllLines(const QString &path, bool *ok = nullptr)
+{
+    QStringList lines;
+    const bool read = modEngineData::readFileLines(path, [&lines](const QString &line) {
+        lines.append(line);
+        return true;
+    });
+    if (ok)
+        *ok = read;
+    return lines;
+}
+
+class FileLines : public ::testing::Test {
+protected:
+    QString write(const QByteArray &bytes)
+    {
+        const QString path = dir.path() + QStringLiteral("/lines.dat");
+        TestSupport::TestEnvironment::writeFile(path, bytes);
+        return path;
+    }
+    void expectSameAsWholeText(const QByteArray &bytes)
+    {
+        bool ok = false;
+        const QStringList lines = readAllLines(write(bytes), &ok);
+        EXPECT_TRUE(ok);
+        EXPECT_EQ(lines, Platform::splitLines(Platform::fromAnsi(bytes)));
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(FileLines, LineEndsAtAChunksEndReadAsOne)
+{
+    // CR LF cut between two chunks: one line end, no empty line.
+    QByteArray crlfCut = QByteArray(kChunk - 1, 'a') + "\r\nnext\r\n";
+    expectSameAsWholeText(crlfCut);
+    EXPECT_EQ(readAllLines(write(crlfCut)).size(), 2);
+    // A lone CR as a chunk's last byte, then a line and a CR CR (one empty line between).
+    expectSameAsWholeText(QByteArray(kChunk - 1, 'b') + "\rnext\r\rlast");
+    // A LF as a chunk's first byte after a line that ended on the chunk's last byte.
+    expectSameAsWholeText(QByteArray(kChunk, 'c') + "\nnext");
+    // LF then CR at the cut: two line ends.
+    expectSameAsWholeText(QByteArray(kChunk - 1, 'd') + "\n\rnext\n");
+}
+
+TEST_F(FileLines, LinesLongerThanAChunkAndHighBytesComeWhole)
+{
+    QByteArray bytes = "first\r\n" + QByteArray(kChunk * 2 + 17, 'x') + "\xe9\x81\r\n" + QByteArray(kChunk, 'y');
+    expectSameAsWholeText(bytes);
+    const QStringList lines = readAllLines(write(bytes));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1].size(), kChunk * 2 + 19);
+    EXPECT_EQ(lines[1].right(2), Platform::fromAnsi("\xe9\x81"));
+    EXPECT_EQ(lines[2].size(), kChunk);
+}
+
+TEST_F(FileLines, TheReaderStopsWhenAskedAndFailsOnAMissingFile)
+{
+    const QString path = write("one\r\ntwo\r\nthree\r\n");
+    QStringList seen;
+    EXPECT_TRUE(modEngineData::readFileLines(path, [&seen](const QString &line) {
+        seen.append(line);
+        return line != QStringLiteral("two");
+    }));
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
+
+    bool ok = true;
+    EXPECT_TRUE(readAllLines(dir.path() + QStringLiteral("/missing.dat"), &ok).isEmpty());
+    EXPECT_FALSE(ok);
+    expectSameAsWholeText(QByteArray());
+}
