@@ -34,9 +34,10 @@ TypeCounter typeCounterOf(const QString &type)
     return index < 0 ? TypeMIS : static_cast<TypeCounter>(index);
 }
 
+// The flag is one character: "ß" has no one-character capital and stays as it is.
 QString firstCharacterUpper(const QString &value)
 {
-    return value.left(1).toUpper();
+    return value.isEmpty() ? QString() : QString(value.front().toUpper());
 }
 
 // A number of the engine database that does not fit its field fails the load.

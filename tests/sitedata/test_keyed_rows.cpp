@@ -7,6 +7,7 @@
 
 #include "MainObjectFixture.h"
 #include "platform/CommonControls.h"
+#include "sitedata/EngineCollection.h"
 #include "sitedata/KeyedListView.h"
 
 namespace {
@@ -117,9 +118,9 @@ TEST(KeyedRows, SortingUsesTheTextsOfLeanRows)
     EXPECT_EQ(list.rowByKey(QStringLiteral("A")), list.topLevelItem(2));
 }
 
-using EngineReload = MainObjectTest;
+using EngineLoadDetails = MainObjectTest;
 
-TEST_F(EngineReload, CustomEngineChoicesFollowTheirEngineByNameIgnoringCase)
+TEST_F(EngineLoadDetails, CustomEngineChoicesFollowTheirEngineByNameIgnoringCase)
 {
     ASSERT_TRUE(loadEngineFiles(crlf({"Name=Dir One", "Category=C", "Name=Dir Two", "Category=C", "Name=Dir Three",
                                       "Category=C"}),
@@ -139,4 +140,17 @@ TEST_F(EngineReload, CustomEngineChoicesFollowTheirEngineByNameIgnoringCase)
     EXPECT_TRUE(main->myCustomEngine[1].SpaceID.isEmpty());
     EXPECT_EQ(main->myCustomEngine[2].Category, QStringLiteral("/One"));
     EXPECT_EQ(main->myCustomEngine.size(), 4);   // one empty entry at the end
+}
+
+TEST_F(EngineLoadDetails, AdultFlagsKeepExactlyOneCharacter)
+{
+    ASSERT_TRUE(loadEngineFiles("Name=Alpha\r\nAdults=\xdf yes\r\nAdultOnlySites=\xe9t\r\n"
+                                "Name=Beta\r\nAdults=yes\r\nAdultOnlySites=\r\n"));
+    const clsEngines *alpha = myEngines().find(QStringLiteral("Alpha"));
+    const clsEngines *beta = myEngines().find(QStringLiteral("Beta"));
+    ASSERT_TRUE(alpha && beta);
+    EXPECT_EQ(alpha->Adults, QString(QChar(0xdf)));
+    EXPECT_EQ(alpha->AdultOnlySites, QString(QChar(0xc9)));
+    EXPECT_EQ(beta->Adults, QStringLiteral("Y"));
+    EXPECT_TRUE(beta->AdultOnlySites.isEmpty());
 }
