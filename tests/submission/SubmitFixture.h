@@ -45,4 +45,26 @@ inline QString writeSiteFile(const QString &path, const QByteArray &infoLines, c
     return path;
 }
 
+// The text of a report page's date cell, empty when the page has none.
+inline const QByteArray kDateCellStart = "Date Submitted:</font></td><td  width= 420><font face=arial size=2>";
+
+inline QByteArray dateCell(const QByteArray &page)
+{
+    const qsizetype start = page.indexOf(kDateCellStart);
+    if (start < 0)
+        return QByteArray();
+    const qsizetype from = start + kDateCellStart.size();
+    return page.mid(from, page.indexOf("</font>", from) - from);
+}
+
+// The report page with the day it was written replaced by a fixed stand-in, for whole-page
+// comparisons.
+inline QByteArray withFixedDate(QByteArray page)
+{
+    const qsizetype start = page.indexOf(kDateCellStart);
+    if (start >= 0)
+        page.replace(start + kDateCellStart.size(), dateCell(page).size(), QByteArrayLiteral("(date submitted)"));
+    return page;
+}
+
 } // namespace SubmitTest

@@ -12,6 +12,7 @@
 #include "platform/TextFile.h"
 #include "submission/SubmitHttp.h"
 #include "submission/SubmitScheduler.h"
+#include "support/ExpectedFile.h"
 #include "support/LoopbackServer.h"
 
 using namespace Qt::StringLiterals;
@@ -54,6 +55,12 @@ void answer(QTcpSocket *client, const QByteArray &request)
     default: client->write(LoopbackServer::httpReply(200, "thanks\r\n")); break;
     }
     client->disconnectFromHost();
+}
+
+// The report pages and failed-engine list of a run are also kept whole in data/expected.
+QString expectedPath(bool direct, const QString &name)
+{
+    return QStringLiteral(VELQUIST_TEST_DATA_DIR "/expected/end_to_end_") + (direct ? u"direct_"_s : u"proxy_"_s) + name;
 }
 
 class EndToEnd : public TestSupport::VelquistTest {
@@ -151,7 +158,12 @@ protected:
             EXPECT_EQ(page.count(u"<tr tr bgcolor"_s), 40);
             EXPECT_TRUE(page.contains(u"%1. "_s.arg(failures)));
             EXPECT_EQ(modCommon::readINIValue(siteFile, u"Report"_s, u"ReportFile%1"_s.arg(url + 1)), reports.at(url));
+            EXPECT_TRUE(TestSupport::matchesExpectedFile(
+                SubmitTest::withFixedDate(TestSupport::TestEnvironment::readFile(reports.at(url))),
+                expectedPath(direct, u"report%1.html"_s.arg(url + 1))));
         }
+        EXPECT_TRUE(TestSupport::matchesExpectedFile(TestSupport::TestEnvironment::readFile(clsSubmit::failFile()),
+                                                     expectedPath(direct, u"fail.eng"_s)));
         const QStringList failed = Platform::splitLines(Platform::readTextFile(clsSubmit::failFile()).value_or(QString()));
         QStringList expectedFailed;
         for (int n = 1; n <= 40; ++n) {

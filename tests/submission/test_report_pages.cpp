@@ -16,31 +16,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QByteArray kDateCellStart = "Date Submitted:</font></td><td  width= 420><font face=arial size=2>";
-const QByteArray kDateStandIn = "(date submitted)";
-
 QString expectedPath(const char *name)
 {
     return QStringLiteral(VELQUIST_TEST_DATA_DIR "/expected/") + QString::fromLatin1(name);
-}
-
-// The text of the date cell, empty when the page has none.
-QByteArray dateCell(const QByteArray &page)
-{
-    const qsizetype start = page.indexOf(kDateCellStart);
-    if (start < 0)
-        return QByteArray();
-    const qsizetype from = start + kDateCellStart.size();
-    return page.mid(from, page.indexOf("</font>", from) - from);
-}
-
-// The page with the date of the day it was written replaced by a fixed stand-in.
-QByteArray withFixedDate(QByteArray page)
-{
-    const qsizetype start = page.indexOf(kDateCellStart);
-    if (start >= 0)
-        page.replace(start + kDateCellStart.size(), dateCell(page).size(), kDateStandIn);
-    return page;
 }
 
 class ReportPages : public TestSupport::VelquistTest {
@@ -111,7 +89,7 @@ protected:
 TEST_F(ReportPages, EveryStatusTextWithEscapedNamesAndSiteDetails)
 {
     const QByteArray page = reportOf(everyStatus());
-    EXPECT_TRUE(TestSupport::matchesExpectedFile(withFixedDate(page), expectedPath("report_every_status.html")));
+    EXPECT_TRUE(TestSupport::matchesExpectedFile(SubmitTest::withFixedDate(page), expectedPath("report_every_status.html")));
     EXPECT_TRUE(TestSupport::matchesExpectedFile(failFileBytes(), expectedPath("fail_every_status.eng")));
 }
 
@@ -119,7 +97,7 @@ TEST_F(ReportPages, LinkSwitchChangesOnlyTheFailList)
 {
     Platform::setCommandLineArguments({u"/U"_s});
     const QByteArray page = reportOf(everyStatus());
-    EXPECT_TRUE(TestSupport::matchesExpectedFile(withFixedDate(page), expectedPath("report_every_status.html")));
+    EXPECT_TRUE(TestSupport::matchesExpectedFile(SubmitTest::withFixedDate(page), expectedPath("report_every_status.html")));
     EXPECT_TRUE(TestSupport::matchesExpectedFile(failFileBytes(), expectedPath("fail_every_status_links.eng")));
 }
 
@@ -138,7 +116,7 @@ TEST_F(ReportPages, LogoAtTheTop)
 {
     settings.LogoURL = u"logo.example/brand.gif?v=1&w=2"_s;
     settings.LogoPosition = 0;
-    EXPECT_TRUE(TestSupport::matchesExpectedFile(withFixedDate(reportOf(twoEngines())),
+    EXPECT_TRUE(TestSupport::matchesExpectedFile(SubmitTest::withFixedDate(reportOf(twoEngines())),
                                                  expectedPath("report_logo_top.html")));
 }
 
@@ -146,7 +124,7 @@ TEST_F(ReportPages, LogoAboveTheFooter)
 {
     settings.LogoURL = u"logo.example/brand.gif?v=1&w=2"_s;
     settings.LogoPosition = 1;
-    EXPECT_TRUE(TestSupport::matchesExpectedFile(withFixedDate(reportOf(twoEngines())),
+    EXPECT_TRUE(TestSupport::matchesExpectedFile(SubmitTest::withFixedDate(reportOf(twoEngines())),
                                                  expectedPath("report_logo_bottom.html")));
 }
 
@@ -154,13 +132,13 @@ TEST_F(ReportPages, NoLogoNoUserDetailsAndAnEmptySiteFile)
 {
     settings = SubmitSettings();
     TestSupport::TestEnvironment::writeFile(siteFile, "[Web Site Info]\r\n");
-    EXPECT_TRUE(TestSupport::matchesExpectedFile(withFixedDate(reportOf(twoEngines(), u"http://bare.example/"_s)),
+    EXPECT_TRUE(TestSupport::matchesExpectedFile(SubmitTest::withFixedDate(reportOf(twoEngines(), u"http://bare.example/"_s)),
                                                  expectedPath("report_bare.html")));
 }
 
 TEST_F(ReportPages, NoEnginesGivesEmptyTablesAndAnEmptyFailList)
 {
-    EXPECT_TRUE(TestSupport::matchesExpectedFile(withFixedDate(reportOf({})), expectedPath("report_no_engines.html")));
+    EXPECT_TRUE(TestSupport::matchesExpectedFile(SubmitTest::withFixedDate(reportOf({})), expectedPath("report_no_engines.html")));
     EXPECT_EQ(failFileBytes(), QByteArray());
 }
 
@@ -172,14 +150,14 @@ TEST_F(ReportPages, UserDetailsWithSecureSiteAndSpacesInLinks)
     settings.SiteURL = u"HTTPS://velq.example/our site"_s;
     settings.LogoURL = u"logo.example/my logo.gif"_s;
     settings.LogoPosition = 1;
-    EXPECT_TRUE(TestSupport::matchesExpectedFile(withFixedDate(reportOf(twoEngines())),
+    EXPECT_TRUE(TestSupport::matchesExpectedFile(SubmitTest::withFixedDate(reportOf(twoEngines())),
                                                  expectedPath("report_user_details.html")));
 }
 
 TEST_F(ReportPages, DateIsTodayInTheLongFormat)
 {
     const QDate before = QDate::currentDate();
-    const QByteArray date = dateCell(reportOf(twoEngines()));
+    const QByteArray date = SubmitTest::dateCell(reportOf(twoEngines()));
     const QDate after = QDate::currentDate();
     const auto longDate = [](QDate day) {
         return Platform::toAnsiHtml(QLocale::system().toString(day, QLocale::LongFormat).toHtmlEscaped());
