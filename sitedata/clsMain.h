@@ -155,6 +155,7 @@ private:
     int m_typeCounts[7] = {0, 0, 0, 0, 0, 0, 0};
 
     // The category stored in the site file last loaded, and whether the lists show it.
+    QString m_sLoadedSiteFile;
     QString m_sLoadedMainCategory;
     QString m_sLoadedCategory;
     bool m_bLoadedCategoryShown = true;

@@ -3,6 +3,7 @@
 #include "sitedata/clsMain.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -130,8 +131,10 @@ bool clsMain::saveWebsiteFile(const QString &sFileLocation)
     QString mainCategory;
     QString subCategory;
     getSelectedCategory(mainCategory, subCategory);
-    if (!m_bLoadedCategoryShown && !m_bCategoryTouched) {
+    const bool sameSite = QDir::cleanPath(sFileLocation) == QDir::cleanPath(m_sLoadedSiteFile);
+    if (sameSite && !m_bLoadedCategoryShown && !m_bCategoryTouched) {
         // The stored category is not in the lists and the user chose none: keep it as stored.
+        // Only for the file it came from: another site never gets this site's category.
         mainCategory = m_sLoadedMainCategory;
         subCategory = m_sLoadedCategory;
     }
@@ -216,6 +219,7 @@ bool clsMain::loadWebsiteFile(const QString &sFileName)
     QString shownMain;
     QString shownSub;
     getSelectedCategory(shownMain, shownSub);
+    m_sLoadedSiteFile = sFileName;
     m_sLoadedMainCategory = mainCategory;
     m_sLoadedCategory = subCategory;
     m_bLoadedCategoryShown = mainCategory.isEmpty()

@@ -175,6 +175,20 @@ TEST_F(WebsiteFile, CategoryChosenByTheUserReplacesAStoredOneThatIsNotListed)
     EXPECT_TRUE(bytes(site()).contains("MainCategory=Arts\r\nCategory=Music\r\n"));
 }
 
+TEST_F(WebsiteFile, AnUnlistedStoredCategoryIsNeverSavedIntoAnotherSite)
+{
+    // Without a category list nothing is ever shown as chosen, so clearing the fields changes no selection.
+    writeProgramFile(QStringLiteral("cat.vqs"), QByteArray());
+    ASSERT_TRUE(main->loadCategory());
+    env.writeFile(site(), crlf({"[Web Site Info]", "Version=6.0", "MainCategory=Retired", "Category=Gone"}));
+    ASSERT_TRUE(main->loadWebsiteFile(site()));
+    // A new site starts from cleared fields; its first save must not take the site shown before.
+    w->clearWebsiteFields();
+    ASSERT_TRUE(main->saveWebsiteFile(site(QStringLiteral("new.vqs"))));
+    EXPECT_FALSE(bytes(site(QStringLiteral("new.vqs"))).contains("Retired"));
+    EXPECT_FALSE(bytes(site(QStringLiteral("new.vqs"))).contains("Gone"));
+}
+
 TEST_F(WebsiteFile, SaveIntoAMissingFolderFailsAndIsLogged)
 {
     fillShoeShop();
