@@ -17,13 +17,15 @@ QString writeFailedText(const QString &file)
     return QStringLiteral("The project list ") + file + QStringLiteral(" could not be written.");
 }
 
-// The span of the line holding the header "[name]" (trimmed, ignoring case), or -1.
+// The span of the line holding the header "[name]", or -1. The name inside the brackets is
+// compared trimmed and ignoring case, as the INI writes that added the project found it.
 qsizetype findHeaderLine(const QString &text, const QList<clsMainText::LineSpan> &spans, const QString &name)
 {
-    const QString header = QStringLiteral("[") + name + QStringLiteral("]");
+    const QString wanted = name.trimmed();
     for (qsizetype i = 0; i < spans.size(); ++i) {
-        const QString line = text.mid(spans[i].start, spans[i].length);
-        if (line.trimmed().compare(header, Qt::CaseInsensitive) == 0)
+        const QString line = text.mid(spans[i].start, spans[i].length).trimmed();
+        if (clsMainText::isSectionHeader(line)
+            && line.mid(1, line.size() - 2).trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;

@@ -66,6 +66,18 @@ TEST_F(ProjectList, RenameChangesOnlyTheWholeHeaderLine)
     EXPECT_EQ(list(), expected + "\r\n");
 }
 
+TEST_F(ProjectList, NamesWithOuterBlanksFindTheHeaderTheirAddWrote)
+{
+    QString index;
+    ASSERT_TRUE(main->addNewProject(QStringLiteral(" Gamma "), QString(), index, QString()));
+    ASSERT_TRUE(main->addNewProject(QStringLiteral(" Gamma "), QStringLiteral("S"), index, QStringLiteral("/s.vqs")));
+    ASSERT_TRUE(main->editProject(QStringLiteral(" Gamma "), QStringLiteral("Delta")));
+    EXPECT_EQ(list(), QByteArray("[Delta]\r\nDescription=\r\nLast=1\r\n1=S|/s.vqs\r\n\r\n"));
+    ASSERT_TRUE(main->removeProject(QStringLiteral(" delta ")));
+    EXPECT_FALSE(list().contains("Delta"));
+    EXPECT_FALSE(list().contains("1=S"));
+}
+
 TEST_F(ProjectList, RenameOfAnAbsentHeaderAppendsAnEmptySectionAndKeepsLfLineEnds)
 {
     writeList("[A]\nLast=0\n");
