@@ -1,5 +1,8 @@
 #include "submission/SubmitHttp.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "core/modCommon.h"
 #include "platform/Codec1252.h"
 #include "platform/Numbers.h"
@@ -58,7 +61,8 @@ void readStatusLine(modDSSock::SubmitSocket &record, const QString &line)
     record.protocol = line.left(space).trimmed();
     bool numeric = false;
     const double code = line.mid(space + 1, 3).trimmed().toDouble(&numeric);
-    record.httpStatus = (numeric && code > 0) ? int(Platform::roundHalfEven(code)) : 600;
+    // "9e9" or "inf" are numbers too, but no status code: read them as an unreadable status.
+    record.httpStatus = (numeric && code > 0 && code < 1000) ? int(Platform::roundHalfEven(code)) : 600;
 }
 
 } // namespace
@@ -132,7 +136,9 @@ bool readReplyLine(modDSSock::SubmitSocket &record, const QString &line)
         const qsizetype colon = line.indexOf(u':');
         if (colon >= 0 && line.left(colon).compare(u"Content-Length"_s, Qt::CaseInsensitive) == 0) {
             const double length = Platform::leadingNumber(modCommon::replaceCrLf(line.mid(colon + 1)));
-            record.contentLength = qint64(Platform::roundHalfEven(length));
+            // Beyond what a reply can carry: the body then never completes, as for any longer length.
+            constexpr double kLongest = double(std::numeric_limits<qint64>::max() / 2);
+            record.contentLength = qint64(Platform::roundHalfEven(std::clamp(length, -kLongest, kLongest)));
         }
         return false;
     }

@@ -122,6 +122,23 @@ TEST(SubmitReply, StatusLineAndContentLength)
     EXPECT_EQ(readReply({u"X-Length: 7\r\n"_s}).contentLength, 0);
 }
 
+TEST(SubmitReply, OutOfRangeNumbersNeitherOverflowNorCountAsSuccess)
+{
+    // Three characters can still spell a number far beyond any status code.
+    for (const QString &code : {u"9e9"_s, u"inf"_s, u"1e5"_s}) {
+        SubmitSocket record = readReply({u"HTTP/1.1 "_s + code + u" x\r\n"_s, u"\r\n"_s});
+        EXPECT_EQ(record.httpStatus, 600) << code.toStdString();
+        EXPECT_EQ(statusOnClose(record), kUnreadableStatus) << code.toStdString();
+    }
+    EXPECT_EQ(readReply({u"HTTP/1.1 1e2 x\r\n"_s}).httpStatus, 100);
+
+    // A length no reply can reach keeps the body incomplete instead of wrapping around.
+    SubmitSocket huge = readReply({u"HTTP/1.0 200 OK\r\n"_s, u"Content-Length: 99999999999999999999999\r\n"_s,
+                                   u"\r\n"_s});
+    EXPECT_GT(huge.contentLength, 0);
+    EXPECT_FALSE(readReplyLine(huge, u"abc\r\n"_s));
+}
+
 TEST(SubmitReply, BodyIsCountedAndCompleteAtTheAnnouncedLength)
 {
     SubmitSocket record;
