@@ -100,7 +100,9 @@ void DsSocket::startConnect()
     connect(socket, &QTcpSocket::errorOccurred, this, &DsSocket::onError);
     connect(socket, &QTcpSocket::disconnected, this, &DsSocket::onDisconnected);
     if (refusedOutsideLoopback(m_remoteHost)) {
-        QTimer::singleShot(0, socket, [this] {
+        QTimer::singleShot(0, socket, [this, socket] {
+            if (socket != m_socket)
+                return;   // closed or replaced meanwhile: its failure is no one's concern
             m_connectFailed = true;
             emit Exception(m_index, int(QAbstractSocket::HostNotFoundError) + 1, QStringLiteral("Host not found"));
         });

@@ -253,3 +253,25 @@ TEST(DsSocket, TestRunsNeverLookUpOrReachAnotherHost)
     EXPECT_EQ(events.log, QStringList{u"Exception"_s});
     EXPECT_NE(socket.state(), DsSocket::kStateConnected);
 }
+
+TEST(DsSocket, RefusedHostOfAClosedOrReplacedConnectRaisesNothing)
+{
+    Peer peer;
+    DsSocket socket;
+    Events events;
+    events.watch(socket);
+    socket.setRemoteHost(u"www.velquist.example"_s);
+    socket.setRemotePort(80);
+    socket.setAction(DsSocket::kActionConnect);
+    socket.setAction(DsSocket::kActionClose);
+    waitUntil([] { return false; }, 100);
+    EXPECT_TRUE(events.log.isEmpty());
+
+    // A new connect started at once must not take the old one's failure.
+    socket.setAction(DsSocket::kActionConnect);
+    ASSERT_TRUE(connectTo(socket, peer));
+    waitUntil([] { return false; }, 100);
+    EXPECT_FALSE(socket.connectFailed());
+    EXPECT_FALSE(events.log.contains(u"Exception"_s));
+    EXPECT_EQ(socket.state(), DsSocket::kStateConnected);
+}
