@@ -311,3 +311,50 @@ TEST_F(Scheduler, SocketTableIsSizedAndIntervalsFollowTheTimeOut)
         EXPECT_EQ(scheduler.timeOutInterval(i), 30003);
     scheduler.stopSubmission();
 }
+
+TEST_F(Scheduler, ConnectThatNeverStandsTimesOutThenTheSocketPausesOneSecond)
+{
+    // A listener that accepts nothing and whose one queue slot is taken: further connects hang.
+    QTcpServer stuck;
+    stuck.setListenBacklogSize(0);
+    ASSERT_TRUE(stuck.listen(QHostAddress::LocalHost, 0));
+    stuck.pauseAccepting();
+    QList<QTcpSocket *> fillers;
+    for (int n = 0; n < 3; ++n) {
+        fillers << new QTcpSocket(&stuck);
+        fillers.last()->connectToHost(QHostAddress::LocalHost, stuck.serverPort());
+    }
+    Platform::waitUntil([] { return false; }, 200);
+    QTcpSocket probe;
+    probe.connectToHost(QHostAddress::LocalHost, stuck.serverPort());
+    if (probe.waitForConnected(300))
+        GTEST_SKIP() << "this kernel still completes connects to a full listen queue";
+    probe.abort();
+
+    settings.Connections = 1;
+    settings.Port = stuck.serverPort();
+    addEngines({u"a"_s, u"b"_s});
+    QList<qint64> dispatches;
+    QList<qint64> ends;
+    clsSubmit submit(settings, engines.lookup());
+    submit.setEngineNames(engineNames);
+    SubmitScheduler scheduler(submit);
+    scheduler.loadSockets(settings.Connections);
+    QObject::connect(&scheduler, &SubmitScheduler::dispatched, &scheduler,
+                     [&](int, int) { dispatches << Platform::tickCount(); });
+    QObject::connect(&scheduler, &SubmitScheduler::requestEnded, &scheduler,
+                     [&](int, int, int) { ends << Platform::tickCount(); });
+    ASSERT_TRUE(scheduler.StartSubmit(sites(1)));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !scheduler.isRunning(); }, 15000));
+    EXPECT_EQ(submit.engine(1).Status, SubmitHttp::kSubmissionTimeout);
+    EXPECT_EQ(submit.engine(2).Status, SubmitHttp::kSubmissionTimeout);
+    ASSERT_EQ(dispatches.size(), 2);
+    ASSERT_EQ(ends.size(), 2);
+    // The connect deadline is the time-out itself (1 s), not the 2 s of a standing connection.
+    for (int n = 0; n < 2; ++n) {
+        EXPECT_GE(ends[n] - dispatches[n], 950) << n;
+        EXPECT_LT(ends[n] - dispatches[n], 1800) << n;
+    }
+    EXPECT_GE(dispatches[1] - ends[0], 950);
+    EXPECT_LT(dispatches[1] - ends[0], 1500);
+}
