@@ -518,6 +518,12 @@ void frmMain::NewProjectAndWeb(const QString &sType)
         if (!m_clsMain->addNewProject(project ? name : parent->text(0), project ? QString() : name, entry, path)) {
             // Nothing was stored: the tree must not show what the project list does not hold.
             forgetNewNode(previous);
+            // The controls were emptied for the new node: the previous node's own data is shown
+            // again before an auto-save could take the empty controls for it.
+            if (previous) {
+                m_bAutoSave = false;
+                TreeView1_NodeClick(previous);
+            }
             return;
         }
         if (!project)
@@ -533,6 +539,9 @@ void frmMain::forgetNewNode(QTreeWidgetItem *previous)
 {
     QTreeWidgetItem *node = m_currentNode;
     m_currentNode = previous;
+    m_sNewSiteMarker.clear();
+    if (m_nodeChangedByUser == node)
+        m_nodeChangedByUser = nullptr;
     if (previous)
         selectNodeQuietly(previous);
     delete node;

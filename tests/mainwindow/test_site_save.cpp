@@ -353,3 +353,29 @@ TEST_F(SiteSave, ANewNodeWhoseEntryCannotBeStoredIsTakenBack)
     w->mnuFileItems_Click(3);
     EXPECT_FALSE(node(QStringLiteral("Root\\Shops\\Lost site")));
 }
+
+TEST_F(SiteSave, ANewSiteThatCannotBeStoredLeavesTheShownSiteAsItWas)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    const QByteArray before = bytes(siteFile(QStringLiteral("Shop.vqs")));
+    QFile::remove(listFile());
+    QDir().mkpath(listFile());
+    env.dialogs.acceptAllMessages();
+    env.dialogs.answerInput(QStringLiteral("Lost site"));
+    w->mnuFileItems_Click(3);
+    ASSERT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Shop"));
+    // The fields emptied for the new site must not be taken as the Shop's when the user moves on.
+    EXPECT_EQ(w->txtSiteTitle->text(), QStringLiteral("Shop title"));
+    click(QStringLiteral("Root\\Shops\\Outlet"));
+    EXPECT_EQ(bytes(siteFile(QStringLiteral("Shop.vqs"))), before);
+
+    // The same for a new project given up on while a site is shown.
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    env.dialogs.answerInput(QStringLiteral("Lost project"));
+    w->mnuFileItems_Click(0);
+    ASSERT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Shop"));
+    EXPECT_FALSE(w->SSTab1->isHidden());
+    click(QStringLiteral("Root\\Shops\\Outlet"));
+    EXPECT_EQ(bytes(siteFile(QStringLiteral("Shop.vqs"))), before);
+}
