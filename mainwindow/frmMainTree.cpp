@@ -389,6 +389,9 @@ void frmMain::mnuFileItems_Click(int Index)
 {
     if (Index != 7 && Index != 8)
         autoSave();
+    // The handlers re-check the kind of node only: the pop-up offers Delete and Save of a site
+    // while the engines page is showing, and they must then do what they say.
+    const bool fitsNode = fileItemEnabledFor(m_currentNode ? itemImageKey(m_currentNode) : QString(), Index);
     switch (Index) {
     case 0:
         lblQuickStartTips->hide();
@@ -397,7 +400,7 @@ void frmMain::mnuFileItems_Click(int Index)
         break;
     case 1:
     case 4:
-        if (fileItemEnabled(Index))
+        if (fitsNode)
             removeSelectedNode();
         break;
     case 3:
@@ -409,11 +412,11 @@ void frmMain::mnuFileItems_Click(int Index)
             NewProjectAndWeb(QStringLiteral("NewWeb"));
         break;
     case 6:
-        if (fileItemEnabled(Index))
+        if (fitsNode)
             addWebSite();
         break;
     case 7:
-        if (fileItemEnabled(Index) && isValidFields()) {
+        if (fitsNode && isValidFields()) {
             QString entry = Platform::itemTag(m_currentNode);
             QString path;
             modCommon::splitAtBar(entry, path);
@@ -421,7 +424,7 @@ void frmMain::mnuFileItems_Click(int Index)
         }
         break;
     case 8:
-        if (fileItemEnabled(Index) && isValidFields())
+        if (fitsNode && isValidFields())
             saveWebSite(Platform::itemTag(m_currentNode), QString());
         break;
     case 12:

@@ -312,6 +312,19 @@ TEST_F(TreeCommands, MenuItemsAreOfferedByKindOfNode)
     EXPECT_EQ(enabledIndexes(w->mnuEngineItems, 8), QList<int>{});
 }
 
+TEST_F(TreeCommands, PopupDeleteOfASiteWorksWhileTheEnginesPageIsShowing)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    w->ToolbarMain_ButtonClick(QStringLiteral("Engines"));
+    w->applyPopupEnabling();
+    ASSERT_TRUE(w->mnuPopupItems[4]->isEnabled());
+    env.dialogs.answerMessage(Platform::Yes);
+    w->mnuPopupItems_Click(4);
+    EXPECT_FALSE(node(QStringLiteral("Root\\Shops\\Shop")));
+    EXPECT_TRUE(listValue(QStringLiteral("Shops"), QStringLiteral("1")).isEmpty());
+}
+
 TEST_F(TreeCommands, PopupRenameStartsEditingAndOtherItemsRunTheFileItems)
 {
     openWithProjects();
