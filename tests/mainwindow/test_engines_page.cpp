@@ -298,3 +298,24 @@ TEST_F(EnginesPageTest, SubmitWithoutEnginesShowsTheEnginesPageAndWithEnginesOpe
     delete run;
     Platform::setBusyPointer(false);
 }
+
+TEST_F(EnginesPageTest, ANewWebSiteStartsWithNoEngineSelectedAndTheRulesSelectAgain)
+{
+    w->cmdSelectEngine[1]->click();
+    ASSERT_EQ(selectedNames().size(), 5);
+    click(QStringLiteral("Root\\Empty"));
+    env.dialogs.answerInput(QStringLiteral("Fresh"));
+    w->mnuFileItems_Click(3);
+    ASSERT_EQ(currentKey(), QStringLiteral("Root\\Empty\\Fresh"));
+    EXPECT_TRUE(selectedNames().isEmpty());
+    expectInStep();
+    // No engine is still taken for selected: the rules list them again.
+    ASSERT_TRUE(w->chkType[0]->isChecked());
+    w->chkType[0]->click();
+    EXPECT_TRUE(selectedNames().isEmpty());
+    w->chkType[0]->click();
+    EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Eng One"), QStringLiteral("Hot One"), QStringLiteral("Eng Two")}));
+    w->cmdSelectEngine[1]->click();
+    EXPECT_EQ(selectedNames().size(), 5);
+    expectInStep();
+}
