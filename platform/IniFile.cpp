@@ -32,13 +32,14 @@ QList<Line> splitKeepingEnds(const QString &content)
     return lines;
 }
 
-// The section name when the line is a section header.
+// The section name when the line is a section header. The name runs to the last "]", so a
+// project named "A]B" is a section of its own and not a second header of "A".
 std::optional<QString> sectionName(const QString &line)
 {
     const QString t = line.trimmed();
     if (!t.startsWith(u'['))
         return std::nullopt;
-    qsizetype close = t.indexOf(u']');
+    qsizetype close = t.lastIndexOf(u']');
     if (close < 0)
         close = t.size();
     return t.mid(1, close - 1).trimmed();

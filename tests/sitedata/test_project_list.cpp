@@ -78,6 +78,19 @@ TEST_F(ProjectList, NamesWithOuterBlanksFindTheHeaderTheirAddWrote)
     EXPECT_FALSE(list().contains("1=S"));
 }
 
+TEST_F(ProjectList, ANameHoldingABracketIsOneSectionOfItsOwn)
+{
+    QString index;
+    ASSERT_TRUE(main->addNewProject(QStringLiteral("A"), QString(), index, QString()));
+    ASSERT_TRUE(main->addNewProject(QStringLiteral("A]B"), QString(), index, QString()));
+    ASSERT_TRUE(main->addNewProject(QStringLiteral("A]B"), QStringLiteral("S"), index, QStringLiteral("/s.vqs")));
+    ASSERT_TRUE(main->addNewProject(QStringLiteral("A"), QStringLiteral("T"), index, QStringLiteral("/t.vqs")));
+    EXPECT_EQ(list(), crlf({"[A]", "Description=", "Last=1", "1=T|/t.vqs", "[A]B]", "Description=", "Last=1", "1=S|/s.vqs"}));
+    EXPECT_EQ(value(QStringLiteral("a]b"), QStringLiteral("1")), QStringLiteral("S|/s.vqs"));
+    ASSERT_TRUE(main->removeProject(QStringLiteral("A]B")));
+    EXPECT_EQ(list(), crlf({"[A]", "Description=", "Last=1", "1=T|/t.vqs"}) + "\r\n");
+}
+
 TEST_F(ProjectList, RenameOfAnAbsentHeaderAppendsAnEmptySectionAndKeepsLfLineEnds)
 {
     writeList("[A]\nLast=0\n");
