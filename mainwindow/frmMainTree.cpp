@@ -195,11 +195,11 @@ void frmMain::TreeView1_NodeClick(QTreeWidgetItem *node)
             m_clsMain->loadWebsiteFile(m_sSiteFile);
         } else if (m_sNewSiteMarker != QLatin1String("NewWeb")) {
             clearWebsiteFields();
-        } else {
-            m_sNewSiteMarker.clear();
-            if (myPreference().DontClearFields() == 0)
-                clearWebsiteFields();
+        } else if (myPreference().DontClearFields() == 0) {
+            clearWebsiteFields();
         }
+        // The copy of the details kept for a new site is for that site's own click only.
+        m_sNewSiteMarker.clear();
     }
     if (sitePage != m_intSitePage) {
         m_intSitePage = sitePage;

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 
 #include "MainWindowFixture.h"
+#include "core/clsPreference.h"
 
 namespace {
 
@@ -129,6 +130,24 @@ TEST_F(TreeCommands, NewWebSiteTakesTheFreeEntryAndAFileOfItsOwn)
     EXPECT_EQ(siteValue(path, QStringLiteral("Title")), QString());
     EXPECT_TRUE(w->txtSiteTitle->text().isEmpty());
     EXPECT_EQ(siteValue(siteFile(QStringLiteral("Shop.vqs")), QStringLiteral("Title")), QStringLiteral("Shop title"));
+}
+
+TEST_F(TreeCommands, KeptDetailsGoOnlyToTheNewSiteNotToALaterSiteWithoutItsFile)
+{
+    openWithProjects();
+    myPreference().setDontClearFields(1);
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    env.dialogs.answerInput(QStringLiteral("Copy"));
+    w->mnuFileItems_Click(3);
+    ASSERT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Copy"));
+    // The new site starts with a copy of the details on show.
+    EXPECT_EQ(siteValue(siteFile(QStringLiteral("Copy.vqs")), QStringLiteral("Title")), QStringLiteral("Shop title"));
+    // A site whose file has gone shows empty details, not the copy made for the new site.
+    QFile::remove(siteFile(QStringLiteral("Outlet.vqs")));
+    click(QStringLiteral("Root\\Shops\\Outlet"));
+    EXPECT_TRUE(w->txtSiteTitle->text().isEmpty());
+    click(QStringLiteral("Root\\Shops"));
+    EXPECT_EQ(siteValue(siteFile(QStringLiteral("Outlet.vqs")), QStringLiteral("Title")), QString());
 }
 
 TEST_F(TreeCommands, NewWebSiteNeverTakesAnExistingFile)
