@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "core/clsPreference.h"
 #include "platform/CommonControls.h"
@@ -202,6 +203,20 @@ TEST_F(AddFromWeb, CancelWhileFetchingStopsTheFetchAndALatePageAddsNothing)
     settle(600);
     EXPECT_EQ(urls.topLevelItemCount(), 0);
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+TEST_F(AddFromWeb, CancelWhileStillConnectingAddsNothingWhenThePageArrives)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(200, kSamplePage));
+    // The user cancels from the event loop that waits for the connection.
+    QTimer::singleShot(0, dialog, [this] { dialog->Command1[frmAddURLFromWeb::CancelButton]->click(); });
+    get(server.hostPort() + u"/"_s);
+    settle(600);
+    EXPECT_EQ(urls.topLevelItemCount(), 0);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(Platform::isBusyPointer());
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
 
 TEST_F(AddFromWeb, DialogDestroyedWhileFetchingIsNotCalledBack)

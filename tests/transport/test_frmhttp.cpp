@@ -12,6 +12,7 @@
 #include "transport/modDSSockSocket.h"
 
 #include <QTcpServer>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using TestSupport::LoopbackServer;
@@ -422,4 +423,25 @@ TEST_F(PageFetch, VendorSiteFailuresLogTheHost)
     receive(u"News"_s);
     fetch(u"http://127.0.0.1:"_s + port + u"/news.txt"_s, u"News"_s);
     EXPECT_TRUE(log().contains(u"\r\nHost: 127.0.0.1\r\n"_s));
+}
+
+TEST_F(PageFetch, SecondFetchDuringTheConnectWaitReplacesTheFirst)
+{
+    LoopbackServer server;
+    server.setHandler([](QTcpSocket *client, const QByteArray &request) {
+        client->write(LoopbackServer::httpReply(200, "page " + request.split(' ').value(1)));
+        client->disconnectFromHost();
+    });
+    QStringList reached;
+    for (const QString &kind : {u"GetSiteInfo"_s, u"GetMetaTag"_s})
+        frmHTTP::setReceiver(kind, &m_owner,
+                             {[&reached, kind](const QString &page, int) { reached.append(kind + u':' + page); }, {}});
+    // The second fetch starts from the event loop that waits for the first one's connection.
+    QTimer::singleShot(0, &m_owner, [&] { fetch(url(server, u"/second"_s), u"GetMetaTag"_s); });
+    fetch(url(server, u"/first"_s), u"GetSiteInfo"_s);
+    ASSERT_TRUE(Platform::waitUntil([&] { return !reached.isEmpty(); }, kWaitMs));
+    settle(300);
+    EXPECT_EQ(reached, QStringList({u"GetMetaTag:page /second"_s}));
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(pathOf(server.requests()[0]), "/second");
 }
