@@ -1,10 +1,13 @@
 // The site details pages: "Get Site Details" against servers on 127.0.0.1 and the local-file
-// choice of the URL page.
+// choice of the URL page, and the check of the fields before a site is saved.
 #include "support/LoopbackServer.h"
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include "core/clsPreference.h"
 #include "mainwindow/SitePages.h"
@@ -191,4 +194,82 @@ TEST_F(SiteDetails, ClearedFieldsKeepNoCustomCategoryOfThePreviousSite)
     const QString file = env.root() + u"/New.vqs"_s;
     ASSERT_TRUE(main->saveWebsiteFile(file));
     EXPECT_FALSE(TestSupport::TestEnvironment::readFile(file).contains("CustomEngineCategory"));
+}
+
+namespace {
+
+class SiteFieldCheck : public SiteDetails {
+protected:
+    // Every field the check looks at, filled.
+    void fillEveryField()
+    {
+        w->txtSiteTitle->setText(u"Shoe Shop"_s);
+        w->txtSiteKeywords->setPlainText(u"shoes"_s);
+        w->txtSiteDescription->setPlainText(u"Hand-made shoes"_s);
+        w->cboWebType->setCurrentText(u"General"_s);
+        w->lsvSiteURLs->addRow(u"http://shoes.example/"_s, {u"http://shoes.example/"_s}, u"HTMLFile"_s);
+        for (QLineEdit *box : {w->txtName, w->txtCompany, w->txtAddress, w->txtCity, w->txtState, w->txtPostcode,
+                               w->txtPhone, w->txtFax, w->txtPassword})
+            box->setText(u"x"_s);
+        w->txtEmail->setText(u"jane@shoes.example"_s);
+        w->cboCountry->setCurrentText(u"Norway"_s);
+        w->lstCategory->addItem(u"Shoes"_s);
+        w->lstCategory->item(0)->setSelected(true);
+    }
+    QString firstLineAsked() const { return env.dialogs.shown().value(0).prompt.section(u"\r\n"_s, 0, 0); }
+};
+
+} // namespace
+
+TEST_F(SiteFieldCheck, EveryFieldFilledPassesWithoutAQuestionAndABlankCountsAsFilled)
+{
+    fillEveryField();
+    EXPECT_TRUE(w->isValidFields());
+    w->txtSiteTitle->setText(u" "_s);
+    w->txtEmail->setText(u"@"_s);
+    EXPECT_TRUE(w->isValidFields());
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(SiteFieldCheck, FirstMissingFieldIsShownAndTheAnswerDecides)
+{
+    w->SSTab1->setCurrentIndex(4);
+    env.dialogs.answerMessage(Platform::No);
+    EXPECT_FALSE(w->isValidFields());
+    EXPECT_EQ(firstLineAsked(), u"Please enter your web site title."_s);
+    EXPECT_EQ(w->SSTab1->currentIndex(), 0);
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"Save WebSite Details"_s);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.endsWith(u"\r\n\r\nDo you want to save anyway ?"_s));
+
+    fillEveryField();
+    w->lsvSiteURLs->clear();
+    env.dialogs.clearLog();
+    env.dialogs.answerMessage(Platform::Yes);
+    EXPECT_TRUE(w->isValidFields());
+    EXPECT_EQ(firstLineAsked(), u"Please enter your web site URL."_s);
+    EXPECT_EQ(w->SSTab1->currentIndex(), 1);
+}
+
+TEST_F(SiteFieldCheck, AddressWithoutAtStopsOnTheContactPageBeforeLaterGaps)
+{
+    fillEveryField();
+    w->txtEmail->setText(u"a.b"_s);
+    w->txtPassword->clear();
+    env.dialogs.answerMessage(Platform::No);
+    EXPECT_FALSE(w->isValidFields());
+    EXPECT_EQ(firstLineAsked(), u"Invalid email address. Please check your email address"_s);
+    EXPECT_EQ(w->SSTab1->currentIndex(), 2);
+}
+
+TEST_F(SiteFieldCheck, CustomCategoryAloneDoesNotCountAsACategory)
+{
+    fillEveryField();
+    w->lstCategory->item(0)->setSelected(false);
+    w->txtCustomCategory->setText(u"Arts/Painting"_s);
+    w->tabCategory->setCurrentIndex(1);
+    env.dialogs.answerMessage(Platform::No);
+    EXPECT_FALSE(w->isValidFields());
+    EXPECT_EQ(firstLineAsked(), u"Please select a category you want to submit."_s);
+    EXPECT_EQ(w->SSTab1->currentIndex(), 3);
+    EXPECT_EQ(w->tabCategory->currentIndex(), 0);
 }
