@@ -273,3 +273,19 @@ TEST_F(SiteFieldCheck, CustomCategoryAloneDoesNotCountAsACategory)
     EXPECT_EQ(w->SSTab1->currentIndex(), 3);
     EXPECT_EQ(w->tabCategory->currentIndex(), 0);
 }
+
+TEST_F(SiteDetails, ClearedFieldsLeaveTheLocalFileAndLetSelectAllTakeEveryEngineAgain)
+{
+    installSample();
+    ASSERT_TRUE(main->loadEngineCategory());
+    ASSERT_TRUE(main->loadEngines());
+    const int engines = w->lsvEngines->topLevelItemCount();
+    ASSERT_GT(engines, 0);
+    main->EngineSelect(1);
+    w->txtURLFileLocation->setText(u"/site/index.htm"_s);
+    w->clearWebsiteFields();
+    EXPECT_EQ(w->lsvSelectedEngines->topLevelItemCount(), 0);
+    EXPECT_EQ(w->txtURLFileLocation->text(), u"/site/index.htm"_s);
+    main->EngineSelect(1);
+    EXPECT_EQ(w->lsvSelectedEngines->topLevelItemCount(), engines);
+}
