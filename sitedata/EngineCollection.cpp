@@ -4,7 +4,7 @@ bool EngineCollection::add(std::unique_ptr<clsEngines> engine)
 {
     if (!engine)
         return false;
-    const QString key = engine->Name.toCaseFolded();
+    const CaseInsensitiveKey key{engine->Name};
     if (m_byName.contains(key))
         return false;
     m_byName.insert(key, engine.get());
@@ -14,7 +14,7 @@ bool EngineCollection::add(std::unique_ptr<clsEngines> engine)
 
 clsEngines *EngineCollection::find(const QString &name) const
 {
-    return m_byName.value(name.toCaseFolded(), nullptr);
+    return m_byName.value(CaseInsensitiveKey{name}, nullptr);
 }
 
 void EngineCollection::clear()

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 
+#include "sitedata/CaseInsensitiveKey.h"
 #include "sitedata/clsEngines.h"
 
 class EngineCollection {
@@ -39,7 +40,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<clsEngines>> m_engines;
-    QHash<QString, clsEngines *> m_byName;   // case-folded name
+    QHash<CaseInsensitiveKey, clsEngines *> m_byName;
 };
 
 EngineCollection &myEngines();

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTreeWidget>
 
+#include "sitedata/CaseInsensitiveKey.h"
+
 class KeyedListView : public QTreeWidget {
     Q_OBJECT
 public:
@@ -31,13 +33,19 @@ private:
     void indexRows(int first, int last);
     void unindexRows(int first, int last);
 
-    QHash<QString, QTreeWidgetItem *> m_byKey;   // case-folded key
+    QHash<CaseInsensitiveKey, QTreeWidgetItem *> m_byKey;
     bool m_rowsIndexedAhead = false;             // addRows has indexed the rows being inserted
 };
 
 // A new row, not yet in a view: column texts, key and image key, built without the spare room the
 // generic item grows into (lists of many thousand rows hold it for every row).
 QTreeWidgetItem *newKeyedRow(const QString &key, const QStringList &texts, const QString &imageKey);
+
+// The same for rows of up to three columns (more go to newKeyedRow): the texts are kept as shared
+// strings in the row rather than in the item's role lists, which costs nothing when the texts are
+// strings held elsewhere anyway, as an engine's name, type and country are. Such a row's
+// columnCount() stays 0 until a text is set on it; every text reads and writes as on any item.
+QTreeWidgetItem *newSharedTextRow(const QString &key, const QStringList &texts, const QString &imageKey);
 
 // The image key a row or node shows (the icon itself comes from the window's image list).
 QString itemImageKey(const QTreeWidgetItem *item);

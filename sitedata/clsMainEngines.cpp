@@ -89,8 +89,8 @@ void clsMain::addEngineListView(QTreeWidget *myEngineList, const clsEngines &Ins
     const bool gathered = m_pendingEngineRows && list == m_frmMain->lsvEngines;
     if (!gathered && list->rowByKey(InstEngines.Name))
         return;
-    QTreeWidgetItem *row = newKeyedRow(InstEngines.Name, {InstEngines.Name, InstEngines.EngineType, InstEngines.Country},
-                                       engineImageKey(InstEngines.EngineType));
+    QTreeWidgetItem *row = newSharedTextRow(InstEngines.Name, {InstEngines.Name, InstEngines.EngineType, InstEngines.Country},
+                                            engineImageKey(InstEngines.EngineType));
     if (gathered)
         m_pendingEngineRows->append(row);
     else

@@ -147,8 +147,8 @@ void clsMain::EngineSelect(int Index)
         if (!engine || engine->Selected)
             continue;
         engine->Selected = true;
-        added.append(newKeyedRow(engine->Name, {engine->Name, engine->EngineType, engine->Country},
-                                 engineImageKey(engine->EngineType)));
+        added.append(newSharedTextRow(engine->Name, {engine->Name, engine->EngineType, engine->Country},
+                                      engineImageKey(engine->EngineType)));
     }
     selectedList()->addRows(added);
     updateSelectedHeader();

@@ -118,6 +118,74 @@ TEST(KeyedRows, SortingUsesTheTextsOfLeanRows)
     EXPECT_EQ(list.rowByKey(QStringLiteral("A")), list.topLevelItem(2));
 }
 
+TEST(KeyedRows, SharedTextRowsShowTheirTextsUntilATextIsSetAndThenShowThat)
+{
+    KeyedListView list;
+    list.setColumnCount(3);
+    QTreeWidgetItem *row = newSharedTextRow(QStringLiteral("Alpha"),
+                                            {QStringLiteral("Alpha"), QStringLiteral("ENG"), QStringLiteral("DE")},
+                                            QStringLiteral("ENG"));
+    list.addRows({row});
+    EXPECT_EQ(row->text(0), QStringLiteral("Alpha"));
+    EXPECT_EQ(row->text(2), QStringLiteral("DE"));
+    EXPECT_EQ(row->data(1, Qt::EditRole).toString(), QStringLiteral("ENG"));
+    EXPECT_EQ(list.model()->index(0, 2).data().toString(), QStringLiteral("DE"));
+    EXPECT_FALSE(row->icon(0).isNull());
+
+    QSignalSpy changed(list.model(), &QAbstractItemModel::dataChanged);
+    row->setText(1, QStringLiteral("DIR"));
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(row->text(0), QStringLiteral("Alpha"));   // the other columns keep their texts
+    EXPECT_EQ(row->text(1), QStringLiteral("DIR"));
+    EXPECT_EQ(row->text(2), QStringLiteral("DE"));
+    row->setData(2, Qt::EditRole, QString());
+    EXPECT_TRUE(row->text(2).isEmpty());
+
+    std::unique_ptr<QTreeWidgetItem> copy(row->clone());
+    EXPECT_EQ(copy->text(0), QStringLiteral("Alpha"));
+    EXPECT_EQ(copy->text(1), QStringLiteral("DIR"));
+    EXPECT_TRUE(copy->text(2).isEmpty());
+    EXPECT_EQ(Platform::itemKey(copy.get()), QStringLiteral("Alpha"));
+    EXPECT_EQ(list.rowByKey(QStringLiteral("ALPHA")), row);
+}
+
+TEST(KeyedRows, SharedTextRowsSortByTheirTextsAndRowsOfManyColumnsKeepEveryText)
+{
+    KeyedListView list;
+    list.setColumnCount(4);
+    list.addRows({newSharedTextRow(QStringLiteral("b"), {QStringLiteral("b"), QStringLiteral("1")}, QString()),
+                  newSharedTextRow(QStringLiteral("c"), {QStringLiteral("c"), QStringLiteral("0")}, QString()),
+                  newSharedTextRow(QStringLiteral("a"), {QStringLiteral("a"), QStringLiteral("2")}, QString())});
+    list.sortItems(1, Qt::AscendingOrder);
+    EXPECT_EQ(keysOf(list), (QStringList{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
+    EXPECT_TRUE(list.topLevelItem(0)->text(3).isEmpty());
+
+    std::unique_ptr<QTreeWidgetItem> wide(newSharedTextRow(
+        QStringLiteral("w"), {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}, QString()));
+    EXPECT_EQ(wide->text(3), QStringLiteral("4"));
+}
+
+TEST(KeyedRows, KeysMatchIgnoringCaseBeyondAscii)
+{
+    KeyedListView list;
+    list.setColumnCount(1);
+    ASSERT_NE(list.addRow(QString::fromLatin1("\xc9" "cole Vo\xdf" "e"), {QStringLiteral("x")}, QString()), nullptr);
+    EXPECT_NE(list.rowByKey(QString::fromLatin1("\xe9" "COLE VO\xdf" "E")), nullptr);
+    EXPECT_EQ(list.rowByKey(QString::fromLatin1("\xe9" "cole vosse")), nullptr);
+    EXPECT_EQ(list.rowByKey(QString::fromLatin1("\xe9" "cole vo\xdf")), nullptr);
+    EXPECT_EQ(list.addRow(QString::fromLatin1("\xc9" "COLE VO\xdf" "E"), {QStringLiteral("y")}, QString()), nullptr);
+
+    EngineCollection engines;
+    auto engine = std::make_unique<clsEngines>();
+    engine->Name = QString::fromLatin1("M\xfcller Suche");
+    ASSERT_TRUE(engines.add(std::move(engine)));
+    EXPECT_NE(engines.find(QString::fromLatin1("M\xdcLLER SUCHE")), nullptr);
+    EXPECT_EQ(engines.find(QStringLiteral("Muller Suche")), nullptr);
+    auto repeated = std::make_unique<clsEngines>();
+    repeated->Name = QString::fromLatin1("m\xfcller suche");
+    EXPECT_FALSE(engines.add(std::move(repeated)));
+}
+
 using EngineLoadDetails = MainObjectTest;
 
 TEST_F(EngineLoadDetails, CustomEngineChoicesFollowTheirEngineByNameIgnoringCase)
