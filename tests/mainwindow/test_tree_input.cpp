@@ -105,3 +105,20 @@ TEST_F(TreeInput, TypingInTheLabelEditorRenames)
     QApplication::processEvents();
     EXPECT_EQ(w->m_currentNode->text(0), QStringLiteral("Renamed"));
 }
+
+TEST_F(TreeInput, ClickingASiteWhileItsProjectIsBeingRenamedRenamesAndOpensTheSite)
+{
+    openWithProjects();
+    click(QStringLiteral("Root\\Shops"));
+    w->TreeView1->editItem(w->m_currentNode);
+    QLineEdit *editor = openEditor();
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("Stores"));
+    QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, centreOf(QStringLiteral("Root\\Shops\\Outlet")));
+    QApplication::processEvents();
+    EXPECT_TRUE(bytes(listFile()).contains("[Stores]"));
+    EXPECT_EQ(currentKey(), QStringLiteral("Root\\Stores\\Outlet"));
+    EXPECT_EQ(w->TreeView1->currentItem(), w->m_currentNode);
+    EXPECT_EQ(w->txtSiteTitle->text(), QStringLiteral("Outlet title"));
+    EXPECT_FALSE(w->SSTab1->isHidden());
+}
