@@ -159,6 +159,7 @@ TEST_F(Scheduler, RequestsGoThroughTheProxyByteForByte)
 TEST_F(Scheduler, DirectRequestsUseTheActionsHostAndPort)
 {
     settings.AccessType = 0;
+    settings.TimeOut = 3;   // no time-out is under test here; a loaded machine must not hit one
     engines.add(u"direct"_s, u"q=<title>"_s, u"GET"_s, u"http://127.0.0.1:%1/add"_s.arg(server.port()));
     engineNames << u"direct"_s;
     const QMap<QString, int> statuses = run(sites(1));
