@@ -1,5 +1,7 @@
 #include "transport/modDSSockLog.h"
 
+#include <QRegularExpression>
+
 #include "platform/Codec1252.h"
 #include "platform/CommandLine.h"
 #include "platform/Folders.h"
@@ -78,6 +80,15 @@ void writeDebugLog(const QString &msg)
     if (!Platform::hasCommandLineSwitch(QStringLiteral("/D")))
         return;
     debugWriter().append(generalDateTimeText(QDateTime::currentDateTime()) + crlf + msg + crlf);
+}
+
+QString maskLogins(const QString &text)
+{
+    static const QRegularExpression basicLogin(QStringLiteral("(\\bBasic[ \\t]+)[^\\s]+"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    QString masked = text;
+    masked.replace(basicLogin, QStringLiteral("\\1****"));
+    return masked;
 }
 
 } // namespace modDSSock

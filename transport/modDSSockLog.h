@@ -16,6 +16,9 @@ void writeErrorLog(const QString &msg);
 // Without it nothing happens (the file is not even opened).
 void writeDebugLog(const QString &msg);
 
+// The text with the credentials of every "Basic" authorisation hidden, for log entries.
+QString maskLogins(const QString &text);
+
 // The date and time as the log writes them: short date and time with seconds.
 QString generalDateTimeText(const QDateTime &when);
 

@@ -89,7 +89,7 @@ int SocketConnect(DsSocket &socket, int port, const QString &host, int timeOutSe
 
 void SendData(DsSocket &socket, const QString &data)
 {
-    writeDebugLog(u"SendData (100): "_s + data.left(100));
+    writeDebugLog(u"SendData (100): "_s + maskLogins(data.left(100)));
     sendReadyFlag = false;
     const int result = socket.send(data);
     if (result == DsSocket::kErrorBufferFull) {

@@ -40,13 +40,10 @@ QString requestLineAndHost(const QString &url)
     return lines;
 }
 
-// The request with the login of its authorisation line hidden, as one log entry.
-void logRequest(const QString &request, const QString &login)
+// The request, with the login of its authorisation line hidden, as one log entry.
+void logRequest(const QString &request)
 {
-    QString shown = request;
-    if (!login.isEmpty())
-        shown.replace(QStringLiteral("Basic ") + login, QStringLiteral("Basic ****"));
-    writeErrorLog(QStringLiteral("-----") + kCrLf + shown + kCrLf + QStringLiteral("-------"));
+    writeErrorLog(QStringLiteral("-----") + kCrLf + maskLogins(request) + kCrLf + QStringLiteral("-------"));
 }
 
 } // namespace
@@ -72,7 +69,7 @@ QString buildHTTPGet(const QString &url)
                   + QStringLiteral("Proxy-Authorization: Basic ") + pref.HTTPLogin() + kCrLf;
     }
     if (authentication > 0)
-        logRequest(request, pref.HTTPLogin());
+        logRequest(request);
     return request + QStringLiteral("Accept: */*") + kCrLf + kCrLf;
 }
 

@@ -119,3 +119,15 @@ TEST_F(LogTest, WriterKeepsItsHandleWhenTheFileIsRemoved)
     // The entry went to the file opened first, not a new one.
     EXPECT_FALSE(QFile::exists(logPath()));
 }
+
+TEST(LogMasking, BasicCredentialsNeverReachTheLog)
+{
+    using modDSSock::maskLogins;
+    EXPECT_EQ(maskLogins(QStringLiteral("GET / HTTP/1.0\r\nProxy-Authorization: Basic dXNlcjpwYXNz\r\nHost: h\r\n")),
+              QStringLiteral("GET / HTTP/1.0\r\nProxy-Authorization: Basic ****\r\nHost: h\r\n"));
+    EXPECT_EQ(maskLogins(QStringLiteral("authorization: basic\tdTpw")), QStringLiteral("authorization: basic\t****"));
+    // A request cut in the middle of its login still hides the part that is there.
+    EXPECT_EQ(maskLogins(QStringLiteral("Authorization: Basic dXNl")), QStringLiteral("Authorization: Basic ****"));
+    // Text without a login is left alone, "Basic" inside a word included.
+    EXPECT_EQ(maskLogins(QStringLiteral("title=BasicShop&x=1")), QStringLiteral("title=BasicShop&x=1"));
+}
