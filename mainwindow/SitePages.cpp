@@ -61,6 +61,17 @@ SitePages::SitePages(QWidget *parent) : QTabWidget(parent)
     wireEvents();
 }
 
+void SitePages::clearURLDetails()
+{
+    txtURLTitle->clear();
+    txtURLKeyword->clear();
+    txtURLDescription->clear();
+    txtURLFileLocation->clear();
+    Label1[0]->setText(QStringLiteral("Title:"));
+    Label1[2]->setText(QStringLiteral("Keywords:"));
+    Label1[4]->setText(QStringLiteral("Description:"));
+}
+
 QWidget *SitePages::buildSiteInfoTab()
 {
     auto *page = new QWidget(this);

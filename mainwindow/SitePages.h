@@ -24,6 +24,9 @@ class SitePages : public QTabWidget {
 public:
     explicit SitePages(QWidget *parent = nullptr);
 
+    // Empties the details of the chosen URL row and gives their labels back their plain captions.
+    void clearURLDetails();
+
     // Tab 0 "Site Info"
     QGroupBox *fraSiteDetails = nullptr;   // item 1 of the site-info frames
     QLineEdit *txtSiteTitle = nullptr;

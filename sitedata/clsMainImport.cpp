@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 
 #include "core/modCommon.h"
+#include "mainwindow/SitePages.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/TextFile.h"
@@ -53,13 +54,7 @@ bool clsMain::getWebFormData(const QString &sFileName)
         w.txtCustomCategory->clear();
         w.lsvCustomMainCategory->clear();
         w.lsvCustomSubCategory->clear();
-        w.txtURLTitle->clear();
-        w.txtURLKeyword->clear();
-        w.txtURLDescription->clear();
-        w.txtURLFileLocation->clear();
-        w.Label1[0]->setText(QStringLiteral("Title:"));
-        w.Label1[2]->setText(QStringLiteral("Keywords:"));
-        w.Label1[4]->setText(QStringLiteral("Description:"));
+        w.sitePages->clearURLDetails();
 
         QString mainCategory;
         QString subCategory;

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 
 #include "core/modCommon.h"
+#include "mainwindow/SitePages.h"
 #include "mainwindow/frmMain.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
@@ -247,13 +248,7 @@ bool clsMain::loadWebsiteFile(const QString &sFileName)
     w.txtFax->setText(read(kSiteInfo, QStringLiteral("Fax")));
     w.txtPassword->setText(read(kSiteInfo, QStringLiteral("Password")));
 
-    w.txtURLTitle->clear();
-    w.txtURLKeyword->clear();
-    w.txtURLDescription->clear();
-    w.txtURLFileLocation->clear();
-    w.Label1[0]->setText(QStringLiteral("Title:"));
-    w.Label1[2]->setText(QStringLiteral("Keywords:"));
-    w.Label1[4]->setText(QStringLiteral("Description:"));
+    w.sitePages->clearURLDetails();
     return true;
 }
 
