@@ -1,5 +1,7 @@
 #include "mainwindow/SitePages.h"
 
+#include "mainwindow/MainWindowDisabled.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QFormLayout>
@@ -305,36 +307,9 @@ void SitePages::SetSiteInfo(const QString &sFileData)
     Platform::setBusyPointer(false);
 }
 
-namespace {
-
-// Disables the main window and shows the hourglass while a dialog of a command is open; both
-// come back on every path.
-class MainWindowBusy {
-public:
-    MainWindowBusy() : m_main(frmMain::existing())
-    {
-        if (m_main)
-            m_main->setEnabled(false);
-        Platform::setBusyPointer(true);
-    }
-    ~MainWindowBusy()
-    {
-        Platform::setBusyPointer(false);
-        if (m_main)
-            m_main->setEnabled(true);
-    }
-    MainWindowBusy(const MainWindowBusy &) = delete;
-    MainWindowBusy &operator=(const MainWindowBusy &) = delete;
-
-private:
-    frmMain *m_main;
-};
-
-} // namespace
-
 void SitePages::cmdFileLocation_Click()
 {
-    const MainWindowBusy busy;
+    const MainWindowDisabled busy(true);
     int filterIndex = 1;
     const QString file = modCommon::showFileDialog(
         false, QStringLiteral("HTML files (*.htm;*.html)|*.htm;*.html|Text files (*.txt)|*.txt|All Files (*.*)|*.*|"),

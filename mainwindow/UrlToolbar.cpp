@@ -1,5 +1,7 @@
 #include "mainwindow/UrlToolbar.h"
 
+#include "mainwindow/MainWindowDisabled.h"
+
 #include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -27,27 +29,6 @@ namespace {
 
 const QString kUrlListFilter = QStringLiteral("Text files (*.txt)|*.txt|All Files (*.*)|*.*|");
 constexpr int kDeleteKey = 46;
-
-// The main window is disabled while a command's file dialog is open, and enabled again on
-// every path.
-class MainWindowDisabled {
-public:
-    MainWindowDisabled() : m_main(frmMain::existing())
-    {
-        if (m_main)
-            m_main->setEnabled(false);
-    }
-    ~MainWindowDisabled()
-    {
-        if (m_main)
-            m_main->setEnabled(true);
-    }
-    MainWindowDisabled(const MainWindowDisabled &) = delete;
-    MainWindowDisabled &operator=(const MainWindowDisabled &) = delete;
-
-private:
-    frmMain *m_main;
-};
 
 QString charCount(const QString &label, const QString &text)
 {
