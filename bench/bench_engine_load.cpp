@@ -26,7 +26,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "sitedata/EngineCollection.h"
-#include "sitedata/KeyedListView.h"
+#include "sitedata/EngineListView.h"
 #include "sitedata/clsMain.h"
 
 using namespace Qt::StringLiterals;
@@ -107,7 +107,7 @@ bool timeSelectionRules(clsMain &main, frmMain &window, bool checkTarget)
         const bool ok = !checkTarget || ms < kSelectionTargetMs;
         allOk = allOk && ok;
         std::printf("  selection %-24s %7.1f ms, %d selected%s%s\n", rule.label, ms,
-                    window.lsvSelectedEngines->topLevelItemCount(), checkTarget ? ", " : "",
+                    window.lsvSelectedEngines->count(), checkTarget ? ", " : "",
                     checkTarget ? verdict(ok) : "");
     }
     return allOk;

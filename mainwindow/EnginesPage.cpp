@@ -10,15 +10,14 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "sitedata/KeyedListView.h"
+#include "sitedata/EngineListView.h"
 
 namespace {
 
-KeyedListView *engineListView(QWidget *parent, const QString &name, const QString &firstCaption)
+EngineListView *engineListView(QWidget *parent, const QString &name, const QString &firstCaption)
 {
-    auto *list = new KeyedListView(parent);
+    auto *list = new EngineListView(parent);
     list->setObjectName(name);
-    list->setColumnCount(3);
     list->setHeaderLabels({firstCaption, QStringLiteral("Type"), QStringLiteral("Country")});
     return list;
 }

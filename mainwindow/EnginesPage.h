@@ -4,7 +4,7 @@
 #include <QTabWidget>
 #include <QVector>
 
-class KeyedListView;
+class EngineListView;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -18,8 +18,8 @@ class EnginesPage : public QTabWidget {
 public:
     explicit EnginesPage(QWidget *parent = nullptr);
 
-    KeyedListView *lsvEngines = nullptr;
-    KeyedListView *lsvSelectedEngines = nullptr;
+    EngineListView *lsvEngines = nullptr;
+    EngineListView *lsvSelectedEngines = nullptr;
     QVector<QPushButton *> cmdSelectEngine;   // 0 chosen, 1 all
     QVector<QPushButton *> cmdRemoveEngine;   // 0 chosen, 1 all
     QVector<QGroupBox *> fraEngines;          // 0 "Engine Type", 1 "Country", 2 "Options"

@@ -40,6 +40,7 @@
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/ImageList.h"
+#include "sitedata/EngineListView.h"
 #include "sitedata/KeyedListView.h"
 #include "sitedata/clsMainText.h"
 #include "sitedata/clsMain.h"
@@ -582,7 +583,7 @@ void frmMain::resizeTabControl()
 {
     // The layouts size the controls; only the first columns follow the lists' widths.
     Platform::RedrawSuspender suspend(TreeView1);
-    for (KeyedListView *list : {lsvEngines, lsvSelectedEngines}) {
+    for (EngineListView *list : {lsvEngines, lsvSelectedEngines}) {
         const int width = list->viewport()->width();
         if (width > 0)
             list->setColumnWidth(0, width * 5 / 8);

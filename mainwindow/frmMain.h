@@ -13,6 +13,7 @@
 class clsMain;
 class EnginesPage;
 class KeyedListView;
+class EngineListView;
 class ProjectPage;
 class ProjectTreePane;
 class QAction;
@@ -238,8 +239,8 @@ public:
 
     // Engines page.
     QTabWidget *SSTab3 = nullptr;
-    KeyedListView *lsvEngines = nullptr;
-    KeyedListView *lsvSelectedEngines = nullptr;
+    EngineListView *lsvEngines = nullptr;
+    EngineListView *lsvSelectedEngines = nullptr;
     QVector<QPushButton *> cmdSelectEngine;
     QVector<QPushButton *> cmdRemoveEngine;
     QVector<QGroupBox *> fraEngines;
@@ -279,14 +280,14 @@ private:
     bool isAcceptableNewName(const QString &name);
     void forgetNewNode(QTreeWidgetItem *previous);
     void setAllTypeBoxes(bool checked);
-    void sortByColumn(QTreeWidget *list, int column);
+    void sortByColumn(EngineListView *list, int column);
     void saveSelectedEngineList(const QString &folder, const QString &filter);
     void showEnginesPage();
 
     TreeLabelDelegate *m_treeDelegate = nullptr;
     bool m_bSelectingNode = false;
     QTreeWidgetItem *m_nodeChangedByUser = nullptr;
-    QHash<const QTreeWidget *, Qt::SortOrder> m_sortOrders;
+    QHash<const EngineListView *, Qt::SortOrder> m_sortOrders;
 
     std::unique_ptr<clsMain> m_clsMain;
     static QPointer<frmMain> s_instance;

@@ -30,6 +30,7 @@
 #include "ranking/frmKeywordBuilder.h"
 #include "ranking/frmRanking.h"
 #include "ranking/frmSearch.h"
+#include "sitedata/EngineListView.h"
 #include "sitedata/KeyedListView.h"
 #include "sitedata/clsMain.h"
 #include "submission/frmSubmit.h"
@@ -108,7 +109,7 @@ void frmMain::ToolbarMain_ButtonClick(const QString &key)
             showEnginesPage();
         } else if (sameKey(key, "Submit")) {
             autoSave();
-            if (lsvSelectedEngines->topLevelItemCount() > 0) {
+            if (lsvSelectedEngines->count() > 0) {
                 Platform::setBusyPointer(true);
                 frmSubmit::Display(this, lsvSelectedEngines);
             } else {

@@ -22,6 +22,7 @@
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
+#include "sitedata/EngineListView.h"
 #include "sitedata/KeyedListView.h"
 #include "sitedata/clsMain.h"
 #include "transport/modDSSockLog.h"
@@ -49,7 +50,7 @@ void frmMain::wireEnginesPage()
             [this](int column) { sortByColumn(lsvEngines, column); });
     connect(lsvSelectedEngines->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { sortByColumn(lsvSelectedEngines, column); });
-    connect(lsvEngines, &QTreeWidget::itemDoubleClicked, this, [this] { lsvEngines_DblClick(); });
+    connect(lsvEngines, &QAbstractItemView::doubleClicked, this, [this] { lsvEngines_DblClick(); });
     connect(lstCountry, &QListWidget::itemClicked, this, [this] { lstCountry_Click(); });
     connect(txtFindEngines, &QLineEdit::returnPressed, this, [this] { txtFindEngines_KeyDown(13); });
     for (int i = 0; i < optAdultSite.size(); ++i) {
@@ -102,7 +103,7 @@ void frmMain::cmdRemoveEngine_Click(int Index)
         setAllTypeBoxes(false);
 }
 
-void frmMain::sortByColumn(QTreeWidget *list, int column)
+void frmMain::sortByColumn(EngineListView *list, int column)
 {
     const Qt::SortOrder order = m_sortOrders.value(list, Qt::AscendingOrder) == Qt::AscendingOrder
         ? Qt::DescendingOrder
@@ -125,8 +126,9 @@ void frmMain::lsvSelectedEngines_ColumnClick(int column)
 
 void frmMain::lsvEngines_DblClick()
 {
-    if (QTreeWidgetItem *row = lsvEngines->currentItem())
-        m_clsMain->EngineSingleSelect(row->text(0));
+    const QString name = lsvEngines->currentName();
+    if (!name.isEmpty())
+        m_clsMain->EngineSingleSelect(name);
 }
 
 void frmMain::lsvEngines_KeyDown(int KeyCode)
@@ -135,12 +137,10 @@ void frmMain::lsvEngines_KeyDown(int KeyCode)
     try {
         if (KeyCode == 46) {
             // The engine's Selected stays as it is: it still has its row in the selected list.
-            const QList<QTreeWidgetItem *> rows = lsvEngines->highlightedRows();
-            for (QTreeWidgetItem *row : rows)
-                delete row;
+            lsvEngines->removeHighlighted();
         }
         lsvEngines->setHeaderCaption(
-            0, QStringLiteral("Engines (") + QString::number(lsvEngines->topLevelItemCount()) + QStringLiteral(")"));
+            0, QStringLiteral("Engines (") + QString::number(lsvEngines->count()) + QStringLiteral(")"));
     } catch (const std::exception &error) {
         modDSSock::writeErrorLog(QStringLiteral("lsvEngines_KeyDown_Error: ") + QString::fromStdString(error.what()));
     }
@@ -246,7 +246,7 @@ void frmMain::mnuEngineItems_Click(int Index)
 
 void frmMain::saveSelectedEngineList(const QString &folder, const QString &filter)
 {
-    if (lsvSelectedEngines->topLevelItemCount() == 0) {
+    if (lsvSelectedEngines->count() == 0) {
         Platform::msgBox(QStringLiteral("No engines have been selected. Please select the engines you would like to save."),
                          Platform::Information, QStringLiteral("Save Selected Engines"));
         return;

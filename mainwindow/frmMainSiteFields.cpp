@@ -12,6 +12,7 @@
 
 #include "platform/Dialogs.h"
 #include "sitedata/EngineCollection.h"
+#include "sitedata/EngineListView.h"
 #include "sitedata/KeyedListView.h"
 #include "sitedata/clsMain.h"
 

@@ -19,8 +19,24 @@ clsEngines *EngineCollection::find(const QString &name) const
 
 void EngineCollection::clear()
 {
+    // A handler may remove itself while it runs.
+    const auto handlers = m_clearHandlers;
+    for (const auto &entry : handlers)
+        entry.second();
     m_byName.clear();
     m_engines.clear();
+}
+
+int EngineCollection::addClearHandler(std::function<void()> handler)
+{
+    const int id = m_nextHandlerId++;
+    m_clearHandlers.emplace(id, std::move(handler));
+    return id;
+}
+
+void EngineCollection::removeClearHandler(int id)
+{
+    m_clearHandlers.erase(id);
 }
 
 EngineCollection &myEngines()

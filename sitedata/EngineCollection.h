@@ -1,6 +1,8 @@
 #pragma once
 // The engine collection: every engine of the engine database keyed by name (ignoring case), in
 // insertion order. One process-wide instance, reached through myEngines().
+#include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -21,7 +23,12 @@ public:
     qsizetype count() const { return static_cast<qsizetype>(m_engines.size()); }
     bool isEmpty() const { return m_engines.empty(); }
     clsEngines &at(qsizetype index) const { return *m_engines[static_cast<size_t>(index)]; }
+    // Drops every engine. Whoever keeps pointers to the records is told first.
     void clear();
+
+    // A handler called at the start of every clear(), until it is removed by its id.
+    int addClearHandler(std::function<void()> handler);
+    void removeClearHandler(int id);
 
     // Iteration in insertion order over clsEngines&.
     class const_iterator {
@@ -41,6 +48,8 @@ public:
 private:
     std::vector<std::unique_ptr<clsEngines>> m_engines;
     QHash<CaseInsensitiveKey, clsEngines *> m_byName;
+    std::map<int, std::function<void()>> m_clearHandlers;
+    int m_nextHandlerId = 0;
 };
 
 EngineCollection &myEngines();

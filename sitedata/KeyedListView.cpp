@@ -1,8 +1,5 @@
 #include "sitedata/KeyedListView.h"
 
-#include <algorithm>
-#include <array>
-
 #include <QHeaderView>
 
 #include "platform/CommonControls.h"
@@ -65,54 +62,6 @@ private:
     bool m_ownIcon = false;   // an icon was set directly: it overrides the image key's
 };
 
-// A keyed row of up to three columns whose texts are kept as plain strings in the row instead of in
-// the item's per-column role lists. Engine lists hold one per engine, and their texts are strings
-// the engine record already holds, so a row costs no text copies. A text set later through
-// setText() or setData() is stored as on any item and shows from then on.
-class SharedTextRow : public KeyedRow {
-public:
-    static constexpr int MaxColumns = 3;
-
-    SharedTextRow(const QString &key, const QStringList &texts, const QString &imageKey) : KeyedRow(key, imageKey)
-    {
-        m_count = quint8(std::min<qsizetype>(texts.size(), MaxColumns));
-        for (int column = 0; column < m_count; ++column)
-            m_texts[size_t(column)] = texts[column];
-    }
-
-    QVariant data(int column, int role) const override
-    {
-        if (isSharedText(column, role))
-            return m_texts[size_t(column)];
-        return KeyedRow::data(column, role);
-    }
-
-    void setData(int column, int role, const QVariant &value) override
-    {
-        if (isSharedText(column, role)) {
-            m_ownTexts |= quint8(1u << column);
-            m_texts[size_t(column)] = QString();
-        }
-        KeyedRow::setData(column, role, value);
-    }
-
-    QTreeWidgetItem *clone() const override
-    {
-        return new SharedTextRow(*this);
-    }
-
-private:
-    bool isSharedText(int column, int role) const
-    {
-        return (role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < m_count
-            && !(m_ownTexts & (1u << column));
-    }
-
-    std::array<QString, MaxColumns> m_texts;
-    quint8 m_count = 0;
-    quint8 m_ownTexts = 0;   // columns whose text was set afterwards and is kept by the base item
-};
-
 } // namespace
 
 QTreeWidgetItem *newKeyedRow(const QString &key, const QStringList &texts, const QString &imageKey)
@@ -122,13 +71,6 @@ QTreeWidgetItem *newKeyedRow(const QString &key, const QStringList &texts, const
     for (qsizetype column = texts.size() - 1; column >= 0; --column)
         row->setText(int(column), texts[column]);
     return row;
-}
-
-QTreeWidgetItem *newSharedTextRow(const QString &key, const QStringList &texts, const QString &imageKey)
-{
-    if (texts.size() > SharedTextRow::MaxColumns)
-        return newKeyedRow(key, texts, imageKey);
-    return new SharedTextRow(key, texts, imageKey);
 }
 
 QString itemImageKey(const QTreeWidgetItem *item)
@@ -176,8 +118,6 @@ KeyedListView::~KeyedListView()
 
 void KeyedListView::indexRows(int first, int last)
 {
-    if (m_rowsIndexedAhead)
-        return;
     for (int i = first; i <= last; ++i) {
         QTreeWidgetItem *row = topLevelItem(i);
         const CaseInsensitiveKey key{Platform::itemKey(row)};
@@ -211,26 +151,6 @@ QTreeWidgetItem *KeyedListView::addRow(const QString &key, const QStringList &te
     return row;
 }
 
-void KeyedListView::addRows(const QList<QTreeWidgetItem *> &rows)
-{
-    // Each key is indexed here once; the insertion below need not index again.
-    QList<QTreeWidgetItem *> accepted;
-    accepted.reserve(rows.size());
-    m_byKey.reserve(m_byKey.size() + rows.size());
-    for (QTreeWidgetItem *row : rows) {
-        CaseInsensitiveKey key{Platform::itemKey(row)};
-        if (key.text.isEmpty() || m_byKey.contains(key)) {
-            delete row;
-            continue;
-        }
-        m_byKey.insert(std::move(key), row);
-        accepted.append(row);
-    }
-    m_rowsIndexedAhead = true;
-    addTopLevelItems(accepted);
-    m_rowsIndexedAhead = false;
-}
-
 bool KeyedListView::removeByKey(const QString &key)
 {
     QTreeWidgetItem *row = rowByKey(key);
@@ -246,16 +166,6 @@ QList<QTreeWidgetItem *> KeyedListView::rows() const
     result.reserve(topLevelItemCount());
     for (int i = 0; i < topLevelItemCount(); ++i)
         result.append(topLevelItem(i));
-    return result;
-}
-
-QList<QTreeWidgetItem *> KeyedListView::highlightedRows() const
-{
-    QList<QTreeWidgetItem *> result;
-    for (int i = 0; i < topLevelItemCount(); ++i) {
-        if (topLevelItem(i)->isSelected())
-            result.append(topLevelItem(i));
-    }
     return result;
 }
 

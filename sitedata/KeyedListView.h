@@ -19,12 +19,9 @@ public:
     // Appends a row: column texts from `texts`, key, small icon by image key. Null (and no row)
     // when the key is empty or already used.
     QTreeWidgetItem *addRow(const QString &key, const QStringList &texts, const QString &imageKey);
-    // Appends ready-made rows in one go; rows whose key is already used are deleted instead.
-    void addRows(const QList<QTreeWidgetItem *> &rows);
     bool removeByKey(const QString &key);
     // Rows in displayed order.
     QList<QTreeWidgetItem *> rows() const;
-    QList<QTreeWidgetItem *> highlightedRows() const;
 
     void setHeaderCaption(int column, const QString &caption);
     QString headerCaption(int column) const;
@@ -34,18 +31,11 @@ private:
     void unindexRows(int first, int last);
 
     QHash<CaseInsensitiveKey, QTreeWidgetItem *> m_byKey;
-    bool m_rowsIndexedAhead = false;             // addRows has indexed the rows being inserted
 };
 
 // A new row, not yet in a view: column texts, key and image key, built without the spare room the
 // generic item grows into (lists of many thousand rows hold it for every row).
 QTreeWidgetItem *newKeyedRow(const QString &key, const QStringList &texts, const QString &imageKey);
-
-// The same for rows of up to three columns (more go to newKeyedRow): the texts are kept as shared
-// strings in the row rather than in the item's role lists, which costs nothing when the texts are
-// strings held elsewhere anyway, as an engine's name, type and country are. Such a row's
-// columnCount() stays 0 until a text is set on it; every text reads and writes as on any item.
-QTreeWidgetItem *newSharedTextRow(const QString &key, const QStringList &texts, const QString &imageKey);
 
 // The image key a row or node shows (the icon itself comes from the window's image list).
 QString itemImageKey(const QTreeWidgetItem *item);

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include "sitedata/CaseInsensitiveKey.h"
 #include "sitedata/clsCategory.h"
 #include "sitedata/clsEngines.h"
 #include "sitedata/modEngineData.h"
@@ -19,6 +20,7 @@ class frmMain;
 class QTreeWidget;
 class QTreeWidgetItem;
 class KeyedListView;
+class EngineListView;
 
 // One custom-category engine with the category path and space id chosen for the current site.
 struct CustomEngineEntry {
@@ -77,9 +79,8 @@ public:
     bool loadEngines();
     // Takes one finished engine; false when it was dropped (no name or a duplicate).
     bool addEngineList(std::unique_ptr<clsEngines> InstEngines);
-    void addEngineListView(QTreeWidget *myEngineList, const clsEngines &InstEngines);
+    void addEngineListView(EngineListView *myEngineList, clsEngines &InstEngines);
     void addCountryFilterList(const QString &sCountryCode);
-    static QString engineImageKey(const QString &sEngineType);
     QString m_sCountryCodes;
 
     // --- Categories, countries, engine category data -------------------------------------------
@@ -136,11 +137,14 @@ public:
     void noteCategoryTouched();
 
 private:
-    KeyedListView *engineList() const;
-    KeyedListView *selectedList() const;
+    EngineListView *engineList() const;
+    EngineListView *selectedList() const;
     void updateSelectedHeader();
     void selectEngine(clsEngines &engine);
-    void unselectEngine(clsEngines &engine);
+    // Gives each engine not yet selected a row in the selected list, in one insertion.
+    void selectEngines(const QList<clsEngines *> &engines);
+    // Empties the selected list, clearing the Selected flag of each engine it held.
+    void unselectAll();
     void selectMainCategoryRow(int row);
     bool applyEngineLine(clsEngines &engine, const modEngineData::EngineLine &line,
                          QString &pendingCategoryMode);
@@ -149,8 +153,8 @@ private:
     frmMain *m_frmMain = nullptr;
     QList<clsCategory> m_categories;
     QList<modEngineData::EngineCategoryEntry> m_engineCategory;
-    QHash<QString, qsizetype> m_engineCategoryIndex;   // case-folded name -> first entry
-    QList<QTreeWidgetItem *> *m_pendingEngineRows = nullptr;   // rows gathered during a load
+    QHash<CaseInsensitiveKey, qsizetype> m_engineCategoryIndex;   // name -> first entry
+    QList<clsEngines *> *m_pendingEngineRows = nullptr;   // rows gathered during a load
     int m_intCustomEngineIndex = 0;
     int m_typeCounts[7] = {0, 0, 0, 0, 0, 0, 0};
 

@@ -223,9 +223,11 @@ bool clsMain::loadEngineCategory()
         return false;
     }
     m_engineCategory = parser.takeEntries();
+    m_engineCategory.squeeze();   // held through the engine load, where memory peaks
     m_engineCategoryIndex.clear();
+    m_engineCategoryIndex.reserve(m_engineCategory.size());
     for (qsizetype i = 0; i < m_engineCategory.size(); ++i) {
-        const QString key = m_engineCategory[i].Name.toCaseFolded();
+        const CaseInsensitiveKey key{m_engineCategory[i].Name};
         if (!m_engineCategoryIndex.contains(key))
             m_engineCategoryIndex.insert(key, i);
     }
@@ -234,6 +236,6 @@ bool clsMain::loadEngineCategory()
 
 QString clsMain::getEngineCategoryData(const QString &sName) const
 {
-    const auto it = m_engineCategoryIndex.constFind(sName.toCaseFolded());
+    const auto it = m_engineCategoryIndex.constFind(CaseInsensitiveKey{sName});
     return it == m_engineCategoryIndex.constEnd() ? QString() : m_engineCategory[it.value()].CategoryData;
 }

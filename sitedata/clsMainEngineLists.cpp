@@ -10,7 +10,7 @@
 #include "platform/Shell.h"
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
-#include "sitedata/KeyedListView.h"
+#include "sitedata/EngineListView.h"
 
 namespace {
 
@@ -44,8 +44,8 @@ struct Section {
 bool clsMain::saveSelectedEngine(const QString &sFileName)
 {
     QString text;
-    for (QTreeWidgetItem *row : m_frmMain->lsvSelectedEngines->rows())
-        text += row->text(0) + kCrLf;
+    for (const clsEngines *engine : m_frmMain->lsvSelectedEngines->engines())
+        text += engine->Name + kCrLf;
     if (!Platform::writeTextFileAtomically(sFileName, text)) {
         Platform::msgBox(QStringLiteral("The file ") + sFileName + QStringLiteral(" could not be written."),
                          Platform::Information, QStringLiteral("Error"));

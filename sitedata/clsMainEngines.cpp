@@ -17,7 +17,7 @@
 #include "platform/Numbers.h"
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
-#include "sitedata/KeyedListView.h"
+#include "sitedata/EngineListView.h"
 #include "transport/modDSSockLog.h"
 
 using modEngineData::EngineKey;
@@ -73,28 +73,15 @@ void reportCorruptedEngineData()
 
 } // namespace
 
-QString clsMain::engineImageKey(const QString &sEngineType)
+void clsMain::addEngineListView(EngineListView *myEngineList, clsEngines &InstEngines)
 {
-    static const QStringList ownImages = {QStringLiteral("ENG"), QStringLiteral("DIR"), QStringLiteral("FFA"),
-                                          QStringLiteral("HOT"), QStringLiteral("NEWS")};
-    return ownImages.contains(sEngineType) ? sEngineType : QStringLiteral("MIS");
-}
-
-void clsMain::addEngineListView(QTreeWidget *myEngineList, const clsEngines &InstEngines)
-{
-    auto *list = qobject_cast<KeyedListView *>(myEngineList);
-    if (!list || InstEngines.Name.isEmpty())
+    if (!myEngineList || InstEngines.Name.isEmpty())
         return;
-    // Rows gathered during a load are checked for repeated keys when they go in together.
-    const bool gathered = m_pendingEngineRows && list == m_frmMain->lsvEngines;
-    if (!gathered && list->rowByKey(InstEngines.Name))
-        return;
-    QTreeWidgetItem *row = newSharedTextRow(InstEngines.Name, {InstEngines.Name, InstEngines.EngineType, InstEngines.Country},
-                                            engineImageKey(InstEngines.EngineType));
-    if (gathered)
-        m_pendingEngineRows->append(row);
+    // Rows gathered during a load go into the engine list together at its end.
+    if (m_pendingEngineRows && myEngineList == m_frmMain->lsvEngines)
+        m_pendingEngineRows->append(&InstEngines);
     else
-        list->addTopLevelItem(row);
+        myEngineList->addEngine(InstEngines);
 }
 
 bool clsMain::addEngineList(std::unique_ptr<clsEngines> InstEngines)
@@ -218,7 +205,7 @@ bool clsMain::loadEngines()
         return false;
     }
 
-    QList<QTreeWidgetItem *> rows;
+    QList<clsEngines *> rows;
     QStringList customEngines;
     int engineCount = 0;
     bool failed = false;
@@ -252,7 +239,7 @@ bool clsMain::loadEngines()
         readable = modEngineData::readFileLines(file, [&](const QString &line) { return !failed && parser.feed(line); });
         parser.finish();
         m_pendingEngineRows = nullptr;
-        w.lsvEngines->addRows(rows);
+        w.lsvEngines->addEngines(rows);
     }
     m_engineCategory.clear();
     m_engineCategoryIndex.clear();

@@ -7,7 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "sitedata/EngineCollection.h"
-#include "sitedata/KeyedListView.h"
+#include "sitedata/EngineListView.h"
 
 namespace {
 
@@ -19,12 +19,12 @@ struct BusyPointer {
 
 } // namespace
 
-KeyedListView *clsMain::engineList() const
+EngineListView *clsMain::engineList() const
 {
     return m_frmMain->lsvEngines;
 }
 
-KeyedListView *clsMain::selectedList() const
+EngineListView *clsMain::selectedList() const
 {
     return m_frmMain->lsvSelectedEngines;
 }
@@ -32,7 +32,7 @@ KeyedListView *clsMain::selectedList() const
 void clsMain::updateSelectedHeader()
 {
     selectedList()->setHeaderCaption(
-        0, QStringLiteral("Selected Engines (") + QString::number(selectedList()->topLevelItemCount()) + QStringLiteral(")"));
+        0, QStringLiteral("Selected Engines (") + QString::number(selectedList()->count()) + QStringLiteral(")"));
 }
 
 void clsMain::selectEngine(clsEngines &engine)
@@ -41,10 +41,16 @@ void clsMain::selectEngine(clsEngines &engine)
     addEngineListView(selectedList(), engine);
 }
 
-void clsMain::unselectEngine(clsEngines &engine)
+void clsMain::selectEngines(const QList<clsEngines *> &engines)
 {
-    engine.Selected = false;
-    selectedList()->removeByKey(engine.Name);
+    QList<clsEngines *> fresh;
+    for (clsEngines *engine : engines) {
+        if (!engine->Selected) {
+            engine->Selected = true;
+            fresh.append(engine);
+        }
+    }
+    selectedList()->addEngines(fresh);
 }
 
 QString clsMain::countryCodeOfFilterRow(const QString &sCountry)
@@ -60,15 +66,23 @@ void clsMain::EngineSelectByType(const QString &sEngType, bool isChecked)
 {
     BusyPointer busy;
     Platform::RedrawSuspender suspend(selectedList());
-    for (clsEngines &engine : myEngines()) {
-        const bool matches = engine.EngineType.compare(sEngType, Qt::CaseInsensitive) == 0
+    const auto matches = [&sEngType](const clsEngines &engine) {
+        return engine.EngineType.compare(sEngType, Qt::CaseInsensitive) == 0
             || engine.EngineType.contains(QLatin1String("HOT"), Qt::CaseInsensitive);
-        if (!matches)
-            continue;
-        if (isChecked && !engine.Selected)
-            selectEngine(engine);
-        else if (!isChecked && engine.Selected)
-            unselectEngine(engine);
+    };
+    if (isChecked) {
+        QList<clsEngines *> picked;
+        for (clsEngines &engine : myEngines()) {
+            if (matches(engine))
+                picked.append(&engine);
+        }
+        selectEngines(picked);
+    } else {
+        for (clsEngines &engine : myEngines()) {
+            if (matches(engine))
+                engine.Selected = false;
+        }
+        selectedList()->removeEngines(matches);
     }
     updateSelectedHeader();
 }
@@ -79,11 +93,20 @@ void clsMain::EngineSelectByCountry(const QString &, const QString &sCountry, bo
     Platform::RedrawSuspender suspend(selectedList());
     const QString code = countryCodeOfFilterRow(sCountry);
     const bool all = code.compare(QLatin1String("ALL"), Qt::CaseInsensitive) == 0;
+    QList<clsEngines *> picked;
     for (clsEngines &engine : myEngines()) {
-        if ((all || engine.Country.compare(code, Qt::CaseInsensitive) == 0) && !engine.Selected)
-            selectEngine(engine);
+        if (all || engine.Country.compare(code, Qt::CaseInsensitive) == 0)
+            picked.append(&engine);
     }
+    selectEngines(picked);
     updateSelectedHeader();
+}
+
+void clsMain::unselectAll()
+{
+    for (clsEngines *engine : selectedList()->engines())
+        engine->Selected = false;
+    selectedList()->clear();
 }
 
 void clsMain::EngineSelection(const QString &sSelection)
@@ -91,15 +114,12 @@ void clsMain::EngineSelection(const QString &sSelection)
     BusyPointer busy;
     {
         Platform::RedrawSuspender suspend(selectedList());
-        for (QTreeWidgetItem *row : selectedList()->rows()) {
-            if (clsEngines *engine = myEngines().find(row->text(0)))
-                engine->Selected = false;
-        }
-        selectedList()->clear();
+        unselectAll();
     }
     Platform::doEvents();
     Platform::RedrawSuspender suspend(selectedList());
     const QString rule = sSelection.toLower();
+    QList<clsEngines *> picked;
     for (clsEngines &engine : myEngines()) {
         bool matches = false;
         if (rule == QLatin1String("majorsite"))
@@ -108,9 +128,10 @@ void clsMain::EngineSelection(const QString &sSelection)
             matches = engine.Category.compare(QLatin1String("C"), Qt::CaseInsensitive) == 0;
         else if (rule == QLatin1String("adultonlysite"))
             matches = engine.AdultOnlySites.compare(QLatin1String("Y"), Qt::CaseInsensitive) == 0;
-        if (matches && !engine.Selected)
-            selectEngine(engine);
+        if (matches)
+            picked.append(&engine);
     }
+    selectEngines(picked);
     updateSelectedHeader();
 }
 
@@ -118,21 +139,12 @@ void clsMain::EngineSelectNoAdultSites()
 {
     BusyPointer busy;
     Platform::RedrawSuspender suspend(selectedList());
-    KeyedListView *list = selectedList();
-    int i = 0;
-    while (i < list->topLevelItemCount()) {
-        QTreeWidgetItem *row = list->topLevelItem(i);
-        clsEngines *engine = myEngines().find(row->text(0));
-        const bool adult = engine
-            && (engine->Adults.startsWith(QLatin1Char('N'), Qt::CaseInsensitive)
-                || engine->AdultOnlySites.startsWith(QLatin1Char('Y'), Qt::CaseInsensitive));
-        if (!adult) {
-            ++i;
-            continue;
-        }
+    const QList<clsEngines *> removed = selectedList()->removeEngines([](const clsEngines &engine) {
+        return engine.Adults.startsWith(QLatin1Char('N'), Qt::CaseInsensitive)
+            || engine.AdultOnlySites.startsWith(QLatin1Char('Y'), Qt::CaseInsensitive);
+    });
+    for (clsEngines *engine : removed)
         engine->Selected = false;
-        delete list->takeTopLevelItem(i);
-    }
     updateSelectedHeader();
 }
 
@@ -140,17 +152,7 @@ void clsMain::EngineSelect(int Index)
 {
     BusyPointer busy;
     Platform::RedrawSuspender suspend(selectedList());
-    const QList<QTreeWidgetItem *> rows = Index == 1 ? engineList()->rows() : engineList()->highlightedRows();
-    QList<QTreeWidgetItem *> added;
-    for (QTreeWidgetItem *row : rows) {
-        clsEngines *engine = myEngines().find(row->text(0));
-        if (!engine || engine->Selected)
-            continue;
-        engine->Selected = true;
-        added.append(newSharedTextRow(engine->Name, {engine->Name, engine->EngineType, engine->Country},
-                                      engineImageKey(engine->EngineType)));
-    }
-    selectedList()->addRows(added);
+    selectEngines(Index == 1 ? engineList()->engines() : engineList()->highlightedEngines());
     updateSelectedHeader();
 }
 
@@ -158,26 +160,11 @@ void clsMain::EngineRemove(int Index)
 {
     BusyPointer busy;
     Platform::RedrawSuspender suspend(selectedList());
-    KeyedListView *list = selectedList();
     if (Index == 1) {
-        for (QTreeWidgetItem *row : list->rows()) {
-            if (clsEngines *engine = myEngines().find(row->text(0)))
-                engine->Selected = false;
-        }
-        list->clear();
-        updateSelectedHeader();
-        return;
-    }
-    int i = 0;
-    while (i < list->topLevelItemCount()) {
-        QTreeWidgetItem *row = list->topLevelItem(i);
-        if (!row->isSelected()) {
-            ++i;
-            continue;
-        }
-        if (clsEngines *engine = myEngines().find(row->text(0)))
+        unselectAll();
+    } else {
+        for (clsEngines *engine : selectedList()->removeHighlighted())
             engine->Selected = false;
-        delete list->takeTopLevelItem(i);
     }
     updateSelectedHeader();
 }
@@ -194,15 +181,13 @@ void clsMain::EngineSingleSelect(const QString &sEngineName)
 void clsMain::findEnginesByKeyword(const QString &sKeyword)
 {
     BusyPointer busy;
-    KeyedListView *list = engineList();
-    for (QTreeWidgetItem *row : list->rows()) {
-        if (!row->text(0).contains(sKeyword, Qt::CaseInsensitive))
+    EngineListView *list = engineList();
+    for (const clsEngines *engine : list->engines()) {
+        if (!engine->Name.contains(sKeyword, Qt::CaseInsensitive))
             continue;
-        list->clearSelection();
-        row->setSelected(true);
-        list->setCurrentItem(row);
-        list->scrollToItem(row);
-        EngineSingleSelect(row->text(0));
+        const QString name = engine->Name;
+        list->showOnly(name);
+        EngineSingleSelect(name);
         return;
     }
     Platform::msgBox(QStringLiteral("No matches found."), Platform::Information, QStringLiteral("Find Engine"));

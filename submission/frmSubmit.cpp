@@ -26,6 +26,7 @@
 #include "platform/Numbers.h"
 #include "platform/Shell.h"
 #include "sitedata/EngineCollection.h"
+#include "sitedata/EngineListView.h"
 #include "submission/SubmitScheduler.h"
 #include "transport/modDSSockLog.h"
 
@@ -116,18 +117,15 @@ frmSubmit *frmSubmit::Display(QWidget *mainWindow, EngineNames selectedEngines,
     return window;
 }
 
-frmSubmit *frmSubmit::Display(QWidget *mainWindow, QTreeWidget *selectedEngines)
+frmSubmit *frmSubmit::Display(QWidget *mainWindow, EngineListView *selectedEngines)
 {
-    QPointer<QTreeWidget> list = selectedEngines;
+    QPointer<EngineListView> list = selectedEngines;
     // The run takes the engines in the list's order, sorted on its first column.
     EngineNames names = [list] {
-        QStringList result;
         if (!list)
-            return result;
+            return QStringList();
         list->sortItems(0, Qt::AscendingOrder);
-        for (int r = 0; r < list->topLevelItemCount(); ++r)
-            result << list->topLevelItem(r)->text(0);
-        return result;
+        return list->names();
     };
     clsSubmit::EngineLookup engines = [](const QString &name) -> const clsEngines * {
         return myEngines().find(name);

@@ -10,6 +10,7 @@
 
 #include "submission/clsSubmit.h"
 
+class EngineListView;
 class QCheckBox;
 class QLabel;
 class QProgressBar;
@@ -35,7 +36,7 @@ public:
                               clsSubmit::EngineLookup engines, const QString &projectListPath);
     // The same for the main window's selected-engine list, the engine collection and the
     // project list in use.
-    static frmSubmit *Display(QWidget *mainWindow, QTreeWidget *selectedEngines);
+    static frmSubmit *Display(QWidget *mainWindow, EngineListView *selectedEngines);
 
     bool getSubmitSummary();
     void getNumOfSelectedSites(QString &sNumOfWebsites, QString &sNumOfURLs) const;

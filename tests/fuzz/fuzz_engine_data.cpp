@@ -17,6 +17,7 @@
 #include "platform/Dialogs.h"
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
+#include "sitedata/EngineListView.h"
 #include "sitedata/KeyedListView.h"
 #include "sitedata/clsMain.h"
 #include "sitedata/modEngineData.h"
@@ -114,11 +115,11 @@ void checkEngineLoad(const QByteArray &engines, const QByteArray &categories)
     if (h.main->loadEngineCategory())
         h.main->loadEngines();
     // Every engine taken has its one row in the engine list, and nothing is selected after a load.
-    check(window.lsvEngines->topLevelItemCount() == myEngines().count());
-    check(window.lsvSelectedEngines->topLevelItemCount() == 0);
+    check(window.lsvEngines->count() == myEngines().count());
+    check(window.lsvSelectedEngines->count() == 0);
     for (const clsEngines &engine : myEngines()) {
         check(!engine.Name.isEmpty() && !engine.Selected);
-        check(window.lsvEngines->rowByKey(engine.Name) != nullptr);
+        check(window.lsvEngines->contains(engine.Name));
         check(engine.AdultOnlySites.size() <= 1 && engine.Adults.size() <= 1);
     }
 }

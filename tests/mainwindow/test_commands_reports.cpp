@@ -7,6 +7,7 @@
 #include <QToolBar>
 
 #include "MainWindowFixture.h"
+#include "sitedata/EngineListView.h"
 #include "core/clsPreference.h"
 #include "core/frmAbout.h"
 #include "core/frmPreference.h"
@@ -159,11 +160,11 @@ TEST_F(Commands, FileMenuOpensConfigurationAndTheUpdateWindow)
     // An earlier successful update does not reload the engines again.
     w->m_intRefreshEngineData = -1;
     w->cmdSelectEngine_Click(1);
-    const int selected = w->lsvSelectedEngines->topLevelItemCount();
+    const int selected = w->lsvSelectedEngines->count();
     closeNextModal(&shown);
     w->mnuFileItems_Click(12);
     EXPECT_EQ(shown, QStringLiteral("frmUpdateEngines:Update Engine Data"));
-    EXPECT_EQ(w->lsvSelectedEngines->topLevelItemCount(), selected);
+    EXPECT_EQ(w->lsvSelectedEngines->count(), selected);
 
     // A download made while the window is open reloads them.
     QTimer::singleShot(0, qApp, [this] {
@@ -172,7 +173,7 @@ TEST_F(Commands, FileMenuOpensConfigurationAndTheUpdateWindow)
             modal->close();
     });
     w->mnuFileItems_Click(12);
-    EXPECT_EQ(w->lsvSelectedEngines->topLevelItemCount(), 0);
+    EXPECT_EQ(w->lsvSelectedEngines->count(), 0);
 }
 
 class ReportsListTest : public MainWindowTest {

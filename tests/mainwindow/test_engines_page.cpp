@@ -15,6 +15,7 @@
 #include "core/modStartUp.h"
 #include "platform/EventLoop.h"
 #include "sitedata/EngineCollection.h"
+#include "sitedata/EngineListView.h"
 #include "submission/frmSubmit.h"
 
 class EnginesPageTest : public MainWindowTest {
@@ -34,27 +35,22 @@ protected:
     QStringList selectedNames() const
     {
         QStringList names;
-        for (QTreeWidgetItem *row : w->lsvSelectedEngines->rows())
-            names << row->text(0);
-        return names;
+        return w->lsvSelectedEngines->names();
     }
     QStringList engineNames() const
     {
-        QStringList names;
-        for (QTreeWidgetItem *row : w->lsvEngines->rows())
-            names << row->text(0);
-        return names;
+        return w->lsvEngines->names();
     }
     void expectInStep() const
     {
         for (const clsEngines &engine : myEngines())
-            EXPECT_EQ(engine.Selected, w->lsvSelectedEngines->rowByKey(engine.Name) != nullptr) << engine.Name.toStdString();
+            EXPECT_EQ(engine.Selected, w->lsvSelectedEngines->contains(engine.Name)) << engine.Name.toStdString();
     }
-    void highlight(KeyedListView *list, const QStringList &names)
+    void highlight(EngineListView *list, const QStringList &names)
     {
         list->clearSelection();
         for (const QString &name : names)
-            list->rowByKey(name)->setSelected(true);
+            list->setHighlighted(name, true);
     }
     bool allBoxes(bool checked) const
     {
@@ -124,7 +120,7 @@ TEST_F(EnginesPageTest, CountryAdultAndNameSelectTheirEngines)
     w->txtFindEngines_KeyDown(13);
     EXPECT_TRUE(selectedNames().contains(engineNames().first()));
 
-    w->lsvEngines->setCurrentItem(w->lsvEngines->rowByKey(QStringLiteral("Eng Two")));
+    w->lsvEngines->showOnly(QStringLiteral("Eng Two"));
     w->lsvEngines_DblClick();
     EXPECT_TRUE(selectedNames().contains(QStringLiteral("Eng Two")));
     expectInStep();

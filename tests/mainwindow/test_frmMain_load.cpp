@@ -16,6 +16,7 @@
 #include "platform/CommonControls.h"
 #include "platform/SettingsStore.h"
 #include "sitedata/EngineCollection.h"
+#include "sitedata/EngineListView.h"
 #include "sitedata/KeyedListView.h"
 #include "sitedata/MainObjectFixture.h"
 #include "sitedata/modDataFiles.h"
@@ -60,7 +61,7 @@ TEST_F(MainWindowLoad, SampleDataFillsTheListsAndSelectsTheRoot)
         EXPECT_TRUE(QDir(env.programFolder() + QString::fromLatin1(folder)).exists()) << folder;
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Velquist"));
-    EXPECT_EQ(w->lsvEngines->topLevelItemCount(), myEngines().count());
+    EXPECT_EQ(w->lsvEngines->count(), myEngines().count());
     EXPECT_GE(myEngines().count(), 55);
     EXPECT_TRUE(w->lsvEngines->headerCaption(0).startsWith(QStringLiteral("Engines(")));
     EXPECT_TRUE(captionOf(0).startsWith(QStringLiteral("&General Engines(")));

@@ -14,6 +14,7 @@
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
 #include "sitedata/KeyedListView.h"
+#include "sitedata/EngineListView.h"
 #include "sitedata/MainObjectFixture.h"
 #include "transport/frmHTTP.h"
 
@@ -279,13 +280,13 @@ TEST_F(SiteDetails, ClearedFieldsLeaveTheLocalFileAndLetSelectAllTakeEveryEngine
     installSample();
     ASSERT_TRUE(main->loadEngineCategory());
     ASSERT_TRUE(main->loadEngines());
-    const int engines = w->lsvEngines->topLevelItemCount();
+    const int engines = w->lsvEngines->count();
     ASSERT_GT(engines, 0);
     main->EngineSelect(1);
     w->txtURLFileLocation->setText(u"/site/index.htm"_s);
     w->clearWebsiteFields();
-    EXPECT_EQ(w->lsvSelectedEngines->topLevelItemCount(), 0);
+    EXPECT_EQ(w->lsvSelectedEngines->count(), 0);
     EXPECT_EQ(w->txtURLFileLocation->text(), u"/site/index.htm"_s);
     main->EngineSelect(1);
-    EXPECT_EQ(w->lsvSelectedEngines->topLevelItemCount(), engines);
+    EXPECT_EQ(w->lsvSelectedEngines->count(), engines);
 }

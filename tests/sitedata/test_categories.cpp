@@ -7,6 +7,7 @@
 
 #include "MainObjectFixture.h"
 #include "sitedata/KeyedListView.h"
+#include "sitedata/EngineListView.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "MainObjectFixture.h"
 #include "sitedata/EngineCollection.h"
+#include "sitedata/EngineListView.h"
 #include "sitedata/KeyedListView.h"
 #include "support/ExpectedFile.h"
 
@@ -13,8 +14,8 @@ protected:
     QStringList selectedNames() const
     {
         QStringList names;
-        for (QTreeWidgetItem *row : w->lsvSelectedEngines->rows())
-            names.append(row->text(0));
+        for (const clsEngines *engine : w->lsvSelectedEngines->engines())
+            names.append(engine->Name);
         return names;
     }
 };

@@ -8,6 +8,8 @@
 #include "MainObjectFixture.h"
 #include "platform/CommonControls.h"
 #include "sitedata/EngineCollection.h"
+#include "sitedata/EngineListView.h"
+#include "sitedata/ImageList.h"
 #include "sitedata/KeyedListView.h"
 
 namespace {
@@ -59,11 +61,14 @@ TEST_F(EngineLoad, FieldsAreConvertedAsTheDatabaseRulesSay)
     EXPECT_TRUE(beta.Adults.isEmpty());
     EXPECT_EQ(beta.MaxTitle, 70);
     // The row: key and text the name, type and country columns, MALL with the MIS image.
-    QTreeWidgetItem *row = w->lsvEngines->rowByKey(QStringLiteral("beta"));
-    ASSERT_TRUE(row);
-    EXPECT_EQ(row->text(1), QStringLiteral("MALL"));
-    EXPECT_EQ(row->text(2), QStringLiteral("US"));
-    EXPECT_EQ(itemImageKey(row), QStringLiteral("MIS"));
+    ASSERT_TRUE(w->lsvEngines->contains(QStringLiteral("BETA")));
+    const QAbstractItemModel &rows = *w->lsvEngines->model();
+    const int row = int(w->lsvEngines->engines().indexOf(&beta));
+    EXPECT_EQ(rows.index(row, 0).data().toString(), beta.Name);
+    EXPECT_EQ(rows.index(row, 1).data().toString(), QStringLiteral("MALL"));
+    EXPECT_EQ(rows.index(row, 2).data().toString(), QStringLiteral("US"));
+    EXPECT_EQ(rows.index(row, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey(),
+              ImageList::icon(QStringLiteral("MIS")).cacheKey());
     EXPECT_EQ(countryRows(w), (QStringList{QStringLiteral("Germany(DE)"), QStringLiteral("United States(US)")}));
 }
 
@@ -72,7 +77,7 @@ TEST_F(EngineLoad, DuplicatesAndNamelessEnginesAreDroppedButCounted)
     ASSERT_TRUE(loadEngineFiles(crlf({"Type=ENG", "Name=Alpha", "Type=ENG", "Name=alpha", "Type=DIR", "Name=",
                                       "Type=FFA", "Name=Omega", "Type=HOT", "Type=xyz"})));
     EXPECT_EQ(myEngines().count(), 2);
-    EXPECT_EQ(w->lsvEngines->topLevelItemCount(), 2);
+    EXPECT_EQ(w->lsvEngines->count(), 2);
     EXPECT_EQ(w->lsvEngines->headerCaption(0), QStringLiteral("Engines(4)"));
     EXPECT_EQ(w->chkType[0]->text(), QStringLiteral("&General Engines(2)"));
     EXPECT_EQ(w->chkType[1]->text(), QStringLiteral("&Directories(1)"));
@@ -162,10 +167,10 @@ TEST_F(EngineLoad, ReloadEmptiesTheListsAndLosesTheSelection)
 {
     ASSERT_TRUE(loadEngineFiles(crlf({"Name=A", "Name=B"})));
     main->EngineSingleSelect(QStringLiteral("A"));
-    ASSERT_EQ(w->lsvSelectedEngines->topLevelItemCount(), 1);
+    ASSERT_EQ(w->lsvSelectedEngines->count(), 1);
     ASSERT_TRUE(loadEngineFiles(crlf({"Name=A", "Name=B"})));
-    EXPECT_EQ(w->lsvSelectedEngines->topLevelItemCount(), 0);
-    EXPECT_EQ(w->lsvEngines->topLevelItemCount(), 2);
+    EXPECT_EQ(w->lsvSelectedEngines->count(), 0);
+    EXPECT_EQ(w->lsvEngines->count(), 2);
     EXPECT_FALSE(myEngines().find(QStringLiteral("A"))->Selected);
 }
 
@@ -181,7 +186,7 @@ TEST_F(EngineLoad, MissingEmptyOrOutOfRangeDataFailsWithTheCorruptedMessage)
     EXPECT_EQ(env.dialogs.shown().last().title, QStringLiteral("Load Engines"));
     // Engines before the failure stay.
     EXPECT_TRUE(myEngines().contains(QStringLiteral("Kept")));
-    EXPECT_TRUE(w->lsvEngines->rowByKey(QStringLiteral("Kept")));
+    EXPECT_TRUE(w->lsvEngines->contains(QStringLiteral("Kept")));
     EXPECT_FALSE(myEngines().contains(QStringLiteral("After")));
     EXPECT_TRUE(w->lsvEngines->updatesEnabled());
 }

@@ -77,26 +77,21 @@ TEST(KeyedRows, ChangingTheImageKeyOfAShownRowRepaintsIt)
     EXPECT_EQ(changed.count(), 1);
 }
 
-TEST(KeyedRows, RowsAddedTogetherSkipRepeatedKeysIgnoringCaseAndStayFindable)
+TEST(KeyedRows, RowsSkipRepeatedKeysIgnoringCaseAndStayFindable)
 {
     KeyedListView list;
     list.setColumnCount(1);
-    ASSERT_NE(list.addRow(QStringLiteral("Alpha"), {QStringLiteral("Alpha")}, QString()), nullptr);
-    list.addRows({newKeyedRow(QStringLiteral("Beta"), {QStringLiteral("Beta")}, QString()),
-                  newKeyedRow(QStringLiteral("ALPHA"), {QStringLiteral("ALPHA")}, QString()),
-                  newKeyedRow(QStringLiteral("beta"), {QStringLiteral("beta")}, QString()),
-                  newKeyedRow(QString(), {QStringLiteral("no key")}, QString()),
-                  newKeyedRow(QStringLiteral("Gamma"), {QStringLiteral("Gamma")}, QString())});
+    for (const char *key : {"Alpha", "Beta", "ALPHA", "beta", "", "Gamma"})
+        list.addRow(QString::fromLatin1(key), {QString::fromLatin1(key)}, QString());
     EXPECT_EQ(keysOf(list), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")}));
     EXPECT_EQ(list.rowByKey(QStringLiteral("BETA")), list.topLevelItem(1));
     EXPECT_EQ(list.rowByKey(QStringLiteral("gamma")), list.topLevelItem(2));
 
-    // The index follows removal and re-adding of rows that went in together.
+    // The index follows removal and re-adding.
     ASSERT_TRUE(list.removeByKey(QStringLiteral("beta")));
     EXPECT_EQ(list.rowByKey(QStringLiteral("Beta")), nullptr);
-    list.addRows({newKeyedRow(QStringLiteral("BETA"), {QStringLiteral("BETA")}, QString())});
+    ASSERT_NE(list.addRow(QStringLiteral("BETA"), {QStringLiteral("BETA")}, QString()), nullptr);
     EXPECT_EQ(list.rowByKey(QStringLiteral("beta")), list.topLevelItem(2));
-    // Rows added one by one afterwards are indexed as before.
     EXPECT_EQ(list.addRow(QStringLiteral("gAMMA"), {QStringLiteral("x")}, QString()), nullptr);
     ASSERT_NE(list.addRow(QStringLiteral("Delta"), {QStringLiteral("Delta")}, QString()), nullptr);
     EXPECT_EQ(list.rowByKey(QStringLiteral("DELTA")), list.topLevelItem(3));
@@ -108,61 +103,14 @@ TEST(KeyedRows, SortingUsesTheTextsOfLeanRows)
 {
     KeyedListView list;
     list.setColumnCount(2);
-    list.addRows({newKeyedRow(QStringLiteral("b"), {QStringLiteral("b"), QStringLiteral("1")}, QString()),
-                  newKeyedRow(QStringLiteral("c"), {QStringLiteral("c"), QStringLiteral("0")}, QString()),
-                  newKeyedRow(QStringLiteral("a"), {QStringLiteral("a"), QStringLiteral("2")}, QString())});
+    list.addRow(QStringLiteral("b"), {QStringLiteral("b"), QStringLiteral("1")}, QString());
+    list.addRow(QStringLiteral("c"), {QStringLiteral("c"), QStringLiteral("0")}, QString());
+    list.addRow(QStringLiteral("a"), {QStringLiteral("a"), QStringLiteral("2")}, QString());
     list.sortItems(0, Qt::AscendingOrder);
     EXPECT_EQ(keysOf(list), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     list.sortItems(1, Qt::AscendingOrder);
     EXPECT_EQ(keysOf(list), (QStringList{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
     EXPECT_EQ(list.rowByKey(QStringLiteral("A")), list.topLevelItem(2));
-}
-
-TEST(KeyedRows, SharedTextRowsShowTheirTextsUntilATextIsSetAndThenShowThat)
-{
-    KeyedListView list;
-    list.setColumnCount(3);
-    QTreeWidgetItem *row = newSharedTextRow(QStringLiteral("Alpha"),
-                                            {QStringLiteral("Alpha"), QStringLiteral("ENG"), QStringLiteral("DE")},
-                                            QStringLiteral("ENG"));
-    list.addRows({row});
-    EXPECT_EQ(row->text(0), QStringLiteral("Alpha"));
-    EXPECT_EQ(row->text(2), QStringLiteral("DE"));
-    EXPECT_EQ(row->data(1, Qt::EditRole).toString(), QStringLiteral("ENG"));
-    EXPECT_EQ(list.model()->index(0, 2).data().toString(), QStringLiteral("DE"));
-    EXPECT_FALSE(row->icon(0).isNull());
-
-    QSignalSpy changed(list.model(), &QAbstractItemModel::dataChanged);
-    row->setText(1, QStringLiteral("DIR"));
-    EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(row->text(0), QStringLiteral("Alpha"));   // the other columns keep their texts
-    EXPECT_EQ(row->text(1), QStringLiteral("DIR"));
-    EXPECT_EQ(row->text(2), QStringLiteral("DE"));
-    row->setData(2, Qt::EditRole, QString());
-    EXPECT_TRUE(row->text(2).isEmpty());
-
-    std::unique_ptr<QTreeWidgetItem> copy(row->clone());
-    EXPECT_EQ(copy->text(0), QStringLiteral("Alpha"));
-    EXPECT_EQ(copy->text(1), QStringLiteral("DIR"));
-    EXPECT_TRUE(copy->text(2).isEmpty());
-    EXPECT_EQ(Platform::itemKey(copy.get()), QStringLiteral("Alpha"));
-    EXPECT_EQ(list.rowByKey(QStringLiteral("ALPHA")), row);
-}
-
-TEST(KeyedRows, SharedTextRowsSortByTheirTextsAndRowsOfManyColumnsKeepEveryText)
-{
-    KeyedListView list;
-    list.setColumnCount(4);
-    list.addRows({newSharedTextRow(QStringLiteral("b"), {QStringLiteral("b"), QStringLiteral("1")}, QString()),
-                  newSharedTextRow(QStringLiteral("c"), {QStringLiteral("c"), QStringLiteral("0")}, QString()),
-                  newSharedTextRow(QStringLiteral("a"), {QStringLiteral("a"), QStringLiteral("2")}, QString())});
-    list.sortItems(1, Qt::AscendingOrder);
-    EXPECT_EQ(keysOf(list), (QStringList{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
-    EXPECT_TRUE(list.topLevelItem(0)->text(3).isEmpty());
-
-    std::unique_ptr<QTreeWidgetItem> wide(newSharedTextRow(
-        QStringLiteral("w"), {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}, QString()));
-    EXPECT_EQ(wide->text(3), QStringLiteral("4"));
 }
 
 TEST(KeyedRows, KeysMatchIgnoringCaseBeyondAscii)

@@ -4,6 +4,7 @@
 #include "MainObjectFixture.h"
 #include "platform/EventLoop.h"
 #include "sitedata/EngineCollection.h"
+#include "sitedata/EngineListView.h"
 #include "sitedata/KeyedListView.h"
 
 class Selection : public MainObjectTest {
@@ -24,15 +25,15 @@ protected:
     QStringList selectedNames() const
     {
         QStringList names;
-        for (QTreeWidgetItem *row : w->lsvSelectedEngines->rows())
-            names.append(row->text(0));
+        for (const clsEngines *engine : w->lsvSelectedEngines->engines())
+            names.append(engine->Name);
         return names;
     }
     // The Selected field agrees with the selected list for every engine.
     void expectInStep() const
     {
         for (const clsEngines &engine : myEngines())
-            EXPECT_EQ(engine.Selected, w->lsvSelectedEngines->rowByKey(engine.Name) != nullptr) << engine.Name.toStdString();
+            EXPECT_EQ(engine.Selected, w->lsvSelectedEngines->contains(engine.Name)) << engine.Name.toStdString();
     }
     QString header() const { return w->lsvSelectedEngines->headerCaption(0); }
 };
@@ -102,15 +103,15 @@ TEST_F(Selection, SelectAndRemoveTakeHighlightedRowsInDisplayedOrder)
     EXPECT_EQ(header(), QStringLiteral("Selected Engines (0)"));
 
     w->lsvEngines->sortItems(0, Qt::DescendingOrder);
-    w->lsvEngines->rowByKey(QStringLiteral("Eng One"))->setSelected(true);
-    w->lsvEngines->rowByKey(QStringLiteral("Odd One"))->setSelected(true);
+    w->lsvEngines->setHighlighted(QStringLiteral("Eng One"), true);
+    w->lsvEngines->setHighlighted(QStringLiteral("Odd One"), true);
     main->EngineSelect(0);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Odd One"), QStringLiteral("Eng One")}));
 
     main->EngineSelect(1);
     EXPECT_EQ(selectedNames().size(), 7);
-    w->lsvSelectedEngines->rowByKey(QStringLiteral("Hot One"))->setSelected(true);
-    w->lsvSelectedEngines->rowByKey(QStringLiteral("Eng Two"))->setSelected(true);
+    w->lsvSelectedEngines->setHighlighted(QStringLiteral("Hot One"), true);
+    w->lsvSelectedEngines->setHighlighted(QStringLiteral("Eng Two"), true);
     main->EngineRemove(0);
     EXPECT_EQ(selectedNames().size(), 5);
     EXPECT_FALSE(selectedNames().contains(QStringLiteral("Hot One")));
@@ -131,11 +132,11 @@ TEST_F(Selection, SingleSelectAndFindKeepOneRowPerEngine)
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Eng One")});
 
     main->findEnginesByKeyword(QString());
-    EXPECT_TRUE(w->lsvEngines->topLevelItem(0)->isSelected());
+    EXPECT_TRUE(w->lsvEngines->isHighlighted(w->lsvEngines->engineAt(0)->Name));
 
     w->lsvEngines->sortItems(0, Qt::AscendingOrder);
     main->findEnginesByKeyword(QStringLiteral("ONE"));
-    EXPECT_TRUE(w->lsvEngines->rowByKey(QStringLiteral("Dir One"))->isSelected());
+    EXPECT_TRUE(w->lsvEngines->isHighlighted(QStringLiteral("Dir One")));
     EXPECT_TRUE(selectedNames().contains(QStringLiteral("Dir One")));
 
     env.dialogs.answerMessage(Platform::Ok);
