@@ -4,17 +4,18 @@ bool EngineCollection::add(std::unique_ptr<clsEngines> engine)
 {
     if (!engine)
         return false;
-    const CaseInsensitiveKey key{engine->Name};
-    if (m_byName.contains(key))
+    const auto nameAt = [this](qint32 position) -> const QString & { return this->nameAt(position); };
+    if (!m_byName.insert(engine->Name, qint32(m_engines.size()), nameAt))
         return false;
-    m_byName.insert(key, engine.get());
     m_engines.push_back(std::move(engine));
     return true;
 }
 
 clsEngines *EngineCollection::find(const QString &name) const
 {
-    return m_byName.value(CaseInsensitiveKey{name}, nullptr);
+    const qint32 position =
+        m_byName.find(name, [this](qint32 position) -> const QString & { return nameAt(position); });
+    return position == NameIndex::NotFound ? nullptr : m_engines[size_t(position)].get();
 }
 
 void EngineCollection::clear()

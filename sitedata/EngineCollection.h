@@ -6,10 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include <QHash>
 #include <QString>
 
-#include "sitedata/CaseInsensitiveKey.h"
+#include "sitedata/NameIndex.h"
 #include "sitedata/clsEngines.h"
 
 class EngineCollection {
@@ -47,7 +46,9 @@ public:
 
 private:
     std::vector<std::unique_ptr<clsEngines>> m_engines;
-    QHash<CaseInsensitiveKey, clsEngines *> m_byName;
+    const QString &nameAt(qint32 position) const { return m_engines[size_t(position)]->Name; }
+
+    NameIndex m_byName;
     std::map<int, std::function<void()>> m_clearHandlers;
     int m_nextHandlerId = 0;
 };

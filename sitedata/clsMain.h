@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <QVector>
 
-#include "sitedata/CaseInsensitiveKey.h"
+#include "sitedata/NameIndex.h"
 #include "sitedata/clsCategory.h"
 #include "sitedata/clsEngines.h"
 #include "sitedata/modEngineData.h"
@@ -149,11 +149,15 @@ private:
     bool applyEngineLine(clsEngines &engine, const modEngineData::EngineLine &line,
                          QString &pendingCategoryMode);
     void clearCustomEngineChoices();
+    auto categoryNameAt() const
+    {
+        return [this](qint32 entry) -> const QString & { return m_engineCategory[entry].Name; };
+    }
 
     frmMain *m_frmMain = nullptr;
     QList<clsCategory> m_categories;
     QList<modEngineData::EngineCategoryEntry> m_engineCategory;
-    QHash<CaseInsensitiveKey, qsizetype> m_engineCategoryIndex;   // name -> first entry
+    NameIndex m_engineCategoryIndex;   // name -> first entry of m_engineCategory
     QList<clsEngines *> *m_pendingEngineRows = nullptr;   // rows gathered during a load
     int m_intCustomEngineIndex = 0;
     int m_typeCounts[7] = {0, 0, 0, 0, 0, 0, 0};

@@ -225,17 +225,14 @@ bool clsMain::loadEngineCategory()
     m_engineCategory = parser.takeEntries();
     m_engineCategory.squeeze();   // held through the engine load, where memory peaks
     m_engineCategoryIndex.clear();
-    m_engineCategoryIndex.reserve(m_engineCategory.size());
-    for (qsizetype i = 0; i < m_engineCategory.size(); ++i) {
-        const CaseInsensitiveKey key{m_engineCategory[i].Name};
-        if (!m_engineCategoryIndex.contains(key))
-            m_engineCategoryIndex.insert(key, i);
-    }
+    // A repeated name keeps its first entry.
+    for (qsizetype i = 0; i < m_engineCategory.size(); ++i)
+        m_engineCategoryIndex.insert(m_engineCategory[i].Name, qint32(i), categoryNameAt());
     return true;
 }
 
 QString clsMain::getEngineCategoryData(const QString &sName) const
 {
-    const auto it = m_engineCategoryIndex.constFind(CaseInsensitiveKey{sName});
-    return it == m_engineCategoryIndex.constEnd() ? QString() : m_engineCategory[it.value()].CategoryData;
+    const qint32 entry = m_engineCategoryIndex.find(sName, categoryNameAt());
+    return entry == NameIndex::NotFound ? QString() : m_engineCategory[entry].CategoryData;
 }
