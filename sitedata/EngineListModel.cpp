@@ -54,7 +54,7 @@ QVariant EngineListModel::data(const QModelIndex &index, int role) const
     const clsEngines *engine = index.isValid() ? engineAt(index.row()) : nullptr;
     if (!engine)
         return QVariant();
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    if (role == Qt::DisplayRole)
         return columnText(*engine, index.column());
     if (role == Qt::DecorationRole && index.column() == 0)
         return ImageList::icon(imageKeyOfType(engine->EngineType));
