@@ -146,18 +146,6 @@ int EngineListModel::append(const QList<clsEngines *> &engines)
     return added;
 }
 
-bool EngineListModel::remove(const clsEngines *engine)
-{
-    const int row = rowOf(engine);
-    if (row < 0)
-        return false;
-    beginRemoveRows(QModelIndex(), row, row);
-    m_rows.remove(row);
-    m_members.remove(engine);
-    endRemoveRows();
-    return true;
-}
-
 QList<clsEngines *> EngineListModel::removeWhere(const std::function<bool(const clsEngines &)> &picks)
 {
     QList<clsEngines *> removed;

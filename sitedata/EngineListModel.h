@@ -36,7 +36,6 @@ public:
 
     // Appends the engines not already listed, in one insertion; the number appended.
     int append(const QList<clsEngines *> &engines);
-    bool remove(const clsEngines *engine);
     // Removes every row the test picks, in one pass; the engines removed, in row order. The model
     // is reset: a view must restore its own selection.
     QList<clsEngines *> removeWhere(const std::function<bool(const clsEngines &)> &picks);

@@ -65,12 +65,6 @@ void EngineListView::addEngines(const QList<clsEngines *> &engines)
     m_model.append(engines);
 }
 
-bool EngineListView::removeByKey(const QString &name)
-{
-    const clsEngines *engine = myEngines().find(name);
-    return engine && m_model.remove(engine);
-}
-
 QList<clsEngines *> EngineListView::removeEngines(const std::function<bool(const clsEngines &)> &picks)
 {
     const QList<clsEngines *> highlighted = highlightedEngines();

@@ -31,7 +31,6 @@ public:
 
     bool addEngine(clsEngines &engine);
     void addEngines(const QList<clsEngines *> &engines);
-    bool removeByKey(const QString &name);
     // Removes the rows the test picks, keeping the highlight of the others; the engines removed.
     QList<clsEngines *> removeEngines(const std::function<bool(const clsEngines &)> &picks);
     QList<clsEngines *> removeHighlighted();

@@ -70,8 +70,9 @@ TEST_F(EngineListViewTest, RowsShowNameTypeCountryAndTheTypeIconAndEachEngineGoe
 
     EXPECT_TRUE(list.contains(QStringLiteral("ALPHA")));
     EXPECT_FALSE(list.contains(QStringLiteral("Epsilon")));
-    EXPECT_TRUE(list.removeByKey(QStringLiteral("gamma")));
-    EXPECT_FALSE(list.removeByKey(QStringLiteral("gamma")));
+    const auto isGamma = [](const clsEngines &engine) { return engine.Name == QLatin1String("Gamma"); };
+    EXPECT_EQ(list.removeEngines(isGamma).size(), 1);
+    EXPECT_TRUE(list.removeEngines(isGamma).isEmpty());
     EXPECT_FALSE(list.contains(QStringLiteral("Gamma")));
     EXPECT_TRUE(list.addEngine(*engine("Gamma")));
     EXPECT_EQ(list.names(), names({"alpha", "Beta", "Delta", "Gamma"}));
