@@ -5,6 +5,8 @@ namespace Platform {
 Timer::Timer(QObject *parent, int intervalMs, bool enabled)
     : QObject(parent), m_interval(qMax(0, intervalMs)), m_enabled(enabled)
 {
+    // A coarse timer may fire up to 5% early; the control's event never comes before its interval.
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Timer::timeout);
     apply();
 }

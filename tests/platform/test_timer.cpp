@@ -2,6 +2,8 @@
 
 #include "platform/EventLoop.h"
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
 using Platform::Timer;
@@ -35,6 +37,21 @@ TEST(PlatformTimer, FiresOncePerIntervalWhileEnabled)
     const int fires = countFires(timer, 300);
     EXPECT_GE(fires, 3);
     EXPECT_LE(fires, 8);
+}
+
+TEST(PlatformTimer, NeverFiresBeforeItsInterval)
+{
+    QElapsedTimer clock;
+    clock.start();
+    Timer timer(nullptr, 600, true);
+    qint64 firstFire = -1;
+    QObject context;
+    QObject::connect(&timer, &Timer::timeout, &context, [&] {
+        if (firstFire < 0)
+            firstFire = clock.elapsed();
+    });
+    ASSERT_TRUE(waitUntil([&] { return firstFire >= 0; }, 5000));
+    EXPECT_GE(firstFire, 600);
 }
 
 TEST(PlatformTimer, DisabledTimerIsSilentUntilEnabled)
