@@ -57,6 +57,8 @@ public:
     qintptr socketHandle() const;
     // Whether the last connect ended in an error before the connection stood.
     bool connectFailed() const { return m_connectFailed; }
+    // Whether a connect was started and the socket has not been closed by us since.
+    bool isOpen() const { return !m_socket.isNull(); }
 
     // 0 when done, else an error code (only a connect can fail here).
     int setAction(int action);

@@ -193,7 +193,8 @@ void frmHTTP::startFetch(const QString &url)
     }
     const int result = modDSSock::SocketConnect(dsSocket2, port, host, myPreference().TimeOut());
     // Another fetch started while this one waited for its connection: that one goes on alone.
-    if (generation != m_generation)
+    // A caller that disconnected during the wait has abandoned the fetch: no error to show.
+    if (generation != m_generation || result == modDSSock::kConnectCancelled)
         return;
     if (result != modDSSock::kConnected) {
         connectFailed(result, host, url);

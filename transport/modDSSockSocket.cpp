@@ -71,9 +71,9 @@ int SocketConnect(DsSocket &socket, int port, const QString &host, int timeOutSe
         return kConnectError;
     }
     // Waits on this socket's own state, so two sockets connecting at once cannot release each
-    // other's wait; a failed name lookup or refusal ends the wait early.
+    // other's wait; a failed name lookup, a refusal or a disconnect ends the wait early.
     const auto done = [&socket] {
-        return socket.state() == DsSocket::kStateConnected || socket.connectFailed();
+        return socket.state() == DsSocket::kStateConnected || socket.connectFailed() || !socket.isOpen();
     };
     if (timeOutSeconds <= 0)
         Platform::doEvents();
@@ -84,7 +84,9 @@ int SocketConnect(DsSocket &socket, int port, const QString &host, int timeOutSe
         return kConnected;
     }
     Platform::setBusyPointer(false);
-    return socket.connectFailed() ? kConnectError : kConnectTimeout;
+    if (socket.connectFailed())
+        return kConnectError;
+    return socket.isOpen() ? kConnectTimeout : kConnectCancelled;
 }
 
 void SendData(DsSocket &socket, const QString &data)
@@ -114,7 +116,7 @@ void SendData(DsSocket &socket, const QString &data)
 void SocketDisconnect(DsSocket &socket)
 {
     writeDebugLog(u"SocketDisconnect"_s);
-    if (socket.state() == DsSocket::kStateConnected)
+    if (socket.state() != DsSocket::kStateClosed)
         socket.setAction(DsSocket::kActionClose);
     connectedFlag = false;
 }

@@ -12,8 +12,9 @@ namespace Platform { class DsSocket; }
 namespace modDSSock {
 
 // Connect results shared by every caller.
-enum ConnectResult { kConnected = 0, kConnectPending = 1, kConnectTimeout = 2, kConnectError = 4,
-                     kEmptyHost = 5 };
+// kConnectCancelled: the socket was closed (SocketDisconnect) while the connect was waited for.
+enum ConnectResult { kConnected = 0, kConnectPending = 1, kConnectTimeout = 2, kConnectCancelled = 3,
+                     kConnectError = 4, kEmptyHost = 5 };
 
 // Set by the Connect event of a plain socket, cleared before a connect and by a disconnect.
 extern bool connectedFlag;
@@ -24,10 +25,11 @@ extern bool sendReadyFlag;
 bool isIPAddress(const QString &text);
 
 // Connects and waits at most `timeOutSeconds` for this socket's connection. A time-out leaves
-// the socket as it is; the caller decides.
+// the socket as it is; the caller decides. A disconnect during the wait ends it at once.
 int SocketConnect(Platform::DsSocket &socket, int port, const QString &host, int timeOutSeconds);
 // Sends all of `data`, waiting for SendReady after a full buffer (ended also by a close).
 void SendData(Platform::DsSocket &socket, const QString &data);
+// Closes the socket whatever its state: a connect still under way is abandoned.
 void SocketDisconnect(Platform::DsSocket &socket);
 
 using SteadyTime = std::chrono::steady_clock::time_point;

@@ -1,6 +1,7 @@
 // Adding URL rows from the links of a fetched page: link scanning, resolution against the page
 // address, filters, and the fetch through servers on 127.0.0.1 including a cancel.
 #include "support/LoopbackServer.h"
+#include "support/StalledListener.h"
 #include "support/TestEnvironment.h"
 
 #include <QLineEdit>
@@ -217,6 +218,23 @@ TEST_F(AddFromWeb, CancelWhileStillConnectingAddsNothingWhenThePageArrives)
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     EXPECT_FALSE(Platform::isBusyPointer());
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(AddFromWeb, CancelDuringASlowConnectCutsItAtOnceWithoutAnError)
+{
+    TestSupport::StalledListener listener;
+    ASSERT_TRUE(listener.full());
+    myPreference().setTimeOut(20);
+    QTimer::singleShot(100, dialog, [this] { dialog->Command1[frmAddURLFromWeb::CancelButton]->click(); });
+    const qint64 start = Platform::tickCount();
+    get(u"127.0.0.1:"_s + QString::number(listener.port()) + u"/"_s);
+    // The connect was given up at the cancel, not at its 20 s time-out, and the user's own
+    // cancel is not reported as a connect error.
+    EXPECT_LT(Platform::tickCount() - start, 5000);
+    EXPECT_FALSE(dialog->fetching());
+    EXPECT_FALSE(Platform::isBusyPointer());
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
 }
 
 TEST_F(AddFromWeb, DialogDestroyedWhileFetchingIsNotCalledBack)

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QTcpServer>
+#include <QTimer>
 
+#include "support/StalledListener.h"
 #include "support/TestEnvironment.h"
 #include "platform/CommandLine.h"
 #include "platform/DsSocket.h"
@@ -137,4 +139,23 @@ TEST_F(SocketHelpers, IndexedHelpersWorkOnTheirOwnRecord)
     EXPECT_EQ(socketConnectByIndex(0, 5), kConnectError);
     EXPECT_EQ(socketConnectByIndex(3, 5), kConnectError);
     resizeSocketTable(0, {});
+}
+
+TEST_F(SocketHelpers, DisconnectDuringTheConnectWaitEndsItAtOnceAsCancelled)
+{
+    TestSupport::StalledListener listener;
+    ASSERT_TRUE(listener.full());
+    DsSocket socket;
+    // Without the disconnect the connect would wait out its time-out.
+    EXPECT_EQ(SocketConnect(socket, listener.port(), u"127.0.0.1"_s, 1), kConnectTimeout);
+    EXPECT_EQ(socket.state(), DsSocket::kStateConnecting);
+
+    QTimer::singleShot(100, &socket, [&socket] { SocketDisconnect(socket); });
+    const qint64 start = Platform::tickCount();
+    EXPECT_EQ(SocketConnect(socket, listener.port(), u"127.0.0.1"_s, 10), kConnectCancelled);
+    EXPECT_LT(Platform::tickCount() - start, 5000);
+    EXPECT_EQ(socket.state(), DsSocket::kStateClosed);
+    EXPECT_FALSE(socket.isOpen());
+    EXPECT_FALSE(connectedFlag);
+    EXPECT_FALSE(Platform::isBusyPointer());
 }
