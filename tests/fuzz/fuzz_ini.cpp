@@ -18,8 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // The first bytes pick the section, key and value; the rest is the file.
     const QString all = Platform::fromAnsi(bytes);
-    const QString section = all.left(3).trimmed().remove(u'[').remove(u']').remove(u'\r').remove(u'\n');
-    const QString key = all.mid(3, 2).trimmed().remove(u'=').remove(u'[').remove(u';').remove(u'\r').remove(u'\n');
+    // Names are trimmed last: what is left once brackets and line breaks are gone may be white space
+    // only, and the writer refuses such a name.
+    const QString section = all.left(3).remove(u'[').remove(u']').remove(u'\r').remove(u'\n').trimmed();
+    const QString key = all.mid(3, 2).remove(u'=').remove(u'[').remove(u';').remove(u'\r').remove(u'\n').trimmed();
     const QString value = all.mid(5, 8);
 
     (void)Platform::iniSections(file);
