@@ -116,7 +116,7 @@ void SendData(DsSocket &socket, const QString &data)
 void SocketDisconnect(DsSocket &socket)
 {
     writeDebugLog(u"SocketDisconnect"_s);
-    if (socket.state() != DsSocket::kStateClosed)
+    if (socket.isOpen())
         socket.setAction(DsSocket::kActionClose);
     connectedFlag = false;
 }
