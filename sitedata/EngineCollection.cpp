@@ -4,8 +4,7 @@ bool EngineCollection::add(std::unique_ptr<clsEngines> engine)
 {
     if (!engine)
         return false;
-    const auto nameAt = [this](qint32 position) -> const QString & { return this->nameAt(position); };
-    if (!m_byName.insert(engine->Name, qint32(m_engines.size()), nameAt))
+    if (!m_byName.insert(engine->Name, qint32(m_engines.size()), nameAt()))
         return false;
     m_engines.push_back(std::move(engine));
     return true;
@@ -13,8 +12,7 @@ bool EngineCollection::add(std::unique_ptr<clsEngines> engine)
 
 clsEngines *EngineCollection::find(const QString &name) const
 {
-    const qint32 position =
-        m_byName.find(name, [this](qint32 position) -> const QString & { return nameAt(position); });
+    const qint32 position = m_byName.find(name, nameAt());
     return position == NameIndex::NotFound ? nullptr : m_engines[size_t(position)].get();
 }
 

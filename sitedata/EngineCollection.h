@@ -46,7 +46,11 @@ public:
 
 private:
     std::vector<std::unique_ptr<clsEngines>> m_engines;
-    const QString &nameAt(qint32 position) const { return m_engines[size_t(position)]->Name; }
+    // Where the name index finds the name of a stored position.
+    auto nameAt() const
+    {
+        return [this](qint32 position) -> const QString & { return m_engines[size_t(position)]->Name; };
+    }
 
     NameIndex m_byName;
     std::map<int, std::function<void()>> m_clearHandlers;

@@ -1,6 +1,7 @@
 #include "sitedata/EngineListView.h"
 
-#include <QHeaderView>
+#include <algorithm>
+
 #include <QItemSelection>
 #include <QSet>
 

@@ -97,13 +97,18 @@ TEST_F(EngineListViewTest, ClearingTheEngineCollectionEmptiesTheListsBeforeTheRe
     EXPECT_EQ(other.count(), 0);
     EXPECT_TRUE(list.currentName().isEmpty());
     list.repaint();
-    // A list that is gone no longer hears of the collection.
+    // A list that is gone no longer hears of the collection (ASan would see a call into it); the
+    // lists still alive do.
     {
         EngineListView shortLived;
         shortLived.addEngines(allEngines());
     }
     SetUp();
+    list.addEngines(allEngines());
+    ASSERT_EQ(list.count(), 4);
     myEngines().clear();
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(reset.count(), 2);
 }
 
 TEST_F(EngineListViewTest, SortingIsStableAndHighlightAndCurrentRowFollowTheirEngines)
