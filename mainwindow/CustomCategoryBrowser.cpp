@@ -9,7 +9,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/clsMain.h"
 #include "sitedata/clsMainCustomCategory.h"
 #include "transport/frmHTTP.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 
 ReportsList::ReportsList(QWidget *parent) : QWidget(parent)
 {

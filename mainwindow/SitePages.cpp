@@ -26,7 +26,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/TextFile.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "transport/frmHTTP.h"
 
 namespace {

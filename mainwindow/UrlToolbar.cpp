@@ -19,7 +19,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/TextFile.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/clsMain.h"
 #include "sitedata/frmAddURL.h"
 #include "sitedata/frmAddURLFromWeb.h"

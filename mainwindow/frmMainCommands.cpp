@@ -31,7 +31,7 @@
 #include "ranking/frmRanking.h"
 #include "ranking/frmSearch.h"
 #include "sitedata/EngineListView.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/clsMain.h"
 #include "submission/frmSubmit.h"
 

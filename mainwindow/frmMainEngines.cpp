@@ -23,7 +23,7 @@
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/clsMain.h"
 #include "transport/modDSSockLog.h"
 

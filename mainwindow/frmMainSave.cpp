@@ -15,7 +15,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/clsMain.h"
 #include "transport/modDSSockLog.h"
 

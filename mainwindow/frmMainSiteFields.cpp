@@ -13,7 +13,7 @@
 #include "platform/Dialogs.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/clsMain.h"
 
 namespace {

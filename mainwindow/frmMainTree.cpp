@@ -26,7 +26,7 @@
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/clsMain.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "sitedata/EngineCollection.h"
-#include "sitedata/ImageList.h"
+#include "platform/ImageList.h"
 #include "sitedata/clsEngines.h"
 
 namespace {

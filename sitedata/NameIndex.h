@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "sitedata/CaseInsensitiveKey.h"
+#include "platform/CaseInsensitiveKey.h"
 
 class NameIndex {
 public:

@@ -11,7 +11,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/CommonControls.h"
 #include "sitedata/EngineCollection.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/clsMain.h"
 #include "transport/modDSSockUrl.h"
 

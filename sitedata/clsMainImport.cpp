@@ -14,7 +14,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/TextFile.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 
 bool clsMain::splitWebFormLine(const QString &line, QString &label, QString &value)
 {

@@ -16,7 +16,7 @@
 #include "platform/EventLoop.h"
 #include "platform/IniFile.h"
 #include "platform/TextFile.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/clsMainText.h"
 #include "transport/modDSSockLog.h"
 

@@ -14,7 +14,7 @@
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "transport/frmHTTP.h"
 #include "transport/modDSSockSocket.h"
 

@@ -18,7 +18,7 @@
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/clsMain.h"
 #include "sitedata/modEngineData.h"
 

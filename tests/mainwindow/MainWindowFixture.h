@@ -6,7 +6,7 @@
 
 #include "core/modCommon.h"
 #include "platform/CommonControls.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/MainObjectFixture.h"
 
 class MainWindowTest : public MainObjectTest {

@@ -12,7 +12,7 @@
 #include "mainwindow/SitePages.h"
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/MainObjectFixture.h"
 #include "sitedata/clsMainCustomCategory.h"
 #include "transport/frmHTTP.h"

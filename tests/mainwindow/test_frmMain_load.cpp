@@ -17,7 +17,7 @@
 #include "platform/SettingsStore.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/MainObjectFixture.h"
 #include "sitedata/modDataFiles.h"
 

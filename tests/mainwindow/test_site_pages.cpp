@@ -13,7 +13,7 @@
 #include "mainwindow/SitePages.h"
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/EngineListView.h"
 #include "sitedata/MainObjectFixture.h"
 #include "transport/frmHTTP.h"

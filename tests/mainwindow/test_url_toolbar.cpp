@@ -17,7 +17,7 @@
 #include "pagetools/frmOptimizer.h"
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/MainObjectFixture.h"
 #include "sitedata/frmAddURL.h"
 #include "sitedata/frmAddURLFromWeb.h"

@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "platform/CommonControls.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/frmAddURL.h"
 
 using namespace Qt::StringLiterals;

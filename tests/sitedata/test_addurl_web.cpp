@@ -13,7 +13,7 @@
 #include "core/clsPreference.h"
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/frmAddURLFromWeb.h"
 #include "transport/frmHTTP.h"
 

@@ -6,7 +6,7 @@
 #include <QListWidget>
 
 #include "MainObjectFixture.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "sitedata/EngineListView.h"
 
 namespace {

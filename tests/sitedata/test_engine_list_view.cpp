@@ -6,7 +6,7 @@
 
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
-#include "sitedata/ImageList.h"
+#include "platform/ImageList.h"
 
 namespace {
 

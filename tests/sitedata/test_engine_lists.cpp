@@ -6,7 +6,7 @@
 #include "MainObjectFixture.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 #include "support/ExpectedFile.h"
 
 class EngineLists : public MainObjectTest {

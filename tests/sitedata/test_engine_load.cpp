@@ -9,8 +9,8 @@
 #include "platform/CommonControls.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
-#include "sitedata/ImageList.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/ImageList.h"
+#include "platform/KeyedListView.h"
 
 namespace {
 

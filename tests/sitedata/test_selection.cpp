@@ -5,7 +5,7 @@
 #include "platform/EventLoop.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 
 class Selection : public MainObjectTest {
 protected:

@@ -10,7 +10,7 @@
 
 #include "MainObjectFixture.h"
 #include "platform/CommonControls.h"
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 
 namespace {
 

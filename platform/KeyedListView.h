@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QTreeWidget>
 
-#include "sitedata/CaseInsensitiveKey.h"
+#include "platform/CaseInsensitiveKey.h"
 
 class KeyedListView : public QTreeWidget {
     Q_OBJECT

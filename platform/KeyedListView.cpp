@@ -1,9 +1,9 @@
-#include "sitedata/KeyedListView.h"
+#include "platform/KeyedListView.h"
 
 #include <QHeaderView>
 
 #include "platform/CommonControls.h"
-#include "sitedata/ImageList.h"
+#include "platform/ImageList.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sitedata/ImageList.h"
+#include "platform/ImageList.h"
 
 #include <QGuiApplication>
 #include <QHash>
