@@ -1,5 +1,8 @@
 #include "platform/DsSocket.h"
 
+#include <utility>
+
+#include <QHostAddress>
 #include <QNetworkProxy>
 #include <QTimer>
 
@@ -32,6 +35,25 @@ qintptr DsSocket::socketHandle() const
     return m_socket ? m_socket->socketDescriptor() : -1;
 }
 
+QString DsSocket::peerAddress() const
+{
+    return state() == kStateConnected ? m_socket->peerAddress().toString() : QString();
+}
+
+qint64 DsSocket::bytesToWrite() const
+{
+    return m_socket ? m_socket->bytesToWrite() : 0;
+}
+
+void DsSocket::setLineMode(bool on)
+{
+    m_lineMode = on;
+    // A partial line still buffered goes out next, ahead of later data. A delivery under way
+    // sees the switch itself.
+    if (!on && !m_lineBuffer.isEmpty() && !(m_socket && m_delivering == m_socket))
+        QMetaObject::invokeMethod(this, &DsSocket::readAvailable, Qt::QueuedConnection);
+}
+
 int DsSocket::setAction(int action)
 {
     if (action == kActionClose) {
@@ -60,12 +82,17 @@ void DsSocket::closeNow()
     m_socket = nullptr;
     old->disconnect(this);
     if (old->state() == QAbstractSocket::ConnectedState && old->bytesToWrite() > 0) {
-        // What was queued still goes out, then the connection ends; bounded in time.
+        // What was queued still goes out, then the connection ends. A slow line may take its
+        // time; only one that takes nothing for the flush limit is cut.
         connect(old, &QTcpSocket::disconnected, old, &QObject::deleteLater);
-        QTimer::singleShot(kFlushOnCloseMs, old, [old] {
+        auto *stalled = new QTimer(old);
+        stalled->setSingleShot(true);
+        connect(stalled, &QTimer::timeout, old, [old] {
             old->abort();
             old->deleteLater();
         });
+        connect(old, &QTcpSocket::bytesWritten, stalled, [stalled] { stalled->start(); });
+        stalled->start(m_flushOnCloseMs);
         old->disconnectFromHost();
         return;
     }
@@ -95,7 +122,7 @@ void DsSocket::startConnect()
     socket->setProxy(QNetworkProxy::NoProxy);
     m_socket = socket;
     connect(socket, &QTcpSocket::connected, this, &DsSocket::onConnected);
-    connect(socket, &QTcpSocket::readyRead, this, &DsSocket::onReadyRead);
+    connect(socket, &QTcpSocket::readyRead, this, &DsSocket::readAvailable);
     connect(socket, &QTcpSocket::bytesWritten, this, &DsSocket::onBytesWritten);
     connect(socket, &QTcpSocket::errorOccurred, this, &DsSocket::onError);
     connect(socket, &QTcpSocket::disconnected, this, &DsSocket::onDisconnected);
@@ -114,9 +141,13 @@ void DsSocket::startConnect()
 
 int DsSocket::send(const QString &text)
 {
+    return send(toAnsi(text));
+}
+
+int DsSocket::send(const QByteArray &bytes)
+{
     if (state() != kStateConnected)
         return kErrorNotConnected;
-    const QByteArray bytes = toAnsi(text);
     if (m_sendBufferLimit > 0 && m_socket->bytesToWrite() + bytes.size() > m_sendBufferLimit) {
         m_waitingToDrain = true;
         return kErrorBufferFull;
@@ -142,29 +173,30 @@ void DsSocket::onBytesWritten()
     }
 }
 
-void DsSocket::onReadyRead()
+void DsSocket::readAvailable()
 {
-    if (m_socket)
-        deliver(m_socket->readAll());
+    const QPointer<QTcpSocket> socket = m_socket;
+    if (!socket || m_delivering == socket)
+        return;   // the delivery under way takes the new data once its handler returns
+    const QPointer<DsSocket> self(this);
+    const QPointer<QTcpSocket> outer = std::exchange(m_delivering, socket);
+    // Qt raises no readyRead for data that came in while one of our handlers waited, so each
+    // round looks for more before it ends.
+    while (deliver(socket->readAll()) && socket->bytesAvailable() > 0) {
+    }
+    if (self)
+        m_delivering = outer;
 }
 
 bool DsSocket::deliver(const QByteArray &bytes)
 {
-    if (bytes.isEmpty())
-        return true;
-    if (!m_lineMode) {
-        QPointer<QTcpSocket> socket = m_socket;
-        emit Receive(m_index, fromAnsi(bytes));
-        return socket && socket == m_socket;
-    }
     m_lineBuffer += bytes;
-    return deliverLines();
+    return m_lineMode ? deliverLines() : deliverRest();
 }
 
 bool DsSocket::deliverLines()
 {
-    QPointer<QTcpSocket> socket = m_socket;
-    for (;;) {
+    while (m_lineMode) {
         qsizetype end = m_lineBuffer.indexOf(m_eolChar);
         if (end < 0 && m_lineBuffer.size() >= kMaxLineBytes)
             end = kMaxLineBytes - 1;
@@ -172,20 +204,30 @@ bool DsSocket::deliverLines()
             return true;
         const QByteArray line = m_lineBuffer.left(end + 1);
         m_lineBuffer.remove(0, end + 1);
-        emit Receive(m_index, fromAnsi(line));
-        // A handler may have closed this socket or started a new connection on it.
-        if (!socket || socket != m_socket)
+        if (!emitReceive(line))
             return false;
     }
+    // A handler left line mode: the rest of the buffer follows as one chunk.
+    return deliverRest();
 }
 
-void DsSocket::deliverRest()
+bool DsSocket::deliverRest()
 {
     if (m_lineBuffer.isEmpty())
-        return;
-    const QByteArray rest = m_lineBuffer;
-    m_lineBuffer.clear();
-    emit Receive(m_index, fromAnsi(rest));
+        return true;
+    return emitReceive(std::exchange(m_lineBuffer, QByteArray()));
+}
+
+bool DsSocket::emitReceive(const QByteArray &bytes)
+{
+    const QPointer<DsSocket> self(this);
+    const QPointer<QTcpSocket> socket = m_socket;
+    if (m_byteReceive)
+        emit ReceiveBytes(m_index, bytes);
+    else
+        emit Receive(m_index, fromAnsi(bytes));
+    // A handler may have closed this socket, started a new connection on it or deleted it.
+    return self && socket && socket == m_socket;
 }
 
 void DsSocket::onError(QAbstractSocket::SocketError error)
@@ -220,11 +262,7 @@ void DsSocket::peerClosed(int code, const QString &description)
     if (m_closeRaised)
         return;
     m_closeRaised = true;
-    QPointer<QTcpSocket> socket = m_socket;
-    if (!deliver(m_socket->readAll()))
-        return;
-    deliverRest();
-    if (!socket || socket != m_socket)
+    if (!deliver(m_socket->readAll()) || !deliverRest())
         return;
     m_connected = false;
     emit Close(m_index, code, description);

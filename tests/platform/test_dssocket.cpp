@@ -4,6 +4,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include "platform/EventLoop.h"
 
@@ -72,9 +73,13 @@ TEST(DsSocket, ConnectRaisesConnectThenOneSendReady)
     DsSocket socket(nullptr, 7);
     Events events;
     events.watch(socket);
+    EXPECT_EQ(socket.peerAddress(), QString());
     ASSERT_TRUE(connectTo(socket, peer));
     waitUntil([&] { return events.log.size() >= 2; }, 2000);
     EXPECT_EQ(events.log, (QStringList{u"Connect 7"_s, u"SendReady"_s}));
+    EXPECT_EQ(socket.peerAddress(), u"127.0.0.1"_s);
+    socket.setAction(DsSocket::kActionClose);
+    EXPECT_EQ(socket.peerAddress(), QString());
 }
 
 TEST(DsSocket, LineModeDeliversOneLinePerEventAndTheLastPartialLineBeforeClose)
@@ -274,4 +279,99 @@ TEST(DsSocket, RefusedHostOfAClosedOrReplacedConnectRaisesNothing)
     EXPECT_FALSE(socket.connectFailed());
     EXPECT_FALSE(events.log.contains(u"Exception"_s));
     EXPECT_EQ(socket.state(), DsSocket::kStateConnected);
+}
+
+TEST(DsSocket, BodyAfterAHeaderLineComesAsBytesInOrder)
+{
+    // The body's first part is already buffered behind the header when line mode ends.
+    struct Case {
+        const char *name;
+        bool switchInHandler;
+        QByteArray firstPart;
+        QByteArray secondPart;
+    };
+    const Case cases[] = {
+        {"in the handler", true, QByteArray("\x81\n\x00\xffz", 5), "\x90tail\r\n"},
+        {"later", false, QByteArray("\x81\x00\xffz", 4), "\x90tail\r\n"},
+        {"later, nothing follows", false, QByteArray("\x81\x00\xffz", 4), ""},
+    };
+    for (const Case &c : cases) {
+        Peer peer;
+        DsSocket socket;
+        socket.setLineMode(true);
+        QStringList lines;
+        QByteArray body;
+        const auto toBody = [&socket] {
+            socket.setLineMode(false);
+            socket.setByteReceive(true);
+        };
+        QObject::connect(&socket, &DsSocket::Receive, &socket, [&](int, const QString &line) {
+            lines << line;
+            if (c.switchInHandler)
+                toBody();
+        });
+        QObject::connect(&socket, &DsSocket::ReceiveBytes, &socket,
+                         [&](int, const QByteArray &bytes) { body += bytes; });
+        ASSERT_TRUE(connectTo(socket, peer));
+        peer.send("HTTP/1.0 200 OK\r\n" + c.firstPart);
+        ASSERT_TRUE(waitUntil([&] { return !lines.isEmpty(); }, 5000)) << c.name;
+        if (!c.switchInHandler) {
+            waitUntil([] { return false; }, 50);
+            toBody();
+        }
+        if (!c.secondPart.isEmpty())
+            peer.send(c.secondPart);
+        const QByteArray expected = c.firstPart + c.secondPart;
+        EXPECT_TRUE(waitUntil([&] { return body.size() >= expected.size(); }, 5000)) << c.name;
+        EXPECT_EQ(lines, QStringList{u"HTTP/1.0 200 OK\r\n"_s}) << c.name;
+        EXPECT_EQ(body, expected) << c.name;
+    }
+}
+
+TEST(DsSocket, DataArrivingDuringAHandlersWaitIsDeliveredAfterItReturns)
+{
+    Peer peer;
+    DsSocket socket;
+    socket.setLineMode(true);
+    QStringList lines;
+    int depth = 0;
+    int deepest = 0;
+    QObject::connect(&socket, &DsSocket::Receive, &socket, [&](int, const QString &line) {
+        deepest = std::max(deepest, ++depth);
+        lines << line;
+        if (lines.size() == 1) {
+            peer.send("reply\r\n");
+            waitUntil([] { return false; }, 400);
+        }
+        --depth;
+    });
+    ASSERT_TRUE(connectTo(socket, peer));
+    peer.send("ask\r\n");
+    EXPECT_TRUE(waitUntil([&] { return lines.size() >= 2; }, 3000));
+    EXPECT_EQ(lines, (QStringList{u"ask\r\n"_s, u"reply\r\n"_s}));
+    EXPECT_EQ(deepest, 1);
+}
+
+TEST(DsSocket, CloseAfterASlowSendStillDeliversEveryByte)
+{
+    Peer peer;
+    DsSocket socket;
+    ASSERT_TRUE(connectTo(socket, peer));
+    // The peer takes 256 KB every 10 ms through small buffers, so the upload outlasts the
+    // flush limit while every step of it stays well inside.
+    peer.client->setReadBufferSize(256 * 1024);
+    peer.client->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+    qint64 received = 0;
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&] { received += peer.client->read(256 * 1024).size(); });
+    reader.start(10);
+    socket.setFlushOnCloseMs(250);
+    socket.setSendBufferLimit(0);
+    const qint64 total = 16 * 1024 * 1024;
+    ASSERT_EQ(socket.send(QByteArray(total, 'u')), 0);
+    socket.setAction(DsSocket::kActionClose);
+    const qint64 closedAt = Platform::tickCount();
+    EXPECT_TRUE(waitUntil([&] { return received == total; }, 20000));
+    EXPECT_GT(Platform::tickCount() - closedAt, socket.flushOnCloseMs());
+    EXPECT_EQ(received, total);
 }
