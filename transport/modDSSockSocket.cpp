@@ -1,5 +1,6 @@
 #include "transport/modDSSockSocket.h"
 
+#include "platform/Codec1252.h"
 #include "platform/DsSocket.h"
 #include "platform/EventLoop.h"
 #include "transport/modDSSockLog.h"
@@ -89,28 +90,66 @@ int SocketConnect(DsSocket &socket, int port, const QString &host, int timeOutSe
     return socket.isOpen() ? kConnectTimeout : kConnectCancelled;
 }
 
-void SendData(DsSocket &socket, const QString &data)
+namespace {
+
+// Waits for SendReady after a full buffer. Ends unsent when the connection ends or when the
+// queued bytes stand still for the socket's stall limit (a peer that stopped reading).
+bool waitForSendReady(DsSocket &socket)
+{
+    bool drained = false;
+    QObject context;
+    QObject::connect(&socket, &DsSocket::SendReady, &context, [&drained] { drained = true; });
+    qint64 queued = socket.bytesToWrite();
+    qint64 movedAt = Platform::tickCount();
+    const auto over = [&] {
+        if (drained || socket.state() != DsSocket::kStateConnected)
+            return true;
+        if (socket.bytesToWrite() != queued) {
+            queued = socket.bytesToWrite();
+            movedAt = Platform::tickCount();
+        }
+        return Platform::tickCount() - movedAt >= socket.sendStallMs();
+    };
+    while (!over())
+        Platform::waitUntil(over, 1000);
+    if (!drained) {
+        writeDebugLog(socket.state() == DsSocket::kStateConnected
+                          ? u"SendData Error: the peer took no data for "_s + QString::number(socket.sendStallMs())
+                                + u" ms"_s
+                          : u"SendData Error: connection closed before the data could be sent"_s);
+    }
+    return drained;
+}
+
+bool queueAll(DsSocket &socket, const QByteArray &bytes)
+{
+    sendReadyFlag = false;
+    int result = socket.send(bytes);
+    if (result == DsSocket::kErrorBufferFull) {
+        if (!waitForSendReady(socket))
+            return false;
+        sendReadyFlag = true;
+        result = socket.send(bytes);
+    }
+    if (result == DsSocket::kErrorBufferFull)
+        writeDebugLog(u"SendData Error: the send buffer is full"_s);
+    else if (result != 0)
+        writeDebugLog(u"SendData Error: the socket is not connected"_s);
+    return result == 0;
+}
+
+} // namespace
+
+bool SendData(DsSocket &socket, const QString &data)
 {
     writeDebugLog(u"SendData (100): "_s + maskLogins(data.left(100)));
-    sendReadyFlag = false;
-    const int result = socket.send(data);
-    if (result == DsSocket::kErrorBufferFull) {
-        bool drained = false;
-        QObject context;
-        QObject::connect(&socket, &DsSocket::SendReady, &context, [&drained] { drained = true; });
-        // Bounded by the connection itself: a close or an error ends the wait unsent.
-        while (!drained && socket.state() == DsSocket::kStateConnected)
-            Platform::waitUntil([&] { return drained || socket.state() != DsSocket::kStateConnected; }, 1000);
-        if (drained) {
-            sendReadyFlag = true;
-            socket.send(data);
-        } else {
-            writeDebugLog(u"SendData Error: connection closed before the data could be sent"_s);
-        }
-        return;
-    }
-    if (result != 0)
-        writeDebugLog(u"SendData Error: the socket is not connected"_s);
+    return queueAll(socket, Platform::toAnsi(data));
+}
+
+bool SendData(DsSocket &socket, const QByteArray &data)
+{
+    writeDebugLog(u"SendData: "_s + QString::number(data.size()) + u" bytes"_s);
+    return queueAll(socket, data);
 }
 
 void SocketDisconnect(DsSocket &socket)

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <vector>
 
+#include <QByteArray>
 #include <QString>
 
 namespace Platform { class DsSocket; }
@@ -27,8 +28,10 @@ bool isIPAddress(const QString &text);
 // Connects and waits at most `timeOutSeconds` for this socket's connection. A time-out leaves
 // the socket as it is; the caller decides. A disconnect during the wait ends it at once.
 int SocketConnect(Platform::DsSocket &socket, int port, const QString &host, int timeOutSeconds);
-// Sends all of `data`, waiting for SendReady after a full buffer (ended also by a close).
-void SendData(Platform::DsSocket &socket, const QString &data);
+// Sends all of `data`, waiting for SendReady after a full buffer; the wait ends unsent at a
+// close or when the queued bytes stand still for the socket's stall limit. True when queued.
+bool SendData(Platform::DsSocket &socket, const QString &data);
+bool SendData(Platform::DsSocket &socket, const QByteArray &data);
 // Closes the socket whatever its state: a connect still under way is abandoned.
 void SocketDisconnect(Platform::DsSocket &socket);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QTcpServer>
 #include <QTimer>
 
@@ -27,6 +28,15 @@ quint16 closedPort()
 }
 
 class SocketHelpers : public TestSupport::VelquistTest {};
+
+// A peer on 127.0.0.1 that takes the connection of `socket`.
+QTcpSocket *connectToPeer(QTcpServer &server, DsSocket &socket)
+{
+    EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    EXPECT_EQ(SocketConnect(socket, server.serverPort(), u"127.0.0.1"_s, 5), kConnected);
+    Platform::waitUntil([&] { return server.hasPendingConnections(); }, 5000);
+    return server.nextPendingConnection();
+}
 
 } // namespace
 
@@ -158,4 +168,64 @@ TEST_F(SocketHelpers, DisconnectDuringTheConnectWaitEndsItAtOnceAsCancelled)
     EXPECT_FALSE(socket.isOpen());
     EXPECT_FALSE(connectedFlag);
     EXPECT_FALSE(Platform::isBusyPointer());
+}
+
+TEST_F(SocketHelpers, ByteSendOf200MegabytesArrivesUnchanged)
+{
+    QTcpServer server;
+    DsSocket socket;
+    QTcpSocket *peer = connectToPeer(server, socket);
+    ASSERT_NE(peer, nullptr);
+    QCryptographicHash arrived(QCryptographicHash::Md5);
+    qint64 arrivedBytes = 0;
+    QObject::connect(peer, &QTcpSocket::readyRead, peer, [&] {
+        const QByteArray bytes = peer->readAll();
+        arrived.addData(bytes);
+        arrivedBytes += bytes.size();
+    });
+    // Every block differs, and every byte value occurs, so a lost, doubled, reordered or
+    // recoded block changes the hash.
+    QByteArray block(1024 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < block.size(); ++i)
+        block[i] = char((i * 7 + i / 256) & 0xff);
+    QCryptographicHash sent(QCryptographicHash::Md5);
+    const int blocks = 200;
+    for (int n = 0; n < blocks; ++n) {
+        block[0] = char(n);
+        block[block.size() / 2] = char(n >> 8);
+        sent.addData(block);
+        ASSERT_TRUE(SendData(socket, block)) << n;
+    }
+    EXPECT_TRUE(Platform::waitUntil([&] { return arrivedBytes >= qint64(blocks) * block.size(); }, 60000));
+    EXPECT_EQ(arrivedBytes, qint64(blocks) * block.size());
+    EXPECT_EQ(arrived.result(), sent.result());
+}
+
+TEST_F(SocketHelpers, SendDataGivesUpWhenThePeerStopsReading)
+{
+    QTcpServer server;
+    DsSocket socket;
+    QTcpSocket *peer = connectToPeer(server, socket);
+    ASSERT_NE(peer, nullptr);
+    peer->setReadBufferSize(1024);
+    peer->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+    socket.setSendBufferLimit(1024 * 1024);
+    socket.setSendStallMs(300);
+    // Bounds the test even if the stall went unnoticed: a close ends the wait too.
+    QTimer::singleShot(10000, &socket, [&socket] { socket.setAction(DsSocket::kActionClose); });
+    const QByteArray block(512 * 1024, 's');
+    qint64 waited = 0;
+    bool queued = true;
+    for (int n = 0; queued && n < 400; ++n) {
+        const qint64 start = Platform::tickCount();
+        queued = SendData(socket, block);
+        waited = Platform::tickCount() - start;
+    }
+    EXPECT_FALSE(queued);
+    EXPECT_GE(waited, 300);
+    EXPECT_LT(waited, 5000);
+    EXPECT_EQ(socket.state(), DsSocket::kStateConnected);
+    EXPECT_GT(socket.bytesToWrite(), 0);
+    SocketDisconnect(socket);
+    EXPECT_FALSE(SendData(socket, block));
 }
