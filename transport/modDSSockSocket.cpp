@@ -45,6 +45,56 @@ bool validIndex(int i)
            && submitSockets[std::size_t(i)] != nullptr;
 }
 
+void logSendFailure(int result)
+{
+    writeDebugLog(result == DsSocket::kErrorBufferFull ? u"SendData Error: the send buffer is full"_s
+                                                       : u"SendData Error: the socket is not connected"_s);
+}
+
+// Waits for SendReady after a full buffer. Ends unsent when the connection ends or when the
+// queued bytes stand still for the socket's stall limit (a peer that stopped reading).
+bool waitForSendReady(DsSocket &socket)
+{
+    bool drained = false;
+    QObject context;
+    QObject::connect(&socket, &DsSocket::SendReady, &context, [&drained] { drained = true; });
+    qint64 queued = socket.bytesToWrite();
+    qint64 movedAt = Platform::tickCount();
+    const auto over = [&] {
+        if (drained || socket.state() != DsSocket::kStateConnected)
+            return true;
+        if (socket.bytesToWrite() != queued) {
+            queued = socket.bytesToWrite();
+            movedAt = Platform::tickCount();
+        }
+        return Platform::tickCount() - movedAt >= socket.sendStallMs();
+    };
+    while (!over())
+        Platform::waitUntil(over, 1000);
+    if (!drained) {
+        writeDebugLog(socket.state() == DsSocket::kStateConnected
+                          ? u"SendData Error: the peer took no data for "_s + QString::number(socket.sendStallMs())
+                                + u" ms"_s
+                          : u"SendData Error: connection closed before the data could be sent"_s);
+    }
+    return drained;
+}
+
+bool queueAll(DsSocket &socket, const QByteArray &bytes)
+{
+    sendReadyFlag = false;
+    int result = socket.send(bytes);
+    if (result == DsSocket::kErrorBufferFull) {
+        if (!waitForSendReady(socket))
+            return false;
+        sendReadyFlag = true;
+        result = socket.send(bytes);
+    }
+    if (result != 0)
+        logSendFailure(result);
+    return result == 0;
+}
+
 } // namespace
 
 bool isIPAddress(const QString &text)
@@ -89,56 +139,6 @@ int SocketConnect(DsSocket &socket, int port, const QString &host, int timeOutSe
         return kConnectError;
     return socket.isOpen() ? kConnectTimeout : kConnectCancelled;
 }
-
-namespace {
-
-// Waits for SendReady after a full buffer. Ends unsent when the connection ends or when the
-// queued bytes stand still for the socket's stall limit (a peer that stopped reading).
-bool waitForSendReady(DsSocket &socket)
-{
-    bool drained = false;
-    QObject context;
-    QObject::connect(&socket, &DsSocket::SendReady, &context, [&drained] { drained = true; });
-    qint64 queued = socket.bytesToWrite();
-    qint64 movedAt = Platform::tickCount();
-    const auto over = [&] {
-        if (drained || socket.state() != DsSocket::kStateConnected)
-            return true;
-        if (socket.bytesToWrite() != queued) {
-            queued = socket.bytesToWrite();
-            movedAt = Platform::tickCount();
-        }
-        return Platform::tickCount() - movedAt >= socket.sendStallMs();
-    };
-    while (!over())
-        Platform::waitUntil(over, 1000);
-    if (!drained) {
-        writeDebugLog(socket.state() == DsSocket::kStateConnected
-                          ? u"SendData Error: the peer took no data for "_s + QString::number(socket.sendStallMs())
-                                + u" ms"_s
-                          : u"SendData Error: connection closed before the data could be sent"_s);
-    }
-    return drained;
-}
-
-bool queueAll(DsSocket &socket, const QByteArray &bytes)
-{
-    sendReadyFlag = false;
-    int result = socket.send(bytes);
-    if (result == DsSocket::kErrorBufferFull) {
-        if (!waitForSendReady(socket))
-            return false;
-        sendReadyFlag = true;
-        result = socket.send(bytes);
-    }
-    if (result == DsSocket::kErrorBufferFull)
-        writeDebugLog(u"SendData Error: the send buffer is full"_s);
-    else if (result != 0)
-        writeDebugLog(u"SendData Error: the socket is not connected"_s);
-    return result == 0;
-}
-
-} // namespace
 
 bool SendData(DsSocket &socket, const QString &data)
 {
@@ -200,9 +200,7 @@ bool sendDataByIndex(int i)
     const int result = submitSockets[std::size_t(i)]->send(record.Request);
     if (result == 0)
         return true;
-    writeDebugLog(result == DsSocket::kErrorBufferFull
-                      ? u"SendData Error: the send buffer is full"_s
-                      : u"SendData Error: the socket is not connected"_s);
+    logSendFailure(result);
     return false;
 }
 

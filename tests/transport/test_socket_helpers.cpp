@@ -192,7 +192,6 @@ TEST_F(SocketHelpers, ByteSendOf200MegabytesArrivesUnchanged)
     const int blocks = 200;
     for (int n = 0; n < blocks; ++n) {
         block[0] = char(n);
-        block[block.size() / 2] = char(n >> 8);
         sent.addData(block);
         ASSERT_TRUE(SendData(socket, block)) << n;
     }
