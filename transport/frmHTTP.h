@@ -99,7 +99,7 @@ private:
     QString m_pageText;
     QString m_headerText;
     QString m_location;
-    double m_expectedLength = 0;
+    qint64 m_expectedLength = 0;
     int m_redirects = 0;
     QString m_lastError;
     bool m_socketFailed = false;

@@ -248,6 +248,21 @@ TEST_F(PageFetch, ErrorStatusesAreReportedAndNothingIsHandedOver)
     EXPECT_TRUE(log().contains(u"HTTPConnect_Error:HTTP/1.0 500 Oops\r\n\r\n\r\n-----broken"_s));
 }
 
+TEST_F(PageFetch, UnreadableStatusCodesLeaveTheStatusAsItWas)
+{
+    receive(u"GetSiteInfo"_s);
+    for (const QByteArray statusLine : {"HTTP/1.0 2000 OK", "HTTP/1.0  404 x", "HTTP/1.0 1.5 x", "HTTP/1.0 1e2 x"}) {
+        SCOPED_TRACE(statusLine.toStdString());
+        LoopbackServer server;
+        server.replyWith(statusLine + "\r\nContent-Length: 2\r\n\r\nok");
+        m_deliveries.clear();
+        fetch(url(server));
+        ASSERT_TRUE(waitForDelivery());
+        EXPECT_EQ(m_deliveries[0].page, u"ok"_s);
+        EXPECT_EQ(m_deliveries[0].status, 0);
+    }
+}
+
 TEST_F(PageFetch, SilentServerEndsAtTheDeadlineWithAnEmptyPage)
 {
     LoopbackServer server;
