@@ -78,6 +78,8 @@ Request buildRequest(const QString &method, const QString &action, const QString
 {
     Request request;
     const QString verb = method.toUpper();
+    // A server answers a lower-case method with 400; other methods go out as written.
+    const QString sentMethod = verb == u"GET"_s || verb == u"POST"_s ? verb : method;
     const QString target = verb == u"GET"_s ? withQuery(action, submitData) : action;
     request.viaProxy = settings.AccessType == 2 && !settings.Proxy.isEmpty();
 
@@ -85,10 +87,10 @@ Request buildRequest(const QString &method, const QString &action, const QString
     if (request.viaProxy) {
         request.host = settings.Proxy;
         request.port = settings.Port;
-        requestLine = method % u' ' % target % u" HTTP/1.0"_s;
+        requestLine = sentMethod % u' ' % target % u" HTTP/1.0"_s;
     } else {
         actionHostAndPort(target, request.host, request.port);
-        requestLine = method % u" /"_s % pathOfAction(target) % u" HTTP/1.0"_s;
+        requestLine = sentMethod % u" /"_s % pathOfAction(target) % u" HTTP/1.0"_s;
     }
     request.invalidHost = !request.host.contains(u'.');
 

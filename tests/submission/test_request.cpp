@@ -42,8 +42,8 @@ TEST(SubmitRequest, DirectGetAndPostBytes)
     EXPECT_EQ(get.port, 80);
     EXPECT_FALSE(get.viaProxy);
 
-    Request post = buildRequest(u"post"_s, u"http://a.example/add"_s, u"t=\u00e9t\u00e9"_s, direct);
-    EXPECT_EQ(post.text, u"post /add HTTP/1.0\r\nHost: a.example:80\r\nAccept: */*\r\n"
+    Request post = buildRequest(u"POST"_s, u"http://a.example/add"_s, u"t=\u00e9t\u00e9"_s, direct);
+    EXPECT_EQ(post.text, u"POST /add HTTP/1.0\r\nHost: a.example:80\r\nAccept: */*\r\n"
                          "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: 5\r\n\r\n"
                          "t=\u00e9t\u00e9\r\n"_s);
     // One byte per character on the wire, so the length matches what is sent.
@@ -59,6 +59,29 @@ TEST(SubmitRequest, ProxyRequestsCarryTheWholeUrlAndTheProxyHost)
     EXPECT_TRUE(get.viaProxy);
     Request put = buildRequest(u"PUT"_s, u"http://e1.example/add"_s, u"q=1"_s, proxied());
     EXPECT_EQ(put.text, u"PUT http://e1.example/add HTTP/1.0\r\nHost: 127.0.0.1:3128\r\nAccept: */*\r\n\r\n"_s);
+}
+
+TEST(SubmitRequest, MethodsGoOutInCapitalsAndAreChosenIgnoringCase)
+{
+    const struct {
+        QString method;
+        QString requestLine;
+        bool body;
+    } cases[] = {
+        {u"get"_s, u"GET /add?q=1 HTTP/1.0\r\n"_s, false},
+        {u"Get"_s, u"GET /add?q=1 HTTP/1.0\r\n"_s, false},
+        {u"post"_s, u"POST /add HTTP/1.0\r\n"_s, true},
+        {u"pOsT"_s, u"POST /add HTTP/1.0\r\n"_s, true},
+        {u"PUT"_s, u"PUT /add HTTP/1.0\r\n"_s, false},
+    };
+    for (const auto &c : cases) {
+        const QString direct = buildRequest(c.method, u"http://a.example/add"_s, u"q=1"_s, SubmitSettings{}).text;
+        EXPECT_TRUE(direct.startsWith(c.requestLine)) << direct.toStdString();
+        EXPECT_EQ(direct.endsWith(u"\r\n\r\nq=1\r\n"_s), c.body) << direct.toStdString();
+        const QString viaProxy = buildRequest(c.method, u"http://a.example/add"_s, u"q=1"_s, proxied()).text;
+        EXPECT_TRUE(viaProxy.startsWith(c.requestLine.left(c.requestLine.indexOf(u' ')) + u" http://a.example/add"_s))
+            << viaProxy.toStdString();
+    }
 }
 
 TEST(SubmitRequest, LoginGoesOnlyToTheProxy)
