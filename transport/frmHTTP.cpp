@@ -128,6 +128,7 @@ frmHTTP::frmHTTP(QWidget *parent)
     dsSocket2.setLineMode(true);
     dsSocket2.setEolChar('\n');
     m_idleTimer.setSingleShot(true);
+    m_replyTimer.setSingleShot(true);
 
     connect(&dsSocket2, &Platform::DsSocket::Connect, this, [this](int) { dsSocket2_Connect(); });
     connect(&dsSocket2, &Platform::DsSocket::SendReady, this, [this](int) { dsSocket2_SendReady(); });
@@ -139,6 +140,7 @@ frmHTTP::frmHTTP(QWidget *parent)
     connect(&Timer1, &Platform::Timer::timeout, this, &frmHTTP::Timer1_Timer);
     connect(&Timer2, &Platform::Timer::timeout, this, &frmHTTP::Timer2_Timer);
     connect(&m_idleTimer, &QTimer::timeout, this, &frmHTTP::idleTimeout);
+    connect(&m_replyTimer, &QTimer::timeout, this, &frmHTTP::replyTimeout);
     resetSocket2();
 }
 
@@ -185,6 +187,7 @@ void frmHTTP::startFetch(const QString &url)
         return;
     }
     restartIdleTimer();
+    startReplyTimer();
     modDSSock::sendHTTPGet(dsSocket2, url);
 }
 
@@ -319,6 +322,16 @@ void frmHTTP::idleTimeout()
     endReply(QStringLiteral("HTTP time-out: no data from the server: ") + m_currentURL);
 }
 
+// A server that keeps sending, however slowly, still gets no more than the whole reply's time.
+void frmHTTP::replyTimeout()
+{
+    if (cancelled()) {
+        stopTimers();
+        return;
+    }
+    endReply(QStringLiteral("HTTP time-out: the reply took too long: ") + m_currentURL);
+}
+
 void frmHTTP::closeHandling()
 {
     stopTimers();
@@ -416,6 +429,7 @@ void frmHTTP::stopTimers()
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
     m_idleTimer.stop();
+    m_replyTimer.stop();
 }
 
 void frmHTTP::restartIdleTimer()
@@ -424,6 +438,14 @@ void frmHTTP::restartIdleTimer()
                            ? currentIntervals().idleMs
                            : 2000 * qMax<int>(1, myPreference().TimeOut());
     m_idleTimer.start(idleMs);
+}
+
+void frmHTTP::startReplyTimer()
+{
+    const int replyMs = currentIntervals().replyMs > 0
+                            ? currentIntervals().replyMs
+                            : 10000 * qMax<int>(1, myPreference().TimeOut());
+    m_replyTimer.start(replyMs);
 }
 
 void frmHTTP::unloadWindow()

@@ -263,6 +263,30 @@ TEST_F(PageFetch, UnreadableStatusCodesLeaveTheStatusAsItWas)
     }
 }
 
+TEST_F(PageFetch, SteadyTrickleEndsAtTheReplyDeadline)
+{
+    frmHTTP::setIntervals({10, 300, 1500, 2000});
+    LoopbackServer server;
+    // One body line every 0.2 s for 8 s: the idle deadline never passes.
+    server.setHandler([](QTcpSocket *client, const QByteArray &) {
+        client->write("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        auto *pace = new QTimer(client);
+        QObject::connect(pace, &QTimer::timeout, client, [client, pace, lines = 0]() mutable {
+            client->write("line\n");
+            if (++lines == 40)
+                pace->stop();
+        });
+        pace->start(200);
+    });
+    receive(u"GetSiteInfo"_s);
+    const qint64 start = Platform::tickCount();
+    fetch(url(server));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !m_deliveries.isEmpty(); }, 5000));
+    EXPECT_GE(Platform::tickCount() - start, 1900);
+    EXPECT_TRUE(m_deliveries[0].page.startsWith(u"line\nline\n"_s));
+    EXPECT_TRUE(log().contains(u"HTTP time-out: the reply took too long: "_s));
+}
+
 TEST_F(PageFetch, SilentServerEndsAtTheDeadlineWithAnEmptyPage)
 {
     LoopbackServer server;
