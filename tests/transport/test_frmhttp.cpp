@@ -287,6 +287,20 @@ TEST_F(PageFetch, SteadyTrickleEndsAtTheReplyDeadline)
     EXPECT_TRUE(log().contains(u"HTTP time-out: the reply took too long: "_s));
 }
 
+TEST_F(PageFetch, LoginsInAServersReplyAreMaskedInTheLog)
+{
+    LoopbackServer server;
+    server.replyWith("HTTP/1.0 500 Echo\r\nX-Echo: Authorization: Basic dTpw\r\n\r\n"
+                     "{\"Authorization\": \"Basic dTpw\"}");
+    receive(u"GetSiteInfo"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    fetch(url(server));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty(); }, kWaitMs));
+    EXPECT_TRUE(log().contains(u"X-Echo: Authorization: Basic ****\r\n"_s)) << log().toStdString();
+    EXPECT_TRUE(log().contains(u"{\"Authorization\": \"Basic ****\"}"_s)) << log().toStdString();
+    EXPECT_FALSE(log().contains(u"dTpw"_s));
+}
+
 TEST_F(PageFetch, SilentServerEndsAtTheDeadlineWithAnEmptyPage)
 {
     LoopbackServer server;
