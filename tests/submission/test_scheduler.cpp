@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTcpServer>
-#include <QTimer>
 
 #include "SubmitFixture.h"
 #include "platform/EventLoop.h"
@@ -367,13 +366,7 @@ TEST_F(Scheduler, SteadyTrickleEndsAtTenTimesTheTimeOut)
     // One body line every 0.5 s for 30 s: the 2 s since the last line never pass.
     server.setHandler([](QTcpSocket *client, const QByteArray &) {
         client->write("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n");
-        auto *pace = new QTimer(client);
-        QObject::connect(pace, &QTimer::timeout, client, [client, pace, lines = 0]() mutable {
-            client->write("still here\r\n");
-            if (++lines == 60)
-                pace->stop();
-        });
-        pace->start(500);
+        LoopbackServer::trickle(client, "still here\r\n", 500, 60);
     });
     const qint64 start = Platform::tickCount();
     const QMap<QString, int> statuses = run(sites(1), 16000);

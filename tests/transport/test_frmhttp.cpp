@@ -270,13 +270,7 @@ TEST_F(PageFetch, SteadyTrickleEndsAtTheReplyDeadline)
     // One body line every 0.2 s for 8 s: the idle deadline never passes.
     server.setHandler([](QTcpSocket *client, const QByteArray &) {
         client->write("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n");
-        auto *pace = new QTimer(client);
-        QObject::connect(pace, &QTimer::timeout, client, [client, pace, lines = 0]() mutable {
-            client->write("line\n");
-            if (++lines == 40)
-                pace->stop();
-        });
-        pace->start(200);
+        LoopbackServer::trickle(client, "line\n", 200, 40);
     });
     receive(u"GetSiteInfo"_s);
     const qint64 start = Platform::tickCount();
