@@ -2,6 +2,7 @@
 // export of the whole engine database as an HTML page.
 #include "sitedata/clsMain.h"
 
+#include "core/modHtmlText.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Codec1252.h"
 #include "platform/CommonControls.h"
@@ -15,22 +16,6 @@
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-QString htmlEscaped(const QString &text)
-{
-    QString escaped;
-    escaped.reserve(text.size());
-    for (QChar ch : text) {
-        switch (ch.unicode()) {
-        case '&': escaped += QStringLiteral("&amp;"); break;
-        case '<': escaped += QStringLiteral("&lt;"); break;
-        case '>': escaped += QStringLiteral("&gt;"); break;
-        case '"': escaped += QStringLiteral("&quot;"); break;
-        default: escaped += ch;
-        }
-    }
-    return escaped;
-}
 
 struct Section {
     const char *heading;
@@ -84,7 +69,7 @@ QString clsMain::engineListPage()
                 break;
             }
         }
-        target->items += QStringLiteral("<li>") + htmlEscaped(engine.Name) + QStringLiteral("</li>") + kCrLf;
+        target->items += QStringLiteral("<li>") + modHtmlText::escaped(engine.Name) + QStringLiteral("</li>") + kCrLf;
     }
 
     QString page = QStringLiteral("<html><body>") + kCrLf

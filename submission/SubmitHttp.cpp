@@ -1,11 +1,10 @@
 #include "submission/SubmitHttp.h"
 
-#include <algorithm>
-#include <limits>
+#include <tuple>
 
-#include "core/modCommon.h"
 #include "platform/Codec1252.h"
 #include "platform/Numbers.h"
+#include "transport/HttpReply.h"
 #include "transport/modDSSockUrl.h"
 
 using namespace Qt::StringLiterals;
@@ -15,6 +14,8 @@ namespace SubmitHttp {
 namespace {
 
 const QString kCrLf = u"\r\n"_s;
+// The status of a reply whose status line carries no readable code.
+constexpr int kUnreadableCode = 600;
 
 QString afterScheme(const QString &url)
 {
@@ -54,15 +55,9 @@ void appendCapped(QString &text, const QString &line)
 void readStatusLine(modDSSock::SubmitSocket &record, const QString &line)
 {
     const qsizetype space = line.indexOf(u' ');
-    if (space < 0) {
-        record.httpStatus = 600;
-        return;
-    }
-    record.protocol = line.left(space).trimmed();
-    bool numeric = false;
-    const double code = line.mid(space + 1, 3).trimmed().toDouble(&numeric);
-    // "9e9" or "inf" are numbers too, but no status code: read them as an unreadable status.
-    record.httpStatus = (numeric && code > 0 && code < 1000) ? int(Platform::roundHalfEven(code)) : 600;
+    if (space >= 0)
+        record.protocol = line.left(space).trimmed();
+    record.httpStatus = HttpReply::statusCode(line).value_or(kUnreadableCode);
 }
 
 } // namespace
@@ -75,16 +70,7 @@ void actionHostAndPort(const QString &action, QString &host, int &port)
         if (at >= 0)
             host.truncate(at);
     }
-    port = 80;
-    const qsizetype colon = host.lastIndexOf(u':');
-    if (colon < 0)
-        return;
-    bool numeric = false;
-    const int value = host.mid(colon + 1).toInt(&numeric);
-    if (numeric && value >= 1 && value <= 65535) {
-        port = value;
-        host.truncate(colon);
-    }
+    std::tie(host, port) = HttpReply::splitHostPort(host);
 }
 
 Request buildRequest(const QString &method, const QString &action, const QString &submitData,
@@ -92,6 +78,8 @@ Request buildRequest(const QString &method, const QString &action, const QString
 {
     Request request;
     const QString verb = method.toUpper();
+    // A server answers a lower-case method with 400; other methods go out as written.
+    const QString sentMethod = verb == u"GET"_s || verb == u"POST"_s ? verb : method;
     const QString target = verb == u"GET"_s ? withQuery(action, submitData) : action;
     request.viaProxy = settings.AccessType == 2 && !settings.Proxy.isEmpty();
 
@@ -99,10 +87,10 @@ Request buildRequest(const QString &method, const QString &action, const QString
     if (request.viaProxy) {
         request.host = settings.Proxy;
         request.port = settings.Port;
-        requestLine = method % u' ' % target % u" HTTP/1.0"_s;
+        requestLine = sentMethod % u' ' % target % u" HTTP/1.0"_s;
     } else {
         actionHostAndPort(target, request.host, request.port);
-        requestLine = method % u" /"_s % pathOfAction(target) % u" HTTP/1.0"_s;
+        requestLine = sentMethod % u" /"_s % pathOfAction(target) % u" HTTP/1.0"_s;
     }
     request.invalidHost = !request.host.contains(u'.');
 
@@ -127,19 +115,14 @@ bool readReplyLine(modDSSock::SubmitSocket &record, const QString &line)
 {
     if (record.readingHeader) {
         appendCapped(record.Header, line);
-        if (line == kCrLf || line == u"\n"_s) {
+        if (HttpReply::endsHeader(line)) {
             record.readingHeader = false;
             return false;
         }
-        if (line.left(5).compare(u"HTTP/"_s, Qt::CaseInsensitive) == 0)
+        if (HttpReply::isStatusLine(line))
             readStatusLine(record, line);
-        const qsizetype colon = line.indexOf(u':');
-        if (colon >= 0 && line.left(colon).compare(u"Content-Length"_s, Qt::CaseInsensitive) == 0) {
-            const double length = Platform::leadingNumber(modCommon::replaceCrLf(line.mid(colon + 1)));
-            // Beyond what a reply can carry: the body then never completes, as for any longer length.
-            constexpr double kLongest = double(std::numeric_limits<qint64>::max() / 2);
-            record.contentLength = qint64(Platform::roundHalfEven(std::clamp(length, -kLongest, kLongest)));
-        }
+        if (const std::optional<QString> length = HttpReply::fieldValue(line, "Content-Length"_L1))
+            record.contentLength = HttpReply::lengthValue(*length).value_or(0);
         return false;
     }
     record.bytesReceived += line.size();

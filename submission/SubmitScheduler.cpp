@@ -256,6 +256,7 @@ void SubmitScheduler::dsSocket1_Connect(int i)
     emit connectionRowChanged(i, r.Name, u"Receiving..."_s, u"Connected"_s);
     r.sendReady = true;
     pushDeadline(i, 2 * m_run.settings().timeOutSeconds());
+    s.replyDeadline = SteadyClock::now() + std::chrono::seconds(10 * m_run.settings().timeOutSeconds());
     modDSSock::sendDataByIndex(i);
 }
 
@@ -311,7 +312,11 @@ void SubmitScheduler::TimerConnect_Timer(int i, quint64 generation)
 void SubmitScheduler::TimerTimeOut_Timer(int i, quint64 generation)
 {
     modDSSock::SubmitSocket &r = record(i);
-    if (r.generation != generation || !r.busy || !r.connected || SteadyClock::now() <= r.deadline)
+    if (r.generation != generation || !r.busy || !r.connected)
+        return;
+    // Quiet too long since the last line, or too long for the whole reply, however steady.
+    const SteadyClock::time_point now = SteadyClock::now();
+    if (now <= r.deadline && now <= slot(i).replyDeadline)
         return;
     r.resultStatus = SubmitHttp::kSubmissionTimeout;
     modDSSock::socketDisconnectByIndex(i);

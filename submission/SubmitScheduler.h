@@ -4,8 +4,9 @@
 // timers (no nested waits):
 //   idle --1 s dispatch timer--> connecting --Connect--> sent/reading --Close--> idle
 // with the connect deadline (T s), the periodic deadline check once connected (2T after the last
-// line), and the close timer (10 s after the announced body arrived). A URL finishes when every
-// engine has been handed out and no socket is busy; then its report is written.
+// line, 10T after the connection), and the close timer (10 s after the announced body arrived).
+// A URL finishes when every engine has been handed out and no socket is busy; then its report
+// is written.
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -67,6 +68,7 @@ private:
         std::unique_ptr<QTimer> connect;    // the connect deadline
         std::unique_ptr<QTimer> timeOut;    // periodic deadline check once connected
         std::unique_ptr<QTimer> close;      // the server's 10 s to close after the body
+        std::chrono::steady_clock::time_point replyDeadline{};   // the whole reply's end
         quint64 armedGeneration = 0;
     };
 

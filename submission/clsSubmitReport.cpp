@@ -6,6 +6,7 @@
 #include <QLocale>
 
 #include "core/modCommon.h"
+#include "core/modHtmlText.h"
 #include "platform/Codec1252.h"
 #include "platform/CommandLine.h"
 #include "platform/EventLoop.h"
@@ -16,36 +17,15 @@
 #include "transport/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
+using modHtmlText::escaped;
+using modHtmlText::siteWithoutScheme;
+using modHtmlText::unquotedAttribute;
 
 namespace {
 
 const QString kCrLf = u"\r\n"_s;
 // Room for "(yyyy-MMM-dd-HHmm)-NN.html" within a file name of 255 bytes.
 constexpr qsizetype kMaxStemBytes = 200;
-
-QString escaped(const QString &value)
-{
-    return value.toHtmlEscaped();
-}
-
-// A value inside an attribute written without quotes: a blank would end the attribute there.
-QString unquotedAttribute(const QString &value)
-{
-    QString text;
-    for (QChar ch : escaped(value))
-        text += ch.isSpace() ? u"%20"_s : QString(ch);
-    return text;
-}
-
-// The footer writes "http://" itself, so a site setting loses its own scheme, secure or not.
-QString siteWithoutScheme(const QString &siteUrl)
-{
-    for (const QString &scheme : {u"http://"_s, u"https://"_s}) {
-        if (siteUrl.startsWith(scheme, Qt::CaseInsensitive))
-            return siteUrl.mid(scheme.size());
-    }
-    return siteUrl;
-}
 
 QString linkEntry(const EngineEntry &entry)
 {

@@ -6,8 +6,8 @@
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
-#include "platform/Numbers.h"
 #include "platform/SettingsStore.h"
+#include "transport/HttpReply.h"
 #include "transport/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
 #include "transport/modDSSockUrl.h"
@@ -18,6 +18,9 @@
 
 #include <tuple>
 #include <utility>
+
+using HttpReply::splitHostPort;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -59,19 +62,6 @@ const frmHTTP::PageReceiver *liveReceiver(const QString &kind)
     return &it->receiver;
 }
 
-// "host:port" split for the connection; the port is 80 unless the text ends in ":digits".
-std::pair<QString, int> splitHostPort(const QString &hostPort)
-{
-    const qsizetype colon = hostPort.lastIndexOf(u':');
-    if (colon < 0)
-        return {hostPort, 80};
-    bool ok = false;
-    const int port = hostPort.mid(colon + 1).toInt(&ok);
-    if (!ok || port < 1 || port > 65535)
-        return {hostPort, 80};
-    return {hostPort.left(colon), port};
-}
-
 // Whether the URL lies on the vendor's own web site (the site of the update and news fetches).
 bool onVendorSite(const QString &url)
 {
@@ -91,12 +81,6 @@ QString resolveLocation(const QString &pageURL, const QString &location)
     if (!base.contains(QStringLiteral("://")))
         base.prepend(QStringLiteral("http://"));
     return QUrl(base).resolved(QUrl(location)).toString(QUrl::FullyEncoded);
-}
-
-// The text after the first ":" of a header line, line end dropped, blanks trimmed.
-QString headerValue(const QString &line, qsizetype colon)
-{
-    return modCommon::replaceCrLf(modDSSock::trimLineEnd(line.mid(colon + 1))).trimmed();
 }
 
 } // namespace
@@ -144,6 +128,7 @@ frmHTTP::frmHTTP(QWidget *parent)
     dsSocket2.setLineMode(true);
     dsSocket2.setEolChar('\n');
     m_idleTimer.setSingleShot(true);
+    m_replyTimer.setSingleShot(true);
 
     connect(&dsSocket2, &Platform::DsSocket::Connect, this, [this](int) { dsSocket2_Connect(); });
     connect(&dsSocket2, &Platform::DsSocket::SendReady, this, [this](int) { dsSocket2_SendReady(); });
@@ -155,6 +140,7 @@ frmHTTP::frmHTTP(QWidget *parent)
     connect(&Timer1, &Platform::Timer::timeout, this, &frmHTTP::Timer1_Timer);
     connect(&Timer2, &Platform::Timer::timeout, this, &frmHTTP::Timer2_Timer);
     connect(&m_idleTimer, &QTimer::timeout, this, &frmHTTP::idleTimeout);
+    connect(&m_replyTimer, &QTimer::timeout, this, &frmHTTP::replyTimeout);
     resetSocket2();
 }
 
@@ -201,6 +187,7 @@ void frmHTTP::startFetch(const QString &url)
         return;
     }
     restartIdleTimer();
+    startReplyTimer();
     modDSSock::sendHTTPGet(dsSocket2, url);
 }
 
@@ -257,29 +244,19 @@ void frmHTTP::readHeaderLine(const QString &line)
         endReply(QStringLiteral("HTTP reply header too large: ") + m_currentURL);
         return;
     }
-    // A bare LF ends the header as CR LF does.
-    if (line == kCrLf || line == QStringLiteral("\n")) {
+    if (HttpReply::endsHeader(line)) {
         m_headerFlag = false;
         return;
     }
-    if (modCommon::indexOfNoCase(line, u"HTTP/") == 0) {
-        const qsizetype space = line.indexOf(u' ');
-        if (space < 0) {
-            m_statusCode = 600;
-        } else {
-            const auto code = Platform::strictNumber(line.mid(space + 1, 3));
-            if (code && *code > 0)
-                m_statusCode = int(Platform::roundHalfEven(*code));
-        }
+    // An unreadable code leaves the status as it was.
+    if (HttpReply::isStatusLine(line)) {
+        if (const std::optional<int> code = HttpReply::statusCode(line))
+            m_statusCode = *code;
     }
-    const qsizetype colon = line.indexOf(u':');
-    if (colon < 0)
-        return;
-    const QString name = line.left(colon).trimmed();
-    if (name.compare(QStringLiteral("Location"), Qt::CaseInsensitive) == 0)
-        m_location = headerValue(line, colon);
-    else if (name.compare(QStringLiteral("CONTENT-LENGTH"), Qt::CaseInsensitive) == 0)
-        m_expectedLength = Platform::leadingNumber(headerValue(line, colon));
+    if (const std::optional<QString> location = HttpReply::fieldValue(line, "Location"_L1))
+        m_location = *location;
+    else if (const std::optional<QString> length = HttpReply::fieldValue(line, "Content-Length"_L1))
+        m_expectedLength = HttpReply::lengthValue(*length).value_or(0);
 }
 
 void frmHTTP::readBodyLine(const QString &line)
@@ -291,7 +268,7 @@ void frmHTTP::readBodyLine(const QString &line)
                  + QStringLiteral(" characters: ") + m_currentURL);
         return;
     }
-    if (double(m_pageText.size()) >= m_expectedLength) {
+    if (m_pageText.size() >= m_expectedLength) {
         Timer2.setEnabled(true);
         m_idleTimer.stop();
     }
@@ -343,6 +320,16 @@ void frmHTTP::idleTimeout()
         return;
     }
     endReply(QStringLiteral("HTTP time-out: no data from the server: ") + m_currentURL);
+}
+
+// A server that keeps sending, however slowly, still gets no more than the whole reply's time.
+void frmHTTP::replyTimeout()
+{
+    if (cancelled()) {
+        stopTimers();
+        return;
+    }
+    endReply(QStringLiteral("HTTP time-out: the reply took too long: ") + m_currentURL);
 }
 
 void frmHTTP::closeHandling()
@@ -442,6 +429,7 @@ void frmHTTP::stopTimers()
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
     m_idleTimer.stop();
+    m_replyTimer.stop();
 }
 
 void frmHTTP::restartIdleTimer()
@@ -450,6 +438,14 @@ void frmHTTP::restartIdleTimer()
                            ? currentIntervals().idleMs
                            : 2000 * qMax<int>(1, myPreference().TimeOut());
     m_idleTimer.start(idleMs);
+}
+
+void frmHTTP::startReplyTimer()
+{
+    const int replyMs = currentIntervals().replyMs > 0
+                            ? currentIntervals().replyMs
+                            : 10000 * qMax<int>(1, myPreference().TimeOut());
+    m_replyTimer.start(replyMs);
 }
 
 void frmHTTP::unloadWindow()

@@ -24,11 +24,12 @@ public:
     };
 
     // Timer intervals in milliseconds; tests shorten them. `idleMs` 0 means twice the
-    // preference's time-out.
+    // preference's time-out, `replyMs` (from the connection to the end of the reply) 0 ten times.
     struct Intervals {
         int reconnectMs = 100;
         int closeMs = 10000;
         int idleMs = 0;
+        int replyMs = 0;
     };
 
     // Caps on what a server can make us hold.
@@ -81,6 +82,7 @@ private:
     void Timer1_Timer();
     void Timer2_Timer();
     void idleTimeout();
+    void replyTimeout();
     bool cancelled() const;
     void readHeaderLine(const QString &line);
     void readBodyLine(const QString &line);
@@ -91,6 +93,7 @@ private:
     void handOver();
     void stopTimers();
     void restartIdleTimer();
+    void startReplyTimer();
     void unloadWindow();
 
     QString m_currentURL;
@@ -99,11 +102,12 @@ private:
     QString m_pageText;
     QString m_headerText;
     QString m_location;
-    double m_expectedLength = 0;
+    qint64 m_expectedLength = 0;
     int m_redirects = 0;
     QString m_lastError;
     bool m_socketFailed = false;
     // Numbers each fetch so that a replaced fetch does not go on after its wait.
     quint64 m_generation = 0;
     QTimer m_idleTimer;
+    QTimer m_replyTimer;
 };

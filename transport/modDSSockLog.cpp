@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace modDSSock {
 namespace {
 
@@ -33,9 +35,17 @@ public:
 private:
     void open()
     {
+        // The log can hold what servers echo of a request: only the owner reads it.
+        constexpr QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
         auto file = std::make_unique<QFile>(errorLogFile());
-        if (file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-            m_file = std::move(file);
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered, ownerOnly))
+            return;
+        // A log that was there before keeps its entries but loses wider rights; a log linked to
+        // a device (/dev/null) is left alone.
+        struct stat info {};
+        if (::fstat(file->handle(), &info) == 0 && S_ISREG(info.st_mode))
+            ::fchmod(file->handle(), S_IRUSR | S_IWUSR);
+        m_file = std::move(file);
     }
 
     std::unique_ptr<QFile> m_file;
@@ -72,22 +82,43 @@ QString generalDateTimeText(const QDateTime &when)
 
 void writeErrorLog(const QString &msg)
 {
-    errorWriter().append(msg + crlf);
+    errorWriter().append(maskLogins(msg) + crlf);
 }
 
 void writeDebugLog(const QString &msg)
 {
     if (!Platform::hasCommandLineSwitch(QStringLiteral("/D")))
         return;
-    debugWriter().append(generalDateTimeText(QDateTime::currentDateTime()) + crlf + msg + crlf);
+    debugWriter().append(generalDateTimeText(QDateTime::currentDateTime()) + crlf + maskLogins(msg) + crlf);
 }
 
 QString maskLogins(const QString &text)
 {
-    static const QRegularExpression basicLogin(QStringLiteral("(\\bBasic[ \\t]+)[^\\s]+"),
+    // The value of an authorisation header, also as a server echoes it back ("Authorization":
+    // "Basic ..."), even when cut short.
+    static const QRegularExpression headerLogin(
+        QStringLiteral("(authorization[\"']?[ \\t]*[:=][ \\t]*[\"']?basic[ \\t]+)[^\\s\"'<>&,;]+"),
+        QRegularExpression::CaseInsensitiveOption);
+    // "Basic" and Base64 elsewhere, as in a page that shows the request: a login when it decodes
+    // to "user:password". "Basic" in an engine's name stays.
+    static const QRegularExpression basicToken(QStringLiteral("\\bBasic[ \\t]+([A-Za-z0-9+/]{4,}={0,2})(?![A-Za-z0-9+/=])"),
                                                QRegularExpression::CaseInsensitiveOption);
+    // The password of "user:password@" in a URL or in a Host line.
+    static const QRegularExpression urlLogin(QStringLiteral("((?://|\\bHost:[ \\t]*)[^\\s/:@]*:)[^\\s/@]+@"),
+                                             QRegularExpression::CaseInsensitiveOption);
     QString masked = text;
-    masked.replace(basicLogin, QStringLiteral("\\1****"));
+    masked.replace(headerLogin, QStringLiteral("\\1****"));
+    for (qsizetype from = 0;;) {
+        const QRegularExpressionMatch match = basicToken.match(masked, from);
+        if (!match.hasMatch())
+            break;
+        from = match.capturedEnd(1);
+        if (QByteArray::fromBase64(match.captured(1).toLatin1()).contains(':')) {
+            masked.replace(match.capturedStart(1), match.capturedLength(1), QStringLiteral("****"));
+            from = match.capturedStart(1) + 4;
+        }
+    }
+    masked.replace(urlLogin, QStringLiteral("\\1****@"));
     return masked;
 }
 

@@ -9,6 +9,9 @@ namespace modDSSock {
 // The log file's path: the program folder followed by "Error.log".
 QString errorLogFile();
 
+// Both writers hide logins (maskLogins) in every entry. The file is made owner-only when the
+// writer opens it.
+
 // Appends the message and CR LF. Failures are swallowed: logging never disturbs the caller.
 void writeErrorLog(const QString &msg);
 
@@ -16,7 +19,8 @@ void writeErrorLog(const QString &msg);
 // Without it nothing happens (the file is not even opened).
 void writeDebugLog(const QString &msg);
 
-// The text with the credentials of every "Basic" authorisation hidden, for log entries.
+// The text with the credentials of every "Basic" authorisation header and the password of every
+// "user:password@" in a URL or Host line hidden.
 QString maskLogins(const QString &text);
 
 // The date and time as the log writes them: short date and time with seconds.

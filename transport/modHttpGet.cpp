@@ -40,10 +40,10 @@ QString requestLineAndHost(const QString &url)
     return lines;
 }
 
-// The request, with the login of its authorisation line hidden, as one log entry.
+// The request as one log entry (the log writer hides its login).
 void logRequest(const QString &request)
 {
-    writeErrorLog(QStringLiteral("-----") + kCrLf + maskLogins(request) + kCrLf + QStringLiteral("-------"));
+    writeErrorLog(QStringLiteral("-----") + kCrLf + request + kCrLf + QStringLiteral("-------"));
 }
 
 } // namespace

@@ -1,9 +1,35 @@
-// Reading a submission reply (status line, headers, body) must take any bytes a server sends,
-// keep its texts within their caps, count every body byte and give a known status.
+// Reading a reply (status line, headers, body) must take any bytes a server sends. The shared
+// reader gives only codes and lengths a caller can use; the submission on top of it keeps its
+// texts within their caps, counts every body byte and gives a known status.
 #include <cstdlib>
 
 #include "platform/Codec1252.h"
 #include "submission/SubmitHttp.h"
+#include "transport/HttpReply.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void checkSharedReader(const QString &line)
+{
+    if (HttpReply::isStatusLine(line)) {
+        const std::optional<int> code = HttpReply::statusCode(line);
+        if (code && (*code < 1 || *code > 999) && *code != HttpReply::kNoSpaceStatus)
+            std::abort();
+    }
+    if (const std::optional<QString> value = HttpReply::fieldValue(line, "Content-Length"_L1)) {
+        if (value->contains(u'\n') || HttpReply::lengthValue(*value).value_or(0) < 0)
+            std::abort();
+    }
+    const auto [host, port] = HttpReply::splitHostPort(line);
+    if (port < 1 || port > 65535 || !line.startsWith(host))
+        std::abort();
+    if (HttpReply::endsHeader(line) && line.trimmed().size() != 0)
+        std::abort();
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -15,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const qsizetype end = reply.indexOf(u'\n', start);
         const QString line = reply.mid(start, end < 0 ? -1 : end - start + 1);
         const bool inBody = !record.readingHeader;
+        checkSharedReader(line);
         SubmitHttp::readReplyLine(record, line);
         if (inBody)
             bodyBytes += line.size();

@@ -42,8 +42,8 @@ TEST(SubmitRequest, DirectGetAndPostBytes)
     EXPECT_EQ(get.port, 80);
     EXPECT_FALSE(get.viaProxy);
 
-    Request post = buildRequest(u"post"_s, u"http://a.example/add"_s, u"t=\u00e9t\u00e9"_s, direct);
-    EXPECT_EQ(post.text, u"post /add HTTP/1.0\r\nHost: a.example:80\r\nAccept: */*\r\n"
+    Request post = buildRequest(u"POST"_s, u"http://a.example/add"_s, u"t=\u00e9t\u00e9"_s, direct);
+    EXPECT_EQ(post.text, u"POST /add HTTP/1.0\r\nHost: a.example:80\r\nAccept: */*\r\n"
                          "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: 5\r\n\r\n"
                          "t=\u00e9t\u00e9\r\n"_s);
     // One byte per character on the wire, so the length matches what is sent.
@@ -59,6 +59,29 @@ TEST(SubmitRequest, ProxyRequestsCarryTheWholeUrlAndTheProxyHost)
     EXPECT_TRUE(get.viaProxy);
     Request put = buildRequest(u"PUT"_s, u"http://e1.example/add"_s, u"q=1"_s, proxied());
     EXPECT_EQ(put.text, u"PUT http://e1.example/add HTTP/1.0\r\nHost: 127.0.0.1:3128\r\nAccept: */*\r\n\r\n"_s);
+}
+
+TEST(SubmitRequest, MethodsGoOutInCapitalsAndAreChosenIgnoringCase)
+{
+    const struct {
+        QString method;
+        QString requestLine;
+        bool body;
+    } cases[] = {
+        {u"get"_s, u"GET /add?q=1 HTTP/1.0\r\n"_s, false},
+        {u"Get"_s, u"GET /add?q=1 HTTP/1.0\r\n"_s, false},
+        {u"post"_s, u"POST /add HTTP/1.0\r\n"_s, true},
+        {u"pOsT"_s, u"POST /add HTTP/1.0\r\n"_s, true},
+        {u"PUT"_s, u"PUT /add HTTP/1.0\r\n"_s, false},
+    };
+    for (const auto &c : cases) {
+        const QString direct = buildRequest(c.method, u"http://a.example/add"_s, u"q=1"_s, SubmitSettings{}).text;
+        EXPECT_TRUE(direct.startsWith(c.requestLine)) << direct.toStdString();
+        EXPECT_EQ(direct.endsWith(u"\r\n\r\nq=1\r\n"_s), c.body) << direct.toStdString();
+        const QString viaProxy = buildRequest(c.method, u"http://a.example/add"_s, u"q=1"_s, proxied()).text;
+        EXPECT_TRUE(viaProxy.startsWith(c.requestLine.left(c.requestLine.indexOf(u' ')) + u" http://a.example/add"_s))
+            << viaProxy.toStdString();
+    }
 }
 
 TEST(SubmitRequest, LoginGoesOnlyToTheProxy)
@@ -108,29 +131,28 @@ TEST(SubmitRequest, HostsWithoutADotAreInvalid)
 
 TEST(SubmitReply, StatusLineAndContentLength)
 {
-    SubmitSocket ok = readReply({u"HTTP/1.1 404 Not Found\r\n"_s, u"content-length:12abc\r\n"_s, u"\r\n"_s});
+    SubmitSocket ok = readReply({u"HTTP/1.1 404 Not Found\r\n"_s, u"content-length:12\r\n"_s, u"\r\n"_s});
     EXPECT_EQ(ok.httpStatus, 404);
     EXPECT_EQ(ok.protocol, u"HTTP/1.1"_s);
     EXPECT_EQ(ok.contentLength, 12);
     EXPECT_FALSE(ok.readingHeader);
 
     EXPECT_EQ(readReply({u"http/1.0 200 OK\r\n"_s}).httpStatus, 200);
-    EXPECT_EQ(readReply({u"HTTP/1.1\r\n"_s}).httpStatus, 600);
-    EXPECT_EQ(readReply({u"HTTP/1.1 abc\r\n"_s}).httpStatus, 600);
-    EXPECT_EQ(readReply({u"HTTP/1.0  200\r\n"_s}).httpStatus, 20);
     EXPECT_EQ(readReply({u"Content-Length: 7\r\n"_s}).contentLength, 7);
     EXPECT_EQ(readReply({u"X-Length: 7\r\n"_s}).contentLength, 0);
+    // An unreadable length counts as none.
+    EXPECT_EQ(readReply({u"Content-Length: 7\r\n"_s, u"Content-Length: 12abc\r\n"_s}).contentLength, 0);
 }
 
-TEST(SubmitReply, OutOfRangeNumbersNeitherOverflowNorCountAsSuccess)
+TEST(SubmitReply, UnreadableCodesAreStatus600AndNoSuccess)
 {
-    // Three characters can still spell a number far beyond any status code.
-    for (const QString &code : {u"9e9"_s, u"inf"_s, u"1e5"_s}) {
+    // Three characters can still spell a number far beyond any status code, or one in disguise.
+    for (const QString &code : {u""_s, u"abc"_s, u"9e9"_s, u"inf"_s, u"1e5"_s, u"1e2"_s, u" 200"_s, u"2000"_s, u"+20"_s}) {
         SubmitSocket record = readReply({u"HTTP/1.1 "_s + code + u" x\r\n"_s, u"\r\n"_s});
         EXPECT_EQ(record.httpStatus, 600) << code.toStdString();
         EXPECT_EQ(statusOnClose(record), kUnreadableStatus) << code.toStdString();
     }
-    EXPECT_EQ(readReply({u"HTTP/1.1 1e2 x\r\n"_s}).httpStatus, 100);
+    EXPECT_EQ(readReply({u"HTTP/1.1\r\n"_s}).httpStatus, 600);
 
     // A length no reply can reach keeps the body incomplete instead of wrapping around.
     SubmitSocket huge = readReply({u"HTTP/1.0 200 OK\r\n"_s, u"Content-Length: 99999999999999999999999\r\n"_s,

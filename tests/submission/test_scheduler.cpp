@@ -359,3 +359,20 @@ TEST_F(Scheduler, ConnectThatNeverStandsTimesOutThenTheSocketPausesOneSecond)
     EXPECT_GE(dispatches[1] - ends[0], 950);
     EXPECT_LT(dispatches[1] - ends[0], 1500);
 }
+
+TEST_F(Scheduler, SteadyTrickleEndsAtTenTimesTheTimeOut)
+{
+    addEngines({u"trickle"_s});
+    // One body line every 0.5 s for 30 s: the 2 s since the last line never pass.
+    server.setHandler([](QTcpSocket *client, const QByteArray &) {
+        client->write("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        LoopbackServer::trickle(client, "still here\r\n", 500, 60);
+    });
+    const qint64 start = Platform::tickCount();
+    const QMap<QString, int> statuses = run(sites(1), 16000);
+    const qint64 took = Platform::tickCount() - start;
+    EXPECT_EQ(statuses.value(u"trickle"_s), SubmitHttp::kSubmissionTimeout);
+    // 1 s before the dispatch, the 10 s of the whole reply, at most one 1 s check period.
+    EXPECT_GE(took, 1000 + 10000 - 100);
+    EXPECT_LT(took, 1000 + 10000 + 2500);
+}

@@ -2,6 +2,8 @@
 
 #include "platform/EventLoop.h"
 
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 namespace TestSupport {
@@ -65,6 +67,17 @@ void LoopbackServer::neverAnswer()
 bool LoopbackServer::waitForRequests(int count, int timeoutMs)
 {
     return Platform::waitUntil([&] { return m_requests.size() >= count; }, timeoutMs);
+}
+
+void LoopbackServer::trickle(QTcpSocket *client, const QByteArray &line, int everyMs, int count)
+{
+    auto *pace = new QTimer(client);
+    connect(pace, &QTimer::timeout, client, [client, pace, line, count, written = 0]() mutable {
+        client->write(line);
+        if (++written == count)
+            pace->stop();
+    });
+    pace->start(everyMs);
 }
 
 QByteArray LoopbackServer::httpReply(int status, const QByteArray &body, const QByteArray &extraHeaders)

@@ -35,6 +35,10 @@ public:
     int connectionCount() const { return m_connections; }
     bool waitForRequests(int count, int timeoutMs);
 
+    // Writes `line` to the client every `everyMs` until it has been written `count` times, for a
+    // peer that never goes quiet long enough for an idle deadline.
+    static void trickle(QTcpSocket *client, const QByteArray &line, int everyMs, int count);
+
     // "HTTP/1.0 <status>\r\n<headers>\r\n\r\n<body>" with a Content-Length header.
     static QByteArray httpReply(int status, const QByteArray &body,
                                 const QByteArray &extraHeaders = QByteArray());

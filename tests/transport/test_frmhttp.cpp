@@ -248,6 +248,53 @@ TEST_F(PageFetch, ErrorStatusesAreReportedAndNothingIsHandedOver)
     EXPECT_TRUE(log().contains(u"HTTPConnect_Error:HTTP/1.0 500 Oops\r\n\r\n\r\n-----broken"_s));
 }
 
+TEST_F(PageFetch, UnreadableStatusCodesLeaveTheStatusAsItWas)
+{
+    receive(u"GetSiteInfo"_s);
+    for (const QByteArray statusLine : {"HTTP/1.0 2000 OK", "HTTP/1.0  404 x", "HTTP/1.0 1.5 x", "HTTP/1.0 1e2 x"}) {
+        SCOPED_TRACE(statusLine.toStdString());
+        LoopbackServer server;
+        server.replyWith(statusLine + "\r\nContent-Length: 2\r\n\r\nok");
+        m_deliveries.clear();
+        fetch(url(server));
+        ASSERT_TRUE(waitForDelivery());
+        EXPECT_EQ(m_deliveries[0].page, u"ok"_s);
+        EXPECT_EQ(m_deliveries[0].status, 0);
+    }
+}
+
+TEST_F(PageFetch, SteadyTrickleEndsAtTheReplyDeadline)
+{
+    frmHTTP::setIntervals({10, 300, 1500, 2000});
+    LoopbackServer server;
+    // One body line every 0.2 s for 8 s: the idle deadline never passes.
+    server.setHandler([](QTcpSocket *client, const QByteArray &) {
+        client->write("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        LoopbackServer::trickle(client, "line\n", 200, 40);
+    });
+    receive(u"GetSiteInfo"_s);
+    const qint64 start = Platform::tickCount();
+    fetch(url(server));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !m_deliveries.isEmpty(); }, 5000));
+    EXPECT_GE(Platform::tickCount() - start, 1900);
+    EXPECT_TRUE(m_deliveries[0].page.startsWith(u"line\nline\n"_s));
+    EXPECT_TRUE(log().contains(u"HTTP time-out: the reply took too long: "_s));
+}
+
+TEST_F(PageFetch, LoginsInAServersReplyAreMaskedInTheLog)
+{
+    LoopbackServer server;
+    server.replyWith("HTTP/1.0 500 Echo\r\nX-Echo: Authorization: Basic dTpw\r\n\r\n"
+                     "{\"Authorization\": \"Basic dTpw\"}");
+    receive(u"GetSiteInfo"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    fetch(url(server));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty(); }, kWaitMs));
+    EXPECT_TRUE(log().contains(u"X-Echo: Authorization: Basic ****\r\n"_s)) << log().toStdString();
+    EXPECT_TRUE(log().contains(u"{\"Authorization\": \"Basic ****\"}"_s)) << log().toStdString();
+    EXPECT_FALSE(log().contains(u"dTpw"_s));
+}
+
 TEST_F(PageFetch, SilentServerEndsAtTheDeadlineWithAnEmptyPage)
 {
     LoopbackServer server;
