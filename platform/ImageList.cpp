@@ -47,7 +47,7 @@ const QHash<QString, Look> &looks()
         {QStringLiteral("optimizer"), {"system-run", 0x50A030, "O"}},
         {QStringLiteral("ranking"), {"view-sort-descending", 0xA06030, "R"}},
         {QStringLiteral("websearch"), {"edit-find", 0x3080A0, "WS"}},
-        {QStringLiteral("channel"), {"internet-news-reader", 0x60A0A0, "C"}},
+        {QStringLiteral("channel"), {"internet-news-reader", 0x60A0A0, "N"}},
         // Folder lists.
         {QStringLiteral("folder"), {"folder", 0xE0B040, "D"}},
         {QStringLiteral("up"), {"go-up", 0x606090, ".."}},
@@ -65,12 +65,13 @@ const QHash<QString, Look> &looks()
     return table;
 }
 
-QIcon drawTile(QColor colour, const QString &letters, Mark mark)
+QPixmap drawTile(int size, QColor colour, const QString &letters, Mark mark)
 {
-    QPixmap pixmap(16, 16);
+    QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 16.0, size / 16.0);   // drawn on a 16 by 16 grid at every size
     painter.setBrush(colour);
     painter.setPen(colour.darker());
     painter.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
@@ -87,7 +88,17 @@ QIcon drawTile(QColor colour, const QString &letters, Mark mark)
         painter.setFont(font);
         painter.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, letters);
     }
-    return QIcon(pixmap);
+    return pixmap;
+}
+
+// List rows show 16 pixels, the toolbars larger; a tile drawn at each keeps them the same size
+// as the theme's pictures beside them.
+QIcon drawTiles(QColor colour, const QString &letters, Mark mark)
+{
+    QIcon tiles;
+    for (int size : {16, 24, 32})
+        tiles.addPixmap(drawTile(size, colour, letters, mark));
+    return tiles;
 }
 
 // Without a desktop session Qt looks in "hicolor" only, which holds application icons and no
@@ -108,9 +119,9 @@ QIcon lookUp(const QString &key, const QString &imageKey)
 {
     const auto it = looks().constFind(key);
     if (it == looks().constEnd())
-        return drawTile(QColor(0x60, 0x60, 0x60), imageKey.left(1).toUpper(), Mark::Letters);
+        return drawTiles(QColor(0x60, 0x60, 0x60), imageKey.left(1).toUpper(), Mark::Letters);
     const Look &look = it.value();
-    QIcon drawn = drawTile(QColor(look.colour), QString::fromLatin1(look.letters), look.mark);
+    QIcon drawn = drawTiles(QColor(look.colour), QString::fromLatin1(look.letters), look.mark);
     return look.themeName ? QIcon::fromTheme(QString::fromLatin1(look.themeName), drawn) : drawn;
 }
 

@@ -82,4 +82,6 @@ TEST(ImageList, TheThemesPictureIsUsedWhereItHasOneAndTheTileElsewhere)
     EXPECT_EQ(pictureOf(QStringLiteral("projectfolder")).pixel(8, 8), QColor(Qt::red).rgb());
     EXPECT_NE(pictureOf(QStringLiteral("Up")).pixel(8, 8), QColor(Qt::red).rgb());   // not in the theme
     EXPECT_EQ(pictureOf(QStringLiteral("Merge")), tileOfMerge);                       // no theme name
+    // A tile fills a toolbar button as fully as the theme's pictures beside it.
+    EXPECT_EQ(ImageList::icon(QStringLiteral("Merge")).pixmap(24, 24).size(), QSize(24, 24));
 }
