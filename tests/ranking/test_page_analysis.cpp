@@ -150,9 +150,4 @@ TEST_F(PageAnalysisTest, PositionsGoOnOverPagesUpToTheLinkLimit)
     }
 }
 
-TEST_F(PageAnalysisTest, EncodingWritesEveryDot)
-{
-    EXPECT_EQ(clsRanking::getEncoding(QStringLiteral("www.a.example")), QStringLiteral("www%2Ea%2Eexample"));
-}
-
 } // namespace
