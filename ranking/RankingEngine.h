@@ -1,0 +1,57 @@
+#pragma once
+// One engine of the ranking engine file "vqreng.dat" and the one reader of that file, shared by
+// the rank check, the engine search launcher and the keyword builder.
+//
+// The file is an INI file in the engine data folder: section "Engines" holds "NumOfEngines" and
+// the keys "1" ... "NumOfEngines", whose values name one section per engine. Names match
+// ignoring case; values are read whole with blanks trimmed.
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+
+struct RankingEngine {
+    QString name;               // the engine's section name, also its list text
+    QString EngineKey;          // marks the engine's own links, which take no position
+    QString EngineURL;          // base of query addresses and of relative links
+    QString QueryKeyword1;      // between EngineURL and the keywords
+    QString QueryKeyword2;      // after the keywords
+    QString NextPage1;          // next-page markers; for "Button" engines the address pieces
+    QString NextPage2;
+    QString NextPage3;
+    QString NextPage4;          // what opens the next-page link; empty stands for "href="
+    QString ResultStartString;  // the result block of a page starts after this text
+    QString ResultEndString;    // ... and ends at this one
+    QString NoFoundString;      // a page holding it has no results
+    QString FilterKeyword1;     // carried, no rule uses them
+    QString FilterKeyword2;
+    QString HREF_KEYWORD1;      // opener of a result anchor
+    QString HREF_KEYWORD2;      // opener tried when the first is absent
+    QString LinkType;           // "Button": next pages are built, not found on the page
+    QString nextPageURL;        // not in the file: the next result page during a rank check
+    qint16 Start = 0;           // result offset step per page of a "Button" engine
+    qint16 PerPage = 0;         // results per page of a "Button" engine
+    QString URLVisibility;      // query prefix of the engine search launcher
+};
+
+// What a read of the engine file gave.
+struct RankingEngineFile {
+    std::vector<RankingEngine> engines;   // in key order, empty keys skipped
+    QStringList logLines;                 // one per engine past the limit, for the error log
+    bool corrupted = false;               // the corrupted-file box is due; engines before it stay
+};
+
+// The rank check has eight slots per engine table.
+inline constexpr qsizetype kRankCheckEngines = 8;
+
+// "vqreng.dat" in the engine data folder.
+QString rankingEngineFilePath();
+
+// Reads the file once. Engines past `maxEngines` are not read; each gives a log line. A missing
+// or unreadable file and a "NumOfEngines" that is not a whole number from 0 to 32767 are
+// corrupted and give no engines; a "Start" or "PerPage" outside the 16-bit range is corrupted
+// and ends the read before that engine.
+RankingEngineFile readRankingEngineFile(const QString &path, qsizetype maxEngines = kRankCheckEngines);
+
+// The box every reader of the file shows when it is missing or corrupted.
+void showCorruptedEngineFile();

@@ -1,0 +1,86 @@
+// The rank check: the positions of a site on one saved result page.
+#include "ranking/clsRanking.h"
+#include "ranking/RankingSearch.h"
+
+namespace {
+
+using RankingSearch::contains;
+using RankingSearch::find;
+
+const QString kAnchorEnd = QStringLiteral("</A>");
+
+// The page from right after ResultStartString to ResultEndString (or the page's end); the
+// whole page without a start.
+QStringView resultBlock(const RankingEngine &engine, QStringView page)
+{
+    const qsizetype start = find(page, engine.ResultStartString);
+    if (start < 0)
+        return page;
+    const qsizetype from = start + engine.ResultStartString.size();
+    const qsizetype end = find(page, engine.ResultEndString, from);
+    return page.sliced(from, (end < 0 ? page.size() : end) - from);
+}
+
+// HREF_KEYWORD1, else HREF_KEYWORD2 when the block lacks the first; the unquoted built-in
+// opener when the engine names none; the quoted one when the block lacks the choice.
+QString anchorOpener(const RankingEngine &engine, QStringView block)
+{
+    QString opener = QStringLiteral("<a href=http://");
+    if (!engine.HREF_KEYWORD1.isEmpty()) {
+        opener = engine.HREF_KEYWORD1;
+        if (!contains(block, opener) && !engine.HREF_KEYWORD2.isEmpty())
+            opener = engine.HREF_KEYWORD2;
+    }
+    if (!contains(block, opener))
+        opener = QStringLiteral("<a href=\"http://");
+    return opener;
+}
+
+// The engine's own links and its navigation take no position.
+bool isEngineLink(const RankingEngine &engine, QStringView anchor)
+{
+    return contains(anchor, engine.EngineKey) || contains(anchor, u"this site only")
+           || contains(anchor, u"Text-only version") || contains(anchor, u"more this site");
+}
+
+} // namespace
+
+QString clsRanking::getEncoding(const QString &url)
+{
+    QString encoded = url;
+    return encoded.replace(u'.', QStringLiteral("%2E"));
+}
+
+PageAnalysis clsRanking::analysePage(const RankingEngine &engine, QStringView page, const QString &siteURL,
+                                     qint32 linksBefore, qint32 linkLimit)
+{
+    PageAnalysis result;
+    if (contains(page, engine.NoFoundString)) {
+        result.noDocuments = true;
+        return result;
+    }
+    const QStringView block = resultBlock(engine, page);
+    const QString opener = anchorOpener(engine, block);
+    const QString encodedSite = getEncoding(siteURL);
+    qint32 links = linksBefore;
+    for (qsizetype at = find(block, opener); at >= 0;) {
+        const qsizetype end = find(block, kAnchorEnd, at);
+        if (end < 0)
+            break;
+        QString anchor = block.sliced(at, end + kAnchorEnd.size() - at).toString();
+        if (!isEngineLink(engine, anchor)) {
+            if (!contains(anchor, u"http://"))
+                anchor = QStringLiteral("<a href=") + engine.EngineURL + anchor.mid(1);
+            ++links;
+            const bool matches = contains(anchor, encodedSite) || contains(anchor, siteURL);
+            result.anchors.append({links, anchor, matches});
+            if (linkLimit > 0 && links >= linkLimit) {
+                result.linkLimitReached = true;
+                break;
+            }
+        }
+        // The walk goes on after the "<" of that "</A>".
+        at = find(block, opener, end + 1);
+    }
+    return result;
+}
