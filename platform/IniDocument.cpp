@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace Platform {
 namespace {
 
@@ -173,6 +175,45 @@ QStringList IniDocument::sections() const
 bool IniDocument::hasSection(const QString &section) const
 {
     return findBlock(section) != nullptr;
+}
+
+QStringList IniDocument::headerLines() const
+{
+    QStringList lines;
+    for (const Block &block : m_blocks) {
+        if (block.hasHeader)
+            lines.append(block.header.text.trimmed());
+    }
+    return lines;
+}
+
+QList<std::pair<QString, QString>> IniDocument::entries(const QString &section) const
+{
+    QList<std::pair<QString, QString>> found;
+    if (const Block *block = findBlock(section)) {
+        for (const Line &line : block->body) {
+            if (const auto name = keyName(line.text))
+                found.append({*name, trimBlanks(line.text.mid(line.text.indexOf(u'=') + 1))});
+        }
+    }
+    return found;
+}
+
+QMap<int, QString> IniDocument::numberedValues(const QString &section, const QString &prefix) const
+{
+    QMap<int, QString> values;
+    for (const auto &[name, value] : entries(section)) {
+        if (!name.startsWith(prefix, Qt::CaseInsensitive))
+            continue;
+        const QStringView digits = QStringView(name).mid(prefix.size());
+        const bool plainNumber = !digits.isEmpty() && digits.front() != u'0'
+                                 && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        bool ok = false;
+        const int n = plainNumber ? digits.toInt(&ok) : 0;
+        if (ok && !values.contains(n))
+            values.insert(n, value);
+    }
+    return values;
 }
 
 IniDocument::Line *IniDocument::lastLine()

@@ -10,6 +10,7 @@
 #include <QFileDevice>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,14 @@ public:
     // The names of all sections, in file order (a repeated header is listed each time).
     QStringList sections() const;
     bool hasSection(const QString &section) const;
+    // The header lines as written (trimmed), one per section in file order.
+    QStringList headerLines() const;
+    // Every key line of the first matching section as (name, value), in file order; a repeated
+    // name is listed each time (value() gives the first).
+    QList<std::pair<QString, QString>> entries(const QString &section) const;
+    // The values of the keys `prefix` + n (n from 1, written without leading zeros, within the int
+    // range) by n, the first line of each n winning as in value(): one pass over the keys present.
+    QMap<int, QString> numberedValues(const QString &section, const QString &prefix) const;
 
     // Sets `key=value` (a line break inside the value becomes one space). False, and nothing
     // changed, when the section or key name is blank.
