@@ -99,7 +99,9 @@ QString SiteFile::customCategory(const QString &engine) const
 
 void SiteFile::put(QLatin1StringView section, const QString &key, const QString &value)
 {
-    if (m_document.value(section, key) == Platform::trimBlanks(Platform::lineBreaksToSpaces(value)))
+    const std::optional<QString> stored = m_document.value(section, key);
+    const QString readBack = Platform::trimBlanks(Platform::lineBreaksToSpaces(value));
+    if (stored == readBack || (!m_fresh && !stored && readBack.isEmpty()))
         return;
     m_changed = m_document.setValue(section, key, value) || m_changed;
 }

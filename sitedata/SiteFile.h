@@ -68,7 +68,8 @@ public:
     QString customCategory(const QString &engine) const;
 
     // The whole save of the site pages, key by key in the file's order. A key whose stored value
-    // already reads as the new one is left as it is, so a site saved unchanged keeps its bytes.
+    // already reads as the new one is left as it is (in a file that has its site section, a
+    // missing key reads as empty), so a site saved unchanged keeps its bytes.
     void writeSite(const SiteFields &fields, const QList<SiteUrl> &urls, const QList<CustomChoice> &custom);
     // Adds a report after LastReport.
     void addReport(const SiteReport &report);
@@ -78,10 +79,14 @@ public:
     QString fileName() const { return m_document.fileName(); }
 
 private:
-    explicit SiteFile(Platform::IniDocument document) : m_document(std::move(document)) {}
+    explicit SiteFile(Platform::IniDocument document)
+        : m_document(std::move(document)), m_fresh(!m_document.hasSection(SiteKeys::SiteInfo))
+    {
+    }
     void put(QLatin1StringView section, const QString &key, const QString &value);
     void writeUrls(const QList<SiteUrl> &urls);
 
     Platform::IniDocument m_document;
+    bool m_fresh;   // no site section yet: every key is written, empty ones too
     bool m_changed = false;
 };
