@@ -92,9 +92,9 @@ QString ProjectList::addSite(const QString &project, const QString &siteName, co
     return key;
 }
 
-void ProjectList::setValue(const QString &project, const QString &key, const QString &value)
+bool ProjectList::setValue(const QString &project, const QString &key, const QString &value)
 {
-    m_document.setValue(project, key, value);
+    return m_document.setValue(project, key, value);
 }
 
 void ProjectList::replaceText(const QString &text)
@@ -135,6 +135,12 @@ bool ProjectList::removeProject(const QString &project)
     }
     replaceText(text.left(spans[line].start) + text.mid(cutEnd) + kCrLf);
     return true;
+}
+
+bool ProjectList::storeValue(const QString &file, const QString &project, const QString &key, const QString &value)
+{
+    std::optional<ProjectList> list = load(file);
+    return list && list->setValue(project, key, value) && list->commit();
 }
 
 bool ProjectList::commit() const

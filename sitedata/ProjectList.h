@@ -35,13 +35,16 @@ public:
     // Puts the site into the lowest entry number that is blank, else after Last (which follows);
     // gives the entry number used, empty for a blank project name.
     QString addSite(const QString &project, const QString &siteName, const QString &siteFile);
-    // One value of a project (its description or a numbered entry).
-    void setValue(const QString &project, const QString &key, const QString &value);
+    // One value of a project (its description or a numbered entry); false for a blank name.
+    bool setValue(const QString &project, const QString &key, const QString &value);
     // Replaces the project's header (only the bracketed part; blanks around it stay), else adds
     // the header at the end. True when the header was found.
     bool renameProject(const QString &oldName, const QString &newName);
     // Cuts the project's header and lines up to the next header. True when it was found.
     bool removeProject(const QString &project);
+
+    // Loads the list, sets one value and commits: an action that changes one value only.
+    static bool storeValue(const QString &file, const QString &project, const QString &key, const QString &value);
 
     QString fileName() const { return m_document.fileName(); }
     bool commit() const;

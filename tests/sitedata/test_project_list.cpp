@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <functional>
 
 #include "MainObjectFixture.h"
 #include "platform/IniFile.h"
+#include "support/FailingWrites.h"
 
 class ProjectListOps : public MainObjectTest {
 protected:
@@ -141,4 +143,33 @@ TEST_F(ProjectListOps, AFailedWriteIsReportedNotShownAsSuccess)
     env.dialogs.answerMessage(Platform::Ok);
     EXPECT_FALSE(main->editProject(QStringLiteral("A"), QStringLiteral("C")));
     EXPECT_EQ(env.dialogs.pendingAnswers(), 0);
+}
+
+TEST_F(ProjectListOps, EachOperationIsOneWriteWholeOrNotAtAll)
+{
+    const QByteArray before = crlf({"[A]", "Description=", "Last=1", "1=S|/s.vqs", "[B]", "Last=0"});
+    struct Operation {
+        const char *prompt;
+        std::function<bool()> run;
+    } operations[] = {
+        {"addNewProject_Error:", [&] { QString n; return main->addNewProject(QStringLiteral("C"), QString(), n, QString()); }},
+        {"addNewProject_Error:", [&] { QString n; return main->addNewProject(QStringLiteral("A"), QStringLiteral("T"), n, QStringLiteral("/t")); }},
+        {"editProjectFile_Error: ", [&] { return main->editProject(QStringLiteral("A"), QStringLiteral("Z")); }},
+        {"removeProject_Error: ", [&] { return main->removeProject(QStringLiteral("A")); }},
+    };
+    for (const Operation &operation : operations) {
+        SCOPED_TRACE(operation.prompt);
+        writeList(before);
+        {
+            TestSupport::FailingWrites diskFull;
+            env.dialogs.answerMessage(Platform::Ok);
+            EXPECT_FALSE(operation.run());
+            EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(QString::fromLatin1(operation.prompt)));
+        }
+        EXPECT_EQ(list(), before);
+        TestSupport::FailingWrites onlyOne(1);
+        EXPECT_TRUE(operation.run());
+        EXPECT_EQ(onlyOne.attempts(), 1);
+        EXPECT_NE(list(), before);
+    }
 }
