@@ -15,25 +15,25 @@ namespace {
 // project named "A]B" is a section of its own and not a second header of "A".
 std::optional<QString> sectionName(const QString &line)
 {
-    const QString t = line.trimmed();
+    const QStringView t = QStringView(line).trimmed();
     if (!t.startsWith(u'['))
         return std::nullopt;
     qsizetype close = t.lastIndexOf(u']');
     if (close < 0)
         close = t.size();
-    return t.mid(1, close - 1).trimmed();
+    return t.mid(1, close - 1).trimmed().toString();
 }
 
 // The key name when the line is a key line (comments and lines without "=" are not).
 std::optional<QString> keyName(const QString &line)
 {
-    const QString t = line.trimmed();
+    const QStringView t = QStringView(line).trimmed();
     if (t.isEmpty() || t.startsWith(u';'))
         return std::nullopt;
     const qsizetype eq = line.indexOf(u'=');
     if (eq < 0)
         return std::nullopt;
-    return line.left(eq).trimmed();
+    return QStringView(line).left(eq).trimmed().toString();
 }
 
 // Names compare as QString::compare(..., Qt::CaseInsensitive) does: one character at a time.
@@ -78,7 +78,7 @@ IniDocument IniDocument::fromText(const QString &file, const QString &text)
 void IniDocument::addBodyLine(Block &block, Line line)
 {
     const qsizetype at = block.body.size();
-    if (!line.text.trimmed().isEmpty())
+    if (!QStringView(line.text).trimmed().isEmpty())
         block.lastNonBlank = at;
     if (const auto name = keyName(line.text))
         insertFirst(block.keyLines, folded(*name), at);
