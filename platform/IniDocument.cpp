@@ -40,8 +40,13 @@ std::optional<QString> keyName(const QString &line)
 QString folded(const QString &name)
 {
     QString out = name;
-    for (QChar &c : out)
-        c = c.toCaseFolded();
+    for (QChar &c : out) {
+        const char16_t u = c.unicode();
+        if (u >= u'A' && u <= u'Z')
+            c = QChar(char16_t(u + (u'a' - u'A')));
+        else if (u >= 0x80)   // ASCII other than capitals folds to itself
+            c = c.toCaseFolded();
+    }
     return out;
 }
 
