@@ -203,11 +203,7 @@ void clsPreference::SaveSettings()
         {QStringLiteral("DontClearFields"), QString::number(m_DontClearFields)},
         {QStringLiteral("PromptConnection"), QString::number(m_PromptConnection)},
     };
-    for (const auto &[key, value] : values) {
-        if (!Platform::saveSetting(kApp, kPreference, key, value)) {
-            Platform::msgBox(QStringLiteral("Cannot write the settings file ") + Platform::settingsFile(kApp),
-                             Platform::Exclamation, kApp);
-            return;
-        }
-    }
+    if (!Platform::saveSettings(kApp, kPreference, values))
+        Platform::msgBox(QStringLiteral("Cannot write the settings file ") + Platform::settingsFile(kApp),
+                         Platform::Exclamation, kApp);
 }

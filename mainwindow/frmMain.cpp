@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -42,7 +43,7 @@
 #include "platform/ImageList.h"
 #include "sitedata/EngineListView.h"
 #include "platform/KeyedListView.h"
-#include "sitedata/clsMainText.h"
+#include "sitedata/ProjectList.h"
 #include "sitedata/clsMain.h"
 #include "transport/frmHTTP.h"
 #include "transport/modDSSockLog.h"
@@ -511,45 +512,62 @@ void frmMain::showPageSet(QTabWidget *pageSet)
         set->setVisible(set == pageSet);
 }
 
+namespace {
+
+QTreeWidgetItem *newTreeNode(const QString &text, const QString &key, const QString &imageKey, const QString &tag)
+{
+    auto *node = new QTreeWidgetItem(QStringList{text});
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    Platform::setItemKey(node, key);
+    setItemImageKey(node, imageKey);
+    Platform::setItemTag(node, tag);
+    return node;
+}
+
+// Adds the key (compared ignoring case); false when it was there already.
+bool insertNew(QSet<QString> &keys, const QString &key)
+{
+    const qsizetype before = keys.size();
+    keys.insert(key.toCaseFolded());
+    return keys.size() > before;
+}
+
+} // namespace
+
 void frmMain::loadProject()
 {
     m_bSkipAutoSaveOnce = true;
-    const QString listFile = clsMain::projectListPath();
-    const std::optional<QStringList> lines = Platform::readLines(listFile);
-    if (!lines)
+    const std::optional<ProjectList> list = ProjectList::load(clsMain::projectListPath());
+    if (!list)
         return;
-    for (const QString &line : *lines) {
-        const QString header = line.trimmed();
-        if (header.size() < 2 || !header.startsWith(QLatin1Char('[')) || !header.endsWith(QLatin1Char(']')))
+    // One pass: nodes are built apart and added at once, keys checked against a set, and the
+    // tree not redrawn meanwhile.
+    QSet<QString> keys;
+    for (QTreeWidgetItem *node : Platform::allItems(TreeView1))
+        keys.insert(Platform::itemKey(node).toCaseFolded());
+    TreeView1->setUpdatesEnabled(false);
+    QList<QTreeWidgetItem *> projectNodes;
+    for (const Project &project : list->projects()) {
+        const QString projectKey = QStringLiteral("Root\\") + project.name;
+        if (!insertNew(keys, projectKey))
             continue;
-        const QString project = header.mid(1, header.size() - 2);
-        const QString projectKey = QStringLiteral("Root\\") + project;
-        if (Platform::findItemByKey(TreeView1, projectKey))
-            continue;
-        auto *projectNode = new QTreeWidgetItem(m_rootNode, {project});
-        projectNode->setFlags(projectNode->flags() | Qt::ItemIsEditable);
-        Platform::setItemKey(projectNode, projectKey);
-        setItemImageKey(projectNode, QStringLiteral("ProjectFolder"));
-        Platform::setItemTag(projectNode, modCommon::readINIValue(listFile, project, QStringLiteral("Description")));
-        projectNode->setExpanded(true);
-        // Entries beyond the highest one present are all empty: the walk stops there.
-        const int last = std::min(clsMainText::leadingDigits(modCommon::readINIValue(listFile, project, QStringLiteral("Last"))),
-                                  clsMainText::highestNumberedKey(listFile, project, QString()));
-        for (int i = 1; i <= last; ++i) {
-            QString siteName = modCommon::readINIValue(listFile, project, QString::number(i));
-            QString path;
-            modCommon::splitAtBar(siteName, path);
-            const QString siteKey = projectKey + QStringLiteral("\\") + siteName;
-            if (siteName.isEmpty() || Platform::findItemByKey(TreeView1, siteKey))
-                continue;
-            auto *siteNode = new QTreeWidgetItem(projectNode, {siteName});
-            siteNode->setFlags(siteNode->flags() | Qt::ItemIsEditable);
-            Platform::setItemKey(siteNode, siteKey);
-            setItemImageKey(siteNode, QStringLiteral("WebFile"));
-            Platform::setItemTag(siteNode, QString::number(i) + QStringLiteral("|") + path);
+        QTreeWidgetItem *projectNode =
+            newTreeNode(project.name, projectKey, QStringLiteral("ProjectFolder"), project.description);
+        QList<QTreeWidgetItem *> siteNodes;
+        for (const ProjectSite &site : project.sites) {
+            const QString siteKey = projectKey + QStringLiteral("\\") + site.name;
+            if (insertNew(keys, siteKey))
+                siteNodes.append(newTreeNode(site.name, siteKey, QStringLiteral("WebFile"),
+                                             QString::number(site.number) + QStringLiteral("|") + site.file));
         }
+        projectNode->addChildren(siteNodes);
+        projectNodes.append(projectNode);
     }
+    m_rootNode->addChildren(projectNodes);
+    for (QTreeWidgetItem *node : std::as_const(projectNodes))
+        node->setExpanded(true);
     m_rootNode->setExpanded(true);
+    TreeView1->setUpdatesEnabled(true);
 }
 
 void frmMain::lstMainCategory_Click()

@@ -32,6 +32,7 @@
 #include "ranking/frmSearch.h"
 #include "sitedata/EngineListView.h"
 #include "platform/KeyedListView.h"
+#include "sitedata/ProjectList.h"
 #include "sitedata/clsMain.h"
 #include "submission/frmSubmit.h"
 
@@ -98,9 +99,8 @@ void frmMain::ToolbarMain_ButtonClick(const QString &key)
             if (m_currentNode && itemImageKey(m_currentNode).contains(QLatin1String("ProjectFolder"))) {
                 const QString description = modCommon::multiLineText(txtProjectDescr);
                 Platform::setItemTag(m_currentNode, description);
-                if (modCommon::writeINIValue(clsMain::projectListPath(), m_currentNode->text(0),
-                                             QStringLiteral("Description"), description)
-                    != QLatin1String("1"))
+                if (!ProjectList::storeValue(clsMain::projectListPath(), m_currentNode->text(0),
+                                             QStringLiteral("Description"), description))
                     throw std::runtime_error("cannot write " + clsMain::projectListPath().toStdString());
             } else {
                 mnuFileItems_Click(7);

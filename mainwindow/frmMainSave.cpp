@@ -16,6 +16,7 @@
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
 #include "platform/KeyedListView.h"
+#include "sitedata/ProjectList.h"
 #include "sitedata/clsMain.h"
 #include "transport/modDSSockLog.h"
 
@@ -32,7 +33,7 @@ std::runtime_error cannotWrite(const QString &file)
 void writeProjectList(const QString &section, const QString &key, const QString &value)
 {
     const QString file = clsMain::projectListPath();
-    if (modCommon::writeINIValue(file, section, key, value) != QLatin1String("1"))
+    if (!ProjectList::storeValue(file, section, key, value))
         throw cannotWrite(file);
 }
 

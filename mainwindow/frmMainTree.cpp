@@ -27,6 +27,7 @@
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
 #include "platform/KeyedListView.h"
+#include "sitedata/ProjectList.h"
 #include "sitedata/clsMain.h"
 
 namespace {
@@ -280,8 +281,7 @@ bool frmMain::renameNode(QTreeWidgetItem *node, const QString &NewString)
             QString path;
             modCommon::splitAtBar(entry, path);
             const QString project = node->parent() ? node->parent()->text(0) : QString();
-            if (modCommon::writeINIValue(clsMain::projectListPath(), project, entry, NewString + QStringLiteral("|") + path)
-                != QLatin1String("1"))
+            if (!ProjectList::storeValue(clsMain::projectListPath(), project, entry, NewString + QStringLiteral("|") + path))
                 throw std::runtime_error("The project list " + clsMain::projectListPath().toStdString()
                                          + " cannot be written.");
             rekeyNode(node, newKey);
@@ -573,8 +573,7 @@ void frmMain::removeSelectedNode()
             QString entry = Platform::itemTag(node);
             QString path;
             modCommon::splitAtBar(entry, path);
-            if (modCommon::writeINIValue(clsMain::projectListPath(), node->parent()->text(0), entry, QString())
-                != QLatin1String("1"))
+            if (!ProjectList::storeValue(clsMain::projectListPath(), node->parent()->text(0), entry, QString()))
                 throw std::runtime_error("The project list " + clsMain::projectListPath().toStdString()
                                          + " cannot be written.");
         }

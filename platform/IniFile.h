@@ -12,7 +12,7 @@ std::optional<QString> iniRead(const QString &file, const QString &section, cons
 
 // Writes `key=value` into `section`: in place of the key's line, else at the end of the section,
 // else in a new section at the end of the file (created when missing). A CR, LF or CR LF inside the
-// value becomes one space. The file is replaced atomically; false when it could not be written.
+// value becomes one space. The file is replaced atomically; false when it could not be read or written.
 bool iniWrite(const QString &file, const QString &section, const QString &key, const QString &value);
 
 // The names of the keys of `section`, in file order (empty when missing).

@@ -1,6 +1,7 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/Folders.h"
+#include "platform/IniDocument.h"
 #include "platform/IniFile.h"
 
 #include <QDir>
@@ -26,14 +27,22 @@ QString getSetting(const QString &appName, const QString &section, const QString
 
 bool saveSetting(const QString &appName, const QString &section, const QString &key, const QString &value)
 {
+    return saveSettings(appName, section, {{key, value}});
+}
+
+bool saveSettings(const QString &appName, const QString &section, const QList<std::pair<QString, QString>> &values)
+{
     if (!QDir().mkpath(settingsFolder()))
         return false;
-    const QString file = settingsFile(appName);
-    if (!iniWrite(file, section, key, value))
+    std::optional<IniDocument> document = IniDocument::load(settingsFile(appName));
+    if (!document)
         return false;
-    // The store holds the login password: keep it to its owner.
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-    return true;
+    for (const auto &[key, value] : values) {
+        if (!document->setValue(section, key, value))
+            return false;
+    }
+    // The store holds the login password: it is the owner's only, from the moment it is written.
+    return document->commit(QFile::ReadOwner | QFile::WriteOwner);
 }
 
 } // namespace Platform

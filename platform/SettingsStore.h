@@ -2,6 +2,7 @@
 // The per-user settings store: values addressed by application name, section and key, all text.
 // Kept in "<settings folder>/<application>.ini" through the INI code, readable only by the user.
 #include <optional>
+#include <QList>
 #include <QString>
 
 namespace Platform {
@@ -16,5 +17,8 @@ QString getSetting(const QString &appName, const QString &section, const QString
 
 // Stores the value; false when the store could not be written.
 bool saveSetting(const QString &appName, const QString &section, const QString &key, const QString &value);
+
+// Stores all the values of one section in one write: all of them or, on failure, none.
+bool saveSettings(const QString &appName, const QString &section, const QList<std::pair<QString, QString>> &values);
 
 } // namespace Platform

@@ -24,14 +24,31 @@ std::optional<QString> readTextFile(const QString &path)
     return fromAnsi(*bytes);
 }
 
-bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes)
+namespace {
+
+WriteFailureHook &writeFailureHook()
+{
+    static WriteFailureHook hook;
+    return hook;
+}
+
+} // namespace
+
+void setWriteFailureHook(WriteFailureHook hook)
+{
+    writeFailureHook() = std::move(hook);
+}
+
+bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
+                               std::optional<QFileDevice::Permissions> mode)
 {
     if (path.isEmpty())
         return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    const bool failedByTest = writeFailureHook() && writeFailureHook()(path);
+    if (failedByTest || file.write(bytes) != bytes.size() || (mode && !file.setPermissions(*mode))) {
         file.cancelWriting();
         return false;
     }

@@ -21,6 +21,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class KeyedListView;
 class EngineListView;
+class SiteFile;
+struct SiteFields;
 
 // One custom-category engine with the category path and space id chosen for the current site.
 struct CustomEngineEntry {
@@ -59,7 +61,6 @@ public:
     // --- Web site file and URL lists ------------------------------------------------------------
     // False when the file could not be written (logged; the caller tells the user).
     bool saveWebsiteFile(const QString &sFileLocation);
-    bool SaveURL(const QString &sWebLocation);
     // False when the file could not be read into the controls (the user has been told).
     bool loadWebsiteFile(const QString &sFileName);
     bool addNewItem(QTreeWidget *myListView, const QString &sText);
@@ -149,6 +150,10 @@ private:
     bool applyEngineLine(clsEngines &engine, const modEngineData::EngineLine &line,
                          QString &pendingCategoryMode);
     void clearCustomEngineChoices();
+    // The site pages' fields as they are to be saved into the file.
+    SiteFields shownSiteFields(const QString &sFileLocation);
+    void showSiteFields(const SiteFields &fields);
+    void showSiteLists(const SiteFile &site);
     auto categoryNameAt() const
     {
         return [this](qint32 entry) -> const QString & { return m_engineCategory[entry].Name; };
@@ -162,11 +167,10 @@ private:
     int m_intCustomEngineIndex = 0;
     int m_typeCounts[7] = {0, 0, 0, 0, 0, 0, 0};
 
-    // The category stored in the site file last loaded, and whether the lists show it.
+    // The category stored in the site file last loaded: kept until the user chooses another.
     QString m_sLoadedSiteFile;
     QString m_sLoadedMainCategory;
     QString m_sLoadedCategory;
-    bool m_bLoadedCategoryShown = true;
     bool m_bCategoryTouched = false;
     bool m_bSettingCategory = false;
 };

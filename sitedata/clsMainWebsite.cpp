@@ -14,27 +14,12 @@
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
-#include "platform/IniFile.h"
 #include "platform/TextFile.h"
 #include "platform/KeyedListView.h"
-#include "sitedata/clsMainText.h"
+#include "sitedata/SiteFile.h"
 #include "transport/modDSSockLog.h"
 
 namespace {
-
-const QString kSiteInfo = QStringLiteral("Web Site Info");
-const QString kURL = QStringLiteral("URL");
-const QString kReport = QStringLiteral("Report");
-const QString kCustom = QStringLiteral("CustomEngineCategory");
-
-// Reads values of one file.
-struct SiteFileReader {
-    QString file;
-    QString operator()(const QString &section, const QString &key) const
-    {
-        return modCommon::readINIValue(file, section, key);
-    }
-};
 
 // Splits one line of a URL list into its items: an item ends at "," or at the line end, leading
 // blanks are skipped and a quoted item (which may hold commas) loses its quotes.
@@ -86,17 +71,35 @@ bool clsMain::addNewItem(QTreeWidget *myListView, const QString &sText)
     return list->addRow(sText, {sText}, QStringLiteral("HTMLFile")) != nullptr;
 }
 
-bool clsMain::SaveURL(const QString &sWebLocation)
+SiteFields clsMain::shownSiteFields(const QString &sFileLocation)
 {
-    KeyedListView *urls = m_frmMain->lsvSiteURLs;
-    const QList<QTreeWidgetItem *> rows = urls->rows();
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const QString n = QString::number(i + 1);
-        if (!Platform::iniWrite(sWebLocation, kURL, QStringLiteral("URL") + n, rows[i]->text(0))
-            || !Platform::iniWrite(sWebLocation, kURL, QStringLiteral("LocalFile") + n, Platform::itemTag(rows[i])))
-            return false;
+    frmMain &w = *m_frmMain;
+    SiteFields fields;
+    fields.title = w.txtSiteTitle->text();
+    fields.keyword = removeCrLf(modCommon::multiLineText(w.txtSiteKeywords));
+    fields.description = removeCrLf(modCommon::multiLineText(w.txtSiteDescription));
+    fields.webType = w.cboWebType->currentText();
+    fields.language = w.cboLanguage->currentText();
+    getSelectedCategory(fields.mainCategory, fields.category);
+    const bool sameSite = QDir::cleanPath(sFileLocation) == QDir::cleanPath(m_sLoadedSiteFile);
+    if (sameSite && !m_bCategoryTouched) {
+        // The user chose no category: the stored one stays as stored, also one the lists do not
+        // show. Only for the file it came from: another site never gets this site's category.
+        fields.mainCategory = m_sLoadedMainCategory;
+        fields.category = m_sLoadedCategory;
     }
-    return Platform::iniWrite(sWebLocation, kSiteInfo, QStringLiteral("LastURL"), QString::number(rows.size()));
+    fields.yourName = w.txtName->text();
+    fields.email = w.txtEmail->text();
+    fields.company = w.txtCompany->text();
+    fields.address = w.txtAddress->text();
+    fields.city = w.txtCity->text();
+    fields.postcode = w.txtPostcode->text();
+    fields.state = w.txtState->text();
+    fields.country = w.cboCountry->currentText();
+    fields.phone = w.txtPhone->text();
+    fields.fax = w.txtFax->text();
+    fields.password = w.txtPassword->text();
+    return fields;
 }
 
 bool clsMain::saveWebsiteFile(const QString &sFileLocation)
@@ -105,65 +108,77 @@ bool clsMain::saveWebsiteFile(const QString &sFileLocation)
         return true;
     frmMain &w = *m_frmMain;
     Platform::setBusyPointer(true);
-    int customIndex = 0;
-    auto failed = [&]() {
-        modDSSock::writeErrorLog(QStringLiteral("Module: saveWebsiteFile: ") + QStringLiteral("The file ") + sFileLocation
-                                 + QStringLiteral(" could not be written.") + QStringLiteral("m_intNumOfCustEngines:")
-                                 + QString::number(m_intNumOfCustEngines) + QStringLiteral("i: ")
-                                 + QString::number(customIndex));
-        Platform::setBusyPointer(false);
-        return false;
-    };
-    auto info = [&](const QString &key, const QString &value) {
-        return Platform::iniWrite(sFileLocation, kSiteInfo, key, value);
-    };
-
-    if (!info(QStringLiteral("Version"), QStringLiteral("6.0")))
-        return failed();
     if (!w.cboCustomEngines->currentText().isEmpty())
         saveCustomCategory(w.txtCustomCategory->text());
-    if (!info(QStringLiteral("Title"), w.txtSiteTitle->text())
-        || !info(QStringLiteral("Keyword"), removeCrLf(modCommon::multiLineText(w.txtSiteKeywords)))
-        || !info(QStringLiteral("Description"), removeCrLf(modCommon::multiLineText(w.txtSiteDescription)))
-        || !info(QStringLiteral("WebType"), w.cboWebType->currentText())
-        || !info(QStringLiteral("Language"), w.cboLanguage->currentText()) || !SaveURL(sFileLocation))
-        return failed();
-
-    QString mainCategory;
-    QString subCategory;
-    getSelectedCategory(mainCategory, subCategory);
-    const bool sameSite = QDir::cleanPath(sFileLocation) == QDir::cleanPath(m_sLoadedSiteFile);
-    if (sameSite && !m_bLoadedCategoryShown && !m_bCategoryTouched) {
-        // The stored category is not in the lists and the user chose none: keep it as stored.
-        // Only for the file it came from: another site never gets this site's category.
-        mainCategory = m_sLoadedMainCategory;
-        subCategory = m_sLoadedCategory;
+    std::optional<SiteFile> site = SiteFile::load(sFileLocation);
+    if (site) {
+        QList<SiteUrl> urls;
+        for (QTreeWidgetItem *row : w.lsvSiteURLs->rows())
+            urls.append({row->text(0), Platform::itemTag(row)});
+        QList<CustomChoice> custom;
+        for (int i = 0; i < m_intNumOfCustEngines && i < myCustomEngine.size(); ++i)
+            custom.append({myCustomEngine[i].EngineName, myCustomEngine[i].Category, myCustomEngine[i].SpaceID});
+        site->writeSite(shownSiteFields(sFileLocation), urls, custom);
     }
-    if (!info(QStringLiteral("MainCategory"), mainCategory) || !info(QStringLiteral("Category"), subCategory)
-        || !info(QStringLiteral("YourName"), w.txtName->text()) || !info(QStringLiteral("Email"), w.txtEmail->text())
-        || !info(QStringLiteral("Company"), w.txtCompany->text()) || !info(QStringLiteral("Address"), w.txtAddress->text())
-        || !info(QStringLiteral("City"), w.txtCity->text()) || !info(QStringLiteral("postcode"), w.txtPostcode->text())
-        || !info(QStringLiteral("State"), w.txtState->text()) || !info(QStringLiteral("Country"), w.cboCountry->currentText())
-        || !info(QStringLiteral("Phone"), w.txtPhone->text()) || !info(QStringLiteral("Fax"), w.txtFax->text())
-        || !info(QStringLiteral("Password"), w.txtPassword->text()))
-        return failed();
-
-    for (customIndex = 0; customIndex < m_intNumOfCustEngines && customIndex < myCustomEngine.size(); ++customIndex) {
-        const CustomEngineEntry &entry = myCustomEngine[customIndex];
-        if (!entry.Category.isEmpty() && !Platform::iniWrite(sFileLocation, kCustom, entry.EngineName, entry.Category))
-            return failed();
-        if (!entry.SpaceID.isEmpty()
-            && !Platform::iniWrite(sFileLocation, kCustom, entry.EngineName + QStringLiteral("SpaceID"), entry.SpaceID))
-            return failed();
-    }
+    const bool saved = site && site->commit();
+    if (!saved)
+        modDSSock::writeErrorLog(QStringLiteral("Module: saveWebsiteFile: ") + QStringLiteral("The file ") + sFileLocation
+                                 + QStringLiteral(" could not be written.") + QStringLiteral("m_intNumOfCustEngines:")
+                                 + QString::number(m_intNumOfCustEngines));
     Platform::setBusyPointer(false);
-    return true;
+    return saved;
+}
+
+void clsMain::showSiteFields(const SiteFields &fields)
+{
+    frmMain &w = *m_frmMain;
+    w.txtSiteTitle->setText(fields.title);
+    modCommon::setMultiLineText(w.txtSiteKeywords, fields.keyword);
+    modCommon::setMultiLineText(w.txtSiteDescription, fields.description);
+    w.cboWebType->setCurrentText(fields.webType);
+    w.cboLanguage->setCurrentText(fields.language);
+    w.txtName->setText(fields.yourName);
+    w.txtEmail->setText(fields.email);
+    w.txtCompany->setText(fields.company);
+    w.txtAddress->setText(fields.address);
+    w.txtCity->setText(fields.city);
+    w.txtPostcode->setText(fields.postcode);
+    w.txtState->setText(fields.state);
+    w.cboCountry->setCurrentText(fields.country);
+    w.txtPhone->setText(fields.phone);
+    w.txtFax->setText(fields.fax);
+    w.txtPassword->setText(fields.password);
+}
+
+void clsMain::showSiteLists(const SiteFile &site)
+{
+    frmMain &w = *m_frmMain;
+    // Rows are built apart and added at once: the list is laid out once, not once per row.
+    QList<QTreeWidgetItem *> urlRows;
+    for (const SiteUrl &url : site.urls()) {
+        QTreeWidgetItem *row = newKeyedRow(url.url, {url.url}, QStringLiteral("HTMLFile"));
+        Platform::setItemTag(row, url.localFile);
+        urlRows.append(row);
+    }
+    w.lsvSiteURLs->clear();
+    w.lsvSiteURLs->addTopLevelItems(urlRows);
+
+    QList<QTreeWidgetItem *> reportRows;
+    for (const SiteReport &report : site.reports()) {
+        auto *row = new QTreeWidgetItem({report.url, report.date});
+        setItemImageKey(row, QStringLiteral("HTMLFile"));
+        Platform::setItemTag(row, report.file);
+        reportRows.append(row);
+    }
+    w.lsvReports->clear();
+    w.lsvReports->addTopLevelItems(reportRows);
 }
 
 bool clsMain::loadWebsiteFile(const QString &sFileName)
 {
     frmMain &w = *m_frmMain;
-    if (!Platform::readBinaryFile(sFileName)) {
+    const std::optional<SiteFile> site = Platform::fileExists(sFileName) ? SiteFile::load(sFileName) : std::nullopt;
+    if (!site) {
         // Nothing of the previous site may be saved over this file by a later auto-save.
         w.m_bSkipAutoSaveOnce = true;
         Platform::msgBox(QStringLiteral("Module: loadWebsiteFile") + QStringLiteral("\r\n") + QStringLiteral("The file ")
@@ -171,82 +186,23 @@ bool clsMain::loadWebsiteFile(const QString &sFileName)
                          Platform::Information, QStringLiteral("Error"));
         return false;
     }
-    const SiteFileReader read{sFileName};
+    const SiteFields fields = site->fields();
+    showSiteFields(fields);
+    showSiteLists(*site);
 
-    w.txtSiteTitle->setText(read(kSiteInfo, QStringLiteral("Title")));
-    modCommon::setMultiLineText(w.txtSiteKeywords, read(kSiteInfo, QStringLiteral("Keyword")));
-    modCommon::setMultiLineText(w.txtSiteDescription, read(kSiteInfo, QStringLiteral("Description")));
-    w.cboWebType->setCurrentText(read(kSiteInfo, QStringLiteral("WebType")));
-    w.cboLanguage->setCurrentText(read(kSiteInfo, QStringLiteral("Language")));
-
-    KeyedListView *urls = w.lsvSiteURLs;
-    urls->clear();
-    if (read(kSiteInfo, QStringLiteral("Version")).isEmpty()) {
-        const QString oldURL = read(kSiteInfo, QStringLiteral("URL"));
-        if (!oldURL.isEmpty()) {
-            if (QTreeWidgetItem *row = urls->addRow(oldURL, {oldURL}, QStringLiteral("HTMLFile")))
-                Platform::setItemTag(row, read(kSiteInfo, QStringLiteral("FileLocation0")));
-        }
-    }
-    const int lastURL = std::min(clsMainText::leadingDigits(read(kSiteInfo, QStringLiteral("LastURL"))),
-                                 clsMainText::highestNumberedKey(sFileName, kURL, QStringLiteral("URL")));
-    for (int i = 1; i <= lastURL; ++i) {
-        const QString url = read(kURL, QStringLiteral("URL") + QString::number(i));
-        if (url.isEmpty())
-            continue;
-        if (QTreeWidgetItem *row = urls->addRow(url, {url}, QStringLiteral("HTMLFile")))
-            Platform::setItemTag(row, read(kURL, QStringLiteral("LocalFile") + QString::number(i)));
-    }
-
-    KeyedListView *reports = w.lsvReports;
-    reports->clear();
-    const int lastReport = std::min(clsMainText::leadingDigits(read(kSiteInfo, QStringLiteral("LastReport"))),
-                                    clsMainText::highestNumberedKey(sFileName, kReport, QStringLiteral("URL")));
-    for (int i = 1; i <= lastReport; ++i) {
-        const QString n = QString::number(i);
-        const QString url = read(kReport, QStringLiteral("URL") + n);
-        const QString reportFile = read(kReport, QStringLiteral("ReportFile") + n);
-        if (url.isEmpty() || reportFile.isEmpty())
-            continue;
-        auto *row = new QTreeWidgetItem({url, read(kReport, QStringLiteral("Date") + n)});
-        setItemImageKey(row, QStringLiteral("HTMLFile"));
-        Platform::setItemTag(row, reportFile);
-        reports->addTopLevelItem(row);
-    }
-
-    const QString mainCategory = read(kSiteInfo, QStringLiteral("MainCategory"));
-    const QString subCategory = read(kSiteInfo, QStringLiteral("Category"));
-    setSelectedCategory(mainCategory, subCategory);
-    QString shownMain;
-    QString shownSub;
-    getSelectedCategory(shownMain, shownSub);
+    setSelectedCategory(fields.mainCategory, fields.category);
     m_sLoadedSiteFile = sFileName;
-    m_sLoadedMainCategory = mainCategory;
-    m_sLoadedCategory = subCategory;
-    m_bLoadedCategoryShown = mainCategory.isEmpty()
-        || (shownMain.compare(mainCategory, Qt::CaseInsensitive) == 0
-            && (subCategory.isEmpty() || shownSub.compare(subCategory, Qt::CaseInsensitive) == 0));
+    m_sLoadedMainCategory = fields.mainCategory;
+    m_sLoadedCategory = fields.category;
     m_bCategoryTouched = false;
 
     clearCustomEngineChoices();
     for (int i = 0; i < m_intNumOfCustEngines && i < myCustomEngine.size(); ++i)
-        myCustomEngine[i].Category = read(kCustom, myCustomEngine[i].EngineName);
+        myCustomEngine[i].Category = site->customCategory(myCustomEngine[i].EngineName);
     w.cboCustomEngines->setCurrentIndex(-1);
     w.txtCustomCategory->clear();
     w.lsvCustomMainCategory->clear();
     w.lsvCustomSubCategory->clear();
-
-    w.txtName->setText(read(kSiteInfo, QStringLiteral("YourName")));
-    w.txtEmail->setText(read(kSiteInfo, QStringLiteral("Email")));
-    w.txtCompany->setText(read(kSiteInfo, QStringLiteral("Company")));
-    w.txtAddress->setText(read(kSiteInfo, QStringLiteral("Address")));
-    w.txtCity->setText(read(kSiteInfo, QStringLiteral("City")));
-    w.txtPostcode->setText(read(kSiteInfo, QStringLiteral("postcode")));
-    w.txtState->setText(read(kSiteInfo, QStringLiteral("State")));
-    w.cboCountry->setCurrentText(read(kSiteInfo, QStringLiteral("Country")));
-    w.txtPhone->setText(read(kSiteInfo, QStringLiteral("Phone")));
-    w.txtFax->setText(read(kSiteInfo, QStringLiteral("Fax")));
-    w.txtPassword->setText(read(kSiteInfo, QStringLiteral("Password")));
 
     w.sitePages->clearURLDetails();
     return true;

@@ -8,6 +8,8 @@
 #include "platform/Dialogs.h"
 #include "platform/Numbers.h"
 #include "platform/TextFile.h"
+#include "sitedata/ProjectList.h"
+#include "sitedata/SiteFile.h"
 #include "transport/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
@@ -57,29 +59,18 @@ bool clsSubmit::addNewItem(QTreeWidget *list, const QString &sText, const QStrin
 
 void clsSubmit::loadProject(const QString &projectListPath, QTreeWidget *siteList)
 {
-    const auto lines = Platform::readLines(projectListPath);
-    if (!lines) {
+    const std::optional<ProjectList> list =
+        Platform::fileExists(projectListPath) ? ProjectList::load(projectListPath) : std::nullopt;
+    if (!list) {
         Platform::msgBox(u"loadProject_Error: "_s + u"File not found: "_s + projectListPath,
                          Platform::Information, u"Erro"_s);
         return;
     }
-    for (const QString &line : *lines) {
-        if (!line.contains(u'['))
-            continue;
-        // A one-character line "[" gives an empty name, as for any bogus section.
-        const QString project = line.size() >= 2 ? line.mid(1, line.size() - 2) : QString();
-        const int count = storedCount(modCommon::readINIValue(projectListPath, project, u"Last"_s));
-        for (int n = 1; n <= count; ++n) {
-            QString name = modCommon::readINIValue(projectListPath, project, QString::number(n));
-            if (name.isEmpty())
-                continue;
-            QString siteFile;
-            modCommon::splitAtBar(name, siteFile);
-            if (name.isEmpty())
-                continue;
-            const QString lastUrl = modCommon::readINIValue(siteFile, u"Web Site Info"_s, u"LastURL"_s);
+    for (const Project &project : list->projects()) {
+        for (const ProjectSite &site : project.sites) {
+            const QString lastUrl = modCommon::readINIValue(site.file, SiteKeys::SiteInfo, SiteKeys::LastURL);
             // Keyed by the site file, so same-named sites of two projects are both listed.
-            if (!addNewItem(siteList, name, siteFile, project, lastUrl, QString(), siteFile))
+            if (!addNewItem(siteList, site.name, site.file, project.name, lastUrl, QString(), site.file))
                 continue;
             QTreeWidgetItem *row = siteList->topLevelItem(siteList->topLevelItemCount() - 1);
             if (lastUrl.isEmpty())

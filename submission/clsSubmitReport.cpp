@@ -13,6 +13,7 @@
 #include "platform/Folders.h"
 #include "platform/Numbers.h"
 #include "platform/TextFile.h"
+#include "sitedata/SiteFile.h"
 #include "submission/SubmitHttp.h"
 #include "transport/modDSSockLog.h"
 
@@ -193,14 +194,12 @@ QString clsSubmit::uniqueReportPath(const QString &url) const
 
 void clsSubmit::recordReport(const QString &siteFile, const QString &url, const QString &path)
 {
-    const int n = Platform::lenientToInt32(
-                      modCommon::readINIValue(siteFile, u"Web Site Info"_s, u"LastReport"_s)).value_or(0) + 1;
-    const QString number = QString::number(n);
-    modCommon::writeINIValue(siteFile, u"Web Site Info"_s, u"LastReport"_s, number);
-    modCommon::writeINIValue(siteFile, u"Report"_s, u"URL"_s + number, url);
-    modCommon::writeINIValue(siteFile, u"Report"_s, u"Date"_s + number,
-                             QLocale::c().toString(QDateTime::currentDateTime(), u"MMM dd, yyyy HH:mm"_s));
-    modCommon::writeINIValue(siteFile, u"Report"_s, u"ReportFile"_s + number, path);
+    // The count and the report's three keys go into the file together, or none of them.
+    std::optional<SiteFile> site = SiteFile::load(siteFile);
+    if (site)
+        site->addReport({url, QLocale::c().toString(QDateTime::currentDateTime(), u"MMM dd, yyyy HH:mm"_s), path});
+    if (!site || !site->commit())
+        modDSSock::writeErrorLog(u"CreateReport_Error: "_s % siteFile % u" could not be written"_s);
 }
 
 QString clsSubmit::CreateReport(const QString &sURLName, const QString &sWebFileLocation)

@@ -1,6 +1,7 @@
 #include "core/clsPreference.h"
 
 #include "platform/SettingsStore.h"
+#include "support/FailingWrites.h"
 #include "support/TestEnvironment.h"
 #include "transport/modDSSockLog.h"
 
@@ -287,6 +288,29 @@ TEST_F(PreferenceTest, FailedSaveIsShownAndStops)
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_EQ(env.dialogs.shown()[0].title, QStringLiteral("Velquist"));
     EXPECT_EQ(env.dialogs.shown()[0].style, Platform::Exclamation);
+}
+
+TEST_F(PreferenceTest, SaveIsOneWriteWholeOrNotAtAll)
+{
+    store(QStringLiteral("Proxy"), QStringLiteral("old.example"));
+    const QByteArray before = storeFile();
+    clsPreference pref;
+    pref.setProxy(QStringLiteral("new.example"));
+    pref.setName(QStringLiteral("New Name"));
+    {
+        TestSupport::FailingWrites diskFull;
+        env.dialogs.answerMessage(Platform::Ok);
+        pref.SaveSettings();
+        ASSERT_EQ(env.dialogs.shown().size(), 1);
+        EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(QStringLiteral("Cannot write the settings file ")));
+    }
+    EXPECT_EQ(storeFile(), before);
+
+    TestSupport::FailingWrites onlyOne(1);
+    pref.SaveSettings();
+    EXPECT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_EQ(stored(QStringLiteral("Proxy")), QStringLiteral("new.example"));
+    EXPECT_EQ(stored(QStringLiteral("PromptConnection")), QString::number(pref.PromptConnection()));
 }
 
 TEST_F(PreferenceTest, HttpVersionIsStoredAtOnceAndOtherLetsAreNot)

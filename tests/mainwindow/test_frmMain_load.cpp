@@ -111,6 +111,19 @@ TEST_F(MainWindowLoad, ProjectListFillsTheTreeAndTheFirstProjectIsSelected)
     EXPECT_EQ(w->lblProjectTitle->text(), QStringLiteral("Family Shops"));
 }
 
+TEST_F(MainWindowLoad, EntriesAtTheTopOfTheIntRangeLoadInNumberOrderAtOnce)
+{
+    installSample();
+    env.writeFile(clsMain::projectListPath(),
+                  crlf({"[Big]", "Last=2147483647", "2147483647=Top|/t.vqs", "1=A|/a.vqs", "[big]", "1=Again|/x.vqs"}));
+    ASSERT_TRUE(main->Display());
+    ASSERT_EQ(w->m_rootNode->childCount(), 1);
+    QTreeWidgetItem *big = w->m_rootNode->child(0);
+    ASSERT_EQ(big->childCount(), 2);
+    EXPECT_EQ(Platform::itemTag(big->child(0)), QStringLiteral("1|/a.vqs"));
+    EXPECT_EQ(Platform::itemTag(big->child(1)), QStringLiteral("2147483647|/t.vqs"));
+}
+
 TEST_F(MainWindowLoad, MissingEngineDataOpensTheUpdateWindowThenWarns)
 {
     installSample();

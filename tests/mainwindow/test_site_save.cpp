@@ -11,6 +11,7 @@
 #include <QTabWidget>
 
 #include "MainWindowFixture.h"
+#include "support/FailingWrites.h"
 #include "platform/Dialogs.h"
 
 namespace {
@@ -60,6 +61,20 @@ TEST_F(SiteSave, LoadingASiteAndLeavingItKeepsItsFileByteForByte)
     click(QStringLiteral("Root\\Shops\\Outlet"));
     click(QStringLiteral("Root\\Shops\\Shop"));
     click(QStringLiteral("Root\\Empty"));
+    EXPECT_EQ(bytes(siteFile(QStringLiteral("Shop.vqs"))), before);
+}
+
+TEST_F(SiteSave, AnAutoSaveThatCannotWriteIsShownAndLeavesTheOldFile)
+{
+    openWithFullSite();
+    const QByteArray before = bytes(siteFile(QStringLiteral("Shop.vqs")));
+    click(QStringLiteral("Root\\Shops\\Shop"));
+    w->txtSiteTitle->setText(QStringLiteral("New title"));
+    w->txtEmail->setText(QStringLiteral("new@example.com"));
+    TestSupport::FailingWrites diskFull;
+    env.dialogs.answerMessage(Platform::Ok);
+    click(QStringLiteral("Root\\Shops"));
+    EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("autoSave_Error: ")));
     EXPECT_EQ(bytes(siteFile(QStringLiteral("Shop.vqs"))), before);
 }
 

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <functional>
 
 #include "MainObjectFixture.h"
 #include "platform/IniFile.h"
+#include "support/FailingWrites.h"
 
-class ProjectList : public MainObjectTest {
+class ProjectListOps : public MainObjectTest {
 protected:
     QString listFile() const { return clsMain::projectListPath(); }
     void writeList(const QByteArray &bytes) { env.writeFile(listFile(), bytes); }
@@ -17,7 +19,7 @@ protected:
     }
 };
 
-TEST_F(ProjectList, NewProjectGetsAnEmptyDescriptionAndLastZero)
+TEST_F(ProjectListOps, NewProjectGetsAnEmptyDescriptionAndLastZero)
 {
     QString index = QStringLiteral("unchanged");
     ASSERT_TRUE(main->addNewProject(QStringLiteral("Alpha"), QString(), index, QString()));
@@ -25,7 +27,7 @@ TEST_F(ProjectList, NewProjectGetsAnEmptyDescriptionAndLastZero)
     EXPECT_EQ(index, QStringLiteral("unchanged"));
 }
 
-TEST_F(ProjectList, NewSiteTakesTheLowestBlankEntryElseLastPlusOne)
+TEST_F(ProjectListOps, NewSiteTakesTheLowestBlankEntryElseLastPlusOne)
 {
     writeList(crlf({"[P]", "Description=d", "Last=3", "1=A|/a.vqs", "3=C|/c.vqs"}));
     QString index;
@@ -40,7 +42,7 @@ TEST_F(ProjectList, NewSiteTakesTheLowestBlankEntryElseLastPlusOne)
     EXPECT_EQ(value(QStringLiteral("P"), QStringLiteral("Last")), QStringLiteral("4"));
 }
 
-TEST_F(ProjectList, OddLastValuesCountByTheirLeadingDigits)
+TEST_F(ProjectListOps, OddLastValuesCountByTheirLeadingDigits)
 {
     writeList(crlf({"[X]", "Last=x", "[Neg]", "Last=-2", "[Words]", "Last=3 sites", "1=a|", "2=b|", "3=c|"}));
     QString index;
@@ -55,7 +57,7 @@ TEST_F(ProjectList, OddLastValuesCountByTheirLeadingDigits)
     EXPECT_EQ(index, QStringLiteral("1"));
 }
 
-TEST_F(ProjectList, RenameChangesOnlyTheWholeHeaderLine)
+TEST_F(ProjectListOps, RenameChangesOnlyTheWholeHeaderLine)
 {
     const QByteArray before = crlf({"[MyWeb]", "Description=see [Web] notes \xe9\x81", "Last=1", "1=[Web] shop|/p/[Web].vqs",
                                     "[web]", "Description=the real one", "Last=0"});
@@ -66,7 +68,7 @@ TEST_F(ProjectList, RenameChangesOnlyTheWholeHeaderLine)
     EXPECT_EQ(list(), expected + "\r\n");
 }
 
-TEST_F(ProjectList, NamesWithOuterBlanksFindTheHeaderTheirAddWrote)
+TEST_F(ProjectListOps, NamesWithOuterBlanksFindTheHeaderTheirAddWrote)
 {
     QString index;
     ASSERT_TRUE(main->addNewProject(QStringLiteral(" Gamma "), QString(), index, QString()));
@@ -78,7 +80,7 @@ TEST_F(ProjectList, NamesWithOuterBlanksFindTheHeaderTheirAddWrote)
     EXPECT_FALSE(list().contains("1=S"));
 }
 
-TEST_F(ProjectList, ANameHoldingABracketIsOneSectionOfItsOwn)
+TEST_F(ProjectListOps, ANameHoldingABracketIsOneSectionOfItsOwn)
 {
     QString index;
     ASSERT_TRUE(main->addNewProject(QStringLiteral("A"), QString(), index, QString()));
@@ -91,14 +93,14 @@ TEST_F(ProjectList, ANameHoldingABracketIsOneSectionOfItsOwn)
     EXPECT_EQ(list(), crlf({"[A]", "Description=", "Last=1", "1=T|/t.vqs"}) + "\r\n");
 }
 
-TEST_F(ProjectList, RenameOfAnAbsentHeaderAppendsAnEmptySectionAndKeepsLfLineEnds)
+TEST_F(ProjectListOps, RenameOfAnAbsentHeaderAppendsAnEmptySectionAndKeepsLfLineEnds)
 {
     writeList("[A]\nLast=0\n");
     ASSERT_TRUE(main->editProject(QStringLiteral("Nope"), QStringLiteral("New")));
     EXPECT_EQ(list(), QByteArray("[A]\nLast=0\n\r\n[New]\r\n"));
 }
 
-TEST_F(ProjectList, RemoveCutsOnlyItsOwnSectionWhateverBracketsTheValuesHold)
+TEST_F(ProjectListOps, RemoveCutsOnlyItsOwnSectionWhateverBracketsTheValuesHold)
 {
     writeList(crlf({"[Alpha]", "Description=[Beta]", "Last=1", "1=A|/a.vqs", "[Beta]", "Description=x", "Last=2",
                     "1=Shop [old]|/p/x.vqs", "2=[Gamma]|/g", "[Gamma]", "Last=0"}));
@@ -106,7 +108,7 @@ TEST_F(ProjectList, RemoveCutsOnlyItsOwnSectionWhateverBracketsTheValuesHold)
     EXPECT_EQ(list(), crlf({"[Alpha]", "Description=[Beta]", "Last=1", "1=A|/a.vqs", "[Gamma]", "Last=0"}) + "\r\n");
 }
 
-TEST_F(ProjectList, RemovingTheLastProjectEndsTheFileWithOneMoreLineBreak)
+TEST_F(ProjectListOps, RemovingTheLastProjectEndsTheFileWithOneMoreLineBreak)
 {
     writeList(crlf({"[A]", "Last=0", "[B]", "Last=0"}));
     ASSERT_TRUE(main->removeProject(QStringLiteral("B")));
@@ -117,7 +119,7 @@ TEST_F(ProjectList, RemovingTheLastProjectEndsTheFileWithOneMoreLineBreak)
     EXPECT_EQ(list(), now);
 }
 
-TEST_F(ProjectList, MissingFileIsReportedByRenameAndRemove)
+TEST_F(ProjectListOps, MissingFileIsReportedByRenameAndRemove)
 {
     env.dialogs.answerMessage(Platform::Ok);
     EXPECT_FALSE(main->editProject(QStringLiteral("A"), QStringLiteral("B")));
@@ -128,7 +130,7 @@ TEST_F(ProjectList, MissingFileIsReportedByRenameAndRemove)
     EXPECT_FALSE(QFile::exists(listFile()));
 }
 
-TEST_F(ProjectList, AFailedWriteIsReportedNotShownAsSuccess)
+TEST_F(ProjectListOps, AFailedWriteIsReportedNotShownAsSuccess)
 {
     // A folder in place of the file: every read and write of it fails, whoever runs the test.
     ASSERT_TRUE(QDir().mkpath(listFile()));
@@ -141,4 +143,33 @@ TEST_F(ProjectList, AFailedWriteIsReportedNotShownAsSuccess)
     env.dialogs.answerMessage(Platform::Ok);
     EXPECT_FALSE(main->editProject(QStringLiteral("A"), QStringLiteral("C")));
     EXPECT_EQ(env.dialogs.pendingAnswers(), 0);
+}
+
+TEST_F(ProjectListOps, EachOperationIsOneWriteWholeOrNotAtAll)
+{
+    const QByteArray before = crlf({"[A]", "Description=", "Last=1", "1=S|/s.vqs", "[B]", "Last=0"});
+    struct Operation {
+        const char *prompt;
+        std::function<bool()> run;
+    } operations[] = {
+        {"addNewProject_Error:", [&] { QString n; return main->addNewProject(QStringLiteral("C"), QString(), n, QString()); }},
+        {"addNewProject_Error:", [&] { QString n; return main->addNewProject(QStringLiteral("A"), QStringLiteral("T"), n, QStringLiteral("/t")); }},
+        {"editProjectFile_Error: ", [&] { return main->editProject(QStringLiteral("A"), QStringLiteral("Z")); }},
+        {"removeProject_Error: ", [&] { return main->removeProject(QStringLiteral("A")); }},
+    };
+    for (const Operation &operation : operations) {
+        SCOPED_TRACE(operation.prompt);
+        writeList(before);
+        {
+            TestSupport::FailingWrites diskFull;
+            env.dialogs.answerMessage(Platform::Ok);
+            EXPECT_FALSE(operation.run());
+            EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(QString::fromLatin1(operation.prompt)));
+        }
+        EXPECT_EQ(list(), before);
+        TestSupport::FailingWrites onlyOne(1);
+        EXPECT_TRUE(operation.run());
+        EXPECT_EQ(onlyOne.attempts(), 1);
+        EXPECT_NE(list(), before);
+    }
 }

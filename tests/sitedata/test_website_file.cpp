@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
+#include "support/FailingWrites.h"
 #include "MainObjectFixture.h"
 #include "platform/CommonControls.h"
 #include "platform/KeyedListView.h"
@@ -97,6 +98,77 @@ TEST_F(WebsiteFile, LoadThenSaveLeavesTheFileByteForByte)
     EXPECT_EQ(w->txtSiteKeywords->toPlainText().size(), 600);
     ASSERT_TRUE(main->saveWebsiteFile(site()));
     EXPECT_EQ(bytes(site()), original);
+}
+
+TEST_F(WebsiteFile, ReopeningAndSavingWithoutAnEditWritesNothing)
+{
+    // Each file holds one field in a form the site pages show differently from how they save it.
+    const QByteArray head = "[Web Site Info]\r\nVersion=6.0\r\n";
+    const std::pair<const char *, QByteArray> files[] = {
+        {"key spelling and blanks", head + "title =  Shoes  \r\nKEYWORD=a, b\t\r\nDescription= d\r\nwebtype=Business Site\r\n"
+                                          "Language=English\r\nLastURL=0\r\nyourname=J\r\nEmail =j@x\r\n"},
+        {"missing keys", head + "Title=Only\r\n"},
+        {"every field", head + "Title=T\r\nKeyword=k\r\nDescription=d\r\nWebType=w\r\nLanguage=l\r\nLastURL=0\r\n"
+                               "MainCategory=Shopping\r\nCategory=Gifts\r\nYourName=n\r\nEmail=e\r\nCompany=c\r\n"
+                               "Address=a\r\nCity=ci\r\npostcode=p\r\nState=s\r\nCountry=Atlantis\r\nPhone=1\r\n"
+                               "Fax=2\r\nPassword=p w \r\n[CustomEngineCategory]\r\nBeta Directory=/Arts\r\n"},
+        {"category in other letter case", head + "MainCategory=business and finance\r\nCategory=retail\r\n"},
+        {"sub-category without main", head + "MainCategory=\r\nCategory=Retail\r\n"},
+        {"unlisted category", head + "MainCategory=Retired\r\nCategory=\r\n"},
+        {"sparse and repeated URLs", head + "LastURL=4\r\n[URL]\r\nURL1=http://a.example/\r\nURL2=\r\n"
+                                            "URL3=http://A.example/\r\nLocalFile3=/x\r\nURL4=http://b.example/\r\n"
+                                            "URL9=http://stale.example/\r\n"},
+        {"line ends of other systems", "[Web Site Info]\nVersion=6.0\nTitle=T\rLastURL=1\n[URL]\nURL1=http://a.example/"},
+    };
+    for (const auto &[name, original] : files) {
+        SCOPED_TRACE(name);
+        env.writeFile(site(), original);
+        ASSERT_TRUE(main->loadWebsiteFile(site()));
+        TestSupport::FailingWrites noWrite;
+        EXPECT_TRUE(main->saveWebsiteFile(site()));
+        EXPECT_EQ(noWrite.attempts(), 0);
+        EXPECT_EQ(bytes(site()), original);
+    }
+}
+
+TEST_F(WebsiteFile, AnEditedSaveIsOneWriteWholeOrNotAtAll)
+{
+    fillShoeShop();
+    for (int n = 0; n < 50; ++n)
+        main->addNewItem(w->lsvSiteURLs, QStringLiteral("http://www.shoes.example/%1.htm").arg(n));
+    ASSERT_TRUE(main->saveWebsiteFile(site()));
+    const QByteArray before = bytes(site());
+    ASSERT_TRUE(main->loadWebsiteFile(site()));
+    w->txtSiteTitle->setText(QStringLiteral("New title"));
+    w->txtEmail->setText(QStringLiteral("new@shoes.example"));
+    w->lsvSiteURLs->clear();
+    main->addNewItem(w->lsvSiteURLs, QStringLiteral("http://new.example/"));
+    {
+        TestSupport::FailingWrites diskFull;
+        EXPECT_FALSE(main->saveWebsiteFile(site()));
+    }
+    EXPECT_EQ(bytes(site()), before);
+    EXPECT_TRUE(errorLog().contains("Module: saveWebsiteFile: "));
+
+    TestSupport::FailingWrites onlyOne(1);
+    ASSERT_TRUE(main->saveWebsiteFile(site()));
+    EXPECT_EQ(onlyOne.attempts(), 1);
+    ASSERT_TRUE(main->loadWebsiteFile(site()));
+    EXPECT_EQ(w->txtSiteTitle->text(), QStringLiteral("New title"));
+    EXPECT_EQ(w->txtEmail->text(), QStringLiteral("new@shoes.example"));
+    EXPECT_EQ(urlRows(w), QStringList{QStringLiteral("http://new.example/ -> ")});
+}
+
+TEST_F(WebsiteFile, TheFileIsTheOwnersOnlyFromItsFirstSave)
+{
+    fillShoeShop();
+    ASSERT_TRUE(main->saveWebsiteFile(site()));
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    EXPECT_FALSE(QFile::permissions(site()) & others);
+    QFile::setPermissions(site(), QFile::permissions(site()) | QFile::ReadGroup | QFile::ReadOther);
+    w->txtPassword->setText(QStringLiteral("changed"));
+    ASSERT_TRUE(main->saveWebsiteFile(site()));
+    EXPECT_FALSE(QFile::permissions(site()) & others);
 }
 
 TEST_F(WebsiteFile, LoadingASiteClearsWhatThePreviousSiteLeft)

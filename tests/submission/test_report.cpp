@@ -8,7 +8,9 @@
 #include "core/modCommon.h"
 #include "platform/CommandLine.h"
 #include "platform/TextFile.h"
+#include "support/FailingWrites.h"
 #include "submission/clsSubmit.h"
+#include "transport/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 
@@ -119,6 +121,24 @@ TEST_F(SubmitReport, ReportsOfTheSameMinuteGetDistinctFilesAndEntries)
     EXPECT_TRUE(second.endsWith(u")-2.html"_s) || QFileInfo(first).fileName() != QFileInfo(second).fileName());
     EXPECT_EQ(ini(u"Web Site Info"_s, u"LastReport"_s), u"2"_s);
     EXPECT_EQ(ini(u"Report"_s, u"ReportFile2"_s), second);
+}
+
+TEST_F(SubmitReport, TheReportEntryIsOneWriteOfTheSiteFileWholeOrNotAtAll)
+{
+    clsSubmit run(settings, engines.lookup());
+    const QByteArray before = TestSupport::TestEnvironment::readFile(siteFile);
+    {
+        TestSupport::FailingWrites diskFull(0, siteFile);
+        EXPECT_FALSE(report(run).isEmpty());
+    }
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(siteFile), before);
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(modDSSock::errorLogFile()).contains("CreateReport_Error: "));
+
+    TestSupport::FailingWrites onlyOne(1, siteFile);
+    const QString path = report(run);
+    EXPECT_EQ(onlyOne.attempts(), 1);
+    EXPECT_EQ(ini(u"Web Site Info"_s, u"LastReport"_s), u"1"_s);
+    EXPECT_EQ(ini(u"Report"_s, u"ReportFile1"_s), path);
 }
 
 TEST_F(SubmitReport, LongUrlsStillGiveAReport)

@@ -1,0 +1,207 @@
+// Loads and saves of the site data in the offscreen main window, each at its full size and at a
+// tenth of it: every figure must meet its target, and the full size may take at most 13 times
+// the tenth (the work grows linearly, with room for noise).
+//
+// Cases: the project list into the tree (10,000 projects of 10 sites, under 300 ms); a web site
+// of 100,000 URLs opened, fields and URL list filled (under 1 s); the same site saved into a new
+// file (under 1 s). Each run's time is the best of three.
+//
+// Usage: bench_sitedata
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include "mainwindow/frmMain.h"
+#include "platform/CommonControls.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/KeyedListView.h"
+#include "platform/TextFile.h"
+#include "sitedata/clsMain.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr double kMaxGrowth = 13.0;
+constexpr int kRuns = 3;
+
+struct Bench {
+    QString folder;   // the program folder, with its separator
+    clsMain *main = nullptr;
+    frmMain *window = nullptr;
+};
+
+// A run prepares its input outside the timing, then times one action; negative when it failed.
+using Run = std::function<double(Bench &, int size)>;
+
+struct Case {
+    const char *name;
+    const char *unit;
+    int size;
+    double targetMs;
+    Run run;
+};
+
+double timedMs(const std::function<bool()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const bool ok = work();
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    return ok ? ms : -1.0;
+}
+
+QByteArray crlfLine(const QString &line)
+{
+    return line.toLatin1() + "\r\n";
+}
+
+void resetTree(frmMain &window)
+{
+    window.TreeView1->clear();
+    window.m_rootNode = new QTreeWidgetItem(window.TreeView1, {u"Web Project"_s});
+    Platform::setItemKey(window.m_rootNode, u"Root"_s);
+}
+
+double projectTree(Bench &bench, int projects)
+{
+    QByteArray list;
+    for (int p = 1; p <= projects; ++p) {
+        list += crlfLine(u"[Project %1]"_s.arg(p)) + crlfLine(u"Description=Sites of project %1"_s.arg(p))
+                + "Last=10\r\n";
+        for (int s = 1; s <= 10; ++s)
+            list += crlfLine(u"%1=Site %1|%2Projects/p%3s%1.vqs"_s.arg(s).arg(bench.folder).arg(p));
+    }
+    if (!Platform::writeBinaryFileAtomically(clsMain::projectListPath(), list))
+        return -1.0;
+    resetTree(*bench.window);
+    const double ms = timedMs([&] {
+        bench.window->loadProject();
+        return bench.window->m_rootNode->childCount() == projects;
+    });
+    Platform::doEvents();
+    return ms;
+}
+
+QString siteFilePath(const Bench &bench, int urls)
+{
+    return bench.folder + u"site%1.vqs"_s.arg(urls);
+}
+
+bool writeSiteFile(const QString &path, int urls)
+{
+    QByteArray bytes = "[Web Site Info]\r\nVersion=6.0\r\nTitle=Shoe Shop\r\nKeyword=shoes, boots\r\n"
+                       "Description=Handmade shoes\r\nWebType=Commercial Site\r\nLanguage=English\r\n";
+    bytes += crlfLine(u"LastURL=%1"_s.arg(urls));
+    bytes += "MainCategory=Business and Finance\r\nCategory=Retail\r\nYourName=Jane\r\nEmail=j@shoes.example\r\n"
+             "Company=Doe\r\nAddress=1 Main St\r\nCity=Springfield\r\npostcode=1\r\nState=IL\r\nCountry=Atlantis\r\n"
+             "Phone=1\r\nFax=2\r\nPassword=p\r\n[URL]\r\n";
+    for (int n = 1; n <= urls; ++n) {
+        bytes += crlfLine(u"URL%1=http://www.shoes.example/page%1.html"_s.arg(n));
+        bytes += crlfLine(u"LocalFile%1=/home/u/site/page%1.html"_s.arg(n));
+    }
+    return Platform::writeBinaryFileAtomically(path, bytes);
+}
+
+double siteOpened(Bench &bench, int urls)
+{
+    const QString path = siteFilePath(bench, urls);
+    if (!writeSiteFile(path, urls))
+        return -1.0;
+    bench.window->lsvSiteURLs->clear();
+    return timedMs([&] {
+        return bench.main->loadWebsiteFile(path) && bench.window->lsvSiteURLs->topLevelItemCount() == urls;
+    });
+}
+
+double siteSaved(Bench &bench, int urls)
+{
+    const QString path = siteFilePath(bench, urls);
+    const QString copy = bench.folder + u"saved%1.vqs"_s.arg(urls);
+    QFile::remove(copy);
+    if (!writeSiteFile(path, urls) || !bench.main->loadWebsiteFile(path))
+        return -1.0;
+    return timedMs([&] { return bench.main->saveWebsiteFile(copy); });
+}
+
+const std::vector<Case> &cases()
+{
+    static const std::vector<Case> all = {
+        {"project list into the tree", "projects of 10 sites", 10000, 300.0, projectTree},
+        {"web site opened", "URLs", 100000, 1000.0, siteOpened},
+        {"web site saved", "URLs", 100000, 1000.0, siteSaved},
+    };
+    return all;
+}
+
+double bestOf(Bench &bench, const Run &run, int size)
+{
+    double best = -1.0;
+    for (int i = 0; i < kRuns; ++i) {
+        const double ms = run(bench, size);
+        if (ms < 0)
+            return -1.0;
+        best = best < 0 ? ms : std::min(best, ms);
+    }
+    return best;
+}
+
+bool runCase(Bench &bench, const Case &c)
+{
+    const int tenth = std::max(1, c.size / 10);
+    const double smallMs = bestOf(bench, c.run, tenth);
+    const double fullMs = bestOf(bench, c.run, c.size);
+    const bool ran = smallMs >= 0 && fullMs >= 0;
+    const double ratio = ran && smallMs > 0 ? fullMs / smallMs : 0.0;
+    const bool fast = ran && fullMs < c.targetMs;
+    const bool linear = ran && ratio <= kMaxGrowth;
+    std::printf("%-28s %7d %-20s %8.1f ms (target %.0f ms) %s; at %d: %7.1f ms, ratio %.1f (at most %.0f) %s\n",
+                c.name, c.size, c.unit, fullMs, c.targetMs, fast ? "ok" : "FAIL", tenth, smallMs, ratio, kMaxGrowth,
+                linear ? "ok" : "FAIL");
+    std::fflush(stdout);
+    return fast && linear;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir root;
+    if (!root.isValid())
+        return 1;
+    const QString program = root.path() + u"/program/"_s;
+    QDir().mkpath(program + u"system/"_s);
+    QDir().mkpath(root.path() + u"/config"_s);
+    qputenv("VELQUIST_HOME", program.toUtf8());
+    qputenv("VELQUIST_WINDIR", (program + u"system/"_s).toUtf8());
+    qputenv("VELQUIST_CONFIG", (root.path() + u"/config/"_s).toUtf8());
+
+    QApplication app(argc, argv);
+    // A message box would wait for a click: print it and go on.
+    Platform::setDialogHook([](const Platform::DialogRequest &request) -> std::optional<Platform::DialogAnswer> {
+        std::printf("  message \"%s\": %s\n", qPrintable(request.title), qPrintable(request.prompt));
+        return Platform::DialogAnswer{};
+    });
+    Bench bench;
+    bench.folder = program;
+    bench.main = new clsMain;   // owned by its window
+    bench.window = bench.main->mainWindow();
+    bench.window->show();
+    Platform::doEvents();
+
+    bool allOk = true;
+    for (const Case &c : cases())
+        allOk = runCase(bench, c) && allOk;
+    delete bench.window;
+    return allOk ? 0 : 1;
+}

@@ -1,0 +1,304 @@
+#include "platform/IniDocument.h"
+
+#include "platform/Codec1252.h"
+#include "platform/IniFile.h"
+#include "platform/TextFile.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace Platform {
+namespace {
+
+// The section name when the line is a section header. The name runs to the last "]", so a
+// project named "A]B" is a section of its own and not a second header of "A".
+std::optional<QString> sectionName(const QString &line)
+{
+    const QStringView t = QStringView(line).trimmed();
+    if (!t.startsWith(u'['))
+        return std::nullopt;
+    qsizetype close = t.lastIndexOf(u']');
+    if (close < 0)
+        close = t.size();
+    return t.mid(1, close - 1).trimmed().toString();
+}
+
+// The key name when the line is a key line (comments and lines without "=" are not).
+std::optional<QString> keyName(const QString &line)
+{
+    const QStringView t = QStringView(line).trimmed();
+    if (t.isEmpty() || t.startsWith(u';'))
+        return std::nullopt;
+    const qsizetype eq = line.indexOf(u'=');
+    if (eq < 0)
+        return std::nullopt;
+    return QStringView(line).left(eq).trimmed().toString();
+}
+
+// Names compare as QString::compare(..., Qt::CaseInsensitive) does: one character at a time.
+QString folded(const QString &name)
+{
+    QString out = name;
+    for (QChar &c : out) {
+        const char16_t u = c.unicode();
+        if (u >= u'A' && u <= u'Z')
+            c = QChar(char16_t(u + (u'a' - u'A')));
+        else if (u >= 0x80)   // ASCII other than capitals folds to itself
+            c = c.toCaseFolded();
+    }
+    return out;
+}
+
+// The first line of a name wins: a later one never takes its place in an index.
+void insertFirst(QHash<QString, qsizetype> &index, const QString &name, qsizetype at)
+{
+    if (!index.contains(name))
+        index.insert(name, at);
+}
+
+bool hasLineBreak(const QString &text)
+{
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
+} // namespace
+
+std::optional<IniDocument> IniDocument::load(const QString &file)
+{
+    const std::optional<QByteArray> bytes = readBinaryFile(file);
+    if (!bytes && QFileInfo::exists(file))
+        return std::nullopt;
+    return fromText(file, bytes ? fromAnsi(*bytes) : QString());
+}
+
+IniDocument IniDocument::fromText(const QString &file, const QString &text)
+{
+    IniDocument document;
+    document.m_file = file;
+    document.parse(text);
+    return document;
+}
+
+void IniDocument::addBodyLine(Block &block, Line line)
+{
+    const qsizetype at = block.body.size();
+    if (!QStringView(line.text).trimmed().isEmpty())
+        block.lastNonBlank = at;
+    if (const auto name = keyName(line.text))
+        insertFirst(block.keyLines, folded(*name), at);
+    block.body.append(std::move(line));
+}
+
+void IniDocument::parse(const QString &text)
+{
+    m_blocks.clear();
+    m_sectionBlocks.clear();
+    m_blocks.emplace_back();
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start < n) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        Line line{text.mid(start, end - start), Ending::None};
+        qsizetype next = end;
+        if (end < n) {
+            const bool crlf = text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n';
+            line.ending = crlf ? Ending::CrLf : (text[end] == u'\r' ? Ending::Cr : Ending::Lf);
+            next = end + (crlf ? 2 : 1);
+        }
+        if (const auto name = sectionName(line.text)) {
+            Block block;
+            block.hasHeader = true;
+            block.header = std::move(line);
+            block.name = *name;
+            insertFirst(m_sectionBlocks, folded(*name), qsizetype(m_blocks.size()));
+            m_blocks.push_back(std::move(block));
+        } else {
+            addBodyLine(m_blocks.back(), std::move(line));
+        }
+        start = next;
+    }
+}
+
+void IniDocument::reindex()
+{
+    parse(text());
+}
+
+const IniDocument::Block *IniDocument::findBlock(const QString &section) const
+{
+    const auto it = m_sectionBlocks.constFind(folded(section.trimmed()));
+    return it == m_sectionBlocks.cend() ? nullptr : &m_blocks[size_t(*it)];
+}
+
+IniDocument::Block *IniDocument::findBlock(const QString &section)
+{
+    return const_cast<Block *>(std::as_const(*this).findBlock(section));
+}
+
+std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
+{
+    const Block *block = findBlock(section);
+    if (!block)
+        return std::nullopt;
+    const auto at = block->keyLines.constFind(folded(key.trimmed()));
+    if (at == block->keyLines.cend())
+        return std::nullopt;
+    const QString &line = block->body[*at].text;
+    return trimBlanks(line.mid(line.indexOf(u'=') + 1));
+}
+
+QString IniDocument::valueOr(const QString &section, const QString &key, const QString &fallback) const
+{
+    return value(section, key).value_or(fallback);
+}
+
+QStringList IniDocument::keys(const QString &section) const
+{
+    QStringList names;
+    if (const Block *block = findBlock(section)) {
+        for (const Line &line : block->body) {
+            if (const auto name = keyName(line.text))
+                names.append(*name);
+        }
+    }
+    return names;
+}
+
+QStringList IniDocument::sections() const
+{
+    QStringList names;
+    for (const Block &block : m_blocks) {
+        if (block.hasHeader)
+            names.append(block.name);
+    }
+    return names;
+}
+
+bool IniDocument::hasSection(const QString &section) const
+{
+    return findBlock(section) != nullptr;
+}
+
+QStringList IniDocument::headerLines() const
+{
+    QStringList lines;
+    for (const Block &block : m_blocks) {
+        if (block.hasHeader)
+            lines.append(block.header.text.trimmed());
+    }
+    return lines;
+}
+
+QList<std::pair<QString, QString>> IniDocument::entries(const QString &section) const
+{
+    QList<std::pair<QString, QString>> found;
+    if (const Block *block = findBlock(section)) {
+        for (const Line &line : block->body) {
+            if (const auto name = keyName(line.text))
+                found.append({*name, trimBlanks(line.text.mid(line.text.indexOf(u'=') + 1))});
+        }
+    }
+    return found;
+}
+
+QMap<int, QString> IniDocument::numberedValues(const QString &section, const QString &prefix) const
+{
+    QMap<int, QString> values;
+    for (const auto &[name, value] : entries(section)) {
+        if (!name.startsWith(prefix, Qt::CaseInsensitive))
+            continue;
+        const QStringView digits = QStringView(name).mid(prefix.size());
+        const bool plainNumber = !digits.isEmpty() && digits.front() != u'0'
+                                 && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        bool ok = false;
+        const int n = plainNumber ? digits.toInt(&ok) : 0;
+        if (ok && !values.contains(n))
+            values.insert(n, value);
+    }
+    return values;
+}
+
+IniDocument::Line *IniDocument::lastLine()
+{
+    for (auto block = m_blocks.rbegin(); block != m_blocks.rend(); ++block) {
+        if (!block->body.isEmpty())
+            return &block->body.last();
+        if (block->hasHeader)
+            return &block->header;
+    }
+    return nullptr;
+}
+
+bool IniDocument::setValue(const QString &section, const QString &key, const QString &value)
+{
+    const QString sectionTrimmed = section.trimmed();
+    const QString keyTrimmed = key.trimmed();
+    if (sectionTrimmed.isEmpty() || keyTrimmed.isEmpty())
+        return false;
+    const QString keyLine = keyTrimmed + u'=' + lineBreaksToSpaces(value);
+    // A name that reads back as another line (a header, a comment, a shorter key or several
+    // lines) changes the shape of the file: the index is then built again from the text.
+    bool reshaped = hasLineBreak(keyTrimmed) || sectionName(keyLine) || keyName(keyLine) != keyTrimmed;
+    const QString keyFolded = folded(keyTrimmed);
+
+    if (Block *block = findBlock(sectionTrimmed)) {
+        const auto at = block->keyLines.constFind(keyFolded);
+        if (at != block->keyLines.cend()) {
+            block->body[*at].text = keyLine;
+        } else {
+            // After the last non-blank line of the section.
+            const qsizetype insertAt = block->lastNonBlank + 1;
+            Line &before = insertAt == 0 ? block->header : block->body[insertAt - 1];
+            if (before.ending == Ending::None)
+                before.ending = Ending::CrLf;
+            block->body.insert(insertAt, Line{keyLine, Ending::CrLf});
+            block->lastNonBlank = insertAt;
+            if (!reshaped)
+                block->keyLines.insert(keyFolded, insertAt);
+        }
+    } else {
+        if (Line *last = lastLine(); last && last->ending == Ending::None)
+            last->ending = Ending::CrLf;
+        Block added;
+        added.hasHeader = true;
+        added.header = Line{u'[' + sectionTrimmed + u']', Ending::CrLf};
+        added.name = sectionTrimmed;
+        addBodyLine(added, Line{keyLine, Ending::CrLf});
+        m_sectionBlocks.insert(folded(sectionTrimmed), qsizetype(m_blocks.size()));
+        m_blocks.push_back(std::move(added));
+        reshaped = reshaped || hasLineBreak(sectionTrimmed);
+    }
+    if (reshaped)
+        reindex();
+    return true;
+}
+
+QString IniDocument::text() const
+{
+    static const QString endings[] = {QString(), QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n")};
+    qsizetype size = 0;
+    for (const Block &block : m_blocks) {
+        size += block.header.text.size() + 2;
+        for (const Line &line : block.body)
+            size += line.text.size() + 2;
+    }
+    QString out;
+    out.reserve(size);
+    for (const Block &block : m_blocks) {
+        if (block.hasHeader)
+            out += block.header.text + endings[int(block.header.ending)];
+        for (const Line &line : block.body)
+            out += line.text + endings[int(line.ending)];
+    }
+    return out;
+}
+
+bool IniDocument::commit(std::optional<QFileDevice::Permissions> mode) const
+{
+    return writeBinaryFileAtomically(m_file, toAnsi(text()), mode);
+}
+
+} // namespace Platform

@@ -1,0 +1,81 @@
+#pragma once
+// A profile (INI) file held in memory: read once, change any number of keys, write it back once.
+// The rules are those of iniRead/iniWrite: names match ignoring case and trimmed, the first
+// matching section and key win, values are read whole with blanks trimmed, and a change rewrites
+// only the line it concerns (else adds the key after the last line of its section, else adds the
+// section at the end), with CR LF for new lines and every other byte kept.
+#include <optional>
+#include <vector>
+
+#include <QFileDevice>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace Platform {
+
+class IniDocument {
+public:
+    // The file's document; a missing file is an empty one. Nothing when the file exists but
+    // cannot be read, so that a commit never replaces what could not be seen.
+    static std::optional<IniDocument> load(const QString &file);
+    // A document of the given text, as if read from `file`.
+    static IniDocument fromText(const QString &file, const QString &text);
+
+    std::optional<QString> value(const QString &section, const QString &key) const;
+    QString valueOr(const QString &section, const QString &key, const QString &fallback = QString()) const;
+    // The names of the keys of the first matching section, in file order.
+    QStringList keys(const QString &section) const;
+    // The names of all sections, in file order (a repeated header is listed each time).
+    QStringList sections() const;
+    bool hasSection(const QString &section) const;
+    // The header lines as written (trimmed), one per section in file order.
+    QStringList headerLines() const;
+    // Every key line of the first matching section as (name, value), in file order; a repeated
+    // name is listed each time (value() gives the first).
+    QList<std::pair<QString, QString>> entries(const QString &section) const;
+    // The values of the keys `prefix` + n (n from 1, written without leading zeros, within the int
+    // range) by n, the first line of each n winning as in value(): one pass over the keys present.
+    QMap<int, QString> numberedValues(const QString &section, const QString &prefix) const;
+
+    // Sets `key=value` (a line break inside the value becomes one space). False, and nothing
+    // changed, when the section or key name is blank.
+    bool setValue(const QString &section, const QString &key, const QString &value);
+
+    QString text() const;
+    QString fileName() const { return m_file; }
+
+    // Replaces the file atomically with the document; false (old file as it was) on failure.
+    // With a mode the new file gets those permissions from the start.
+    bool commit(std::optional<QFileDevice::Permissions> mode = std::nullopt) const;
+
+private:
+    enum class Ending : quint8 { None, CrLf, Cr, Lf };
+    struct Line {
+        QString text;
+        Ending ending = Ending::CrLf;
+    };
+    struct Block {
+        bool hasHeader = false;   // false only for the lines before the first header
+        Line header;
+        QString name;
+        QList<Line> body;
+        qsizetype lastNonBlank = -1;                  // index in body
+        QHash<QString, qsizetype> keyLines;           // folded key name -> first body line
+    };
+
+    void parse(const QString &text);
+    void addBodyLine(Block &block, Line line);
+    Line *lastLine();
+    Block *findBlock(const QString &section);
+    const Block *findBlock(const QString &section) const;
+    void reindex();
+
+    QString m_file;
+    std::vector<Block> m_blocks;                      // m_blocks[0] holds the lines before any header
+    QHash<QString, qsizetype> m_sectionBlocks;        // folded section name -> first block
+};
+
+} // namespace Platform
