@@ -11,6 +11,7 @@
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
+#include "sitedata/modDataFiles.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ bool clsMain::saveSelectedEngine(const QString &sFileName)
 
 void clsMain::loadSelectedEngine(const QString &sFileName)
 {
-    const std::optional<QStringList> lines = Platform::readLines(sFileName);
+    const std::optional<QStringList> lines = modDataFiles::readLines(sFileName);
     if (!lines)
         return;
     Platform::RedrawSuspender suspend(m_frmMain->lsvSelectedEngines);

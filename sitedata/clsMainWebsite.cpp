@@ -18,6 +18,7 @@
 #include "platform/TextFile.h"
 #include "platform/KeyedListView.h"
 #include "sitedata/clsMainText.h"
+#include "sitedata/modDataFiles.h"
 #include "transport/modDSSockLog.h"
 
 namespace {
@@ -259,7 +260,7 @@ void clsMain::loadURLFromFile(const QString &sFileName)
                          QStringLiteral("Load URL List"));
         return;
     }
-    const std::optional<QStringList> lines = Platform::readLines(sFileName);
+    const std::optional<QStringList> lines = modDataFiles::readLines(sFileName);
     if (!lines) {
         Platform::msgBox(QStringLiteral("loadURLList_Error: The file ") + sFileName + QStringLiteral(" could not be read."),
                          Platform::Critical, QStringLiteral("Load URL List"));

@@ -6,7 +6,6 @@
 
 #include "platform/Codec1252.h"
 #include "platform/TextFile.h"
-#include "sitedata/modEngineData.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -16,10 +15,10 @@ constexpr qsizetype kChunk = 256 * 1024;   // the reader's read size
 QStringList readAllLines(const QString &path, bool *ok = nullptr)
 {
     QStringList lines;
-    const bool read = modEngineData::readFileLines(path, [&lines](const QString &line) {
+    const bool read = Platform::forEachLine(path, [&lines](const QString &line) {
         lines.append(line);
         return true;
-    });
+    }).readable;
     if (ok)
         *ok = read;
     return lines;
@@ -74,10 +73,10 @@ TEST_F(FileLines, TheReaderStopsWhenAskedAndFailsOnAMissingFile)
 {
     const QString path = write("one\r\ntwo\r\nthree\r\n");
     QStringList seen;
-    EXPECT_TRUE(modEngineData::readFileLines(path, [&seen](const QString &line) {
+    EXPECT_TRUE(Platform::forEachLine(path, [&seen](const QString &line) {
         seen.append(line);
         return line != QStringLiteral("two");
-    }));
+    }).readable);
     EXPECT_EQ(seen, (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
 
     bool ok = true;
