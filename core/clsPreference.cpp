@@ -50,21 +50,37 @@ QString readText(const QString &section, const QString &key, const QString &defa
     return Platform::getSetting(kApp, section, key, defaultValue);
 }
 
+// The reason a stored value is unusable, with its section, key and settings file, so the user can
+// mend it: "Type mismatch in Preference/TimeOut (<file>)".
+[[noreturn]] void throwUnusable(const std::exception &reason, const QString &section, const QString &key)
+{
+    const QString text = QString::fromUtf8(reason.what()) + QStringLiteral(" in ") + section + u'/' + key
+        + QStringLiteral(" (") + Platform::settingsFile(kApp) + u')';
+    throw std::runtime_error(text.toStdString());
+}
+
 // The whole text must be a number; anything else (the empty text too) is an error.
 template <typename Int>
 Int readStrict(const QString &key, const QString &defaultValue)
 {
-    const QString text = readText(kPreference, key, defaultValue);
-    const std::optional<double> number = Platform::strictNumber(text);
-    if (!number)
-        throw std::invalid_argument("Type mismatch");
-    return roundedInt<Int>(*number);
+    try {
+        const std::optional<double> number = Platform::strictNumber(readText(kPreference, key, defaultValue));
+        if (!number)
+            throw std::invalid_argument("Type mismatch");
+        return roundedInt<Int>(*number);
+    } catch (const std::exception &reason) {
+        throwUnusable(reason, kPreference, key);
+    }
 }
 
 // The number at the start of the text, 0 when there is none.
 qint16 readLenient(const QString &section, const QString &key, const QString &defaultValue)
 {
-    return roundedInt<qint16>(Platform::leadingNumber(readText(section, key, defaultValue)));
+    try {
+        return roundedInt<qint16>(Platform::leadingNumber(readText(section, key, defaultValue)));
+    } catch (const std::exception &reason) {
+        throwUnusable(reason, section, key);
+    }
 }
 
 QString vendorLink(const QString &path)
@@ -116,12 +132,13 @@ void clsPreference::setHTTPVersion(const QString &value)
 
 bool clsPreference::GetSettings()
 {
+    m_settingsError.clear();
     try {
         readSettings();
     } catch (const std::exception &error) {
+        m_settingsError = QString::fromUtf8(error.what());
         frmSplash::unloadSplash();
-        Platform::msgBox(QStringLiteral("GetSetting_Error: ") + QString::fromUtf8(error.what()),
-                         Platform::Exclamation, kApp);
+        Platform::msgBox(QStringLiteral("GetSetting_Error: ") + m_settingsError, Platform::Exclamation, kApp);
         return false;
     }
     // From here on nothing may stop the start.

@@ -14,6 +14,8 @@ public:
 
     // Loads every setting; false (after showing the reason) when a stored value is unusable.
     bool GetSettings();
+    // Why the last GetSettings failed (the value's section, key and settings file named).
+    QString settingsError() const { return m_settingsError; }
     // Writes the "Preference" keys; shows the reason and stops at the first failed write.
     void SaveSettings();
 
@@ -108,6 +110,7 @@ private:
     QString m_SupportURL;
     qint16 m_PromptConnection = 0;
     QString m_Version;
+    QString m_settingsError;
     QString m_TipsURL;
     QString m_HTTPVersion;
 };

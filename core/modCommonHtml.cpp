@@ -73,28 +73,104 @@ void writeAfterEdit(const QString &file, const QString &text, const QString &rou
         showModuleError(routine, QStringLiteral("The file could not be written: ") + file);
 }
 
+// Builds the edited copy of a text in one pass: the cuts and insertions come in the order of
+// their places in the original.
+class TextEdit {
+public:
+    explicit TextEdit(const QString &original) : m_original(original) {}
+
+    void insert(qsizetype at, QStringView piece)
+    {
+        copyTo(at);
+        m_result += piece;
+    }
+    // Leaves out [from, to).
+    void cut(qsizetype from, qsizetype to)
+    {
+        copyTo(from);
+        m_copied = to;
+    }
+    bool edited() const { return m_edited; }
+    QString result()
+    {
+        copyTo(m_original.size());
+        return m_result;
+    }
+
+private:
+    void copyTo(qsizetype at)
+    {
+        if (!m_edited)
+            m_result.reserve(m_original.size() + 256);
+        m_edited = true;
+        m_result += QStringView(m_original).mid(m_copied, at - m_copied);
+        m_copied = at;
+    }
+
+    const QString &m_original;
+    QString m_result;
+    qsizetype m_copied = 0;
+    bool m_edited = false;
+};
+
+// Case-insensitive (ASCII letters only) search of `needle` in `text` from its end; -1 when absent.
+qsizetype lastIndexOfNoCase(QStringView text, QStringView needle)
+{
+    for (qsizetype i = text.size() - needle.size(); i >= 0; --i) {
+        qsizetype k = 0;
+        while (k < needle.size() && asciiLower(text[i + k].unicode()) == asciiLower(needle[k].unicode()))
+            ++k;
+        if (k == needle.size())
+            return i;
+    }
+    return -1;
+}
+
+// The words the head scan looks for in a tag [p, end]. Where a word last starts in the stretch
+// [from, end] tells whether a tag [p, end] with p >= from holds it, so the tags of a run of "<"
+// before one ">" (each a part of the one before) are searched once between them.
+class TagWords {
+public:
+    enum Word { Body, Meta, Keywords, Description };
+
+    void cover(QStringView text, qsizetype p, qsizetype end)
+    {
+        if (end == m_end)
+            return;
+        m_end = end;
+        static constexpr QStringView words[] = {u"body", u"meta", u"keywords", u"description"};
+        for (int i = 0; i < 4; ++i) {
+            const qsizetype last = lastIndexOfNoCase(text.mid(p, end - p + 1), words[i]);
+            m_last[i] = last < 0 ? -1 : p + last;
+        }
+    }
+    bool holds(Word word, qsizetype p) const { return m_last[word] >= p; }
+
+private:
+    qsizetype m_end = -1;
+    qsizetype m_last[4] = {-1, -1, -1, -1};
+};
+
 // Puts `value` into the content attribute of the tag at [begin, end], in front of the old
 // content: right after an opening quote, or followed by "," right after an unquoted "=".
-// Only the tag itself is searched. Returns the number of characters inserted.
-qsizetype insertIntoContent(QString &text, qsizetype begin, qsizetype end, const QString &value)
+// Only the tag itself is searched.
+void insertIntoContent(TextEdit &edit, QStringView text, qsizetype begin, qsizetype end, const QString &value)
 {
-    const QStringView tag = QStringView(text).mid(begin, end - begin + 1);
+    const QStringView tag = text.mid(begin, end - begin + 1);
     const qsizetype content = indexOfNoCase(tag, u"content", 1);
     if (content < 0)
-        return 0;
+        return;
     const qsizetype equals = tag.indexOf(u'=', content);
     if (equals < 0)
-        return 0;
+        return;
     qsizetype valueStart = equals + 1;
     while (valueStart < tag.size() && tag[valueStart] == u' ')
         ++valueStart;
     if (valueStart < tag.size() && (tag[valueStart] == u'"' || tag[valueStart] == u'\'')) {
-        text.insert(begin + valueStart + 1, value);
-        return value.size();
+        edit.insert(begin + valueStart + 1, value);
+        return;
     }
-    const QString withComma = value + u',';
-    text.insert(begin + equals + 1, withComma);
-    return withComma.size();
+    edit.insert(begin + equals + 1, QString(value + u','));
 }
 
 struct MetaMarks {
@@ -107,26 +183,33 @@ struct MetaMarks {
 MetaMarks insertIntoExistingTags(QString &text, const QString &keywords, const QString &description)
 {
     MetaMarks marks;
+    TextEdit edit(text);
+    TagWords words;
+    qsizetype q = -1;
     qsizetype p = text.indexOf(u'<');
     while (p >= 0) {
-        const qsizetype q = text.indexOf(u'>', p + 4);
+        // The tags of a run of "<" share the ">" after them.
+        if (p + 4 > q)
+            q = text.indexOf(u'>', p + 4);
+        if (q < 0)
+            break;   // no later "<" has a ">" after it either
+        words.cover(text, p, q);
+        if (words.holds(TagWords::Body, p) || equalsNoCase(QStringView(text).mid(p, q - p + 1), u"</head>"))
+            break;
+        const bool isKeywords = words.holds(TagWords::Keywords, p);
+        const bool isDescription = words.holds(TagWords::Description, p);
         qsizetype next = p + 1;
-        if (q >= 0) {
-            const QString tag = text.mid(p, q - p + 1);
-            if (containsNoCase(tag, u"body") || equalsNoCase(tag, u"</head>"))
-                break;
-            const bool isKeywords = containsNoCase(tag, u"keywords");
-            const bool isDescription = containsNoCase(tag, u"description");
-            if (containsNoCase(tag, u"meta") && (isKeywords || isDescription)) {
-                marks.keywords = marks.keywords || isKeywords;
-                marks.description = marks.description || isDescription;
-                const QString &value = isDescription ? description : keywords;
-                // Go on after this tag: its own "<" or the inserted text must not be edited again.
-                next = q + 1 + insertIntoContent(text, p, q, value);
-            }
+        if (words.holds(TagWords::Meta, p) && (isKeywords || isDescription)) {
+            marks.keywords = marks.keywords || isKeywords;
+            marks.description = marks.description || isDescription;
+            insertIntoContent(edit, text, p, q, isDescription ? description : keywords);
+            // Go on after this tag: its own "<" or the inserted text must not be edited again.
+            next = q + 1;
         }
         p = text.indexOf(u'<', next);
     }
+    if (edit.edited())
+        text = edit.result();
     return marks;
 }
 
@@ -134,24 +217,24 @@ MetaMarks insertIntoExistingTags(QString &text, const QString &keywords, const Q
 // "</head>" or "</html>" (that tag is examined, and removed when it is such a meta tag, first).
 void removeMetaTags(QString &text)
 {
-    QString lastTag;
+    TextEdit edit(text);
+    QStringView lastTag;
     qsizetype p = text.indexOf(u'<');
     for (;;) {
         if (containsNoCase(lastTag, u"body") || equalsNoCase(lastTag, u"</head>")
             || equalsNoCase(lastTag, u"</html>") || p < 0)
-            return;
+            break;
         const qsizetype q = text.indexOf(u'>', p + 4);
         if (q < 0)
-            return;
-        lastTag = text.mid(p, q - p + 1);
+            break;
+        lastTag = QStringView(text).mid(p, q - p + 1);
         if (containsNoCase(lastTag, u"meta")
-            && (containsNoCase(lastTag, u"description") || containsNoCase(lastTag, u"keywords"))) {
-            text.remove(p, q - p + 1);
-            p = text.indexOf(u'<', p);
-        } else {
-            p = text.indexOf(u'<', q);
-        }
+            && (containsNoCase(lastTag, u"description") || containsNoCase(lastTag, u"keywords")))
+            edit.cut(p, q + 1);
+        p = text.indexOf(u'<', q);
     }
+    if (edit.edited())
+        text = edit.result();
 }
 
 // [start of the opening tag, start of the closing tag), the closing tag searched after the

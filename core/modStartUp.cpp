@@ -41,9 +41,9 @@ bool Main(const std::function<void()> &createAndDisplayMain)
         trace = QStringLiteral("Debug breakpoint #1") + crlf;
 
         Platform::setBusyPointer(true);
-        // The settings report their own error before returning false.
+        // The settings show their own box first; the start's box names the unusable value too.
         if (!myPreference().GetSettings())
-            return failStart(trace, QString());
+            return failStart(trace, myPreference().settingsError());
         trace += QStringLiteral("Debug breakpoint #3") + crlf;
 
         if (createAndDisplayMain)

@@ -3,8 +3,10 @@
 // Windows-1252 codec; every file written whole is replaced atomically.
 #include <functional>
 #include <optional>
+
 #include <QByteArray>
 #include <QFileDevice>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -36,8 +38,23 @@ bool appendTextFile(const QString &path, const QString &text);
 // empty line.
 QStringList splitLines(const QString &text);
 
-// The lines of a text file, or nothing when it cannot be read.
+// A line longer than this many bytes is not held: the line readers skip it.
+inline constexpr qsizetype kMaxLineBytes = 1024 * 1024;
+
+struct LineReading {
+    bool readable = false;          // false when the file could not be opened or read to its end
+    QList<qint64> skippedLines;     // numbers (from 1) of the lines left out for their length
+};
+
+// Reads a file line by line as splitLines splits its text, without holding it whole: only one
+// line at a time, and of a line longer than kMaxLineBytes not even that (it is left out).
+// `onLine` returns false to stop.
+LineReading forEachLine(const QString &path, const std::function<bool(const QString &)> &onLine);
+
+// The lines of a text file, or nothing when it cannot be read. Lines longer than kMaxLineBytes
+// are left out; the second form gives their numbers.
 std::optional<QStringList> readLines(const QString &path);
+std::optional<QStringList> readLines(const QString &path, QList<qint64> &skippedLines);
 
 bool fileExists(const QString &path);
 

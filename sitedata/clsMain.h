@@ -4,13 +4,16 @@
 // works directly on the main window's controls. One instance per process (theMain()), owned by
 // the main window.
 #include <memory>
+#include <optional>
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
+#include "platform/CaseInsensitiveKey.h"
 #include "sitedata/NameIndex.h"
 #include "sitedata/clsCategory.h"
 #include "sitedata/clsEngines.h"
@@ -23,6 +26,7 @@ class KeyedListView;
 class EngineListView;
 class SiteFile;
 struct SiteFields;
+struct EngineDatabaseTally;
 
 // One custom-category engine with the category path and space id chosen for the current site.
 struct CustomEngineEntry {
@@ -83,6 +87,7 @@ public:
     void addEngineListView(EngineListView *myEngineList, clsEngines &InstEngines);
     void addCountryFilterList(const QString &sCountryCode);
     QString m_sCountryCodes;
+    QSet<CaseInsensitiveKey> m_countryCodeEntries;   // the entries of m_sCountryCodes
 
     // --- Categories, countries, engine category data -------------------------------------------
     bool loadCategory();
@@ -149,6 +154,9 @@ private:
     void selectMainCategoryRow(int row);
     bool applyEngineLine(clsEngines &engine, const modEngineData::EngineLine &line,
                          QString &pendingCategoryMode);
+    void readEngineDatabase(const QString &file, EngineDatabaseTally &tally);
+    void offerCountry(QString &code);
+    QString countryName(const QString &code);
     void clearCustomEngineChoices();
     // The site pages' fields as they are to be saved into the file.
     SiteFields shownSiteFields(const QString &sFileLocation);
@@ -164,6 +172,9 @@ private:
     QList<modEngineData::EngineCategoryEntry> m_engineCategory;
     NameIndex m_engineCategoryIndex;   // name -> first entry of m_engineCategory
     QList<clsEngines *> *m_pendingEngineRows = nullptr;   // rows gathered during a load
+    QStringList *m_pendingCountryRows = nullptr;          // country filter rows gathered during a load
+    // The country names of "country.vqs" by code, read at a load's first new country.
+    std::optional<QHash<CaseInsensitiveKey, QString>> m_countryNames;
     int m_intCustomEngineIndex = 0;
     int m_typeCounts[7] = {0, 0, 0, 0, 0, 0, 0};
 

@@ -14,6 +14,7 @@
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "platform/TextFile.h"
+#include "sitedata/modDataFiles.h"
 #include "transport/modDSSockLog.h"
 
 namespace {
@@ -76,7 +77,7 @@ bool clsMain::addCategoryList(const clsCategory &InstCategory)
 
 bool clsMain::loadCategory()
 {
-    const std::optional<QStringList> lines = Platform::readLines(programFile(QStringLiteral("cat.vqs")));
+    const std::optional<QStringList> lines = modDataFiles::readLines(programFile(QStringLiteral("cat.vqs")));
     if (!lines)
         return false;
     FlagGuard guard(m_bSettingCategory);
@@ -188,7 +189,7 @@ void clsMain::noteCategoryTouched()
 
 bool clsMain::loadCountry()
 {
-    const std::optional<QStringList> lines = Platform::readLines(programFile(QStringLiteral("country.vqs")));
+    const std::optional<QStringList> lines = modDataFiles::readLines(programFile(QStringLiteral("country.vqs")));
     if (!lines)
         return false;
     QComboBox *combo = m_frmMain->cboCountry;
@@ -213,7 +214,7 @@ bool clsMain::loadEngineCategory()
     const QString file = engineDataFolder() + QStringLiteral("catvqs.dat");
     modEngineData::EngineCategoryParser parser;
     if (QFileInfo(file).size() <= 0
-        || !modEngineData::readFileLines(file, [&parser](const QString &line) { return parser.feed(line); })) {
+        || !modDataFiles::forEachLine(file, [&parser](const QString &line) { return parser.feed(line); }).readable) {
         frmSplash::unloadSplash();
         Platform::msgBox(QStringLiteral("Category data file is corrupted, you need to download the ")
                              + QStringLiteral("engine submission data file from our web site by click on the ")

@@ -12,6 +12,7 @@
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
+#include "sitedata/modDataFiles.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ bool clsMain::saveSelectedEngine(const QString &sFileName)
 
 void clsMain::loadSelectedEngine(const QString &sFileName)
 {
-    const std::optional<QStringList> lines = Platform::readLines(sFileName);
+    const std::optional<QStringList> lines = modDataFiles::readLines(sFileName);
     if (!lines)
         return;
     Platform::RedrawSuspender suspend(m_frmMain->lsvSelectedEngines);

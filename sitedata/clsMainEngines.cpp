@@ -9,15 +9,16 @@
 #include <QListWidget>
 
 #include "core/frmSplash.h"
-#include "core/modCommon.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Codec1252.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
+#include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
+#include "sitedata/modDataFiles.h"
 #include "transport/modDSSockLog.h"
 
 using modEngineData::EngineKey;
@@ -102,9 +103,52 @@ bool clsMain::addEngineList(std::unique_ptr<clsEngines> InstEngines)
 void clsMain::addCountryFilterList(const QString &sCountryCode)
 {
     m_sCountryCodes += sCountryCode + QStringLiteral(",");
-    const QString name = modCommon::readINIValue(programFile(QStringLiteral("country.vqs")), QStringLiteral("Country Code"),
-                                                 sCountryCode);
-    m_frmMain->lstCountry->addItem(name + QStringLiteral("(") + sCountryCode + QStringLiteral(")"));
+    if (sCountryCode.contains(QLatin1Char(','))) {
+        for (const QString &entry : sCountryCode.split(QLatin1Char(',')))
+            m_countryCodeEntries.insert({entry});
+    } else {
+        m_countryCodeEntries.insert({sCountryCode});
+    }
+    const QString row = countryName(sCountryCode) + QStringLiteral("(") + sCountryCode + QStringLiteral(")");
+    if (m_pendingCountryRows)
+        m_pendingCountryRows->append(row);
+    else
+        m_frmMain->lstCountry->addItem(row);
+}
+
+// Adds the code to the country filter list unless it is offered already, by a whole-entry test
+// ("E" is not offered because "DE," is). An offered code takes the text it was offered with when
+// the two are equal, so the engines of one country share it.
+void clsMain::offerCountry(QString &code)
+{
+    if (code.contains(QLatin1Char(','))) {
+        // Such a code can only match a run of entries: it is looked for in the text.
+        if (!QString(QStringLiteral(",") + m_sCountryCodes)
+                 .contains(QStringLiteral(",") + code + QStringLiteral(","), Qt::CaseInsensitive))
+            addCountryFilterList(code);
+        return;
+    }
+    const auto offered = m_countryCodeEntries.constFind({code});
+    if (offered == m_countryCodeEntries.constEnd())
+        addCountryFilterList(code);
+    else if (offered->text == code)
+        code = offered->text;
+}
+
+// The name the "Country Code" section of "country.vqs" gives the code (the empty text when it
+// gives none), the section read once per load.
+QString clsMain::countryName(const QString &code)
+{
+    if (!m_countryNames) {
+        const QString file = programFile(QStringLiteral("country.vqs"));
+        const QString section = QStringLiteral("Country Code");
+        m_countryNames.emplace();
+        for (const QString &key : Platform::iniKeys(file, section)) {
+            if (!m_countryNames->contains({key}))
+                m_countryNames->insert({key}, Platform::iniRead(file, section, key).value_or(QString()));
+        }
+    }
+    return m_countryNames->value({code.trimmed()});
 }
 
 bool clsMain::applyEngineLine(clsEngines &engine, const modEngineData::EngineLine &line, QString &pendingCategoryMode)
@@ -118,11 +162,9 @@ bool clsMain::applyEngineLine(clsEngines &engine, const modEngineData::EngineLin
         QString code = value.trimmed().toUpper();
         if (code == QLatin1String("NN"))
             code = QStringLiteral("US");
+        if (!code.isEmpty())
+            offerCountry(code);
         engine.Country = code;
-        // A whole-entry test: "E" must not count as offered because "DE," is.
-        const QString offered = QStringLiteral(",") + m_sCountryCodes;
-        if (!code.isEmpty() && !offered.contains(QStringLiteral(",") + code + QStringLiteral(","), Qt::CaseInsensitive))
-            addCountryFilterList(code);
         break;
     }
     case EngineKey::CountryOnly: engine.CountryOnly = value; break;
@@ -185,9 +227,34 @@ private:
 
 void shareCommonValues(ValuePool &pool, clsEngines &engine)
 {
-    for (QString *value : {&engine.Country, &engine.CountryOnly, &engine.EngineType, &engine.Category, &engine.Method,
+    for (QString *value : {&engine.CountryOnly, &engine.EngineType, &engine.Category, &engine.Method,
                            &engine.Query, &engine.AdultOnlySites, &engine.Adults, &engine.Language})
         pool.intern(*value);
+}
+
+} // namespace
+
+// What a read of the engine database met, for the captions and the error log.
+struct EngineDatabaseTally {
+    QStringList customEngines;   // engines of category mode "C", in file order
+    int engineCount = 0;         // Name lines, duplicates included
+    qint64 skippedLines = 0;     // lines that gave no engine anything (blank lines and comments aside)
+    bool endMarker = false;
+    bool failed = false;         // a number out of its field's range stopped the read
+    bool readable = true;
+};
+
+namespace {
+
+// A database that ends before its end marker, or gives no engine, is named in the error log.
+void logIncompleteDatabase(const QString &file, const EngineDatabaseTally &tally)
+{
+    const QString skipped = QString::number(tally.skippedLines) + QStringLiteral(" lines skipped");
+    if (!tally.endMarker)
+        modDSSock::writeErrorLog(QStringLiteral("Engine data ends before its end marker: ") + file + QStringLiteral(", ")
+                                 + skipped);
+    if (myEngines().count() == 0)
+        modDSSock::writeErrorLog(QStringLiteral("No engine in the engine data: ") + file + QStringLiteral(", ") + skipped);
 }
 
 } // namespace
@@ -195,64 +262,79 @@ void shareCommonValues(ValuePool &pool, clsEngines &engine)
 bool clsMain::loadEngines()
 {
     frmMain &w = *m_frmMain;
+    // The lists and the engine collection are emptied together, so they agree whatever follows.
     w.lsvEngines->clear();
     w.lsvSelectedEngines->clear();
     w.lsvSelectedEngines->setHeaderCaption(0, QStringLiteral("Selected Engines"));
+    myEngines().clear();
+    std::fill(std::begin(m_typeCounts), std::end(m_typeCounts), 0);
 
     const QString file = engineDataFolder() + QStringLiteral("vqzeng5.dat");
-    if (QFileInfo(file).size() <= 0) {
-        reportCorruptedEngineData();
-        return false;
-    }
-
-    QList<clsEngines *> rows;
-    QStringList customEngines;
-    int engineCount = 0;
-    bool failed = false;
-    bool readable = true;
-    {
-        Platform::RedrawSuspender suspend(w.lsvEngines);
-        myEngines().clear();
-        std::fill(std::begin(m_typeCounts), std::end(m_typeCounts), 0);
-        m_pendingEngineRows = &rows;
-        ValuePool pool;
-        modEngineData::EngineDatabaseParser parser(true, [&](modEngineData::RawEngine &&raw) {
-            if (failed)
-                return;
-            auto engine = std::make_unique<clsEngines>();
-            QString categoryMode;
-            try {
-                for (const modEngineData::EngineLine &line : raw.lines) {
-                    if (line.key == EngineKey::Name)
-                        ++engineCount;
-                    applyEngineLine(*engine, line, categoryMode);
-                }
-            } catch (const EngineDataError &) {
-                failed = true;
-                return;
-            }
-            shareCommonValues(pool, *engine);
-            const QString name = engine->Name;
-            if (addEngineList(std::move(engine)) && categoryMode == QLatin1String("C"))
-                customEngines.append(name);
-        });
-        readable = modEngineData::readFileLines(file, [&](const QString &line) { return !failed && parser.feed(line); });
-        parser.finish();
-        m_pendingEngineRows = nullptr;
-        w.lsvEngines->addEngines(rows);
-    }
+    EngineDatabaseTally tally;
+    const bool present = QFileInfo(file).size() > 0;
+    if (present)
+        readEngineDatabase(file, tally);
     m_engineCategory.clear();
     m_engineCategoryIndex.clear();
-    rebuildCustomEngines(customEngines);
-    if (failed || !readable) {
+    rebuildCustomEngines(tally.customEngines);
+    if (!present || tally.failed || !tally.readable) {
         reportCorruptedEngineData();
         return false;
     }
+    logIncompleteDatabase(file, tally);
 
-    w.lsvEngines->setHeaderCaption(0, QStringLiteral("Engines(") + QString::number(engineCount) + QStringLiteral(")"));
+    w.lsvEngines->setHeaderCaption(0, QStringLiteral("Engines(") + QString::number(tally.engineCount) + QStringLiteral(")"));
     static const char *const captions[] = {"&General Engines(", "&Directories(", "&FFA Links(", "&News/Classifieds(",
                                            "&Online Mall(", "&Hot Sites(", "&Miscellaneous("};
     for (int i = 0; i < 7 && i < w.chkType.size(); ++i)
         w.chkType[i]->setText(QString::fromLatin1(captions[i]) + QString::number(m_typeCounts[i]) + QStringLiteral(")"));
     return true;
+}
+
+// Parses the database into myEngines; the engine list and the country filter get their rows
+// in one insertion each at the end, with their redrawing off.
+void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally)
+{
+    frmMain &w = *m_frmMain;
+    QList<clsEngines *> rows;
+    QStringList countryRows;
+    Platform::RedrawSuspender suspendEngines(w.lsvEngines);
+    Platform::RedrawSuspender suspendCountries(w.lstCountry);
+    m_pendingEngineRows = &rows;
+    m_pendingCountryRows = &countryRows;
+    m_countryNames.reset();
+    ValuePool pool;
+    modEngineData::EngineDatabaseParser parser(true, [&](modEngineData::RawEngine &&raw) {
+        if (tally.failed)
+            return;
+        auto engine = std::make_unique<clsEngines>();
+        QString categoryMode;
+        try {
+            for (const modEngineData::EngineLine &line : raw.lines) {
+                if (line.key == EngineKey::Name)
+                    ++tally.engineCount;
+                applyEngineLine(*engine, line, categoryMode);
+            }
+        } catch (const EngineDataError &) {
+            tally.failed = true;
+            return;
+        }
+        if (engine->Name.isEmpty())
+            tally.skippedLines += raw.lines.size();
+        shareCommonValues(pool, *engine);
+        const QString name = engine->Name;
+        if (addEngineList(std::move(engine)) && categoryMode == QLatin1String("C"))
+            tally.customEngines.append(name);
+    });
+    const Platform::LineReading reading = modDataFiles::forEachLine(
+        file, [&](const QString &line) { return !tally.failed && parser.feed(line); });
+    parser.finish();
+    tally.readable = reading.readable;
+    tally.endMarker = parser.endMarker();
+    tally.skippedLines += parser.skippedLines() + reading.skippedLines.size();
+    m_pendingEngineRows = nullptr;
+    m_pendingCountryRows = nullptr;
+    m_countryNames.reset();
+    w.lsvEngines->addEngines(rows);
+    w.lstCountry->addItems(countryRows);
 }

@@ -17,6 +17,8 @@
 #include "platform/TextFile.h"
 #include "platform/KeyedListView.h"
 #include "sitedata/SiteFile.h"
+#include "sitedata/clsMainText.h"
+#include "sitedata/modDataFiles.h"
 #include "transport/modDSSockLog.h"
 
 namespace {
@@ -215,7 +217,7 @@ void clsMain::loadURLFromFile(const QString &sFileName)
                          QStringLiteral("Load URL List"));
         return;
     }
-    const std::optional<QStringList> lines = Platform::readLines(sFileName);
+    const std::optional<QStringList> lines = modDataFiles::readLines(sFileName);
     if (!lines) {
         Platform::msgBox(QStringLiteral("loadURLList_Error: The file ") + sFileName + QStringLiteral(" could not be read."),
                          Platform::Critical, QStringLiteral("Load URL List"));

@@ -7,6 +7,7 @@
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
 #include "sitedata/clsMain.h"
+#include "transport/modDSSockLog.h"
 
 namespace modDataFiles {
 
@@ -23,6 +24,13 @@ bool copyWhenMissing(const QString &from, const QString &to, bool force)
 bool holdsDataFiles(const QString &folder)
 {
     return !folder.isEmpty() && QFileInfo::exists(folder + QStringLiteral("/country.vqs"));
+}
+
+void logSkippedLines(const QString &path, const QList<qint64> &lines)
+{
+    for (qint64 line : lines)
+        modDSSock::writeErrorLog(QStringLiteral("Line too long, skipped: ") + path + QStringLiteral(" line ")
+                                 + QString::number(line));
 }
 
 } // namespace
@@ -70,6 +78,21 @@ bool installSampleEngineData(bool force)
         ok = copyWhenMissing(from + name, engineFolder + name, force) && ok;
     ok = copyWhenMissing(from + QStringLiteral("top.vqs"), clsMain::programFile(QStringLiteral("top.vqs")), force) && ok;
     return ok;
+}
+
+Platform::LineReading forEachLine(const QString &path, const std::function<bool(const QString &)> &onLine)
+{
+    const Platform::LineReading reading = Platform::forEachLine(path, onLine);
+    logSkippedLines(path, reading.skippedLines);
+    return reading;
+}
+
+std::optional<QStringList> readLines(const QString &path)
+{
+    QList<qint64> skipped;
+    std::optional<QStringList> lines = Platform::readLines(path, skipped);
+    logSkippedLines(path, skipped);
+    return lines;
 }
 
 } // namespace modDataFiles

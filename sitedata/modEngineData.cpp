@@ -1,9 +1,6 @@
 #include "sitedata/modEngineData.h"
 
-#include <QFile>
 #include <QHash>
-
-#include "platform/Codec1252.h"
 
 namespace modEngineData {
 
@@ -104,11 +101,11 @@ bool EngineDatabaseParser::feed(const QString &line)
         return false;
     }
     const qsizetype equals = line.indexOf(QLatin1Char('='));
-    if (equals < 0)
+    const EngineKey key = equals < 0 ? EngineKey::Ignored : keyOf(QStringView(line).left(equals));
+    if (key == EngineKey::Ignored) {
+        ++m_skippedLines;
         return true;
-    const EngineKey key = keyOf(QStringView(line).left(equals));
-    if (key == EngineKey::Ignored)
-        return true;
+    }
     if (key == EngineKey::Name && m_haveCurrent) {
         m_onEngine(std::move(m_current));
         m_current = RawEngine();
@@ -137,56 +134,6 @@ EngineDatabase parseEngineDatabase(const QStringList &lines, bool stopAtEndMarke
     parser.finish();
     result.endMarker = parser.endMarker();
     return result;
-}
-
-bool readFileLines(const QString &path, const std::function<bool(const QString &)> &onLine)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QByteArray pending;       // the start of a line that the last chunk cut
-    bool afterCr = false;     // the last chunk ended in CR: a LF starting the next one belongs to it
-    const auto lineText = [&pending](const char *bytes, qsizetype size) {
-        if (pending.isEmpty())
-            return Platform::fromAnsi(QByteArray::fromRawData(bytes, size));
-        pending.append(bytes, size);
-        const QString text = Platform::fromAnsi(pending);
-        pending.clear();
-        return text;
-    };
-    while (true) {
-        const QByteArray chunk = file.read(256 * 1024);
-        if (chunk.isEmpty())
-            break;
-        const char *bytes = chunk.constData();
-        const qsizetype size = chunk.size();
-        qsizetype start = 0;
-        if (afterCr && bytes[0] == '\n')
-            start = 1;
-        afterCr = false;
-        for (qsizetype i = start; i < size; ++i) {
-            const char byte = bytes[i];
-            if (byte != '\r' && byte != '\n')
-                continue;
-            if (!onLine(lineText(bytes + start, i - start)))
-                return true;
-            if (byte == '\r') {
-                if (i + 1 < size) {
-                    if (bytes[i + 1] == '\n')
-                        ++i;
-                } else {
-                    afterCr = true;
-                }
-            }
-            start = i + 1;
-        }
-        pending.append(bytes + start, size - start);
-    }
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    if (!pending.isEmpty())
-        onLine(Platform::fromAnsi(pending));
-    return true;
 }
 
 bool EngineCategoryParser::feed(const QString &line)

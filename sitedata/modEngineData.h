@@ -50,6 +50,8 @@ public:
     // Hands on the last engine.
     void finish();
     bool endMarker() const { return m_endMarker; }
+    // Lines read that are neither blank, a comment nor a known key line.
+    qint64 skippedLines() const { return m_skippedLines; }
 
 private:
     bool m_stopAtEndMarker;
@@ -57,11 +59,8 @@ private:
     RawEngine m_current;
     bool m_haveCurrent = false;
     bool m_endMarker = false;
+    qint64 m_skippedLines = 0;
 };
-
-// Reads a file line by line (CR LF, CR or a lone LF end a line; one byte is one character)
-// without holding it whole. `onLine` returns false to stop. False when the file cannot be read.
-bool readFileLines(const QString &path, const std::function<bool(const QString &)> &onLine);
 
 // Spaces (only) removed at both ends.
 QString trimSpaces(const QString &text);

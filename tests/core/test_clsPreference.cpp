@@ -140,13 +140,16 @@ TEST_F(PreferenceTest, StrictReadsRoundHalvesToEven)
 TEST_F(PreferenceTest, UnusableStrictValuesFailTheLoadWithTheReason)
 {
     const QList<std::tuple<QString, QString, QString>> cases = {
-        {QStringLiteral("TimeOut"), QStringLiteral("30a"), QStringLiteral("GetSetting_Error: Type mismatch")},
-        {QStringLiteral("TimeOut"), QString(), QStringLiteral("GetSetting_Error: Type mismatch")},
-        {QStringLiteral("TimeOut"), QStringLiteral("40000"), QStringLiteral("GetSetting_Error: Overflow")},
-        {QStringLiteral("Port"), QStringLiteral("3000000000"), QStringLiteral("GetSetting_Error: Overflow")},
-        {QStringLiteral("PromptConnection"), QStringLiteral("yes"), QStringLiteral("GetSetting_Error: Type mismatch")},
+        {QStringLiteral("TimeOut"), QStringLiteral("30a"), QStringLiteral("Type mismatch")},
+        {QStringLiteral("TimeOut"), QString(), QStringLiteral("Type mismatch")},
+        {QStringLiteral("TimeOut"), QStringLiteral("40000"), QStringLiteral("Overflow")},
+        {QStringLiteral("Port"), QStringLiteral("3000000000"), QStringLiteral("Overflow")},
+        {QStringLiteral("PromptConnection"), QStringLiteral("yes"), QStringLiteral("Type mismatch")},
     };
-    for (const auto &[key, value, message] : cases) {
+    for (const auto &[key, value, reason] : cases) {
+        // The box names the value's place so that the user can mend it.
+        const QString message = QStringLiteral("GetSetting_Error: ") + reason + QStringLiteral(" in Preference/") + key
+            + QStringLiteral(" (") + Platform::settingsFile(kApp) + QStringLiteral(")");
         SCOPED_TRACE(key.toStdString() + "=" + value.toStdString());
         QFile::remove(Platform::settingsFile(kApp));
         store(key, value);

@@ -52,11 +52,13 @@ TEST_F(StartUpTest, UnusableSettingEndsTheStartWithBothBoxesAndALogEntry)
     EXPECT_FALSE(modStartUp::Main([&] { displayed = true; }));
     EXPECT_FALSE(displayed);
     EXPECT_FALSE(splashUp());
-    EXPECT_EQ(log(), QByteArray("Debug breakpoint #1\r\n\r\nError: \r\n"));
+    const QString reason = QStringLiteral("Type mismatch in Preference/TimeOut (")
+        + Platform::settingsFile(QStringLiteral("Velquist")) + QStringLiteral(")");
+    EXPECT_EQ(log(), QByteArray("Debug breakpoint #1\r\n\r\nError: ") + reason.toUtf8() + "\r\n");
     ASSERT_EQ(env.dialogs.shown().size(), 2);
-    EXPECT_EQ(env.dialogs.shown()[0].prompt, QStringLiteral("GetSetting_Error: Type mismatch"));
+    EXPECT_EQ(env.dialogs.shown()[0].prompt, QStringLiteral("GetSetting_Error: ") + reason);
     EXPECT_EQ(env.dialogs.shown()[0].style, Platform::Exclamation);
-    EXPECT_EQ(env.dialogs.shown()[1].prompt, QStringLiteral("Main: "));
+    EXPECT_EQ(env.dialogs.shown()[1].prompt, QStringLiteral("Main: ") + reason);
     EXPECT_EQ(env.dialogs.shown()[1].style, Platform::Critical);
     EXPECT_EQ(env.dialogs.shown()[1].title, QStringLiteral("Velquist"));
 }

@@ -55,10 +55,10 @@ void checkLineReader(const QByteArray &bytes)
     const QString path = harness().root.path() + QStringLiteral("/lines.dat");
     writeFile(path, bytes);
     QStringList lines;
-    check(modEngineData::readFileLines(path, [&lines](const QString &line) {
+    check(Platform::forEachLine(path, [&lines](const QString &line) {
         lines.append(line);
         return true;
-    }));
+    }).readable);
     check(lines == Platform::splitLines(Platform::fromAnsi(bytes)));
 }
 
@@ -110,6 +110,7 @@ void checkEngineLoad(const QByteArray &engines, const QByteArray &categories)
     frmMain &window = *h.main->mainWindow();
     // Country rows are kept across loads; start each input without them.
     h.main->m_sCountryCodes.clear();
+    h.main->m_countryCodeEntries.clear();
     window.lstCountry->clear();
 
     if (h.main->loadEngineCategory())

@@ -11,6 +11,7 @@
 #include "sitedata/EngineListView.h"
 #include "platform/ImageList.h"
 #include "platform/KeyedListView.h"
+#include "platform/TextFile.h"
 
 namespace {
 
@@ -146,13 +147,16 @@ TEST_F(EngineLoad, CountryFilterRowsAreAddedOncePerWholeCode)
 {
     writeProgramFile(QStringLiteral("country.vqs"), crlf({"[Country Code]", "DE=Germany", "USA=Somewhere", "SA=Saudi Arabia"}));
     ASSERT_TRUE(loadEngineFiles(crlf({"Name=A", "Country=DE", "Name=B", "Country=E", "Name=C", "Country=USA",
-                                      "Name=D", "Country=SA", "Name=E", "Country=de", "Name=F", "Country=XX"})));
+                                      "Name=D", "Country=SA", "Name=E", "Country=de", "Name=F", "Country=XX",
+                                      "Name=G", "Country=SA,XX", "Name=H", "Country=XX,DE"})));
+    // A code holding a comma is offered when no run of offered codes matches it.
     EXPECT_EQ(countryRows(w), (QStringList{QStringLiteral("Germany(DE)"), QStringLiteral("(E)"), QStringLiteral("Somewhere(USA)"),
-                                           QStringLiteral("Saudi Arabia(SA)"), QStringLiteral("(XX)")}));
+                                           QStringLiteral("Saudi Arabia(SA)"), QStringLiteral("(XX)"), QStringLiteral("(XX,DE)")}));
     // A reload adds no repeated rows.
     ASSERT_TRUE(main->loadEngineCategory());
     ASSERT_TRUE(main->loadEngines());
-    EXPECT_EQ(w->lstCountry->count(), 5);
+    EXPECT_EQ(w->lstCountry->count(), 6);
+    EXPECT_TRUE(w->lstCountry->updatesEnabled());
 }
 
 TEST_F(EngineLoad, LfOnlyAndCrLfFilesLoadTheSameEngines)
@@ -189,6 +193,32 @@ TEST_F(EngineLoad, MissingEmptyOrOutOfRangeDataFailsWithTheCorruptedMessage)
     EXPECT_TRUE(w->lsvEngines->contains(QStringLiteral("Kept")));
     EXPECT_FALSE(myEngines().contains(QStringLiteral("After")));
     EXPECT_TRUE(w->lsvEngines->updatesEnabled());
+}
+
+TEST_F(EngineLoad, AnEmptyDatabaseAfterALoadEmptiesTheCollectionWithTheList)
+{
+    ASSERT_TRUE(loadEngineFiles(crlf({"Name=Alpha", "Type=ENG", "END:Version 6.0"})));
+    env.dialogs.answerMessage(Platform::Ok);
+    EXPECT_FALSE(loadEngineFiles(QByteArray()));
+    EXPECT_EQ(w->lsvEngines->count(), 0);
+    EXPECT_EQ(myEngines().count(), 0);
+    main->EngineSelectByType(QStringLiteral("ENG"), true);
+    EXPECT_EQ(w->lsvSelectedEngines->count(), 0);
+}
+
+TEST_F(EngineLoad, ACutOrEngineLessDatabaseIsLoggedWithItsSkippedLines)
+{
+    const QByteArray overlong = "Home=" + QByteArray(Platform::kMaxLineBytes, 'x');
+    ASSERT_TRUE(loadEngineFiles("Name=Alpha\r\n" + overlong + "\r\nno equals sign\r\nWebType=x\r\n\r\n# note\r\n"));
+    const QString file = main->engineDataFolder() + QStringLiteral("vqzeng5.dat");
+    EXPECT_TRUE(myEngines().contains(QStringLiteral("Alpha")));
+    EXPECT_TRUE(errorLog().contains(QByteArray("Line too long, skipped: " + file.toUtf8() + " line 2")));
+    EXPECT_TRUE(errorLog().contains(QByteArray("Engine data ends before its end marker: " + file.toUtf8() + ", 3 lines skipped")));
+    EXPECT_FALSE(errorLog().contains("No engine in the engine data"));
+
+    // The nameless record's lines count as skipped.
+    ASSERT_TRUE(loadEngineFiles(crlf({"Home=h", "Type=ENG", "junk", "END:Version 6.0"})));
+    EXPECT_TRUE(errorLog().contains(QByteArray("No engine in the engine data: " + file.toUtf8() + ", 3 lines skipped")));
 }
 
 TEST_F(EngineLoad, EmptyEngineCategoryDataStillLetsTheEnginesLoad)

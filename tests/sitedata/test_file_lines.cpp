@@ -6,7 +6,8 @@
 
 #include "platform/Codec1252.h"
 #include "platform/TextFile.h"
-#include "sitedata/modEngineData.h"
+#include "sitedata/modDataFiles.h"
+#include "transport/modDSSockLog.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -16,10 +17,10 @@ constexpr qsizetype kChunk = 256 * 1024;   // the reader's read size
 QStringList readAllLines(const QString &path, bool *ok = nullptr)
 {
     QStringList lines;
-    const bool read = modEngineData::readFileLines(path, [&lines](const QString &line) {
+    const bool read = Platform::forEachLine(path, [&lines](const QString &line) {
         lines.append(line);
         return true;
-    });
+    }).readable;
     if (ok)
         *ok = read;
     return lines;
@@ -74,14 +75,34 @@ TEST_F(FileLines, TheReaderStopsWhenAskedAndFailsOnAMissingFile)
 {
     const QString path = write("one\r\ntwo\r\nthree\r\n");
     QStringList seen;
-    EXPECT_TRUE(modEngineData::readFileLines(path, [&seen](const QString &line) {
+    EXPECT_TRUE(Platform::forEachLine(path, [&seen](const QString &line) {
         seen.append(line);
         return line != QStringLiteral("two");
-    }));
+    }).readable);
     EXPECT_EQ(seen, (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
 
     bool ok = true;
     EXPECT_TRUE(readAllLines(dir.path() + QStringLiteral("/missing.dat"), &ok).isEmpty());
     EXPECT_FALSE(ok);
     expectSameAsWholeText(QByteArray());
+}
+
+TEST_F(FileLines, LinesOverOneMegabyteAreLeftOutAndNamedInTheLog)
+{
+    const qsizetype limit = Platform::kMaxLineBytes;
+    // Cut across chunks, of exactly the limit, one byte over it, and last without a line end.
+    const QByteArray bytes = "a\r\n" + QByteArray(limit, 'k') + "\r\n" + QByteArray(limit + 1, 'x') + "\nb\r"
+        + QByteArray(3 * kChunk + limit, 'y');
+    const QString path = write(bytes);
+    QList<qint64> skipped;
+    const std::optional<QStringList> lines = Platform::readLines(path, skipped);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, (QStringList{QStringLiteral("a"), QString(limit, QLatin1Char('k')), QStringLiteral("b")}));
+    EXPECT_EQ(skipped, (QList<qint64>{3, 5}));
+
+    TestSupport::TestEnvironment env;
+    ASSERT_TRUE(modDataFiles::readLines(path));
+    const QByteArray log = TestSupport::TestEnvironment::readFile(modDSSock::errorLogFile());
+    EXPECT_TRUE(log.contains(QByteArray("Line too long, skipped: " + path.toUtf8() + " line 3\r\n")));
+    EXPECT_TRUE(log.contains(" line 5\r\n"));
 }
