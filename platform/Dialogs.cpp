@@ -1,5 +1,7 @@
 #include "platform/Dialogs.h"
 
+#include "platform/Folders.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -141,6 +143,9 @@ QString fileDialog(bool save, const QString &filter, const QString &defaultName,
         return answer->text;
     }
     QFileDialog dialog(parent ? parent : dialogParent(), title);
+    // The type box shows each description as the caller wrote it, which most often names its
+    // pattern already; Qt matches by the pattern appended to it.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList filters = qtNameFilters(filter);
     dialog.setNameFilters(filters);
     if (filterIndex >= 1 && filterIndex <= filters.size())
@@ -149,11 +154,15 @@ QString fileDialog(bool save, const QString &filter, const QString &defaultName,
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // Callers ask about replacing a file themselves.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    // A default ending in "/" is the folder the dialog opens in.
-    if (defaultName.endsWith(QLatin1Char('/')))
+    // A default ending in "/" is the folder the dialog opens in; with no folder given it opens in
+    // the program folder, where the program keeps its files, not in the working folder.
+    if (defaultName.endsWith(QLatin1Char('/'))) {
         dialog.setDirectory(defaultName);
-    else if (save && !defaultName.isEmpty())
-        dialog.selectFile(defaultName);
+    } else {
+        dialog.setDirectory(programFolder());
+        if (save && !defaultName.isEmpty())
+            dialog.selectFile(defaultName);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     if (save)
