@@ -78,6 +78,18 @@ QWidget *dialogParent()
     return active && active->windowType() == Qt::SplashScreen ? nullptr : active;
 }
 
+// The 1-based position of the chosen type among the Qt filters. With the details hidden Qt may
+// name the type by its description alone, the text before its appended pattern.
+int chosenFilterIndex(const QStringList &filters, const QString &chosen)
+{
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        const QString &full = filters[i];
+        if (full == chosen || full.left(full.lastIndexOf(u'(')).simplified() == chosen)
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 void setDialogHook(DialogHook newHook)
@@ -166,7 +178,7 @@ QString fileDialog(bool save, const QString &filter, const QString &defaultName,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     if (save)
-        filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        filterIndex = chosenFilterIndex(filters, dialog.selectedNameFilter());
     return dialog.selectedFiles().constFirst();
 }
 

@@ -111,3 +111,26 @@ TEST_F(DialogsTest, TheRealFileDialogShowsEachTypeOnceAndStartsInTheProgramFolde
         EXPECT_EQ(name, c.name) << c.defaultName.toStdString();
     }
 }
+
+TEST_F(DialogsTest, TheRealSaveDialogReportsTheChosenType)
+{
+    env.dialogs.uninstall();
+    // {type shown first, type chosen (0: the one shown)}
+    for (const auto &[first, chosen] : {std::pair{1, 2}, std::pair{2, 0}, std::pair{3, 1}}) {
+        QTimer::singleShot(0, qApp, [chosen] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            auto *typeBox = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            ASSERT_TRUE(typeBox);
+            if (chosen > 0)
+                typeBox->setCurrentIndex(chosen - 1);
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("notes"));
+            QMetaObject::invokeMethod(dialog, "accept");   // as the Save button does
+        });
+        int index = first;
+        const QString file =
+            fileDialog(true, QStringLiteral("Site (*.vqs)|*.vqs|Text|*.txt|All Files(*.*)|*.*|"), QString(), index);
+        EXPECT_EQ(file, env.programFolder() + QStringLiteral("notes")) << first;
+        EXPECT_EQ(index, chosen > 0 ? chosen : first) << first;
+    }
+}
