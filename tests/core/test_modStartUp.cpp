@@ -7,9 +7,7 @@
 #include "platform/Timer.h"
 #include "support/TestEnvironment.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QWindow>
 #include <QPushButton>
 #include <stdexcept>
 
@@ -104,28 +102,6 @@ TEST_F(StartUpTest, SplashClosesItselfAfterItsIntervalAndRestoresThePointer)
     EXPECT_TRUE(Platform::waitUntil([] { return !splashUp(); }, 10000));
     EXPECT_GE(Platform::tickCount() - start, 2400);
     EXPECT_FALSE(Platform::isBusyPointer());
-}
-
-TEST_F(StartUpTest, TheSplashIsOnTheScreenAndDrawnWhenItsShowReturns)
-{
-    // Counts the paints of the splash's text, with no event loop run after the show.
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject *watched, QEvent *event) override
-        {
-            if (event->type() == QEvent::Paint && qobject_cast<QLabel *>(watched)
-                && qobject_cast<frmSplash *>(static_cast<QWidget *>(watched)->window()))
-                ++paints;
-            return false;
-        }
-    } counter;
-    qApp->installEventFilter(&counter);
-    frmSplash *splash = frmSplash::loadAndShow();
-    qApp->removeEventFilter(&counter);
-    ASSERT_TRUE(splash->windowHandle());
-    EXPECT_TRUE(splash->windowHandle()->isExposed());
-    EXPECT_GT(counter.paints, 0);
-    frmSplash::unloadSplash();
 }
 
 TEST_F(StartUpTest, EarlyUnloadLeavesNoTimerBehind)

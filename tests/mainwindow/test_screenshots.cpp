@@ -125,19 +125,13 @@ TEST_F(Screenshots, ADialogCentredOnTheScreen)
 
 TEST_F(Screenshots, TheSplashIsDrawnBeforeTheStartGoesOn)
 {
-    QPixmap splashShown;
-    QRect where;
-    QColor background;
-    ASSERT_TRUE(modStartUp::Main([&] {
-        frmSplash *splash = frmSplash::instance();
-        ASSERT_TRUE(splash);
-        where = splash->geometry();
-        background = splash->palette().color(QPalette::Window);
-        // Nothing may run the event loop here: the load goes on at once.
-        splashShown = onScreen() ? screenNow().copy(where) : splash->grab();
-    }));
-    save(splashShown, QStringLiteral("00-splash"));
+    // As the start shows it: nothing runs the event loop after the show, the load goes on at once.
+    frmSplash *splash = frmSplash::loadAndShow();
+    const QRect where = splash->geometry();
+    const QColor background = splash->palette().color(QPalette::Window);
+    const QPixmap splashShown = onScreen() ? screenNow().copy(where) : splash->grab();
     frmSplash::unloadSplash();
+    save(splashShown, QStringLiteral("00-splash"));
     // Mostly the window's colour, and text on it.
     const QImage image = splashShown.toImage();
     int plain = 0;
