@@ -71,10 +71,11 @@ frmPreference::frmPreference(QWidget *parent) : QDialog(parent)
     buttons->addStretch(1);
     for (int i = 0; i < Command1.size(); ++i) {
         Command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        Command1[i]->setAutoDefault(false);
         connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
         buttons->addWidget(Command1[i]);
     }
+    // Enter in any box means OK.
+    Command1[0]->setDefault(true);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(SSTab1, 1);
     layout->addLayout(buttons);

@@ -7,8 +7,12 @@
 #include <QLabel>
 #include <QPointer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
+
+// How long the start waits for the window system to put the splash on the screen.
+constexpr qint64 kShowWaitMs = 1000;
 
 QPointer<frmSplash> &current()
 {
@@ -43,7 +47,19 @@ frmSplash *frmSplash::loadAndShow()
     if (!current())
         current() = new frmSplash();
     current()->show();
+    current()->paintNow();
     return current();
+}
+
+void frmSplash::paintNow()
+{
+    // The load that follows keeps the event loop waiting, so the splash is drawn here: once the
+    // window system has put it on the screen (a paint before that draws nothing), synchronously.
+    QPointer<frmSplash> self = this;
+    Platform::waitUntil([self] { return !self || (self->windowHandle() && self->windowHandle()->isExposed()); },
+                        kShowWaitMs);
+    if (self)
+        self->repaint();
 }
 
 frmSplash *frmSplash::instance()

@@ -9,7 +9,7 @@ namespace Platform { class Timer; }
 class frmSplash : public QWidget {
     Q_OBJECT
 public:
-    // Creates the one splash when none is up and shows it modeless.
+    // Creates the one splash when none is up and shows it modeless, drawn before this returns.
     static frmSplash *loadAndShow();
     // The splash while it is up, else null.
     static frmSplash *instance();
@@ -26,4 +26,5 @@ protected:
 
 private:
     frmSplash();
+    void paintNow();
 };

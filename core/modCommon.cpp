@@ -6,6 +6,7 @@
 #include "platform/IniFile.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -16,6 +17,36 @@ namespace modCommon {
 namespace {
 
 constexpr int kHistoryMaxSaved = 30;
+
+void placeInCentre(QWidget *form)
+{
+    QScreen *screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize inner = form->size();
+    // Integer division truncates toward zero, as the placement rule wants.
+    const int top = static_cast<int>(std::lround(area.height() * 0.9 - inner.height())) / 2;
+    const int left = (area.width() - inner.width()) / 2;
+    form->move(area.x() + left, area.y() + top);
+}
+
+// Centres a window again when it is first shown: only then has its layout given it its size. The
+// show event comes before the window reaches the screen, so it appears in its place.
+class CentreOnFirstShow : public QObject {
+public:
+    explicit CentreOnFirstShow(QWidget *form) : QObject(form) { form->installEventFilter(this); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent()) {
+            placeInCentre(static_cast<QWidget *>(watched));
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -51,15 +82,9 @@ void centerForm(QWidget *form)
 {
     if (!form)
         return;
-    QScreen *screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QSize inner = form->size();
-    // Integer division truncates toward zero, as the placement rule wants.
-    const int top = static_cast<int>(std::lround(area.height() * 0.9 - inner.height())) / 2;
-    const int left = (area.width() - inner.width()) / 2;
-    form->move(area.x() + left, area.y() + top);
+    placeInCentre(form);
+    if (!form->isVisible())
+        new CentreOnFirstShow(form);
 }
 
 QString showFileDialog(bool save, const QString &filter, const QString &defaultName, int &filterIndex)

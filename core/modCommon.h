@@ -23,7 +23,8 @@ QString readINIValue(const QString &file, const QString &section, const QString 
 // Writes the value (line breaks become spaces); "1" when written, "0" when not.
 QString writeINIValue(const QString &file, const QString &section, const QString &key, const QString &value);
 
-// Places the window centred across the screen and a little above the middle.
+// Places the window centred across the screen and a little above the middle, now and, for a
+// window not shown yet, once more on its first show with the size its layout gives it.
 void centerForm(QWidget *form);
 
 // The open (`save` false) or save dialog with a "desc|pattern|desc|pattern|" filter. The chosen

@@ -36,8 +36,7 @@ bool Main(const std::function<void()> &createAndDisplayMain)
         ProjectListPath = Platform::joinPath(Platform::programFolder(), QStringLiteral("project.vqj"));
         WindowsDir = modCommon::getWindowsDirectory();
 
-        frmSplash::loadAndShow();
-        Platform::doEvents();
+        frmSplash::loadAndShow();   // on the screen and drawn before the load goes on
         trace = QStringLiteral("Debug breakpoint #1") + crlf;
 
         Platform::setBusyPointer(true);

@@ -37,7 +37,7 @@ CustomCategoryBrowser::CustomCategoryBrowser(SitePages *pages) : QObject(pages),
     connect(m_pages->lsvCustomSubCategory, &QTreeWidget::itemDoubleClicked, this,
             [this] { lsvCustomSubCategory_DblClick(); });
     frmHTTP::setReceiver(kRequestKind, this,
-                         {[this](const QString &page, int) { getCustomCateogry(page); }, {}});
+                         {[this](const QString &page, int) { getCustomCateogry(page); }, SitePages::clearStatusText});
 }
 
 QString CustomCategoryBrowser::getString(const QString &sURL, const QString &sType)

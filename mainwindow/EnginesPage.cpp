@@ -6,10 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcutEvent>
 #include <QVBoxLayout>
 
+#include "platform/ColumnFractions.h"
 #include "sitedata/EngineListView.h"
 
 namespace {
@@ -19,6 +23,8 @@ EngineListView *engineListView(QWidget *parent, const QString &name, const QStri
     auto *list = new EngineListView(parent);
     list->setObjectName(name);
     list->setHeaderLabels({firstCaption, QStringLiteral("Type"), QStringLiteral("Country")});
+    // Name 2.5/4, type 0.7/4 and country 1/4 of the width, scaled together so they fit.
+    Platform::keepColumnFractions(list, {2.5 / 4, 0.7 / 4, 1 / 4.0});
     return list;
 }
 
@@ -81,6 +87,7 @@ EnginesPage::EnginesPage(QWidget *parent) : QTabWidget(parent)
     for (int i = 0; i < 7; ++i) {
         auto *box = new QCheckBox(QString::fromLatin1(captions[i]), fraEngines[0]);
         box->setObjectName(QStringLiteral("chkType_%1").arg(i));
+        box->installEventFilter(this);
         chkType.append(box);
         typeLayout->addWidget(box);
     }
@@ -112,4 +119,20 @@ EnginesPage::EnginesPage(QWidget *parent) : QTabWidget(parent)
     auto *layout = new QVBoxLayout(page);
     layout->addLayout(lists, 1);
     layout->addLayout(filters);
+}
+
+bool EnginesPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // Qt hands a key taken by two mnemonics to each in turn: the menu bar must win every time.
+    auto *mainWindow = qobject_cast<QMainWindow *>(window());
+    if (event->type() != QEvent::Shortcut || !mainWindow || !mainWindow->menuWidget())
+        return QTabWidget::eventFilter(watched, event);
+    const QKeySequence key = static_cast<QShortcutEvent *>(event)->key();
+    for (QAction *menu : mainWindow->menuBar()->actions()) {
+        if (menu->isVisible() && menu->isEnabled() && QKeySequence::mnemonic(menu->text()) == key) {
+            mainWindow->menuBar()->setActiveAction(menu);
+            return true;
+        }
+    }
+    return QTabWidget::eventFilter(watched, event);
 }

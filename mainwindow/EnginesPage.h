@@ -31,4 +31,8 @@ public:
 
     // The type code of each type box, in box order.
     static const QStringList &typeCodes();
+
+protected:
+    // A type box whose mnemonic is also a menu's (Alt+F, Alt+H) opens that menu instead.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };

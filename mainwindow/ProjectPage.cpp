@@ -17,6 +17,7 @@ ProjectPage::ProjectPage(QWidget *parent) : QTabWidget(parent)
     lblProject->setObjectName(QStringLiteral("lblProject"));
     txtProjectDescr = new QPlainTextEdit(fraProjectDescr);
     txtProjectDescr->setObjectName(QStringLiteral("txtProjectDescr"));
+    txtProjectDescr->setTabChangesFocus(true);   // Tab moves on instead of typing a tab character
     lblWebProject = new QLabel(
         QStringLiteral("Please enter a short description about your web project. A web project is a web "
                        "folder which contains the web sites you want to create. These information will "

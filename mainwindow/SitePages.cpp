@@ -47,6 +47,15 @@ QComboBox *anyTextCombo(QWidget *parent, const char *name)
     return combo;
 }
 
+// A multi-line field: Tab moves on to the next field, as in the one-line fields, instead of typing
+// a tab character that would be saved and submitted.
+QPlainTextEdit *multiLineBox(QWidget *parent, const char *name)
+{
+    auto *box = named(new QPlainTextEdit(parent), name);
+    box->setTabChangesFocus(true);
+    return box;
+}
+
 } // namespace
 
 SitePages::SitePages(QWidget *parent) : QTabWidget(parent)
@@ -79,8 +88,8 @@ QWidget *SitePages::buildSiteInfoTab()
     auto *page = new QWidget(this);
     fraSiteDetails = named(new QGroupBox(QStringLiteral("Details of your web site"), page), "fraSiteInfo1");
     txtSiteTitle = named(new QLineEdit(fraSiteDetails), "txtSiteTitle");
-    txtSiteKeywords = named(new QPlainTextEdit(fraSiteDetails), "txtSiteKeywords");
-    txtSiteDescription = named(new QPlainTextEdit(fraSiteDetails), "txtSiteDescription");
+    txtSiteKeywords = multiLineBox(fraSiteDetails, "txtSiteKeywords");
+    txtSiteDescription = multiLineBox(fraSiteDetails, "txtSiteDescription");
     cboWebType = anyTextCombo(fraSiteDetails, "cboWebType");
     cboLanguage = anyTextCombo(fraSiteDetails, "cboLanguage");
     cmdGetSiteInfo = named(new QPushButton(QStringLiteral("&Get Site Details"), fraSiteDetails), "cmdGetSiteInfo");
@@ -134,13 +143,19 @@ QWidget *SitePages::buildSiteURLsTab()
     txtURLFileLocation = named(new QLineEdit(fraSiteURls), "txtURLFileLocation");
     cmdFileLocation = named(new QPushButton(QStringLiteral("..."), fraSiteURls), "cmdFileLocation");
     txtURLTitle = named(new QLineEdit(fraSiteURls), "txtURLTitle");
-    txtURLKeyword = named(new QPlainTextEdit(fraSiteURls), "txtURLKeyword");
-    txtURLDescription = named(new QPlainTextEdit(fraSiteURls), "txtURLDescription");
+    txtURLKeyword = multiLineBox(fraSiteURls, "txtURLKeyword");
+    txtURLDescription = multiLineBox(fraSiteURls, "txtURLDescription");
     lblMetaTag = named(new QLabel(fraSiteURls), "lblMetaTag");
     Label1.insert(0, named(new QLabel(QStringLiteral("Title:"), fraSiteURls), "Label1_0"));
     Label1.insert(2, named(new QLabel(QStringLiteral("Keywords:"), fraSiteURls), "Label1_2"));
     Label1.insert(4, named(new QLabel(QStringLiteral("Description:"), fraSiteURls), "Label1_4"));
     Label1.insert(6, named(new QLabel(QStringLiteral("Local File Location:"), fraSiteURls), "Label1_6"));
+
+    // The labels get their character counts later: one fixed width, wide enough for the longest,
+    // keeps the fields beside them from moving.
+    const int labelWidth = Label1[4]->fontMetrics().horizontalAdvance(QStringLiteral("Description: (99999 chars)")) + 8;
+    for (QLabel *label : std::as_const(Label1))
+        label->setFixedWidth(labelWidth);
 
     auto *grid = new QGridLayout(fraSiteURls);
     grid->addWidget(Label1[6], 0, 0);
@@ -250,13 +265,18 @@ void SitePages::wireEvents()
     connect(cmdGetSiteInfo, &QPushButton::clicked, this, [this] { cmdGetSiteInfo_Click(); });
     connect(cmdFileLocation, &QPushButton::clicked, this, [this] { cmdFileLocation_Click(); });
     frmHTTP::setReceiver(QStringLiteral("GetSiteInfo"), this,
-                         {[this](const QString &page, int) { SetSiteInfo(page); }, {}});
+                         {[this](const QString &page, int) { SetSiteInfo(page); }, clearStatusText});
 }
 
 void SitePages::setStatusText(const QString &text)
 {
     if (frmMain *main = frmMain::existing())
         main->StatusBar1->setPanelText(1, text);
+}
+
+void SitePages::clearStatusText()
+{
+    setStatusText(QString());
 }
 
 QString SitePages::currentSiteIdentity()

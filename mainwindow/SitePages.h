@@ -95,6 +95,8 @@ public:
 
     // Panel 1 of the main window's status bar (nothing when there is no main window).
     static void setStatusText(const QString &text);
+    // Takes a fetch's "Connecting to ..." away when no connection could be made.
+    static void clearStatusText();
     // What names the site shown now: its tree node key and its file.
     static QString currentSiteIdentity();
 

@@ -19,12 +19,24 @@ QWidget *TreeLabelDelegate::createEditor(QWidget *parent, const QStyleOptionView
 void TreeLabelDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
     auto *line = qobject_cast<QLineEdit *>(editor);
-    if (line && m_hasOffer) {
-        line->setText(m_offered);
-        m_hasOffer = false;
+    if (!line) {
+        QStyledItemDelegate::setEditorData(editor, index);
         return;
     }
-    QStyledItemDelegate::setEditorData(editor, index);
+    // The view fills the editor again whenever the node changes (its tag or image set after a
+    // new node's editor opened): that must neither undo the typing nor the selection.
+    static const char *const kFilled = "velquistFilled";
+    if (line->property(kFilled).toBool())
+        return;
+    line->setProperty(kFilled, true);
+    if (m_hasOffer) {
+        line->setText(m_offered);
+        m_hasOffer = false;
+    } else {
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+    // Typing replaces the whole name, as it does for a name the program proposed.
+    line->selectAll();
 }
 
 void TreeLabelDelegate::setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &index) const

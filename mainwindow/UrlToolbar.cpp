@@ -49,7 +49,7 @@ UrlToolbar::UrlToolbar(SitePages *pages) : QObject(pages), m_pages(pages), m_lis
     connect(m_pages->ToolbarSiteURL, &QToolBar::actionTriggered, this,
             [this](QAction *action) { ToolbarSiteURL_ButtonClick(action->data().toString()); });
     frmHTTP::setReceiver(QStringLiteral("GetMetaTag"), this,
-                         {[this](const QString &page, int) { getMetaTag(page); }, {}});
+                         {[this](const QString &page, int) { getMetaTag(page); }, SitePages::clearStatusText});
 }
 
 bool UrlToolbar::eventFilter(QObject *watched, QEvent *event)

@@ -599,13 +599,9 @@ void frmMain::resizeControl()
 
 void frmMain::resizeTabControl()
 {
-    // The layouts size the controls; only the first columns follow the lists' widths.
+    // The layouts size the controls and the engine lists keep their own columns; only the report
+    // list's first column follows its width here.
     Platform::RedrawSuspender suspend(TreeView1);
-    for (EngineListView *list : {lsvEngines, lsvSelectedEngines}) {
-        const int width = list->viewport()->width();
-        if (width > 0)
-            list->setColumnWidth(0, width * 5 / 8);
-    }
     const int reportsWidth = lsvReports->viewport()->width();
     if (reportsWidth > 0)
         lsvReports->setColumnWidth(0, reportsWidth * 3 / 4);

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
@@ -136,10 +137,14 @@ bool frmMain::saveWebSite(const QString &sWebFileName, const QString &sFileLocat
         QString file = sFileLocation;
         if (file.isEmpty()) {
             QDir().mkpath(projectsFolder());
+            // The dialog proposes the site's own file name in the projects folder.
+            QString currentPath;
+            QString entryNumber = Platform::itemTag(node);
+            modCommon::splitAtBar(entryNumber, currentPath);
             int filterIndex = 1;
             file = modCommon::showFileDialog(
                 true, QStringLiteral("Tarnell Website File(*.vqs)|*.vqs|Text File(*.txt)|*.txt|All Files(*.*)|*.*|"),
-                projectsFolder() + QStringLiteral("/"), filterIndex);
+                projectsFolder() + QStringLiteral("/") + QFileInfo(currentPath).fileName(), filterIndex);
             if (file.isEmpty())
                 return false;
             if (filterIndex == 1 && !endsWithIgnoringCase(file, QStringLiteral(".vqs")))
@@ -158,11 +163,8 @@ bool frmMain::saveWebSite(const QString &sWebFileName, const QString &sFileLocat
                                     Platform::YesNo | Platform::Information, QStringLiteral("Save Web Site"))
                     == Platform::No)
                 return false;
-            QString entry = Platform::itemTag(node);
-            QString oldPath;
-            modCommon::splitAtBar(entry, oldPath);
-            writeProjectList(node->parent()->text(0), entry, node->text(0) + QStringLiteral("|") + file);
-            Platform::setItemTag(node, entry + QStringLiteral("|") + file);
+            writeProjectList(node->parent()->text(0), entryNumber, node->text(0) + QStringLiteral("|") + file);
+            Platform::setItemTag(node, entryNumber + QStringLiteral("|") + file);
         }
         if (!file.isEmpty() && !m_clsMain->saveWebsiteFile(file))
             throw cannotWrite(file);

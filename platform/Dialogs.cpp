@@ -1,5 +1,7 @@
 #include "platform/Dialogs.h"
 
+#include "platform/Folders.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -76,6 +78,18 @@ QWidget *dialogParent()
     return active && active->windowType() == Qt::SplashScreen ? nullptr : active;
 }
 
+// The 1-based position of the chosen type among the Qt filters. With the details hidden Qt may
+// name the type by its description alone, the text before its appended pattern.
+int chosenFilterIndex(const QStringList &filters, const QString &chosen)
+{
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        const QString &full = filters[i];
+        if (full == chosen || full.left(full.lastIndexOf(u'(')).simplified() == chosen)
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 void setDialogHook(DialogHook newHook)
@@ -141,6 +155,9 @@ QString fileDialog(bool save, const QString &filter, const QString &defaultName,
         return answer->text;
     }
     QFileDialog dialog(parent ? parent : dialogParent(), title);
+    // The type box shows each description as the caller wrote it, which most often names its
+    // pattern already; Qt matches by the pattern appended to it.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList filters = qtNameFilters(filter);
     dialog.setNameFilters(filters);
     if (filterIndex >= 1 && filterIndex <= filters.size())
@@ -149,15 +166,19 @@ QString fileDialog(bool save, const QString &filter, const QString &defaultName,
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // Callers ask about replacing a file themselves.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    // A default ending in "/" is the folder the dialog opens in.
-    if (defaultName.endsWith(QLatin1Char('/')))
+    // A default ending in "/" is the folder the dialog opens in; with no folder given it opens in
+    // the program folder, where the program keeps its files, not in the working folder.
+    if (defaultName.endsWith(QLatin1Char('/'))) {
         dialog.setDirectory(defaultName);
-    else if (save && !defaultName.isEmpty())
-        dialog.selectFile(defaultName);
+    } else {
+        dialog.setDirectory(programFolder());
+        if (save && !defaultName.isEmpty())
+            dialog.selectFile(defaultName);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     if (save)
-        filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        filterIndex = chosenFilterIndex(filters, dialog.selectedNameFilter());
     return dialog.selectedFiles().constFirst();
 }
 

@@ -29,7 +29,8 @@ QString inputBox(const QString &prompt, const QString &title = QString(), const 
 // Open or save dialog. `filter` is in the "desc|pattern|desc|pattern|" form; `filterIndex` is
 // 1-based, read as the initial choice and set to the chosen filter. Cancel gives the empty text
 // and leaves `filterIndex` as it was.
-// A `defaultName` ending in "/" is the folder the dialog opens in.
+// A `defaultName` ending in "/" is the folder the dialog opens in; a save dialog proposes any other
+// (a full path opens in its folder). Without a folder the dialog opens in the program folder.
 QString fileDialog(bool save, const QString &filter, const QString &defaultName, int &filterIndex,
                    const QString &title = QString(), QWidget *parent = nullptr);
 

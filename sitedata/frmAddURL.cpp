@@ -56,10 +56,11 @@ frmAddURL::frmAddURL(KeyedListView *urlList, QWidget *parent) : QDialog(parent),
     for (int i = 0; i < captions.size(); ++i) {
         auto *button = new QPushButton(captions[i], this);
         button->setObjectName(QStringLiteral("Command1_") + QString::number(i));
-        button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
         Command1.append(button);
     }
+    // Enter in any box runs Get.
+    Command1[GetButton]->setDefault(true);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Local folder:"), this), 0, 0);
@@ -81,7 +82,6 @@ frmAddURL::frmAddURL(KeyedListView *urlList, QWidget *parent) : QDialog(parent),
     grid->addLayout(buttons, 3, 0, 1, 2);
 
     connect(cmdBrowse, &QPushButton::clicked, this, [this] { cmdBrowse_Click(); });
-    connect(txtDomain, &QLineEdit::returnPressed, this, [this] { Command1_Click(GetButton); });
     Form_Load();
 }
 

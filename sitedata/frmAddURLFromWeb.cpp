@@ -101,6 +101,11 @@ frmAddURLFromWeb::frmAddURLFromWeb(KeyedListView *urlList, QWidget *parent) : QD
     grid->addWidget(Command1[RemoveButton], 3, 2, Qt::AlignTop);
     grid->addWidget(Command1[CancelButton], 4, 2, Qt::AlignBottom);
     grid->addWidget(StatusBar1, 5, 0, 1, 3);
+    // Tab goes through the controls as they stand, row by row.
+    const QList<QWidget *> tabOrder = {txtWebURL, Command1[GetButton], txtKeyword, Command1[AddButton],
+                                       lstKeywords, Command1[RemoveButton], Command1[CancelButton]};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     connect(txtKeyword, &QLineEdit::returnPressed, this, [this] { Command1_Click(AddButton); });
     connect(txtWebURL, &QLineEdit::returnPressed, this, [this] { Command1_Click(GetButton); });

@@ -20,6 +20,7 @@
 
 #include "core/modCommon.h"
 #include "core/modStartUp.h"
+#include "platform/ColumnFractions.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
@@ -53,10 +54,12 @@ void setRowIcon(QTreeWidgetItem *row, const QString &key)
     row->setIcon(0, iconFor(key));
 }
 
-QTreeWidget *newList(const QStringList &headers)
+// A list whose columns take those fractions of its width, on show and on every resize.
+QTreeWidget *newList(const QStringList &headers, const QList<double> &fractions)
 {
     auto *list = new QTreeWidget;
     list->setHeaderLabels(headers);
+    Platform::keepColumnFractions(list, fractions);
     list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     return list;
@@ -152,7 +155,7 @@ QWidget *frmSubmit::buildSiteTab()
     auto *tab = new QWidget;
     auto *layout = new QVBoxLayout(tab);
     layout->addWidget(new QLabel(u"Please select the web sites you want to submit and then click on the 'Next' button."_s));
-    lsvSiteSelection = newList({u"Web Site"_s, u"Project"_s, u"Number of URLs"_s});
+    lsvSiteSelection = newList({u"Web Site"_s, u"Project"_s, u"Number of URLs"_s}, {2 / 4.0, 1 / 4.0, 0.8 / 4});
     sortOnHeaderClick(lsvSiteSelection);
     connect(lsvSiteSelection, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *row, int column) {
         if (column == 0 && !m_checkingFromCode && row->checkState(0) == Qt::Checked)
@@ -215,8 +218,8 @@ QWidget *frmSubmit::buildUrlTab()
     auto *layout = new QVBoxLayout(tab);
     lblSubmit = new QLabel(u"Please confirm the URL(s), make sure you are connected to the internet and press the 'Submit' button."_s);
     layout->addWidget(lblSubmit);
-    lsvSiteSubmitting = newList({u"URL"_s, u"Web site"_s, u"Status"_s});
-    lsvConnections = newList({u" "_s, u"Engines"_s, u"Status"_s});
+    lsvSiteSubmitting = newList({u"URL"_s, u"Web site"_s, u"Status"_s}, {2 / 4.0, 1 / 4.0, 0.7 / 4});
+    lsvConnections = newList({u" "_s, u"Engines"_s, u"Status"_s}, {0.3 / 5, 3.8 / 5, 1.4 / 5});
     layout->addWidget(lsvSiteSubmitting);
     layout->addWidget(lsvConnections);
     auto *buttons = new QHBoxLayout;
@@ -239,7 +242,7 @@ QWidget *frmSubmit::buildResultsTab()
     auto *tab = new QWidget;
     auto *layout = new QVBoxLayout(tab);
     layout->addWidget(new QLabel(u"Please select a web site in the list and press the 'View Report' button to see its report in your browser."_s));
-    lsvReport = newList({u"URL"_s, u"Web Site"_s, u"Status"_s});
+    lsvReport = newList({u"URL"_s, u"Web Site"_s, u"Status"_s}, {3 / 5.0, 2 / 5.0, 1 / 5.0});
     sortOnHeaderClick(lsvReport);
     layout->addWidget(lsvReport);
     auto *buttons = new QHBoxLayout;

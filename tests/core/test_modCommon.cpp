@@ -5,11 +5,13 @@
 #include "platform/Codec1252.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <cmath>
 
@@ -302,6 +304,28 @@ TEST_F(ModCommonTest, CenterFormTruncatesTowardZeroForLargeWindows)
     modCommon::centerForm(&form);
     const int top = static_cast<int>(std::lround(area.height() * 0.9 - (area.height() + 11))) / 2;
     EXPECT_EQ(form.pos(), QPoint(area.x() - 1, area.y() + top));
+}
+
+TEST_F(ModCommonTest, CenterFormCentresADialogAgainWithTheSizeItsLayoutGivesIt)
+{
+    // Centred while it is built, as the dialogs do, before the layout has sized it.
+    QDialog dialog;
+    auto *content = new QWidget(&dialog);
+    content->setMinimumSize(500, 300);
+    (new QVBoxLayout(&dialog))->addWidget(content);
+    modCommon::centerForm(&dialog);
+    dialog.show();
+    const QRect area = dialog.screen()->availableGeometry();
+    const QSize size = dialog.size();
+    ASSERT_GE(size.width(), 500);
+    const int top = static_cast<int>(std::lround(area.height() * 0.9 - size.height())) / 2;
+    EXPECT_EQ(dialog.pos(), QPoint(area.x() + (area.width() - size.width()) / 2, area.y() + top));
+
+    // Once only: a window the user moved stays where it was put when it is shown again.
+    dialog.hide();
+    dialog.move(area.topLeft() + QPoint(7, 9));
+    dialog.show();
+    EXPECT_EQ(dialog.pos(), area.topLeft() + QPoint(7, 9));
 }
 
 TEST_F(ModCommonTest, VersionTextPadsOnlyTheRevision)

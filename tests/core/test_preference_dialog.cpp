@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTest>
 
 #include "core/clsPreference.h"
 #include "platform/SettingsStore.h"
@@ -201,6 +202,16 @@ TEST_F(PreferenceDialog, CancelLeavesEverySettingAsItWas)
     EXPECT_EQ(myPreference().Proxy(), QString());
     EXPECT_EQ(myPreference().TimeOut(), 30);
     EXPECT_FALSE(stored(QStringLiteral("AccessType")).has_value());
+}
+
+TEST_F(PreferenceDialog, EnterInABoxIsOk)
+{
+    frmPreference dialog;
+    dialog.show();
+    dialog.txtTimeOut->setText(QStringLiteral("45"));
+    QTest::keyClick(dialog.txtTimeOut, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(myPreference().TimeOut(), 45);
 }
 
 TEST_F(PreferenceDialog, OkStoresProfileLoginAndOptions)

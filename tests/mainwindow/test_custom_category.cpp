@@ -358,3 +358,21 @@ TEST_F(CustomCategoryBrowsing, SpaceIdsGoOnlyToUsedEntries)
     main->saveCustomCategory(u"Nowhere"_s);
     EXPECT_TRUE(main->myCustomEngine.last().Category.isEmpty());
 }
+
+TEST_F(CustomCategoryBrowsing, AFailedConnectionTakesTheConnectingTextAway)
+{
+    DirectoryProxy proxy;
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    myPreference().setPort(closedPort);
+    chooseEngine(u"Summit Directory"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    openTop(u"Arts and Humanities"_s);
+    ASSERT_TRUE(Platform::waitUntil([this] { return env.dialogs.pendingAnswers() == 0; }, kWaitMs));
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"HTTPConnect_Error: "_s));
+    EXPECT_EQ(w->StatusBar1->panelText(1), QString());
+}

@@ -107,6 +107,20 @@ TEST_F(SiteDetails, AddressWithSchemeInCapitalsIsFetchedUnchanged)
     EXPECT_EQ(w->txtSiteTitle->text(), u"Shoe Shop"_s);
 }
 
+TEST_F(SiteDetails, AFailedConnectionTakesTheConnectingTextAway)
+{
+    QString address;
+    {
+        LoopbackServer closed;   // its port is free again once it is gone
+        address = closed.hostPort();
+    }
+    env.dialogs.answerInput(address);
+    env.dialogs.answerMessage(Platform::Ok);
+    w->cmdGetSiteInfo->click();
+    EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(u"HTTPConnect_Error: "_s));
+    EXPECT_EQ(panel(), QString());
+}
+
 TEST_F(SiteDetails, PageWithoutTagsEmptiesTheBoxesAndAnEmptyPageLeavesThem)
 {
     LoopbackServer server;

@@ -164,7 +164,8 @@ TEST_F(SiteSave, SaveAsAddsTheExtensionOfTheChosenTypeAndKeepsTheEntryNumber)
         EXPECT_EQ(siteValue(written, QStringLiteral("Title")), QStringLiteral("Example Shop"));
         EXPECT_TRUE(w->isEnabled());
     }
-    EXPECT_EQ(env.dialogs.shown()[0].defaultText, siteFile(QString()));   // opens in the Projects folder
+    // Proposes the site's file name in the Projects folder.
+    EXPECT_EQ(env.dialogs.shown()[0].defaultText, siteFile(QStringLiteral("Shop.vqs")));
     EXPECT_TRUE(QFile::exists(siteFile(QStringLiteral("Shop.vqs"))));     // the old file stays
 }
 

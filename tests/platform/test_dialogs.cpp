@@ -4,6 +4,12 @@
 
 #include <gtest/gtest-spi.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+
 using namespace Platform;
 
 using DialogsTest = TestSupport::VelquistTest;
@@ -67,4 +73,64 @@ TEST(DialogFilters, WindowsFiltersBecomeQtNameFilters)
               (QStringList{QStringLiteral("Text files (*.txt) (*.txt)"), QStringLiteral("All Files (*.*) (*)")}));
     EXPECT_EQ(qtNameFilters(QStringLiteral("HTML|*.htm;*.html")), QStringList{QStringLiteral("HTML (*.htm *.html)")});
     EXPECT_TRUE(qtNameFilters(QString()).isEmpty());
+}
+
+TEST_F(DialogsTest, TheRealFileDialogShowsEachTypeOnceAndStartsInTheProgramFolder)
+{
+    env.dialogs.uninstall();
+    const QString projects = env.programFolder() + QStringLiteral("Projects/");
+    ASSERT_TRUE(QDir().mkpath(projects));
+    const QString filter = QStringLiteral("Website Files (*.vqs)|*.vqs|Text Files(*.txt)|*.txt|All Files(*.*)|*.*|");
+    const struct { bool save; QString defaultName; QString folder; QString name; } cases[] = {
+        {false, QString(), env.programFolder(), QString()},
+        {true, QString(), env.programFolder(), QString()},
+        {true, projects + QStringLiteral("Shop.vqs"), projects, QStringLiteral("Shop.vqs")},
+        {false, projects, projects, QString()},
+    };
+    for (const auto &c : cases) {
+        QStringList types;
+        QString folder;
+        QString name;
+        // Reads the open dialog, then cancels it.
+        QTimer::singleShot(0, qApp, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            auto *typeBox = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            for (int i = 0; typeBox && i < typeBox->count(); ++i)
+                types << typeBox->itemText(i);
+            folder = dialog->directory().absolutePath() + QLatin1Char('/');
+            if (auto *nameBox = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                name = nameBox->text();
+            dialog->reject();
+        });
+        int index = 1;
+        EXPECT_TRUE(fileDialog(c.save, filter, c.defaultName, index).isEmpty());
+        EXPECT_EQ(types.join(QStringLiteral(" | ")),
+                  QStringLiteral("Website Files (*.vqs) | Text Files(*.txt) | All Files(*.*)"));
+        EXPECT_EQ(folder, c.folder) << c.defaultName.toStdString();
+        EXPECT_EQ(name, c.name) << c.defaultName.toStdString();
+    }
+}
+
+TEST_F(DialogsTest, TheRealSaveDialogReportsTheChosenType)
+{
+    env.dialogs.uninstall();
+    // {type shown first, type chosen (0: the one shown)}
+    for (const auto &[first, chosen] : {std::pair{1, 2}, std::pair{2, 0}, std::pair{3, 1}}) {
+        QTimer::singleShot(0, qApp, [chosen] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            auto *typeBox = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            ASSERT_TRUE(typeBox);
+            if (chosen > 0)
+                typeBox->setCurrentIndex(chosen - 1);
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("notes"));
+            QMetaObject::invokeMethod(dialog, "accept");   // as the Save button does
+        });
+        int index = first;
+        const QString file =
+            fileDialog(true, QStringLiteral("Site (*.vqs)|*.vqs|Text|*.txt|All Files(*.*)|*.*|"), QString(), index);
+        EXPECT_EQ(file, env.programFolder() + QStringLiteral("notes")) << first;
+        EXPECT_EQ(index, chosen > 0 ? chosen : first) << first;
+    }
 }

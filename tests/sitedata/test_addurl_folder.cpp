@@ -170,12 +170,19 @@ TEST_F(AddFromFolder, MissingFolderIsReportedAndNothingIsAdded)
     EXPECT_EQ(urls.topLevelItemCount(), 0);
 }
 
-TEST_F(AddFromFolder, EnterInTheDomainBoxGetsAndCancelAddsNothing)
+TEST_F(AddFromFolder, EnterInEitherBoxGetsOnceAndCancelAddsNothing)
 {
+    dialog->show();
     dialog->txtFolder->setText(site);
-    dialog->txtDomain->setText(u"example.com"_s);
+    dialog->txtDomain->setText(QString());
+    env.dialogs.answerMessage(Platform::Ok);
     QTest::keyClick(dialog->txtDomain, Qt::Key_Return);
+    EXPECT_EQ(env.dialogs.shown().size(), 1);   // one refusal, not one per handler
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->txtDomain->setText(u"example.com"_s);
+    QTest::keyClick(dialog->txtFolder, Qt::Key_Return);
     EXPECT_EQ(urls.topLevelItemCount(), 6);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
 
     frmAddURL second(&urls);
     second.txtFolder->setText(env.root() + u"/site2"_s);

@@ -134,6 +134,18 @@ TEST_F(AddFromWeb, LoadPresetsTheAddress)
     EXPECT_EQ(frmAddURLFromWeb::loadedInstance(), dialog);
 }
 
+TEST_F(AddFromWeb, TabFollowsTheControlsRowByRow)
+{
+    QStringList order;
+    QWidget *at = dialog->txtWebURL;
+    do {
+        if (at->focusPolicy() & Qt::TabFocus)
+            order << at->objectName();
+        at = at->nextInFocusChain();
+    } while (at != dialog->txtWebURL && order.size() < 20);
+    EXPECT_EQ(order.join(u' '), u"txtWebURL Command1_2 txtKeyword Command1_0 lstKeywords Command1_1 Command1_3"_s);
+}
+
 TEST_F(AddFromWeb, FetchedPageAddsItsResolvedLinksAndCloses)
 {
     LoopbackServer server;

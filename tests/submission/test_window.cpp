@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPointer>
@@ -273,4 +274,32 @@ TEST_F(SubmitWindow, MinimisingMinimisesTheMainWindow)
     mainWindow.show();
     window->setWindowState(Qt::WindowMinimized);
     EXPECT_TRUE(Platform::waitUntil([&] { return mainWindow.isMinimized(); }, 2000));
+}
+
+TEST_F(SubmitWindow, ListColumnsTakeTheirShareOfTheWidthOnShowAndOnResize)
+{
+    open();
+    window->show();
+    // Each list's leading columns as shares of its width; the last column fills the rest.
+    const struct { QTreeWidget *list; int tab; QList<double> shares; } lists[] = {
+        {window->lsvSiteSelection, 0, {0.5, 0.25}},
+        {window->lsvSiteSubmitting, 2, {0.5, 0.25}},
+        {window->lsvConnections, 2, {0.3 / 5.5, 3.8 / 5.5}},
+        {window->lsvReport, 3, {0.5, 1 / 3.0}},
+    };
+    for (const QSize size : {QSize(640, 480), QSize(1000, 700)}) {
+        window->resize(size);
+        for (const auto &c : lists) {
+            window->SSTab1->setCurrentIndex(c.tab);
+            QApplication::processEvents();
+            const int width = c.list->viewport()->width();
+            int sum = 0;
+            for (int column = 0; column < 3; ++column)
+                sum += c.list->columnWidth(column);
+            for (int column = 0; column < c.shares.size(); ++column)
+                EXPECT_NEAR(c.list->columnWidth(column), width * c.shares[column], 1.0)
+                    << c.list->headerItem()->text(column).toStdString() << " at " << size.width();
+            EXPECT_EQ(sum, width) << c.list->headerItem()->text(0).toStdString() << " at " << size.width();
+        }
+    }
 }
