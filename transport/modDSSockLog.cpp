@@ -29,6 +29,11 @@ public:
         // whichever handle wrote last, and survives a quick exit.
         m_file->write(Platform::toAnsi(entry));
     }
+    void close()
+    {
+        m_file.reset();
+        m_openTried = false;
+    }
 
 private:
     void open()
@@ -73,6 +78,12 @@ QString generalDateTimeText(const QDateTime &when)
 void writeErrorLog(const QString &msg)
 {
     errorWriter().append(msg + crlf);
+}
+
+void closeLogFiles()
+{
+    errorWriter().close();
+    debugWriter().close();
 }
 
 void writeDebugLog(const QString &msg)

@@ -16,6 +16,9 @@ void writeErrorLog(const QString &msg);
 // Without it nothing happens (the file is not even opened).
 void writeDebugLog(const QString &msg);
 
+// Drops both handles; the next entry opens the log file anew, wherever the program folder is then.
+void closeLogFiles();
+
 // The text with the credentials of every "Basic" authorisation hidden, for log entries.
 QString maskLogins(const QString &text);
 
