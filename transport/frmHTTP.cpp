@@ -108,6 +108,11 @@ void frmHTTP::removeReceiver(const QString &kind)
     receiverTable().remove(kind.toLower());
 }
 
+void frmHTTP::resetLoginDemands()
+{
+    authenticationCounter = 0;
+}
+
 void frmHTTP::setIntervals(const Intervals &intervals)
 {
     currentIntervals() = intervals;

@@ -47,6 +47,9 @@ public:
     static void setReceiver(const QString &kind, QObject *owner, PageReceiver receiver);
     static void removeReceiver(const QString &kind);
 
+    // Forgets an answered login demand, as at process start.
+    static void resetLoginDemands();
+
     static void setIntervals(const Intervals &intervals);
     static Intervals intervals();
 

@@ -31,6 +31,11 @@ public:
         // whichever handle wrote last, and survives a quick exit.
         m_file->write(Platform::toAnsi(entry));
     }
+    void close()
+    {
+        m_file.reset();
+        m_openTried = false;
+    }
 
 private:
     void open()
@@ -83,6 +88,12 @@ QString generalDateTimeText(const QDateTime &when)
 void writeErrorLog(const QString &msg)
 {
     errorWriter().append(maskLogins(msg) + crlf);
+}
+
+void closeLogFiles()
+{
+    errorWriter().close();
+    debugWriter().close();
 }
 
 void writeDebugLog(const QString &msg)

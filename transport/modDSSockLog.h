@@ -19,6 +19,9 @@ void writeErrorLog(const QString &msg);
 // Without it nothing happens (the file is not even opened).
 void writeDebugLog(const QString &msg);
 
+// Drops both handles; the next entry opens the log file anew, wherever the program folder is then.
+void closeLogFiles();
+
 // The text with the credentials of every "Basic" authorisation header and the password of every
 // "user:password@" in a URL or Host line hidden.
 QString maskLogins(const QString &text);

@@ -11,16 +11,6 @@
 
 class MainWindowTest : public MainObjectTest {
 protected:
-    void SetUp() override
-    {
-        MainObjectTest::SetUp();
-        // A safety net: no modal window may keep a test waiting.
-        QTimer::singleShot(10000, qApp, [] {
-            if (QWidget *modal = QApplication::activeModalWidget())
-                modal->close();
-        });
-    }
-
     QString listFile() const { return programPath(QStringLiteral("project.vqj")); }
     QString siteFile(const QString &name) const { return programPath(QStringLiteral("Projects/") + name); }
 

@@ -41,15 +41,6 @@ void answerUpdateWindow(QString *shownText, const std::function<void()> &whileOp
 
 class MainWindowLoad : public MainObjectTest {
 protected:
-    void SetUp() override
-    {
-        MainObjectTest::SetUp();
-        // A safety net: no modal window may keep a test waiting.
-        QTimer::singleShot(10000, qApp, [] {
-            if (QWidget *modal = QApplication::activeModalWidget())
-                modal->close();
-        });
-    }
     QString captionOf(int typeBox) const { return w->chkType[typeBox]->text(); }
 };
 

@@ -57,7 +57,8 @@ TEST_F(TreeInput, ARightClickKeepsTheCurrentNodeAndOffersItsItems)
 {
     openWithProjects();
     click(QStringLiteral("Root\\Shops\\Shop"));
-    QTimer::singleShot(0, qApp, [this] { w->mnuPopup->close(); });
+    // The menu opens without a nested loop here: the close must not outlive the window.
+    QTimer::singleShot(0, w->mnuPopup, [menu = w->mnuPopup] { menu->close(); });
     QTest::mouseClick(w->TreeView1->viewport(), Qt::RightButton, {}, centreOf(QStringLiteral("Root\\Empty")));
     EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Shop"));
     EXPECT_TRUE(w->mnuPopupItems[4]->isEnabled());

@@ -46,11 +46,6 @@ protected:
         myPreference().setProxy(QString());
         frmHTTP::setIntervals({10, 300, 1500});
         commands = w->sitePages->urlCommands;
-        // No modal dialog may keep a test waiting.
-        QTimer::singleShot(10000, qApp, [] {
-            if (QWidget *modal = QApplication::activeModalWidget())
-                modal->close();
-        });
     }
     void TearDown() override
     {

@@ -1,9 +1,11 @@
 #pragma once
 // A fixture with a fresh main window and its clsMain in the test's own program and engine data
 // folders, plus helpers to put data files in place.
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <QTimer>
 
 #include "support/TestEnvironment.h"
 #include "mainwindow/frmMain.h"
@@ -16,6 +18,12 @@ protected:
     {
         main = new clsMain;   // owned by the window from here on
         w = main->mainWindow();
+        // A safety net: no modal window may keep a test waiting. It goes with the window, so it
+        // never fires in a later test of the same process.
+        QTimer::singleShot(10000, w, [] {
+            if (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+        });
     }
     void TearDown() override { delete frmMain::existing(); }
 

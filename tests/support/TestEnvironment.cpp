@@ -1,8 +1,13 @@
 #include "TestEnvironment.h"
 
+#include "core/clsPreference.h"
+#include "core/modStartUp.h"
 #include "platform/CommandLine.h"
 #include "platform/Shell.h"
+#include "transport/frmHTTP.h"
+#include "transport/modDSSockLog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +26,7 @@ TestEnvironment::TestEnvironment()
     qputenv("VELQUIST_VENDOR_HOST", "127.0.0.1:9");
     qputenv("VELQUIST_LOOPBACK_ONLY", "1");
     Platform::setCommandLineArguments({});
+    resetProcessState();
     dialogs.install();
     Platform::setShellHook([this](Platform::ShellAction action, const QString &target) {
         shellRequests.append((action == Platform::ShellAction::Open ? QStringLiteral("open:")
@@ -31,8 +37,31 @@ TestEnvironment::TestEnvironment()
 
 TestEnvironment::~TestEnvironment()
 {
+    dropQueuedCalls();
     Platform::setShellHook(nullptr);
     dialogs.uninstall();
+    modDSSock::closeLogFiles();
+}
+
+// What one test leaves in the process must not reach the next one when a whole test program runs
+// as one process: open log handles (they follow the old program folder), the page fetch with its
+// answered login demand and shortened timers, the settings loaded by an earlier test, the two
+// paths the start-up sets (here as it sets them, in this test's folders).
+void TestEnvironment::resetProcessState()
+{
+    myPreference() = clsPreference();
+    modDSSock::closeLogFiles();
+    delete frmHTTP::loadedInstance();
+    frmHTTP::resetLoginDemands();
+    frmHTTP::setIntervals({});
+    ProjectListPath = programFolder() + QStringLiteral("project.vqj");
+    WindowsDir = engineDataFolder();
+}
+
+void TestEnvironment::dropQueuedCalls()
+{
+    QCoreApplication::removePostedEvents(qApp, QEvent::MetaCall);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QString TestEnvironment::programFolder() const

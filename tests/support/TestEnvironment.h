@@ -24,10 +24,17 @@ public:
     static void writeFile(const QString &path, const QByteArray &bytes);
     static QByteArray readFile(const QString &path);
 
+    // Drops the calls a test left queued on the application (an answer to a window that never
+    // opened, the exit a failed load asks for: once run, every later modal loop of the process
+    // would return at once) and runs the deferred deletes, so none of it reaches the next test.
+    static void dropQueuedCalls();
+
     ScriptedDialogs dialogs;
     QStringList shellRequests;   // "open:<target>" or "editor:<path>"
 
 private:
+    void resetProcessState();
+
     QTemporaryDir m_dir;
 };
 

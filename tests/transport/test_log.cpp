@@ -118,6 +118,10 @@ TEST_F(LogTest, WriterKeepsItsHandleWhenTheFileIsRemoved)
     modDSSock::writeErrorLog(QStringLiteral("two"));
     // The entry went to the file opened first, not a new one.
     EXPECT_FALSE(QFile::exists(logPath()));
+    // Once the handles are dropped, the next entry opens the log anew.
+    modDSSock::closeLogFiles();
+    modDSSock::writeErrorLog(QStringLiteral("three"));
+    EXPECT_EQ(log(), QByteArray("three\r\n"));
 }
 
 TEST_F(LogTest, LogIsOwnerOnlyWhetherNewOrThereBefore)
