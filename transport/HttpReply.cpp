@@ -68,12 +68,21 @@ std::optional<int> statusCode(const QString &line)
     return code;
 }
 
-std::optional<QString> fieldValue(const QString &line, QLatin1StringView name)
+std::optional<std::pair<QString, QString>> field(const QString &line)
 {
     const qsizetype colon = line.indexOf(u':');
-    if (colon < 0 || QStringView(line).left(colon).trimmed().compare(name, Qt::CaseInsensitive) != 0)
+    if (colon < 0)
         return std::nullopt;
-    return modCommon::replaceCrLf(modDSSock::trimLineEnd(line.mid(colon + 1))).trimmed();
+    return std::pair{line.left(colon).trimmed(),
+                     modCommon::replaceCrLf(modDSSock::trimLineEnd(line.mid(colon + 1))).trimmed()};
+}
+
+std::optional<QString> fieldValue(const QString &line, QLatin1StringView name)
+{
+    const std::optional<std::pair<QString, QString>> nameAndValue = field(line);
+    if (!nameAndValue || nameAndValue->first.compare(name, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    return nameAndValue->second;
 }
 
 std::optional<qint64> lengthValue(const QString &value)

@@ -29,6 +29,10 @@ std::optional<int> statusCode(const QString &line);
 // pairs turned into blanks, blanks trimmed. Nothing for any other line.
 std::optional<QString> fieldValue(const QString &line, QLatin1StringView name);
 
+// Any header line as its field name (blanks around it trimmed) and its value as fieldValue
+// reads it. Nothing for a line without ":".
+std::optional<std::pair<QString, QString>> field(const QString &line);
+
 // A Content-Length value: decimal digits only (a number beyond what a reply can carry is kept
 // as the largest length). Nothing when unreadable: empty, a sign, a fraction, an exponent, a
 // blank or any other character among the digits.

@@ -1,0 +1,330 @@
+#include "transport/HttpClient.h"
+
+#include <QStringList>
+
+#include "platform/Codec1252.h"
+#include "platform/TextFile.h"
+#include "transport/HttpReply.h"
+#include "transport/frmHTTP.h"
+#include "transport/modBase64Encode.h"
+#include "transport/modDSSockUrl.h"
+
+using namespace Qt::StringLiterals;
+
+namespace Platform {
+namespace {
+
+bool hasControlCharacter(const QString &text)
+{
+    for (QChar ch : text) {
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+// Whether the reply opens with a status line; a reply that does not is all body.
+bool opensWithStatusLine(const QByteArray &reply)
+{
+    return HttpReply::isStatusLine(fromAnsi(reply.left(5)));
+}
+
+} // namespace
+
+HttpClient::HttpClient(QObject *parent, int index) : QObject(parent), m_index(index), m_socket(this, index)
+{
+    m_socket.setLineMode(false);
+    m_socket.setByteReceive(true);
+    m_deadline.setSingleShot(true);
+    connect(&m_socket, &DsSocket::Connect, this, &HttpClient::onConnect);
+    connect(&m_socket, &DsSocket::ReceiveBytes, this, [this](int, const QByteArray &bytes) { onBytes(bytes); });
+    connect(&m_socket, &DsSocket::Close, this, &HttpClient::onClose);
+    connect(&m_socket, &DsSocket::Exception, this,
+            [this](int, int, const QString &description) { onException(description); });
+    connect(&m_deadline, &QTimer::timeout, this, &HttpClient::onDeadline);
+}
+
+void HttpClient::connectToProxy(const QString &)
+{
+    startRequest();
+    if (m_proxyMode == kProxyThrough) {
+        openConnection({m_proxyHost, m_proxyPort});
+        return;
+    }
+    const std::optional<Target> target = parsedUrl();
+    if (!target) {
+        closeConnection();
+        failLater(kResultUrlRefused, u"URL refused"_s);
+        return;
+    }
+    openConnection(target->server);
+}
+
+void HttpClient::get()
+{
+    const bool reusable = m_phase == Phase::Connecting || m_phase == Phase::Standing;
+    startRequest();
+    const std::optional<Target> target = parsedUrl();
+    if (!target) {
+        closeConnection();
+        failLater(kResultUrlRefused, u"URL refused"_s);
+        return;
+    }
+    m_target = *target;
+    const Endpoint endpoint = endpointFor(m_target);
+    if (!(reusable && endpoint == m_endpoint) && !openConnection(endpoint))
+        return;
+    if (m_phase == Phase::Standing)
+        sendRequest();
+    else
+        m_getPending = true;
+}
+
+void HttpClient::cancel()
+{
+    startRequest();
+    closeConnection();
+}
+
+void HttpClient::startRequest()
+{
+    ++m_request;
+    m_getPending = false;
+    m_inHeader = true;
+    m_header.clear();
+    m_body.clear();
+    m_expectedLength = -1;
+}
+
+std::optional<HttpClient::Target> HttpClient::parsedUrl() const
+{
+    const QString scheme = u"http://"_s;
+    if (!m_url.startsWith(scheme, Qt::CaseInsensitive) || hasControlCharacter(m_url))
+        return std::nullopt;
+    const QString rest = m_url.mid(scheme.size());
+    qsizetype end = 0;
+    while (end < rest.size() && rest.at(end) != u'/' && rest.at(end) != u'?')
+        ++end;
+    Target target;
+    target.hostPort = rest.left(end);
+    target.server = HttpReply::splitHostPort(target.hostPort);
+    target.path = rest.mid(end);
+    if (!target.path.startsWith(u'/'))
+        target.path.prepend(u'/');
+    if (target.server.first.trimmed().isEmpty())
+        return std::nullopt;
+    return target;
+}
+
+HttpClient::Endpoint HttpClient::endpointFor(const Target &target) const
+{
+    return m_proxyMode == kProxyThrough ? Endpoint{m_proxyHost, m_proxyPort} : target.server;
+}
+
+bool HttpClient::openConnection(const Endpoint &endpoint)
+{
+    closeConnection();
+    m_socket.setRemoteHost(endpoint.first);
+    m_socket.setRemotePort(endpoint.second);
+    if (m_socket.setAction(DsSocket::kActionConnect) != 0) {
+        failLater(kResultConnectFailed, u"Connection failed: invalid host or port"_s);
+        return false;
+    }
+    m_endpoint = endpoint;
+    m_phase = Phase::Connecting;
+    restartDeadline();
+    return true;
+}
+
+void HttpClient::sendRequest()
+{
+    m_phase = Phase::Reading;
+    restartDeadline();
+    if (m_socket.send(requestBytes()) != 0)
+        failLater(kResultConnectFailed, u"Connection failed: the request could not be sent"_s);
+}
+
+// The URL's own bytes, never re-encoded: the proxy gets it whole, a server its path and query.
+QByteArray HttpClient::requestBytes() const
+{
+    const bool throughProxy = m_proxyMode == kProxyThrough;
+    QString request = u"GET "_s + (throughProxy ? u"http://"_s + m_target.hostPort : QString()) + m_target.path
+                      + u" HTTP/1.0\r\nHost: "_s + m_target.hostPort + u"\r\n"_s;
+    if (throughProxy && !m_proxyUser.isEmpty())
+        request += u"Proxy-Authorization: Basic "_s
+                   + modBase64Encode::base64Encode(m_proxyUser + u':' + m_proxyPassword) + u"\r\n"_s;
+    request += u"User-Agent: Velquist\r\nAccept: */*\r\n\r\n"_s;
+    return toAnsi(request);
+}
+
+void HttpClient::onConnect()
+{
+    m_phase = Phase::Standing;
+    m_deadline.stop();
+    const quint64 request = m_request;
+    emit Connected(m_index);
+    if (current(request) && m_getPending) {
+        m_getPending = false;
+        sendRequest();
+    }
+}
+
+void HttpClient::onBytes(const QByteArray &bytes)
+{
+    if (m_phase != Phase::Reading)
+        return;   // nothing was asked on this connection yet
+    restartDeadline();
+    if (m_inHeader)
+        readHeader(bytes);
+    else
+        readBody(bytes);
+}
+
+bool HttpClient::readHeader(const QByteArray &bytes)
+{
+    m_header += bytes;
+    if (m_header.size() >= 5 && !opensWithStatusLine(m_header))
+        return readAllAsBody();
+    for (qsizetype at = 0;;) {
+        const qsizetype lineEnd = m_header.indexOf('\n', at);
+        if (lineEnd < 0 || lineEnd >= frmHTTP::kMaxHeaderChars)
+            break;
+        if (HttpReply::endsHeader(fromAnsi(m_header.mid(at, lineEnd + 1 - at))))
+            return headerDone(lineEnd + 1);
+        at = lineEnd + 1;
+    }
+    if (m_header.size() > frmHTTP::kMaxHeaderChars) {
+        fail(kResultTooLarge, u"reply too large"_s);
+        return false;
+    }
+    return true;
+}
+
+bool HttpClient::readAllAsBody()
+{
+    m_inHeader = false;
+    const QByteArray body = std::exchange(m_header, QByteArray());
+    const quint64 request = m_request;
+    emit HeaderDone(m_index, QString(), Headers());
+    return current(request) && readBody(body);
+}
+
+bool HttpClient::headerDone(qsizetype headerLength)
+{
+    const QByteArray body = m_header.mid(headerLength);
+    QStringList lines = fromAnsi(m_header.left(headerLength)).split(u'\n');
+    m_header.clear();
+    m_inHeader = false;
+    const QString statusLine = modDSSock::trimLineEnd(lines.takeFirst());
+    Headers headers;
+    for (const QString &line : std::as_const(lines)) {
+        const std::optional<std::pair<QString, QString>> field = HttpReply::field(line);
+        if (!field)
+            continue;
+        headers.append(*field);
+        if (field->first.compare("Content-Length"_L1, Qt::CaseInsensitive) == 0)
+            m_expectedLength = HttpReply::lengthValue(field->second).value_or(-1);
+    }
+    const quint64 request = m_request;
+    emit HeaderDone(m_index, statusLine, headers);
+    return current(request) && readBody(body);
+}
+
+bool HttpClient::readBody(const QByteArray &bytes)
+{
+    const QByteArray wanted = m_expectedLength < 0 ? bytes : bytes.left(m_expectedLength - m_body.size());
+    if (m_body.size() + wanted.size() > frmHTTP::kMaxPageChars) {
+        fail(kResultTooLarge, u"reply too large"_s);
+        return false;
+    }
+    m_body += wanted;
+    if (!wanted.isEmpty()) {
+        const quint64 request = m_request;
+        emit Progress(m_index, m_body.size());
+        if (!current(request))
+            return false;
+    }
+    if (m_expectedLength >= 0 && m_body.size() >= m_expectedLength) {
+        completeReply();
+        return false;
+    }
+    return true;
+}
+
+// The server's close ends the reply with what came, a header cut short included.
+void HttpClient::onClose()
+{
+    if (m_phase != Phase::Reading) {
+        closeConnection();
+        return;
+    }
+    if (m_inHeader) {
+        const bool goesOn = opensWithStatusLine(m_header) ? headerDone(m_header.size()) : readAllAsBody();
+        if (!goesOn)
+            return;
+    }
+    completeReply();
+}
+
+void HttpClient::onException(const QString &description)
+{
+    if (m_phase != Phase::Idle)
+        fail(kResultConnectFailed, u"Connection failed: "_s + description);
+}
+
+void HttpClient::onDeadline()
+{
+    if (m_phase == Phase::Connecting)
+        fail(kResultConnectTimeout, u"Connect time-out"_s);
+    else if (m_phase == Phase::Reading)
+        fail(kResultSilenceTimeout, u"Time-out: no data from the server"_s);
+}
+
+void HttpClient::completeReply()
+{
+    closeConnection();
+    const QByteArray body = std::exchange(m_body, QByteArray());
+    if (!writeBinaryFileAtomically(m_responseFile, body)) {
+        fail(kResultFileNotWritten, u"Response file not written: "_s + m_responseFile);
+        return;
+    }
+    startRequest();
+    emit Done(m_index, fromAnsi(body), kResultOK, u"OK"_s);
+}
+
+// The request is over: anything still queued for it is dropped by its number.
+void HttpClient::fail(Result code, const QString &text)
+{
+    closeConnection();
+    startRequest();
+    const quint64 request = m_request;
+    emit Error(m_index, text);
+    if (current(request))
+        emit Done(m_index, QString(), code, text);
+}
+
+void HttpClient::failLater(Result code, const QString &text)
+{
+    const quint64 request = m_request;
+    QMetaObject::invokeMethod(
+        this, [this, request, code, text] {
+            if (current(request))
+                fail(code, text);
+        },
+        Qt::QueuedConnection);
+}
+
+void HttpClient::closeConnection()
+{
+    m_deadline.stop();
+    m_getPending = false;
+    m_phase = Phase::Idle;
+    m_socket.setAction(DsSocket::kActionClose);
+}
+
+void HttpClient::restartDeadline()
+{
+    m_deadline.start(qMax(1, m_timeout) * 1000);
+}
+
+} // namespace Platform
