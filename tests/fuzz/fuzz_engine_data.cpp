@@ -130,7 +130,8 @@ void checkEngineLoad(const QByteArray &engines, const QByteArray &categories)
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
+    // Never destroyed: the main window lives for the whole run, and the process ends in exit().
+    new QApplication(*argc, *argv);
     Harness &h = harness();
     check(h.root.isValid());
     h.program = h.root.path() + QStringLiteral("/program/");
