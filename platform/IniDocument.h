@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/CaseInsensitiveKey.h"
+
 namespace Platform {
 
 class IniDocument {
@@ -36,6 +38,8 @@ public:
     // Every key line of the first matching section as (name, value), in file order; a repeated
     // name is listed each time (value() gives the first).
     QList<std::pair<QString, QString>> entries(const QString &section) const;
+    // The same as views into the document: valid until the document changes.
+    QList<std::pair<QStringView, QStringView>> entryViews(const QString &section) const;
     // The values of the keys `prefix` + n (n from 1, written without leading zeros, within the int
     // range) by n, the first line of each n winning as in value(): one pass over the keys present.
     QMap<int, QString> numberedValues(const QString &section, const QString &prefix) const;
@@ -63,11 +67,14 @@ private:
         QString name;
         QList<Line> body;
         qsizetype lastNonBlank = -1;                  // index in body
-        QHash<QString, qsizetype> keyLines;           // folded key name -> first body line
+        // Key name -> first body line; built at the first look-up, as most sections are only
+        // ever read through in order.
+        mutable std::optional<QHash<CaseInsensitiveKey, qsizetype>> keyLines;
     };
 
     void parse(const QString &text);
-    void addBodyLine(Block &block, Line line);
+    static void addBodyLine(Block &block, Line line);
+    static const QHash<CaseInsensitiveKey, qsizetype> &keyLines(const Block &block);
     Line *lastLine();
     Block *findBlock(const QString &section);
     const Block *findBlock(const QString &section) const;
@@ -75,7 +82,7 @@ private:
 
     QString m_file;
     std::vector<Block> m_blocks;                      // m_blocks[0] holds the lines before any header
-    QHash<QString, qsizetype> m_sectionBlocks;        // folded section name -> first block
+    QHash<CaseInsensitiveKey, qsizetype> m_sectionBlocks;   // section name -> first block
 };
 
 } // namespace Platform
