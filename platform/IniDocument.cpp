@@ -13,9 +13,9 @@ namespace {
 
 // The section name when the line is a section header. The name runs to the last "]", so a
 // project named "A]B" is a section of its own and not a second header of "A".
-std::optional<QString> sectionName(const QString &line)
+std::optional<QString> sectionName(QStringView line)
 {
-    const QStringView t = QStringView(line).trimmed();
+    const QStringView t = line.trimmed();
     if (!t.startsWith(u'['))
         return std::nullopt;
     qsizetype close = t.lastIndexOf(u']');
@@ -80,21 +80,26 @@ IniDocument IniDocument::fromText(const QString &file, const QString &text)
     return document;
 }
 
-void IniDocument::addBodyLine(Block &block, Line line)
+void IniDocument::addBodyLine(Block &block, Line line, QStringView text)
 {
     const qsizetype at = block.body.size();
-    if (!QStringView(line.text).trimmed().isEmpty())
+    if (!text.trimmed().isEmpty())
         block.lastNonBlank = at;
     block.body.append(std::move(line));
 }
 
-const QHash<CaseInsensitiveKey, qsizetype> &IniDocument::keyLines(const Block &block)
+QStringView IniDocument::lineText(const Line &line) const
+{
+    return line.start < 0 ? QStringView(line.own) : QStringView(m_source).mid(line.start, line.length);
+}
+
+const QHash<CaseInsensitiveKey, qsizetype> &IniDocument::keyLines(const Block &block) const
 {
     if (!block.keyLines) {
         QHash<CaseInsensitiveKey, qsizetype> index;
         index.reserve(block.body.size());
         for (qsizetype at = 0; at < block.body.size(); ++at) {
-            if (const auto name = keyNameView(block.body[at].text))
+            if (const auto name = keyNameView(lineText(block.body[at])))
                 insertFirst(index, name->toString(), at);
         }
         block.keyLines = std::move(index);
@@ -104,6 +109,7 @@ const QHash<CaseInsensitiveKey, qsizetype> &IniDocument::keyLines(const Block &b
 
 void IniDocument::parse(const QString &text)
 {
+    m_source = text;
     m_blocks.clear();
     m_sectionBlocks.clear();
     m_blocks.emplace_back();
@@ -113,14 +119,15 @@ void IniDocument::parse(const QString &text)
         qsizetype end = start;
         while (end < n && text[end] != u'\r' && text[end] != u'\n')
             ++end;
-        Line line{text.mid(start, end - start), Ending::None};
+        Line line{QString(), Ending::None, start, end - start};
+        const QStringView lineView = QStringView(m_source).mid(start, end - start);
         qsizetype next = end;
         if (end < n) {
             const bool crlf = text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n';
             line.ending = crlf ? Ending::CrLf : (text[end] == u'\r' ? Ending::Cr : Ending::Lf);
             next = end + (crlf ? 2 : 1);
         }
-        if (const auto name = sectionName(line.text)) {
+        if (const auto name = sectionName(lineView)) {
             Block block;
             block.hasHeader = true;
             block.header = std::move(line);
@@ -128,7 +135,7 @@ void IniDocument::parse(const QString &text)
             insertFirst(m_sectionBlocks, *name, qsizetype(m_blocks.size()));
             m_blocks.push_back(std::move(block));
         } else {
-            addBodyLine(m_blocks.back(), std::move(line));
+            addBodyLine(m_blocks.back(), std::move(line), lineView);
         }
         start = next;
     }
@@ -159,7 +166,7 @@ std::optional<QString> IniDocument::value(const QString &section, const QString 
     const auto at = index.constFind(CaseInsensitiveKey{key.trimmed()});
     if (at == index.cend())
         return std::nullopt;
-    return valueView(block->body[*at].text).toString();
+    return valueView(lineText(block->body[*at])).toString();
 }
 
 QString IniDocument::valueOr(const QString &section, const QString &key, const QString &fallback) const
@@ -172,7 +179,7 @@ QStringList IniDocument::keys(const QString &section) const
     QStringList names;
     if (const Block *block = findBlock(section)) {
         for (const Line &line : block->body) {
-            if (const auto name = keyNameView(line.text))
+            if (const auto name = keyNameView(lineText(line)))
                 names.append(name->toString());
         }
     }
@@ -199,7 +206,7 @@ QStringList IniDocument::headerLines() const
     QStringList lines;
     for (const Block &block : m_blocks) {
         if (block.hasHeader)
-            lines.append(block.header.text.trimmed());
+            lines.append(lineText(block.header).trimmed().toString());
     }
     return lines;
 }
@@ -220,8 +227,9 @@ QList<std::pair<QStringView, QStringView>> IniDocument::entryViews(const QString
     if (const Block *block = findBlock(section)) {
         found.reserve(block->body.size());
         for (const Line &line : block->body) {
-            if (const auto name = keyNameView(line.text))
-                found.append({*name, valueView(line.text)});
+            const QStringView text = lineText(line);
+            if (const auto name = keyNameView(text))
+                found.append({*name, valueView(text)});
         }
     }
     return found;
@@ -275,7 +283,9 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
         const QHash<CaseInsensitiveKey, qsizetype> &index = keyLines(*block);
         const auto at = index.constFind(keyIndexed);
         if (at != index.cend()) {
-            block->body[*at].text = keyLine;
+            Line &line = block->body[*at];
+            line.own = keyLine;
+            line.start = -1;
         } else {
             // After the last non-blank line of the section.
             const qsizetype insertAt = block->lastNonBlank + 1;
@@ -294,7 +304,7 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
         added.hasHeader = true;
         added.header = Line{u'[' + sectionTrimmed + u']', Ending::CrLf};
         added.name = sectionTrimmed;
-        addBodyLine(added, Line{keyLine, Ending::CrLf});
+        addBodyLine(added, Line{keyLine, Ending::CrLf}, keyLine);
         m_sectionBlocks.insert(CaseInsensitiveKey{sectionTrimmed}, qsizetype(m_blocks.size()));
         m_blocks.push_back(std::move(added));
         reshaped = reshaped || hasLineBreak(sectionTrimmed);
@@ -309,17 +319,21 @@ QString IniDocument::text() const
     static const QString endings[] = {QString(), QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n")};
     qsizetype size = 0;
     for (const Block &block : m_blocks) {
-        size += block.header.text.size() + 2;
+        size += lineText(block.header).size() + 2;
         for (const Line &line : block.body)
-            size += line.text.size() + 2;
+            size += lineText(line).size() + 2;
     }
     QString out;
     out.reserve(size);
     for (const Block &block : m_blocks) {
-        if (block.hasHeader)
-            out += block.header.text + endings[int(block.header.ending)];
-        for (const Line &line : block.body)
-            out += line.text + endings[int(line.ending)];
+        if (block.hasHeader) {
+            out += lineText(block.header);
+            out += endings[int(block.header.ending)];
+        }
+        for (const Line &line : block.body) {
+            out += lineText(line);
+            out += endings[int(line.ending)];
+        }
     }
     return out;
 }

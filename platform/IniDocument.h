@@ -57,9 +57,13 @@ public:
 
 private:
     enum class Ending : quint8 { None, CrLf, Cr, Lf };
+    // A line read from the file is a span of the text it was read from, so that a document of
+    // many lines holds one string and not one per line; a changed line holds its own text.
     struct Line {
-        QString text;
+        QString own;
         Ending ending = Ending::CrLf;
+        qsizetype start = -1;   // in m_source; -1 for a line with its own text
+        qsizetype length = 0;
     };
     struct Block {
         bool hasHeader = false;   // false only for the lines before the first header
@@ -73,14 +77,16 @@ private:
     };
 
     void parse(const QString &text);
-    static void addBodyLine(Block &block, Line line);
-    static const QHash<CaseInsensitiveKey, qsizetype> &keyLines(const Block &block);
+    static void addBodyLine(Block &block, Line line, QStringView text);
+    const QHash<CaseInsensitiveKey, qsizetype> &keyLines(const Block &block) const;
+    QStringView lineText(const Line &line) const;
     Line *lastLine();
     Block *findBlock(const QString &section);
     const Block *findBlock(const QString &section) const;
     void reindex();
 
     QString m_file;
+    QString m_source;                                 // the text the document was read from
     std::vector<Block> m_blocks;                      // m_blocks[0] holds the lines before any header
     QHash<CaseInsensitiveKey, qsizetype> m_sectionBlocks;   // section name -> first block
 };
