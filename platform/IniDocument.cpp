@@ -36,7 +36,6 @@ std::optional<QStringView> keyNameView(QStringView line)
     return line.left(eq).trimmed();
 }
 
-
 // The value of a key line: what follows the first "=", spaces and tabs trimmed.
 QStringView valueView(QStringView line)
 {
@@ -48,8 +47,8 @@ QStringView valueView(QStringView line)
     return value;
 }
 
-// The first line of a name wins: a later one never takes its place in an index.
-// Names compare one character at a time ignoring case, as QString::compare does.
+// The first line of a name wins: a later one never takes its place in an index. Names match one
+// character at a time ignoring case.
 void insertFirst(QHash<CaseInsensitiveKey, qsizetype> &index, const QString &name, qsizetype at)
 {
     CaseInsensitiveKey key{name};
