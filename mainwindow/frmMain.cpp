@@ -516,20 +516,11 @@ namespace {
 
 QTreeWidgetItem *newTreeNode(const QString &text, const QString &key, const QString &imageKey, const QString &tag)
 {
-    auto *node = new QTreeWidgetItem(QStringList{text});
+    // A lean node: the key and image key live in members, the icon is drawn from the image key.
+    QTreeWidgetItem *node = newKeyedRow(key, {text}, imageKey);
     node->setFlags(node->flags() | Qt::ItemIsEditable);
-    Platform::setItemKey(node, key);
-    setItemImageKey(node, imageKey);
     Platform::setItemTag(node, tag);
     return node;
-}
-
-// Adds the key (compared ignoring case); false when it was there already.
-bool insertNew(QSet<QString> &keys, const QString &key)
-{
-    const qsizetype before = keys.size();
-    keys.insert(key.toCaseFolded());
-    return keys.size() > before;
 }
 
 } // namespace
@@ -540,32 +531,40 @@ void frmMain::loadProject()
     const std::optional<ProjectList> list = ProjectList::load(clsMain::projectListPath());
     if (!list)
         return;
+    const QList<Project> projects = list->projects();
     // One pass: nodes are built apart and added at once, keys checked against a set, and the
     // tree not redrawn meanwhile.
-    QSet<QString> keys;
-    for (QTreeWidgetItem *node : Platform::allItems(TreeView1))
-        keys.insert(Platform::itemKey(node).toCaseFolded());
+    const QList<QTreeWidgetItem *> existing = Platform::allItems(TreeView1);
+    qsizetype nodeCount = existing.size() + projects.size();
+    for (const Project &project : projects)
+        nodeCount += project.sites.size();
+    Platform::NodeKeySet keys;
+    keys.reserve(nodeCount);
+    for (QTreeWidgetItem *node : existing)
+        keys.insert(Platform::itemKey(node));
     TreeView1->setUpdatesEnabled(false);
     QList<QTreeWidgetItem *> projectNodes;
-    for (const Project &project : list->projects()) {
+    projectNodes.reserve(projects.size());
+    const QString projectImage = QStringLiteral("ProjectFolder");
+    const QString siteImage = QStringLiteral("WebFile");
+    for (const Project &project : projects) {
         const QString projectKey = QStringLiteral("Root\\") + project.name;
-        if (!insertNew(keys, projectKey))
+        if (!keys.insert(projectKey))
             continue;
-        QTreeWidgetItem *projectNode =
-            newTreeNode(project.name, projectKey, QStringLiteral("ProjectFolder"), project.description);
+        QTreeWidgetItem *projectNode = newTreeNode(project.name, projectKey, projectImage, project.description);
         QList<QTreeWidgetItem *> siteNodes;
+        siteNodes.reserve(project.sites.size());
         for (const ProjectSite &site : project.sites) {
-            const QString siteKey = projectKey + QStringLiteral("\\") + site.name;
-            if (insertNew(keys, siteKey))
-                siteNodes.append(newTreeNode(site.name, siteKey, QStringLiteral("WebFile"),
-                                             QString::number(site.number) + QStringLiteral("|") + site.file));
+            const QString siteKey = projectKey + u'\\' + site.name;
+            if (keys.insert(siteKey))
+                siteNodes.append(newTreeNode(site.name, siteKey, siteImage, QString::number(site.number) + u'|' + site.file));
         }
         projectNode->addChildren(siteNodes);
         projectNodes.append(projectNode);
     }
+    const int firstNew = m_rootNode->childCount();
     m_rootNode->addChildren(projectNodes);
-    for (QTreeWidgetItem *node : std::as_const(projectNodes))
-        node->setExpanded(true);
+    Platform::expandChildren(TreeView1, m_rootNode, firstNew, m_rootNode->childCount() - 1);
     m_rootNode->setExpanded(true);
     TreeView1->setUpdatesEnabled(true);
 }

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
 namespace Platform {
 
 QString itemKey(const QTreeWidgetItem *item)
@@ -41,6 +43,19 @@ QList<QTreeWidgetItem *> allItems(const QTreeWidget *tree)
     return items;
 }
 
+void expandChildren(QTreeWidget *tree, QTreeWidgetItem *parent, int first, int last)
+{
+    QList<int> rows;   // from the parent up to its top-level item
+    for (QTreeWidgetItem *item = parent; item; item = item->parent())
+        rows.append(item->parent() ? item->parent()->indexOfChild(item) : tree->indexOfTopLevelItem(item));
+    const QAbstractItemModel *model = tree->model();
+    QModelIndex parentIndex;
+    for (auto row = rows.crbegin(); row != rows.crend(); ++row)
+        parentIndex = model->index(*row, 0, parentIndex);
+    for (int row = first; row <= last; ++row)
+        tree->setExpanded(model->index(row, 0, parentIndex), true);
+}
+
 QTreeWidgetItem *findItemByKey(const QTreeWidget *tree, const QString &key)
 {
     for (QTreeWidgetItem *item : allItems(tree)) {
@@ -48,6 +63,50 @@ QTreeWidgetItem *findItemByKey(const QTreeWidget *tree, const QString &key)
             return item;
     }
     return nullptr;
+}
+
+namespace {
+
+// An ASCII key folds by lowering its capitals; any other key is held folded already.
+char16_t foldedAt(const QString &text, bool ascii, qsizetype i)
+{
+    const char16_t c = text[i].unicode();
+    return ascii && c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+bool isAscii(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+} // namespace
+
+bool NodeKeySet::Key::equal(const Key &a, const Key &b) noexcept
+{
+    const qsizetype size = a.text.size();
+    if (size != b.text.size())
+        return false;
+    for (qsizetype i = 0; i < size; ++i) {
+        if (foldedAt(a.text, a.ascii, i) != foldedAt(b.text, b.ascii, i))
+            return false;
+    }
+    return true;
+}
+
+size_t NodeKeySet::Key::hashOf(const Key &key, size_t seed) noexcept
+{
+    size_t hash = 0;
+    for (qsizetype i = 0; i < key.text.size(); ++i)
+        hash = hash * 31 + foldedAt(key.text, key.ascii, i);
+    return qHash(hash, seed);
+}
+
+bool NodeKeySet::insert(const QString &key)
+{
+    const bool ascii = isAscii(key);
+    const qsizetype before = m_keys.size();
+    m_keys.insert(Key{ascii ? key : key.toCaseFolded(), ascii});
+    return m_keys.size() > before;
 }
 
 StatusBar::StatusBar(int panels, QWidget *parent) : QStatusBar(parent)

@@ -2,6 +2,7 @@
 // Thin helpers for the list, tree and status bar controls where the code addresses rows and
 // nodes by key: keys and tags live in item data, keys compare ignoring case, and status bar
 // panels are numbered from 1.
+#include <QSet>
 #include <QStatusBar>
 #include <QString>
 #include <QTreeWidget>
@@ -22,8 +23,32 @@ void setItemTag(QTreeWidgetItem *item, const QString &tag);
 // The first item (at any depth) whose key equals `key` ignoring case, or null.
 QTreeWidgetItem *findItemByKey(const QTreeWidget *tree, const QString &key);
 
+// Expands the children `first` to `last` of `parent`, reached by their rows: an item looking up its
+// own row searches its siblings, which for thousands of them adds up.
+void expandChildren(QTreeWidget *tree, QTreeWidgetItem *parent, int first, int last);
+
 // Every item of the tree, depth first.
 QList<QTreeWidgetItem *> allItems(const QTreeWidget *tree);
+
+// Node keys, equal when their case-folded forms are, kept without a folded copy of each key in
+// the common case of a key in plain ASCII.
+class NodeKeySet {
+public:
+    void reserve(qsizetype size) { m_keys.reserve(size); }
+    // Adds the key; false when an equal one was there already.
+    bool insert(const QString &key);
+
+private:
+    struct Key {
+        QString text;   // the key itself when in ASCII, else its case-folded form
+        bool ascii;
+        static bool equal(const Key &a, const Key &b) noexcept;
+        static size_t hashOf(const Key &key, size_t seed) noexcept;
+        friend bool operator==(const Key &a, const Key &b) noexcept { return equal(a, b); }
+        friend size_t qHash(const Key &key, size_t seed) noexcept { return hashOf(key, seed); }
+    };
+    QSet<Key> m_keys;
+};
 
 // A status bar of numbered text panels.
 class StatusBar : public QStatusBar {

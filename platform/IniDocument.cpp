@@ -13,9 +13,9 @@ namespace {
 
 // The section name when the line is a section header. The name runs to the last "]", so a
 // project named "A]B" is a section of its own and not a second header of "A".
-std::optional<QString> sectionName(const QString &line)
+std::optional<QString> sectionName(QStringView line)
 {
-    const QStringView t = QStringView(line).trimmed();
+    const QStringView t = line.trimmed();
     if (!t.startsWith(u'['))
         return std::nullopt;
     qsizetype close = t.lastIndexOf(u']');
@@ -25,36 +25,35 @@ std::optional<QString> sectionName(const QString &line)
 }
 
 // The key name when the line is a key line (comments and lines without "=" are not).
-std::optional<QString> keyName(const QString &line)
+std::optional<QStringView> keyNameView(QStringView line)
 {
-    const QStringView t = QStringView(line).trimmed();
+    const QStringView t = line.trimmed();
     if (t.isEmpty() || t.startsWith(u';'))
         return std::nullopt;
     const qsizetype eq = line.indexOf(u'=');
     if (eq < 0)
         return std::nullopt;
-    return QStringView(line).left(eq).trimmed().toString();
+    return line.left(eq).trimmed();
 }
 
-// Names compare as QString::compare(..., Qt::CaseInsensitive) does: one character at a time.
-QString folded(const QString &name)
+// The value of a key line: what follows the first "=", spaces and tabs trimmed.
+QStringView valueView(QStringView line)
 {
-    QString out = name;
-    for (QChar &c : out) {
-        const char16_t u = c.unicode();
-        if (u >= u'A' && u <= u'Z')
-            c = QChar(char16_t(u + (u'a' - u'A')));
-        else if (u >= 0x80)   // ASCII other than capitals folds to itself
-            c = c.toCaseFolded();
-    }
-    return out;
+    QStringView value = line.mid(line.indexOf(u'=') + 1);
+    while (!value.isEmpty() && (value.front() == u' ' || value.front() == u'\t'))
+        value = value.mid(1);
+    while (!value.isEmpty() && (value.back() == u' ' || value.back() == u'\t'))
+        value.chop(1);
+    return value;
 }
 
-// The first line of a name wins: a later one never takes its place in an index.
-void insertFirst(QHash<QString, qsizetype> &index, const QString &name, qsizetype at)
+// The first line of a name wins: a later one never takes its place in an index. Names match one
+// character at a time ignoring case.
+void insertFirst(QHash<CaseInsensitiveKey, qsizetype> &index, const QString &name, qsizetype at)
 {
-    if (!index.contains(name))
-        index.insert(name, at);
+    CaseInsensitiveKey key{name};
+    if (!index.contains(key))
+        index.insert(std::move(key), at);
 }
 
 bool hasLineBreak(const QString &text)
@@ -80,18 +79,36 @@ IniDocument IniDocument::fromText(const QString &file, const QString &text)
     return document;
 }
 
-void IniDocument::addBodyLine(Block &block, Line line)
+void IniDocument::addBodyLine(Block &block, Line line, QStringView text)
 {
     const qsizetype at = block.body.size();
-    if (!QStringView(line.text).trimmed().isEmpty())
+    if (!text.trimmed().isEmpty())
         block.lastNonBlank = at;
-    if (const auto name = keyName(line.text))
-        insertFirst(block.keyLines, folded(*name), at);
     block.body.append(std::move(line));
+}
+
+QStringView IniDocument::lineText(const Line &line) const
+{
+    return line.start < 0 ? QStringView(line.own) : QStringView(m_source).mid(line.start, line.length);
+}
+
+const QHash<CaseInsensitiveKey, qsizetype> &IniDocument::keyLines(const Block &block) const
+{
+    if (!block.keyLines) {
+        QHash<CaseInsensitiveKey, qsizetype> index;
+        index.reserve(block.body.size());
+        for (qsizetype at = 0; at < block.body.size(); ++at) {
+            if (const auto name = keyNameView(lineText(block.body[at])))
+                insertFirst(index, name->toString(), at);
+        }
+        block.keyLines = std::move(index);
+    }
+    return *block.keyLines;
 }
 
 void IniDocument::parse(const QString &text)
 {
+    m_source = text;
     m_blocks.clear();
     m_sectionBlocks.clear();
     m_blocks.emplace_back();
@@ -101,22 +118,23 @@ void IniDocument::parse(const QString &text)
         qsizetype end = start;
         while (end < n && text[end] != u'\r' && text[end] != u'\n')
             ++end;
-        Line line{text.mid(start, end - start), Ending::None};
+        Line line{QString(), Ending::None, start, end - start};
+        const QStringView lineView = QStringView(m_source).mid(start, end - start);
         qsizetype next = end;
         if (end < n) {
             const bool crlf = text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n';
             line.ending = crlf ? Ending::CrLf : (text[end] == u'\r' ? Ending::Cr : Ending::Lf);
             next = end + (crlf ? 2 : 1);
         }
-        if (const auto name = sectionName(line.text)) {
+        if (const auto name = sectionName(lineView)) {
             Block block;
             block.hasHeader = true;
             block.header = std::move(line);
             block.name = *name;
-            insertFirst(m_sectionBlocks, folded(*name), qsizetype(m_blocks.size()));
+            insertFirst(m_sectionBlocks, *name, qsizetype(m_blocks.size()));
             m_blocks.push_back(std::move(block));
         } else {
-            addBodyLine(m_blocks.back(), std::move(line));
+            addBodyLine(m_blocks.back(), std::move(line), lineView);
         }
         start = next;
     }
@@ -129,7 +147,7 @@ void IniDocument::reindex()
 
 const IniDocument::Block *IniDocument::findBlock(const QString &section) const
 {
-    const auto it = m_sectionBlocks.constFind(folded(section.trimmed()));
+    const auto it = m_sectionBlocks.constFind(CaseInsensitiveKey{section.trimmed()});
     return it == m_sectionBlocks.cend() ? nullptr : &m_blocks[size_t(*it)];
 }
 
@@ -143,11 +161,11 @@ std::optional<QString> IniDocument::value(const QString &section, const QString 
     const Block *block = findBlock(section);
     if (!block)
         return std::nullopt;
-    const auto at = block->keyLines.constFind(folded(key.trimmed()));
-    if (at == block->keyLines.cend())
+    const QHash<CaseInsensitiveKey, qsizetype> &index = keyLines(*block);
+    const auto at = index.constFind(CaseInsensitiveKey{key.trimmed()});
+    if (at == index.cend())
         return std::nullopt;
-    const QString &line = block->body[*at].text;
-    return trimBlanks(line.mid(line.indexOf(u'=') + 1));
+    return valueView(lineText(block->body[*at])).toString();
 }
 
 QString IniDocument::valueOr(const QString &section, const QString &key, const QString &fallback) const
@@ -160,8 +178,8 @@ QStringList IniDocument::keys(const QString &section) const
     QStringList names;
     if (const Block *block = findBlock(section)) {
         for (const Line &line : block->body) {
-            if (const auto name = keyName(line.text))
-                names.append(*name);
+            if (const auto name = keyNameView(lineText(line)))
+                names.append(name->toString());
         }
     }
     return names;
@@ -187,7 +205,7 @@ QStringList IniDocument::headerLines() const
     QStringList lines;
     for (const Block &block : m_blocks) {
         if (block.hasHeader)
-            lines.append(block.header.text.trimmed());
+            lines.append(lineText(block.header).trimmed().toString());
     }
     return lines;
 }
@@ -195,10 +213,22 @@ QStringList IniDocument::headerLines() const
 QList<std::pair<QString, QString>> IniDocument::entries(const QString &section) const
 {
     QList<std::pair<QString, QString>> found;
+    const QList<std::pair<QStringView, QStringView>> views = entryViews(section);
+    found.reserve(views.size());
+    for (const auto &[name, value] : views)
+        found.append({name.toString(), value.toString()});
+    return found;
+}
+
+QList<std::pair<QStringView, QStringView>> IniDocument::entryViews(const QString &section) const
+{
+    QList<std::pair<QStringView, QStringView>> found;
     if (const Block *block = findBlock(section)) {
+        found.reserve(block->body.size());
         for (const Line &line : block->body) {
-            if (const auto name = keyName(line.text))
-                found.append({*name, trimBlanks(line.text.mid(line.text.indexOf(u'=') + 1))});
+            const QStringView text = lineText(line);
+            if (const auto name = keyNameView(text))
+                found.append({*name, valueView(text)});
         }
     }
     return found;
@@ -207,16 +237,20 @@ QList<std::pair<QString, QString>> IniDocument::entries(const QString &section) 
 QMap<int, QString> IniDocument::numberedValues(const QString &section, const QString &prefix) const
 {
     QMap<int, QString> values;
-    for (const auto &[name, value] : entries(section)) {
+    for (const auto &[name, value] : entryViews(section)) {
         if (!name.startsWith(prefix, Qt::CaseInsensitive))
             continue;
-        const QStringView digits = QStringView(name).mid(prefix.size());
+        const QStringView digits = name.mid(prefix.size());
         const bool plainNumber = !digits.isEmpty() && digits.front() != u'0'
                                  && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
         bool ok = false;
         const int n = plainNumber ? digits.toInt(&ok) : 0;
-        if (ok && !values.contains(n))
-            values.insert(n, value);
+        if (!ok)
+            continue;
+        // Numbers mostly come in order: the place found is then the end, and the first line wins.
+        const auto at = values.lowerBound(n);
+        if (at == values.end() || at.key() != n)
+            values.insert(at, n, value.toString());
     }
     return values;
 }
@@ -238,16 +272,19 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
     const QString keyTrimmed = key.trimmed();
     if (sectionTrimmed.isEmpty() || keyTrimmed.isEmpty())
         return false;
-    const QString keyLine = keyTrimmed + u'=' + lineBreaksToSpaces(value);
+    const QString keyLine = keyTrimmed + u'=' + (hasLineBreak(value) ? lineBreaksToSpaces(value) : value);
     // A name that reads back as another line (a header, a comment, a shorter key or several
     // lines) changes the shape of the file: the index is then built again from the text.
-    bool reshaped = hasLineBreak(keyTrimmed) || sectionName(keyLine) || keyName(keyLine) != keyTrimmed;
-    const QString keyFolded = folded(keyTrimmed);
+    bool reshaped = hasLineBreak(keyTrimmed) || sectionName(keyLine) || keyNameView(keyLine) != QStringView(keyTrimmed);
+    const CaseInsensitiveKey keyIndexed{keyTrimmed};
 
     if (Block *block = findBlock(sectionTrimmed)) {
-        const auto at = block->keyLines.constFind(keyFolded);
-        if (at != block->keyLines.cend()) {
-            block->body[*at].text = keyLine;
+        const QHash<CaseInsensitiveKey, qsizetype> &index = keyLines(*block);
+        const auto at = index.constFind(keyIndexed);
+        if (at != index.cend()) {
+            Line &line = block->body[*at];
+            line.own = keyLine;
+            line.start = -1;
         } else {
             // After the last non-blank line of the section.
             const qsizetype insertAt = block->lastNonBlank + 1;
@@ -257,7 +294,7 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
             block->body.insert(insertAt, Line{keyLine, Ending::CrLf});
             block->lastNonBlank = insertAt;
             if (!reshaped)
-                block->keyLines.insert(keyFolded, insertAt);
+                block->keyLines->insert(keyIndexed, insertAt);
         }
     } else {
         if (Line *last = lastLine(); last && last->ending == Ending::None)
@@ -266,8 +303,8 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
         added.hasHeader = true;
         added.header = Line{u'[' + sectionTrimmed + u']', Ending::CrLf};
         added.name = sectionTrimmed;
-        addBodyLine(added, Line{keyLine, Ending::CrLf});
-        m_sectionBlocks.insert(folded(sectionTrimmed), qsizetype(m_blocks.size()));
+        addBodyLine(added, Line{keyLine, Ending::CrLf}, keyLine);
+        m_sectionBlocks.insert(CaseInsensitiveKey{sectionTrimmed}, qsizetype(m_blocks.size()));
         m_blocks.push_back(std::move(added));
         reshaped = reshaped || hasLineBreak(sectionTrimmed);
     }
@@ -281,17 +318,21 @@ QString IniDocument::text() const
     static const QString endings[] = {QString(), QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n")};
     qsizetype size = 0;
     for (const Block &block : m_blocks) {
-        size += block.header.text.size() + 2;
+        size += lineText(block.header).size() + 2;
         for (const Line &line : block.body)
-            size += line.text.size() + 2;
+            size += lineText(line).size() + 2;
     }
     QString out;
     out.reserve(size);
     for (const Block &block : m_blocks) {
-        if (block.hasHeader)
-            out += block.header.text + endings[int(block.header.ending)];
-        for (const Line &line : block.body)
-            out += line.text + endings[int(line.ending)];
+        if (block.hasHeader) {
+            out += lineText(block.header);
+            out += endings[int(block.header.ending)];
+        }
+        for (const Line &line : block.body) {
+            out += lineText(line);
+            out += endings[int(line.ending)];
+        }
     }
     return out;
 }

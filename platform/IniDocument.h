@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/CaseInsensitiveKey.h"
+
 namespace Platform {
 
 class IniDocument {
@@ -36,6 +38,8 @@ public:
     // Every key line of the first matching section as (name, value), in file order; a repeated
     // name is listed each time (value() gives the first).
     QList<std::pair<QString, QString>> entries(const QString &section) const;
+    // The same as views into the document: valid until the document changes.
+    QList<std::pair<QStringView, QStringView>> entryViews(const QString &section) const;
     // The values of the keys `prefix` + n (n from 1, written without leading zeros, within the int
     // range) by n, the first line of each n winning as in value(): one pass over the keys present.
     QMap<int, QString> numberedValues(const QString &section, const QString &prefix) const;
@@ -53,9 +57,13 @@ public:
 
 private:
     enum class Ending : quint8 { None, CrLf, Cr, Lf };
+    // A line read from the file is a span of the text it was read from, so that a document of
+    // many lines holds one string and not one per line; a changed line holds its own text.
     struct Line {
-        QString text;
+        QString own;
         Ending ending = Ending::CrLf;
+        qsizetype start = -1;   // in m_source; -1 for a line with its own text
+        qsizetype length = 0;
     };
     struct Block {
         bool hasHeader = false;   // false only for the lines before the first header
@@ -63,19 +71,24 @@ private:
         QString name;
         QList<Line> body;
         qsizetype lastNonBlank = -1;                  // index in body
-        QHash<QString, qsizetype> keyLines;           // folded key name -> first body line
+        // Key name -> first body line; built at the first look-up, as most sections are only
+        // ever read through in order.
+        mutable std::optional<QHash<CaseInsensitiveKey, qsizetype>> keyLines;
     };
 
     void parse(const QString &text);
-    void addBodyLine(Block &block, Line line);
+    static void addBodyLine(Block &block, Line line, QStringView text);
+    const QHash<CaseInsensitiveKey, qsizetype> &keyLines(const Block &block) const;
+    QStringView lineText(const Line &line) const;
     Line *lastLine();
     Block *findBlock(const QString &section);
     const Block *findBlock(const QString &section) const;
     void reindex();
 
     QString m_file;
+    QString m_source;                                 // the text the document was read from
     std::vector<Block> m_blocks;                      // m_blocks[0] holds the lines before any header
-    QHash<QString, qsizetype> m_sectionBlocks;        // folded section name -> first block
+    QHash<CaseInsensitiveKey, qsizetype> m_sectionBlocks;   // section name -> first block
 };
 
 } // namespace Platform

@@ -1,5 +1,7 @@
 #include "platform/KeyedListView.h"
 
+#include <optional>
+
 #include <QHeaderView>
 
 #include "platform/CommonControls.h"
@@ -9,7 +11,7 @@ namespace {
 
 constexpr int ImageKeyRole = Qt::UserRole + 3;
 
-// A row that keeps its key and image key in members and draws its icon from the image key, so
+// A row that keeps its key, image key and tag in members and draws its icon from the image key, so
 // that the item's per-column role list is never allocated. Every role still reads and writes
 // through data() and setData() as on any item.
 class KeyedRow : public QTreeWidgetItem {
@@ -23,6 +25,8 @@ public:
                 return m_key;
             if (role == ImageKeyRole)
                 return m_imageKey;
+            if (role == Platform::TagRole && m_tag)
+                return *m_tag;
             if (role == Qt::DecorationRole && !m_ownIcon)
                 return m_imageKey.isEmpty() ? QVariant() : QVariant(ImageList::icon(m_imageKey));
         }
@@ -36,6 +40,14 @@ public:
             emitDataChanged();
             return;
         }
+        if (column == 0 && role == Platform::TagRole) {
+            m_tag.reset();
+            if (value.metaType() == QMetaType::fromType<QString>()) {
+                m_tag = value.toString();
+                emitDataChanged();
+                return;
+            }
+        }
         if (column == 0 && role == Qt::DecorationRole)
             m_ownIcon = true;
         QTreeWidgetItem::setData(column, role, value);
@@ -46,6 +58,7 @@ public:
         auto *copy = new KeyedRow(m_key, m_imageKey);
         *static_cast<QTreeWidgetItem *>(copy) = *this;
         copy->m_ownIcon = m_ownIcon;
+        copy->m_tag = m_tag;
         return copy;
     }
 
@@ -59,6 +72,7 @@ public:
 private:
     QString m_key;
     QString m_imageKey;
+    std::optional<QString> m_tag;   // the tag when set as a string, as it always is
     bool m_ownIcon = false;   // an icon was set directly: it overrides the image key's
 };
 

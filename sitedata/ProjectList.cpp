@@ -1,5 +1,8 @@
 #include "sitedata/ProjectList.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QSet>
 
 #include "sitedata/clsMainText.h"
@@ -31,6 +34,28 @@ qsizetype findHeaderLine(const QString &text, const QList<clsMainText::LineSpan>
     return -1;
 }
 
+// Key names match as in the document: trimmed already, one character at a time ignoring case.
+bool sameKey(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && a[i].toCaseFolded() != b[i].toCaseFolded())
+            return false;
+    }
+    return true;
+}
+
+// The entry number of a key written as a plain number (no sign, no leading zero, within int).
+std::optional<int> entryNumber(QStringView key)
+{
+    const bool plainNumber = !key.isEmpty() && key.front() != u'0'
+                             && std::all_of(key.begin(), key.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    bool ok = false;
+    const int n = plainNumber ? key.toInt(&ok) : 0;
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+
 } // namespace
 
 std::optional<ProjectList> ProjectList::load(const QString &file)
@@ -45,24 +70,54 @@ QList<Project> ProjectList::projects() const
 {
     QList<Project> list;
     QSet<QString> seen;
-    for (const QString &line : m_document.headerLines()) {
+    const QStringList headers = m_document.headerLines();
+    list.reserve(headers.size());
+    seen.reserve(headers.size());
+    for (const QString &line : headers) {
         const auto name = projectHeader(line);
-        if (!name || seen.contains(name->toCaseFolded()))
+        if (!name)
             continue;
+        const qsizetype before = seen.size();
         seen.insert(name->toCaseFolded());
-        Project project{*name, m_document.valueOr(*name, kDescription), {}};
-        const int last = clsMainText::leadingDigits(m_document.valueOr(*name, kLast));
-        const QMap<int, QString> entries = m_document.numberedValues(*name, QString());
-        for (auto entry = entries.cbegin(); entry != entries.cend() && entry.key() <= last; ++entry) {
-            const QString &value = entry.value();
-            const qsizetype bar = value.indexOf(u'|');
-            ProjectSite site{entry.key(), value.left(bar), bar < 0 ? QString() : value.mid(bar + 1)};
-            if (!site.name.isEmpty())
-                project.sites.append(site);
-        }
-        list.append(project);
+        if (seen.size() > before)
+            list.append(readProject(*name));
     }
     return list;
+}
+
+Project ProjectList::readProject(const QString &name) const
+{
+    // One pass over the section: the first line of a key wins, as in a look-up by key.
+    std::optional<QStringView> description;
+    std::optional<QStringView> last;
+    std::vector<std::pair<int, QStringView>> numbered;
+    const QList<std::pair<QStringView, QStringView>> entries = m_document.entryViews(name);
+    numbered.reserve(size_t(entries.size()));
+    for (const auto &[key, value] : entries) {
+        if (const std::optional<int> n = entryNumber(key))
+            numbered.emplace_back(*n, value);
+        else if (!description && sameKey(key, kDescription))
+            description = value;
+        else if (!last && sameKey(key, kLast))
+            last = value;
+    }
+    const auto byNumber = [](const auto &a, const auto &b) { return a.first < b.first; };
+    if (!std::is_sorted(numbered.begin(), numbered.end(), byNumber))
+        std::stable_sort(numbered.begin(), numbered.end(), byNumber);
+
+    Project project{name, description ? description->toString() : QString(), {}};
+    const int lastNumber = clsMainText::leadingDigits(last ? last->toString() : QString());
+    project.sites.reserve(qsizetype(numbered.size()));
+    for (size_t i = 0; i < numbered.size() && numbered[i].first <= lastNumber; ++i) {
+        const auto &[number, value] = numbered[i];
+        if (i > 0 && numbered[i - 1].first == number)
+            continue;
+        const qsizetype bar = value.indexOf(u'|');
+        const QStringView siteName = bar < 0 ? value : value.left(bar);
+        if (!siteName.isEmpty())
+            project.sites.append({number, siteName.toString(), bar < 0 ? QString() : value.mid(bar + 1).toString()});
+    }
+    return project;
 }
 
 bool ProjectList::addProject(const QString &project)

@@ -51,6 +51,7 @@ public:
 
 private:
     explicit ProjectList(Platform::IniDocument document) : m_document(std::move(document)) {}
+    Project readProject(const QString &name) const;
     void replaceText(const QString &text);
 
     Platform::IniDocument m_document;

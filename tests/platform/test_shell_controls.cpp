@@ -31,6 +31,46 @@ TEST(CommonControls, ItemsAreFoundByKeyIgnoringCaseAtAnyDepth)
     EXPECT_EQ(allItems(&tree), (QList<QTreeWidgetItem *>{root, child}));
 }
 
+TEST(CommonControls, NodeKeysAreEqualWhenTheirCaseFoldedFormsAre)
+{
+    struct Case {
+        QString first;
+        QString second;
+        bool equal;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Root\\Shop"), QStringLiteral("root\\SHOP"), true},
+        {QStringLiteral("Root\\Shop"), QStringLiteral("Root\\Shops"), false},
+        {QStringLiteral("Caf\u00C9"), QStringLiteral("caf\u00E9"), true},
+        {QStringLiteral("\u212A"), QStringLiteral("k"), true},   // the Kelvin sign folds to a plain k
+        {QStringLiteral("x\U00010400"), QStringLiteral("X\U00010428"), true},   // a pair of surrogates
+        {QStringLiteral("@"), QStringLiteral("`"), false},
+    };
+    for (const Case &c : cases) {
+        NodeKeySet keys;
+        EXPECT_TRUE(keys.insert(c.first));
+        EXPECT_EQ(keys.insert(c.second), !c.equal) << qPrintable(c.first + u' ' + c.second);
+        EXPECT_FALSE(keys.insert(c.first));
+    }
+}
+
+TEST(CommonControls, ExpandChildrenOpensOnlyTheRowsAsked)
+{
+    QTreeWidget tree;
+    new QTreeWidgetItem(&tree, {QStringLiteral("other")});
+    auto *top = new QTreeWidgetItem(&tree, {QStringLiteral("top")});
+    auto *parent = new QTreeWidgetItem(top, {QStringLiteral("parent")});
+    QList<QTreeWidgetItem *> children;
+    for (int i = 0; i < 4; ++i) {
+        children.append(new QTreeWidgetItem(parent, {QString::number(i)}));
+        new QTreeWidgetItem(children.last(), {QStringLiteral("leaf")});
+    }
+    expandChildren(&tree, parent, 1, 2);
+    const QList<bool> expanded = {children[0]->isExpanded(), children[1]->isExpanded(), children[2]->isExpanded(),
+                                  children[3]->isExpanded(), parent->isExpanded()};
+    EXPECT_EQ(expanded, (QList<bool>{false, true, true, false, false}));
+}
+
 TEST(CommonControls, StatusBarPanelsAreNumberedFromOne)
 {
     StatusBar bar(3);

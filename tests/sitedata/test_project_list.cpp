@@ -6,6 +6,7 @@
 
 #include "MainObjectFixture.h"
 #include "platform/IniFile.h"
+#include "sitedata/ProjectList.h"
 #include "support/FailingWrites.h"
 
 class ProjectListOps : public MainObjectTest {
@@ -55,6 +56,26 @@ TEST_F(ProjectListOps, OddLastValuesCountByTheirLeadingDigits)
     EXPECT_EQ(index, QStringLiteral("4"));
     ASSERT_TRUE(main->addNewProject(QStringLiteral("Missing"), QStringLiteral("S"), index, QString()));
     EXPECT_EQ(index, QStringLiteral("1"));
+}
+
+TEST_F(ProjectListOps, ProjectsTakeTheFirstLineOfEachKeyInNumberOrderUpToLast)
+{
+    writeList(crlf({"[P]", "description=first", "Description=second", "LAST=3", "3=C|/c", "1=A|/a", "1=Again|/x",
+                    "2=|/blank", "4=D|/d", "[p]", "1=Other|/o", "[Q]x", "Description=the line before", "[ Q ]"}));
+    const std::optional<ProjectList> read = ProjectList::load(listFile());
+    ASSERT_TRUE(read);
+    const QList<Project> projects = read->projects();
+    ASSERT_EQ(projects.size(), 2);
+    EXPECT_EQ(projects[0].name, QStringLiteral("P"));
+    EXPECT_EQ(projects[0].description, QStringLiteral("first"));
+    ASSERT_EQ(projects[0].sites.size(), 2);
+    EXPECT_EQ(projects[0].sites[0].number, 1);
+    EXPECT_EQ(projects[0].sites[0].name + projects[0].sites[0].file, QStringLiteral("A/a"));
+    EXPECT_EQ(projects[0].sites[1].number, 3);
+    EXPECT_EQ(projects[0].sites[1].name + projects[0].sites[1].file, QStringLiteral("C/c"));
+    // "[Q]x" is no project header, but its lines are the first of the section named Q.
+    EXPECT_EQ(projects[1].name, QStringLiteral("Q"));
+    EXPECT_EQ(projects[1].description, QStringLiteral("the line before"));
 }
 
 TEST_F(ProjectListOps, RenameChangesOnlyTheWholeHeaderLine)
