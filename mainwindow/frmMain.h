@@ -264,6 +264,8 @@ private:
     void applySettingStep();
     void setUpListColumns();
     void checkEngineData();
+    // Shows the update window modally; m_intRefreshEngineData then tells whether it stored the data.
+    void execUpdateEngines();
     void loadEngineData();
     void selectFirstNode();
     void showPageSet(QTabWidget *pageSet);
