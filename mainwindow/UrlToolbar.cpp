@@ -279,7 +279,7 @@ void UrlToolbar::optimizer()
     Platform::setBusyPointer(true);
     SitePages::setStatusText(QStringLiteral("Connecting to ") + url + QStringLiteral(" ..."));
     // The optimizer window is loaded without being shown; it reports on the page it receives.
-    frmOptimizer::instance();
+    frmMain::optimizerWindow();
     frmHTTP *fetch = frmHTTP::instance();
     fetch->Tag = QStringLiteral("Optimizer");
     fetch->Connect(url);

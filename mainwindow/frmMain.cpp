@@ -74,6 +74,20 @@ frmMain *frmMain::existing()
     return s_instance;
 }
 
+frmOptimizer *frmMain::optimizerWindow()
+{
+    frmOptimizer *optimizer = frmOptimizer::instance();
+    if (frmMain *main = existing())
+        connect(optimizer, &frmOptimizer::clearStatusRequested, main, &frmMain::clearStatusText,
+                Qt::UniqueConnection);
+    return optimizer;
+}
+
+void frmMain::clearStatusText()
+{
+    StatusBar1->setPanelText(1, QString());
+}
+
 frmMain *mainWindow()
 {
     return frmMain::existing();

@@ -1,6 +1,6 @@
 #pragma once
-// The "Web Site Optimizer" window. One instance, created on first use; the main window opens it and
-// hands it nothing.
+// The "Web Site Optimizer" window. One instance, created on first use; the main window opens it,
+// hands it nothing and listens for clearStatusRequested.
 #include <QDialog>
 #include <QPointer>
 
@@ -10,6 +10,10 @@ public:
     static frmOptimizer *instance();
     // The window when it is loaded, else null.
     static frmOptimizer *loadedInstance();
+
+signals:
+    // A run started from the main window ended without a report: its status text goes.
+    void clearStatusRequested();
 
 private:
     explicit frmOptimizer(QWidget *parent = nullptr);
