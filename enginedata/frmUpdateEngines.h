@@ -1,5 +1,7 @@
 #pragma once
 // The engine data update window: shown modally, it carries a message label and can be closed.
+// It reports a finished or failed update through engineDataStored; the window that opened it
+// decides what to reload.
 #include <QDialog>
 #include <QPointer>
 
@@ -15,6 +17,10 @@ public:
     QLabel *Label1 = nullptr;
     QPushButton *cmdStart = nullptr;
     QPushButton *cmdClose = nullptr;
+
+signals:
+    // True once every file of the update is stored, false when an update fails.
+    void engineDataStored(bool stored);
 
 private:
     explicit frmUpdateEngines(QWidget *parent = nullptr);

@@ -17,7 +17,6 @@
 
 namespace {
 
-const QString kRequestKind = QStringLiteral("GetCustomCategory");
 const QString kGoUpText = QStringLiteral("<< ...");
 
 QString withSlash(const QString &text)

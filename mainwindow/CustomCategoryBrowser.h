@@ -3,6 +3,7 @@
 // tab: choose the engine, open a top category, go down and up through the directory's levels,
 // each fetched with the shared page fetch. The chosen path is kept per engine for the site.
 #include <QObject>
+#include <QLatin1StringView>
 #include <QString>
 
 class QTreeWidgetItem;
@@ -13,6 +14,9 @@ class CustomCategoryBrowser : public QObject {
 public:
     explicit CustomCategoryBrowser(SitePages *pages);
 
+    // The page fetch's request kind of the directory pages browsed here.
+    static constexpr QLatin1StringView kRequestKind{"GetCustomCategory"};
+
     // Shows the chosen engine's top categories and the path chosen for it so far.
     void cboCustomEngines_Click();
     void lsvCustomMainCategory_ItemClick(QTreeWidgetItem *item);
@@ -22,7 +26,7 @@ public:
     void lsvCustomSubCategory_DblClick();
     // Builds the address of the row's page and fetches it.
     void retrieveSubCategory(QTreeWidgetItem *mySelectedItem);
-    // Receives a fetched directory page (request kind "GetCustomCategory").
+    // Receives a fetched directory page (kRequestKind).
     void getCustomCateogry(const QString &sFileData);
 
     // The parent ("Up", any case) or the last segment (any other type) of a "/"-separated path.

@@ -264,7 +264,7 @@ void SitePages::wireEvents()
 {
     connect(cmdGetSiteInfo, &QPushButton::clicked, this, [this] { cmdGetSiteInfo_Click(); });
     connect(cmdFileLocation, &QPushButton::clicked, this, [this] { cmdFileLocation_Click(); });
-    frmHTTP::setReceiver(QStringLiteral("GetSiteInfo"), this,
+    frmHTTP::setReceiver(kRequestKind, this,
                          {[this](const QString &page, int) { SetSiteInfo(page); }, clearStatusText});
 }
 
@@ -302,7 +302,7 @@ void SitePages::cmdGetSiteInfo_Click()
     setStatusText(QStringLiteral("Connecting to ") + url + QStringLiteral(" ..."));
     m_sSiteInfoRequestSite = currentSiteIdentity();
     frmHTTP *fetch = frmHTTP::instance();
-    fetch->Tag = QStringLiteral("GetSiteInfo");
+    fetch->Tag = kRequestKind;
     fetch->Connect(url);
 }
 

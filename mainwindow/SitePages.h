@@ -1,6 +1,7 @@
 #pragma once
 // The site page set: site info, site URLs, contact details, category and reports tabs.
 #include <QMap>
+#include <QLatin1StringView>
 #include <QTabWidget>
 #include <QVector>
 
@@ -23,6 +24,9 @@ class SitePages : public QTabWidget {
     Q_OBJECT
 public:
     explicit SitePages(QWidget *parent = nullptr);
+
+    // The page fetch's request kind of the page that fills the site info.
+    static constexpr QLatin1StringView kRequestKind{"GetSiteInfo"};
 
     // Empties the details of the chosen URL row and gives their labels back their plain captions.
     void clearURLDetails();

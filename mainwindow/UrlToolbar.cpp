@@ -48,7 +48,7 @@ UrlToolbar::UrlToolbar(SitePages *pages) : QObject(pages), m_pages(pages), m_lis
     connect(list->header(), &QHeaderView::sectionClicked, this, [this](int column) { lsvSiteURLs_ColumnClick(column); });
     connect(m_pages->ToolbarSiteURL, &QToolBar::actionTriggered, this,
             [this](QAction *action) { ToolbarSiteURL_ButtonClick(action->data().toString()); });
-    frmHTTP::setReceiver(QStringLiteral("GetMetaTag"), this,
+    frmHTTP::setReceiver(kRequestKind, this,
                          {[this](const QString &page, int) { getMetaTag(page); }, SitePages::clearStatusText});
 }
 
@@ -230,7 +230,7 @@ void UrlToolbar::getMetaTagCommand()
         SitePages::setStatusText(QStringLiteral("Connecting to ") + url + QStringLiteral(" ..."));
         Platform::setBusyPointer(true);
         frmHTTP *fetch = frmHTTP::instance();
-        fetch->Tag = QStringLiteral("GetMetaTag");
+        fetch->Tag = kRequestKind;
         fetch->Connect(url);
         return;
     }
@@ -279,8 +279,8 @@ void UrlToolbar::optimizer()
     Platform::setBusyPointer(true);
     SitePages::setStatusText(QStringLiteral("Connecting to ") + url + QStringLiteral(" ..."));
     // The optimizer window is loaded without being shown; it reports on the page it receives.
-    frmOptimizer::instance();
+    frmMain::optimizerWindow();
     frmHTTP *fetch = frmHTTP::instance();
-    fetch->Tag = QStringLiteral("Optimizer");
+    fetch->Tag = frmOptimizer::kRequestKind;
     fetch->Connect(url);
 }

@@ -2,6 +2,7 @@
 // The commands of the current site's URL list: the list's own events (row click, Delete key,
 // column sort, label edit) and the buttons of the toolbar above it, addressed by their keys.
 #include <QObject>
+#include <QLatin1StringView>
 #include <QString>
 
 class KeyedListView;
@@ -12,6 +13,9 @@ class UrlToolbar : public QObject {
     Q_OBJECT
 public:
     explicit UrlToolbar(SitePages *pages);
+
+    // The page fetch's request kind of the page whose meta tags fill the URL details.
+    static constexpr QLatin1StringView kRequestKind{"GetMetaTag"};
 
     // Runs the command of the button with that key (ignoring case); an unknown key does nothing.
     void ToolbarSiteURL_ButtonClick(const QString &key);

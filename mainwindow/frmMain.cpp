@@ -74,6 +74,20 @@ frmMain *frmMain::existing()
     return s_instance;
 }
 
+frmOptimizer *frmMain::optimizerWindow()
+{
+    frmOptimizer *optimizer = frmOptimizer::instance();
+    if (frmMain *main = existing())
+        connect(optimizer, &frmOptimizer::clearStatusRequested, main, &frmMain::clearStatusText,
+                Qt::UniqueConnection);
+    return optimizer;
+}
+
+void frmMain::clearStatusText()
+{
+    StatusBar1->setPanelText(1, QString());
+}
+
 frmMain *mainWindow()
 {
     return frmMain::existing();
@@ -473,10 +487,19 @@ void frmMain::checkEngineData()
     }
     frmSplash::unloadSplash();
     Platform::setBusyPointer(false);
+    frmUpdateEngines::instance()->Label1->setText(missingEngineDataUpdateText());
+    execUpdateEngines();
+}
+
+void frmMain::execUpdateEngines()
+{
+    // Only an update made in this showing counts.
     m_intRefreshEngineData = 0;
     frmUpdateEngines *update = frmUpdateEngines::instance();
-    update->Label1->setText(missingEngineDataUpdateText());
+    const auto link = connect(update, &frmUpdateEngines::engineDataStored, this,
+                              [this](bool stored) { m_intRefreshEngineData = stored ? 1 : 0; });
     update->exec();
+    disconnect(link);
 }
 
 void frmMain::loadEngineData()

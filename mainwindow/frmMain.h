@@ -12,6 +12,7 @@
 
 class clsMain;
 class EnginesPage;
+class frmOptimizer;
 class KeyedListView;
 class EngineListView;
 class ProjectPage;
@@ -44,6 +45,9 @@ public:
     static frmMain *instance();
     // The main window when it exists, else null.
     static frmMain *existing();
+    // The optimizer window, created on first use, its status request wired to this window's
+    // status bar when the main window exists.
+    static frmOptimizer *optimizerWindow();
     ~frmMain() override;
 
     // Takes the window's data object (the window owns it from now on).
@@ -263,7 +267,10 @@ private:
     void createProgramFolders(QString &step);
     void applySettingStep();
     void setUpListColumns();
+    void clearStatusText();
     void checkEngineData();
+    // Shows the update window modally; m_intRefreshEngineData then tells whether it stored the data.
+    void execUpdateEngines();
     void loadEngineData();
     void selectFirstNode();
     void showPageSet(QTabWidget *pageSet);

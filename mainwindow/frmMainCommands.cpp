@@ -144,7 +144,7 @@ void frmMain::mnuToolsItems_Click(int Index)
             frmMetaTag::instance()->show();
             break;
         case 1:
-            frmOptimizer::instance()->exec();
+            optimizerWindow()->exec();
             break;
         case 2:
             frmRanking::instance()->exec();

@@ -19,7 +19,6 @@
 #include "core/clsPreference.h"
 #include "core/frmPreference.h"
 #include "core/modCommon.h"
-#include "enginedata/frmUpdateEngines.h"
 #include "mainwindow/TreeLabelDelegate.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
@@ -428,9 +427,7 @@ void frmMain::mnuFileItems_Click(int Index)
             saveWebSite(Platform::itemTag(m_currentNode), QString());
         break;
     case 12:
-        // Only an update made in this showing asks for a reload.
-        m_intRefreshEngineData = 0;
-        frmUpdateEngines::instance()->exec();
+        execUpdateEngines();
         if (m_intRefreshEngineData != 0)
             RefreshEngineData();
         break;

@@ -21,7 +21,6 @@
 
 namespace {
 
-const QString kRequestKind = QStringLiteral("AddURLFromWeb");
 const QString kTitle = QStringLiteral("Add URL from Web");
 
 QPointer<frmAddURLFromWeb> &openDialog()

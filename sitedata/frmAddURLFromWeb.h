@@ -3,6 +3,7 @@
 // of it, resolved against the page's address, as a row of the current site's URL list, except
 // links holding one of the filter strings.
 #include <QDialog>
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -22,6 +23,9 @@ public:
 
     // The dialog while one is open, else null.
     static frmAddURLFromWeb *loadedInstance();
+
+    // The page fetch's request kind of the page whose links this dialog adds.
+    static constexpr QLatin1StringView kRequestKind{"AddURLFromWeb"};
 
     enum Button { AddButton = 0, RemoveButton = 1, GetButton = 2, CancelButton = 3 };
     void Command1_Click(int index);

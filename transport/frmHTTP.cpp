@@ -199,8 +199,8 @@ void frmHTTP::startFetch(const QString &url)
 void frmHTTP::connectFailed(int result, const QString &host, const QString &url)
 {
     Platform::setBusyPointer(false);
-    const bool keywordBuilder = Tag.compare(QStringLiteral("KeywordBuilder"), Qt::CaseInsensitive) == 0;
-    if (!keywordBuilder)
+    const PageReceiver *registered = liveReceiver(Tag);
+    if (!registered || !registered->silentConnectFailure)
         Platform::msgBox(QStringLiteral("HTTPConnect_Error: ") + m_lastError + kCrLf + kCrLf
                              + QStringLiteral("Please check your web site URL and try again."),
                          Platform::Information, QStringLiteral("HTTPError"));
@@ -208,6 +208,7 @@ void frmHTTP::connectFailed(int result, const QString &host, const QString &url)
                              + QStringLiteral("): ") + m_lastError + kCrLf
                              + (onVendorSite(url) ? QStringLiteral("Host: ") + host
                                                   : QStringLiteral("URL: ") + url));
+    // Looked up again: the box runs the event loop, in which receivers may change.
     if (const PageReceiver *receiver = liveReceiver(Tag); receiver && receiver->connectFailed)
         receiver->connectFailed();
 }

@@ -17,10 +17,12 @@ class frmHTTP : public QWidget {
     Q_OBJECT
 public:
     // What a feature registers for its request kind. `pageArrived` gets the page text and the
-    // HTTP status; `connectFailed` (optional) runs when no connection could be made.
+    // HTTP status; `connectFailed` (optional) runs when no connection could be made, after the
+    // connect error box unless `silentConnectFailure` is set.
     struct PageReceiver {
         std::function<void(const QString &page, int statusCode)> pageArrived;
         std::function<void()> connectFailed;
+        bool silentConnectFailure = false;
     };
 
     // Timer intervals in milliseconds; tests shorten them. `idleMs` 0 means twice the

@@ -166,14 +166,27 @@ TEST_F(Commands, FileMenuOpensConfigurationAndTheUpdateWindow)
     EXPECT_EQ(shown, QStringLiteral("frmUpdateEngines:Update Engine Data"));
     EXPECT_EQ(w->lsvSelectedEngines->count(), selected);
 
-    // A download made while the window is open reloads them.
-    QTimer::singleShot(0, qApp, [this] {
-        w->m_intRefreshEngineData = -1;
-        if (QWidget *modal = QApplication::activeModalWidget())
-            modal->close();
-    });
-    w->mnuFileItems_Click(12);
-    EXPECT_EQ(w->lsvSelectedEngines->count(), 0);
+    // An update the window reports while it is open reloads them; a failure after it does not.
+    const struct {
+        std::vector<bool> reports;
+        bool reloads;
+    } cases[] = {{{true}, true}, {{false}, false}, {{true, false}, false}, {{false, true}, true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(&c - cases);
+        w->cmdSelectEngine_Click(1);
+        ASSERT_GT(w->lsvSelectedEngines->count(), 0);
+        QTimer::singleShot(0, qApp, [&c] {
+            for (bool stored : c.reports)
+                emit frmUpdateEngines::instance()->engineDataStored(stored);
+            if (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        w->mnuFileItems_Click(12);
+        EXPECT_EQ(w->lsvSelectedEngines->count() == 0, c.reloads);
+    }
+    // A report after the window has closed no longer reaches the main window.
+    emit frmUpdateEngines::instance()->engineDataStored(false);
+    EXPECT_NE(w->m_intRefreshEngineData, 0);
 }
 
 class ReportsListTest : public MainWindowTest {

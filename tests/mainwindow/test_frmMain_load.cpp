@@ -139,9 +139,11 @@ TEST_F(MainWindowLoad, EnginesFetchedWhileTheUpdateWindowIsOpenLoadInTheSameStar
     QString shown;
     answerUpdateWindow(&shown, [this] {
         writeEngineFile(QStringLiteral("catvqs.dat"), sampleFile(QStringLiteral("catvqs.dat")));
+        emit frmUpdateEngines::instance()->engineDataStored(true);
     });
     ASSERT_TRUE(main->Display());
     EXPECT_FALSE(shown.isEmpty());
+    EXPECT_NE(w->m_intRefreshEngineData, 0);
     EXPECT_GE(myEngines().count(), 55);
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }

@@ -314,6 +314,9 @@ TEST_F(UrlList, OptimizerLoadsItsWindowHiddenAndFetchesTheSelectedPage)
     ASSERT_TRUE(server.waitForRequests(1, kWaitMs));
     EXPECT_TRUE(server.requests()[0].startsWith("GET /index.htm HTTP/1.0\r\n"));
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    // The hidden run that ends without a report asks the main window to clear its status.
+    emit frmOptimizer::loadedInstance()->clearStatusRequested();
+    EXPECT_EQ(w->StatusBar1->panelText(1), QString());
 }
 
 TEST_F(UrlList, AddFromWebStartsWithTheSelectedUrlAndAddsThePageLinks)

@@ -143,13 +143,36 @@ TEST_F(EngineFileTest, BrokenFilesGiveTheBoxOrSkippedEntries)
     EXPECT_EQ(read(QByteArrayLiteral("[Engines]\nNumOfEngines=1\n1=A\0B")).engines[0].name.size(), 3);
 }
 
-TEST_F(EngineFileTest, TheShippedSampleReads)
+TEST_F(EngineFileTest, TheShippedSampleReadsEightEnginesWithTheirMarkers)
 {
     const RankingEngineFile file = readRankingEngineFile(QStringLiteral(VELQUIST_SOURCE_DIR "/data/vqreng.dat"));
     EXPECT_FALSE(file.corrupted);
-    ASSERT_FALSE(file.engines.empty());
-    for (const RankingEngine &engine : file.engines)
-        EXPECT_TRUE(engine.EngineURL.startsWith(QStringLiteral("http://"))) << engine.name.toStdString();
+    EXPECT_TRUE(file.logLines.isEmpty());
+    const struct {
+        const char *name;
+        const char *urlVisibility;
+    } expected[] = {{"Alpha Search", "url:"}, {"Beacon Search", "site:"}, {"Cobalt Search", "host:"},
+                    {"Delta Find", "url:"},   {"Ember Web", "domain:"},   {"Fjord Seek", "url:"},
+                    {"Garnet Index", "host:"}, {"Harbor Lookup", "site:"}};
+    ASSERT_EQ(file.engines.size(), std::size(expected));
+    for (size_t i = 0; i < file.engines.size(); ++i) {
+        const RankingEngine &e = file.engines[i];
+        const QString name = QLatin1String(expected[i].name);
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(e.name, name);
+        // Every engine lives on a reserved host that its key marks.
+        EXPECT_TRUE(e.EngineURL.startsWith(QStringLiteral("http://www.") + e.EngineKey + u'/'));
+        EXPECT_TRUE(e.EngineKey.endsWith(QStringLiteral(".example")));
+        EXPECT_EQ(e.URLVisibility, QLatin1String(expected[i].urlVisibility));
+        for (const QString &marker : {e.QueryKeyword1, e.NextPage1, e.ResultStartString, e.ResultEndString,
+                                      e.NoFoundString, e.HREF_KEYWORD1})
+            EXPECT_FALSE(marker.isEmpty());
+        // A "Button" engine builds its next pages, so it needs a step.
+        if (e.LinkType.compare(QStringLiteral("Button"), Qt::CaseInsensitive) == 0) {
+            EXPECT_GT(e.Start, 0);
+        }
+        EXPECT_GT(e.PerPage, 0);
+    }
 }
 
 } // namespace

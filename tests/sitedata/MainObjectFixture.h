@@ -43,6 +43,7 @@ protected:
         writeProgramFile(QStringLiteral("cat.vqs"), sampleFile(QStringLiteral("cat.vqs")));
         writeEngineFile(QStringLiteral("vqzeng5.dat"), sampleFile(QStringLiteral("vqzeng5.dat")));
         writeEngineFile(QStringLiteral("catvqs.dat"), sampleFile(QStringLiteral("catvqs.dat")));
+        writeEngineFile(QStringLiteral("vqreng.dat"), sampleFile(QStringLiteral("vqreng.dat")));
     }
     // Loads the engine category data and the engine database as the window does.
     bool loadEngineFiles(const QByteArray &engines, const QByteArray &categories = QByteArray("[Dummy]\r\nA=1\r\n"))

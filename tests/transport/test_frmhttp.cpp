@@ -433,7 +433,7 @@ TEST_F(PageFetch, ReceiverMayStartTheNextFetch)
     EXPECT_EQ(m_deliveries[1].page, u"page /second"_s);
 }
 
-TEST_F(PageFetch, RefusedConnectionIsReportedOrToldToTheKeywordBuilder)
+TEST_F(PageFetch, RefusedConnectionIsReportedOrToldQuietlyWhenTheReceiverAsks)
 {
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
@@ -452,11 +452,24 @@ TEST_F(PageFetch, RefusedConnectionIsReportedOrToldToTheKeywordBuilder)
     EXPECT_TRUE(log().contains(u"\r\nURL: "_s + target + u"\r\n"_s));
     EXPECT_TRUE(m_deliveries.isEmpty());
 
-    int told = 0;
-    frmHTTP::setReceiver(u"KeywordBuilder"_s, &m_owner, {[](const QString &, int) {}, [&told] { ++told; }});
-    fetch(target, u"KeywordBuilder"_s);
-    EXPECT_EQ(told, 1);
-    EXPECT_EQ(env.dialogs.shown().size(), 1);
+    // The box is left out for a receiver that asks for it, whatever its kind.
+    const struct {
+        QString kind;
+        bool silent;
+    } cases[] = {{u"KeywordBuilder"_s, true}, {u"News"_s, true}, {u"KeywordBuilder"_s, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.kind.toStdString() + (c.silent ? " silent" : ""));
+        int told = 0;
+        frmHTTP::PageReceiver receiver{[](const QString &, int) {}, [&told] { ++told; }};
+        receiver.silentConnectFailure = c.silent;
+        frmHTTP::setReceiver(c.kind, &m_owner, receiver);
+        const qsizetype boxes = env.dialogs.shown().size();
+        if (!c.silent)
+            env.dialogs.answerMessage(Platform::Ok);
+        fetch(target, c.kind);
+        EXPECT_EQ(told, 1);
+        EXPECT_EQ(env.dialogs.shown().size() - boxes, c.silent ? 0 : 1);
+    }
 }
 
 TEST_F(PageFetch, VendorSiteFailuresLogTheHost)
