@@ -5,12 +5,13 @@
 // The full size may take at most 13 times as long as the tenth (linear growth with room for noise).
 // Each figure is the best of a few runs. Exit code 0 only when every figure is met.
 //
-// Usage: bench_sitedata_data
+// Part of bench_sitedata, which runs these cases after its own.
+#include "bench/bench_sitedata_data.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -177,17 +178,10 @@ bool metaTagCase(bool replace)
 
 } // namespace
 
-int main(int argc, char **argv)
+bool runDataFileCases()
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    // A message box would wait for a click: print it and go on.
-    Platform::setDialogHook([](const Platform::DialogRequest &request) -> std::optional<Platform::DialogAnswer> {
-        std::printf("  message \"%s\": %s\n", qPrintable(request.title), qPrintable(request.prompt));
-        return Platform::DialogAnswer{};
-    });
     const bool engines = engineCase();
     const bool replaced = metaTagCase(true);
     const bool inserted = metaTagCase(false);
-    return engines && replaced && inserted ? 0 : 1;
+    return engines && replaced && inserted;
 }
