@@ -6,6 +6,7 @@
 #include "core/modCommon.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
+#include "platform/IniDocument.h"
 #include "platform/Numbers.h"
 #include "platform/TextFile.h"
 #include "sitedata/ProjectList.h"
@@ -23,7 +24,8 @@ int storedCount(const QString &text)
 
 int urlCount(const QString &siteFile)
 {
-    return storedCount(modCommon::readINIValue(siteFile, u"Web Site Info"_s, u"LastURL"_s));
+    const std::optional<SiteFile> file = SiteFile::load(siteFile);
+    return file ? storedCount(file->value(SiteKeys::LastURL)) : 0;
 }
 
 } // namespace
@@ -97,11 +99,14 @@ void clsSubmit::createSubmissionData(QTreeWidget *siteList, QTreeWidget *urlList
             continue;
         const QString siteFile = Platform::itemTag(siteRow);
         const int count = urlCount(siteFile);
-        for (int n = 1; n <= count; ++n) {
-            const QString url = modCommon::readINIValue(siteFile, u"URL"_s, u"URL"_s + QString::number(n));
-            if (url.isEmpty())
+        // One read of the file; the URL keys present up to LastURL, in number order.
+        const std::optional<Platform::IniDocument> file = Platform::IniDocument::load(siteFile);
+        const QMap<int, QString> urls =
+            file ? file->numberedValues(SiteKeys::Urls, SiteKeys::UrlPrefix) : QMap<int, QString>();
+        for (auto it = urls.cbegin(); it != urls.cend() && it.key() <= count; ++it) {
+            if (it.key() < 1 || it.value().isEmpty())
                 continue;   // a gap in the URL keys is not a URL
-            addNewItem(urlList, url, siteFile, siteRow->text(0), QString(), QString());
+            addNewItem(urlList, it.value(), siteFile, siteRow->text(0), QString(), QString());
             advance();
         }
     }

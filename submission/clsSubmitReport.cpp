@@ -104,13 +104,12 @@ void clsSubmit::getSubmitResults()
 
 QString clsSubmit::reportPage(const QString &url, const QString &siteFile)
 {
-    const auto read = [&siteFile](const char *key) {
-        return escaped(modCommon::readINIValue(siteFile, u"Web Site Info"_s, QString::fromLatin1(key)));
-    };
+    const std::optional<SiteFile> file = SiteFile::load(siteFile);
+    const auto stored = [&file](const char *key) { return file ? file->value(QLatin1StringView(key)) : QString(); };
+    const auto read = [&stored](const char *key) { return escaped(stored(key)); };
     const QString title = read("Title");
     const QString keyword = read("Keyword");
-    const QString description = escaped(modCommon::replaceCrLf(
-        modCommon::readINIValue(siteFile, u"Web Site Info"_s, u"Description"_s)));
+    const QString description = escaped(modCommon::replaceCrLf(stored("Description")));
     const QString mainCategory = read("MainCategory");
     const QString category = read("Category");
     const QString yourName = read("YourName");

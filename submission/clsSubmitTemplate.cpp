@@ -5,6 +5,7 @@
 
 #include "core/modCommon.h"
 #include "platform/Folders.h"
+#include "sitedata/SiteFile.h"
 #include "transport/modDSSockUrl.h"
 
 using namespace Qt::StringLiterals;
@@ -50,9 +51,8 @@ QString countryFile()
 
 void clsSubmit::setWebDetails(const QString &sURL, const QString &sFileName)
 {
-    const auto read = [&sFileName](const char *key) {
-        return modCommon::readINIValue(sFileName, u"Web Site Info"_s, QString::fromLatin1(key));
-    };
+    const std::optional<SiteFile> file = SiteFile::load(sFileName);
+    const auto read = [&file](const char *key) { return file ? file->value(QLatin1StringView(key)) : QString(); };
     SiteDetails site;
     site.Title = convertString(read("Title"));
     site.URL = convertString(sURL);
