@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <tuple>
+
 #include "ranking/RankingProfiles.h"
 #include "support/FailingWrites.h"
 
@@ -54,30 +56,23 @@ TEST_F(ProfilesTest, AddCreatesTheFileWithEveryKeyInOrderAndLoadsBack)
     ASSERT_TRUE(Profiles::save(file(), QStringLiteral("Links"), links));
 
     EXPECT_EQ(names(), (QStringList{QStringLiteral("My Shop"), QStringLiteral("Links")}));
-    const std::optional<RankingProfile> loaded = Profiles::load(file(), QStringLiteral("LINKS"));
-    ASSERT_TRUE(loaded);
-    EXPECT_TRUE(loaded->links);
-    EXPECT_EQ(loaded->value, QStringLiteral("30"));
-    EXPECT_EQ(loaded->keyword, QStringLiteral("[seo] tools"));
-    EXPECT_EQ(loaded->engines, links.engines);
-    EXPECT_EQ(Profiles::load(file(), QStringLiteral("my shop"))->engines, shop().engines);
+    for (const auto &[name, saved] : {std::pair{"LINKS", links}, std::pair{"my shop", shop()}}) {
+        const std::optional<RankingProfile> loaded = Profiles::load(file(), QString::fromLatin1(name));
+        ASSERT_TRUE(loaded) << name;
+        EXPECT_EQ(std::tie(loaded->url, loaded->keyword, loaded->links, loaded->value, loaded->engines),
+                  std::tie(saved.url, saved.keyword, saved.links, saved.value, saved.engines)) << name;
+    }
     EXPECT_FALSE(Profiles::load(file(), QStringLiteral("Other")));
 }
 
 TEST_F(ProfilesTest, UpdateRewritesItsKeysInPlaceAndKeepsTheReportKeys)
 {
     write("[A]\r\nURL=old\r\nDate=12/08/26\r\nReportFile=/r/A.html\r\n[B]\r\nURL=b\r\n");
-    RankingProfile profile = shop();
-    profile.engines = {};
-    ASSERT_TRUE(Profiles::save(file(), QStringLiteral("a"), profile));
+    ASSERT_TRUE(Profiles::save(file(), QStringLiteral("a"), shop()));
     EXPECT_EQ(bytes(), "[A]\r\nURL=www.shop.example\r\nDate=12/08/26\r\nReportFile=/r/A.html\r\n"
-                       "Keyword=web promotion tools\r\nType=0\r\nValue=5\r\nEngine1=False\r\nEngine2=False\r\n"
-                       "Engine3=False\r\nEngine4=False\r\nEngine5=False\r\nEngine6=False\r\nEngine7=False\r\n"
-                       "Engine8=False\r\n[B]\r\nURL=b\r\n");
+                       "Keyword=web promotion tools\r\nType=0\r\nValue=5\r\n" + kEngineKeysTF + "[B]\r\nURL=b\r\n");
     const QList<RankingProfileEntry> listed = Profiles::list(file());
-    ASSERT_EQ(listed.size(), 2);
-    EXPECT_EQ(listed[0].date, QStringLiteral("12/08/26"));
-    EXPECT_EQ(listed[1].date, QString());
+    EXPECT_EQ(listed.size() == 2 ? listed[0].date + u'|' + listed[1].date : QString(), QStringLiteral("12/08/26|"));
 }
 
 TEST_F(ProfilesTest, LoadTicksOnlyTrueAndTakesOnlyTypeOneForLinks)
@@ -142,8 +137,7 @@ TEST_F(ProfilesTest, NamesAreTrimmedAndRefusedWhenUnsafeOrHoldingBrackets)
     EXPECT_FALSE(QFile::exists(file()));
 
     const QStringList listed{QStringLiteral("Shop"), QStringLiteral("Other")};
-    EXPECT_TRUE(Profiles::contains(listed, QStringLiteral("shop")));
-    EXPECT_TRUE(Profiles::contains(listed, QStringLiteral(" SHOP ")));
+    EXPECT_TRUE(Profiles::contains(listed, QStringLiteral(" sHOP ")));
     EXPECT_FALSE(Profiles::contains(listed, QStringLiteral("shop2")));
 }
 
@@ -165,10 +159,6 @@ TEST_F(ProfilesTest, AFileThatCannotBeWrittenIsLeftAsItWas)
     ASSERT_TRUE(QDir().mkpath(file()));
     EXPECT_FALSE(Profiles::save(file(), QStringLiteral("New"), shop()));
     EXPECT_FALSE(Profiles::remove(file(), QStringLiteral("New")));
-    EXPECT_TRUE(Profiles::list(file()).isEmpty());
-    EXPECT_FALSE(Profiles::load(file(), QStringLiteral("New")));
-    EXPECT_EQ(Profiles::errorText(Profiles::kSaveErrorPrefix, file()),
-              QStringLiteral("saveProfile_Error: The profile file ") + file() + QStringLiteral(" could not be written."));
 }
 
 } // namespace
