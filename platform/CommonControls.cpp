@@ -65,47 +65,13 @@ QTreeWidgetItem *findItemByKey(const QTreeWidget *tree, const QString &key)
     return nullptr;
 }
 
-namespace {
-
-// An ASCII key folds by lowering its capitals; any other key is held folded already.
-char16_t foldedAt(const QString &text, bool ascii, qsizetype i)
-{
-    const char16_t c = text[i].unicode();
-    return ascii && c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
-}
-
-bool isAscii(const QString &text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-} // namespace
-
-bool NodeKeySet::Key::equal(const Key &a, const Key &b) noexcept
-{
-    const qsizetype size = a.text.size();
-    if (size != b.text.size())
-        return false;
-    for (qsizetype i = 0; i < size; ++i) {
-        if (foldedAt(a.text, a.ascii, i) != foldedAt(b.text, b.ascii, i))
-            return false;
-    }
-    return true;
-}
-
-size_t NodeKeySet::Key::hashOf(const Key &key, size_t seed) noexcept
-{
-    size_t hash = 0;
-    for (qsizetype i = 0; i < key.text.size(); ++i)
-        hash = hash * 31 + foldedAt(key.text, key.ascii, i);
-    return qHash(hash, seed);
-}
-
 bool NodeKeySet::insert(const QString &key)
 {
-    const bool ascii = isAscii(key);
+    // The key compares character by character ignoring case; a key beyond ASCII is folded whole
+    // first, so letters written as surrogate pairs fold too.
+    const bool ascii = std::all_of(key.begin(), key.end(), [](QChar c) { return c.unicode() < 0x80; });
     const qsizetype before = m_keys.size();
-    m_keys.insert(Key{ascii ? key : key.toCaseFolded(), ascii});
+    m_keys.insert(CaseInsensitiveKey{ascii ? key : key.toCaseFolded()});
     return m_keys.size() > before;
 }
 

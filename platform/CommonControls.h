@@ -8,6 +8,8 @@
 #include <QTreeWidget>
 #include <QVector>
 
+#include "platform/CaseInsensitiveKey.h"
+
 class QLabel;
 
 namespace Platform {
@@ -39,15 +41,7 @@ public:
     bool insert(const QString &key);
 
 private:
-    struct Key {
-        QString text;   // the key itself when in ASCII, else its case-folded form
-        bool ascii;
-        static bool equal(const Key &a, const Key &b) noexcept;
-        static size_t hashOf(const Key &key, size_t seed) noexcept;
-        friend bool operator==(const Key &a, const Key &b) noexcept { return equal(a, b); }
-        friend size_t qHash(const Key &key, size_t seed) noexcept { return hashOf(key, seed); }
-    };
-    QSet<Key> m_keys;
+    QSet<CaseInsensitiveKey> m_keys;
 };
 
 // A status bar of numbered text panels.
