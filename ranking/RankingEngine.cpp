@@ -79,6 +79,26 @@ RankingEngineFile readRankingEngineFile(const QString &path, qsizetype maxEngine
     return result;
 }
 
+KeywordBuilderEngine readKeywordBuilderEngine(const QString &path)
+{
+    KeywordBuilderEngine result;
+    const std::optional<Platform::IniDocument> file = Platform::IniDocument::load(path);
+    if (!file) {
+        result.corrupted = true;
+        return result;
+    }
+    const QString section = QStringLiteral("KeywordBuilder");
+    const std::optional<qint16> count =
+        Platform::lenientToInt16(file->value(section, QStringLiteral("NumOfURLs")).value_or(QString()));
+    const QString name = file->value(section, QStringLiteral("Engine")).value_or(QString());
+    if (!count || *count < 1 || (!name.isEmpty() && !readEngine(*file, name, result.engine))) {
+        result.corrupted = true;
+        return result;
+    }
+    result.NumOfURLs = *count;
+    return result;
+}
+
 void showCorruptedEngineFile()
 {
     Platform::msgBox(QStringLiteral("Engine data file is corrupted, you need to download the "

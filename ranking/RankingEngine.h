@@ -53,5 +53,14 @@ QString rankingEngineFilePath();
 // and ends the read before that engine.
 RankingEngineFile readRankingEngineFile(const QString &path, qsizetype maxEngines = kRankCheckEngines);
 
+// The keyword builder's engine: section "KeywordBuilder" names it ("Engine") and says how many
+// result links to follow ("NumOfURLs").
+struct KeywordBuilderEngine {
+    RankingEngine engine;     // all fields empty when "Engine" names no section
+    qint16 NumOfURLs = 0;
+    bool corrupted = false;   // missing or unreadable file, or "NumOfURLs" not at least 1
+};
+KeywordBuilderEngine readKeywordBuilderEngine(const QString &path);
+
 // The box every reader of the file shows when it is missing or corrupted.
 void showCorruptedEngineFile();

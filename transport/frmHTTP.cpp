@@ -208,9 +208,27 @@ void frmHTTP::connectFailed(int result, const QString &host, const QString &url)
                              + QStringLiteral("): ") + m_lastError + kCrLf
                              + (onVendorSite(url) ? QStringLiteral("Host: ") + host
                                                   : QStringLiteral("URL: ") + url));
-    // Looked up again: the box runs the event loop, in which receivers may change.
-    if (const PageReceiver *receiver = liveReceiver(Tag); receiver && receiver->connectFailed)
-        receiver->connectFailed();
+    tellConnectFailed();
+}
+
+void frmHTTP::tellConnectFailed()
+{
+    // Looked up now: a box runs the event loop, in which receivers may change. Copied: the
+    // receiver may replace its own registration.
+    if (const PageReceiver *receiver = liveReceiver(Tag); receiver && receiver->connectFailed) {
+        const auto connectFailed = receiver->connectFailed;
+        connectFailed();
+    }
+}
+
+bool frmHTTP::failedQuietly()
+{
+    const PageReceiver *receiver = liveReceiver(Tag);
+    if (!receiver || !receiver->silentHttpFailure)
+        return false;
+    Platform::setBusyPointer(false);
+    tellConnectFailed();
+    return true;
 }
 
 void frmHTTP::dsSocket2_Connect()
@@ -357,6 +375,8 @@ void frmHTTP::followRedirect()
     if (++m_redirects > kMaxRedirects) {
         modDSSock::writeErrorLog(QStringLiteral("HTTPConnect_Error: too many redirects") + kCrLf
                                  + QStringLiteral("URL: ") + m_currentURL);
+        if (failedQuietly())
+            return;
         Platform::setBusyPointer(false);
         Platform::msgBox(QStringLiteral("ConnectError - StatusCode: ") + QString::number(m_statusCode));
         return;
@@ -369,6 +389,8 @@ void frmHTTP::reportErrorStatus()
 {
     modDSSock::writeErrorLog(QStringLiteral("HTTPConnect_Error:") + m_headerText + kCrLf
                              + QStringLiteral("-----") + m_pageText.left(300));
+    if (failedQuietly())
+        return;
     if (m_statusCode == 400 || m_statusCode == 404)
         Platform::msgBox(QStringLiteral("URL not found."), Platform::Critical, QStringLiteral("Connect"));
     else
@@ -410,6 +432,8 @@ void frmHTTP::goServerAuthenticate()
             Timer1.setEnabled(true);
             return;
         }
+        if (failedQuietly())
+            return;
         Platform::setBusyPointer(false);
         Platform::msgBox(QStringLiteral("Your server or proxy require authentication ")
                              + QStringLiteral("before allowing access to the internet. Please enter your "
@@ -424,6 +448,8 @@ void frmHTTP::goServerAuthenticate()
     Platform::setBusyPointer(false);
     authenticationCounter = 0;
     modDSSock::writeErrorLog(QStringLiteral("Error: Authentication Required"));
+    if (failedQuietly())
+        return;
     Platform::msgBox(QStringLiteral("Error: Authentication Required") + kCrLf
                          + QStringLiteral("You must authenticate with a server before this request "
                                           "can be serviced."),

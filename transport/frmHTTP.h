@@ -18,11 +18,14 @@ class frmHTTP : public QWidget {
 public:
     // What a feature registers for its request kind. `pageArrived` gets the page text and the
     // HTTP status; `connectFailed` (optional) runs when no connection could be made, after the
-    // connect error box unless `silentConnectFailure` is set.
+    // connect error box unless `silentConnectFailure` is set. With `silentHttpFailure` an error
+    // status, a redirect loop and a refused login show no box either and end in `connectFailed`
+    // too (statusCode() tells which), so that every fetch of the feature ends in a call.
     struct PageReceiver {
         std::function<void(const QString &page, int statusCode)> pageArrived;
         std::function<void()> connectFailed;
         bool silentConnectFailure = false;
+        bool silentHttpFailure = false;
     };
 
     // Timer intervals in milliseconds; tests shorten them. `idleMs` 0 means twice the
@@ -79,6 +82,9 @@ private:
 
     void startFetch(const QString &url);
     void connectFailed(int result, const QString &host, const QString &url);
+    // True when the receiver takes an HTTP failure without a box; it has then been told.
+    bool failedQuietly();
+    void tellConnectFailed();
     void dsSocket2_Connect();
     void dsSocket2_SendReady();
     void dsSocket2_Receive(const QString &line);
