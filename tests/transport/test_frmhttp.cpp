@@ -505,3 +505,47 @@ TEST_F(PageFetch, SecondFetchDuringTheConnectWaitReplacesTheFirst)
     ASSERT_EQ(server.requests().size(), 1);
     EXPECT_EQ(pathOf(server.requests()[0]), "/second");
 }
+
+TEST_F(PageFetch, QuietReceiverIsToldOfEveryHttpFailureWithoutABox)
+{
+    const struct {
+        const char *name;
+        QByteArray reply;
+        int status;
+        bool storedLogin;
+    } cases[] = {
+        {"404", LoopbackServer::httpReply(404, "gone"), 404, false},
+        {"500", LoopbackServer::httpReply(500, "oops"), 500, false},
+        {"redirect loop", LoopbackServer::httpReply(302, "", "Location: /a\r\n"), 302, false},
+        {"login demand without a login", LoopbackServer::httpReply(401, ""), 401, false},
+        {"login refused after the retry", LoopbackServer::httpReply(401, ""), 401, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        frmHTTP::resetLoginDemands();
+        myPreference().setHTTPLogin(c.storedLogin ? u"dTpw"_s : QString());
+        LoopbackServer server;
+        server.replyWith(c.reply);
+        int told = 0;
+        int statusWhenTold = 0;
+        frmHTTP::PageReceiver receiver;
+        receiver.pageArrived = [this](const QString &page, int status) { m_deliveries.append({page, status}); };
+        receiver.connectFailed = [&] {
+            ++told;
+            statusWhenTold = frmHTTP::loadedInstance()->statusCode();
+        };
+        receiver.silentHttpFailure = true;
+        frmHTTP::setReceiver(u"KeywordBuilder"_s, &m_owner, receiver);
+        Platform::setBusyPointer(true);
+        fetch(url(server), u"KeywordBuilder"_s);
+        ASSERT_TRUE(Platform::waitUntil([&] { return told > 0; }, kWaitMs));
+        settle(100);
+        EXPECT_EQ(told, 1);
+        EXPECT_EQ(statusWhenTold, c.status);
+        EXPECT_FALSE(Platform::isBusyPointer());
+    }
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    EXPECT_TRUE(m_deliveries.isEmpty());
+    EXPECT_TRUE(log().contains(u"HTTPConnect_Error: too many redirects"_s));
+    EXPECT_TRUE(log().contains(u"Error: Authentication Required"_s));
+}

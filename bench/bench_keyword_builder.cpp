@@ -1,0 +1,225 @@
+// A keyword-builder run over a result page listing 100 sites, all served at once by a server on
+// 127.0.0.1 in a thread of its own, against its sequential floor: the same 101 fetches made one
+// after another by a plain client, summed, plus 100 x the pause between sites. The run's wall
+// time from "&Get" to "Done !" must lie within 20% of that floor and its list must hold the
+// keywords of all 100 sites. Then the link extraction over a 1 MB result page of about 2,000
+// anchors must take under 50 ms and give the 100 expected addresses.
+// Usage: bench_keyword_builder
+#include <cmath>
+#include <cstdio>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "core/clsPreference.h"
+#include "core/modCommon.h"
+#include "core/modStartUp.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/Folders.h"
+#include "platform/TextFile.h"
+#include "ranking/KeywordBuilderText.h"
+#include "ranking/frmKeywordBuilder.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kSites = 100;
+
+QByteArray sitePath(int n)
+{
+    return "/site/" + QByteArray::number(n);
+}
+
+QByteArray resultPage(quint16 port)
+{
+    QByteArray page = "<html><body><ol>";
+    for (int n = 1; n <= kSites; ++n)
+        page += "<li><a href=http://127.0.0.1:" + QByteArray::number(port) + sitePath(n) + ">Site "
+                + QByteArray::number(n) + "</a></li>\r\n";
+    return page + "</ol></body></html>";
+}
+
+// Answers every request at once: HTTP/1.0, Content-Length, then close.
+class SiteServer : public QObject {
+public:
+    SiteServer() : m_server(this)
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        m_result = resultPage(m_server.serverPort());
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *client = m_server.nextPendingConnection()) {
+                connect(client, &QTcpSocket::readyRead, client, [this, client] { read(client); });
+                connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+            }
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+
+private:
+    void read(QTcpSocket *client)
+    {
+        QByteArray &pending = m_pending[client];
+        pending += client->readAll();
+        if (!pending.contains("\r\n\r\n"))
+            return;
+        const QByteArray path = pending.split(' ').value(1);
+        m_pending.remove(client);
+        const QByteArray body =
+            path.startsWith("/search?")
+                ? m_result
+                : "<html><head><meta name=\"keywords\" content=\"kw" + path.mid(6) + "-a, kw" + path.mid(6)
+                      + "-b\"></head><body>" + QByteArray(2000, 'x') + "</body></html>";
+        client->write("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size())
+                      + "\r\n\r\n" + body);
+        client->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QByteArray m_result;
+    QHash<QTcpSocket *, QByteArray> m_pending;
+};
+
+// One fetch by a plain blocking client, in milliseconds (negative on failure).
+double plainFetchMs(quint16 port, const QByteArray &path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000))
+        return -1;
+    socket.write("GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+    QByteArray reply;
+    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(5000))
+        reply += socket.readAll();
+    reply += socket.readAll();
+    return reply.startsWith("HTTP/1.0 200") ? double(timer.nsecsElapsed()) / 1e6 : -1;
+}
+
+void writeEngineFile(quint16 port)
+{
+    Platform::writeTextFileAtomically(
+        WindowsDir + u"vqreng.dat"_s,
+        u"[Engines]\r\nNumOfEngines=1\r\n1=Bench\r\n[Bench]\r\nEngineURL=http://127.0.0.1:"_s + QString::number(port)
+            + u"/\r\nQueryKeyword1=search?q=\r\nResultStartString=<ol>\r\nResultEndString=</ol>\r\n"
+              u"[KeywordBuilder]\r\nEngine=Bench\r\nNumOfURLs="_s
+            + QString::number(kSites) + u"\r\n"_s);
+}
+
+bool runCase(quint16 port)
+{
+    double floorMs = double(kSites) * frmKeywordBuilder::kSiteIntervalMs;
+    double fetchesMs = plainFetchMs(port, "/search?q=bench");
+    for (int n = 1; n <= kSites && fetchesMs >= 0; ++n) {
+        const double ms = plainFetchMs(port, sitePath(n));
+        fetchesMs = ms < 0 ? -1 : fetchesMs + ms;
+    }
+    if (fetchesMs < 0) {
+        std::printf("run: the plain client could not fetch the pages, FAIL\n");
+        return false;
+    }
+    floorMs += fetchesMs;
+
+    writeEngineFile(port);
+    qint64 doneAt = 0;
+    Platform::setDialogHook([&doneAt](const Platform::DialogRequest &request) {
+        if (request.prompt == u"Done !"_s)
+            doneAt = Platform::tickCount();
+        return std::optional<Platform::DialogAnswer>(Platform::DialogAnswer{});
+    });
+    frmKeywordBuilder *window = frmKeywordBuilder::instance();
+    window->cboKeywords->setEditText(u"bench"_s);
+    const qint64 start = Platform::tickCount();
+    window->Command1_Click(0);
+    Platform::waitUntil([window] { return !window->running(); }, 120000);
+    const double wallMs = double((doneAt ? doneAt : Platform::tickCount()) - start);
+    const QString keywords = modCommon::multiLineText(window->txtKeywordList);
+    int sitesWithKeywords = 0;
+    for (int n = 1; n <= kSites; ++n)
+        sitesWithKeywords +=
+            keywords.contains(u"\r\nkw"_s + QString::number(n) + u"-a\r\nkw"_s + QString::number(n) + u"-b"_s);
+    delete window;
+
+    const bool timeOk = doneAt != 0 && std::abs(wallMs - floorMs) <= 0.2 * floorMs;
+    const bool listOk = sitesWithKeywords == kSites;
+    std::printf("run over %d sites: wall %.3f s, sequential floor %.3f s (fetches %.1f ms + %d x %d ms), "
+                "target within 20%%, %s\n",
+                kSites, wallMs / 1000.0, floorMs / 1000.0, fetchesMs, kSites, frmKeywordBuilder::kSiteIntervalMs,
+                timeOk ? "ok" : "FAIL");
+    std::printf("  keywords of %d of %d sites in the list, %s\n", sitesWithKeywords, kSites, listOk ? "ok" : "FAIL");
+    return timeOk && listOk;
+}
+
+bool linkCase()
+{
+    KeywordBuilderEngine builder;
+    builder.NumOfURLs = kSites;
+    builder.engine.EngineURL = u"http://engine.example/"_s;
+    builder.engine.EngineKey = u"engine.example"_s;
+    builder.engine.ResultStartString = u"<ol>"_s;
+    builder.engine.ResultEndString = u"</ol>"_s;
+    QString page = u"<html><body><ol>"_s;
+    const QString filler = QString(420, u'x');
+    QStringList expected;
+    for (int n = 1; page.size() < 1024 * 1024; ++n) {
+        const QString site = u"http://site"_s + QString::number(n) + u".example/page"_s;
+        // Every third anchor is one of the engine's own and takes no slot.
+        if (n % 3 == 0)
+            page += u"<li><a href=\"http://engine.example/more?n="_s + QString::number(n) + u"\">more</a>"_s + filler;
+        else {
+            page += u"<li><a href=\""_s + site + u"\">Site</a> "_s + filler;
+            if (expected.size() < kSites)
+                expected.append(site);
+        }
+    }
+    page += u"</ol></body></html>"_s;
+    const qsizetype anchors = page.count(u"<a href="_s);
+
+    QElapsedTimer timer;
+    timer.start();
+    const QStringList found = KeywordBuilderText::getURL(builder, page);
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    const bool timeOk = ms < 50.0;
+    const bool addressesOk = found == expected;
+    std::printf("link extraction over %.2f MB, %lld anchors: %.2f ms, target under 50 ms, %s\n",
+                double(page.size()) / (1024.0 * 1024.0), static_cast<long long>(anchors), ms, timeOk ? "ok" : "FAIL");
+    std::printf("  %lld addresses, the %d expected, %s\n", static_cast<long long>(found.size()), kSites,
+                addressesOk ? "ok" : "FAIL");
+    return timeOk && addressesOk;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("VELQUIST_HOME", (home.path() + u"/program"_s).toUtf8());
+    qputenv("VELQUIST_WINDIR", (home.path() + u"/program/system"_s).toUtf8());
+    qputenv("VELQUIST_CONFIG", (home.path() + u"/config"_s).toUtf8());
+    QApplication app(argc, argv);
+    WindowsDir = Platform::engineDataFolder();
+    ProjectListPath = Platform::programFolder() + u"project.vqj"_s;
+    myPreference().setPromptConnection(0);
+    myPreference().setTimeOut(5);
+
+    QThread serverThread;
+    auto *server = new SiteServer;
+    server->moveToThread(&serverThread);
+    QObject::connect(&serverThread, &QThread::finished, server, &QObject::deleteLater);
+    serverThread.start();
+
+    bool allOk = runCase(server->port());
+    allOk = linkCase() && allOk;
+    serverThread.quit();
+    serverThread.wait();
+    return allOk ? 0 : 1;
+}
