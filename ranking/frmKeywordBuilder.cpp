@@ -101,6 +101,8 @@ void frmKeywordBuilder::buildControls()
     Option1[0]->setChecked(true);
     txtKeywordList = new QPlainTextEdit(this);
     StatusBar1 = new Platform::StatusBar(1, this);
+    // A long list of sites that gave no page is cut, not widening the window; the tip shows it whole.
+    StatusBar1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Label2->setBuddy(cboKeywords);
 
     auto *query = new QHBoxLayout();
@@ -296,6 +298,7 @@ void frmKeywordBuilder::endRun()
         status += QStringLiteral(": ") + QString::number(m_noPage.size()) + QStringLiteral(" of ")
                   + QString::number(sites) + QStringLiteral(" sites gave no page: ") + m_noPage.join(QStringLiteral(", "));
     StatusBar1->setPanelText(1, status);
+    StatusBar1->setToolTip(status);
     Command1[0]->setText(kGet);
     QApplication::beep();
     Platform::msgBox(QStringLiteral("Done !"), Platform::Information, kTitle);

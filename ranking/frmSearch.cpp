@@ -86,7 +86,7 @@ void frmSearch::buildControls()
     fields->addRow(QStringLiteral("Search For:"), cboKeywords);
     fields->addRow(QStringLiteral("Engine:"), cboEngine);
     fields->addRow(QStringLiteral("Website Profile:"), cboWebProfile);
-    fields->addRow(QString(), lstURL);
+    fields->addRow(QStringLiteral("Site URLs:"), lstURL);
     auto *buttons = new QHBoxLayout();
     buttons->addStretch();
     buttons->addWidget(cmdSearch);
