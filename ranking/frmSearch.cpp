@@ -4,7 +4,7 @@
 #include "core/modStartUp.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
-#include "platform/IniFile.h"
+#include "platform/IniDocument.h"
 #include "platform/Numbers.h"
 #include "platform/Shell.h"
 #include "platform/TextFile.h"
@@ -23,6 +23,19 @@
 namespace {
 
 const QString kHistory = QStringLiteral("Search");
+
+// The values of the keys prefix + 1 ... prefix + `lastText` (a number), in order, read in one
+// pass over the keys present: a huge or odd count costs nothing.
+QStringList numberedUpTo(const Platform::IniDocument &file, const QString &section, const QString &prefix,
+                         const QString &lastText)
+{
+    const qint32 last = Platform::lenientToInt32(lastText).value_or(0);
+    QStringList values;
+    const QMap<int, QString> numbered = file.numberedValues(section, prefix);
+    for (auto it = numbered.cbegin(); it != numbered.cend() && it.key() <= last; ++it)
+        values.append(it.value());
+    return values;
+}
 
 } // namespace
 
@@ -120,13 +133,11 @@ void frmSearch::loadWebProfile()
 {
     cboWebProfile->clear();
     m_siteFiles.clear();
-    if (!Platform::fileExists(ProjectListPath))
+    const std::optional<Platform::IniDocument> list = Platform::IniDocument::load(ProjectListPath);
+    if (!list)
         return;
-    for (const QString &project : Platform::iniSections(ProjectListPath)) {
-        const qint32 last =
-            Platform::lenientToInt32(modCommon::readINIValue(ProjectListPath, project, QStringLiteral("Last"))).value_or(0);
-        for (qint32 j = 1; j <= last; ++j) {
-            QString name = modCommon::readINIValue(ProjectListPath, project, QString::number(j));
+    for (const QString &project : list->sections()) {
+        for (QString name : numberedUpTo(*list, project, QString(), list->valueOr(project, QStringLiteral("Last")))) {
             QString path;
             modCommon::splitAtBar(name, path);
             if (name.isEmpty())
@@ -143,11 +154,11 @@ void frmSearch::loadURLs(const QString &siteFile)
     lstURL->clear();
     if (siteFile.isEmpty() || !Platform::fileExists(siteFile))
         return;
-    const qint32 last =
-        Platform::lenientToInt32(modCommon::readINIValue(siteFile, QStringLiteral("Web Site Info"), QStringLiteral("LastURL")))
-            .value_or(0);
-    for (qint32 k = 1; k <= last; ++k) {
-        const QString url = modCommon::readINIValue(siteFile, QStringLiteral("URL"), QStringLiteral("URL") + QString::number(k));
+    const std::optional<Platform::IniDocument> site = Platform::IniDocument::load(siteFile);
+    if (!site)
+        return;
+    const QString last = site->valueOr(QStringLiteral("Web Site Info"), QStringLiteral("LastURL"));
+    for (const QString &url : numberedUpTo(*site, QStringLiteral("URL"), QStringLiteral("URL"), last)) {
         if (!url.isEmpty())
             lstURL->addItem(url);
     }

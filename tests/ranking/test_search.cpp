@@ -115,7 +115,7 @@ TEST_F(SearchWindow, SitesAndTheirUrlsComeFromTheProjectList)
     env.writeFile(odd, "[Web Site Info]\r\nLastURL=many\r\n[URL]\r\nURL1=http://odd.example/\r\n");
     env.writeFile(ProjectListPath, (u"[Shops]\r\nLast=4\r\n1=Shop|"_s + shop + u"\r\n2=|"_s + shop
                                     + u"\r\n3=Gone|/nowhere/Gone.vqs\r\n4=Odd|"_s + odd + u"\r\n5=Past Last|"_s
-                                    + shop + u"\r\n[Empty]\r\nLast=0\r\n"_s)
+                                    + shop + u"\r\n[Huge]\r\nLast=2147483647\r\n"_s)
                                        .toUtf8());
     frmSearch *w = open();
     ASSERT_EQ(w->cboWebProfile->count(), 3);
