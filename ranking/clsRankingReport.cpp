@@ -39,6 +39,10 @@ QString joinedPositions(const QString &positions, qint32 position)
 bool clsRanking::getResults()
 {
     const QString folder = m_form.reportFolder();
+    if (folder.isEmpty()) {
+        Platform::msgBox(QString::fromLatin1(RankingProfiles::kInvalidName), Platform::Critical, u"Web Ranking"_s);
+        return false;
+    }
     if (!QFileInfo(folder).isDir()) {
         Platform::msgBox(u"Please re-run a new search then generate the ranking report again.\r\n\r\n"
                          u"To view your previous ranking report, please click on the 'Report' tab."_s,

@@ -155,6 +155,11 @@ void clsRanking::resetRun()
 
 void clsRanking::StartSearch()
 {
+    if (m_form.reportFolder().isEmpty()) {
+        Platform::msgBox(QString::fromLatin1(RankingProfiles::kInvalidName), Platform::Critical, kTitle);
+        setButtonsIdle();
+        return;
+    }
     resetRun();
     m_form.ProgressBar1->setValue(0);
     m_form.StatusBar2->setPanelText(1, u"Retrieving data, please wait ...."_s);

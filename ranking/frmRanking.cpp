@@ -268,7 +268,8 @@ QString frmRanking::profilePath() const
 
 QString frmRanking::reportFolder() const
 {
-    return Platform::joinPath(Platform::programFolder(), u"Reports/Ranking"_s, cboProfile->currentText()) + u'/';
+    const std::optional<QString> name = RankingProfiles::validName(cboProfile->currentText());
+    return name ? Platform::joinPath(Platform::programFolder(), u"Reports/Ranking"_s, *name) + u'/' : QString();
 }
 
 void frmRanking::Option1_Click(int index)

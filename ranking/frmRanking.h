@@ -61,7 +61,8 @@ public:
     // The fields as a profile stores them.
     RankingProfile fieldsAsProfile() const;
     QString profilePath() const;
-    // The report folder of the profile shown: program folder, "Reports/Ranking/", the name, "/".
+    // The report folder of the profile shown: program folder, "Reports/Ranking/", the name, "/";
+    // empty when the name may not name a folder (a profile file edited by hand).
     QString reportFolder() const;
     bool pagesMode() const { return m_intSearchType == 0; }
     clsRanking &ranking() { return *myRanking; }

@@ -246,6 +246,23 @@ TEST_F(RankingWindow, AFailedReportWriteIsShownAndRecordsNothing)
     EXPECT_TRUE(w->Command1[0]->isEnabled() && w->Command2[0]->isEnabled());
 }
 
+TEST_F(RankingWindow, AProfileNamedOutsideItsFolderNeitherRunsNorReports)
+{
+    writeEngines({{"Alpha Search"}});
+    TestSupport::TestEnvironment::writeFile(profileFile(), "[..]\r\nURL=a\r\nKeyword=k\r\nValue=1\r\nEngine1=True\r\n");
+    open();
+    myPreference().setPromptConnection(0);
+    for (int command : {0, 1}) {
+        env.dialogs.answerMessage(Platform::Ok);
+        w->Command1_Click(command);
+        EXPECT_EQ(env.dialogs.prompts().constLast(), QString::fromLatin1(RankingProfiles::kInvalidName)) << command;
+        EXPECT_TRUE(w->Command2[0]->isEnabled() && w->Command1[1]->isEnabled());
+    }
+    EXPECT_EQ(w->Command1[0]->text(), u"&Start Search"_s);
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(env.programFolder() + u"Reports/.html"_s));
+}
+
 TEST_F(RankingWindow, ViewReportOpensTheRecordedReportOrSaysWhy)
 {
     openShop();
