@@ -26,6 +26,7 @@
 #include <QTreeWidget>
 
 #include "core/clsPreference.h"
+#include "core/modStartUp.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
@@ -213,6 +214,8 @@ int main(int argc, char **argv)
     qputenv("VELQUIST_CONFIG", (home.path() + u"/config/"_s).toUtf8());
     QDir().mkpath(home.path() + u"/program/system"_s);
     QApplication app(argc, argv);
+    WindowsDir = Platform::engineDataFolder();
+    ProjectListPath = Platform::programFolder() + u"project.vqj"_s;
     // Every box is answered with its first button.
     Platform::setDialogHook([](const Platform::DialogRequest &request) -> std::optional<Platform::DialogAnswer> {
         Platform::DialogAnswer answer;
