@@ -7,6 +7,7 @@
 // ignoring case; values are read whole with blanks trimmed.
 #include <vector>
 
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,8 @@ struct RankingEngine {
     qint16 PerPage = 0;         // results per page of a "Button" engine
     QString URLVisibility;      // query prefix of the engine search launcher
 };
+// Rows of engine lists carry their record.
+Q_DECLARE_METATYPE(RankingEngine)
 
 // What a read of the engine file gave.
 struct RankingEngineFile {

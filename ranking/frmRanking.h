@@ -1,8 +1,35 @@
 #pragma once
-// The "Web Ranking" window. One instance, created on first use; the main window opens it and
-// hands it nothing.
+// The "Web Ranking" window: the search page (profile, site, keywords, pages or links, the engine
+// check list, start and stop, the report command) and the report page (profiles with the date of
+// their last report). One instance at a time; it is deleted when it closes, so every open loads
+// fresh. The run and the report are its clsRanking's; the profile file's routines are
+// RankingProfiles'; the window reads its fields, calls them and shows the outcome.
+#include <array>
+#include <memory>
+#include <vector>
+
 #include <QDialog>
 #include <QPointer>
+
+#include "ranking/RankingEngine.h"
+#include "ranking/RankingProfiles.h"
+
+class KeyedListView;
+class QComboBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class clsRanking;
+
+namespace Platform {
+class HttpClient;
+class StatusBar;
+class Timer;
+}
 
 class frmRanking : public QDialog {
     Q_OBJECT
@@ -10,8 +37,79 @@ public:
     static frmRanking *instance();
     // The window when it is loaded, else null.
     static frmRanking *loadedInstance();
+    ~frmRanking() override;
+
+    // Start-of-run validation with its messages, then the save question.
+    bool isValidField();
+    // 0 "&Start Search" / "&Stop", 1 "&Get Report".
+    void Command1_Click(int index);
+    // 0 "&Add", 1 "&Update", 2 "&Remove".
+    void Command2_Click(int index);
+    void Command3_Click();   // "&View Report"
+    void Command4_Click();   // "&Exit"
+    void Option1_Click(int index);
+    void cboProfile_Click();
+    // One HTTP client and one paused 100 ms timer per engine row, from 1.
+    void loadSockets();
+    void TimerNextPage_Timer(int index);
+
+    // The engine record a row carries.
+    static RankingEngine rowEngine(const QTreeWidgetItem *row);
+    // Row `index` of the engine list, from 1; null outside.
+    QTreeWidgetItem *engineRow(int index) const;
+    int engineRowCount() const;
+    // The fields as a profile stores them.
+    RankingProfile fieldsAsProfile() const;
+    QString profilePath() const;
+    // The report folder of the profile shown: program folder, "Reports/Ranking/", the name, "/";
+    // empty when the name may not name a folder (a profile file edited by hand).
+    QString reportFolder() const;
+    bool pagesMode() const { return m_intSearchType == 0; }
+    clsRanking &ranking() { return *myRanking; }
+    bool profileChanged() const { return m_bProfileChanged; }
+
+    QTabWidget *SSTab1 = nullptr;
+    QComboBox *cboProfile = nullptr;
+    QComboBox *cboSiteURL = nullptr;
+    QLineEdit *txtKeyword = nullptr;
+    std::array<QRadioButton *, 2> Option1{};
+    QLineEdit *txtPageLinks = nullptr;
+    std::array<QPushButton *, 3> Command2{};
+    QTreeWidget *lsvRankingEngines = nullptr;
+    std::array<QPushButton *, 2> Command1{};
+    QPushButton *Command4 = nullptr;
+    KeyedListView *ListView2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    Platform::StatusBar *StatusBar2 = nullptr;
+    // Indexed from 1, as the engine rows; member 0 serves none.
+    std::vector<Platform::HttpClient *> Http1;
+    std::vector<Platform::Timer *> TimerNextPage;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void done(int result) override;
 
 private:
     explicit frmRanking(QWidget *parent = nullptr);
+    void buildSearchPage(QWidget *page);
+    void buildReportPage(QWidget *page);
+    void loadEngineData();
+    void loadProfile();
+    void setProfileButtons(bool enabled);
+    void stopRun();
+    void addProfile();
+    void updateProfile();
+    void removeProfile();
+    // Saves the fields under the name; shows the failure box and gives false when not written.
+    bool saveProfile(const QString &name);
+    void showProfile(const RankingProfile &profile);
+    void stripScheme();
+    void shutdown();
+
     static QPointer<frmRanking> s_instance;
+    std::unique_ptr<clsRanking> myRanking;
+    int m_intSearchType = 0;
+    bool m_bProfileChanged = false;
+    bool m_closed = false;
 };

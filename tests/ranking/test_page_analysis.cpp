@@ -1,5 +1,6 @@
 #include "RankingFixture.h"
 
+#include "ranking/RankingSearch.h"
 #include "ranking/clsRanking.h"
 
 #include <functional>
@@ -147,6 +148,23 @@ TEST_F(PageAnalysisTest, PositionsGoOnOverPagesUpToTheLinkLimit)
         EXPECT_TRUE(second.linkLimitReached) << limit;
         ASSERT_EQ(second.anchors.size(), lastCounted) << limit;
         EXPECT_EQ(second.anchors.back().position, limit);
+    }
+}
+
+// The search jumps between the places of a needle's first character that is no letter; it must
+// find what the plain scan finds.
+TEST(RankingSearchTest, FindsWhatThePlainScanFinds)
+{
+    const struct { const char *text, *needle; qsizetype from, at; } cases[] = {
+        {"xx</a>", "</A>", 0, 2},        {"ab<b</A>", "</a>", 0, 4},    {"No Results here", "no results", 0, 0},
+        {"a no  results", "NO RESULTS", 0, -1}, {"<A href=<a HREF=", "<a href=", 1, 8}, {"w.x.example", "x.EXAMPLE", 0, 2},
+        {"abc", "abcd", 0, -1},          {"abc.", "c.", 3, -1},          {"zzz", "ZZ", 1, 1},
+        {"only letters", "LETTERS", 0, 5}, {"x", "", 0, -1},             {"..", ".", -5, 0},
+    };
+    for (const auto &c : cases) {
+        const QString text = QString::fromLatin1(c.text);
+        const QString needle = QString::fromLatin1(c.needle);
+        EXPECT_EQ(RankingSearch::find(text, needle, c.from), c.at) << c.text << " / " << c.needle;
     }
 }
 

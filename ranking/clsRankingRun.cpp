@@ -1,0 +1,342 @@
+// The rank check run: page 1 of every ticked engine at once, each engine's next page 100 ms after
+// its last one arrived, until the page limit, a missing next page or a cancel ends the engine.
+// Each engine is counted once when it is completed or cancelled; the run ends once, when every
+// ticked engine is counted.
+#include "ranking/clsRanking.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "core/clsPreference.h"
+#include "platform/CommonControls.h"
+#include "platform/Dialogs.h"
+#include "platform/IniFile.h"
+#include "platform/Numbers.h"
+#include "platform/Timer.h"
+#include "ranking/RankingReport.h"
+#include "ranking/frmRanking.h"
+#include "transport/HttpClient.h"
+#include "transport/HttpReply.h"
+#include "transport/modDSSockLog.h"
+#include "transport/modDSSockUrl.h"
+#include "transport/modHttpGet.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kTitle = u"Web Ranking"_s;
+constexpr int kPagesColumn = 1;
+constexpr int kStatusColumn = 3;
+
+bool isRedirect(int status)
+{
+    return status == 301 || status == 302;
+}
+
+// Whether `file` is "<page name><n>.html" of the engine: the name, digits, ".html".
+bool isSavedPageOf(const QString &file, const QString &engineName)
+{
+    const QString prefix = RankingReport::savedPageName(engineName, 1).chopped(6);
+    const QString html = u".html"_s;
+    if (!file.startsWith(prefix) || !file.endsWith(html) || file.size() <= prefix.size() + html.size())
+        return false;
+    for (QChar ch : QStringView(file).sliced(prefix.size(), file.size() - prefix.size() - html.size())) {
+        if (!ch.isDigit())
+            return false;
+    }
+    return true;
+}
+
+// The settings' proxy on a client, or direct mode.
+void configure(Platform::HttpClient &client)
+{
+    const clsPreference &settings = myPreference();
+    client.setTimeout(settings.TimeOut());
+    const bool proxy = modDSSock::useProxy();
+    client.setProxyMode(proxy ? Platform::HttpClient::kProxyThrough : Platform::HttpClient::kProxyDirect);
+    client.setProxyHost(proxy ? settings.Proxy() : QString());
+    client.setProxyPort(proxy ? settings.Port() : 0);
+    client.setProxyUser(proxy ? settings.HTTPUserName() : QString());
+    client.setProxyPassword(proxy ? settings.HTTPPassword() : QString());
+}
+
+} // namespace
+
+clsRanking::clsRanking(frmRanking &form) : m_form(form) {}
+
+clsRanking::~clsRanking() = default;
+
+qint16 clsRanking::pageLimit(bool pagesMode, const QString &pageLinks)
+{
+    const qint16 number = Platform::lenientToInt16(pageLinks).value_or(0);
+    if (pagesMode || number <= 0)
+        return qMax<qint16>(number, 0);
+    const qint16 firstDigit = Platform::lenientToInt16(pageLinks.trimmed().left(1)).value_or(0);
+    return qMax<qint16>(firstDigit, static_cast<qint16>((number + 9) / 10));
+}
+
+QString clsRanking::queryKeywords(const QString &typed)
+{
+    return modDSSock::convertString(Platform::lineBreaksToSpaces(typed));
+}
+
+QString clsRanking::queryURL(const RankingEngine &engine, const QString &keywords)
+{
+    return engine.EngineURL + engine.QueryKeyword1 + keywords + engine.QueryKeyword2;
+}
+
+void clsRanking::deleteSavedPages(const QString &folder, const std::vector<RankingEngine> &engines)
+{
+    const QDir dir(folder);
+    for (const QString &file : dir.entryList(QDir::Files)) {
+        for (const RankingEngine &engine : engines) {
+            if (isSavedPageOf(file, engine.name)) {
+                QFile::remove(dir.filePath(file));
+                break;
+            }
+        }
+    }
+}
+
+qint16 clsRanking::engineStatus(int index) const
+{
+    if (index <= 0 || index >= static_cast<int>(m_runs.size()))
+        return kRunning;
+    return m_runs[std::size_t(index)].status;
+}
+
+clsRanking::EngineRun *clsRanking::runOf(int index)
+{
+    if (!m_running || index <= 0 || index >= static_cast<int>(m_runs.size()))
+        return nullptr;
+    return &m_runs[std::size_t(index)];
+}
+
+void clsRanking::setColumn(int index, int column, const QString &text)
+{
+    if (QTreeWidgetItem *row = m_form.engineRow(index))
+        row->setText(column, text);
+}
+
+void clsRanking::setButtonsIdle()
+{
+    m_form.Command1[0]->setText(u"&Start Search"_s);
+    m_form.Command1[1]->setEnabled(true);
+    for (QPushButton *button : m_form.Command2)
+        button->setEnabled(true);
+}
+
+void clsRanking::resetRun()
+{
+    const int rows = m_form.engineRowCount();
+    m_runs.assign(std::size_t(rows) + 1, EngineRun());
+    std::vector<RankingEngine> engines;
+    for (int i = 1; i <= rows; ++i) {
+        EngineRun &run = m_runs[std::size_t(i)];
+        run.engine = frmRanking::rowEngine(m_form.engineRow(i));
+        run.ticked = m_form.engineRow(i)->checkState(0) == Qt::Checked;
+        engines.push_back(run.engine);
+        for (int column = 1; column <= kStatusColumn; ++column)
+            setColumn(i, column, QString());
+    }
+    m_rankCount = 0;
+    m_stopCounts = 0;
+    m_pageLimit = pageLimit(m_form.pagesMode(), m_form.txtPageLinks->text());
+    m_keywords = queryKeywords(m_form.txtKeyword->text());
+    m_reportFolder = m_form.reportFolder();
+    QDir().mkpath(m_reportFolder);
+    deleteSavedPages(m_reportFolder, engines);
+}
+
+void clsRanking::StartSearch()
+{
+    if (m_form.reportFolder().isEmpty()) {
+        Platform::msgBox(QString::fromLatin1(RankingProfiles::kInvalidName), Platform::Critical, kTitle);
+        setButtonsIdle();
+        return;
+    }
+    resetRun();
+    m_form.ProgressBar1->setValue(0);
+    m_form.StatusBar2->setPanelText(1, u"Retrieving data, please wait ...."_s);
+    for (std::size_t i = 1; i < m_runs.size(); ++i)
+        m_rankCount += m_runs[i].ticked ? 1 : 0;
+    if (m_rankCount == 0) {
+        Platform::msgBox(u"There is no engine selected. Please select the engine you want to search and try again."_s,
+                         Platform::Information, kTitle);
+        setButtonsIdle();
+        return;
+    }
+    m_form.ProgressBar1->setMaximum(m_rankCount * qMax<int>(m_pageLimit, 1));
+    m_running = true;
+    for (int i = 1; i < static_cast<int>(m_runs.size()); ++i) {
+        if (!m_runs[std::size_t(i)].ticked)
+            continue;
+        setColumn(i, kStatusColumn, u"Connecting to server ..."_s);
+        request(i, queryURL(m_runs[std::size_t(i)].engine, m_keywords), 1);
+    }
+}
+
+// Asks the engine's client for page `page` at `url`: through the proxy's connection first when
+// one is used, else at once.
+void clsRanking::request(int index, const QString &url, qint64 page)
+{
+    EngineRun &run = m_runs[std::size_t(index)];
+    Platform::HttpClient &client = *m_form.Http1[std::size_t(index)];
+    run.pages = page;
+    setColumn(index, kPagesColumn, QString::number(page));
+    configure(client);
+    client.setUrl(url);
+    client.setResponseFile(m_reportFolder + RankingReport::savedPageName(run.engine.name, page));
+    emit requestStarted(index);
+    if (modDSSock::useProxy()) {
+        run.awaitingConnect = true;
+        client.connectToProxy(modDSSock::getHostName(url));
+    } else {
+        client.get();
+    }
+}
+
+void clsRanking::Http1_Connected(int index)
+{
+    EngineRun *run = runOf(index);
+    if (!run || !run->awaitingConnect)
+        return;
+    run->awaitingConnect = false;
+    m_form.Http1[std::size_t(index)]->get();
+}
+
+void clsRanking::Http1_Progress(int index, qint64 bodyBytes)
+{
+    if (runOf(index))
+        setColumn(index, kStatusColumn, QString::number(bodyBytes) + u" bytes receiving ..."_s);
+}
+
+void clsRanking::Http1_HeaderDone(int index, const QString &statusLine, const QList<QPair<QString, QString>> &headers)
+{
+    EngineRun *run = runOf(index);
+    if (!run)
+        return;
+    if (statusLine.contains(u"HTTP/"_s, Qt::CaseInsensitive))
+        run->httpStatus = HttpReply::statusCode(statusLine).value_or(run->httpStatus);
+    run->location.clear();
+    for (const auto &[name, value] : headers) {
+        if (name.compare(u"Location"_s, Qt::CaseInsensitive) == 0) {
+            run->location = value;
+            break;
+        }
+    }
+}
+
+void clsRanking::Http1_Done(int index, const QString &body, int resultCode, const QString &)
+{
+    EngineRun *run = runOf(index);
+    if (!run || run->status == kCancelled || run->status == kCompleted)
+        return;
+    emit requestEnded(index);
+    run->awaitingConnect = false;
+    const QString current = m_form.Http1[std::size_t(index)]->url();
+    run->repeatRequest = false;
+    if (resultCode != Platform::HttpClient::kResultOK) {
+        // A failed request ends the engine, "Button" engines too.
+        run->engine.nextPageURL.clear();
+    } else if (isRedirect(run->httpStatus) && !run->location.isEmpty()
+               && run->location.compare(current, Qt::CaseInsensitive) != 0) {
+        m_form.Http1[std::size_t(index)]->setUrl(run->location);
+        run->repeatRequest = true;
+    } else {
+        nextPageURL(run->engine, body, run->pages, m_keywords);
+    }
+    run->httpStatus = 0;
+    m_form.TimerNextPage[std::size_t(index)]->setEnabled(true);
+}
+
+void clsRanking::Http1_Error(int, const QString &text)
+{
+    modDSSock::writeErrorLog(u"Ranking_httpError: "_s + text);
+}
+
+void clsRanking::TimerNextPage_Timer(int index)
+{
+    m_form.TimerNextPage[std::size_t(index)]->setEnabled(false);
+    EngineRun *run = runOf(index);
+    if (!run || run->status == kCancelled || run->status == kCompleted)
+        return;
+    if (!run->repeatRequest) {
+        getNextPage(index);
+        return;
+    }
+    run->repeatRequest = false;
+    emit requestStarted(index);
+    m_form.Http1[std::size_t(index)]->get();
+}
+
+void clsRanking::getNextPage(int index)
+{
+    EngineRun *run = runOf(index);
+    if (!run || run->status == kCancelled || run->status == kCompleted)
+        return;
+    QProgressBar *progress = m_form.ProgressBar1;
+    if (progress->value() + 1 < progress->maximum())
+        progress->setValue(progress->value() + 1);
+    const qint64 next = run->pages + 1;
+    if (m_pageLimit >= next && run->status != kNoDocuments && !run->engine.nextPageURL.isEmpty())
+        request(index, run->engine.nextPageURL, next);
+    else
+        completeEngine(index);
+}
+
+void clsRanking::completeEngine(int index)
+{
+    setColumn(index, kStatusColumn, u"Completed"_s);
+    m_runs[std::size_t(index)].status = kCompleted;
+    countEngine(index);
+}
+
+void clsRanking::countEngine(int index)
+{
+    EngineRun &run = m_runs[std::size_t(index)];
+    if (run.counted || !run.ticked)
+        return;
+    run.counted = true;
+    if (++m_stopCounts >= m_rankCount && m_running)
+        StopProcess();
+}
+
+void clsRanking::StopProcess()
+{
+    m_running = false;
+    setButtonsIdle();
+    m_form.StatusBar2->setPanelText(1, u"Search Completed !"_s);
+    m_form.ProgressBar1->setValue(0);
+    emit runEnded();
+    Platform::msgBox(u"Search Completed !\r\n\r\nPlease click the 'Get Report' button to view your Ranking Report."_s,
+                     Platform::Information, kTitle);
+}
+
+void clsRanking::CancelProcess()
+{
+    const bool wasRunning = m_running;
+    for (int i = 1; i < static_cast<int>(m_runs.size()); ++i) {
+        EngineRun &run = m_runs[std::size_t(i)];
+        if (run.status == kCompleted)
+            continue;
+        run.status = kCancelled;
+        setColumn(i, kStatusColumn, u"Cancelled"_s);
+        if (run.ticked && !run.counted) {
+            run.counted = true;
+            ++m_stopCounts;
+        }
+    }
+    for (std::size_t i = 1; i < m_form.Http1.size(); ++i) {
+        m_form.Http1[i]->cancel();
+        m_form.TimerNextPage[i]->setEnabled(false);
+    }
+    // A cancelled run ends without the completion box; the window resets its own fields.
+    m_running = false;
+    if (wasRunning)
+        emit runEnded();
+}

@@ -1,0 +1,289 @@
+// The ranking window offscreen: its engine rows, validation, the questions before a run, the
+// profile commands, "&Get Report" and "&View Report".
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "RankingWindowFixture.h"
+#include "core/modCommon.h"
+#include "platform/KeyedListView.h"
+#include "platform/Shell.h"
+#include "platform/TextFile.h"
+#include "transport/HttpClient.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class RankingWindow : public RankingTest::WindowFixture {
+protected:
+    void openShop(const QList<int> &ticked = {1})
+    {
+        writeEngines({{"Alpha Search"}, {"Beta"}, {"Gamma"}});
+        writeProfile(ticked);
+        open();
+    }
+    QStringList profileNames() const
+    {
+        QStringList names;
+        for (int i = 0; i < w->cboProfile->count(); ++i)
+            names.append(w->cboProfile->itemText(i));
+        return names;
+    }
+    QString profileValue(const QString &profile, const QString &key) const
+    {
+        return modCommon::readINIValue(profileFile(), profile, key);
+    }
+};
+
+TEST_F(RankingWindow, RowsCarryTheirRecordsAndEachGetsAClientAndATimer)
+{
+    QByteArray text = "[Engines]\r\nNumOfEngines=11\r\n1=E1\r\n2=\r\n";
+    for (int i = 3; i <= 11; ++i)
+        text += QByteArray::number(i) + "=E" + QByteArray::number(i) + "\r\n";
+    for (int i = 1; i <= 11; ++i)
+        text += "[E" + QByteArray::number(i) + "]\r\nEngineURL=http://e" + QByteArray::number(i) + ".example/\r\n";
+    TestSupport::TestEnvironment::writeFile(rankingEngineFilePath(), text);
+    open();
+    ASSERT_EQ(w->engineRowCount(), 8);
+    EXPECT_EQ(frmRanking::rowEngine(w->engineRow(2)).EngineURL, u"http://e3.example/"_s);
+    EXPECT_EQ(w->engineRow(8)->text(0), u"E9"_s);
+    EXPECT_FALSE(w->engineRow(1)->icon(0).isNull());
+    ASSERT_EQ(w->Http1.size(), 9u);
+    EXPECT_EQ(w->Http1[8]->index(), 8);
+    EXPECT_FALSE(w->Http1[0] || w->TimerNextPage[0]);
+    const QByteArray log = TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s);
+    EXPECT_TRUE(log.contains("Ranking engine not used: E10") && log.contains("Ranking engine not used: E11"));
+    w->close();
+    TestSupport::TestEnvironment::dropQueuedCalls();
+
+    TestSupport::TestEnvironment::writeFile(rankingEngineFilePath(), "[Engines]\r\nNumOfEngines=abc\r\n");
+    env.dialogs.answerMessage(Platform::Ok);
+    open();
+    EXPECT_TRUE(env.dialogs.wasShown(u"Engine data file is corrupted"_s));
+    EXPECT_EQ(w->engineRowCount(), 0);
+    EXPECT_EQ(w->Http1.size(), 1u);
+}
+
+TEST_F(RankingWindow, ValidationStopsAtTheFirstFailingCheckWithItsMessage)
+{
+    const struct Case {
+        QString site, keywords, number;
+        bool profile, ticked;
+        const char *message;   // null: the run starts
+    } cases[] = {
+        {u""_s, u""_s, u"3"_s, true, true, "Please specify the web site URL you want to rank."},
+        {u"s"_s, u""_s, u"3"_s, true, true, "Please enter the keywords you want to search for."},
+        {u"s"_s, QString(101, u'k'), u"3"_s, true, true, "The keywords must be less than 100 characters."},
+        {u"s"_s, u"k"_s, u""_s, true, true, "Please specify the number of pages/links you want to search for."},
+        {u"s"_s, u"k"_s, u"abc"_s, true, true, "Please specify the number of pages/links you want to search for."},
+        {u"s"_s, u"k"_s, u"0"_s, true, true, "Please specify the number of pages/links you want to search for."},
+        {u"s"_s, u"k"_s, u"1000"_s, true, true, "Please specify the number of pages/links you want to search for."},
+        {u"s"_s, u"k"_s, u"2.5"_s, true, true, "Please specify the number of pages/links you want to search for."},
+        {u"s"_s, u"k"_s, u"3"_s, false, true, "Please save the profile first before starting a new ranking."},
+        {u"s"_s, u"k"_s, u"3"_s, true, false,
+         "There is no engine selected. Please select the engine you want to search and try again."},
+        {u"s"_s, QString(100, u'k'), u"999"_s, true, true, nullptr},
+    };
+    openShop();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message ? c.message : "valid");
+        w->cboProfile->setCurrentIndex(c.profile ? 0 : -1);
+        w->cboSiteURL->setEditText(c.site);
+        w->txtKeyword->setText(c.keywords);
+        w->txtPageLinks->setText(c.number);
+        w->engineRow(1)->setCheckState(0, c.ticked ? Qt::Checked : Qt::Unchecked);
+        env.dialogs.clearLog();
+        if (c.message) {
+            env.dialogs.answerMessage(Platform::Ok);
+            EXPECT_FALSE(w->isValidField());
+            EXPECT_EQ(env.dialogs.prompts(), QStringList{QString::fromLatin1(c.message)});
+        } else {
+            env.dialogs.answerMessage(Platform::No);   // the save question
+            EXPECT_TRUE(w->isValidField());
+        }
+    }
+}
+
+TEST_F(RankingWindow, TheSaveAndConnectionQuestionsComeOnlyWhenDue)
+{
+    openShop();
+    server.neverAnswer();
+    myPreference().setPromptConnection(1);
+    env.dialogs.answerMessage(Platform::No);   // not connected: nothing starts
+    w->Command1_Click(0);
+    EXPECT_TRUE(env.dialogs.wasShown(u"Please make sure you are connected to the internet"_s));
+    EXPECT_EQ(w->Command1[0]->text(), u"&Start Search"_s);
+
+    w->txtKeyword->setText(u"new words"_s);
+    myPreference().setPromptConnection(0);
+    env.dialogs.clearLog();
+    env.dialogs.answerMessage(Platform::Yes);   // save the changes
+    w->Command1_Click(0);
+    EXPECT_EQ(env.dialogs.prompts(),
+              QStringList{u"The current profile has been changed, do you want to save the changes before a new searching?"_s});
+    EXPECT_EQ(profileValue(u"Shop"_s, u"Keyword"_s), u"new words"_s);
+    EXPECT_EQ(w->Command1[0]->text(), u"&Stop"_s);
+    EXPECT_TRUE(server.waitForRequests(1, 3000));
+}
+
+TEST_F(RankingWindow, ChoosingPagesOrLinksFillsOnlyAnEmptyNumber)
+{
+    openShop();
+    const struct { int option; const char *before, *after; } cases[] = {
+        {1, "", "30"}, {0, "", "3"}, {1, "7", "7"},
+    };
+    for (const auto &c : cases) {
+        w->Option1[std::size_t(1 - c.option)]->setChecked(true);
+        w->txtPageLinks->setText(QString::fromLatin1(c.before));
+        w->Option1[std::size_t(c.option)]->setChecked(true);
+        EXPECT_EQ(w->txtPageLinks->text(), QString::fromLatin1(c.after));
+        EXPECT_EQ(w->pagesMode(), c.option == 0);
+    }
+    EXPECT_TRUE(w->profileChanged());
+}
+
+TEST_F(RankingWindow, AddAsksAgainForATakenNameAndRefusesUnsafeOnes)
+{
+    openShop();
+    w->cboSiteURL->setEditText(u"http://www.x.example"_s);
+    env.dialogs.answerInput(u"shop"_s);
+    env.dialogs.answerInput(QString());   // cancel the second prompt
+    w->Command2_Click(0);
+    EXPECT_EQ(env.dialogs.shown().constLast().prompt,
+              u"The profile 'shop' already exists.\r\n\r\nPlease specify a new profile name: "_s);
+    EXPECT_EQ(profileNames(), QStringList{u"Shop"_s});
+    EXPECT_EQ(w->cboSiteURL->currentText(), u"www.x.example"_s);
+
+    for (const QString &name : {u"../x"_s, u"a/b"_s, u"."_s, u"[x]"_s}) {
+        env.dialogs.answerInput(name);
+        env.dialogs.answerMessage(Platform::Ok);
+        w->Command2_Click(0);
+        EXPECT_EQ(env.dialogs.shown().constLast().prompt, QString::fromLatin1(RankingProfiles::kInvalidName)) << name.toStdString();
+    }
+    EXPECT_EQ(profileNames(), QStringList{u"Shop"_s});
+
+    w->txtKeyword->setText(u"[seo] tools"_s);
+    env.dialogs.answerInput(u" Tools "_s);
+    w->Command2_Click(0);
+    EXPECT_EQ(profileNames(), (QStringList{u"Shop"_s, u"Tools"_s}));
+    EXPECT_EQ(w->cboProfile->currentText(), u"Tools"_s);
+    EXPECT_TRUE(w->ListView2->rowByKey(u"tools"_s));
+    EXPECT_EQ(profileValue(u"Tools"_s, u"URL"_s), u"www.x.example"_s);
+    EXPECT_EQ(w->cboSiteURL->itemText(0), u"www.x.example"_s);
+    EXPECT_FALSE(w->profileChanged());
+}
+
+TEST_F(RankingWindow, RemoveSelectsTheFirstLeftAndAFailedWriteChangesNothing)
+{
+    writeEngines({{"Alpha Search"}});
+    TestSupport::TestEnvironment::writeFile(profileFile(), "[A]\r\nURL=a\r\n[B]\r\nURL=b\r\n[C]\r\nURL=c\r\n");
+    open();
+    w->cboProfile->setCurrentIndex(1);
+    w->cboProfile_Click();
+    env.dialogs.answerMessage(Platform::Yes);
+    w->Command2_Click(2);
+    EXPECT_EQ(profileNames(), (QStringList{u"A"_s, u"C"_s}));
+    EXPECT_EQ(w->cboSiteURL->currentText(), u"a"_s);
+    EXPECT_EQ(w->ListView2->topLevelItemCount(), 2);
+
+    QFile::remove(profileFile());
+    ASSERT_TRUE(QDir().mkpath(profileFile()));   // a folder where the file should be
+    env.dialogs.answerMessage(Platform::Yes);
+    env.dialogs.answerMessage(Platform::Ok);
+    w->Command2_Click(2);
+    EXPECT_TRUE(env.dialogs.wasShown(QString::fromLatin1(RankingProfiles::kRemoveErrorPrefix)));
+    EXPECT_EQ(profileNames(), (QStringList{u"A"_s, u"C"_s}));
+    env.dialogs.answerInput(u"New"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    w->Command2_Click(0);
+    EXPECT_TRUE(env.dialogs.wasShown(QString::fromLatin1(RankingProfiles::kSaveErrorPrefix)));
+    EXPECT_EQ(profileNames(), (QStringList{u"A"_s, u"C"_s}));
+}
+
+TEST_F(RankingWindow, GetReportReadsTheFolderOfTheProfileShownAndRecordsTheReport)
+{
+    openShop({1, 2});
+    env.dialogs.answerMessage(Platform::Ok);
+    w->Command1_Click(1);   // no run yet: no folder
+    EXPECT_TRUE(env.dialogs.wasShown(u"Please re-run a new search then generate the ranking report again."_s));
+
+    for (int page = 1; page <= 3; ++page)
+        TestSupport::TestEnvironment::writeFile(pageFile(u"Alpha Search"_s, page), resultPage(page, 3, "alpha-search", 2, 4));
+    TestSupport::TestEnvironment::writeFile(pageFile(u"Beta"_s, 1), "<html>No results</html>");
+    for (int pass = 0; pass < 2; ++pass) {
+        w->Command1_Click(1);
+        EXPECT_EQ(cell(1, 2), u"14"_s);
+        EXPECT_EQ(cell(2, 2), QString());
+    }
+    const QString report = folder() + u"Shop.html"_s;
+    EXPECT_EQ(env.shellRequests, (QStringList{u"open:"_s + report, u"open:"_s + report}));
+    EXPECT_EQ(profileValue(u"Shop"_s, u"ReportFile"_s), report);
+    EXPECT_FALSE(profileValue(u"Shop"_s, u"Date"_s).isEmpty());
+    EXPECT_EQ(w->ListView2->rowByKey(u"Shop"_s)->text(1), profileValue(u"Shop"_s, u"Date"_s));
+    const QByteArray html = TestSupport::TestEnvironment::readFile(report);
+    EXPECT_TRUE(html.contains("<b>Page: 2 Position: 14</b>"));
+    EXPECT_TRUE(html.contains("<li>No documents match the query !</blink><br>"));
+    EXPECT_TRUE(html.contains("<a href=alpha%20search3.html>"));
+
+    w->cboSiteURL->setEditText(QString());
+    env.dialogs.answerMessage(Platform::Ok);
+    w->Command1_Click(1);
+    EXPECT_EQ(env.dialogs.prompts().constLast(), u"Please specify the web site URL you want to rank."_s);
+}
+
+TEST_F(RankingWindow, AFailedReportWriteIsShownAndRecordsNothing)
+{
+    openShop();
+    ASSERT_TRUE(QDir().mkpath(folder() + u"Shop.html"_s));
+    env.dialogs.answerMessage(Platform::Ok);
+    w->Command1_Click(1);
+    EXPECT_TRUE(env.dialogs.prompts().constLast().startsWith(u"Module: CreateReport - \r\n"_s));
+    EXPECT_EQ(env.dialogs.shown().constLast().title, u"Web Ranking"_s);
+    EXPECT_TRUE(profileValue(u"Shop"_s, u"ReportFile"_s).isEmpty());
+    EXPECT_TRUE(env.shellRequests.isEmpty());
+    EXPECT_TRUE(w->Command1[0]->isEnabled() && w->Command2[0]->isEnabled());
+}
+
+TEST_F(RankingWindow, AProfileNamedOutsideItsFolderNeitherRunsNorReports)
+{
+    writeEngines({{"Alpha Search"}});
+    TestSupport::TestEnvironment::writeFile(profileFile(), "[..]\r\nURL=a\r\nKeyword=k\r\nValue=1\r\nEngine1=True\r\n");
+    open();
+    myPreference().setPromptConnection(0);
+    for (int command : {0, 1}) {
+        env.dialogs.answerMessage(Platform::Ok);
+        w->Command1_Click(command);
+        EXPECT_EQ(env.dialogs.prompts().constLast(), QString::fromLatin1(RankingProfiles::kInvalidName)) << command;
+        EXPECT_TRUE(w->Command2[0]->isEnabled() && w->Command1[1]->isEnabled());
+    }
+    EXPECT_EQ(w->Command1[0]->text(), u"&Start Search"_s);
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(env.programFolder() + u"Reports/.html"_s));
+}
+
+TEST_F(RankingWindow, ViewReportOpensTheRecordedReportOrSaysWhy)
+{
+    openShop();
+    const QString missing = u"The ranking report file you want to view is missing or does not exist, please re-run a new "
+                            u"ranking and try again."_s;
+    env.dialogs.answerMessage(Platform::Ok);
+    w->Command3_Click();   // no ReportFile
+    EXPECT_EQ(env.dialogs.prompts().constLast(), missing);
+    const QString report = folder() + u"Shop.html"_s;
+    modCommon::writeINIValue(profileFile(), u"Shop"_s, u"ReportFile"_s, report);
+    env.dialogs.answerMessage(Platform::Ok);
+    w->Command3_Click();   // recorded, but gone
+    EXPECT_EQ(env.dialogs.prompts().constLast(), missing);
+
+    TestSupport::TestEnvironment::writeFile(report, "<html></html>");
+    w->Command3_Click();
+    EXPECT_EQ(env.shellRequests, QStringList{u"open:"_s + report});
+    Platform::setShellHook([](Platform::ShellAction, const QString &) { return false; });
+    env.dialogs.answerMessage(Platform::Ok);
+    w->Command3_Click();
+    EXPECT_TRUE(env.dialogs.prompts().constLast().startsWith(u"Invalid Web Browser"_s));
+}
+
+} // namespace
