@@ -554,10 +554,11 @@ bool frmUpdateEngines::eventFilter(QObject *watched, QEvent *event)
 {
     const bool onLink = watched == Label2 && Label2->text().contains(u"vqzeng.exe"_s, Qt::CaseInsensitive);
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
-        if (onLink)
-            setLinkLook(true);
-        else if (watched != Label2)
-            setLinkLook(false);
+        if (watched == Label2) {
+            setLinkLook(onLink);
+            return true;   // not passed on to the window, which would put the plain look back
+        }
+        setLinkLook(false);
         if (watched == this)
             Platform::setBusyPointer(false);
     } else if (event->type() == QEvent::MouseButtonPress && onLink) {
