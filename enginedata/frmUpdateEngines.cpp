@@ -230,6 +230,7 @@ void frmUpdateEngines::start()
     Label1->setText(u"Please wait while updating your engine data. It will take "_s
                     + u"a few minutes depending on your Internet connection ......."_s);
     Label2->setText(u"Connecting to Velquist web site ....."_s);
+    Label2->unsetCursor();
     Label2->show();
     setLinkLook(false);
     cmdStart->setEnabled(false);
@@ -536,6 +537,7 @@ void frmUpdateEngines::setErrorMsg()
     setTextColour(Label1, Qt::red);
     Label1->setText(failureText());
     Label2->setText(linkText());
+    Label2->setCursor(Qt::PointingHandCursor);
     Label2->show();
     setLinkLook(false);
     cmdClose->setText(kClose);
