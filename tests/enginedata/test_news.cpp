@@ -84,6 +84,9 @@ TEST_F(NewsTest, RepliesAreStoredAndShownByTheirDate)
         {"a reply without Title=", kOlder, 200, "[News]\r\nDate=2026-12-24\r\nMessage=x", "No New Message !",
          u"Older news"_s, u"Old message\r\n"_s, false},
         {"status 203", kOlder, 203, kNews, "No New Message !", u"Older news"_s, u"Old message\r\n"_s, false},
+        {"a date far into the text", kOlder, 200,
+         "[News]\r\nTitle=Big\r\nPad=" + QByteArray(40000, 'x') + "\r\nDate=2026-12-31\r\nMessage=after the padding",
+         nullptr, u"Big"_s, u"after the padding\r\n"_s, true},
         {"a short date, unchanged", "[News]\r\nDate=2026-1-1\r\nTitle=T\r\nMessage=M\r\n", 200,
          "[News]\r\nDate=2026-1-1\r\nTitle=T\r\nMessage=M", "No New Message !", u"T"_s, u"M\r\n"_s, true},
     };

@@ -128,6 +128,21 @@ TEST_F(UpdateTest, LoginDemandsRestartFromTheFirstFileAtMostTwice)
     }
 }
 
+TEST_F(UpdateTest, AnotherStatusAfterTwoLoginDemandsFailsWithoutTheProxyMessage)
+{
+    myPreference().setHTTPLogin(u"dXNlcjpwdw=="_s);
+    int demands = 0;
+    answers[0] = [&demands](QTcpSocket *client, int, const QByteArray &) {
+        client->write(LoopbackServer::httpReply(++demands <= 2 ? 401 : 404, "no"));
+        client->disconnectFromHost();
+    };
+    ASSERT_TRUE(runUpdate());
+    EXPECT_EQ(server.requests().size(), 3);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    EXPECT_TRUE(errorLog().contains("StatusCode:404"));
+    expectFailureState();
+}
+
 TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingMore)
 {
     frmUpdateEngines::setIntervals({5, 200, 1, 400});
