@@ -5,9 +5,9 @@
 // Curl and the update (the offscreen window in a child process of its own, so its peak memory
 // is its own) run alternately three times; the best time of each counts.
 //
-// Figures a run must meet: the update under 2x curl's time; its peak memory under the resident
-// memory before Start plus 2.5x the largest file (peak as VmHWM, see peakMb); the stored files equal the served bytes plus
-// CR LF. Without curl on the PATH the comparison reads FAIL.
+// Figures a run must meet: the update under 2x curl's time; its peak memory (VmHWM, see
+// BenchMemory::peakMb) under the resident memory before Start plus 2.5x the largest file; the
+// stored files equal the served bytes plus CR LF. Without curl on the PATH the comparison reads FAIL.
 //
 // Usage: bench_engine_update [engines]   (default: 100000)
 #include <arpa/inet.h>
@@ -31,6 +31,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "BenchMemory.h"
 #include "enginedata/frmUpdateEngines.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
@@ -122,29 +123,6 @@ private:
     std::thread m_thread;
 };
 
-double residentMb()
-{
-    QFile statm(u"/proc/self/statm"_s);
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0.0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * 4096.0 / (1024.0 * 1024.0) : 0.0;
-}
-
-// The peak resident memory of this process image. Linux carries ru_maxrss over an exec, so in a
-// child it would start at the size of the parent that holds the served files; VmHWM starts anew.
-double peakMb()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return 0.0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0.0;
-}
-
 // The child: one update into the folders of `root`, timed from Start to the success text.
 int runUpdate(const QString &vendorHost, const QString &root)
 {
@@ -161,14 +139,14 @@ int runUpdate(const QString &vendorHost, const QString &root)
     frmUpdateEngines *update = frmUpdateEngines::instance();
     update->show();
     Platform::doEvents();
-    const double before = residentMb();
+    const double before = BenchMemory::residentMb();
     QElapsedTimer timer;
     timer.start();
     update->Command1_Click(1);
     Platform::waitUntil([update] { return update->cmdClose->text() == u"&Close"_s; }, 600000);
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     const bool done = update->Label1->text().startsWith(u"Engine files have been successfully updated."_s);
-    std::printf("RESULT %d %.1f %.1f %.1f\n", done ? 1 : 0, ms, peakMb(), before);
+    std::printf("RESULT %d %.1f %.1f %.1f\n", done ? 1 : 0, ms, BenchMemory::peakMb(), before);
     return done ? 0 : 1;
 }
 
