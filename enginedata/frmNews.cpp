@@ -148,8 +148,10 @@ void frmNews::formLoad()
 {
     m_newsFile = newsFile();
     Check1->setChecked(Platform::getSetting(kSettingsApp, kSettingsSection, kCheckAtOpen, u"1"_s) != u"0"_s);
+    // The window may be closed, and deleted, by the events handled here.
+    const QPointer<frmNews> self(this);
     Platform::doEvents();
-    if (m_closed)
+    if (!self || m_closed)
         return;
     if (Check1->isChecked())
         checkNewMessage();

@@ -251,7 +251,10 @@ void frmUpdateEngines::closeWindow()
     Platform::doEvents();
     if (s_instance == this)
         s_instance.clear();
-    deleteLater();
+    if (m_inConnectWait)
+        m_deleteAfterWait = true;
+    else
+        deleteLater();
 }
 
 // Escape and the title bar's close end a run first, then close as "&Close" does.
@@ -274,10 +277,15 @@ void frmUpdateEngines::connectAndSend(bool atStart)
     dsSocket1.setByteReceive(false);
     dsSocket1.setLineMode(true);
     cmdClose->setText(kCancel);
-    const QPointer<frmUpdateEngines> self(this);
     m_connecting = true;
+    m_inConnectWait = true;
     const int result = modDSSock::SocketConnect(dsSocket1, m_lngPort, m_sHost, currentIntervals().connectSeconds);
-    if (!self || request != m_request || result == modDSSock::kConnectCancelled)
+    m_inConnectWait = false;
+    if (m_deleteAfterWait) {
+        deleteLater();
+        return;
+    }
+    if (request != m_request || result == modDSSock::kConnectCancelled)
         return;
     m_connecting = false;
     const QString where = m_sHost + u" - "_s + QString::number(m_lngPort);

@@ -44,8 +44,6 @@ public:
 
     // 1 Start, 0 Close or Cancel.
     void Command1_Click(int Index);
-    // The whole request of the file under way.
-    QString requestText() const;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
@@ -56,8 +54,6 @@ public:
     Platform::DsSocket dsSocket1;
     Platform::Timer Timer1;   // starts the next file
     Platform::Timer Timer2;   // ends a reply whose server keeps the connection open
-
-    int fileIndex() const { return m_fileIndex; }
 
 signals:
     // True once every file of the update is stored, false when an update fails.
@@ -77,6 +73,8 @@ private:
     void closeWindow();
     void connectAndSend(bool atStart);
     bool SendQuery();
+    // The whole request of the file under way.
+    QString requestText() const;
     void dsSocket1_Receive(const QString &line);
     void dsSocket1_ReceiveBytes(const QByteArray &bytes);
     void dsSocket1_Close(int code, const QString &text);
@@ -105,6 +103,10 @@ private:
     // Numbers each request so that the waits and events of an earlier one end quietly.
     quint64 m_request = 0;
     bool m_connecting = false;
+    // The connect wait runs on this window's socket: a close during it deletes the window only
+    // once the wait has returned.
+    bool m_inConnectWait = false;
+    bool m_deleteAfterWait = false;
     UpdateReply m_reply;
     std::unique_ptr<QSaveFile> m_file;
     QTimer m_idleTimer;

@@ -221,6 +221,16 @@ TEST_F(UpdateTest, ClosingTheWindowDuringARunDropsTheFileUnderWayAndTheNextWindo
     EXPECT_EQ(frmUpdateEngines::instance()->cmdClose->text(), u"&Close"_s);
     EXPECT_TRUE(frmUpdateEngines::instance()->Label1->text().startsWith(u"This will update"_s));
     delete frmUpdateEngines::instance();
+
+    // Closed while it waits for a connection that does not come.
+    TestSupport::StalledListener stalled;
+    ASSERT_TRUE(stalled.full());
+    qputenv("VELQUIST_VENDOR_HOST", "127.0.0.1:" + QByteArray::number(stalled.port()));
+    freshRun();
+    window->show();
+    QTimer::singleShot(0, window, [this] { window->Command1_Click(1); });   // as a click runs it
+    QTimer::singleShot(100, window, [this] { window->close(); });
+    EXPECT_TRUE(Platform::waitUntil([this] { return window.isNull(); }, 3000));
 }
 
 TEST(UpdateReplyTest, ContentLengthIsReadWholeAndLimited)
