@@ -145,7 +145,7 @@ TEST_F(UpdateTest, AnotherStatusAfterTwoLoginDemandsFailsWithoutTheProxyMessage)
 
 TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingMore)
 {
-    frmUpdateEngines::setIntervals({5, 200, 1, 400});
+    frmUpdateEngines::setIntervals({5, 200, 1, 700});
     TestSupport::StalledListener stalled;
     ASSERT_TRUE(stalled.full());
     QByteArray refusedHost;
@@ -184,7 +184,7 @@ TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingM
 
 TEST_F(UpdateTest, CancelWhileTheNextFileIsPendingSendsNoFurtherRequest)
 {
-    frmUpdateEngines::setIntervals({300, 200, 2, 400});
+    frmUpdateEngines::setIntervals({300, 200, 2, 700});
     window->Command1_Click(1);
     ASSERT_TRUE(Platform::waitUntil([this] { return window->Timer1.enabled(); }, 5000));
     window->Command1_Click(0);

@@ -25,7 +25,7 @@ protected:
     void SetUp() override
     {
         qputenv("VELQUIST_VENDOR_HOST", server.hostPort().toUtf8());
-        frmUpdateEngines::setIntervals({5, 200, 2, 400});
+        frmUpdateEngines::setIntervals({5, 200, 2, 700});
         server.setHandler([this](QTcpSocket *client, const QByteArray &request) {
             const int index = fileIndexOf(request);
             const Answer answer = answers.value(index, answerWhole);
