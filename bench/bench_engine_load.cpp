@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "BenchMemory.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
@@ -43,15 +44,6 @@ double peakMb()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0;
-}
-
-double residentMb()
-{
-    QFile statm(u"/proc/self/statm"_s);
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0.0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * 4096.0 / (1024.0 * 1024.0) : 0.0;
 }
 
 double timedMs(const std::function<void()> &work)
@@ -125,7 +117,7 @@ bool runCase(int engines)
     frmMain *window = main->mainWindow();
     window->show();
     Platform::doEvents();
-    const double before = residentMb();
+    const double before = BenchMemory::residentMb();
 
     bool loaded = false;
     const double categoryMs = timedMs([&] { loaded = main->loadEngineCategory(); });
@@ -133,7 +125,7 @@ bool runCase(int engines)
     const double paintMs = timedMs([] { Platform::doEvents(); });
     const double loadMs = categoryMs + databaseMs;
     const double peak = peakMb();
-    const double after = residentMb();
+    const double after = BenchMemory::residentMb();
 
     const double loadTarget = engines <= 10000 ? kLoadTargetMsPer10k : kLoadTargetMs100k;
     const bool checkLoad = engines == 10000 || engines == 100000;

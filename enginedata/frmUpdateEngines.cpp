@@ -1,11 +1,112 @@
 #include "enginedata/frmUpdateEngines.h"
 
+#include <tuple>
+
+#include <QApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QVBoxLayout>
 
+#include "core/clsPreference.h"
+#include "core/modCommon.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/Folders.h"
+#include "platform/ImageList.h"
+#include "platform/SettingsStore.h"
+#include "platform/Shell.h"
+#include "transport/HttpReply.h"
+#include "transport/modDSSock.h"
+#include "transport/modHttpGet.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kCrLf = u"\r\n"_s;
+const QString kCancel = u"&Cancel"_s;
+const QString kClose = u"&Close"_s;
+
+frmUpdateEngines::Intervals &currentIntervals()
+{
+    static frmUpdateEngines::Intervals values;
+    return values;
+}
+
+struct UpdateFile {
+    const char *name;
+    bool inEngineDataFolder;
+    bool mayBeEmpty;
+};
+
+const UpdateFile kFiles[frmUpdateEngines::kFileCount] = {
+    {"vqzeng5.dat", true, false}, {"catvqs.dat", true, false}, {"top.vqs", false, true},
+    {"cat.vqs", false, false},    {"vqreng.dat", true, false},
+};
+
+QString introText()
+{
+    return u"This will update your current engine data from our web site. Please ensure you are connected to "
+           "the Internet and then press the 'Start' button. This will take a few minutes depending on "
+           "Internet connection."_s;
+}
+
+QString failureText()
+{
+    return u"Error occur when update engine data. If you are connected to the internet through a proxy server, "
+           "please enter your correct 'Proxy Server' address in the 'File/Configuration' window then try again. "_s
+        + u"\n\n"_s
+        + u"If you are still having problem to update the engine data. please download the engine data "
+          "installation program 'vqzeng.exe' to your PC from below and double click on the file 'vqzeng.exe' "
+          "to install."_s;
+}
+
+QString linkText()
+{
+    return u"Please CLICK here to download the engine data installation program 'vqzeng.exe'. "_s;
+}
+
+void setTextColour(QLabel *label, const QColor &colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+QString applicationTitle()
+{
+    return QString::fromLatin1(Platform::kApplicationTitle);
+}
+
+} // namespace
+
 QPointer<frmUpdateEngines> frmUpdateEngines::s_instance;
+
+void frmUpdateEngines::setIntervals(const Intervals &intervals)
+{
+    currentIntervals() = intervals;
+}
+
+frmUpdateEngines::Intervals frmUpdateEngines::intervals()
+{
+    return currentIntervals();
+}
+
+QString frmUpdateEngines::requestPath(int fileIndex)
+{
+    return u"/enginedata/"_s + QLatin1StringView(kFiles[fileIndex].name);
+}
+
+QString frmUpdateEngines::targetPath(int fileIndex)
+{
+    const UpdateFile &file = kFiles[fileIndex];
+    return Platform::joinPath(file.inEngineDataFolder ? Platform::engineDataFolder() : Platform::programFolder(),
+                              QLatin1StringView(file.name));
+}
 
 frmUpdateEngines *frmUpdateEngines::instance()
 {
@@ -14,26 +115,465 @@ frmUpdateEngines *frmUpdateEngines::instance()
     return s_instance;
 }
 
-frmUpdateEngines::frmUpdateEngines(QWidget *parent) : QDialog(parent)
+frmUpdateEngines::frmUpdateEngines(QWidget *parent)
+    : QDialog(parent),
+      dsSocket1(this),
+      Timer1(this, currentIntervals().nextFileMs, false),
+      Timer2(this, currentIntervals().closeMs, false)
 {
-    setObjectName(QStringLiteral("frmUpdateEngines"));
-    setWindowTitle(QStringLiteral("Update Engine Data"));
+    setObjectName(u"frmUpdateEngines"_s);
+    setWindowTitle(u"Update Engine Data"_s);
     setModal(true);
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    buildControls();
+    modCommon::centerForm(this);
+    dsSocket1.setLineMode(true);
+    dsSocket1.setEolChar('\n');
+    if (modDSSock::useProxy()) {
+        m_sHost = myPreference().Proxy();
+        m_lngPort = myPreference().Port();
+    } else {
+        std::tie(m_sHost, m_lngPort) = HttpReply::splitHostPort(Platform::vendorHost());
+    }
+    m_idleTimer.setSingleShot(true);
+
+    const auto connected = [this](int) {
+        Label2->setText(u"Connecting to Velquist web site ...."_s);
+        modDSSock::connectedFlag = true;
+    };
+    connect(&dsSocket1, &Platform::DsSocket::Connect, this, connected);
+    connect(&dsSocket1, &Platform::DsSocket::SendReady, this, connected);
+    connect(&dsSocket1, &Platform::DsSocket::Receive, this,
+            [this](int, const QString &line) { dsSocket1_Receive(line); });
+    connect(&dsSocket1, &Platform::DsSocket::ReceiveBytes, this,
+            [this](int, const QByteArray &bytes) { dsSocket1_ReceiveBytes(bytes); });
+    connect(&dsSocket1, &Platform::DsSocket::Close, this,
+            [this](int, int code, const QString &text) { dsSocket1_Close(code, text); });
+    connect(&dsSocket1, &Platform::DsSocket::Exception, this,
+            [this](int, int code, const QString &text) { dsSocket1_Exception(code, text); });
+    connect(&Timer1, &Platform::Timer::timeout, this, &frmUpdateEngines::Timer1_Timer);
+    connect(&Timer2, &Platform::Timer::timeout, this, &frmUpdateEngines::Timer2_Timer);
+    connect(&m_idleTimer, &QTimer::timeout, this, &frmUpdateEngines::idleTimeout);
+}
+
+frmUpdateEngines::~frmUpdateEngines()
+{
+    stopRequest();
+}
+
+void frmUpdateEngines::buildControls()
+{
+    Image1 = new QLabel(this);
+    Image1->setPixmap(ImageList::icon(u"Engine"_s).pixmap(48, 48));
+    Image1->setAlignment(Qt::AlignTop);
+    Label1 = new QLabel(introText(), this);
+    Label1->setObjectName(u"Label1"_s);
     Label1->setWordWrap(true);
     Label1->setMinimumWidth(420);
-    cmdStart = new QPushButton(QStringLiteral("&Start"), this);
-    cmdStart->setObjectName(QStringLiteral("cmdStart"));
-    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    Label1->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    Label2 = new QLabel(this);
+    Label2->setObjectName(u"Label2"_s);
+    Label2->setWordWrap(true);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setTextVisible(false);
+    cmdStart = new QPushButton(u"&Start"_s, this);
+    cmdStart->setObjectName(u"cmdStart"_s);
+    cmdStart->setDefault(true);
+    cmdClose = new QPushButton(kClose, this);
+    cmdClose->setObjectName(u"cmdClose"_s);
+    connect(cmdStart, &QPushButton::clicked, this, [this] { Command1_Click(1); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { Command1_Click(0); });
 
+    for (QWidget *watched : {static_cast<QWidget *>(this), static_cast<QWidget *>(Label1),
+                             static_cast<QWidget *>(Label2), static_cast<QWidget *>(Image1)}) {
+        watched->setMouseTracking(true);
+        watched->installEventFilter(this);
+    }
+
+    auto *message = new QHBoxLayout;
+    message->addWidget(Image1);
+    message->addWidget(Label1, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdStart);
     buttons->addWidget(cmdClose);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Label1, 1);
+    layout->addLayout(message, 1);
+    layout->addWidget(Label2);
+    layout->addWidget(ProgressBar1);
     layout->addLayout(buttons);
+    resize(520, 260);
+}
+
+void frmUpdateEngines::Command1_Click(int Index)
+{
+    if (Index == 1)
+        start();
+    else if (cmdClose->text() == kCancel)
+        cancel();
+    else
+        closeWindow();
+}
+
+bool frmUpdateEngines::running() const
+{
+    return cmdClose->text() == kCancel;
+}
+
+void frmUpdateEngines::start()
+{
+    if (!cmdStart->isEnabled())
+        return;
+    m_fileIndex = 0;
+    m_intAuthCount = 0;
+    ProgressBar1->setValue(0);
+    setTextColour(Label1, Qt::black);
+    Label1->setText(u"Please wait while updating your engine data. It will take "_s
+                    + u"a few minutes depending on your Internet connection ......."_s);
+    Label2->setText(u"Connecting to Velquist web site ....."_s);
+    Label2->unsetCursor();
+    Label2->show();
+    setLinkLook(false);
+    cmdStart->setEnabled(false);
+    connectAndSend(true);
+}
+
+void frmUpdateEngines::cancel()
+{
+    stopRequest();
+    setErrorMsg();
+}
+
+void frmUpdateEngines::closeWindow()
+{
+    Label2->clear();
+    Label2->show();
+    hide();
+    Platform::doEvents();
+    if (s_instance == this)
+        s_instance.clear();
+    if (m_inConnectWait)
+        m_deleteAfterWait = true;
+    else
+        deleteLater();
+}
+
+// Escape and the title bar's close end a run first, then close as "&Close" does.
+void frmUpdateEngines::done(int result)
+{
+    if (running())
+        stopRequest();
+    QDialog::done(result);
+    if (s_instance == this)
+        closeWindow();
+}
+
+// Connects for the file of m_fileIndex and sends its request. The wait runs the event loop:
+// a Cancel, a close or a newer request during it ends this one quietly.
+void frmUpdateEngines::connectAndSend(bool atStart)
+{
+    const quint64 request = ++m_request;
+    m_reply.reset();
+    m_file.reset();
+    dsSocket1.setByteReceive(false);
+    dsSocket1.setLineMode(true);
+    cmdClose->setText(kCancel);
+    m_connecting = true;
+    m_inConnectWait = true;
+    const int result = modDSSock::SocketConnect(dsSocket1, m_lngPort, m_sHost, currentIntervals().connectSeconds);
+    m_inConnectWait = false;
+    if (m_deleteAfterWait) {
+        deleteLater();
+        return;
+    }
+    if (request != m_request || result == modDSSock::kConnectCancelled)
+        return;
+    m_connecting = false;
+    const QString where = m_sHost + u" - "_s + QString::number(m_lngPort);
+    if (result != modDSSock::kConnected) {
+        failWith(atStart ? u"ConnectErr:"_s + where : QString());
+        return;
+    }
+    if (atStart)
+        modDSSock::writeErrorLog(u"SocketConnect:"_s + where);
+    if (!SendQuery())
+        failWith(u"SendQuery: the request could not be sent to "_s + where);
+}
+
+QString frmUpdateEngines::requestText() const
+{
+    const clsPreference &pref = myPreference();
+    const bool throughProxy = modDSSock::useProxy();
+    const QString path = requestPath(qBound(0, m_fileIndex, kFileCount - 1));
+    QString request = u"GET "_s + (throughProxy ? u"http://"_s + Platform::vendorHost() + path : path)
+                      + u" HTTP/1.0"_s + kCrLf;
+    if (!pref.HTTPLogin().isEmpty()) {
+        if (pref.Authentication() == 401)
+            request += u"Authorization: Basic "_s + pref.HTTPLogin() + kCrLf;
+        else if (pref.Authentication() == 407 && throughProxy)
+            request += u"Proxy-Authorization: Basic "_s + pref.HTTPLogin() + kCrLf;
+    }
+    return request + u"Host: "_s + m_sHost + u':' + QString::number(m_lngPort) + kCrLf + u"Accept: */*"_s + kCrLf
+           + kCrLf;
+}
+
+bool frmUpdateEngines::SendQuery()
+{
+    Label2->setText(u"Retrieving engine data from Velquist web site"_s);
+    restartIdleTimer();
+    return modDSSock::SendData(dsSocket1, requestText());
+}
+
+void frmUpdateEngines::restartIdleTimer()
+{
+    const int idleMs = currentIntervals().idleMs > 0 ? currentIntervals().idleMs
+                                                     : 2000 * qMax<int>(1, myPreference().TimeOut());
+    m_idleTimer.start(idleMs);
+}
+
+void frmUpdateEngines::dsSocket1_Receive(const QString &line)
+{
+    if (!running() || m_connecting)
+        return;
+    restartIdleTimer();
+    const UpdateReply::Step step = m_reply.headerLine(line);
+    if (step == UpdateReply::Step::Failed)
+        failWith(u"EngineUpdate: "_s + m_reply.failure() + u" - "_s + QString::number(m_fileIndex));
+    else if (step == UpdateReply::Step::HeaderEnded)
+        headerEnded();
+}
+
+// The body comes as bytes from here on; a good reply's bytes go straight into the new file.
+void frmUpdateEngines::headerEnded()
+{
+    ProgressBar1->setMaximum(m_reply.progressMaximum());
+    if (m_reply.status() == 200) {
+        m_file = std::make_unique<QSaveFile>(targetPath(m_fileIndex));
+        if (!m_file->open(QIODevice::WriteOnly)) {
+            failWith(u"EngineUpdate: cannot write "_s + targetPath(m_fileIndex) + u": "_s + m_file->errorString());
+            return;
+        }
+        QSaveFile *file = m_file.get();
+        m_reply.setSink([file](QByteArrayView bytes) { return file->write(bytes.data(), bytes.size()) == bytes.size(); });
+    }
+    dsSocket1.setByteReceive(true);
+    dsSocket1.setLineMode(false);
+    afterBody();
+}
+
+void frmUpdateEngines::dsSocket1_ReceiveBytes(const QByteArray &bytes)
+{
+    if (!running() || m_connecting || m_reply.readingHeader())
+        return;
+    if (m_reply.bodyBytes(bytes) == UpdateReply::Step::Failed) {
+        failWith(u"EngineUpdate: "_s + m_reply.failure() + u" - "_s + targetPath(m_fileIndex));
+        return;
+    }
+    if (!m_reply.lengthReached())
+        restartIdleTimer();
+    afterBody();
+}
+
+// Once Content-Length is reached only the peer's close or Timer2 ends the reply.
+void frmUpdateEngines::afterBody()
+{
+    ProgressBar1->setValue(m_reply.progressValue());
+    if (m_reply.lengthReached()) {
+        m_idleTimer.stop();
+        Timer2.setEnabled(true);
+    }
+}
+
+void frmUpdateEngines::dsSocket1_Close(int code, const QString &text)
+{
+    if (running() && !m_connecting)
+        responseEnded(code, text);
+}
+
+void frmUpdateEngines::Timer2_Timer()
+{
+    Timer2.setEnabled(false);
+    if (!running())
+        return;
+    modDSSock::writeErrorLog(u"EngineUpdateTimer2: Socket Closted - "_s + QString::number(m_fileIndex));
+    responseEnded(0, u"Socket Closed"_s);
+}
+
+void frmUpdateEngines::idleTimeout()
+{
+    if (running() && !m_connecting)
+        failWith(u"EngineUpdate: no data from the server for file "_s + QString::number(m_fileIndex) + kCrLf
+                 + m_reply.header());
+}
+
+void frmUpdateEngines::dsSocket1_Exception(int code, const QString &text)
+{
+    const QString logLine = u"dsSocket1_Exception: "_s + QString::number(code) + u'-' + text;
+    // During the connect wait the connect result decides.
+    if (!running() || m_connecting)
+        modDSSock::writeErrorLog(logLine);
+    else
+        failWith(logLine);
+}
+
+void frmUpdateEngines::responseEnded(int code, const QString &text)
+{
+    Timer2.setEnabled(false);
+    m_idleTimer.stop();
+    modDSSock::SocketDisconnect(dsSocket1);
+    const bool mayBeEmpty = kFiles[m_fileIndex].mayBeEmpty;
+    if (m_reply.completeAt(code) && (mayBeEmpty || m_reply.bodyBytesReceived() > 0)) {
+        if (saveEngineData()) {
+            modDSSock::writeErrorLog(u"EngineFileSaved: "_s + QString::number(m_fileIndex));
+            Timer1.setEnabled(true);
+        }
+        return;
+    }
+    failedResponse(code, text);
+}
+
+void frmUpdateEngines::failedResponse(int code, const QString &text)
+{
+    modDSSock::writeErrorLog(m_reply.header() + kCrLf + QString::fromLatin1(m_reply.loggedBody()));
+    const bool loginDemand = m_reply.status() == 401 || m_reply.status() == 407;
+    if (loginDemand && m_intAuthCount >= 2) {
+        stopRequest();
+        Platform::msgBox(u"Error: Proxy Authentication Required"_s + kCrLf
+                             + u"You must authenticate with a proxy server before this request can be serviced."_s,
+                         Platform::Critical, applicationTitle());
+        setErrorMsg();
+        return;
+    }
+    ++m_intAuthCount;
+    if (!loginDemand) {
+        failWith(u"dsSocket1_Close:"_s + QString::number(code) + u'-' + text + kCrLf + u"StatusCode:"_s
+                 + QString::number(m_reply.status()));
+        return;
+    }
+    askedForLogin();
+}
+
+// Every later request carries the stored login; without one the user is asked to enter it.
+void frmUpdateEngines::askedForLogin()
+{
+    const int status = m_reply.status();
+    myPreference().setAuthentication(status);
+    Platform::saveSetting(u"Velquist"_s, u"Preference"_s, u"Authentication"_s, QString::number(status));
+    if (!myPreference().HTTPLogin().isEmpty()) {
+        m_fileIndex = 99;
+        Timer1.setEnabled(true);
+        return;
+    }
+    stopRequest();
+    Platform::msgBox(u"Your server or proxy require authentication "_s
+                         + u"before allowing access to the internet. Please enter your Username and Password in "
+                           "the 'Configuration' windows and try again."_s,
+                     Platform::Information, applicationTitle());
+    Platform::setBusyPointer(false);
+    setErrorMsg();
+}
+
+// The fifth file completes the engine data: the reminder to download goes and the opener hears
+// of it before the file takes its place.
+bool frmUpdateEngines::saveEngineData()
+{
+    const QString path = targetPath(m_fileIndex);
+    if (m_fileIndex == kFileCount - 1) {
+        Platform::saveSetting(u"Velquist"_s, u"Setting"_s, u"Download"_s, u"0"_s);
+        emit engineDataStored(true);
+    }
+    const std::unique_ptr<QSaveFile> file = std::move(m_file);
+    m_reply.setSink({});
+    if (file && file->write("\r\n", 2) == 2 && file->commit())
+        return true;
+    failWith(u"saveEngineData: "_s + path + u" could not be written"_s + (file ? u": "_s + file->errorString() : QString()));
+    return false;
+}
+
+void frmUpdateEngines::Timer1_Timer()
+{
+    Timer1.setEnabled(false);
+    if (!running())
+        return;
+    if (m_fileIndex == kFileCount - 1) {
+        updateComplete();
+        return;
+    }
+    m_fileIndex = m_fileIndex >= 0 && m_fileIndex < kFileCount - 1 ? m_fileIndex + 1 : 0;
+    connectAndSend(false);
+}
+
+void frmUpdateEngines::updateComplete()
+{
+    stopRequest();
+    setTextColour(Label1, Qt::black);
+    Label1->setText(u"Engine files have been successfully updated."_s + u"\n\n"_s + u"We recommend that "_s
+                    + u"you update your Engine Data at least once per month to keep the Engine Data fresh."_s);
+    QApplication::beep();
+    Label2->clear();
+    Label2->hide();
+    cmdClose->setText(kClose);
+    cmdClose->setDefault(true);
+}
+
+void frmUpdateEngines::failWith(const QString &logLine)
+{
+    if (!logLine.isEmpty())
+        modDSSock::writeErrorLog(logLine);
+    stopRequest();
+    setErrorMsg();
+}
+
+// Both timers off first, so nothing of this request starts again, then the connection goes and
+// the file under way is dropped: its old copy stays as it was.
+void frmUpdateEngines::stopRequest()
+{
+    ++m_request;
+    m_connecting = false;
+    Timer1.setEnabled(false);
+    Timer2.setEnabled(false);
+    m_idleTimer.stop();
+    modDSSock::SocketDisconnect(dsSocket1);
+    if (m_file)
+        m_file->cancelWriting();
+    m_file.reset();
+    m_reply.setSink({});
+}
+
+void frmUpdateEngines::setErrorMsg()
+{
+    emit engineDataStored(false);
+    setTextColour(Label1, Qt::red);
+    Label1->setText(failureText());
+    Label2->setText(linkText());
+    Label2->setCursor(Qt::PointingHandCursor);
+    Label2->show();
+    setLinkLook(false);
+    cmdClose->setText(kClose);
+    cmdStart->setEnabled(true);
+}
+
+void frmUpdateEngines::setLinkLook(bool hover)
+{
+    setTextColour(Label2, hover ? Qt::blue : Qt::black);
+    QFont font = Label2->font();
+    font.setUnderline(hover);
+    Label2->setFont(font);
+}
+
+bool frmUpdateEngines::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool onLink = watched == Label2 && Label2->text().contains(u"vqzeng.exe"_s, Qt::CaseInsensitive);
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        if (watched == Label2) {
+            setLinkLook(onLink);
+            return true;   // not passed on to the window, which would put the plain look back
+        }
+        setLinkLook(false);
+        if (watched == this)
+            Platform::setBusyPointer(false);
+    } else if (event->type() == QEvent::MouseButtonPress && onLink) {
+        Platform::shellOpen(u"http://"_s + Platform::vendorHost() + u"/update/vqzeng.exe"_s);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }

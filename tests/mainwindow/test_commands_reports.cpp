@@ -82,7 +82,7 @@ TEST_F(Commands, ToolbarKeysIgnoreCaseAndUnknownKeysDoNothing)
     QString shown;
     closeNextModal(&shown);
     w->ToolbarMain_ButtonClick(QStringLiteral("news"));
-    EXPECT_EQ(shown, QStringLiteral("frmNews:News"));
+    EXPECT_EQ(shown, QStringLiteral("frmNews:News Update"));
     closeNextModal(&shown);
     w->ToolbarMain_ButtonClick(QStringLiteral("RANKING"));
     EXPECT_EQ(shown, QStringLiteral("frmRanking:Web Ranking"));

@@ -1,0 +1,216 @@
+// The news window against a loopback server set as the vendor's host: fetched, stored, compared
+// by date and shown; the stored message alone when the check at open is off.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include "core/clsPreference.h"
+#include "core/modCommon.h"
+#include "enginedata/frmNews.h"
+#include "platform/EventLoop.h"
+#include "platform/SettingsStore.h"
+#include "support/FailingWrites.h"
+#include "support/LoopbackServer.h"
+#include "support/TestEnvironment.h"
+#include "transport/frmHTTP.h"
+
+using namespace Qt::StringLiterals;
+using TestSupport::LoopbackServer;
+
+namespace {
+
+const QByteArray kNews = "[News]\r\nTitle=New engine data available\r\nDate=2026-12-01\r\n"
+                         "Message=The engine data was refreshed today.\r\nSecond line, Message= kept.";
+const QString kNewsMessage = u"The engine data was refreshed today.\r\nSecond line, Message= kept.\r\n"_s;
+const QByteArray kOlder = "[News]\r\nTitle=Older news\r\nDate=2026-11-01\r\nMessage=Old message\r\n";
+const QString kDefaultMessage = u"Best professional web promotion site submission software for all business."_s;
+
+} // namespace
+
+class NewsTest : public TestSupport::VelquistTest {
+protected:
+    void SetUp() override
+    {
+        qputenv("VELQUIST_VENDOR_HOST", server.hostPort().toUtf8());
+        myPreference().setTimeOut(5);
+    }
+    void TearDown() override { delete frmNews::loadedInstance(); }
+
+    static QString newsFile() { return frmNews::newsFile(); }
+    static void setCheckAtOpen(const char *value)
+    {
+        Platform::saveSetting(u"Velquist"_s, u"News"_s, u"CheckNewMsgAtOpen"_s, QString::fromLatin1(value));
+    }
+    // Opens the window and waits until its opening steps, and any fetch they start, have ended.
+    frmNews *open()
+    {
+        frmNews *news = frmNews::instance();
+        news->show();
+        Platform::waitUntil([news, this] { return settled(news); }, 5000);
+        return news;
+    }
+    bool settled(frmNews *news) const
+    {
+        return !news->lblTitle->text().isEmpty() && news->lblTitle->text() != u"Checking New Message ..."_s
+               && !frmHTTP::loadedInstance();
+    }
+    QString message(frmNews *news) const { return modCommon::multiLineText(news->txtMessage); }
+
+    LoopbackServer server;
+};
+
+TEST_F(NewsTest, RepliesAreStoredAndShownByTheirDate)
+{
+    struct Case {
+        const char *name;
+        QByteArray storedBefore;   // empty: no stored file
+        int status;
+        QByteArray reply;
+        const char *box;           // the box shown first, or nothing
+        QString title;
+        QString message;
+        bool storesReply;
+    };
+    const Case cases[] = {
+        {"the first check ever", "", 200, kNews, nullptr, u"New engine data available"_s, kNewsMessage, true},
+        {"a newer date", kOlder, 200, kNews, nullptr, u"New engine data available"_s, kNewsMessage, true},
+        {"the same reply again", kNews + "\r\n", 200, kNews, "No New Message !", u"New engine data available"_s,
+         kNewsMessage, true},
+        {"a reply without Title=", kOlder, 200, "[News]\r\nDate=2026-12-24\r\nMessage=x", "No New Message !",
+         u"Older news"_s, u"Old message\r\n"_s, false},
+        {"status 203", kOlder, 203, kNews, "No New Message !", u"Older news"_s, u"Old message\r\n"_s, false},
+        {"a date far into the text", kOlder, 200,
+         "[News]\r\nTitle=Big\r\nPad=" + QByteArray(40000, 'x') + "\r\nDate=2026-12-31\r\nMessage=after the padding",
+         nullptr, u"Big"_s, u"after the padding\r\n"_s, true},
+        {"a short date, unchanged", "[News]\r\nDate=2026-1-1\r\nTitle=T\r\nMessage=M\r\n", 200,
+         "[News]\r\nDate=2026-1-1\r\nTitle=T\r\nMessage=M", "No New Message !", u"T"_s, u"M\r\n"_s, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(newsFile());
+        if (!c.storedBefore.isEmpty())
+            env.writeFile(newsFile(), c.storedBefore);
+        server.replyWith(LoopbackServer::httpReply(c.status, c.reply));
+        if (c.box)
+            env.dialogs.answerMessage(Platform::Ok);
+        frmNews *news = open();
+        ASSERT_TRUE(settled(news));
+        EXPECT_EQ(env.dialogs.prompts(), c.box ? QStringList{QString::fromLatin1(c.box)} : QStringList());
+        EXPECT_EQ(news->lblTitle->text(), c.title);
+        EXPECT_EQ(message(news), c.message);
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(newsFile()), c.storesReply ? c.reply + "\r\n" : c.storedBefore);
+        EXPECT_FALSE(news->cmdNewMessage->isEnabled());
+        EXPECT_TRUE(news->Check1->isChecked());
+        news->Command1_Click(0);
+        Platform::waitUntil([] { return !frmNews::loadedInstance(); }, 1000);
+        TestSupport::TestEnvironment::dropQueuedCalls();
+        env.dialogs.clearLog();
+    }
+    EXPECT_EQ(Platform::getSetting(u"Velquist"_s, u"News"_s, u"CheckNewMsgAtOpen"_s), u"1"_s);
+}
+
+TEST_F(NewsTest, WithoutTheCheckAtOpenTheStoredMessageIsShown)
+{
+    struct Case {
+        const char *name;
+        QByteArray stored;   // empty: no stored file
+        QString title;
+        QString message;
+    };
+    const Case cases[] = {
+        {"title and message", kOlder, u"Older news"_s, u"Old message\r\n"_s},
+        {"no title", "[News]\r\nMessage=Only a message", u"Velquist"_s, u"Only a message"_s},
+        {"no Message=", "[News]\r\nTitle=Only a title\r\n", u"Velquist V6.0"_s, kDefaultMessage},
+        {"keys in lower case", "[news]\r\ntitle=t\r\ndate=d\r\nmessage=m\r\n", u"Velquist V6.0"_s, kDefaultMessage},
+        {"no stored file", "", u""_s, u""_s},
+    };
+    setCheckAtOpen("0");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(newsFile());
+        if (!c.stored.isEmpty())
+            env.writeFile(newsFile(), c.stored);
+        else
+            env.dialogs.answerMessage(Platform::Ok);
+        frmNews *news = frmNews::instance();
+        news->show();
+        Platform::waitUntil([&] { return !news->lblTitle->text().isEmpty() || !env.dialogs.shown().isEmpty(); }, 2000);
+        EXPECT_EQ(news->lblTitle->text(), c.title);
+        EXPECT_EQ(message(news), c.message);
+        EXPECT_FALSE(news->Check1->isChecked());
+        if (c.stored.isEmpty()) {
+            ASSERT_EQ(env.dialogs.shown().size(), 1);
+            EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"loadMessage_Error: "_s));
+        }
+        EXPECT_EQ(server.connectionCount(), 0);
+        news->Command1_Click(0);
+        TestSupport::TestEnvironment::dropQueuedCalls();
+        env.dialogs.clearLog();
+    }
+}
+
+TEST_F(NewsTest, AFailedFetchLeavesTheCheckingTextsAndAFailedWriteTheOldFile)
+{
+    env.writeFile(newsFile(), kOlder);
+    struct Case {
+        const char *name;
+        int status;   // 0: nobody listens
+        const char *box;
+    };
+    const Case cases[] = {
+        {"refused", 0, "HTTPConnect_Error: "},
+        {"status 500", 500, "ConnectError - StatusCode: 500"},
+        {"unwritable folder", 200, "showNewMessage_Error: "},
+    };
+    QByteArray refusedHost;
+    {
+        LoopbackServer gone;   // a port nobody listens on any more
+        refusedHost = gone.hostPort().toUtf8();
+    }
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.status == 0) {
+            qputenv("VELQUIST_VENDOR_HOST", refusedHost);
+        } else {
+            qputenv("VELQUIST_VENDOR_HOST", server.hostPort().toUtf8());
+            server.replyWith(LoopbackServer::httpReply(c.status, kNews));
+        }
+        TestSupport::FailingWrites failing(0, newsFile());
+        env.dialogs.answerMessage(Platform::Ok);
+        frmNews *news = frmNews::instance();
+        news->show();
+        ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty(); }, 5000));
+        Platform::waitUntil([] { return !frmHTTP::loadedInstance(); }, 2000);
+        EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(QString::fromLatin1(c.box)));
+        EXPECT_EQ(news->lblTitle->text(), u"Checking New Message ..."_s);
+        EXPECT_FALSE(news->cmdNewMessage->isEnabled());
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(newsFile()), kOlder);
+        news->Command1_Click(0);
+        TestSupport::TestEnvironment::dropQueuedCalls();
+        env.dialogs.clearLog();
+    }
+}
+
+TEST_F(NewsTest, AReplyAfterTheWindowClosedIsDropped)
+{
+    server.setHandler([](QTcpSocket *client, const QByteArray &) {
+        QTimer::singleShot(300, client, [client] {
+            client->write(LoopbackServer::httpReply(200, kNews));
+            client->disconnectFromHost();
+        });
+    });
+    frmNews *news = frmNews::instance();
+    news->show();
+    ASSERT_TRUE(server.waitForRequests(1, 5000));
+    news->Command1_Click(0);
+    EXPECT_FALSE(frmNews::loadedInstance());
+    Platform::waitUntil([] { return !frmHTTP::loadedInstance(); }, 3000);
+    EXPECT_FALSE(frmHTTP::loadedInstance());
+    EXPECT_FALSE(QFile::exists(newsFile()));
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}

@@ -1,0 +1,287 @@
+// The engine data update: five files downloaded and stored whole, straight or through a proxy
+// that asks for a login, and the connect failures.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include "enginedata/UpdateReply.h"
+#include "support/StalledListener.h"
+#include "test_update_fixture.h"
+
+using namespace Qt::StringLiterals;
+using TestSupport::LoopbackServer;
+
+TEST_F(UpdateTest, FiveFilesAreRequestedOneByOneAndStoredWithOneMoreCrLf)
+{
+    // Each file comes in another shape a server may give it.
+    const QByteArray binary = QByteArray("\x80\x81\xfe\xff\r\n", 6) + "last line without LF";
+    answers[1] = [](QTcpSocket *client, int index, const QByteArray &) {   // bare LF, no blank after ":"
+        client->write("HTTP/1.0 200 OK\nContent-Length:" + QByteArray::number(newBody(index).size()) + "\n\n"
+                      + newBody(index));
+        client->disconnectFromHost();
+    };
+    answers[2] = [](QTcpSocket *client, int index, const QByteArray &) {   // no length: the close ends it
+        client->write("HTTP/1.0 200 OK\r\n\r\n" + newBody(index));
+        client->disconnectFromHost();
+    };
+    answers[3] = [binary](QTcpSocket *client, int, const QByteArray &) {   // a pause longer than Timer2
+        client->write(LoopbackServer::httpReply(200, binary).chopped(10));
+        QTimer::singleShot(300, client, [client, binary] {
+            client->write(binary.right(10));
+            client->disconnectFromHost();
+        });
+    };
+    answers[4] = [](QTcpSocket *client, int index, const QByteArray &) {   // held open: Timer2 ends it
+        client->write(LoopbackServer::httpReply(200, newBody(index)));
+    };
+    ASSERT_TRUE(runUpdate());
+
+    const QList<QByteArray> requests = server.requests();
+    ASSERT_EQ(requests.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(requests[i], "GET " + frmUpdateEngines::requestPath(i).toLatin1() + " HTTP/1.0\r\nHost: "
+                                   + server.hostPort().toLatin1() + "\r\nAccept: */*\r\n\r\n");
+        EXPECT_EQ(stored(i), (i == 3 ? binary : newBody(i)) + "\r\n") << i;
+    }
+    EXPECT_EQ(reports, QList<bool>{true});
+    EXPECT_EQ(setting("Setting", "Download"), u"0"_s);
+    EXPECT_TRUE(window->Label1->text().startsWith(u"Engine files have been successfully updated."_s));
+    EXPECT_TRUE(window->Label2->isHidden());
+    EXPECT_FALSE(window->cmdStart->isEnabled());
+    EXPECT_TRUE(errorLog().contains("EngineFileSaved: 4"));
+    EXPECT_TRUE(errorLog().contains("EngineUpdateTimer2: Socket Closted - 4"));
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(UpdateTest, LoginDemandsRestartFromTheFirstFileAtMostTwice)
+{
+    const QByteArray login = "dXNlcjpwdw==";
+    struct Case {
+        const char *name;
+        bool proxy;
+        QByteArray storedLogin;
+        int requests;
+        const char *box;   // the start of the box shown, or nothing
+    };
+    const Case cases[] = {
+        {"proxy, right login", true, login, 6, nullptr},
+        {"proxy, wrong login", true, "d3Jvbmc=", 3, "Error: Proxy Authentication Required"},
+        {"server, right login", false, login, 6, nullptr},
+        {"server, no login", false, "", 1, "Your server or proxy require authentication"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        freshRun();
+        LoopbackServer lone;   // a fresh server counts this case's requests alone
+        if (c.proxy) {
+            qputenv("VELQUIST_VENDOR_HOST", "www.vendor.example");
+            myPreference().setAccessType(2);
+            myPreference().setProxy(u"127.0.0.1"_s);
+            myPreference().setPort(int(lone.port()));
+        } else {
+            qputenv("VELQUIST_VENDOR_HOST", lone.hostPort().toUtf8());
+            myPreference().setAccessType(0);
+        }
+        myPreference().setAuthentication(0);
+        myPreference().setHTTPLogin(QString::fromLatin1(c.storedLogin));
+        const QByteArray loginField = c.proxy ? "Proxy-Authorization: Basic " : "Authorization: Basic ";
+        const QByteArray loginLine = loginField + login;
+        lone.setHandler([&](QTcpSocket *client, const QByteArray &request) {
+            if (request.contains(loginLine))
+                return answerWhole(client, fileIndexOf(request), request);
+            client->write(LoopbackServer::httpReply(c.proxy ? 407 : 401, "login please"));
+            client->disconnectFromHost();
+        });
+        delete window;
+        window = frmUpdateEngines::instance();
+        QObject::connect(window, &frmUpdateEngines::engineDataStored, window, [this](bool s) { reports.append(s); });
+        if (c.box)
+            env.dialogs.answerMessage(Platform::Ok);
+        ASSERT_TRUE(runUpdate());
+
+        const QList<QByteArray> requests = lone.requests();
+        ASSERT_EQ(requests.size(), c.requests);
+        EXPECT_EQ(setting("Preference", "Authentication"), c.proxy ? u"407"_s : u"401"_s);
+        const QByteArray firstLine = c.proxy ? "GET http://www.vendor.example/enginedata/vqzeng5.dat HTTP/1.0\r\n"
+                                             : "GET /enginedata/vqzeng5.dat HTTP/1.0\r\n";
+        EXPECT_TRUE(requests[0].startsWith(firstLine));
+        EXPECT_TRUE(requests[0].contains(QByteArray("\r\nHost: " + lone.hostPort().toLatin1() + "\r\n")));
+        EXPECT_FALSE(requests[0].contains("Authorization"));
+        for (int i = 1; i < requests.size(); ++i) {
+            EXPECT_TRUE(requests[i].contains(QByteArray(loginField + c.storedLogin + "\r\n"))) << i;
+            EXPECT_EQ(requests[i].contains("Proxy-Authorization"), c.proxy) << i;
+        }
+        if (c.requests > 3) {
+            EXPECT_TRUE(requests[1].startsWith(firstLine));   // the restart begins at file 0
+        }
+        if (c.box) {
+            ASSERT_EQ(env.dialogs.shown().size(), 1);
+            EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(QString::fromLatin1(c.box)));
+            expectFailureState();
+            EXPECT_EQ(stored(0), oldBytes(0));
+        } else {
+            EXPECT_EQ(reports, QList<bool>{true});
+            EXPECT_EQ(stored(4), newBody(4) + "\r\n");
+        }
+        env.dialogs.clearLog();
+    }
+}
+
+TEST_F(UpdateTest, AnotherStatusAfterTwoLoginDemandsFailsWithoutTheProxyMessage)
+{
+    myPreference().setHTTPLogin(u"dXNlcjpwdw=="_s);
+    int demands = 0;
+    answers[0] = [&demands](QTcpSocket *client, int, const QByteArray &) {
+        client->write(LoopbackServer::httpReply(++demands <= 2 ? 401 : 404, "no"));
+        client->disconnectFromHost();
+    };
+    ASSERT_TRUE(runUpdate());
+    EXPECT_EQ(server.requests().size(), 3);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    EXPECT_TRUE(errorLog().contains("StatusCode:404"));
+    expectFailureState();
+}
+
+TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingMore)
+{
+    frmUpdateEngines::setIntervals({5, 200, 1, 700});
+    TestSupport::StalledListener stalled;
+    ASSERT_TRUE(stalled.full());
+    QByteArray refusedHost;
+    {
+        LoopbackServer gone;   // a port nobody listens on any more
+        refusedHost = gone.hostPort().toUtf8();
+    }
+    struct Case {
+        const char *name;
+        QByteArray host;
+        bool cancelDuringWait;
+    };
+    const Case cases[] = {
+        {"refused", refusedHost, false},
+        {"stalled", "127.0.0.1:" + QByteArray::number(stalled.port()), false},
+        {"cancelled while waiting", "127.0.0.1:" + QByteArray::number(stalled.port()), true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        qputenv("VELQUIST_VENDOR_HOST", c.host);
+        modDSSock::closeLogFiles();
+        QFile::remove(modDSSock::errorLogFile());
+        freshRun();
+        if (c.cancelDuringWait)
+            QTimer::singleShot(100, window, [this] { window->Command1_Click(0); });
+        ASSERT_TRUE(runUpdate(5000));
+        expectFailureState();
+        EXPECT_EQ(errorLog().contains("ConnectErr:127.0.0.1 - "), !c.cancelDuringWait);
+        // Nothing of a cancelled run goes on after its wait.
+        Platform::waitUntil([] { return false; }, c.cancelDuringWait ? 1300 : 0);
+        EXPECT_EQ(reports, QList<bool>{false});
+        for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
+            EXPECT_EQ(stored(i), oldBytes(i));
+    }
+}
+
+TEST_F(UpdateTest, CancelWhileTheNextFileIsPendingSendsNoFurtherRequest)
+{
+    frmUpdateEngines::setIntervals({300, 200, 2, 700});
+    window->Command1_Click(1);
+    ASSERT_TRUE(Platform::waitUntil([this] { return window->Timer1.enabled(); }, 5000));
+    window->Command1_Click(0);
+    Platform::waitUntil([] { return false; }, 500);
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(stored(0), newBody(0) + "\r\n");
+    EXPECT_EQ(stored(1), oldBytes(1));
+    expectFailureState();
+    EXPECT_EQ(setting("Setting", "Download"), u"1"_s);
+}
+
+TEST_F(UpdateTest, AFileThatCannotBeWrittenFailsNamingItAndKeepsTheFilesBefore)
+{
+    QFile::remove(frmUpdateEngines::targetPath(2));
+    ASSERT_TRUE(QDir().mkpath(frmUpdateEngines::targetPath(2)));   // a folder where top.vqs should go
+    ASSERT_TRUE(runUpdate());
+    expectFailureState();
+    EXPECT_EQ(stored(1), newBody(1) + "\r\n");
+    EXPECT_EQ(stored(3), oldBytes(3));
+    EXPECT_TRUE(errorLog().contains(frmUpdateEngines::targetPath(2).toUtf8()));
+}
+
+TEST_F(UpdateTest, ClosingTheWindowDuringARunDropsTheFileUnderWayAndTheNextWindowIsFresh)
+{
+    answers[0] = [](QTcpSocket *client, int, const QByteArray &) { client->write("HTTP/1.0 200 OK\r\n\r\npart"); };
+    window->show();
+    window->Command1_Click(1);
+    ASSERT_TRUE(server.waitForRequests(1, 5000));
+    Platform::waitUntil([] { return false; }, 50);
+    window->close();
+    Platform::waitUntil([this] { return window.isNull(); }, 2000);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(stored(0), oldBytes(0));
+    EXPECT_EQ(frmUpdateEngines::instance()->cmdClose->text(), u"&Close"_s);
+    EXPECT_TRUE(frmUpdateEngines::instance()->Label1->text().startsWith(u"This will update"_s));
+    delete frmUpdateEngines::instance();
+
+    // Closed while it waits for a connection that does not come.
+    TestSupport::StalledListener stalled;
+    ASSERT_TRUE(stalled.full());
+    qputenv("VELQUIST_VENDOR_HOST", "127.0.0.1:" + QByteArray::number(stalled.port()));
+    freshRun();
+    window->show();
+    QTimer::singleShot(0, window, [this] { window->Command1_Click(1); });   // as a click runs it
+    QTimer::singleShot(100, window, [this] { window->close(); });
+    EXPECT_TRUE(Platform::waitUntil([this] { return window.isNull(); }, 3000));
+}
+
+TEST(UpdateReplyTest, ContentLengthIsReadWholeAndLimited)
+{
+    struct Case {
+        const char *line;
+        bool fails;
+        qint64 length;
+    };
+    const Case cases[] = {
+        {"Content-Length:1234\r\n", false, 1234},   {"content-length:  12 \n", false, 12},
+        {"Content-Length: 0\r\n", false, 0},        {"Content-Length: -1\r\n", true, 0},
+        {"Content-Length: 1e3\r\n", true, 0},       {"Content-Length: 268435457\r\n", true, 0},
+        {"Content-Length: 268435456\r\n", false, 268435456}, {"X-Content-Length: 5\r\n", false, -1},
+    };
+    for (const Case &c : cases) {
+        UpdateReply reply;
+        reply.headerLine(u"HTTP/1.0 200 OK\r\n"_s);
+        const bool failed = reply.headerLine(QString::fromLatin1(c.line)) == UpdateReply::Step::Failed;
+        EXPECT_EQ(failed, c.fails) << c.line;
+        if (!c.fails) {
+            EXPECT_EQ(reply.contentLength().value_or(-1), c.length) << c.line;
+        }
+    }
+}
+
+TEST(UpdateReplyTest, BytesPastTheLengthAreNotStoredAndProgressFollowsTheCount)
+{
+    QByteArray sink;
+    UpdateReply reply;
+    reply.setSink([&sink](QByteArrayView bytes) {
+        sink += bytes.toByteArray();
+        return true;
+    });
+    for (const char *line : {"HTTP/1.1 200 OK\r\n", "Content-Length: 4\r\n", "\r\n"})
+        reply.headerLine(QString::fromLatin1(line));
+    EXPECT_EQ(reply.progressMaximum(), 4);
+    reply.bodyBytes("ab");
+    EXPECT_EQ(reply.progressValue(), 2);
+    EXPECT_FALSE(reply.completeAt(0));
+    reply.bodyBytes("cdEXTRA");
+    EXPECT_EQ(sink, "abcd");
+    EXPECT_TRUE(reply.lengthReached() && reply.completeAt(0));
+    EXPECT_FALSE(reply.completeAt(7));
+
+    UpdateReply noLength;
+    for (const char *line : {"HTTP/1.0 200 OK\r\n", "\n"})
+        noLength.headerLine(QString::fromLatin1(line));
+    noLength.bodyBytes("body");
+    EXPECT_EQ(noLength.progressMaximum(), 100);
+    EXPECT_EQ(noLength.progressValue(), 50);
+    EXPECT_FALSE(noLength.lengthReached());
+    EXPECT_TRUE(noLength.completeAt(0));
+}

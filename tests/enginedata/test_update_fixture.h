@@ -1,0 +1,103 @@
+#pragma once
+// The update window against a loopback server set as the vendor's host. The five target files
+// hold old bytes before each run; each file's answer can be replaced by a test.
+#include <functional>
+
+#include <QHash>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTcpSocket>
+
+#include "core/clsPreference.h"
+#include "enginedata/frmUpdateEngines.h"
+#include "platform/EventLoop.h"
+#include "platform/SettingsStore.h"
+#include "support/LoopbackServer.h"
+#include "support/TestEnvironment.h"
+#include "transport/modDSSockLog.h"
+
+class UpdateTest : public TestSupport::VelquistTest {
+protected:
+    // How the server answers the request for one file.
+    using Answer = std::function<void(QTcpSocket *client, int fileIndex, const QByteArray &request)>;
+
+    void SetUp() override
+    {
+        qputenv("VELQUIST_VENDOR_HOST", server.hostPort().toUtf8());
+        frmUpdateEngines::setIntervals({5, 200, 2, 700});
+        server.setHandler([this](QTcpSocket *client, const QByteArray &request) {
+            const int index = fileIndexOf(request);
+            const Answer answer = answers.value(index, answerWhole);
+            answer(client, index, request);
+        });
+        freshRun();
+    }
+    void TearDown() override
+    {
+        delete window;
+        frmUpdateEngines::setIntervals({});
+    }
+
+    // Old files back in place, a new window, every file answered whole.
+    void freshRun()
+    {
+        delete window;
+        reports.clear();
+        answers.clear();
+        for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
+            env.writeFile(frmUpdateEngines::targetPath(i), oldBytes(i));
+        Platform::saveSetting(QStringLiteral("Velquist"), QStringLiteral("Setting"), QStringLiteral("Download"),
+                              QStringLiteral("1"));
+        window = frmUpdateEngines::instance();
+        QObject::connect(window, &frmUpdateEngines::engineDataStored, window,
+                         [this](bool stored) { reports.append(stored); });
+    }
+
+    // Presses Start and waits until the run has ended, one way or the other.
+    bool runUpdate(int timeoutMs = 15000)
+    {
+        window->Command1_Click(1);
+        return Platform::waitUntil([this] { return !window || !running(); }, timeoutMs);
+    }
+    bool running() const { return window->cmdClose->text() == QStringLiteral("&Cancel"); }
+
+    static int fileIndexOf(const QByteArray &request)
+    {
+        const QByteArray line = request.left(request.indexOf('\n'));
+        for (int i = 0; i < frmUpdateEngines::kFileCount; ++i) {
+            if (line.contains(QByteArray(frmUpdateEngines::requestPath(i).toLatin1() + ' ')))
+                return i;
+        }
+        return -1;
+    }
+    static QByteArray oldBytes(int i) { return "old file " + QByteArray::number(i) + "\r\n"; }
+    static QByteArray newBody(int i) { return "Name=New engine " + QByteArray::number(i) + "\r\nQuery=a=1\r\n"; }
+    static QByteArray stored(int i) { return TestSupport::TestEnvironment::readFile(frmUpdateEngines::targetPath(i)); }
+    static QString setting(const char *section, const char *key)
+    {
+        return Platform::getSetting(QStringLiteral("Velquist"), QString::fromLatin1(section), QString::fromLatin1(key));
+    }
+    static QByteArray errorLog() { return TestSupport::TestEnvironment::readFile(modDSSock::errorLogFile()); }
+
+    static void answerWhole(QTcpSocket *client, int index, const QByteArray &)
+    {
+        client->write(TestSupport::LoopbackServer::httpReply(200, newBody(index)));
+        client->disconnectFromHost();
+    }
+
+    // The failure state: red text, the installer link, Start enabled again, no success reported.
+    void expectFailureState() const
+    {
+        EXPECT_TRUE(window->Label1->text().startsWith(QStringLiteral("Error occur when update engine data.")));
+        EXPECT_TRUE(window->Label2->text().contains(QStringLiteral("'vqzeng.exe'")));
+        EXPECT_EQ(window->cmdClose->text(), QStringLiteral("&Close"));
+        EXPECT_TRUE(window->cmdStart->isEnabled());
+        EXPECT_FALSE(reports.isEmpty() || reports.last());
+    }
+
+    TestSupport::LoopbackServer server;
+    QPointer<frmUpdateEngines> window;
+    QList<bool> reports;
+    QHash<int, Answer> answers;
+};

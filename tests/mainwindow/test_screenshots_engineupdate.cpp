@@ -1,0 +1,52 @@
+// Pictures of the engine data update window (before, after a success, after a failure) and of
+// the news window with a stored message.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+
+#include "ScreenshotFixture.h"
+#include "enginedata/frmNews.h"
+#include "enginedata/frmUpdateEngines.h"
+#include "platform/EventLoop.h"
+#include "platform/SettingsStore.h"
+#include "support/LoopbackServer.h"
+
+TEST_F(Screenshots, UpdateAndNewsWindows)
+{
+    TestSupport::LoopbackServer server;
+    server.replyWith(TestSupport::LoopbackServer::httpReply(200, "Name=Engine\r\n"));
+    const struct {
+        const char *picture;
+        QByteArray host;   // empty: not started
+    } runs[] = {
+        {"45-update-start", ""},
+        {"45-update-done", server.hostPort().toUtf8()},
+        {"45-update-failed", "127.0.0.1:9"},
+    };
+    frmUpdateEngines::setIntervals({5, 200, 2, 1000});
+    for (const auto &run : runs) {
+        delete frmUpdateEngines::instance();
+        if (!run.host.isEmpty())
+            qputenv("VELQUIST_VENDOR_HOST", run.host);
+        frmUpdateEngines *update = frmUpdateEngines::instance();
+        update->show();
+        if (!run.host.isEmpty()) {
+            update->Command1_Click(1);
+            Platform::waitUntil([update] { return update->cmdClose->text() == QStringLiteral("&Close"); }, 5000);
+        }
+        shoot(update, QString::fromLatin1(run.picture));
+    }
+    delete frmUpdateEngines::instance();
+    frmUpdateEngines::setIntervals({});
+
+    Platform::saveSetting(QStringLiteral("Velquist"), QStringLiteral("News"), QStringLiteral("CheckNewMsgAtOpen"),
+                          QStringLiteral("0"));
+    env.writeFile(frmNews::newsFile(), "[News]\r\nTitle=New engine data available\r\nDate=2026-12-01\r\n"
+                                       "Message=The engine data was refreshed today.\r\n"
+                                       "Use File, Update Engine Data to fetch it.\r\n");
+    frmNews *news = frmNews::instance();
+    news->show();
+    Platform::waitUntil([] { return false; }, 100);
+    shoot(news, QStringLiteral("45-news"));
+    delete news;
+}
