@@ -1,6 +1,8 @@
 #include "pagetools/DoorwayPage.h"
 
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include <QDir>
 #include <QFileInfo>
@@ -71,6 +73,21 @@ std::optional<QString> outputFolder(const QString &folderText, QString &error)
     return folder;
 }
 
+// Writes every file atomically; the writes overlap, as each of them mostly waits for its flush
+// to the disk. Whether each was written, by position.
+std::vector<char> writeAll(const QStringList &paths, const QByteArray &bytes)
+{
+    std::vector<char> written(size_t(paths.size()), 0);
+    std::vector<std::thread> writers;
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        writers.emplace_back([&written, &paths, &bytes, i] {
+            written[size_t(i)] = Platform::writeBinaryFileAtomically(paths[i], bytes);
+        });
+    for (std::thread &writer : writers)
+        writer.join();
+    return written;
+}
+
 } // namespace
 
 QString vendorLink()
@@ -134,22 +151,28 @@ Outcome createPages(const Fields &fields)
     const std::optional<QString> folder = outputFolder(fields.folder, outcome.error);
     if (!folder)
         return outcome;
-    const QByteArray bytes = Platform::toAnsiHtml(pageText(fields, vendorLink()) + kCrLf);
+    QStringList paths;
+    QString refused;
     for (const QString &keyword : fields.keywords) {
         if (keyword.isEmpty())
             continue;
         const QString name = fileName(keyword);
         if (!Platform::isSafeFileName(name)) {
-            outcome.error = u"The keyword '"_s % keyword % u"' cannot be used as a file name."_s;
-            return outcome;
+            refused = u"The keyword '"_s % keyword % u"' cannot be used as a file name."_s;
+            break;
         }
-        const QString path = *folder + name;
-        if (!Platform::writeBinaryFileAtomically(path, bytes)) {
-            outcome.error = u"The file '"_s % path % u"' could not be written."_s;
-            return outcome;
-        }
-        outcome.files.append(path);
+        paths.append(*folder + name);
     }
+    const std::vector<char> written =
+        writeAll(paths, Platform::toAnsiHtml(pageText(fields, vendorLink()) + kCrLf));
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (!written[size_t(i)]) {
+            outcome.error = u"The file '"_s % paths[i] % u"' could not be written."_s;
+            return outcome;
+        }
+        outcome.files.append(paths[i]);
+    }
+    outcome.error = refused;
     return outcome;
 }
 

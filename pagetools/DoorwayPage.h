@@ -38,7 +38,9 @@ struct Outcome {
     QString error;       // why writing stopped; empty when every page was written
 };
 
-// Writes the page once per non-empty keyword. Pages written before a failure stay.
+// Writes the page once per non-empty keyword, up to a keyword that cannot be a file name. Pages
+// written before a failure stay (the writes overlap: after a failed write, pages of later
+// keywords may have been written too).
 Outcome createPages(const Fields &fields);
 
 } // namespace DoorwayPage

@@ -1,6 +1,7 @@
 #include "pagetools/OptimizerReport.h"
 
 #include <QStringList>
+#include <QStringMatcher>
 
 #include "core/clsPreference.h"
 #include "core/modCommon.h"
@@ -130,14 +131,40 @@ QString mark(int matches)
     return u"<font FACE=Arial SIZE=3 COLOR=#000000><b>+</b></font>"_s;
 }
 
+// The text with ASCII letters in lower case: the keyword counts fold only those, as the meta-tag
+// routines do.
+QString foldedAscii(const QString &text)
+{
+    QString folded = text;
+    for (QChar &ch : folded) {
+        if (ch >= u'A' && ch <= u'Z')
+            ch = QChar(ch.unicode() + (u'a' - u'A'));
+    }
+    return folded;
+}
+
+// Non-overlapping occurrences in a text folded once for all keywords of a page.
+int countFolded(const QString &foldedText, const QString &keyword)
+{
+    const QString needle = foldedAscii(keyword);
+    if (needle.isEmpty())
+        return 0;
+    const QStringMatcher matcher(needle);
+    int matches = 0;
+    for (qsizetype at = matcher.indexIn(foldedText); at >= 0; at = matcher.indexIn(foldedText, at + needle.size()))
+        ++matches;
+    return matches;
+}
+
 QString keywordSection(const QString &keywords, const QString &text)
 {
     QString rows;
     if (!keywords.isEmpty()) {
+        const QString folded = foldedAscii(text);
         for (const QString &keyword : keywords.split(u',')) {
             if (keyword.isEmpty())
                 continue;
-            const int matches = countMatches(text, keyword);
+            const int matches = countFolded(folded, keyword);
             rows += u"<tr bgcolor=#FFFFFF>"_s % u"<td>"_s % kBlack % escaped(keyword) % u"</font></td>"_s
                     % u"<td align=center>"_s % kBlack % QString::number(matches) % u"</font></td>"_s
                     % u"<td align=center>"_s % mark(matches) % u"</td></tr>"_s % kCrLf;
@@ -202,13 +229,7 @@ QString displayAddress(const QString &address)
 
 int countMatches(const QString &text, const QString &keyword)
 {
-    if (keyword.isEmpty())
-        return 0;
-    int matches = 0;
-    for (qsizetype at = modCommon::indexOfNoCase(text, keyword); at >= 0;
-         at = modCommon::indexOfNoCase(text, keyword, at + keyword.size()))
-        ++matches;
-    return matches;
+    return keyword.isEmpty() ? 0 : countFolded(foldedAscii(text), keyword);
 }
 
 QString reportText(const QString &shownAddress, const QString &page, const Credits &credits)

@@ -130,7 +130,9 @@ void frmDoorway::buildWindow()
     txtTitle = lineBox(this, u"txtTitle"_s);
     for (int i = 0; i < int(txtKeywords.size()); ++i)
         txtKeywords[i] = lineBox(this, u"txtKeywords_"_s + QString::number(i));
-    txtDescription = textBox(this, "txtDescription", 3);
+    txtDescription = textBox(this, "txtDescription", 4);
+    // The body gets the room the window has to spare.
+    txtDescription->setFixedHeight(txtDescription->minimumHeight());
     cboSiteURL = historyBox(this, "cboSiteURL");
     txtSubTitle1 = lineBox(this, u"txtSubTitle1"_s);
     txtSubTitle2 = lineBox(this, u"txtSubTitle2"_s);

@@ -132,7 +132,7 @@ void frmOptimizer::buildWindow()
     cboSiteURL->lineEdit()->installEventFilter(this);
     connect(cmdFileLocation, &QPushButton::clicked, this, [this] { cmdFileLocation_Click(); });
     connect(cmdRenovator, &QPushButton::clicked, this, [this] { cmdRenovator_Click(); });
-    resize(600, 240);
+    resize(600, 210);
 }
 
 // A page that arrives after the window has closed finds no receiver and is dropped.

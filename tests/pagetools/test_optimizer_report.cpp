@@ -105,7 +105,7 @@ TEST(OptimizerReportText, NotesMarksAndCounts)
 
     const struct { QString text, keyword; int matches; } counts[] = {
         {u"aaaa"_s, u"aa"_s, 2}, {u"SEO seo SeO"_s, u"seo"_s, 3}, {u"x"_s, u"y"_s, 0}, {QString(), u"y"_s, 0},
-        {u"web design, webdesign"_s, u" design"_s, 1},
+        {u"web design, webdesign"_s, u" design"_s, 1}, {u"\u00c9 \u00e9"_s, u"\u00e9"_s, 1},
     };
     for (const auto &c : counts)
         EXPECT_EQ(OptimizerReport::countMatches(c.text, c.keyword), c.matches) << c.text.toStdString();

@@ -193,6 +193,22 @@ TEST_F(OptimizerWindow, RefusedConnectionRestoresTheButton)
     EXPECT_EQ(frmOptimizer::loadedInstance(), window.data());
 }
 
+// An error status is the fetch's to report; the button waits for a click, which finds no fetch.
+TEST_F(OptimizerWindow, ErrorStatusKeepsCancelUntilClicked)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(404, "gone"));
+    env.dialogs.answerMessage(Platform::Ok);
+    run(server.hostPort() + u"/"_s);
+    ASSERT_TRUE(Platform::waitUntil([this] { return !env.dialogs.shown().isEmpty(); }, kWaitMs));
+    EXPECT_EQ(env.dialogs.prompts(), QStringList({u"URL not found."_s}));
+    EXPECT_EQ(caption(), u"&Cancel"_s);
+    delete frmHTTP::loadedInstance();
+    window->cmdRenovator->click();
+    EXPECT_EQ(caption(), u"&Optimizer"_s);
+    EXPECT_TRUE(env.shellRequests.isEmpty());
+}
+
 TEST_F(OptimizerWindow, PageForAClosedWindowIsDropped)
 {
     LoopbackServer server;
