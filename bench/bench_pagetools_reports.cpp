@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 
 #include "core/modCommon.h"
+#include "core/modStartUp.h"
 #include "pagetools/DoorwayPage.h"
 #include "pagetools/frmDoorway.h"
 #include "pagetools/frmOptimizer.h"
@@ -168,6 +169,7 @@ int main(int argc, char **argv)
     qputenv("VELQUIST_CONFIG", (root.path() + u"/config/"_s).toUtf8());
 
     QApplication app(argc, argv);
+    WindowsDir = modCommon::getWindowsDirectory();   // the history file's folder, as the start sets it
     // Every box is answered No (the doorway's preview question) and counted.
     Platform::setDialogHook([](const Platform::DialogRequest &request) -> std::optional<Platform::DialogAnswer> {
         if (++messages <= 1 || request.title != u"Doorway Page"_s)
