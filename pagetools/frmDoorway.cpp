@@ -29,6 +29,7 @@ const QString kTitle = u"Doorway Page"_s;
 const QString kCrLf = u"\r\n"_s;
 const QString kSiteHistory = u"Doorway"_s;
 const QString kProfileHistory = u"DoorwayProfile"_s;
+const QString kOutputFolder = u"Doorway"_s;
 constexpr int kSiteEntries = 30;
 constexpr int kProfileEntries = 100;
 constexpr int kMaxDescriptionChars = 1000;
@@ -208,8 +209,9 @@ void frmDoorway::Form_Load()
 {
     modCommon::centerForm(this);
     showIntroduction();
-    QDir().mkpath(Platform::joinPath(Platform::programFolder(), kSiteHistory));
-    txtFileLocation->setText(Platform::joinPath(Platform::programFolder(), u"Doorway"_s) + u'/');
+    const QString outputFolder = Platform::joinPath(Platform::programFolder(), kOutputFolder) + u'/';
+    QDir().mkpath(outputFolder);
+    txtFileLocation->setText(outputFolder);
     modCommon::loadHistory(cboSiteURL, kSiteHistory, kSiteEntries);
     modCommon::loadHistory(cboProfile, kProfileHistory, kProfileEntries);
     // A loaded list shows no entry until one is picked.
