@@ -3,6 +3,7 @@
 #include "mainwindow/MainWindowDisabled.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -278,8 +279,9 @@ void UrlToolbar::optimizer()
     }
     Platform::setBusyPointer(true);
     SitePages::setStatusText(QStringLiteral("Connecting to ") + url + QStringLiteral(" ..."));
-    // The optimizer window is loaded without being shown; it reports on the page it receives.
-    frmMain::optimizerWindow();
+    // The optimizer window is loaded without being shown; it reports on the page it receives,
+    // under the address it is given here.
+    frmMain::optimizerWindow()->cboSiteURL->setEditText(url);
     frmHTTP *fetch = frmHTTP::instance();
     fetch->Tag = frmOptimizer::kRequestKind;
     fetch->Connect(url);

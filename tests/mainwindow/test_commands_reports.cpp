@@ -53,7 +53,7 @@ TEST_F(Commands, ToolsOpenTheirWindowsWithTheirModality)
     openEmpty();
     const struct { int index; const char *shown; } modal[] = {
         {1, "frmOptimizer:Web Site Optimizer"}, {2, "frmRanking:Web Ranking"}, {3, "frmSearch:Web Search"},
-        {5, "frmDoorway:Doorway Page Generator"}, {6, "frmKeywordBuilder:Keyword Builder"},
+        {5, "frmDoorway:Doorway Page Creater"}, {6, "frmKeywordBuilder:Keyword Builder"},
     };
     for (const auto &m : modal) {
         QString shown;

@@ -4,14 +4,17 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 
 #include "core/clsPreference.h"
+#include "core/modCommon.h"
 #include "mainwindow/SitePages.h"
 #include "mainwindow/UrlToolbar.h"
 #include "pagetools/frmOptimizer.h"
@@ -301,7 +304,10 @@ TEST_F(UrlList, OptimizerNeedsASelectedAddress)
     }
 }
 
-TEST_F(UrlList, OptimizerLoadsItsWindowHiddenAndFetchesTheSelectedPage)
+// The hidden run reports on the selected address, opens the report, clears the main window's
+// status and releases the window without remembering the address; a refused connection ends it
+// the same way without a report.
+TEST_F(UrlList, OptimizerReportsHiddenOnTheSelectedPage)
 {
     LoopbackServer server;
     server.replyWith(LoopbackServer::httpReply(200, kPage));
@@ -310,13 +316,31 @@ TEST_F(UrlList, OptimizerLoadsItsWindowHiddenAndFetchesTheSelectedPage)
     press("Optimizer");
     ASSERT_TRUE(frmOptimizer::loadedInstance());
     EXPECT_FALSE(frmOptimizer::loadedInstance()->isVisible());
+    EXPECT_EQ(frmOptimizer::loadedInstance()->cboSiteURL->currentText(), url);
     EXPECT_EQ(w->StatusBar1->panelText(1), u"Connecting to "_s + url + u" ..."_s);
-    ASSERT_TRUE(server.waitForRequests(1, kWaitMs));
+    ASSERT_TRUE(Platform::waitUntil([this] { return !env.shellRequests.isEmpty(); }, kWaitMs));
     EXPECT_TRUE(server.requests()[0].startsWith("GET /index.htm HTTP/1.0\r\n"));
-    EXPECT_TRUE(env.dialogs.shown().isEmpty());
-    // The hidden run that ends without a report asks the main window to clear its status.
-    emit frmOptimizer::loadedInstance()->clearStatusRequested();
+    const QString report = env.programFolder() + u"Optimizer/"_s + server.hostPort() + u"_index.htm.html"_s;
+    EXPECT_EQ(env.shellRequests, QStringList({u"open:"_s + report}));
+    EXPECT_TRUE(TestEnvironment::readFile(report).contains("Boots"));
+    EXPECT_EQ(frmOptimizer::loadedInstance(), nullptr);
     EXPECT_EQ(w->StatusBar1->panelText(1), QString());
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    TestEnvironment::dropQueuedCalls();
+    EXPECT_TRUE(modCommon::readINIValue(modCommon::historyFile(), u"Optimizer"_s, u"1"_s).isEmpty());
+
+    QTcpServer refused;
+    ASSERT_TRUE(refused.listen(QHostAddress::LocalHost));
+    const QString closedUrl = u"http://127.0.0.1:"_s + QString::number(refused.serverPort()) + u"/"_s;
+    refused.close();
+    w->lsvSiteURLs->clearSelection();
+    addRow(closedUrl)->setSelected(true);
+    env.dialogs.answerMessage(Platform::Ok);
+    press("Optimizer");
+    EXPECT_TRUE(env.dialogs.prompts().value(0).startsWith(u"HTTPConnect_Error: "_s));
+    EXPECT_EQ(frmOptimizer::loadedInstance(), nullptr);
+    EXPECT_EQ(w->StatusBar1->panelText(1), QString());
+    EXPECT_EQ(env.shellRequests.size(), 1);
 }
 
 TEST_F(UrlList, AddFromWebStartsWithTheSelectedUrlAndAddsThePageLinks)

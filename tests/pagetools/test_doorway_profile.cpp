@@ -1,0 +1,161 @@
+// Doorway profiles: the name asked for, the overwrite question, names differing only in case,
+// values that round-trip whole, files written elsewhere, refused names, a failed write and the
+// stored name list; and the value encoding itself.
+#include "DoorwayFixture.h"
+
+#include <QFile>
+
+#include "pagetools/DoorwayProfile.h"
+#include "support/FailingWrites.h"
+
+using namespace Qt::StringLiterals;
+using TestSupport::TestEnvironment;
+
+namespace {
+
+class DoorwayProfiles : public DoorwayTest {
+protected:
+    QString profile(const QString &name) const { return env.programFolder() + u"Doorway/Profiles/"_s + name; }
+    void pick(const QString &name)
+    {
+        const int index = window->cboProfile->findText(name);
+        ASSERT_GE(index, 0);
+        window->cboProfile->setCurrentIndex(index);
+        emit window->cboProfile->activated(index);
+    }
+    QStringList names() const
+    {
+        QStringList list;
+        for (int i = 0; i < window->cboProfile->count(); ++i)
+            list.append(window->cboProfile->itemText(i));
+        return list;
+    }
+};
+
+} // namespace
+
+TEST_F(DoorwayProfiles, DefaultNameThenTheOverwriteQuestion)
+{
+    fillSample();
+    env.dialogs.answerInput(u"New Doorway Page"_s);
+    click(frmDoorway::SaveButton);
+    EXPECT_EQ(env.dialogs.shown()[0].prompt, u"Please specify a new Doorway Page profile name:"_s);
+    const QByteArray saved = TestEnvironment::readFile(profile(u"New Doorway Page"_s));
+    EXPECT_TRUE(saved.startsWith("[Doorway Page]\r\nTitle=Blue Widgets Direct\r\nKeyword1=blue widgets\r\n"));
+    EXPECT_TRUE(saved.contains("\r\nBody=Our widgets ...\\nSecond paragraph.\r\n"));
+    EXPECT_TRUE(saved.endsWith(QByteArray("\r\nOutputLocation=" + outputFolder().toUtf8() + "\r\nEscaped=1\r\n")));
+    EXPECT_EQ(names(), QStringList({u"New Doorway Page"_s}));
+    EXPECT_EQ(window->cboProfile->currentText(), u"New Doorway Page"_s);
+
+    window->txtTitle->setText(u"Changed"_s);
+    const QString question = u"The profile name 'New Doorway Page' already exist, do you want to overwrite ?"_s;
+    env.dialogs.answerMessage(Platform::No);
+    click(frmDoorway::SaveButton);
+    EXPECT_EQ(env.dialogs.prompts().last(), question);
+    EXPECT_EQ(TestEnvironment::readFile(profile(u"New Doorway Page"_s)), saved);
+    env.dialogs.answerMessage(Platform::Yes);
+    click(frmDoorway::SaveButton);
+    EXPECT_TRUE(TestEnvironment::readFile(profile(u"New Doorway Page"_s)).contains("Title=Changed\r\n"));
+    EXPECT_EQ(names(), QStringList({u"New Doorway Page"_s}));
+
+    // A name differing only in case is another profile: no question, a file of its own.
+    window->cboProfile->setEditText(u"new doorway page"_s);
+    click(frmDoorway::SaveButton);
+    EXPECT_EQ(names(), QStringList({u"new doorway page"_s, u"New Doorway Page"_s}));
+    EXPECT_TRUE(QFile::exists(profile(u"new doorway page"_s)));
+    EXPECT_EQ(env.dialogs.shown().size(), 3);
+}
+
+TEST_F(DoorwayProfiles, ValuesRoundTripWhole)
+{
+    fillSample();
+    QString body;
+    while (body.size() < 2000)
+        body += u"Line of the body with a back\\slash and \u03a9.\r\n[Contact]\r\n"_s;
+    modCommon::setMultiLineText(window->txtSummary, body);
+    window->txtTitle->setText(u"C:\\new\\ \u03a9 \\n \\u0041"_s);
+    window->txtFileLocation->setText(QString());
+    window->cboProfile->setEditText(u"Shop"_s);
+    click(frmDoorway::SaveButton);
+
+    click(frmDoorway::NewPageButton);
+    window->txtFileLocation->setText(u"/other/"_s);
+    pick(u"Shop"_s);
+    EXPECT_EQ(modCommon::multiLineText(window->txtSummary), body);
+    EXPECT_EQ(window->txtTitle->text(), u"C:\\new\\ \u03a9 \\n \\u0041"_s);
+    EXPECT_EQ(window->txtCompany->text(), u"Example Widgets Ltd"_s);   // a key after the body
+    EXPECT_EQ(window->cboSiteURL->currentText(), u"www.example.com"_s);
+    EXPECT_TRUE(window->txtFileLocation->text().isEmpty());
+}
+
+// A profile written elsewhere has no escapes: its values are read as they stand.
+TEST_F(DoorwayProfiles, FileWithoutEscapesReadsVerbatim)
+{
+    TestEnvironment::writeFile(profile(u"Old"_s), "[Doorway Page]\r\nTitle= C:\\new\\ \r\nBody=a\\nb\r\nCompany=Co\r\n");
+    window->cboProfile->addItem(u"Old"_s);
+    window->cboProfile->addItem(u"Gone"_s);
+    pick(u"Old"_s);
+    EXPECT_EQ(window->txtTitle->text(), u"C:\\new\\"_s);
+    EXPECT_EQ(window->txtSummary->toPlainText(), u"a\\nb"_s);
+    EXPECT_EQ(window->txtCompany->text(), u"Co"_s);
+    EXPECT_TRUE(window->txtKeywords[0]->text().isEmpty());
+    pick(u"Gone"_s);   // no file: nothing changes
+    EXPECT_EQ(window->txtCompany->text(), u"Co"_s);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(DoorwayProfiles, RefusedNamesAndAFailedWrite)
+{
+    fillSample();
+    for (const QString &name : {u"../x"_s, u"a/b"_s, u".."_s}) {
+        env.dialogs.answerMessage(Platform::Ok);
+        window->cboProfile->setEditText(name);
+        click(frmDoorway::SaveButton);
+        EXPECT_EQ(env.dialogs.prompts().last(), u"The profile name '"_s + name + u"' cannot be used as a file name."_s);
+        EXPECT_EQ(env.dialogs.shown().last().title, u"Save Profile"_s);
+    }
+    EXPECT_TRUE(names().isEmpty());
+    EXPECT_FALSE(QFile::exists(env.programFolder() + u"Doorway/x"_s));
+
+    TestSupport::FailingWrites failing;
+    env.dialogs.answerMessage(Platform::Ok);
+    window->cboProfile->setEditText(u"Shop"_s);
+    click(frmDoorway::SaveButton);
+    EXPECT_EQ(env.dialogs.prompts().last(), u"The profile could not be written: "_s + profile(u"Shop"_s));
+    EXPECT_FALSE(QFile::exists(profile(u"Shop"_s)));
+    EXPECT_EQ(names(), QStringList({u"Shop"_s}));
+}
+
+TEST_F(DoorwayProfiles, NextOpenListsTheThirtyNewestNames)
+{
+    for (int i = 1; i <= 40; ++i) {
+        window->cboProfile->setEditText(u"P"_s + QString::number(i));
+        click(frmDoorway::SaveButton);
+    }
+    EXPECT_EQ(window->cboProfile->count(), 40);
+    click(frmDoorway::CloseButton);
+    window = frmDoorway::instance();
+    ASSERT_EQ(window->cboProfile->count(), 30);
+    EXPECT_EQ(window->cboProfile->itemText(0), u"P40"_s);
+    EXPECT_EQ(window->cboProfile->itemText(29), u"P11"_s);
+    EXPECT_TRUE(window->cboProfile->currentText().isEmpty());
+}
+
+TEST(DoorwayProfileValues, EncodingRoundTripsAndDecodesOnlyItsOwnEscapes)
+{
+    const struct { QString value, stored; } cases[] = {
+        {u"plain"_s, u"plain"_s},
+        {u"C:\\new\\"_s, u"C:\\\\new\\\\"_s},
+        {u"a\r\nb"_s, u"a\\nb"_s},
+        {u"a\nb\rc"_s, u"a\\u000Ab\\u000Dc"_s},
+        {u"\u03a9 \u00e9 \u20ac"_s, u"\\u03A9 \u00e9 \u20ac"_s},
+        {u"tab\there"_s, u"tab\there"_s},
+        {u"\\u0041\\n"_s, u"\\\\u0041\\\\n"_s},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(DoorwayProfile::encodeValue(c.value), c.stored);
+        EXPECT_EQ(DoorwayProfile::decodeValue(c.stored), c.value);
+    }
+    for (const QString &odd : {u"\\x"_s, u"\\u12"_s, u"\\u12G4"_s, u"end\\"_s})
+        EXPECT_EQ(DoorwayProfile::decodeValue(odd), odd);
+}
