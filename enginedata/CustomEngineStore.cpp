@@ -109,8 +109,7 @@ void CustomEngineStore::load()
             case EngineKey::Type: record.Type = value.trimmed().toUpper(); break;
             case EngineKey::Category:
                 record.Category = value;
-                if (beginsWithY(value))
-                    record.CategoryData = lastCategoryData(record.Name);
+                record.CategoryData = beginsWithY(value) ? lastCategoryData(record.Name) : QString();
                 break;
             case EngineKey::Method: record.Method = value; break;
             case EngineKey::Action: record.Action = value; break;

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -90,6 +91,14 @@ QLineEdit *lineEdit(const char *name)
     auto *edit = new QLineEdit;
     edit->setObjectName(QLatin1String(name));
     return edit;
+}
+
+QHBoxLayout *rightAligned(QPushButton *button)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(button);
+    return row;
 }
 
 void setMapping(QTreeWidgetItem *row, const QString &engineCategory)
@@ -222,11 +231,12 @@ QWidget *frmEngineBuilder::buildSourceTab()
     txtSource = new QPlainTextEdit;
     txtSource->setObjectName(QStringLiteral("txtSource"));
     txtSource->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtSource->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     form->addRow(txtSource);
     cmdGetFields = new QPushButton(QStringLiteral("Get Fields >>"));
     cmdGetFields->setObjectName(QStringLiteral("cmdGetFields"));
     cmdGetFields->setDefault(true);
-    form->addRow(QString(), cmdGetFields);
+    form->addRow(rightAligned(cmdGetFields));
     return page;
 }
 
@@ -255,13 +265,15 @@ QWidget *frmEngineBuilder::buildFieldsTab()
     txtValue = lineEdit("txtValue");
     editForm->addRow(QStringLiteral("Field Name:"), txtFieldName);
     editForm->addRow(QStringLiteral("Value:"), txtValue);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
+    QHBoxLayout *buttons = nullptr;
     for (const char *caption : {"&Update", "&Delete"}) {
         auto *button = new QPushButton(QLatin1String(caption));
         button->setObjectName(QStringLiteral("cmdUpdate%1").arg(cmdUpdate.size()));
         cmdUpdate.append(button);
-        buttons->addWidget(button);
+        if (buttons)
+            buttons->addWidget(button);
+        else
+            buttons = rightAligned(button);
     }
     editForm->addRow(buttons);
     layout->addWidget(edit);
@@ -284,7 +296,7 @@ QWidget *frmEngineBuilder::buildCategoryTab()
     form->addRow(QStringLiteral("Engine Category:"), txtEngineCategory);
     cmdUpdateCategory = new QPushButton(QStringLiteral("&Update"));
     cmdUpdateCategory->setObjectName(QStringLiteral("cmdUpdateCategory"));
-    form->addRow(QString(), cmdUpdateCategory);
+    form->addRow(rightAligned(cmdUpdateCategory));
     layout->addLayout(form);
     return page;
 }
@@ -305,6 +317,7 @@ QWidget *frmEngineBuilder::buildSettingsTab()
     cboEngineType->setObjectName(QStringLiteral("cboEngineType"));
     form->addRow(QStringLiteral("Engine Type:"), cboEngineType);
     txtLanguage = lineEdit("txtLanguage");
+    txtLanguage->setMaximumWidth(200);
     form->addRow(QStringLiteral("Language:"), txtLanguage);
     cboSiteLevel = new QComboBox;
     cboSiteLevel->setObjectName(QStringLiteral("cboSiteLevel"));
