@@ -55,10 +55,11 @@ QString submissionPage()
     QString page = u"<html><head><title>Add your site</title></head><body>\r\n"_s;
     for (int form = 0; form < 80; ++form) {
         const bool quoted = form % 2 == 0;
-        auto attribute = [quoted](const QString &name, const QString &value) {
-            return u" "_s + name + (quoted ? u"=\""_s + value + u"\""_s : u"="_s + value);
+        auto attribute = [quoted](const QString &name, const QString &value) -> QString {
+            const QString written = quoted ? u"\""_s + value + u"\""_s : value;
+            return u" "_s + name + u"="_s + written;
         };
-        for (int paragraph = 0; paragraph < 40; ++paragraph)
+        for (int paragraph = 0; paragraph < 92; ++paragraph)
             page += u"<p class=\"note\">Directory section "_s + QString::number(paragraph)
                     + u": <a href=\"/cat/"_s + QString::number(paragraph) + u".html\">browse the listings</a> and read"
                                                                              " the rules before you submit.</p>\r\n"_s;
