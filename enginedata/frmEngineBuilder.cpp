@@ -165,6 +165,10 @@ frmEngineBuilder::frmEngineBuilder(QWidget *parent)
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     layout->addWidget(StatusBar1);
     resize(860, 600);
+    // Enter belongs to the box it is typed in (Enter in the value box updates the row): a default
+    // button would also run, and "Get Fields >>" would throw the rows away.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
 
     wireEvents();
     frmHTTP::PageReceiver receiver;
@@ -235,7 +239,6 @@ QWidget *frmEngineBuilder::buildSourceTab()
     form->addRow(txtSource);
     cmdGetFields = new QPushButton(QStringLiteral("Get Fields >>"));
     cmdGetFields->setObjectName(QStringLiteral("cmdGetFields"));
-    cmdGetFields->setDefault(true);
     form->addRow(rightAligned(cmdGetFields));
     return page;
 }

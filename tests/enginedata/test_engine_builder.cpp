@@ -188,6 +188,7 @@ TEST_F(Builder, UrlsGetASchemeAndAnEngineSavedUnderAnotherCaseIsUpdated)
 
 TEST_F(Builder, QueryRowsKeepTheirStoredValuesUntilTheUserChangesOne)
 {
+    b->show();   // Enter in a shown window also reaches a default button
     b->setQueryData(u"a=1&bare&c=x=y"_s);
     ASSERT_EQ(b->lsvDataFields->rows().size(), 2);
     EXPECT_EQ(b->lsvDataFields->rowByKey(u"c"_s)->text(1), u"x=y"_s);
