@@ -268,6 +268,19 @@ TEST_F(Builder, RowActionsWithoutAValidSelectionDoNothing)
     EXPECT_EQ(env.dialogs.shown().last().title, u"Update"_s);
 }
 
+TEST_F(Builder, ATagThatNeverClosesStopsGetFieldsAndKeepsTheRowsSoFar)
+{
+    modCommon::setMultiLineText(b->txtSource, u"<form action=http://x.example/>\r\n<input name=url>\r\n<input name=open"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    b->cmdGetFields_Click();
+    EXPECT_EQ(env.dialogs.shown().last().title, QLatin1String(Platform::kApplicationTitle));
+    EXPECT_EQ(b->lsvDataFields->rows().size(), 1);
+    EXPECT_EQ(b->txtAction->text(), u"http://x.example/"_s);
+    EXPECT_EQ(b->SSTab1->currentIndex(), int(frmEngineBuilder::SourceTab));
+    EXPECT_EQ(b->cboCategory->currentText(), u"Yes"_s);
+    EXPECT_TRUE(b->cmdGetFields->isEnabled());
+}
+
 TEST_F(Builder, NewRefusesMainDatabaseNamesAndAcceptsCustomOnes)
 {
     auto engine = std::make_unique<clsEngines>();

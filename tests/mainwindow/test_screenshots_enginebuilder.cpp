@@ -29,15 +29,15 @@ TEST_F(Screenshots, EachTabOfTheEngineBuilder)
     shoot(builder, QStringLiteral("40-engine-builder-source"));
     builder->getFields();
     builder->lsvDataFields_ItemClick(QStringLiteral("ref"));
-    shoot(builder, QStringLiteral("41-engine-builder-fields"));
+    shoot(builder, QStringLiteral("40-engine-builder-fields"));
     builder->setCategoryData(QStringLiteral("Retail=Shops & Stores>Music=Sounds"));
     builder->SSTab1->setCurrentIndex(frmEngineBuilder::CategoryTab);
     builder->lsvCategory_ItemClick(QStringLiteral("Retail"));
-    shoot(builder, QStringLiteral("42-engine-builder-category"));
+    shoot(builder, QStringLiteral("40-engine-builder-category"));
     builder->SSTab1->setCurrentIndex(frmEngineBuilder::SettingsTab);
     builder->lstEngines->setCurrentRow(0);
     builder->SSTab1->setCurrentIndex(frmEngineBuilder::SettingsTab);
-    shoot(builder, QStringLiteral("43-engine-builder-settings"));
+    shoot(builder, QStringLiteral("40-engine-builder-settings"));
     env.dialogs.acceptAllMessages();
     builder->close();
 }
