@@ -1,9 +1,30 @@
 #pragma once
-// The "Engine Builder" window. One instance, created on first use; the main window opens it and
-// hands it nothing.
+// The "Engine Builder" window, modeless: the user's own engines on the left, the engine being
+// edited in four tabs. It fetches an engine's submission page, reduces it to its forms, reads the
+// fields into a definition and keeps the definitions in its custom engine store, whose files it
+// writes when it closes. One instance, created on first use and deleted when it closes, so a
+// page that arrives later finds no receiver.
 #include <QDialog>
 #include <QLatin1StringView>
 #include <QPointer>
+#include <QVector>
+
+#include "enginedata/CustomEngineStore.h"
+
+class KeyedListView;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QToolBar;
+class QTreeWidgetItem;
+class QVBoxLayout;
+namespace Platform { class StatusBar; }
 
 class frmEngineBuilder : public QDialog {
     Q_OBJECT
@@ -15,7 +36,105 @@ public:
     // The page fetch's request kind of the pages this window reads engines from.
     static constexpr QLatin1StringView kRequestKind{"EngineBuilder"};
 
+    enum Tab { SourceTab = 0, FieldsTab = 1, CategoryTab = 2, SettingsTab = 3 };
+
+    // Commands, as the toolbar, the menus and the buttons run them.
+    void Toolbar1_ButtonClick(const QString &key);
+    void mnuFileItems_Click(int index);
+    void mnuHelpItems_Click(int index);
+    void cmdGetSource_Click();
+    void cmdGetFields_Click();
+    void cmdUpdate_Click(int index);
+    void cmdUpdateCategory_Click();
+    void lstEngines_Click();
+    void lsvDataFields_ItemClick(const QString &key);
+    void lsvCategory_ItemClick(const QString &key);
+    void lsvCategory_KeyDown(int keyCode);
+    void lsvColumnClick(KeyedListView *list, int column);
+    void cboEngineType_Click();
+
+    // The fetched page's skeleton into the source box.
+    void getDataFromHTML(const QString &page);
+    // The source box's fields into the data-field rows, method and action.
+    void getFields();
+    // Controls into a record; false (nothing changed) when a field is refused.
+    bool saveEngineData();
+    void getEngineData(qsizetype index);
+    void ClearFields();
+    void setQueryData(const QString &query);
+    void setCategoryData(const QString &categoryData);
+    bool isEngineExist(const QString &name) const;
+    bool isEngineInList(const QString &name) const;
+    void mergeEngineFile();
+    void exportEngineList();
+
+    CustomEngineStore &store() { return m_store; }
+    // Record indexes in list order.
+    QList<qsizetype> listOrder() const;
+
+    QListWidget *lstEngines = nullptr;
+    QLabel *lblEngines = nullptr;
+    QTabWidget *SSTab1 = nullptr;
+    QLineEdit *txtEngineName = nullptr;
+    QLineEdit *txtEngineURL = nullptr;
+    QLineEdit *txtSubmitURL = nullptr;
+    QPushButton *cmdGetSource = nullptr;
+    QPlainTextEdit *txtSource = nullptr;
+    QPushButton *cmdGetFields = nullptr;
+    QComboBox *cboMethod = nullptr;
+    QLineEdit *txtAction = nullptr;
+    QComboBox *cboCategory = nullptr;
+    KeyedListView *lsvDataFields = nullptr;
+    QLineEdit *txtFieldName = nullptr;
+    QLineEdit *txtValue = nullptr;
+    QVector<QPushButton *> cmdUpdate;
+    KeyedListView *lsvCategory = nullptr;
+    QLineEdit *txtDefaultCategory = nullptr;
+    QLineEdit *txtEngineCategory = nullptr;
+    QPushButton *cmdUpdateCategory = nullptr;
+    QLineEdit *txtCountry = nullptr;
+    QCheckBox *chkCountry = nullptr;
+    QComboBox *cboEngineType = nullptr;
+    QLineEdit *txtLanguage = nullptr;
+    QComboBox *cboSiteLevel = nullptr;
+    QLineEdit *txtMaxTitle = nullptr;
+    QLineEdit *txtMaxKeywords = nullptr;
+    QLineEdit *txtMaxDescription = nullptr;
+    QCheckBox *chkAllowAdultSite = nullptr;
+    QCheckBox *chkAdultOnlySite = nullptr;
+    QToolBar *Toolbar1 = nullptr;
+    QVector<QAction *> Toolbar1Buttons;
+    QVector<QAction *> mnuFileItems;
+    QVector<QAction *> mnuHelpItems;
+    Platform::StatusBar *StatusBar1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     explicit frmEngineBuilder(QWidget *parent = nullptr);
+    void buildMenusAndToolbar(QVBoxLayout *layout);
+    QWidget *buildSourceTab();
+    QWidget *buildFieldsTab();
+    QWidget *buildCategoryTab();
+    QWidget *buildSettingsTab();
+    void wireEvents();
+    void Form_Load();
+    void loadCategory();
+    void loadEngines();
+    void newEngine();
+    void deleteEngine();
+    void showHelp();
+    void saveEngineFile();
+    void updateEngineCount();
+    bool refuseBracketName(const QString &name);
+    void addItem(const QString &fieldName, const QString &value);
+    QString storedFieldValue(QTreeWidgetItem *row) const;
+
     static QPointer<frmEngineBuilder> s_instance;
+    CustomEngineStore m_store;
+    QString m_selectedFieldKey;   // the data-field row last clicked, by key
+    bool m_closed = false;
 };

@@ -26,6 +26,7 @@
 #include "core/clsPreference.h"
 #include "core/frmSplash.h"
 #include "core/modCommon.h"
+#include "enginedata/frmEngineBuilder.h"
 #include "enginedata/frmUpdateEngines.h"
 #include "mainwindow/EnginesPage.h"
 #include "pagetools/frmOptimizer.h"
@@ -661,6 +662,8 @@ void frmMain::closeEvent(QCloseEvent *event)
     autoSave();
     if (frmOptimizer *optimizer = frmOptimizer::loadedInstance())
         optimizer->deleteLater();
+    if (frmEngineBuilder *builder = frmEngineBuilder::loadedInstance())
+        builder->close();   // its close writes the custom engine files
     if (frmHTTP *fetch = frmHTTP::loadedInstance())
         fetch->deleteLater();
     releaseData();

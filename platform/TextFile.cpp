@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <memory>
+#include <vector>
+
 namespace Platform {
 namespace {
 
@@ -137,6 +140,25 @@ bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
         return false;
     }
     return file.commit();
+}
+
+bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
+{
+    std::vector<std::unique_ptr<QSaveFile>> pending;
+    for (const FileBytes &file : files) {
+        if (file.path.isEmpty())
+            return false;
+        auto save = std::make_unique<QSaveFile>(file.path);
+        const bool opened = save->open(QIODevice::WriteOnly);
+        const bool failedByTest = writeFailureHook() && writeFailureHook()(file.path);
+        if (!opened || failedByTest || save->write(file.bytes) != file.bytes.size())
+            return false;   // the QSaveFiles made so far are dropped uncommitted
+        pending.push_back(std::move(save));
+    }
+    bool allCommitted = true;
+    for (auto &save : pending)
+        allCommitted = save->commit() && allCommitted;
+    return allCommitted;
 }
 
 bool writeTextFileAtomically(const QString &path, const QString &text)

@@ -23,6 +23,15 @@ std::optional<QString> readTextFile(const QString &path);
 bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
                                std::optional<QFileDevice::Permissions> mode = std::nullopt);
 
+// Replaces several files as one: each is written in full beside its target first, and only
+// when every one is complete do they take their targets' places. False (every old file untouched)
+// when any of them fails before that.
+struct FileBytes {
+    QString path;
+    QByteArray bytes;
+};
+bool writeBinaryFilesAtomically(const QList<FileBytes> &files);
+
 // Tests make atomic writes fail as a full disk would: while a hook is set, a write whose path it
 // accepts is given up before it replaces the file. An empty hook ends this.
 using WriteFailureHook = std::function<bool(const QString &path)>;

@@ -203,4 +203,33 @@ CategoryList parseCategoryList(const QStringList &lines)
     return result;
 }
 
+qsizetype nextLineStart(QByteArrayView bytes, qsizetype lineStart)
+{
+    for (qsizetype i = lineStart; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n')
+            return i + 1;
+        if (bytes[i] == '\r')
+            return i + 1 < bytes.size() && bytes[i + 1] == '\n' ? i + 2 : i + 1;
+    }
+    return bytes.size();
+}
+
+bool isWholeLineAt(QByteArrayView bytes, qsizetype start, QByteArrayView line)
+{
+    const qsizetype end = start + line.size();
+    if (start < 0 || end > bytes.size())
+        return false;
+    const bool lineEndsThere = end == bytes.size() || bytes[end] == '\r' || bytes[end] == '\n';
+    return lineEndsThere && bytes.sliced(start, line.size()).compare(line, Qt::CaseInsensitive) == 0;
+}
+
+qsizetype findWholeLine(QByteArrayView bytes, QByteArrayView line, qsizetype from)
+{
+    for (qsizetype start = from; start + line.size() <= bytes.size(); start = nextLineStart(bytes, start)) {
+        if (isWholeLineAt(bytes, start, line))
+            return start;
+    }
+    return -1;
+}
+
 } // namespace modEngineData

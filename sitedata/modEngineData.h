@@ -4,6 +4,7 @@
 // custom-category engines) is done by their callers. Lines end at CR LF, CR or a lone LF.
 #include <functional>
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -98,5 +99,17 @@ struct CategoryList {
 };
 
 CategoryList parseCategoryList(const QStringList &lines);
+
+// Where a line equal to `line` (ASCII letters ignoring case) starts in the bytes, looking at the
+// lines that start at or after `from` (itself a line start), with the readers' line ends (CR LF,
+// CR or LF). -1 when there is none. Writers that put text at a marker use it, so a marker counts
+// only where a reader would see it.
+qsizetype findWholeLine(QByteArrayView bytes, QByteArrayView line, qsizetype from = 0);
+
+// Whether the line that starts at `start` is `line` (ASCII letters ignoring case).
+bool isWholeLineAt(QByteArrayView bytes, qsizetype start, QByteArrayView line);
+
+// The start of the line after the one that starts at `lineStart` (the size at the end).
+qsizetype nextLineStart(QByteArrayView bytes, qsizetype lineStart);
 
 } // namespace modEngineData

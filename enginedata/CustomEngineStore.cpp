@@ -1,0 +1,364 @@
+#include "enginedata/CustomEngineStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/Codec1252.h"
+#include "platform/Folders.h"
+#include "platform/Numbers.h"
+#include "platform/TextFile.h"
+#include "sitedata/modDataFiles.h"
+#include "sitedata/modEngineData.h"
+#include "transport/modDSSockLog.h"
+
+using modEngineData::EngineKey;
+
+namespace {
+
+const QByteArray kCrLf("\r\n");
+
+bool isNumberKey(EngineKey key)
+{
+    return key == EngineKey::MaxTitle || key == EngineKey::MaxKeywords || key == EngineKey::MaxDescription
+           || key == EngineKey::SiteLevel;
+}
+
+bool numberFits(EngineKey key, const QString &value)
+{
+    return key == EngineKey::SiteLevel ? Platform::lenientToInt16(value).has_value()
+                                       : Platform::lenientToInt32(value).has_value();
+}
+
+QString firstLetterUpper(const QString &value)
+{
+    return value.left(1).toUpper();
+}
+
+bool beginsWithY(const QString &mode)
+{
+    return mode.startsWith(QLatin1Char('Y'), Qt::CaseInsensitive);
+}
+
+// A line break inside a value would split the record: it is written as a space.
+QString oneLine(QString value)
+{
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return value;
+}
+
+bool fileHoldsBytes(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.size() > 0;
+}
+
+// The file's bytes; a missing file is empty. Nothing when it exists and cannot be read.
+std::optional<QByteArray> bytesOrEmpty(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return QByteArray();
+    return Platform::readBinaryFile(path);
+}
+
+} // namespace
+
+CustomEngineStore::CustomEngineStore(const QString &folder)
+    : m_folder(folder),
+      m_engineFile(Platform::joinPath(folder, QLatin1String(kEngineFileName))),
+      m_categoryFile(Platform::joinPath(folder, QLatin1String(kCategoryFileName)))
+{
+}
+
+void CustomEngineStore::load()
+{
+    m_records.clear();
+    m_errors.clear();
+    m_loadIncomplete = false;
+    if (!fileHoldsBytes(m_engineFile))
+        return;
+
+    m_customCategory.clear();
+    if (fileHoldsBytes(m_categoryFile)) {
+        modEngineData::EngineCategoryParser categories;
+        const auto reading = modDataFiles::forEachLine(m_categoryFile, [&](const QString &line) { return categories.feed(line); });
+        m_loadIncomplete = !reading.readable || !reading.skippedLines.isEmpty();
+        for (const auto &entry : categories.takeEntries())
+            m_customCategory.append({entry.Name, entry.CategoryData});
+    }
+
+    auto reject = [this](const QString &line) {
+        const QString error = QStringLiteral("loadCustomEngineError: ") + line;
+        m_errors.append(error);
+        modDSSock::writeErrorLog(error);
+        m_loadIncomplete = true;
+    };
+    bool seenName = false;
+    modEngineData::EngineDatabaseParser parser(false, [this](modEngineData::RawEngine &&raw) {
+        if (!raw.hasName())
+            return;
+        CustomEngineRecord record;
+        for (const modEngineData::EngineLine &line : raw.lines) {
+            const QString &value = line.value;
+            switch (line.key) {
+            case EngineKey::Name: record.Name = value; break;
+            case EngineKey::Home: record.Home = value; break;
+            case EngineKey::AddURL: record.AddURL = value; break;
+            case EngineKey::Country: record.Country = value.trimmed().toUpper(); break;
+            case EngineKey::CountryOnly: record.CountryOnly = value; break;
+            case EngineKey::Type: record.Type = value.trimmed().toUpper(); break;
+            case EngineKey::Category:
+                record.Category = value;
+                record.CategoryData = beginsWithY(value) ? lastCategoryData(record.Name) : QString();
+                break;
+            case EngineKey::Method: record.Method = value; break;
+            case EngineKey::Action: record.Action = value; break;
+            case EngineKey::Query: record.Query = value; break;
+            case EngineKey::AdultOnlySites: record.AdultOnlySites = firstLetterUpper(value); break;
+            case EngineKey::Adults: record.Adults = firstLetterUpper(value); break;
+            case EngineKey::Language: record.Language = value; break;
+            // A number out of range was named in the errors and is left at 0.
+            case EngineKey::MaxTitle: record.MaxTitle = Platform::lenientToInt32(value).value_or(0); break;
+            case EngineKey::MaxKeywords: record.MaxKeywords = Platform::lenientToInt32(value).value_or(0); break;
+            case EngineKey::MaxDescription: record.MaxDescription = Platform::lenientToInt32(value).value_or(0); break;
+            case EngineKey::SiteLevel: record.SiteLevel = Platform::lenientToInt16(value).value_or(0); break;
+            case EngineKey::Ignored: break;
+            }
+        }
+        m_records.append(record);
+    });
+    const auto reading = modDataFiles::forEachLine(m_engineFile, [&](const QString &line) {
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (!line.startsWith(QLatin1Char('#')) && equals > 0) {
+            const EngineKey key = modEngineData::engineKeyOf(line.left(equals));
+            if (key == EngineKey::Name)
+                seenName = true;
+            else if (key != EngineKey::Ignored && !seenName)
+                reject(line);
+            else if (isNumberKey(key) && !numberFits(key, modEngineData::trimSpaces(line.mid(equals + 1))))
+                reject(line);
+        }
+        parser.feed(line);
+        return true;
+    });
+    parser.finish();
+    m_customCategory.clear();
+    if (!reading.readable) {
+        reject(QStringLiteral("cannot read ") + m_engineFile);
+    } else if (!reading.skippedLines.isEmpty()) {
+        reject(QStringLiteral("line %1 is too long").arg(reading.skippedLines.first()));
+    }
+}
+
+QString CustomEngineStore::lastCategoryData(const QString &name) const
+{
+    for (auto it = m_customCategory.crbegin(); it != m_customCategory.crend(); ++it) {
+        if (it->first.compare(name, Qt::CaseInsensitive) == 0)
+            return it->second;
+    }
+    return QString();
+}
+
+QByteArray CustomEngineStore::engineFileBytes(const QList<qsizetype> &order) const
+{
+    QString text;
+    auto line = [&text](const char *key, const QString &value) {
+        text += QLatin1String(key) + QLatin1Char('=') + oneLine(value) + QLatin1String("\r\n");
+    };
+    for (qsizetype index : order) {
+        const CustomEngineRecord &r = m_records.at(index);
+        line("Name", r.Name);
+        line("Home", r.Home);
+        line("AddURL", r.AddURL);
+        line("Country", r.Country);
+        line("CountryOnly", r.CountryOnly);
+        line("Type", r.Type);
+        line("Category", r.Category);
+        line("Method", r.Method);
+        line("Action", r.Action);
+        line("Query", r.Query);
+        line("WebType", QString());
+        line("Adults", r.Adults);
+        line("AdultOnlySites", r.AdultOnlySites);
+        line("Language", r.Language);
+        line("MaxTitle", QString::number(r.MaxTitle));
+        line("MaxKeywords", QString::number(r.MaxKeywords));
+        line("MaxDescription", QString::number(r.MaxDescription));
+        line("SiteLevel", QString::number(r.SiteLevel));
+        text += QLatin1String("\r\n\r\n");
+    }
+    return Platform::toAnsi(text);
+}
+
+QByteArray CustomEngineStore::categoryFileBytes(const QList<qsizetype> &order) const
+{
+    QString text;
+    for (qsizetype index : order) {
+        const CustomEngineRecord &r = m_records.at(index);
+        if (!beginsWithY(r.Category) || r.CategoryData.isEmpty())
+            continue;
+        text += QLatin1Char('[') + oneLine(r.Name) + QLatin1String("]\r\n");
+        const QStringList pieces = r.CategoryData.split(QLatin1Char('>'));
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            if (i + 1 < pieces.size() || !pieces.at(i).isEmpty())
+                text += oneLine(pieces.at(i)) + QLatin1String("\r\n");
+        }
+        text += QLatin1String("\r\n\r\n");
+    }
+    return Platform::toAnsi(text);
+}
+
+bool CustomEngineStore::fail(const QString &error)
+{
+    m_lastError = error;
+    return false;
+}
+
+// After a load that left something on disk unread, the files are the only full copy.
+bool CustomEngineStore::keepBackups()
+{
+    QList<Platform::FileBytes> backups;
+    for (const QString &path : {m_engineFile, m_categoryFile}) {
+        if (!QFileInfo::exists(path))
+            continue;
+        const auto bytes = Platform::readBinaryFile(path);
+        if (!bytes)
+            return fail(QStringLiteral("cannot read ") + path);
+        backups.append({path + QStringLiteral(".bak"), *bytes});
+    }
+    if (!Platform::writeBinaryFilesAtomically(backups))
+        return fail(QStringLiteral("cannot write the backup copies of ") + m_engineFile);
+    return true;
+}
+
+bool CustomEngineStore::save(const QList<qsizetype> &order)
+{
+    if (m_loadIncomplete && !keepBackups())
+        return false;
+    if (order.isEmpty()) {
+        for (const QString &path : {m_engineFile, m_categoryFile}) {
+            if (QFileInfo::exists(path) && !QFile::remove(path))
+                return fail(QStringLiteral("cannot delete ") + path);
+        }
+    } else if (!Platform::writeBinaryFilesAtomically({{m_engineFile, engineFileBytes(order)},
+                                                      {m_categoryFile, categoryFileBytes(order)}})) {
+        return fail(QStringLiteral("cannot write ") + m_engineFile + QStringLiteral(" and ") + m_categoryFile);
+    }
+    m_loadIncomplete = false;
+    return true;
+}
+
+bool CustomEngineStore::save()
+{
+    QList<qsizetype> all;
+    for (qsizetype i = 0; i < m_records.size(); ++i)
+        all.append(i);
+    return save(all);
+}
+
+bool CustomEngineStore::merge(const QList<qsizetype> &order)
+{
+    // After an incomplete load the files on disk hold more than the list: they are merged as they stand.
+    if (!m_loadIncomplete && !save(order))
+        return false;
+    const QString databasePath = Platform::joinPath(m_folder, QLatin1String(kEngineDataFileName));
+    const QString categoryDataPath = Platform::joinPath(m_folder, QLatin1String(kCategoryDataFileName));
+    const auto engines = bytesOrEmpty(m_engineFile);
+    const auto categories = bytesOrEmpty(m_categoryFile);
+    const auto database = bytesOrEmpty(databasePath);
+    const auto categoryData = bytesOrEmpty(categoryDataPath);
+    for (const auto &[bytes, path] : {std::pair{&engines, m_engineFile}, std::pair{&categories, m_categoryFile},
+                                      std::pair{&database, databasePath}, std::pair{&categoryData, categoryDataPath}}) {
+        if (!*bytes)
+            return fail(QStringLiteral("cannot read ") + path);
+    }
+
+    QList<Platform::FileBytes> changed;
+    const QByteArray newDatabase = CustomEngineMerge::intoEngineDatabase(
+        *database, CustomEngineMerge::block("# Custom Engine Data", *engines));
+    if (newDatabase != *database)
+        changed.append({databasePath, newDatabase});
+    const QByteArray newCategoryData = CustomEngineMerge::intoCategoryData(
+        *categoryData, CustomEngineMerge::block("# Custom Engine Category", *categories));
+    if (newCategoryData != *categoryData)
+        changed.append({categoryDataPath, newCategoryData});
+    if (!Platform::writeBinaryFilesAtomically(changed))
+        return fail(QStringLiteral("cannot write ") + databasePath + QStringLiteral(" and ") + categoryDataPath);
+    return true;
+}
+
+bool CustomEngineStore::exportList(const QString &path, const QStringList &names)
+{
+    QString text;
+    for (const QString &name : names)
+        text += name + QLatin1String("\r\n");
+    text += QLatin1String("\r\n");
+    if (!Platform::writeBinaryFileAtomically(path, Platform::toAnsi(text)))
+        return fail(QStringLiteral("cannot write ") + path);
+    return true;
+}
+
+namespace CustomEngineMerge {
+
+namespace {
+
+const QByteArray kDashLine = QByteArray("# ") + QByteArray(36, '-');
+
+// Where a block with this title starts (its first dash line), or -1.
+qsizetype findBlock(const QByteArray &bytes, const QByteArray &title)
+{
+    for (qsizetype at = modEngineData::findWholeLine(bytes, kDashLine); at >= 0;
+         at = modEngineData::findWholeLine(bytes, kDashLine, modEngineData::nextLineStart(bytes, at))) {
+        if (modEngineData::isWholeLineAt(bytes, modEngineData::nextLineStart(bytes, at), title))
+            return at;
+    }
+    return -1;
+}
+
+// The bytes with the block after their last line; a last line without its line end gets one first.
+QByteArray appended(const QByteArray &bytes, const QByteArray &block)
+{
+    if (block.isEmpty())
+        return bytes;
+    const bool openLastLine = !bytes.isEmpty() && !bytes.endsWith('\r') && !bytes.endsWith('\n');
+    return bytes + (openLastLine ? kCrLf : QByteArray()) + block;
+}
+
+} // namespace
+
+QByteArray block(const QByteArray &title, const QByteArray &customFile)
+{
+    if (customFile.isEmpty())
+        return QByteArray();
+    return kDashLine + kCrLf + title + kCrLf + kDashLine + kCrLf + customFile + kCrLf;
+}
+
+QByteArray intoEngineDatabase(const QByteArray &database, const QByteArray &block)
+{
+    qsizetype start = findBlock(database, "# Custom Engine Data");
+    if (!block.isEmpty()) {
+        // The block takes the marker's place; what followed the marker was never read.
+        const qsizetype marker = modEngineData::findWholeLine(database, "END:Version 6.0");
+        if (marker >= 0 && (start < 0 || marker < start))
+            start = marker;
+    }
+    if (start < 0)
+        return appended(database, block);
+    return database.left(start) + block;
+}
+
+QByteArray intoCategoryData(const QByteArray &categoryData, const QByteArray &block)
+{
+    const qsizetype earlier = findBlock(categoryData, "# Custom Engine Category");
+    const qsizetype end = modEngineData::findWholeLine(categoryData, "END");
+    // A block behind the end line was never read: the new one goes before the end line.
+    if (earlier >= 0 && (end < 0 || earlier < end)) {
+        const qsizetype stop = end < 0 ? categoryData.size() : end;
+        return categoryData.left(earlier) + block + categoryData.mid(stop);
+    }
+    if (end < 0 || block.isEmpty())
+        return appended(categoryData, block);
+    return categoryData.left(end) + block + categoryData.mid(end);
+}
+
+} // namespace CustomEngineMerge

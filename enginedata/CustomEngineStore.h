@@ -1,0 +1,107 @@
+#pragma once
+// The engine builder's own engines: the records, their two files in the engine data folder
+// ("vqzengc.dat" in the engine database syntax, "catcus.dat" in the engine category data
+// syntax), the merge of both into the engine data files and the export of the engine names.
+// A plain class the builder window owns, so all of it runs without widgets.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct CustomEngineRecord {
+    QString Name;
+    QString Home;
+    QString AddURL;
+    QString Country;
+    QString CountryOnly;
+    QString Type;
+    QString Category;
+    QString CategoryData;   // items "category=value" joined by ">"
+    QString Method;
+    QString Action;
+    QString Query;
+    QString WebType;        // never read; always written empty
+    QString Adults;
+    QString AdultOnlySites;
+    QString Language;
+    qint32 MaxTitle = 0;
+    qint32 MaxKeywords = 0;
+    qint32 MaxDescription = 0;
+    qint16 SiteLevel = 0;
+
+    bool operator==(const CustomEngineRecord &) const = default;
+};
+
+class CustomEngineStore {
+public:
+    // The file names in the engine data folder.
+    static constexpr const char *kEngineFileName = "vqzengc.dat";
+    static constexpr const char *kCategoryFileName = "catcus.dat";
+    static constexpr const char *kEngineDataFileName = "vqzeng5.dat";
+    static constexpr const char *kCategoryDataFileName = "catvqs.dat";
+
+    // The store of the files in `folder` (ending in "/").
+    explicit CustomEngineStore(const QString &folder);
+
+    QString engineFile() const { return m_engineFile; }
+    QString categoryFile() const { return m_categoryFile; }
+
+    // Reads both custom files (a missing or empty engine file gives no records). Bad lines are
+    // skipped and named in `errors()`, each as the text the error log got.
+    void load();
+    const QStringList &errors() const { return m_errors; }
+    // True after a load that could not take everything on disk: the next rewrite keeps the old
+    // files as ".bak" copies first.
+    bool loadIncomplete() const { return m_loadIncomplete; }
+
+    QList<CustomEngineRecord> &records() { return m_records; }
+    const QList<CustomEngineRecord> &records() const { return m_records; }
+
+    // Rewrites both files from the records at `order` (record indexes, in list order), or from
+    // all records in their order. Both files are replaced together or not at all; no records
+    // delete both. False with `lastError()` on failure.
+    bool save(const QList<qsizetype> &order);
+    bool save();
+
+    // Writes the custom files from the records at `order` (as they stand on disk after an
+    // incomplete load), then puts their merge blocks into the engine data files of the folder.
+    bool merge(const QList<qsizetype> &order);
+
+    // Writes the names, one a line, into `path`.
+    bool exportList(const QString &path, const QStringList &names);
+
+    QString lastError() const { return m_lastError; }
+
+    // The file texts of the records at `order`, as save writes them.
+    QByteArray engineFileBytes(const QList<qsizetype> &order) const;
+    QByteArray categoryFileBytes(const QList<qsizetype> &order) const;
+
+private:
+    QString lastCategoryData(const QString &name) const;
+    bool keepBackups();
+    bool fail(const QString &error);
+
+    QString m_folder;
+    QString m_engineFile;
+    QString m_categoryFile;
+    QList<CustomEngineRecord> m_records;
+    QList<std::pair<QString, QString>> m_customCategory;   // while loading only
+    QStringList m_errors;
+    bool m_loadIncomplete = false;
+    QString m_lastError;
+};
+
+namespace CustomEngineMerge {
+
+// The merge block of a whole custom file: the header of three comment lines, the file, CR LF.
+// Empty for an empty file.
+QByteArray block(const QByteArray &title, const QByteArray &customFile);
+
+// The engine database with the block in place: over an earlier block and the rest of the file,
+// else over the first end-marker line and the rest of the file, else after the last line.
+QByteArray intoEngineDatabase(const QByteArray &database, const QByteArray &block);
+
+// The engine category data with the block in place: over an earlier block up to the next "END"
+// line, else before the first "END" line, else after the last line.
+QByteArray intoCategoryData(const QByteArray &categoryData, const QByteArray &block);
+
+} // namespace CustomEngineMerge

@@ -1,0 +1,468 @@
+// The engine builder window offscreen: saving the controls into records, loading them back, the
+// row editing, the toolbar commands, the page fetch from a server on 127.0.0.1 and closing.
+#include "support/FailingWrites.h"
+#include "support/LoopbackServer.h"
+#include "sitedata/MainObjectFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "core/clsPreference.h"
+#include "core/modCommon.h"
+#include "enginedata/frmEngineBuilder.h"
+#include "platform/CommonControls.h"
+#include "platform/EventLoop.h"
+#include "platform/KeyedListView.h"
+#include "sitedata/EngineCollection.h"
+#include "transport/frmHTTP.h"
+
+using namespace Qt::StringLiterals;
+using TestSupport::LoopbackServer;
+using TestSupport::TestEnvironment;
+
+namespace {
+
+constexpr int kWaitMs = 8000;
+
+class Builder : public MainObjectTest {
+protected:
+    void SetUp() override
+    {
+        MainObjectTest::SetUp();
+        writeProgramFile(u"cat.vqs"_s, crlf({"Lines before any main category give no row", "[Arts]", "Music", "Theatre",
+                                             "[Shopping]", "Music", "Shopping", "Retail", "[]"}));
+        myPreference().setTimeOut(2);
+        b = frmEngineBuilder::instance();
+    }
+    void TearDown() override
+    {
+        env.dialogs.acceptAllMessages();
+        if (frmEngineBuilder *open = frmEngineBuilder::loadedInstance())
+            open->close();
+        TestEnvironment::dropQueuedCalls();
+        myEngines().clear();
+        MainObjectTest::TearDown();
+    }
+
+    void fill(const QString &name, const QString &action = u"http://www.shop.example/cgi-bin/add"_s)
+    {
+        b->txtEngineName->setText(name);
+        b->txtAction->setText(action);
+    }
+    bool saveNew(const QString &name)
+    {
+        b->Toolbar1_ButtonClick(u"New"_s);   // answered by the queued input
+        fill(name);
+        return b->saveEngineData();
+    }
+    QStringList engineNames() const
+    {
+        QStringList names;
+        for (int i = 0; i < b->lstEngines->count(); ++i)
+            names << b->lstEngines->item(i)->text();
+        return names;
+    }
+    const CustomEngineRecord &record(int entry) const
+    {
+        return b->store().records().at(b->lstEngines->item(entry)->data(Qt::UserRole).toLongLong());
+    }
+    QTreeWidgetItem *mapping(const QString &key) const { return b->lsvCategory->rowByKey(key); }
+    void closeBuilder()
+    {
+        b->close();
+        TestEnvironment::dropQueuedCalls();
+    }
+    QByteArray customFile() const { return TestEnvironment::readFile(enginePath(u"vqzengc.dat"_s)); }
+
+    frmEngineBuilder *b = nullptr;
+};
+
+} // namespace
+
+TEST_F(Builder, LoadFillsTheListsAndDefaults)
+{
+    QStringList rows;
+    for (QTreeWidgetItem *row : b->lsvCategory->rows())
+        rows << Platform::itemKey(row) + u"|"_s + row->text(0) + u"|"_s + itemImageKey(row);
+    EXPECT_EQ(rows, QStringList({u"Arts|Arts|TickOff"_s, u"Music|Arts >> Music|TickOff"_s, u"Theatre|Arts >> Theatre|TickOff"_s,
+                                 u"Shopping|Shopping|TickOff"_s, u"Retail|Shopping >> Retail|TickOff"_s}));
+    EXPECT_EQ(b->cboCategory->currentText(), u"Yes"_s);
+    EXPECT_EQ(b->cboEngineType->currentText(), u"General Engine"_s);
+    EXPECT_EQ(b->cboSiteLevel->currentText(), u"1"_s);
+    EXPECT_EQ(b->lblEngines->text(), u"Engines: 0"_s);
+    EXPECT_EQ(b->SSTab1->count(), 4);
+}
+
+TEST_F(Builder, RefusedSavesShowTheirMessageAndChangeNothing)
+{
+    const struct { const char *name, *action, *siteLevel, *prompt; int tab; } cases[] = {
+        {"  ", "http://x.example/", "1", "Please enter engine name.", frmEngineBuilder::SourceTab},
+        {"Shop]s", "http://x.example/", "1", "An engine name cannot contain ']'.", -1},
+        {"Shop", "/cgi-bin/add", "1", "Invalid Action Field ! Please make sure to use FULL URL path.", frmEngineBuilder::FieldsTab},
+        {"Shop", "http://x.example/", "abc", "saveEngineData_Error:", -1},
+        {"Shop", "http://x.example/", "40000", "saveEngineData_Error:", -1},
+    };
+    env.dialogs.acceptAllMessages();
+    for (const auto &c : cases) {
+        env.dialogs.clearLog();
+        b->SSTab1->setCurrentIndex(frmEngineBuilder::SettingsTab);
+        fill(QLatin1String(c.name), QLatin1String(c.action));
+        b->cboSiteLevel->setEditText(QLatin1String(c.siteLevel));
+        EXPECT_FALSE(b->saveEngineData());
+        ASSERT_EQ(env.dialogs.shown().size(), 1);
+        EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(QLatin1String(c.prompt))) << c.prompt;
+        EXPECT_EQ(b->SSTab1->currentIndex(), c.tab < 0 ? int(frmEngineBuilder::SettingsTab) : c.tab);
+        EXPECT_EQ(b->lstEngines->count(), 0);
+        EXPECT_TRUE(b->store().records().isEmpty());
+    }
+}
+
+TEST_F(Builder, ModeFollowsRequestCategoryTypeAndMappedRows)
+{
+    const struct { int requestCategory, type; const char *mapped, *mode; } cases[] = {
+        {1, 2, "", "F"}, {1, 1, "", "Y"}, {0, 1, "", "N"}, {0, 2, "Tunes", "Y"}, {1, 2, "Tunes", "Y"},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        b->ClearFields();
+        fill(u"Engine "_s + QString::number(++n));
+        b->cboCategory->setCurrentIndex(c.requestCategory);
+        b->cboEngineType->setCurrentIndex(c.type);
+        b->setCategoryData(c.mapped[0] ? u"Music="_s + QLatin1String(c.mapped) : QString());
+        ASSERT_TRUE(b->saveEngineData());
+        EXPECT_EQ(b->store().records().last().Category, QLatin1String(c.mode)) << n;
+        EXPECT_EQ(b->store().records().last().CategoryData, c.mapped[0] ? u"Music=Tunes"_s : QString());
+    }
+}
+
+TEST_F(Builder, LoadedRecordsShowAndSaveBackTheirModes)
+{
+    // The builder cannot express "C" or "G": they show as No and save as "N".
+    const struct { const char *mode, *type, *shown, *saved; } cases[] = {
+        {"F", "FFA", "Yes", "F"}, {"Y", "DIR", "Yes", "Y"}, {"C", "DIR", "No", "N"}, {"G", "ENG", "No", "N"},
+    };
+    for (const auto &c : cases) {
+        CustomEngineRecord r;
+        r.Name = QLatin1String(c.mode) + u" engine"_s;
+        r.Category = QLatin1String(c.mode);
+        r.Type = QLatin1String(c.type);
+        r.Action = u"http://x.example/"_s;
+        r.SiteLevel = 4;
+        b->store().records() = {r};
+        b->getEngineData(0);
+        EXPECT_EQ(b->cboCategory->currentText(), QLatin1String(c.shown)) << c.mode;
+        EXPECT_EQ(b->cboSiteLevel->currentText(), u"4"_s);
+        b->lstEngines->clear();
+        b->store().records().clear();
+        ASSERT_TRUE(b->saveEngineData());
+        EXPECT_EQ(b->store().records().last().Category, QLatin1String(c.saved)) << c.mode;
+    }
+}
+
+TEST_F(Builder, UrlsGetASchemeAndAnEngineSavedUnderAnotherCaseIsUpdated)
+{
+    fill(u"Shop"_s);
+    b->txtEngineURL->setText(u"example.com"_s);
+    b->txtSubmitURL->setText(u"ftp://x"_s);
+    ASSERT_TRUE(b->saveEngineData());
+    EXPECT_EQ(b->txtEngineURL->text(), u"http://example.com"_s);
+    EXPECT_EQ(b->txtSubmitURL->text(), u"ftp://x"_s);
+    EXPECT_EQ(b->lstEngines->currentRow(), 0);
+
+    fill(u"SHOP"_s, u"http://shop.example/v2"_s);
+    ASSERT_TRUE(b->saveEngineData());
+    EXPECT_EQ(engineNames(), QStringList({u"Shop"_s}));
+    EXPECT_EQ(record(0).Name, u"SHOP"_s);
+    EXPECT_EQ(record(0).Action, u"http://shop.example/v2"_s);
+    EXPECT_EQ(b->lblEngines->text(), u"Engines: 1"_s);
+    closeBuilder();
+    EXPECT_TRUE(customFile().startsWith("Name=SHOP\r\n"));
+}
+
+TEST_F(Builder, QueryRowsKeepTheirStoredValuesUntilTheUserChangesOne)
+{
+    b->show();   // Enter in a shown window also reaches a default button
+    b->setQueryData(u"a=1&bare&c=x=y"_s);
+    ASSERT_EQ(b->lsvDataFields->rows().size(), 2);
+    EXPECT_EQ(b->lsvDataFields->rowByKey(u"c"_s)->text(1), u"x=y"_s);
+
+    const QString stored = u"p=%2F&q=a+b&r=%25&e=<EMAIL>"_s;
+    b->setQueryData(stored);
+    fill(u"Round Trip"_s);
+    ASSERT_TRUE(b->saveEngineData());
+    EXPECT_EQ(record(0).Query, stored);
+
+    b->lsvDataFields_ItemClick(u"q"_s);
+    EXPECT_EQ(b->txtValue->text(), u"a b"_s);
+    b->cmdUpdate_Click(0);   // shown text unchanged: the stored form stays
+    b->lsvDataFields_ItemClick(u"r"_s);
+    EXPECT_EQ(b->txtValue->text(), u"%"_s);
+    b->txtValue->setText(u"x/y z"_s);
+    QTest::keyClick(b->txtValue, Qt::Key_Return);
+    b->lsvDataFields_ItemClick(u"e"_s);
+    b->txtFieldName->setText(u"mail"_s);
+    b->cmdUpdate_Click(0);
+    ASSERT_TRUE(b->saveEngineData());
+    EXPECT_EQ(record(0).Query, u"p=%2F&q=a+b&r=x%2Fy+z&mail=<EMAIL>"_s);
+}
+
+TEST_F(Builder, MappingRowsFollowTheCategoryStringAndTheEditors)
+{
+    b->setCategoryData(u"Gone=1>Music=Tunes>Retail=Shops>"_s);
+    EXPECT_EQ(mapping(u"Music"_s)->text(1), u"Tunes"_s);
+    EXPECT_EQ(itemImageKey(mapping(u"Retail"_s)), u"Tick"_s);
+    EXPECT_TRUE(errorLog().contains("Gone"));
+
+    b->lsvCategory_ItemClick(u"Theatre"_s);
+    EXPECT_EQ(b->txtDefaultCategory->text(), u"Arts >> Theatre"_s);
+    EXPECT_EQ(b->txtEngineCategory->text(), u"Theatre"_s);
+    b->lsvCategory->setCurrentItem(mapping(u"Theatre"_s));
+    b->cmdUpdateCategory_Click();
+    EXPECT_EQ(itemImageKey(mapping(u"Theatre"_s)), u"Tick"_s);
+
+    b->lsvCategory->clearSelection();
+    mapping(u"Music"_s)->setSelected(true);
+    mapping(u"Retail"_s)->setSelected(true);
+    b->lsvCategory->setFocus();
+    QTest::keyClick(b->lsvCategory, Qt::Key_Delete);
+    for (const QString &key : {u"Music"_s, u"Retail"_s}) {
+        EXPECT_TRUE(mapping(key)->text(1).isEmpty());
+        EXPECT_EQ(itemImageKey(mapping(key)), u"TickOff"_s);
+    }
+    fill(u"Mapped"_s);
+    ASSERT_TRUE(b->saveEngineData());
+    EXPECT_EQ(record(0).CategoryData, u"Theatre=Theatre"_s);
+}
+
+TEST_F(Builder, RowActionsWithoutAValidSelectionDoNothing)
+{
+    b->setQueryData(u"a=1&b=2"_s);
+    b->setCategoryData(u"Music=Tunes"_s);
+    b->lsvDataFields->clearSelection();
+    b->lsvCategory->clearSelection();
+    b->txtEngineCategory->setText(u"Changed"_s);
+    b->cmdUpdate_Click(1);
+    b->cmdUpdateCategory_Click();
+    EXPECT_EQ(b->lsvDataFields->rows().size(), 2);
+    EXPECT_EQ(mapping(u"Music"_s)->text(1), u"Tunes"_s);
+
+    b->lsvDataFields_ItemClick(u"a"_s);
+    b->lsvDataFields->setCurrentItem(b->lsvDataFields->rowByKey(u"a"_s));
+    b->cmdUpdate_Click(1);
+    b->txtFieldName->setText(u"a"_s);
+    b->txtValue->setText(u"9"_s);
+    b->cmdUpdate_Click(0);   // the remembered row has gone
+    ASSERT_EQ(b->lsvDataFields->rows().size(), 1);
+    EXPECT_EQ(b->lsvDataFields->rows()[0]->text(1), u"2"_s);
+
+    b->txtFieldName->clear();
+    env.dialogs.answerMessage(Platform::Ok);
+    b->cmdUpdate_Click(0);
+    EXPECT_EQ(env.dialogs.shown().last().title, u"Update"_s);
+}
+
+TEST_F(Builder, ATagThatNeverClosesStopsGetFieldsAndKeepsTheRowsSoFar)
+{
+    modCommon::setMultiLineText(b->txtSource, u"<form action=http://x.example/>\r\n<input name=url>\r\n<input name=open"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    b->cmdGetFields_Click();
+    EXPECT_EQ(env.dialogs.shown().last().title, QLatin1String(Platform::kApplicationTitle));
+    EXPECT_EQ(b->lsvDataFields->rows().size(), 1);
+    EXPECT_EQ(b->txtAction->text(), u"http://x.example/"_s);
+    EXPECT_EQ(b->SSTab1->currentIndex(), int(frmEngineBuilder::SourceTab));
+    EXPECT_EQ(b->cboCategory->currentText(), u"Yes"_s);
+    EXPECT_TRUE(b->cmdGetFields->isEnabled());
+}
+
+TEST_F(Builder, NewRefusesMainDatabaseNamesAndAcceptsCustomOnes)
+{
+    auto engine = std::make_unique<clsEngines>();
+    engine->Name = u"Falcon Search"_s;
+    myEngines().add(std::move(engine));
+    env.dialogs.answerInput(u"FALCON search"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    b->Toolbar1_ButtonClick(u"new"_s);
+    EXPECT_EQ(env.dialogs.shown().last().title, u"New Engine"_s);
+    EXPECT_TRUE(b->txtEngineName->text().isEmpty());
+
+    env.dialogs.answerInput(u" Shop "_s);
+    ASSERT_TRUE(saveNew(u"Shop"_s));
+    env.dialogs.answerInput(u"shop"_s);
+    b->mnuFileItems_Click(0);
+    EXPECT_EQ(b->txtEngineName->text(), u"shop"_s);
+    EXPECT_EQ(b->SSTab1->currentIndex(), int(frmEngineBuilder::SourceTab));
+    fill(u"shop"_s, u"http://shop.example/new"_s);
+    b->mnuFileItems_Click(2);
+    EXPECT_EQ(engineNames(), QStringList({u"Shop"_s}));
+    EXPECT_EQ(record(0).Action, u"http://shop.example/new"_s);
+}
+
+TEST_F(Builder, DeletingRenumbersTheEntriesAndClosingWritesTheRest)
+{
+    for (const QString &name : {u"One"_s, u"Two"_s, u"Three"_s}) {
+        env.dialogs.answerInput(name);
+        ASSERT_TRUE(saveNew(name));
+        b->txtLanguage->setText(name + u" language"_s);
+        ASSERT_TRUE(b->saveEngineData());
+    }
+    b->lstEngines->setCurrentRow(0);
+    env.dialogs.answerMessage(Platform::Yes);
+    b->Toolbar1_ButtonClick(u"Delete"_s);
+    EXPECT_TRUE(env.dialogs.shown().last().prompt.endsWith(u"Are you sure you want delete this engine : One ?"_s));
+    EXPECT_EQ(b->txtEngineName->text(), u"Two"_s);
+    env.dialogs.answerInput(u"Four"_s);
+    ASSERT_TRUE(saveNew(u"Four"_s));
+    ASSERT_EQ(engineNames(), QStringList({u"Two"_s, u"Three"_s, u"Four"_s}));
+    for (int i = 0; i < 3; ++i) {
+        b->lstEngines->setCurrentRow(i);
+        EXPECT_EQ(b->txtEngineName->text(), engineNames()[i]);
+    }
+    EXPECT_EQ(b->txtLanguage->text(), QString());
+    b->lstEngines->setCurrentRow(1);
+    EXPECT_EQ(b->txtLanguage->text(), u"Three language"_s);
+
+    // With no entry selected the question names none and Yes does nothing.
+    b->lstEngines->clearSelection();
+    env.dialogs.answerMessage(Platform::Yes);
+    b->Toolbar1_ButtonClick(u"Delete"_s);
+    EXPECT_TRUE(env.dialogs.shown().last().prompt.endsWith(u"engine :  ?"_s));
+    EXPECT_EQ(b->lstEngines->count(), 3);
+    closeBuilder();
+    CustomEngineStore written(env.engineDataFolder());
+    written.load();
+    ASSERT_EQ(written.records().size(), 3);
+    EXPECT_EQ(written.records()[2].Name, u"Four"_s);
+}
+
+TEST_F(Builder, DeletingTheLastEntryEmptiesTheControlsAndLeavesNoFiles)
+{
+    closeBuilder();
+    env.writeFile(enginePath(u"vqzengc.dat"_s), crlf({"Name=Only", "Action=http://only.example/"}));
+    b = frmEngineBuilder::instance();
+    ASSERT_EQ(engineNames(), QStringList({u"Only"_s}));
+    b->lstEngines->setCurrentRow(0);
+    EXPECT_EQ(b->txtAction->text(), u"http://only.example/"_s);
+    env.dialogs.answerMessage(Platform::Yes);
+    b->mnuFileItems_Click(3);
+    EXPECT_TRUE(b->txtEngineName->text().isEmpty());
+    EXPECT_TRUE(b->txtAction->text().isEmpty());
+    EXPECT_EQ(b->lblEngines->text(), u"Engines: 0"_s);
+    closeBuilder();
+    EXPECT_FALSE(QFile::exists(enginePath(u"vqzengc.dat"_s)));
+    EXPECT_FALSE(QFile::exists(enginePath(u"catcus.dat"_s)));
+}
+
+TEST_F(Builder, MergeAskedFirstAndExportAndHelpGoThroughTheShell)
+{
+    installSample();
+    env.dialogs.answerInput(u"Shop"_s);
+    ASSERT_TRUE(saveNew(u"Shop"_s));
+    env.dialogs.answerMessage(Platform::No);
+    b->Toolbar1_ButtonClick(u"Merge"_s);
+    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"vqzeng5.dat"_s)), sampleFile(u"vqzeng5.dat"_s));
+    EXPECT_FALSE(QFile::exists(enginePath(u"vqzengc.dat"_s)));
+
+    env.dialogs.answerMessage(Platform::Yes);
+    env.dialogs.answerMessage(Platform::Ok);
+    b->mnuFileItems_Click(5);
+    EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(u"Merge engine data is completed."_s));
+    EXPECT_TRUE(TestEnvironment::readFile(enginePath(u"vqzeng5.dat"_s)).contains("\r\nName=Shop\r\n"));
+
+    b->mnuFileItems_Click(6);
+    EXPECT_EQ(TestEnvironment::readFile(programPath(u"nenglist.txt"_s)), QByteArray("Shop\r\n\r\n"));
+    env.dialogs.answerMessage(Platform::Ok);
+    b->mnuHelpItems_Click(0);
+    EXPECT_EQ(env.dialogs.shown().last().prompt, u"Help file is missing or could not be found."_s);
+    writeProgramFile(u"vqzengb.hlp"_s, "help");
+    b->mnuHelpItems_Click(0);
+    EXPECT_EQ(env.shellRequests, QStringList({u"open:"_s + programPath(u"nenglist.txt"_s), u"open:"_s + programPath(u"vqzengb.hlp"_s)}));
+}
+
+TEST_F(Builder, FetchedPageBecomesAnEngineThatTheEngineLoaderReads)
+{
+    installSample();
+    const QByteArray page = TestEnvironment::readFile(QStringLiteral(VELQUIST_TEST_DATA_DIR "/forms/quoted.html"));
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(200, page));
+    env.dialogs.answerMessage(Platform::Ok);
+    b->cmdGetSource_Click();
+    EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(u"Please enter engine submit URL."_s));
+    EXPECT_EQ(server.connectionCount(), 0);
+
+    fill(u"Falcon Custom"_s, QString());
+    b->txtSubmitURL->setText(u"http://"_s + server.hostPort() + u"/add.html"_s);
+    b->cmdGetSource_Click();
+    ASSERT_TRUE(Platform::waitUntil([this] { return !b->txtSource->toPlainText().isEmpty(); }, kWaitMs));
+    EXPECT_TRUE(b->txtSource->toPlainText().startsWith(u"<form method=\"post\""_s));
+    EXPECT_TRUE(b->StatusBar1->panelText(1).isEmpty());
+    EXPECT_TRUE(b->cmdGetFields->isEnabled());
+    b->cmdGetFields->click();
+    EXPECT_FALSE(b->cmdGetFields->isEnabled());
+    EXPECT_EQ(b->SSTab1->currentIndex(), int(frmEngineBuilder::FieldsTab));
+    EXPECT_EQ(b->cboMethod->currentText(), u"POST"_s);
+    EXPECT_EQ(b->cboCategory->currentText(), u"No"_s);
+    b->setCategoryData(u"Retail=Shops"_s);
+    ASSERT_TRUE(b->saveEngineData());
+
+    env.dialogs.answerMessage(Platform::Yes);
+    env.dialogs.answerMessage(Platform::Ok);
+    b->Toolbar1_ButtonClick(u"Merge"_s);
+    ASSERT_TRUE(main->loadEngineCategory());
+    ASSERT_TRUE(main->loadEngines());
+    const clsEngines *merged = myEngines().find(u"falcon custom"_s);
+    ASSERT_NE(merged, nullptr);
+    EXPECT_EQ(merged->Action, u"http://www.falcon.example/cgi-bin/add.cgi"_s);
+    // The rows come in the skeleton's order: one element of each kind per pass.
+    EXPECT_EQ(merged->Query, u"title=<TITLE>&description=<DESCRIPTION>&category=<CATEGORY>&url=<URL>&email=<EMAIL>"
+                             "&ref=home+page+%2F+top"_s);
+    EXPECT_EQ(merged->CategoryData, u"Retail=Shops>"_s);
+}
+
+TEST_F(Builder, AFailedFetchLeavesTheStatusAndALateReplyAfterClosingIsDropped)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(404, "gone"));
+    b->txtSubmitURL->setText(server.hostPort() + u"/missing.html"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    b->cmdGetSource_Click();
+    ASSERT_TRUE(Platform::waitUntil([this] { return !env.dialogs.shown().isEmpty(); }, kWaitMs));
+    EXPECT_EQ(b->StatusBar1->panelText(1), u"Retrieving data from "_s + server.hostPort() + u"/missing.html ...."_s);
+    EXPECT_TRUE(b->txtSource->toPlainText().isEmpty());
+
+    QList<QTcpSocket *> clients;
+    server.setHandler([&clients](QTcpSocket *client, const QByteArray &) { clients.append(client); });
+    b->cmdGetSource_Click();
+    ASSERT_TRUE(server.waitForRequests(2, kWaitMs));
+    TestSupport::FailingWrites counting(1000, enginePath(u"vqzengc.dat"_s));
+    env.dialogs.answerInput(u"Late"_s);
+    ASSERT_TRUE(saveNew(u"Late"_s));
+    const qsizetype shown = env.dialogs.shown().size();
+    closeBuilder();
+    EXPECT_EQ(frmEngineBuilder::loadedInstance(), nullptr);
+    for (QTcpSocket *client : clients) {
+        client->write(LoopbackServer::httpReply(200, "<form action=x><input name=a></form>"));
+        client->disconnectFromHost();
+    }
+    Platform::waitUntil([] { return false; }, 500);
+    EXPECT_EQ(frmEngineBuilder::loadedInstance(), nullptr);
+    EXPECT_EQ(env.dialogs.shown().size(), shown);
+    EXPECT_EQ(counting.attempts(), 1);
+}
+
+TEST_F(Builder, ClosingTheMainWindowClosesTheBuilderWhichWritesItsFiles)
+{
+    env.dialogs.answerInput(u"Kept"_s);
+    ASSERT_TRUE(saveNew(u"Kept"_s));
+    env.dialogs.acceptAllMessages();
+    w->close();
+    TestEnvironment::dropQueuedCalls();
+    EXPECT_EQ(frmEngineBuilder::loadedInstance(), nullptr);
+    EXPECT_TRUE(customFile().startsWith("Name=Kept\r\n"));
+}
