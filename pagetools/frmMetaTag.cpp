@@ -21,6 +21,7 @@
 #include "core/modCommon.h"
 #include "core/modCommonHtml.h"
 #include "pagetools/FolderRows.h"
+#include "pagetools/MetaTagWrites.h"
 #include "pagetools/PageAddress.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
@@ -471,6 +472,7 @@ void frmMetaTag::updateMetaTag(bool nUpdateType)
         return;
     m_updating = true;
     Platform::setBusyPointer(true);
+    MetaTagWrites writes;
     const int count = lsvDirs->topLevelItemCount();
     for (int position = 0; position < count && !m_closeAfterUpdate; ++position) {
         // By position at every step: the list may have been listed anew during the last yield.
@@ -484,8 +486,9 @@ void frmMetaTag::updateMetaTag(bool nUpdateType)
         Platform::doEvents();
         if (m_closeAfterUpdate)
             break;
-        updateFile(path, nUpdateType);
+        updateFile(writes, path, nUpdateType);
     }
+    writes.finish();
     Platform::setBusyPointer(false);
     lblStatusBar->setText(u"Done"_s);
     m_updating = false;
@@ -494,13 +497,13 @@ void frmMetaTag::updateMetaTag(bool nUpdateType)
 }
 
 // The boxes are read again for every file: a change made during the last yield reaches it.
-void frmMetaTag::updateFile(const QString &path, bool replace)
+void frmMetaTag::updateFile(MetaTagWrites &writes, const QString &path, bool replace)
 {
     const QString title = txtTitle->text();
     const QString keywords = modCommon::multiLineText(txtKeyword);
     const QString description = modCommon::multiLineText(txtDescription);
-    if (replace)
-        modCommon::replaceMetaTag(path, title, keywords, description);
-    else
-        modCommon::insertMetaTag(path, title, keywords, description);
+    std::optional<modCommon::MetaTagEdit> edit = replace ? modCommon::replacedMetaTags(path, title, keywords, description)
+                                                         : modCommon::insertedMetaTags(path, title, keywords, description);
+    if (edit)
+        writes.write(std::move(*edit));
 }

@@ -9,6 +9,7 @@
 #include <QLatin1StringView>
 #include <QPointer>
 
+class MetaTagWrites;
 class QAction;
 class QComboBox;
 class QGroupBox;
@@ -82,7 +83,7 @@ private:
     void Form_Unload();
     void clearBoxes();
     void showCounters();
-    void updateFile(const QString &path, bool replace);
+    void updateFile(MetaTagWrites &writes, const QString &path, bool replace);
     QTreeWidgetItem *selectedItem() const;
 
     static QPointer<frmMetaTag> s_instance;
