@@ -36,7 +36,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kEnterKey = 13;
-constexpr int kTypeColumnWidth = 90;
+constexpr int kTypeColumnPadding = 24;
 
 const QString kBoxTitle = u"Meta Tag Editor"_s;
 
@@ -119,6 +119,9 @@ void frmMetaTag::buildWindow()
     lsvDirs->header()->setSectionsClickable(true);
     lsvDirs->header()->setSortIndicatorShown(true);
     lsvDirs->header()->setStretchLastSection(false);
+    // Name takes the width the Type column leaves, whatever the list's size.
+    lsvDirs->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    lsvDirs->header()->setSectionResizeMode(1, QHeaderView::Fixed);
     leftLayout->addWidget(Drive1);
     leftLayout->addWidget(lsvDirs, 1);
 
@@ -213,7 +216,9 @@ void frmMetaTag::wireControls()
 void frmMetaTag::Form_Load()
 {
     modCommon::centerForm(this);
-    picSpliter->setSizes({width() * 2 / 5, width() - width() * 2 / 5});
+    layout()->activate();   // the splitter gets its width before its panes are sized
+    const int splitterWidth = picSpliter->width();
+    picSpliter->setSizes({splitterWidth * 2 / 5, splitterWidth - splitterWidth * 2 / 5});
     optUpdate[1]->setChecked(true);
     lsvDirs->sortItems(0, Qt::AscendingOrder);
     m_loaded = true;
@@ -254,18 +259,20 @@ void frmMetaTag::resizeEvent(QResizeEvent *event)
     Resize();
 }
 
-// The layouts place the controls; the list's Name column takes what the Type column leaves.
+// The layouts place the controls and the header stretches the Name column; the Type column
+// keeps its width unless the list is narrower than twice that.
 void frmMetaTag::Resize()
 {
     if (!m_loaded)
         return;
-    const int listWidth = lsvDirs->viewport()->width();
-    lsvDirs->setColumnWidth(1, kTypeColumnWidth);
-    lsvDirs->setColumnWidth(0, qMax(0, listWidth - kTypeColumnWidth));
+    const int typeWidth = lsvDirs->fontMetrics().horizontalAdvance(u"HTML File"_s) + kTypeColumnPadding;
+    lsvDirs->setColumnWidth(1, qMin(typeWidth, lsvDirs->viewport()->width() / 2));
 }
 
 bool frmMetaTag::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Resize && watched == lsvDirs->viewport())
+        Resize();
     if (event->type() == QEvent::MouseMove) {
         Platform::setBusyPointer(false);
         return QDialog::eventFilter(watched, event);

@@ -4,10 +4,15 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QSplitter>
+#include <QGroupBox>
+#include <QPlainTextEdit>
 
 #include "pagetools/FolderRows.h"
 #include "platform/KeyedListView.h"
@@ -142,6 +147,7 @@ TEST_F(MetaTagTest, DoubleClickShowsAPageListsAFolderOrReportsAGoneEntry)
     env.writeFile(site + u"notes.txt"_s, "<head><title>No</title></head>");
     env.writeFile(site + u"sub/b.htm"_s, kPage);
     env.writeFile(site + u"gone.htm"_s, kPage);
+    QFile::setPermissions(site + u"a.htm"_s, QFile::ReadOwner);   // a read-only page is edited too
     open();
     select({u"a.htm"_s});
     w->lsvDirs_DblClick();
@@ -170,4 +176,22 @@ TEST_F(MetaTagTest, DoubleClickShowsAPageListsAFolderOrReportsAGoneEntry)
     w->lsvDirs_DblClick();
     EXPECT_EQ(w->cboAddress->currentText(), site);
     EXPECT_TRUE(row(u"a.htm"_s));
+}
+
+TEST_F(MetaTagTest, LoadsAtTheRootWithTheSplitterAtTwoFifthsAndMouseMovesEndTheHourglass)
+{
+    w = frmMetaTag::instance();
+    EXPECT_TRUE(w->Drive1->currentText().startsWith(u"/ ["_s));
+    EXPECT_GT(w->lsvDirs->topLevelItemCount(), 0);
+    EXPECT_FALSE(row(u" .."_s));
+    const QList<int> sizes = w->picSpliter->sizes();
+    EXPECT_NEAR(double(sizes[0]) / (sizes[0] + sizes[1]), 0.4, 0.05);
+    EXPECT_EQ(w->lsvDirs->headerItem()->text(0), u"Name"_s);
+    EXPECT_EQ(w->lsvDirs->headerItem()->text(1), u"Type"_s);
+    for (QWidget *area : {w->lsvDirs->viewport(), static_cast<QWidget *>(w->fraMeTaTag[0]), w->txtDescription->viewport()}) {
+        Platform::setBusyPointer(true);
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(area, &move);
+        EXPECT_FALSE(Platform::isBusyPointer()) << area->objectName().toStdString();
+    }
 }
