@@ -12,7 +12,7 @@
 
 #include "core/modCommon.h"
 #include "support/ExpectedFile.h"
-#include "support/FailingWrites.h"
+#include "platform/TextFile.h"
 #include "support/LoopbackServer.h"
 #include "transport/modDSSockLog.h"
 
@@ -202,21 +202,30 @@ TEST_F(MetaTagEdit, UpdateRewritesEverySelectedPageAsTheRoutinesEditThem)
     EXPECT_TRUE(env.dialogs.pendingAnswers() == 0);
 }
 
-TEST_F(MetaTagEdit, AFailedWriteIsReportedAndAGoneFileSkippedWhileTheRunGoesOn)
+TEST_F(MetaTagEdit, FailedWritesAreReportedInFileOrderAndAGoneFileSkippedWhileTheRunGoesOn)
 {
-    copySample({u"a.htm"_s, u"b.htm"_s, u"c.htm"_s});
+    const QStringList pages = {u"a.htm"_s, u"bad1.htm"_s, u"c.htm"_s, u"bad2.htm"_s, u"e.htm"_s};
+    copySample(pages);
     open();
-    select({u"a.htm"_s, u"b.htm"_s, u"c.htm"_s});
+    select(pages);
     QFile::remove(site + u"a.htm"_s);
     setBoxes(u"New"_s, u"x"_s, u"\u03A9d"_s);
-    TestSupport::FailingWrites failing(0, site + u"b.htm"_s);
+    // A full disk for the "bad" pages; the writes run on several threads.
+    Platform::setWriteFailureHook([](const QString &path) { return path.contains(u"/bad"_s); });
     env.dialogs.answerMessage(Platform::Yes);
     env.dialogs.answerMessage(Platform::Ok);
+    env.dialogs.answerMessage(Platform::Ok);
     w->Command1_Click(0);
-    EXPECT_EQ(env.dialogs.shown().size(), 2);
-    EXPECT_TRUE(env.dialogs.wasShown(u"Module: replaceMetaTag"_s));
-    EXPECT_EQ(fileBytes(u"b.htm"_s), env.readFile(dataFile("sample.htm")));
-    EXPECT_TRUE(TestSupport::matchesExpectedFile(fileBytes(u"c.htm"_s), dataFile("sample.replace.htm")));
+    Platform::setWriteFailureHook({});
+    const QStringList prompts = env.dialogs.prompts();
+    ASSERT_EQ(prompts.size(), 3);
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_TRUE(prompts[i].startsWith(u"Module: replaceMetaTag\r\n"_s)) << prompts[i].toStdString();
+        EXPECT_TRUE(prompts[i].endsWith(u"bad"_s + QString::number(i) + u".htm"_s)) << prompts[i].toStdString();
+        EXPECT_EQ(fileBytes(u"bad%1.htm"_s.arg(i)), env.readFile(dataFile("sample.htm")));
+    }
+    for (const char *page : {"c.htm", "e.htm"})
+        EXPECT_TRUE(TestSupport::matchesExpectedFile(fileBytes(QString::fromUtf8(page)), dataFile("sample.replace.htm")));
     EXPECT_FALSE(QFile::exists(site + u"a.htm"_s));
     EXPECT_EQ(w->lblStatusBar->text(), u"Done"_s);
 }
