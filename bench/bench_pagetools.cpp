@@ -4,6 +4,8 @@
 // rewriting (each page read and replaced through a temp file in its folder, flushed to disk and
 // renamed, one thread; three times, median) and a raw "cp -r" of the folder.
 //
+// The update is started with the Update button, its question answered Yes by the dialog hook.
+//
 // Figures a run must meet: a listing of the folder in under 300 ms, twice; each update in under
 // 5 s and within 1.5 times the floor's median.
 //
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -224,7 +227,8 @@ void benchUpdate(const QString &root, int count)
         window->txtTitle->setText(QString::fromLatin1(kTitle));
         modCommon::setMultiLineText(window->txtKeyword, QString::fromLatin1(kKeywords));
         modCommon::setMultiLineText(window->txtDescription, QString::fromLatin1(kDescription));
-        const double ms = timedMs([&] { window->updateMetaTag(replace); });
+        window->optUpdate[replace ? 1 : 0]->setChecked(true);
+        const double ms = timedMs([&] { window->Command1_Click(0); });
         const int wrong = checkPages(copy, pages, replace);
         const QByteArray target = "< 5000 ms, < " + QByteArray::number(floor * kFloorFactor, 'f', 0) + " ms";
         report(replace ? "bulk update, replace mode" : "bulk update, insert mode", ms,
@@ -250,7 +254,10 @@ int main(int argc, char **argv)
     qputenv("VELQUIST_HOME", (root + u"/program/"_s).toUtf8());
     qputenv("VELQUIST_WINDIR", (root + u"/program/system/"_s).toUtf8());
     qputenv("VELQUIST_CONFIG", (root + u"/config/"_s).toUtf8());
+    // The update's question is answered Yes; any other box is a failure.
     Platform::setDialogHook([](const Platform::DialogRequest &request) -> std::optional<Platform::DialogAnswer> {
+        if (request.title == u"Meta Tag"_s)
+            return Platform::DialogAnswer{Platform::Yes, QString(), 1};
         std::printf("unexpected box: %s\n", qPrintable(request.prompt));
         ++g_dialogs;
         return Platform::DialogAnswer{Platform::Ok, QString(), 1};

@@ -271,6 +271,8 @@ void frmMetaTag::Resize()
 
 bool frmMetaTag::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_unloaded)   // the controls may be going
+        return QDialog::eventFilter(watched, event);
     if (event->type() == QEvent::Resize && watched == lsvDirs->viewport())
         Resize();
     if (event->type() == QEvent::MouseMove) {

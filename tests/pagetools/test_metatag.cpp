@@ -125,6 +125,11 @@ TEST_F(MetaTagEdit, HistoryKeepsTwentyNewestFirstWithDuplicates)
     EXPECT_EQ(w->cboAddress->itemText(0), u"host21"_s);
     EXPECT_EQ(w->cboAddress->itemText(1), u"host21"_s);
     EXPECT_EQ(w->cboAddress->itemText(19), u"host3"_s);
+    // Closing releases the window; the next open starts with an empty history.
+    w->Command1_Click(1);
+    EXPECT_FALSE(frmMetaTag::loadedInstance());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(open()->cboAddress->count(), 0);
 }
 
 TEST_F(MetaTagEdit, EachCounterFollowsItsOwnBoxAndTypingStopsAtTheCap)
