@@ -17,8 +17,8 @@ public:
     MetaTagWrites(const MetaTagWrites &) = delete;
     MetaTagWrites &operator=(const MetaTagWrites &) = delete;
 
-    static constexpr int kThreads = 16;
-    static constexpr int kMaxPending = 64;
+    static constexpr int kThreads = 32;
+    static constexpr int kMaxPending = 128;
 
     // Starts the write; waits first while kMaxPending writes are under way. Reports the writes
     // finished by then.
