@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 
 #include "pagetools/FolderRows.h"
+#include "pagetools/PageAddress.h"
 #include "platform/KeyedListView.h"
 #include "transport/modDSSockLog.h"
 
@@ -45,8 +46,12 @@ TEST(FolderRowsTest, EntriesAreKindsByTheFolderBitAndTheNameAlone)
     }
 }
 
-TEST(FolderRowsTest, FolderTextsAndParents)
+TEST(FolderRowsTest, FolderTextsParentsAndLocalPaths)
 {
+    for (const char *local : {"/", "/home/u/site/index.htm", "C:\\site\\a.htm"})
+        EXPECT_TRUE(PageAddress::isLocalPath(QString::fromUtf8(local))) << local;
+    for (const char *web : {"", "example.com/a", "http://x/", "c:/site", "1:\\x", "127.0.0.1:8080/a"})
+        EXPECT_FALSE(PageAddress::isLocalPath(QString::fromUtf8(web))) << web;
     EXPECT_EQ(FolderRows::listingFolder(u"/ [root]"_s), u"/"_s);
     EXPECT_EQ(FolderRows::listingFolder(u"/media/usb [My Disk]"_s), u"/media/usb/"_s);
     EXPECT_EQ(FolderRows::listingFolder(u"/web/site"_s), u"/web/site/"_s);
