@@ -65,14 +65,6 @@ std::optional<QString> readForEdit(const QString &file, const QString &routine)
     return Platform::fromAnsi(in.readAll());
 }
 
-// The edited text goes back through an atomic replacement, so a failed write leaves the old
-// file. Characters the user typed that have no byte are written as character references.
-void writeAfterEdit(const QString &file, const QString &text, const QString &routine)
-{
-    if (!Platform::writeBinaryFileAtomically(file, Platform::toAnsiHtml(text + kCrLf)))
-        showModuleError(routine, QStringLiteral("The file could not be written: ") + file);
-}
-
 // Builds the edited copy of a text in one pass: the cuts and insertions come in the order of
 // their places in the original.
 class TextEdit {
@@ -336,15 +328,15 @@ QString readHTMLFile(const QString &path, int part)
     }
 }
 
-void insertMetaTag(const QString &file, const QString &title, const QString &keywords,
-                   const QString &description)
+std::optional<MetaTagEdit> insertedMetaTags(const QString &file, const QString &title, const QString &keywords,
+                                            const QString &description)
 {
     const QString routine = QStringLiteral("insertMetaTag");
     if (!Platform::fileExists(file))
-        return;
+        return std::nullopt;
     std::optional<QString> read = readForEdit(file, routine);
     if (!read)
-        return;
+        return std::nullopt;
     QString text = *read;
     const QString keywordsTag = metaTag(QStringLiteral("keywords"), keywords);
     const QString descriptionTag = metaTag(QStringLiteral("description"), description);
@@ -366,18 +358,18 @@ void insertMetaTag(const QString &file, const QString &title, const QString &key
                                   + kCrLf + keywordsTag + kCrLf + descriptionTag + kCrLf
                                   + QStringLiteral("</head>"));
     }
-    writeAfterEdit(file, text, routine);
+    return MetaTagEdit{file, text, routine};
 }
 
-void replaceMetaTag(const QString &file, const QString &title, const QString &keywords,
-                    const QString &description)
+std::optional<MetaTagEdit> replacedMetaTags(const QString &file, const QString &title, const QString &keywords,
+                                            const QString &description)
 {
     const QString routine = QStringLiteral("replaceMetaTag");
     if (!Platform::fileExists(file))
-        return;
+        return std::nullopt;
     std::optional<QString> read = readForEdit(file, routine);
     if (!read)
-        return;
+        return std::nullopt;
     QString text = *read;
     removeMetaTags(text);
 
@@ -394,7 +386,41 @@ void replaceMetaTag(const QString &file, const QString &title, const QString &ke
         const qsizetype from = titleRange->first + 7;
         text.replace(from, titleRange->second - from, title);
     }
-    writeAfterEdit(file, text, routine);
+    return MetaTagEdit{file, text, routine};
+}
+
+// The edited text goes back through an atomic replacement, so a failed write leaves the old
+// file. Characters the user typed that have no byte are written as character references.
+bool writeMetaTagEdit(const MetaTagEdit &edit)
+{
+    return Platform::writeBinaryFileAtomically(edit.file, Platform::toAnsiHtml(edit.text + kCrLf));
+}
+
+void reportUnwrittenEdit(const MetaTagEdit &edit)
+{
+    showModuleError(edit.routine, QStringLiteral("The file could not be written: ") + edit.file);
+}
+
+namespace {
+
+void writeOrReport(const std::optional<MetaTagEdit> &edit)
+{
+    if (edit && !writeMetaTagEdit(*edit))
+        reportUnwrittenEdit(*edit);
+}
+
+} // namespace
+
+void insertMetaTag(const QString &file, const QString &title, const QString &keywords,
+                   const QString &description)
+{
+    writeOrReport(insertedMetaTags(file, title, keywords, description));
+}
+
+void replaceMetaTag(const QString &file, const QString &title, const QString &keywords,
+                    const QString &description)
+{
+    writeOrReport(replacedMetaTags(file, title, keywords, description));
 }
 
 void retrieveMetaTag(const QString &html, QString &keywords, QString &description, QString &title,

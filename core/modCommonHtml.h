@@ -1,6 +1,8 @@
 #pragma once
 // Reading local HTML files and editing their title, keywords and description. The routines work
 // on plain text with simple searches that ignore letter case; they do not parse HTML.
+#include <optional>
+
 #include <QString>
 
 namespace modCommon {
@@ -23,6 +25,28 @@ void insertMetaTag(const QString &file, const QString &title, const QString &key
 // and replaces the text of an existing title.
 void replaceMetaTag(const QString &file, const QString &title, const QString &keywords,
                     const QString &description);
+
+// One file's edit by insertMetaTag or replaceMetaTag, made but not yet written, so that a caller
+// editing many files can overlap their writes.
+struct MetaTagEdit {
+    QString file;
+    QString text;      // the whole edited text, without the CR LF the write appends
+    QString routine;   // "insertMetaTag" or "replaceMetaTag", for the box of a failed write
+};
+
+// The edit insertMetaTag or replaceMetaTag makes; nothing for an empty path or a missing file,
+// or when the file cannot be read (after the routine's box).
+std::optional<MetaTagEdit> insertedMetaTags(const QString &file, const QString &title, const QString &keywords,
+                                            const QString &description);
+std::optional<MetaTagEdit> replacedMetaTags(const QString &file, const QString &title, const QString &keywords,
+                                            const QString &description);
+
+// Replaces the file atomically with the edited text and one CR LF; false, the old file kept, when
+// that fails. Shows nothing, so it may run on any thread.
+bool writeMetaTagEdit(const MetaTagEdit &edit);
+
+// The routine's box for an edit that could not be written.
+void reportUnwrittenEdit(const MetaTagEdit &edit);
 
 // Takes the keywords, description, title and visible text out of HTML text. Each out-argument is
 // assigned only when something is found; the visible text is appended to `text`.

@@ -68,17 +68,35 @@ QByteArray toAnsi(const QString &text, bool *allEncoded)
 
 QByteArray toAnsiHtml(const QString &text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    // Most text has a byte for every character: those go straight into a buffer of the final size,
+    // and only from the first character without one on is the output grown piece by piece.
+    const qsizetype size = text.size();
+    const QChar *in = text.constData();
+    QByteArray bytes(size, Qt::Uninitialized);
+    char *out = bytes.data();
+    qsizetype i = 0;
+    for (unsigned char b = 0; i < size; ++i) {
+        const char16_t u = in[i].unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+            out[i] = char(u);
+        else if (ansiByteOf(in[i], &b))
+            out[i] = char(b);
+        else
+            break;
+    }
+    if (i == size)
+        return bytes;
+    bytes.truncate(i);
+    bytes.reserve(size + 16);
+    for (; i < size; ++i) {
         unsigned char b = 0;
-        if (ansiByteOf(text[i], &b)) {
+        if (ansiByteOf(in[i], &b)) {
             bytes.append(static_cast<char>(b));
             continue;
         }
-        char32_t code = text[i].unicode();
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            code = QChar::surrogateToUcs4(text[i], text[i + 1]);
+        char32_t code = in[i].unicode();
+        if (in[i].isHighSurrogate() && i + 1 < size && in[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(in[i], in[i + 1]);
             ++i;
         }
         bytes.append("&#" + QByteArray::number(static_cast<quint32>(code)) + ';');

@@ -65,7 +65,7 @@ TEST_F(Commands, ToolsOpenTheirWindowsWithTheirModality)
     w->mnuToolsItems_Click(7);
     w->mnuToolsItems_Click(9);
     EXPECT_TRUE(frmMetaTag::loadedInstance() && frmMetaTag::loadedInstance()->isVisible());
-    EXPECT_EQ(frmMetaTag::loadedInstance()->windowTitle(), QStringLiteral("Meta Tag Generator"));
+    EXPECT_EQ(frmMetaTag::loadedInstance()->windowTitle(), QStringLiteral("Meta Tag Editor"));
     EXPECT_TRUE(frmFTPClient::loadedInstance() && frmFTPClient::loadedInstance()->isVisible());
     EXPECT_EQ(frmFTPClient::loadedInstance()->windowTitle(), QStringLiteral("FTP Upload"));
     EXPECT_TRUE(frmEngineBuilder::loadedInstance() && frmEngineBuilder::loadedInstance()->isVisible());

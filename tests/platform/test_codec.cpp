@@ -62,6 +62,8 @@ TEST(Codec1252, HtmlOutputEscapesOnlyWhatHasNoByte)
     // A character outside the basic plane becomes one reference, not two halves.
     EXPECT_EQ(toAnsiHtml(QString::fromUcs4(U"x\U0001F600")), QByteArray("x&#128512;"));
     EXPECT_EQ(toAnsiHtml(QString()), QByteArray());
+    // Bytes of 0x80..0x9F on both sides of the first reference.
+    EXPECT_EQ(toAnsiHtml(QStringLiteral("\u20AC\u4E2D\u2122\u00FF")), QByteArray("\x80&#20013;\x99\xFF"));
 }
 
 TEST(Codec1252, Utf8FileBytesSurviveTheRoundTrip)

@@ -1,0 +1,168 @@
+#include "pagetools/FolderRows.h"
+
+#include "core/modCommonHtml.h"
+#include "platform/CommonControls.h"
+#include "platform/FolderListing.h"
+#include "platform/KeyedListView.h"
+#include "transport/modDSSockLog.h"
+
+namespace FolderRows {
+namespace {
+
+constexpr QChar kNoBreakSpace(0x00A0);
+
+// The words a listing can give, each a kind the folder bit tells apart.
+bool isKnownWord(int attributes)
+{
+    switch (attributes) {
+    case 0: case 1: case 2: case 4: case 16: case 17: case 32:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int rank(Kind kind)
+{
+    switch (kind) {
+    case Kind::Up:
+        return 0;
+    case Kind::Folder:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+class FolderItem : public QTreeWidgetItem {
+public:
+    explicit FolderItem(Kind kind) : m_kind(kind) {}
+    Kind kind() const { return m_kind; }
+
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const auto *that = dynamic_cast<const FolderItem *>(&other);
+        if (!that)
+            return QTreeWidgetItem::operator<(other);
+        if (rank(m_kind) != rank(that->m_kind))
+            return rank(m_kind) < rank(that->m_kind);
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const int order = sortText(column).compare(that->sortText(column), Qt::CaseInsensitive);
+        if (order != 0 || column == 0)
+            return order < 0;
+        return sortText(0).compare(that->sortText(0), Qt::CaseInsensitive) < 0;
+    }
+
+private:
+    // The name without the folder's leading no-break space.
+    QString sortText(int column) const
+    {
+        const QString shown = text(column);
+        return column == 0 && m_kind == Kind::Folder ? shown.mid(1) : shown;
+    }
+
+    Kind m_kind;
+};
+
+} // namespace
+
+QString imageKey(Kind kind)
+{
+    switch (kind) {
+    case Kind::Up:
+        return QStringLiteral("Up");
+    case Kind::Folder:
+        return QStringLiteral("Folder");
+    case Kind::HtmlFile:
+        return QStringLiteral("WebFile");
+    default:
+        return QStringLiteral("WinFile");
+    }
+}
+
+QString typeText(Kind kind)
+{
+    switch (kind) {
+    case Kind::Up:
+    case Kind::Folder:
+        return QStringLiteral("Folder");
+    case Kind::HtmlFile:
+        return QStringLiteral("HTML File");
+    default:
+        return QStringLiteral("File");
+    }
+}
+
+Kind kindOfImageKey(const QString &key)
+{
+    for (Kind kind : {Kind::Up, Kind::Folder, Kind::HtmlFile})
+        if (key.compare(imageKey(kind), Qt::CaseInsensitive) == 0)
+            return kind;
+    return Kind::OtherFile;
+}
+
+QString listingFolder(const QString &startingDir)
+{
+    QString folder = startingDir;
+    if (const qsizetype bracket = folder.indexOf(u'['); bracket >= 0)
+        folder = folder.left(bracket).trimmed();
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+
+QString parentFolder(const QString &folder)
+{
+    QString path = folder;
+    if (path.endsWith(u'/'))
+        path.chop(1);
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash < 0 ? folder : path.left(slash + 1);
+}
+
+Kind classify(int attributes, const QString &name, const QString &fullPath)
+{
+    if (!isKnownWord(attributes))
+        modDSSock::writeErrorLog(QString::number(attributes) + QStringLiteral(": ") + fullPath);
+    if (attributes & Platform::FolderAttribute)
+        return Kind::Folder;
+    return modCommon::indexOfNoCase(name, u".htm") >= 0 ? Kind::HtmlFile : Kind::OtherFile;
+}
+
+QList<Row> listRows(const QString &startingDir)
+{
+    const QString folder = listingFolder(startingDir);
+    const Platform::FolderListing listing = Platform::listFolder(folder);
+    QList<Row> rows;
+    rows.reserve(listing.entries.size());
+    for (const Platform::FolderEntry &entry : listing.entries) {
+        if (entry.name == QLatin1String(".."))
+            rows.append({Kind::Up, QStringLiteral(" .."), parentFolder(folder)});
+        else if (entry.name != QLatin1String(".")) {
+            const QString path = folder + entry.name;
+            const Kind kind = classify(entry.attributes, entry.name, path);
+            rows.append({kind, kind == Kind::Folder ? kNoBreakSpace + entry.name : entry.name, path});
+        }
+    }
+    return rows;
+}
+
+QTreeWidgetItem *newItem(const Row &row)
+{
+    auto *item = new FolderItem(row.kind);
+    item->setText(1, typeText(row.kind));
+    item->setText(0, row.text);
+    Platform::setItemKey(item, row.path);
+    Platform::setItemTag(item, row.path);
+    setItemImageKey(item, imageKey(row.kind));
+    return item;
+}
+
+Kind itemKind(const QTreeWidgetItem *item)
+{
+    if (const auto *folderItem = dynamic_cast<const FolderItem *>(item))
+        return folderItem->kind();
+    return kindOfImageKey(itemImageKey(item));
+}
+
+} // namespace FolderRows

@@ -1,0 +1,43 @@
+#pragma once
+// The rows of the meta-tag editor's folder list: one local folder's entries with their text,
+// icon, type and full path, and the order they sort in.
+#include <QList>
+#include <QString>
+#include <QTreeWidgetItem>
+
+namespace FolderRows {
+
+enum class Kind { Up, Folder, HtmlFile, OtherFile };
+
+struct Row {
+    Kind kind = Kind::OtherFile;
+    QString text;   // " .." for the up entry, a no-break space and the name for a folder, else the name
+    QString path;   // key and tag: the entry's full path; for the up entry the parent, ending in "/"
+};
+
+QString imageKey(Kind kind);   // "Up", "Folder", "WebFile", "WinFile"
+QString typeText(Kind kind);   // "Folder", "HTML File", "File"
+Kind kindOfImageKey(const QString &imageKey);
+
+// The folder a drive box text or path names, ending in "/": the text before a "[" (blanks
+// trimmed) with a "/" added when it has none.
+QString listingFolder(const QString &startingDir);
+
+// The parent of a listing folder, ending in "/": "/web/site/" gives "/web/".
+QString parentFolder(const QString &folder);
+
+// What an entry with this attribute word and name is: the folder bit makes a folder, ".htm"
+// anywhere in the name (ignoring case) an HTML file. A word outside the ones the file system
+// gives is written to the error log with the path.
+Kind classify(int attributes, const QString &name, const QString &fullPath);
+
+// The rows of the folder a drive box text or path names, in the file system's order; the rows
+// read before a failure.
+QList<Row> listRows(const QString &startingDir);
+
+// A list item of a row: key and tag the path, the icon by image key, the type in column 1. It
+// sorts the up entry first, then folders, then files, each by the sorted column ignoring case.
+QTreeWidgetItem *newItem(const Row &row);
+Kind itemKind(const QTreeWidgetItem *item);
+
+} // namespace FolderRows

@@ -1,0 +1,202 @@
+// The meta-tag editor's folder list: rows and their kinds, order, View Source and double clicks.
+#include "MetaTagFixture.h"
+
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSplitter>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+
+#include "pagetools/FolderRows.h"
+#include "pagetools/PageAddress.h"
+#include "platform/KeyedListView.h"
+#include "transport/modDSSockLog.h"
+
+using namespace Qt::StringLiterals;
+using FolderRows::Kind;
+
+namespace {
+
+const QByteArray kPage = "<html><head><title>Shop</title>\r\n<meta name=\"keywords\" content=\"a,b\">\r\n</head></html>";
+
+} // namespace
+
+TEST(FolderRowsTest, EntriesAreKindsByTheFolderBitAndTheNameAlone)
+{
+    const struct { int word; const char *name; Kind kind; bool logged; } cases[] = {
+        {0, "page.html", Kind::HtmlFile, false},   {1, "INDEX.HTM", Kind::HtmlFile, false},
+        {2, "notes.htm.bak", Kind::HtmlFile, false}, {4, "readme.txt", Kind::OtherFile, false},
+        {33, "a.htm", Kind::HtmlFile, true},        {32, "a.HtMl", Kind::HtmlFile, false},
+        {16, "site.html", Kind::Folder, false},     {17, ".git", Kind::Folder, false},
+        {48, "x", Kind::Folder, true},
+    };
+    for (const auto &c : cases) {
+        TestSupport::TestEnvironment env;
+        const QString name = QString::fromUtf8(c.name);
+        EXPECT_EQ(FolderRows::classify(c.word, name, u"/site.html/"_s + name), c.kind) << c.word << c.name;
+        const QByteArray log = env.readFile(modDSSock::errorLogFile());
+        EXPECT_EQ(log.contains(QByteArray(QByteArray::number(c.word) + ": /site.html/" + c.name)), c.logged) << c.name;
+    }
+}
+
+TEST(FolderRowsTest, FolderTextsParentsAndLocalPaths)
+{
+    for (const char *local : {"/", "/home/u/site/index.htm", "C:\\site\\a.htm"})
+        EXPECT_TRUE(PageAddress::isLocalPath(QString::fromUtf8(local))) << local;
+    for (const char *web : {"", "example.com/a", "http://x/", "c:/site", "1:\\x", "127.0.0.1:8080/a"})
+        EXPECT_FALSE(PageAddress::isLocalPath(QString::fromUtf8(web))) << web;
+    EXPECT_EQ(FolderRows::listingFolder(u"/ [root]"_s), u"/"_s);
+    EXPECT_EQ(FolderRows::listingFolder(u"/media/usb [My Disk]"_s), u"/media/usb/"_s);
+    EXPECT_EQ(FolderRows::listingFolder(u"/web/site"_s), u"/web/site/"_s);
+    EXPECT_EQ(FolderRows::parentFolder(u"/web/site/"_s), u"/web/"_s);
+    EXPECT_EQ(FolderRows::parentFolder(u"/web/"_s), u"/"_s);
+}
+
+TEST_F(MetaTagTest, ListsFoldersFilesAndTheUpEntryWithTheirPaths)
+{
+    env.writeFile(site + u"Index.htm"_s, kPage);
+    env.writeFile(site + u"index.htm"_s, kPage);
+    env.writeFile(site + u"locked.htm"_s, kPage);
+    QFile::setPermissions(site + u"locked.htm"_s, QFile::ReadOwner);
+    env.writeFile(site + u"site.html/readme.txt"_s, "x");
+    ASSERT_EQ(mkfifo(QFile::encodeName(site + u"x.htm"_s).constData(), 0600), 0);
+    open();
+
+    const struct { const char *name; const char *imageKey; const char *type; QString path; } rows[] = {
+        {" ..", "Up", "Folder", env.root() + u"/"_s},
+        {"site.html", "Folder", "Folder", site + u"site.html"_s},
+        {"Index.htm", "WebFile", "HTML File", site + u"Index.htm"_s},
+        {"index.htm", "WebFile", "HTML File", site + u"index.htm"_s},
+        {"locked.htm", "WebFile", "HTML File", site + u"locked.htm"_s},
+    };
+    ASSERT_EQ(w->lsvDirs->topLevelItemCount(), int(std::size(rows))) << names().join(u'|').toStdString();
+    for (const auto &r : rows) {
+        QTreeWidgetItem *item = row(QString::fromUtf8(r.name));
+        ASSERT_TRUE(item) << r.name;
+        EXPECT_EQ(itemImageKey(item), QString::fromUtf8(r.imageKey)) << r.name;
+        EXPECT_EQ(item->text(1), QString::fromUtf8(r.type)) << r.name;
+        EXPECT_EQ(Platform::itemTag(item), r.path) << r.name;
+        EXPECT_EQ(Platform::itemKey(item), r.path) << r.name;
+    }
+    EXPECT_EQ(row(u"site.html"_s)->text(0), QChar(0x00A0) + u"site.html"_s);
+
+    w->addDirs(site + u"site.html"_s);
+    EXPECT_EQ(itemImageKey(row(u"readme.txt"_s)), u"WinFile"_s);
+    w->addDirs(u"/ [root]"_s);
+    EXPECT_FALSE(row(u" .."_s));
+    EXPECT_TRUE(row(u"tmp"_s) || row(u"usr"_s));
+    w->addDirs(site + u"missing"_s);
+    EXPECT_EQ(w->lsvDirs->topLevelItemCount(), 0);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(MetaTagTest, SortsUpEntryFoldersFilesIgnoringCaseAndEachClickReverses)
+{
+    for (const char *file : {"b.htm", "A.txt", "c.HTM"})
+        env.writeFile(site + QString::fromUtf8(file), kPage);
+    for (const char *folder : {"Zeta", "alpha"})
+        QDir().mkpath(site + QString::fromUtf8(folder));
+    open();
+    const QString nb(QChar(0x00A0));
+    const QStringList ascending = {u" .."_s, nb + u"alpha"_s, nb + u"Zeta"_s, u"A.txt"_s, u"b.htm"_s, u"c.HTM"_s};
+    QStringList descending = ascending;
+    std::reverse(descending.begin(), descending.end());
+    EXPECT_EQ(names(), ascending);
+    w->lsvDirs_ColumnClick(0);
+    EXPECT_EQ(names(), descending);
+    w->lsvDirs_ColumnClick(0);
+    EXPECT_EQ(names(), ascending);
+    w->lsvDirs_ColumnClick(1);   // by type, descending: "HTML File" before "File"
+    EXPECT_EQ(names(), (QStringList{u"c.HTM"_s, u"b.htm"_s, u"A.txt"_s, nb + u"Zeta"_s, nb + u"alpha"_s, u" .."_s}));
+    w->addDirs(site);   // a new listing keeps the order
+    EXPECT_EQ(names().first(), u"c.HTM"_s);
+}
+
+TEST_F(MetaTagTest, ViewSourceOnlyForPagesAndWithTheWholePath)
+{
+    env.writeFile(site + u"my page.HTM"_s, kPage);
+    env.writeFile(site + u"notes.txt"_s, "x");
+    QDir().mkpath(site + u"pages.html"_s);
+    open();
+    const struct { const char *name; bool enabled; } cases[] = {
+        {" ..", false}, {"pages.html", false}, {"notes.txt", false}, {"my page.HTM", true},
+    };
+    for (const auto &c : cases) {
+        select({QString::fromUtf8(c.name)});
+        w->mnuViewSource->setEnabled(!c.enabled);
+        w->lsvDirs_MouseDown(Qt::RightButton, QPoint(10, 10));
+        EXPECT_EQ(w->mnuViewSource->isEnabled(), c.enabled) << c.name;
+        w->mnuPopup->hide();
+    }
+    w->mnuViewSource_Click();
+    EXPECT_EQ(env.shellRequests, QStringList{u"editor:"_s + site + u"my page.HTM"_s});
+
+    w->addDirs(site + u"pages.html"_s);
+    w->lsvDirs->clear();   // nothing selected: nothing happens
+    w->lsvDirs_MouseDown(Qt::RightButton, QPoint(10, 10));
+    w->mnuViewSource_Click();
+    EXPECT_FALSE(w->mnuPopup->isVisible());
+    EXPECT_EQ(env.shellRequests.size(), 1);
+}
+
+TEST_F(MetaTagTest, DoubleClickShowsAPageListsAFolderOrReportsAGoneEntry)
+{
+    env.writeFile(site + u"a.htm"_s, kPage);
+    env.writeFile(site + u"notes.txt"_s, "<head><title>No</title></head>");
+    env.writeFile(site + u"sub/b.htm"_s, kPage);
+    env.writeFile(site + u"gone.htm"_s, kPage);
+    QFile::setPermissions(site + u"a.htm"_s, QFile::ReadOwner);   // a read-only page is edited too
+    open();
+    select({u"a.htm"_s});
+    w->lsvDirs_DblClick();
+    EXPECT_EQ(w->cboAddress->currentText(), site + u"a.htm"_s);
+    EXPECT_EQ(w->txtTitle->text(), u"Shop"_s);
+    EXPECT_EQ(w->Label1[2]->text(), u"Keywords (3 characters)"_s);
+
+    select({u"notes.txt"_s});
+    w->lsvDirs_DblClick();
+    EXPECT_TRUE(w->txtTitle->text().isEmpty());
+    EXPECT_EQ(w->Label1[0]->text(), u"Title:"_s);
+    EXPECT_EQ(w->Label1[2]->text(), u"Keywords:"_s);
+
+    QFile::remove(site + u"gone.htm"_s);
+    select({u"gone.htm"_s});
+    env.dialogs.answerMessage(Platform::Ok);
+    w->lsvDirs_DblClick();
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
+    EXPECT_EQ(env.dialogs.shown()[0].style & Platform::Critical, int(Platform::Critical));
+
+    select({u"sub"_s});
+    w->lsvDirs_DblClick();
+    EXPECT_EQ(names(), (QStringList{u" .."_s, u"b.htm"_s}));
+    select({u" .."_s});
+    w->lsvDirs_DblClick();
+    EXPECT_EQ(w->cboAddress->currentText(), site);
+    EXPECT_TRUE(row(u"a.htm"_s));
+}
+
+TEST_F(MetaTagTest, LoadsAtTheRootWithTheSplitterAtTwoFifthsAndMouseMovesEndTheHourglass)
+{
+    w = frmMetaTag::instance();
+    EXPECT_TRUE(w->Drive1->currentText().startsWith(u"/ ["_s));
+    EXPECT_GT(w->lsvDirs->topLevelItemCount(), 0);
+    EXPECT_FALSE(row(u" .."_s));
+    const QList<int> sizes = w->picSpliter->sizes();
+    EXPECT_NEAR(double(sizes[0]) / (sizes[0] + sizes[1]), 0.4, 0.05);
+    EXPECT_EQ(w->lsvDirs->headerItem()->text(0), u"Name"_s);
+    EXPECT_EQ(w->lsvDirs->headerItem()->text(1), u"Type"_s);
+    for (QWidget *area : {w->lsvDirs->viewport(), static_cast<QWidget *>(w->fraMeTaTag[0]), w->txtDescription->viewport()}) {
+        Platform::setBusyPointer(true);
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(area, &move);
+        EXPECT_FALSE(Platform::isBusyPointer()) << area->objectName().toStdString();
+    }
+}

@@ -1,0 +1,273 @@
+// The meta-tag editor's page boxes and bulk update: the address box, counters, validation, the
+// update of the selected pages against expected bytes, and runs disturbed during their yield.
+#include "MetaTagFixture.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include "core/modCommon.h"
+#include "support/ExpectedFile.h"
+#include "platform/TextFile.h"
+#include "support/LoopbackServer.h"
+#include "transport/modDSSockLog.h"
+
+using namespace Qt::StringLiterals;
+using TestSupport::LoopbackServer;
+
+namespace {
+
+constexpr int kWaitMs = 8000;
+
+const QByteArray kHead = "<html><head>\r\n<title>Boots\r\nand Shoes</title>\r\n"
+                         "<meta name=\"keywords\" content=\"boots, shoes\">\r\n"
+                         "<meta name=\"description\" content=\"Boots for all\">\r\n</head><body>x</body></html>";
+
+QString dataFile(const char *name)
+{
+    return QStringLiteral(VELQUIST_TEST_DATA_DIR "/metatag/") + QLatin1String(name);
+}
+
+class MetaTagEdit : public MetaTagTest {
+protected:
+    void enter(const QString &address)
+    {
+        w->cboAddress->setEditText(address);
+        QTest::keyClick(w->cboAddress->lineEdit(), Qt::Key_Return);
+    }
+    void setBoxes(const QString &title, const QString &keywords, const QString &description)
+    {
+        w->txtTitle->setText(title);
+        modCommon::setMultiLineText(w->txtKeyword, keywords);
+        modCommon::setMultiLineText(w->txtDescription, description);
+    }
+    // Update in insert or replace mode, answering the question with Yes.
+    void update(bool replace)
+    {
+        w->optUpdate[replace ? 1 : 0]->setChecked(true);
+        env.dialogs.answerMessage(Platform::Yes);
+        w->Command1_Click(0);
+    }
+    void copySample(const QStringList &names, const char *sample = "sample.htm")
+    {
+        for (const QString &name : names)
+            env.writeFile(site + name, env.readFile(dataFile(sample)));
+    }
+    QByteArray fileBytes(const QString &name) const { return TestSupport::TestEnvironment::readFile(site + name); }
+};
+
+} // namespace
+
+TEST_F(MetaTagEdit, EnterReadsAnExistingLocalPageAndIgnoresOtherTexts)
+{
+    env.writeFile(site + u"a.htm"_s, kHead);
+    open();
+    const struct { QString text; const char *title; int history; } cases[] = {
+        {site + u"a.htm"_s, "Boots and Shoes", 1},
+        {u""_s, "", 1},
+        {site + u"missing.htm"_s, "", 2},
+        {u"localhost"_s, "", 3},
+    };
+    for (const auto &c : cases) {
+        w->txtTitle->setText(u"old"_s);
+        enter(c.text);
+        EXPECT_EQ(w->txtTitle->text(), QString::fromUtf8(c.title)) << c.text.toStdString();
+        EXPECT_EQ(w->cboAddress->count(), c.history) << c.text.toStdString();
+    }
+    EXPECT_EQ(w->Label1[0]->text(), u"Title:"_s);
+    EXPECT_FALSE(frmHTTP::loadedInstance());   // nothing was fetched
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(MetaTagEdit, EnterFetchesAWebAddressAndShowsItsTags)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(200, kHead));
+    open();
+    const QString address = server.hostPort() + u"/x.htm"_s;
+    enter(address);
+    EXPECT_EQ(w->lblStatusBar->text(), u"Connecting to "_s + address);
+    ASSERT_TRUE(Platform::waitUntil([&] { return !w->txtTitle->text().isEmpty(); }, kWaitMs));
+    EXPECT_EQ(w->txtTitle->text(), u"Boots and Shoes"_s);
+    EXPECT_EQ(modCommon::multiLineText(w->txtKeyword), u"boots, shoes"_s);
+    EXPECT_EQ(w->Label1[4]->text(), u"Description (13 characters)"_s);
+    EXPECT_TRUE(server.requests().value(0).startsWith("GET /x.htm "));
+}
+
+TEST_F(MetaTagEdit, APageArrivingAfterTheWindowClosedIsDropped)
+{
+    LoopbackServer server;
+    QPointer<QTcpSocket> peer;
+    server.setHandler([&peer](QTcpSocket *client, const QByteArray &) { peer = client; });
+    open();
+    enter(server.hostPort() + u"/x.htm"_s);
+    ASSERT_TRUE(Platform::waitUntil([&] { return !peer.isNull(); }, kWaitMs));
+    w->close();
+    EXPECT_FALSE(frmMetaTag::loadedInstance());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    peer->write(LoopbackServer::httpReply(200, kHead));
+    peer->disconnectFromHost();
+    ASSERT_TRUE(Platform::waitUntil([] { return !frmHTTP::loadedInstance(); }, kWaitMs));
+    EXPECT_TRUE(env.readFile(modDSSock::errorLogFile()).contains("HTTP page dropped"));
+}
+
+TEST_F(MetaTagEdit, HistoryKeepsTwentyNewestFirstWithDuplicates)
+{
+    open();
+    for (int i = 1; i <= 21; ++i)
+        enter(u"host"_s + QString::number(i));
+    enter(u"host21"_s);
+    ASSERT_EQ(w->cboAddress->count(), frmMetaTag::kHistoryEntries);
+    EXPECT_EQ(w->cboAddress->itemText(0), u"host21"_s);
+    EXPECT_EQ(w->cboAddress->itemText(1), u"host21"_s);
+    EXPECT_EQ(w->cboAddress->itemText(19), u"host3"_s);
+    // Closing releases the window; the next open starts with an empty history.
+    w->Command1_Click(1);
+    EXPECT_FALSE(frmMetaTag::loadedInstance());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(open()->cboAddress->count(), 0);
+}
+
+TEST_F(MetaTagEdit, EachCounterFollowsItsOwnBoxAndTypingStopsAtTheCap)
+{
+    open();
+    w->getMetaTag(u"<head><title>a\nb</title><meta name=\"keywords\" content=\"k\"></head>"_s);
+    EXPECT_EQ(w->txtTitle->text(), u"a\nb"_s);   // a lone LF stays
+    EXPECT_EQ(w->Label1[0]->text(), u"Title (3 characters)"_s);
+    EXPECT_EQ(w->Label1[4]->text(), u"Description (0 characters)"_s);
+    QTest::keyClicks(w->txtKeyword, u"xy"_s);
+    QTest::keyClick(w->txtKeyword, Qt::Key_Return);
+    EXPECT_EQ(w->Label1[2]->text(), u"Keywords (5 characters)"_s);   // a line break counts 2
+    EXPECT_EQ(w->Label1[0]->text(), u"Title (3 characters)"_s);
+
+    const QString full(frmMetaTag::kMaxTyped, u'd');
+    modCommon::setMultiLineText(w->txtDescription, full + u"e"_s);   // the program may set more
+    EXPECT_EQ(w->Label1[4]->text(), u"Description (1001 characters)"_s);
+    modCommon::setMultiLineText(w->txtDescription, full);
+    w->txtDescription->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w->txtDescription, u"zz"_s);
+    w->txtTitle->setText(full);
+    QTest::keyClicks(w->txtTitle, u"zz"_s);
+    EXPECT_EQ(modCommon::multiLineText(w->txtDescription), full);
+    EXPECT_EQ(w->txtTitle->text(), full);
+}
+
+TEST_F(MetaTagEdit, UpdateChecksTheBoxesInOrderThenAsks)
+{
+    open();
+    const struct { const char *title, *keywords, *description, *message; } cases[] = {
+        {"", "", "", "Please enter a title for your web site."},
+        {" ", "", "d", "Please enter keywords for your web site."},
+        {"t", "k", "", "Please enter description for your web site."},
+    };
+    for (const auto &c : cases) {
+        setBoxes(QString::fromUtf8(c.title), QString::fromUtf8(c.keywords), QString::fromUtf8(c.description));
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
+        w->Command1_Click(0);
+        ASSERT_EQ(env.dialogs.shown().size(), 1);
+        EXPECT_EQ(env.dialogs.shown()[0].prompt, QString::fromUtf8(c.message));
+        EXPECT_EQ(env.dialogs.shown()[0].title, u"Meta Tag Editor"_s);
+    }
+    setBoxes(u" "_s, u" "_s, u" "_s);
+    env.dialogs.clearLog();
+    env.dialogs.answerMessage(Platform::No);
+    w->Command1_Click(0);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.contains(u"replace the existing Meta tag"_s));
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"Meta Tag"_s);
+    EXPECT_NE(w->lblStatusBar->text(), u"Done"_s);
+    update(false);   // nothing selected: the question, then Done
+    EXPECT_TRUE(env.dialogs.shown()[1].prompt.contains(u"insert the new Meta tags"_s));
+    EXPECT_EQ(w->lblStatusBar->text(), u"Done"_s);
+}
+
+TEST_F(MetaTagEdit, UpdateRewritesEverySelectedPageAsTheRoutinesEditThem)
+{
+    const struct { bool replace; const char *sample; const char *expected; } cases[] = {
+        {false, "sample.htm", "sample.insert.htm"}, {true, "sample.htm", "sample.replace.htm"},
+        {false, "bare.htm", "bare.insert.htm"},     {true, "bare.htm", "bare.replace.htm"},
+    };
+    for (const auto &c : cases) {
+        const QStringList pages = {u"a.htm"_s, u"B.HTML"_s, u"c.htm.bak"_s};
+        copySample(pages + QStringList{u"notes.txt"_s, u"sub.htm/x.txt"_s}, c.sample);
+        open();
+        select(pages + QStringList{u"notes.txt"_s, u"sub.htm"_s, u" .."_s});
+        setBoxes(u"New"_s, u"x"_s, u"\u03A9d"_s);
+        update(c.replace);
+        EXPECT_EQ(w->lblStatusBar->text(), u"Done"_s);
+        for (const QString &page : pages)
+            EXPECT_TRUE(TestSupport::matchesExpectedFile(fileBytes(page), dataFile(c.expected))) << page.toStdString();
+        EXPECT_EQ(fileBytes(u"notes.txt"_s), env.readFile(dataFile(c.sample)));
+        EXPECT_FALSE(Platform::isBusyPointer());
+    }
+    EXPECT_TRUE(env.dialogs.pendingAnswers() == 0);
+}
+
+TEST_F(MetaTagEdit, FailedWritesAreReportedInFileOrderAndAGoneFileSkippedWhileTheRunGoesOn)
+{
+    const QStringList pages = {u"a.htm"_s, u"bad1.htm"_s, u"c.htm"_s, u"bad2.htm"_s, u"e.htm"_s};
+    copySample(pages);
+    open();
+    select(pages);
+    QFile::remove(site + u"a.htm"_s);
+    setBoxes(u"New"_s, u"x"_s, u"\u03A9d"_s);
+    // A full disk for the "bad" pages; the writes run on several threads.
+    Platform::setWriteFailureHook([](const QString &path) { return path.contains(u"/bad"_s); });
+    env.dialogs.answerMessage(Platform::Yes);
+    env.dialogs.answerMessage(Platform::Ok);
+    env.dialogs.answerMessage(Platform::Ok);
+    w->Command1_Click(0);
+    Platform::setWriteFailureHook({});
+    const QStringList prompts = env.dialogs.prompts();
+    ASSERT_EQ(prompts.size(), 3);
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_TRUE(prompts[i].startsWith(u"Module: replaceMetaTag\r\n"_s)) << prompts[i].toStdString();
+        EXPECT_TRUE(prompts[i].endsWith(u"bad"_s + QString::number(i) + u".htm"_s)) << prompts[i].toStdString();
+        EXPECT_EQ(fileBytes(u"bad%1.htm"_s.arg(i)), env.readFile(dataFile("sample.htm")));
+    }
+    for (const char *page : {"c.htm", "e.htm"})
+        EXPECT_TRUE(TestSupport::matchesExpectedFile(fileBytes(QString::fromUtf8(page)), dataFile("sample.replace.htm")));
+    EXPECT_FALSE(QFile::exists(site + u"a.htm"_s));
+    EXPECT_EQ(w->lblStatusBar->text(), u"Done"_s);
+}
+
+TEST_F(MetaTagEdit, ButtonsAndListingsDuringTheRunsYield)
+{
+    enum class During { Update, Close, Relist };
+    const struct { During during; int edited; bool stillLoaded; } cases[] = {
+        {During::Update, 2, true}, {During::Close, 0, false}, {During::Relist, 1, true},
+    };
+    for (const auto &c : cases) {
+        copySample({u"a.htm"_s, u"b.htm"_s});
+        QDir().mkpath(env.root() + u"/empty"_s);
+        open();
+        select({u"a.htm"_s, u"b.htm"_s});
+        setBoxes(u"New"_s, u"x"_s, u"d"_s);
+        QPointer<frmMetaTag> window = w;
+        QTimer::singleShot(0, w, [&] {
+            if (c.during == During::Update)
+                w->Command1_Click(0);   // ignored: no question, no second run
+            else if (c.during == During::Close)
+                w->Command1_Click(1);
+            else
+                w->addDirs(env.root() + u"/empty"_s);
+        });
+        update(false);
+        int edited = 0;
+        for (const char *page : {"a.htm", "b.htm"}) {
+            const QByteArray bytes = fileBytes(QString::fromUtf8(page));
+            EXPECT_FALSE(bytes.contains("NewNew")) << page;
+            edited += bytes.contains("NewShop") ? 1 : 0;
+        }
+        EXPECT_EQ(edited, c.edited) << int(c.during);
+        EXPECT_EQ(bool(frmMetaTag::loadedInstance()), c.stillLoaded) << int(c.during);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(window.isNull(), !c.stillLoaded);
+        delete frmMetaTag::loadedInstance();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
