@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -851,7 +852,10 @@ void frmFTPClient::addDirs(const QString &startingDir)
             Platform::setItemTag(row, path);
     }
     lsvDirs->setUpdatesEnabled(true);
-    if (listing.failure == Platform::FolderListing::Failure::NotReady)
+    // A folder that is missing or cannot be opened is "not accessible"; anything else is an error.
+    const QFileInfo info(folder);
+    if (listing.failure == Platform::FolderListing::Failure::NotReady
+        || (!listing.ok() && (!info.isDir() || !info.isReadable() || !info.isExecutable())))
         Platform::msgBox(folder + u" is not accessible.\r\n\r\nThe device is not ready."_s, Platform::Critical,
                          u"Error"_s);
     else if (!listing.ok())
