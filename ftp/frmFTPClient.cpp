@@ -51,9 +51,9 @@ void setColumns(KeyedListView *list)
 {
     list->setColumnCount(4);
     list->setHeaderLabels({u"Name"_s, u"Type"_s, u"Size"_s, u"Date"_s});
-    list->setColumnWidth(1, 80);
-    list->setColumnWidth(2, 100);
-    list->setColumnWidth(3, 120);
+    list->setColumnWidth(1, 75);
+    list->setColumnWidth(2, 95);
+    list->setColumnWidth(3, 125);
     list->setExactKeys(true);
     list->setSortingEnabled(true);
     list->sortByColumn(0, Qt::AscendingOrder);
@@ -911,5 +911,7 @@ bool frmFTPClient::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() == QEvent::MouseMove)
         Platform::setBusyPointer(false);
+    if (event->type() == QEvent::Resize && (watched == lsvDirs->viewport() || watched == lsvRemote->viewport()))
+        Resize();
     return QDialog::eventFilter(watched, event);
 }

@@ -29,6 +29,7 @@ public:
     static frmFTPClient *instance();
     // The window when it is loaded, else null.
     static frmFTPClient *loadedInstance();
+    ~frmFTPClient() override;
 
     // The answer of the login dialog and what it gave.
     QString m_sFTPUserName;
@@ -110,7 +111,6 @@ protected:
 
 private:
     explicit frmFTPClient(QWidget *parent = nullptr);
-    ~frmFTPClient() override;
     static QPointer<frmFTPClient> s_instance;
 
     class WaitScope;
