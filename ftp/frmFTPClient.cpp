@@ -134,8 +134,13 @@ frmFTPClient::frmFTPClient(QWidget *parent)
 
 frmFTPClient::~frmFTPClient()
 {
-    modFTP::detach(&dsSocket1);
-    modFTP::closeControl();
+    // Another window may own the connection by now (this one was closed during a wait).
+    if (modFTP::detach(&dsSocket1)) {
+        modFTP::State &s = modFTP::state();
+        s.ftpConnected = false;
+        s.loggedIn = false;
+        s.localFile.reset();
+    }
 }
 
 void frmFTPClient::buildControls()
@@ -690,7 +695,32 @@ void frmFTPClient::sendOpenedFile()
     }
     DisplayMessage(u"File Sent"_s);
     file.reset();
+    drainDataConnection();
+    if (m_closing)
+        return;
     modFTP::CloseDataConnection();
+}
+
+// Waits while the queued rest of an upload goes out: its progress keeps the reply limit fresh on a
+// slow line. Ends when all is sent, the connection is gone or nothing moved for the limit.
+void frmFTPClient::drainDataConnection()
+{
+    WaitScope scope(this);
+    const qint64 limit = modFTP::intervals().replyMs;
+    qint64 queued = dsSocket2.bytesUnsent();
+    qint64 movedAt = Platform::tickCount();
+    const auto over = [&] {
+        if (m_closing || dsSocket2.state() != DsSocket::kStateConnected || dsSocket2.bytesUnsent() == 0)
+            return true;
+        if (dsSocket2.bytesUnsent() != queued) {
+            queued = dsSocket2.bytesUnsent();
+            movedAt = Platform::tickCount();
+            modFTP::noteProgress();
+        }
+        return Platform::tickCount() - movedAt >= limit;
+    };
+    while (!over())
+        Platform::waitUntil(over, 1000);
 }
 
 // ---- Remote pane ----

@@ -122,6 +122,7 @@ private:
     void endBatch();
     void passiveReply(const QString &line);
     void sendOpenedFile();
+    void drainDataConnection();
     void replyAction(int code, const QString &line);
     bool refuseWhenClosed();
     void resetPointerOn(QWidget *widget);

@@ -105,10 +105,12 @@ void attach(const Link &link)
     g_link = link;
 }
 
-void detach(const DsSocket *control)
+bool detach(const DsSocket *control)
 {
-    if (g_link.control == control)
-        g_link = Link{};
+    if (g_link.control != control)
+        return false;
+    g_link = Link{};
+    return true;
 }
 
 void noteProgress()

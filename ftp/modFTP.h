@@ -64,7 +64,8 @@ struct Link {
     std::function<void(const QString &)> log;
 };
 void attach(const Link &link);
-void detach(const Platform::DsSocket *control);
+// True when that window's link was the one attached.
+bool detach(const Platform::DsSocket *control);
 
 // Restarts the reply limit of the command under way.
 void noteProgress();

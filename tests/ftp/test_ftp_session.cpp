@@ -393,3 +393,41 @@ TEST_F(FtpTest, LogKeepsTheNewestEntriesAndHidesOnly503)
     w->dsSocket1_Receive(u"550 No\r\n"_s);
     EXPECT_EQ(log(), QStringList{u"550 No"_s});
 }
+
+TEST_F(FtpTest, AMovingUploadOutlastsTheReplyLimit)
+{
+    loginAndList();
+    server.readBytesPer50Ms = 64 * 1024;   // a small receive window keeps it near 40 KB/s
+    QByteArray bytes(160 * 1024, 'm');
+    bytes[12345] = '\xff';
+    selectLocal({{u"slow.bin"_s, bytes}});
+    const qint64 started = Platform::tickCount();
+    ASSERT_TRUE(upload(15000));
+    EXPECT_GT(Platform::tickCount() - started, modFTP::intervals().replyMs);
+    EXPECT_EQ(server.stored.value(u"/slow.bin"_s), bytes);
+    EXPECT_FALSE(log().contains(u"Time out !"_s));
+}
+
+TEST_F(FtpTest, PassiveRepliesGoToTheControlPeerAnd421EndsTheWait)
+{
+    server.passiveAddress = "10,0,0,9";
+    server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
+    loginAndList();
+    EXPECT_TRUE(log().contains(u"Passive reply names 10.0.0.9, connecting to 127.0.0.1"_s));
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
+
+    server.replies.insert(u"PASV"_s, "227 Entering Passive Mode (127,0,0,1,0,0)\r\n");
+    w->btnList_Click();
+    EXPECT_TRUE(log().contains(u"Passive Mode Connect Failed. Port:0 Address: 127.0.0.1"_s));
+    EXPECT_EQ(log().last(), u"Time out !"_s);
+
+    server.replies.insert(u"PASV"_s, "421 Service closing\r\n");
+    const qint64 started = Platform::tickCount();
+    w->btnList_Click();
+    EXPECT_LT(Platform::tickCount() - started, 1000);
+    EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s);
+    EXPECT_FALSE(modFTP::state().ftpConnected);
+    env.dialogs.answerMessage(Platform::Ok);
+    w->btnList_Click();
+    EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed"_s));
+}

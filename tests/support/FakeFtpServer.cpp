@@ -147,12 +147,21 @@ void FakeFtpServer::startStore(const QString &path)
     m_storing = true;
     m_replySent = false;
     QTcpSocket *data = m_data;
-    if (stopReadingData) {
-        data->setReadBufferSize(1);
+    if (stopReadingData || readBytesPer50Ms > 0) {
+        data->setReadBufferSize(stopReadingData ? 1 : readBytesPer50Ms);
         data->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
     }
+    if (readBytesPer50Ms > 0) {
+        auto *pace = new QTimer(data);
+        connect(pace, &QTimer::timeout, data, [this, data] {
+            m_storeBytes += data->read(readBytesPer50Ms);
+            if (data->state() != QAbstractSocket::ConnectedState && data->bytesAvailable() == 0)
+                finishStore();
+        });
+        pace->start(50);
+    }
     const auto take = [this, data] {
-        if (stopReadingData || data != m_data)
+        if (stopReadingData || readBytesPer50Ms > 0 || data != m_data)
             return;
         m_storeBytes += data->readAll();
         if (!replyDuringUpload.isEmpty() && !m_replySent && !m_storeBytes.isEmpty()) {
@@ -168,7 +177,8 @@ void FakeFtpServer::startStore(const QString &path)
     connect(data, &QTcpSocket::readyRead, this, take);
     connect(data, &QTcpSocket::disconnected, this, [this, take] {
         take();
-        finishStore();
+        if (readBytesPer50Ms == 0)
+            finishStore();
     });
     answer("150 Ok to send data\r\n");
     take();

@@ -42,6 +42,7 @@ public:
     QByteArray replyDuringUpload;          // sent on the control connection once upload data arrives
     QByteArray passiveAddress = "127,0,0,1";
     int storReplyDelayMs = 0;
+    qint64 readBytesPer50Ms = 0;           // a slow line: the upload is read at this pace
 
     // Waits (bounded) until `count` commands have come in.
     bool waitForCommands(int count, int timeoutMs = 5000);
