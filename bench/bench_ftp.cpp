@@ -169,8 +169,8 @@ void benchSmallFiles(frmFTPClient *w, const QString &local, int port)
     });
     const qint64 clickedAt = Platform::tickCount();
     w->btnSendFile_Click();
-    Platform::waitUntil([&] { return stored == kFiles || w->btnSendFile->isEnabled(); }, 600000);
-    waitIdle(w, 30000);
+    Platform::waitUntil([&] { return stored == kFiles || !w->isBusy(); }, 600000);
+    waitIdle(w, 60000);
     const qint64 clientMs = lastAt - clickedAt;
     const double meanMs = stored ? double(fileMsTotal) / stored : 0;
     const double bound = kFiles * (modFTP::intervals().nextFileMs + meanMs);

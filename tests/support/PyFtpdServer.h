@@ -4,6 +4,7 @@
 // its own process at the end.
 #include <QProcess>
 #include <QString>
+#include <QTemporaryFile>
 
 namespace TestSupport {
 
@@ -23,6 +24,7 @@ public:
     QString hostPort() const { return QStringLiteral("127.0.0.1:") + QString::number(m_port); }
 
 private:
+    QTemporaryFile m_log;
     QProcess m_process;
     int m_port = 0;
     QString m_failure;
