@@ -111,17 +111,29 @@ void FakeFtpServer::onCommand(const QString &line)
 
 void FakeFtpServer::openPassive()
 {
+    dropData();
     delete m_dataListener;
     m_dataListener = new QTcpServer(this);
     EXPECT_TRUE(m_dataListener->listen(QHostAddress::LocalHost, 0));
     connect(m_dataListener, &QTcpServer::newConnection, this, [this, listener = m_dataListener] {
-        if (m_data)
-            m_data->abort();
+        dropData();
         m_data = listener->nextPendingConnection();
+        m_data->setParent(this);   // outlives its listener
     });
     const quint16 port = m_dataListener->serverPort();
     answer("227 Entering Passive Mode (" + passiveAddress + ',' + QByteArray::number(port / 256) + ','
            + QByteArray::number(port % 256) + ").\r\n");
+}
+
+// The old data connection goes without raising anything more here.
+void FakeFtpServer::dropData()
+{
+    if (!m_data)
+        return;
+    m_data->disconnect(this);
+    m_data->abort();
+    m_data->deleteLater();
+    m_data = nullptr;
 }
 
 void FakeFtpServer::startList(const QString &folder)

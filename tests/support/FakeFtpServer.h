@@ -53,6 +53,7 @@ private:
     void onCommand(const QString &line);
     void answer(const QByteArray &reply);
     void openPassive();
+    void dropData();
     void startList(const QString &folder);
     void startStore(const QString &path);
     void finishStore();
