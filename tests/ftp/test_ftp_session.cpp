@@ -431,3 +431,15 @@ TEST_F(FtpTest, PassiveRepliesGoToTheControlPeerAnd421EndsTheWait)
     w->btnList_Click();
     EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed"_s));
 }
+
+TEST_F(FtpTest, AListingStopsAfterItsCap)
+{
+    QByteArray lines;
+    for (int i = 0; i <= modFTP::kMaxListingLines; ++i)
+        lines += "-rw-r--r-- 1 o g 1 Dec 8 18:57 f" + QByteArray::number(i) + "\r\n";
+    server.listings.insert(u"/"_s, lines);
+    loginAndList();
+    EXPECT_TRUE(log().contains(u"Listing stopped after 100000 entries"_s));
+    EXPECT_EQ(w->lsvRemote->topLevelItemCount(), modFTP::kMaxListingLines + 1);   // and the Up row
+    EXPECT_EQ(w->lsvRemote->rowByKey(u"/f100000"_s), nullptr);
+}
