@@ -1,8 +1,27 @@
 #pragma once
-// The "FTP Upload" window. One instance, created on first use; the main window opens it and
-// hands it nothing.
+// The "FTP Upload Client" window: a local file pane, the remote folder of the server and the log
+// of the conversation. It logs in, lists and changes remote folders and uploads the selected local
+// files over passive data connections. One instance, created on first use; the main window opens
+// it and hands it nothing.
+#include <memory>
+
 #include <QDialog>
+#include <QFile>
 #include <QPointer>
+#include <QStringList>
+
+#include "platform/DsSocket.h"
+#include "platform/Timer.h"
+
+class KeyedListView;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSplitter;
+class QTreeWidgetItem;
 
 class frmFTPClient : public QDialog {
     Q_OBJECT
@@ -10,8 +29,112 @@ public:
     static frmFTPClient *instance();
     // The window when it is loaded, else null.
     static frmFTPClient *loadedInstance();
+    ~frmFTPClient() override;
+
+    // The answer of the login dialog and what it gave.
+    QString m_sFTPUserName;
+    QString m_sFTPPassword;
+    QString m_sFTPHost;
+    QString m_sLogin;
+
+    // Controls.
+    Platform::DsSocket dsSocket1;
+    Platform::DsSocket dsSocket2;   // the data connection, index 1
+    Platform::Timer Timer1;
+    Platform::Timer Timer2;
+    QComboBox *Drive1 = nullptr;
+    KeyedListView *lsvDirs = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QLineEdit *txtRemotePath = nullptr;
+    KeyedListView *lsvRemote = nullptr;
+    QPushButton *btnConnect = nullptr;
+    QPushButton *btnSendFile = nullptr;
+    QPushButton *btnChangeDir = nullptr;
+    QPushButton *btnList = nullptr;
+    QPushButton *btnClose = nullptr;
+    QListWidget *List1 = nullptr;
+    QSplitter *picSpliter = nullptr;
+
+    // Window and buttons.
+    void btnConnect_Click();
+    void btnClose_Click();
+    void btnSendFile_Click();
+    void btnChangeDir_Click();
+    void btnList_Click();
+    void txtRemotePath_Enter();
+    void lsvRemote_DblClick();
+    void lsvDirs_DblClick();
+    void lsvRemote_ColumnClick(int column);
+    void lsvDirs_ColumnClick(int column);
+    void Drive1_Change();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Resize();
+
+    // Local pane.
+    void addDirs(const QString &startingDir);
+    // Remote pane.
+    void ListFile(const QString &szParams);
+    void addRemoteDir(const QString &sListData);
+    void ChangeRemotePath(const QString &sPath);
+    // Upload.
+    bool setFileList();
+    void SendFile(int index);
+    // The log.
+    void DisplayMessage(const QString &szMsg);
+
+    // Control socket events.
+    void dsSocket1_Receive(const QString &receiveData);
+    void dsSocket1_SendReady();
+    void dsSocket1_Connect();
+    void dsSocket1_Close();
+    void dsSocket1_Exception(int errorCode, const QString &errorDesc);
+    // Data socket events.
+    void dsSocket2_Connect();
+    void dsSocket2_Receive(const QString &receiveData);
+    void dsSocket2_Close();
+    void dsSocket2_Exception(int errorCode, const QString &errorDesc);
+    void dsSocket2_SendReady();
+
+    // Whether a command sequence or an upload batch is under way.
+    bool isBusy() const;
+
+signals:
+    // One file of an upload confirmed by the server, with the time from its start to its 226.
+    void fileStored(const QString &localPath, qint64 elapsedMs);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     explicit frmFTPClient(QWidget *parent = nullptr);
     static QPointer<frmFTPClient> s_instance;
+
+    class WaitScope;
+    class CommandScope;
+
+    void buildControls();
+    void connectSockets();
+    void disconnectNow();
+    void endBatch();
+    void passiveReply(const QString &line);
+    void sendOpenedFile();
+    void drainDataConnection();
+    void replyAction(int code, const QString &line);
+    bool refuseWhenClosed();
+    void resetPointerOn(QWidget *widget);
+    void unload();
+
+    QString m_sNewRemotePath;
+    QStringList m_sUploadFiles;
+    int m_intUploadIndex = 0;
+    // The local file of the STOR under way, opened before the command went out.
+    std::unique_ptr<QFile> m_openedUpload;
+    qint64 m_fileStartedMs = 0;
+    bool m_batchRunning = false;
+    int m_waitDepth = 0;
+    bool m_closing = false;
 };

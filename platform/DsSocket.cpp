@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include <sys/ioctl.h>
+#include <linux/sockios.h>
+
 #include <QHostAddress>
 #include <QNetworkProxy>
 #include <QTimer>
@@ -43,6 +46,17 @@ QString DsSocket::peerAddress() const
 qint64 DsSocket::bytesToWrite() const
 {
     return m_socket ? m_socket->bytesToWrite() : 0;
+}
+
+qint64 DsSocket::bytesUnsent() const
+{
+    if (!m_socket)
+        return 0;
+    int queued = 0;
+    const qintptr handle = m_socket->socketDescriptor();
+    if (handle < 0 || ::ioctl(int(handle), SIOCOUTQ, &queued) != 0)
+        queued = 0;
+    return m_socket->bytesToWrite() + queued;
 }
 
 void DsSocket::setLineMode(bool on)

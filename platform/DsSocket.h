@@ -61,6 +61,8 @@ public:
     qint64 sendBufferLimit() const { return m_sendBufferLimit; }
     void setSendBufferLimit(qint64 bytes) { m_sendBufferLimit = bytes; }
     qint64 bytesToWrite() const;
+    // What was queued and has not yet reached the peer: ours plus the system's send queue.
+    qint64 bytesUnsent() const;
     int sendStallMs() const { return m_sendStallMs; }
     void setSendStallMs(int ms) { m_sendStallMs = ms; }
     int flushOnCloseMs() const { return m_flushOnCloseMs; }

@@ -121,7 +121,10 @@ KeyedListView::KeyedListView(QWidget *parent) : QTreeWidget(parent)
                 if (!parent.isValid())
                     unindexRows(first, last);
             });
-    connect(itemModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_byKey.clear(); });
+    connect(itemModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_byKey.clear();
+        m_byExactKey.clear();
+    });
 }
 
 KeyedListView::~KeyedListView()
@@ -134,9 +137,13 @@ void KeyedListView::indexRows(int first, int last)
 {
     for (int i = first; i <= last; ++i) {
         QTreeWidgetItem *row = topLevelItem(i);
-        const CaseInsensitiveKey key{Platform::itemKey(row)};
-        if (!key.text.isEmpty() && !m_byKey.contains(key))
-            m_byKey.insert(key, row);
+        const QString key = Platform::itemKey(row);
+        if (key.isEmpty())
+            continue;
+        if (m_exactKeys && !m_byExactKey.contains(key))
+            m_byExactKey.insert(key, row);
+        if (!m_exactKeys && !m_byKey.contains(CaseInsensitiveKey{key}))
+            m_byKey.insert(CaseInsensitiveKey{key}, row);
     }
 }
 
@@ -144,15 +151,21 @@ void KeyedListView::unindexRows(int first, int last)
 {
     for (int i = first; i <= last; ++i) {
         QTreeWidgetItem *row = topLevelItem(i);
-        const CaseInsensitiveKey key{Platform::itemKey(row)};
-        auto it = m_byKey.find(key);
-        if (it != m_byKey.end() && it.value() == row)
-            m_byKey.erase(it);
+        const QString key = Platform::itemKey(row);
+        if (m_exactKeys && m_byExactKey.value(key) == row)
+            m_byExactKey.remove(key);
+        if (!m_exactKeys) {
+            auto it = m_byKey.find(CaseInsensitiveKey{key});
+            if (it != m_byKey.end() && it.value() == row)
+                m_byKey.erase(it);
+        }
     }
 }
 
 QTreeWidgetItem *KeyedListView::rowByKey(const QString &key) const
 {
+    if (m_exactKeys)
+        return m_byExactKey.value(key, nullptr);
     return m_byKey.value(CaseInsensitiveKey{key}, nullptr);
 }
 

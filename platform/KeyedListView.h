@@ -1,6 +1,6 @@
 #pragma once
 // A list view (report view) whose rows carry a key, found in constant time. Keys compare ignoring
-// case and a second row with a key already present is refused. The key index follows every change
+// case (or exactly, once setExactKeys is on) and a second row with a key already present is refused. The key index follows every change
 // of the rows, also those made with the plain QTreeWidget calls (clear, takeTopLevelItem, delete).
 #include <QHash>
 #include <QStringList>
@@ -23,6 +23,8 @@ public:
     // Rows in displayed order.
     QList<QTreeWidgetItem *> rows() const;
 
+    // Keys that differ in letter case name different rows; set before the first row.
+    void setExactKeys(bool on) { m_exactKeys = on; }
     void setHeaderCaption(int column, const QString &caption);
     QString headerCaption(int column) const;
 
@@ -31,6 +33,8 @@ private:
     void unindexRows(int first, int last);
 
     QHash<CaseInsensitiveKey, QTreeWidgetItem *> m_byKey;
+    QHash<QString, QTreeWidgetItem *> m_byExactKey;
+    bool m_exactKeys = false;
 };
 
 // A new row, not yet in a view: column texts, key and image key, built without the spare room the

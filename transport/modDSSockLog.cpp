@@ -117,8 +117,11 @@ QString maskLogins(const QString &text)
     // The password of "user:password@" in a URL or in a Host line.
     static const QRegularExpression urlLogin(QStringLiteral("((?://|\\bHost:[ \\t]*)[^\\s/:@]*:)[^\\s/@]+@"),
                                              QRegularExpression::CaseInsensitiveOption);
+    // The password an FTP client sends on its control connection.
+    static const QRegularExpression ftpPassword(QStringLiteral("(\\bPASS )[^\r\n]+"));
     QString masked = text;
     masked.replace(headerLogin, QStringLiteral("\\1****"));
+    masked.replace(ftpPassword, QStringLiteral("\\1****"));
     for (qsizetype from = 0;;) {
         const QRegularExpressionMatch match = basicToken.match(masked, from);
         if (!match.hasMatch())

@@ -23,7 +23,7 @@ void writeDebugLog(const QString &msg);
 void closeLogFiles();
 
 // The text with the credentials of every "Basic" authorisation header and the password of every
-// "user:password@" in a URL or Host line hidden.
+// "user:password@" in a URL or Host line hidden, and the argument of every "PASS " line.
 QString maskLogins(const QString &text);
 
 // The date and time as the log writes them: short date and time with seconds.

@@ -67,7 +67,7 @@ TEST_F(Commands, ToolsOpenTheirWindowsWithTheirModality)
     EXPECT_TRUE(frmMetaTag::loadedInstance() && frmMetaTag::loadedInstance()->isVisible());
     EXPECT_EQ(frmMetaTag::loadedInstance()->windowTitle(), QStringLiteral("Meta Tag Editor"));
     EXPECT_TRUE(frmFTPClient::loadedInstance() && frmFTPClient::loadedInstance()->isVisible());
-    EXPECT_EQ(frmFTPClient::loadedInstance()->windowTitle(), QStringLiteral("FTP Upload"));
+    EXPECT_EQ(frmFTPClient::loadedInstance()->windowTitle(), QStringLiteral("FTP Upload Client"));
     EXPECT_TRUE(frmEngineBuilder::loadedInstance() && frmEngineBuilder::loadedInstance()->isVisible());
     EXPECT_FALSE(QApplication::activeModalWidget());
     // A second open shows the same single instance.

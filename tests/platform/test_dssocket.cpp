@@ -375,3 +375,23 @@ TEST(DsSocket, CloseAfterASlowSendStillDeliversEveryByte)
     EXPECT_GT(Platform::tickCount() - closedAt, socket.flushOnCloseMs());
     EXPECT_EQ(received, total);
 }
+
+TEST(DsSocket, UnsentBytesCountWhatThePeerHasNotYetTaken)
+{
+    Peer peer;
+    DsSocket socket;
+    ASSERT_TRUE(connectTo(socket, peer));
+    peer.client->setReadBufferSize(1);
+    socket.setSendBufferLimit(0);
+    const qint64 total = 8 * 1024 * 1024;
+    ASSERT_EQ(socket.send(QByteArray(total, 'q')), 0);
+    waitUntil([] { return false; }, 200);
+    EXPECT_GT(socket.bytesUnsent(), socket.bytesToWrite());
+    peer.client->setReadBufferSize(0);
+    qint64 received = 0;
+    EXPECT_TRUE(waitUntil([&] {
+        received += peer.client->readAll().size();
+        return received == total && socket.bytesUnsent() == 0;
+    }, 10000));
+    EXPECT_EQ(received, total);
+}

@@ -120,3 +120,18 @@ TEST(KeyedRows, KeysMatchIgnoringCaseBeyondAscii)
     EXPECT_EQ(list.rowByKey(QString::fromLatin1("\xe9" "cole vo\xdf")), nullptr);
     EXPECT_EQ(list.addRow(QString::fromLatin1("\xc9" "COLE VO\xdf" "E"), {QStringLiteral("y")}, QString()), nullptr);
 }
+
+TEST(KeyedRows, ExactKeysKeepNamesThatDifferInCaseApart)
+{
+    KeyedListView list;
+    list.setExactKeys(true);
+    list.setColumnCount(1);
+    for (const char *key : {"index.htm", "Index.htm", "index.htm"})
+        list.addRow(QString::fromLatin1(key), {QString::fromLatin1(key)}, QString());
+    EXPECT_EQ(keysOf(list), (QStringList{QStringLiteral("index.htm"), QStringLiteral("Index.htm")}));
+    EXPECT_EQ(list.rowByKey(QStringLiteral("Index.htm")), list.topLevelItem(1));
+    EXPECT_EQ(list.rowByKey(QStringLiteral("INDEX.HTM")), nullptr);
+    ASSERT_TRUE(list.removeByKey(QStringLiteral("index.htm")));
+    EXPECT_EQ(list.rowByKey(QStringLiteral("index.htm")), nullptr);
+    EXPECT_NE(list.rowByKey(QStringLiteral("Index.htm")), nullptr);
+}

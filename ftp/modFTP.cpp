@@ -1,0 +1,389 @@
+#include "ftp/modFTP.h"
+
+#include <QLocale>
+#include <QStringList>
+
+#include "platform/DsSocket.h"
+#include "platform/EventLoop.h"
+#include "transport/modDSSockLog.h"
+#include "transport/modDSSockSocket.h"
+
+using namespace Qt::StringLiterals;
+using Platform::DsSocket;
+
+namespace modFTP {
+namespace {
+
+Intervals g_intervals;
+Link g_link;
+
+bool controlUp()
+{
+    return g_link.control && g_link.control->state() == DsSocket::kStateConnected;
+}
+
+void log(const QString &text)
+{
+    if (g_link.log)
+        g_link.log(text);
+}
+
+void sendLine(const QString &line)
+{
+    if (g_link.control)
+        modDSSock::SendData(*g_link.control, line + u"\r\n"_s);
+}
+
+bool isDataVerb(const QString &verb)
+{
+    static const QStringList verbs{u"RETR"_s, u"APPE"_s, u"LIST"_s, u"NLST"_s, u"STOR"_s, u"STOU"_s, u"DELE"_s};
+    return verbs.contains(verb);
+}
+
+// A fresh connection starts in type A with nothing held back.
+void resetConnection(State &s)
+{
+    s.currentVerb.clear();
+    s.pendingCommand.clear();
+    s.pendingArgument.clear();
+    s.transferImage = false;
+    s.currentTypeImage = false;
+    s.localFile.reset();
+    s.loggedIn = false;
+    s.lastReplyCode = 0;
+    s.userSent = false;
+    s.openReplyCode = 0;
+    s.dataClosedByServer = false;
+    s.listingLines = 0;
+    s.bytesReceived = 0;
+}
+
+int wholeSeconds(int ms)
+{
+    return std::max(1, (ms + 999) / 1000);
+}
+
+bool allDigits(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar ch : text) {
+        if (ch < u'0' || ch > u'9')
+            return false;
+    }
+    return true;
+}
+
+QString withoutLineEnd(const QString &line)
+{
+    qsizetype end = line.size();
+    while (end > 0 && (line[end - 1] == u'\n' || line[end - 1] == u'\r'))
+        --end;
+    return line.left(end);
+}
+
+} // namespace
+
+void setIntervals(const Intervals &intervals)
+{
+    g_intervals = intervals;
+}
+
+Intervals intervals()
+{
+    return g_intervals;
+}
+
+State &state()
+{
+    static State s;
+    return s;
+}
+
+void attach(const Link &link)
+{
+    g_link = link;
+}
+
+bool detach(const DsSocket *control)
+{
+    if (g_link.control != control)
+        return false;
+    g_link = Link{};
+    return true;
+}
+
+void noteProgress()
+{
+    state().lastProgressMs = Platform::tickCount();
+}
+
+bool FTPConnect(const QString &host, const QString &user, const QString &password, int timeoutMs)
+{
+    State &s = state();
+    if (!g_link.control)
+        return false;
+    DsSocket &control = *g_link.control;
+    Platform::setBusyPointer(true);
+    resetConnection(s);
+    control.setLineMode(true);
+    control.setEolChar('\n');
+    s.ftpUserName = user;
+    s.ftpPassword = password;
+    const auto [name, port] = hostAndPort(host);
+    bool loggedIn = false;
+    if (modDSSock::SocketConnect(control, port, name, wholeSeconds(timeoutMs)) == modDSSock::kConnected) {
+        // A refusal (530) or a closed connection ends the wait before the time limit.
+        Platform::waitUntil([&] { return s.loggedIn || !controlUp() || s.lastReplyCode >= 400; }, timeoutMs);
+        loggedIn = s.loggedIn && controlUp();
+    }
+    if (!loggedIn) {
+        modDSSock::SocketDisconnect(control);
+        s.ftpConnected = false;
+        s.loggedIn = false;
+        s.lastReplyCode = 0;
+    }
+    Platform::setBusyPointer(false);
+    return loggedIn;
+}
+
+void SendFTPCommand(const QString &command, bool image, const QString &argument)
+{
+    State &s = state();
+    modDSSock::writeDebugLog(u"SendFTPCommand: "_s + command + u", "_s + argument + u","_s
+                             + (image ? u"-1"_s : u"0"_s));
+    s.currentVerb = command.left(4).toUpper();
+    s.lastReplyCode = 0;
+    s.dataClosedByServer = false;
+    noteProgress();
+    if (s.currentVerb != u"TYPE"_s && s.currentTypeImage != image) {
+        s.currentTypeImage = image;
+        s.pendingCommand = command;
+        s.pendingArgument = argument;
+        s.currentVerb = u"TYPE"_s;
+        sendLine(image ? u"TYPE I"_s : u"TYPE A"_s);
+        return;
+    }
+    s.pendingArgument = argument;
+    if (!isDataVerb(s.currentVerb)) {
+        s.pendingCommand.clear();
+        sendLine(command);
+        return;
+    }
+    s.transferImage = image;
+    CloseDataConnection();
+    s.pendingCommand = command;
+    s.currentVerb = u"PASV"_s;
+    s.listingLines = 0;
+    s.bytesReceived = 0;
+    if (g_link.data) {
+        g_link.data->setLineMode(!image);
+        g_link.data->setEolChar('\n');
+    }
+    sendLine(u"PASV"_s);
+}
+
+void CloseDataConnection()
+{
+    modDSSock::writeDebugLog(u"CloseDataConnection"_s);
+    state().localFile.reset();
+    if (g_link.data && g_link.data->isOpen())
+        modDSSock::SocketDisconnect(*g_link.data);
+}
+
+int waitForReply()
+{
+    State &s = state();
+    const auto over = [&s] {
+        return s.lastReplyCode != 0 || !controlUp()
+               || Platform::tickCount() - s.lastProgressMs >= g_intervals.replyMs;
+    };
+    while (!over())
+        Platform::waitUntil(over, 1000);
+    if (s.lastReplyCode == 0 && !controlUp())
+        s.lastReplyCode = 421;
+    if (s.lastReplyCode == 0) {
+        s.lastReplyCode = 999;
+        log(u"Time out !"_s);
+    }
+    return std::exchange(s.lastReplyCode, 0);
+}
+
+void closeControl()
+{
+    State &s = state();
+    if (g_link.control && g_link.control->isOpen())
+        modDSSock::SocketDisconnect(*g_link.control);
+    s.ftpConnected = false;
+    s.loggedIn = false;
+    CloseDataConnection();
+}
+
+// ---- Pure readers ----
+
+int replyCode(const QString &line)
+{
+    // Six digits at most: a longer run is no reply code and must not overflow.
+    int code = 0;
+    for (qsizetype i = 0; i < line.size() && i < 6; ++i) {
+        const QChar ch = line[i];
+        if (ch < u'0' || ch > u'9')
+            break;
+        code = code * 10 + (ch.unicode() - u'0');
+    }
+    return code;
+}
+
+ReplyLine readReplyLine(const QString &line, int &openCode)
+{
+    const bool threeDigits = line.size() >= 3 && allDigits(QStringView(line).left(3));
+    const QChar fourth = line.size() > 3 ? line[3] : QChar(u' ');
+    if (openCode != 0) {
+        if (threeDigits && line.left(3).toInt() == openCode && fourth == u' ') {
+            const int code = std::exchange(openCode, 0);
+            return {code, true};
+        }
+        return {openCode, false};
+    }
+    if (threeDigits && fourth == u'-') {
+        openCode = line.left(3).toInt();
+        return {openCode, false};
+    }
+    return {replyCode(line), true};
+}
+
+std::optional<PassiveReply> parsePassiveReply(const QString &line)
+{
+    const qsizetype open = line.indexOf(u'(');
+    const qsizetype comma = line.indexOf(u',');
+    if (open < 0 || comma < 0 || comma < open)
+        return std::nullopt;
+    const qsizetype close = line.indexOf(u')', open);
+    if (close < 0)
+        return std::nullopt;
+    const QStringList fields = line.mid(open + 1, close - open - 1).split(u',');
+    if (fields.size() != 6)
+        return std::nullopt;
+    QStringList address;
+    for (int i = 0; i < 4; ++i)
+        address << fields[i].trimmed();
+    const QString high = fields[4].trimmed();
+    const QString low = fields[5].trimmed();
+    if (!allDigits(high) || !allDigits(low) || high.size() > 5 || low.size() > 5)
+        return std::nullopt;
+    return PassiveReply{address.join(u'.'), high.toInt() * 256 + low.toInt()};
+}
+
+QString getQuotedPath(const QString &reply)
+{
+    QString text = withoutLineEnd(reply).mid(4);
+    const qsizetype blank = text.indexOf(u' ');
+    if (blank >= 0)
+        text.truncate(blank);
+    if (text.startsWith(u'"'))
+        text.remove(0, 1);
+    if (text.endsWith(u'"'))
+        text.chop(1);
+    return text;
+}
+
+bool isModeString(const QString &field)
+{
+    if (field.size() != 10 && field.size() != 11)
+        return false;
+    if (!QStringView(u"-dlbcps").contains(field[0]))
+        return false;
+    for (int i = 1; i < 10; ++i) {
+        if (!QStringView(u"rwxsStT-").contains(field[i]))
+            return false;
+    }
+    return field.size() == 10 || QStringView(u"+.@").contains(field[10]);
+}
+
+std::optional<RemoteEntry> parseListingLine(const QString &line)
+{
+    const QStringList fields = withoutLineEnd(line).split(u' ', Qt::SkipEmptyParts);
+    // mode links owner group size month day time-or-year name: a name with a blank or a link's
+    // "-> target" makes more fields and is left out.
+    if (fields.size() != 9 || !isModeString(fields[0]))
+        return std::nullopt;
+    RemoteEntry entry;
+    entry.folder = fields[0].startsWith(u'd');
+    entry.name = fields[8];
+    entry.size = fields[4];
+    entry.date = fields[5] + u' ' + fields[6] + u' ' + fields[7];
+    return entry;
+}
+
+QString getUpDir(const QString &fullPath)
+{
+    QString path = fullPath;
+    if (path.endsWith(u'/'))
+        path.chop(1);
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash < 0 ? u"/"_s : path.left(slash + 1);
+}
+
+QString resolveRemotePath(const QString &current, const QString &typed)
+{
+    if (typed.isEmpty())
+        return typed;
+    const QString joined = typed.startsWith(u'/') ? typed : current + u'/' + typed;
+    QStringList parts;
+    for (const QString &part : joined.split(u'/', Qt::SkipEmptyParts)) {
+        if (part == u"."_s)
+            continue;
+        if (part == u".."_s) {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts << part;
+    }
+    return u'/' + parts.join(u'/');
+}
+
+QString joinRemote(const QString &folder, const QString &name)
+{
+    return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
+}
+
+QString remoteKind(const RemoteEntry &entry)
+{
+    if (entry.folder)
+        return u"Folder"_s;
+    return entry.name.contains(u".htm"_s) ? u"HTML File"_s : u"File"_s;
+}
+
+QString remoteSizeText(const QString &sizeField)
+{
+    bool ok = false;
+    const qlonglong size = sizeField.toLongLong(&ok);
+    return QLocale().toString(ok ? size : 0) + u" Bytes"_s;
+}
+
+std::pair<QString, int> hostAndPort(const QString &hostField)
+{
+    const QString host = hostField.trimmed();
+    const qsizetype colon = host.lastIndexOf(u':');
+    if (colon < 0)
+        return {host, 21};
+    const QString port = host.mid(colon + 1);
+    const int number = allDigits(port) && port.size() <= 5 ? port.toInt() : 0;
+    return {host.left(colon), number <= 65535 ? number : 0};
+}
+
+QString localSizeText(qint64 bytes)
+{
+    const qint64 kb = bytes / 1024;
+    return kb <= 1 ? u"1KB"_s : QString::number(kb) + u"KB"_s;
+}
+
+QString generalDate(const QDateTime &when)
+{
+    if (when.time() == QTime(0, 0))
+        return QLocale::system().toString(when.date(), QLocale::ShortFormat);
+    return modDSSock::generalDateTimeText(when);
+}
+
+} // namespace modFTP

@@ -1,0 +1,136 @@
+#pragma once
+// The one FTP connection of the program: its state, the commands that drive it and the pure
+// readers of what a server sends (reply codes, multi-line replies, 227 and 257 replies, listing
+// lines). Replies come in on the control socket's events in the FTP window, which moves the state
+// on; the waits here yield to the event loop so those events run inside them.
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+
+namespace Platform { class DsSocket; }
+
+namespace modFTP {
+
+// Every time limit of the conversation; tests shorten them.
+struct Intervals {
+    int replyMs = 40000;           // no progress of a command for this long: "Time out !"
+    int loginMs = 15000;           // connect, then the login, each within this
+    int passiveConnectMs = 15000;  // the data connection of a 227 reply
+    int firstStepMs = 2000;        // login to the first CWD
+    int nextStepMs = 1000;         // a CWD's 250 to its listing
+    int nextFileMs = 100;          // one upload's 226 to the next file
+};
+void setIntervals(const Intervals &intervals);
+Intervals intervals();
+
+// A listing stops after this many lines: a server cannot grow the list without end.
+inline constexpr int kMaxListingLines = 100000;
+inline constexpr int kBlockSize = 32000;
+
+struct State {
+    QString currentVerb;       // first four letters, upper case, of the last command; TYPE/PASV while held
+    QString pendingCommand;    // the command held back behind TYPE or PASV; the transfer's own command
+    QString pendingArgument;   // the local file of an upload
+    QString ftpUserName;
+    QString ftpPassword;
+    QString remotePath;
+    int blockSize = kBlockSize;
+    bool transferImage = false;
+    bool currentTypeImage = false;
+    std::unique_ptr<QFile> localFile;   // the open local transfer file
+    bool loggedIn = false;
+    int lastReplyCode = 0;     // 0 none yet, 999 time-out, -1 the server closed the data connection
+    bool ftpConnected = false;
+    qint64 bytesReceived = 0;
+
+    // Bookkeeping of this connection.
+    bool userSent = false;     // USER goes out once per connection
+    int openReplyCode = 0;     // the code of a multi-line reply still open
+    qint64 lastProgressMs = 0; // a reply line, a block handed over, listing data
+    bool busy = false;         // one command sequence at a time
+    bool dataClosedByServer = false;
+    int listingLines = 0;
+};
+State &state();
+
+// The sockets and the log of the FTP window the commands work on.
+struct Link {
+    Platform::DsSocket *control = nullptr;
+    Platform::DsSocket *data = nullptr;
+    std::function<void(const QString &)> log;
+};
+void attach(const Link &link);
+// True when that window's link was the one attached.
+bool detach(const Platform::DsSocket *control);
+
+// Restarts the reply limit of the command under way.
+void noteProgress();
+
+// Connects the control socket to "host" (port 21) or "host:port" and waits for the login.
+// True when logged in; on every failure the control socket is closed.
+bool FTPConnect(const QString &host, const QString &user, const QString &password, int timeoutMs);
+// Sends a command, with the TYPE it needs first and, for a data verb, the PASV before it.
+void SendFTPCommand(const QString &command, bool image, const QString &argument = QString());
+void CloseDataConnection();
+// The reply code ending the command under way, 999 after the reply limit without progress, or 421
+// when the control connection is gone.
+int waitForReply();
+// Closes the control connection from this side: the waits end at once (421).
+void closeControl();
+
+// ---- Pure readers ----
+
+// The leading digits of the text before the first blank; 0 when there are none.
+int replyCode(const QString &line);
+
+// One line of a reply. `openCode` carries the multi-line reply still open between lines.
+struct ReplyLine {
+    int code = 0;
+    bool final = true;   // the last line of its reply: the table action runs on it
+};
+ReplyLine readReplyLine(const QString &line, int &openCode);
+
+// A 227 reply: the address it names and the port h*256+l.
+struct PassiveReply {
+    QString address;
+    int port = 0;
+};
+std::optional<PassiveReply> parsePassiveReply(const QString &line);
+
+// The folder of a 257 reply: the first word after the code, one pair of quotes dropped.
+QString getQuotedPath(const QString &reply);
+
+// An accepted line of a long listing.
+struct RemoteEntry {
+    bool folder = false;
+    QString name;
+    QString size;
+    QString date;   // month, day and time or year joined by single blanks
+};
+std::optional<RemoteEntry> parseListingLine(const QString &line);
+bool isModeString(const QString &field);
+
+// The parent folder: "/pages/images" and "/pages/images/" give "/pages/", "docs" gives "/".
+QString getUpDir(const QString &fullPath);
+// A typed path against the current folder: absolute paths stay, relative ones are joined; "."
+// and ".." are resolved.
+QString resolveRemotePath(const QString &current, const QString &typed);
+// Remote path of a name in a folder.
+QString joinRemote(const QString &folder, const QString &name);
+// "Folder", "HTML File" or "File" (".htm" anywhere, exact case).
+QString remoteKind(const RemoteEntry &entry);
+// "4,096 Bytes"; a size field that is not a number shows as 0.
+QString remoteSizeText(const QString &sizeField);
+// "host" or "host:port": the host and the port (21 when none is given, 0 when unusable).
+std::pair<QString, int> hostAndPort(const QString &hostField);
+
+// Local pane texts: size in whole KB ("1KB" for 0 and 1), and the date with the time left out
+// at exactly midnight.
+QString localSizeText(qint64 bytes);
+QString generalDate(const QDateTime &when);
+
+} // namespace modFTP

@@ -1,0 +1,83 @@
+// The local file pane and the layout of the FTP window.
+#include "FtpFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QSplitter>
+
+using namespace Qt::StringLiterals;
+
+TEST_F(FtpTest, LocalPaneKindsSizesAndDoubleClicks)
+{
+    const QList<std::pair<const char *, qint64>> files{{"zero.txt", 0}, {"a.bin", 2047}, {"b.bin", 2048},
+                                                       {"c.bin", 5000}, {"INDEX.HTM", 1}, {"index.htm", 1},
+                                                       {"ro.txt", 1}};
+    for (const auto &[name, size] : files)
+        TestSupport::TestEnvironment::writeFile(local + QString::fromLatin1(name), QByteArray(size, 'x'));
+    QFile::setPermissions(local + u"ro.txt"_s, QFile::ReadOwner);
+    ASSERT_TRUE(QDir().mkpath(local + u".well-known/inner"_s));
+    w->addDirs(local);
+    struct Row {
+        const char *name;
+        const char *kind;
+        const char *image;
+        const char *size;
+    } rows[] = {{"zero.txt", "File", "WinFile", "1KB"}, {"a.bin", "File", "WinFile", "1KB"},
+                {"b.bin", "File", "WinFile", "2KB"}, {"c.bin", "File", "WinFile", "4KB"},
+                {"INDEX.HTM", "File", "WinFile", "1KB"}, {"index.htm", "HTML File", "WebFile", "1KB"},
+                {"ro.txt", "File", "WinFile", "1KB"}, {".well-known", "Folder", "Folder", ""}};
+    for (const Row &r : rows) {
+        QTreeWidgetItem *row = w->lsvDirs->rowByKey(local + QString::fromLatin1(r.name));
+        ASSERT_NE(row, nullptr) << r.name;
+        EXPECT_EQ(row->text(1), QString::fromLatin1(r.kind)) << r.name;
+        EXPECT_EQ(itemImageKey(row), QString::fromLatin1(r.image)) << r.name;
+        EXPECT_EQ(row->text(2), QString::fromLatin1(r.size)) << r.name;
+        EXPECT_FALSE(row->text(3).isEmpty()) << r.name;
+    }
+    QTreeWidgetItem *up = w->lsvDirs->rowByKey(env.root() + u"/"_s);
+    ASSERT_NE(up, nullptr);
+    EXPECT_EQ(up->text(0), u" .."_s);
+    EXPECT_TRUE(up->text(2).isEmpty() && up->text(3).isEmpty());
+
+    // A dot-folder opens; a file while not connected asks to reconnect.
+    w->lsvDirs->setCurrentItem(w->lsvDirs->rowByKey(local + u".well-known"_s));
+    w->lsvDirs_DblClick();
+    EXPECT_NE(w->lsvDirs->rowByKey(local + u".well-known/inner"_s), nullptr);
+    w->addDirs(local);
+    env.dialogs.answerMessage(Platform::Ok);
+    w->lsvDirs->setCurrentItem(w->lsvDirs->rowByKey(local + u"b.bin"_s));
+    w->lsvDirs_DblClick();
+    EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed, Please re-connect and try again !"_s));
+}
+
+TEST_F(FtpTest, MissingFolderShowsTheNotAccessibleBox)
+{
+    env.dialogs.answerMessage(Platform::Ok);
+    w->addDirs(local + u"gone [label]"_s);
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_EQ(env.dialogs.shown().first().prompt, local + u"gone/ is not accessible.\r\n\r\nThe device is not ready."_s);
+    EXPECT_EQ(env.dialogs.shown().first().title, u"Error"_s);
+}
+
+TEST_F(FtpTest, NameColumnsAreHalfTheirListAfterAResizeOrADrag)
+{
+    w->resize(900, 600);
+    QApplication::processEvents();
+    const int typeWidth = w->lsvRemote->columnWidth(1);
+    w->picSpliter->setSizes({200, 700});
+    w->Resize();
+    for (KeyedListView *list : {w->lsvDirs, w->lsvRemote})
+        EXPECT_NEAR(list->columnWidth(0), list->viewport()->width() / 2, 1);
+    EXPECT_EQ(w->lsvRemote->columnWidth(1), typeWidth);
+    // Far too short a window: nothing breaks.
+    w->resize(300, 60);
+    QApplication::processEvents();
+    w->Resize();
+    EXPECT_GT(w->lsvDirs->height(), 0);
+    // A mouse move over a list ends the hourglass.
+    Platform::setBusyPointer(true);
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w->lsvRemote->viewport(), &move);
+    EXPECT_FALSE(Platform::isBusyPointer());
+}

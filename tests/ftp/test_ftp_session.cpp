@@ -1,0 +1,445 @@
+// The FTP window against the in-process server: login, replies, listing, folders and uploads,
+// and the faults a server or the user can bring in.
+#include "FtpFixture.h"
+
+#include <QLocale>
+
+#include "platform/SettingsStore.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kListing =
+    "total 24\r\n"
+    "drwxr-xr-x    2 65534    65534        4096 Dec 08 18:57 images\r\n"
+    "drwxrwxrwt   2 root root 4096 Dec 09 00:19 pub\n"
+    "drwxrwxrwx   2 root root 4096 Dec 09 00:19 open\r\n"
+    "-rw-r--r-- 1 o g 1234 Feb 3 2003 index.htm\r\n"
+    "-rw-r--r-- 1 o g 99 Feb 3 2003 Index.htm\n"
+    "\r\n"
+    "-rw-r--r-- 1 o g 99 Feb 3 2003 name with blank.txt\r\n"
+    "lrwxrwxrwx 1 o g 7 Dec  8 18:57 bin -> usr/bin\r\n";
+
+QString nb(const char *name)
+{
+    return QChar(0xA0) + QString::fromLatin1(name);
+}
+
+} // namespace
+
+TEST_F(FtpTest, LoginGoodBadMultiLineAndRefused)
+{
+    struct Case {
+        const char *name;
+        QByteArray greeting;
+        QByteArray passReply;
+        const char *password;
+        bool loggedIn;
+    } cases[] = {
+        {"plain", "220 ready\r\n", {}, "secret", true},
+        {"multi-line greeting", "220-Welcome\r\n220-to the server\r\n220 ready\r\n", {}, "secret", true},
+        {"230-", "220 ready\r\n", "230-Welcome\r\n230-Rules apply\r\n230 Logged in\r\n", "secret", true},
+        {"wrong password", "220 ready\r\n", {}, "wrong", false},
+    };
+    for (const Case &c : cases) {
+        server.commands.clear();
+        server.greeting = c.greeting;
+        server.replies.remove(u"PASS"_s);
+        if (!c.passReply.isEmpty())
+            server.replies.insert(u"PASS"_s, c.passReply);
+        connectAs(server.hostPort(), server.user, QString::fromLatin1(c.password));
+        EXPECT_EQ(modFTP::state().ftpConnected, c.loggedIn) << c.name;
+        EXPECT_EQ(w->btnConnect->text(), c.loggedIn ? u"D&isconnect"_s : u"&Connect"_s) << c.name;
+        EXPECT_EQ(server.commands.first(), u"USER web"_s) << c.name;   // USER once per connection
+        EXPECT_EQ(server.commands.count(u"USER web"_s), 1) << c.name;
+        if (c.loggedIn) {
+            EXPECT_TRUE(waitIdleAfter(u"LIST"_s)) << c.name;
+            w->btnConnect_Click();   // QUIT
+            EXPECT_TRUE(log().contains(u"Disconnect !"_s)) << c.name;
+            EXPECT_EQ(log().indexOf(u"Disconnect !"_s) + 1, log().indexOf(u"221 Goodbye"_s)) << c.name;
+        } else {
+            EXPECT_TRUE(log().contains(u"530 Login incorrect"_s)) << c.name;
+            env.dialogs.answerMessage(Platform::Ok);
+            w->btnList_Click();   // refuses: not connected
+            EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed"_s)) << c.name;
+        }
+        EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s) << c.name;
+    }
+    // A refused port and an unusable one fail at once.
+    for (const QString &host : {u"127.0.0.1:1"_s, u"127.0.0.1:0"_s}) {
+        const qint64 started = Platform::tickCount();
+        connectAs(host, u"u"_s, u"p"_s);
+        EXPECT_LT(Platform::tickCount() - started, 1000) << host.toStdString();
+        EXPECT_FALSE(modFTP::state().ftpConnected) << host.toStdString();
+    }
+}
+
+TEST_F(FtpTest, LoginDialogStoresItsFieldsAndAnyOtherWayOutIsCancel)
+{
+    // First use: the example host; OK stores all four.
+    QString shownHost;
+    QTimer::singleShot(0, [&] {
+        auto *login = qobject_cast<frmFTPLogin *>(QApplication::activeModalWidget());
+        ASSERT_NE(login, nullptr);
+        shownHost = login->txtHostName->text();
+        EXPECT_EQ(login->txtPassword->echoMode(), QLineEdit::Password);
+        login->txtHostName->setText(server.hostPort());
+        login->txtUsername->setText(u"web"_s);
+        login->txtPassword->setText(u"secret"_s);
+        login->txtRemotePath->setText(u"/"_s);
+        login->btnOK_Click();
+    });
+    w->btnConnect_Click();
+    EXPECT_EQ(shownHost, u"ftp.example.com"_s);
+    EXPECT_EQ(Platform::getSetting(u"Velquist"_s, u"FTP"_s, u"Password"_s), u"secret"_s);
+    ASSERT_TRUE(waitIdleAfter(u"LIST"_s));
+    w->btnConnect_Click();
+    // Closed by the title-bar button after an earlier OK: no connect, the log stays.
+    const QStringList before = log();
+    const int connections = server.commands.count(u"USER web"_s);
+    QString storedHost;
+    QTimer::singleShot(0, [&] {
+        auto *login = qobject_cast<frmFTPLogin *>(QApplication::activeModalWidget());
+        ASSERT_NE(login, nullptr);
+        storedHost = login->txtHostName->text();
+        login->close();
+    });
+    w->btnConnect_Click();
+    EXPECT_EQ(storedHost, server.hostPort());
+    EXPECT_EQ(server.commands.count(u"USER web"_s), connections);
+    EXPECT_EQ(log(), before);
+}
+
+TEST_F(FtpTest, ListingShowsFoldersFilesAndExactNames)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    server.folders.insert(u"/pages"_s);
+    server.listings.insert(u"/pages"_s, kListing);
+    loginAndList(u"/pages"_s);
+    QLocale::setDefault(QLocale::system());
+    EXPECT_TRUE(server.commands.contains(u"CWD /pages"_s));
+    EXPECT_TRUE(server.commands.contains(u"LIST /pages"_s));
+    EXPECT_EQ(remoteNames(), (QStringList{u"Index.htm"_s, u"index.htm"_s, QString(QChar(0xA0)), nb("images"),
+                                          nb("open"), nb("pub")}));
+    QTreeWidgetItem *images = w->lsvRemote->rowByKey(u"/pages/images"_s);
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(Platform::itemTag(images), u"/pages/images"_s);
+    EXPECT_EQ(images->text(1), u"Folder"_s);
+    EXPECT_EQ(images->text(2), u"4,096 Bytes"_s);
+    EXPECT_EQ(images->text(3), u"Dec 08 18:57"_s);
+    EXPECT_EQ(w->lsvRemote->rowByKey(u"/pages/index.htm"_s)->text(1), u"HTML File"_s);
+    EXPECT_EQ(Platform::itemTag(w->lsvRemote->rowByKey(u"/"_s)), u"/"_s);   // the Up row
+    EXPECT_EQ(w->txtRemotePath->text(), u"/pages"_s);
+}
+
+TEST_F(FtpTest, ChangingFoldersGoodRefusedUpAndTyped)
+{
+    for (const char *folder : {"/pages", "/pages/docs", "/pages/pub"})
+        server.folders.insert(QString::fromLatin1(folder));
+    server.listings.insert(u"/pages"_s, "drwxrwxrwt 2 o g 4096 Dec 09 00:19 pub\r\n");
+    loginAndList(u"/pages"_s);
+    struct Step {
+        const char *name;
+        std::function<void()> act;
+        const char *path;   // remotePath and the box afterwards
+        const char *lastList;
+    } steps[] = {
+        {"typed relative", [&] { w->txtRemotePath->setText(u"docs"_s); w->txtRemotePath_Enter(); }, "/pages/docs", "LIST /pages/docs"},
+        {"typed ..", [&] { w->txtRemotePath->setText(u".."_s); w->txtRemotePath_Enter(); }, "/pages", "LIST /pages"},
+        {"refused", [&] { env.dialogs.answerInput(u"/missing"_s); w->btnChangeDir_Click(); }, "/pages", "LIST /pages"},
+        {"double click on a sticky folder", [&] {
+             QTreeWidgetItem *pub = w->lsvRemote->rowByKey(u"/pages/pub"_s);
+             ASSERT_NE(pub, nullptr);
+             w->lsvRemote->setCurrentItem(pub);
+             w->lsvRemote_DblClick();
+         }, "/pages/pub", "LIST /pages/pub"},
+        {"up row", [&] {
+             w->lsvRemote->setCurrentItem(w->lsvRemote->rowByKey(u"/pages/"_s));
+             w->lsvRemote_DblClick();
+         }, "/pages/", "LIST /pages/"},
+    };
+    for (const Step &step : steps) {
+        const int before = server.commands.size();
+        step.act();
+        EXPECT_TRUE(Platform::waitUntil([&] { return server.commands.size() > before && !w->isBusy() && !w->Timer2.enabled(); }, 3000)) << step.name;
+        Platform::waitUntil([] { return false; }, 50);
+        EXPECT_EQ(modFTP::state().remotePath, QString::fromLatin1(step.path)) << step.name;
+        EXPECT_EQ(w->txtRemotePath->text(), QString::fromLatin1(step.path)) << step.name;
+        QStringList lists = server.commands.filter(u"LIST"_s);
+        EXPECT_EQ(lists.last(), QString::fromLatin1(step.lastList)) << step.name;
+    }
+    // No row selected: nothing happens.
+    const int before = server.commands.size();
+    w->lsvRemote->clearSelection();
+    w->lsvRemote_DblClick();
+    EXPECT_EQ(server.commands.size(), before);
+}
+
+TEST_F(FtpTest, TypeRepliesInAnyWordingConfirmTheTypeAskedFor)
+{
+    for (const QByteArray &wording : {QByteArray("200 Type set to: Binary.\r\n"), QByteArray("200 OK\r\n"),
+                                      QByteArray("200 Type set to A\r\n")}) {
+        server.replies.insert(u"TYPE"_s, wording);
+        server.commands.clear();
+        server.stored.clear();
+        loginAndList();
+        selectLocal({{u"b.bin"_s, QByteArray("a\r\nb\r\n\0\xff\r\n", 10)}});
+        ASSERT_TRUE(upload()) << wording.constData();
+        EXPECT_EQ(server.stored.value(u"/b.bin"_s), QByteArray("a\r\nb\r\n\0\xff\r\n", 10)) << wording.constData();
+        const QStringList sequence = server.commands.mid(server.commands.indexOf(u"TYPE I"_s), 4);
+        EXPECT_EQ(sequence, (QStringList{u"TYPE I"_s, u"PASV"_s, u"STOR b.bin"_s, u"TYPE A"_s})) << wording.constData();
+        w->btnConnect_Click();
+    }
+}
+
+TEST_F(FtpTest, UploadsSeveralFilesByteIdenticalInRowOrder)
+{
+    QByteArray binary;
+    for (int i = 0; i < 70000; ++i)
+        binary += char(i * 7 % 256);
+    loginAndList();
+    QDir().mkpath(local + u"sub"_s);
+    selectLocal({{u"a.htm"_s, "<p>\r\nx\n"}, {u"b.bin"_s, binary}, {u"empty.txt"_s, {}},
+                 {QString::fromUtf8("caf\xc3\xa9 page.htm"), "u"}});
+    w->lsvDirs->rowByKey(local + u"sub"_s)->setSelected(true);   // folders are skipped
+    ASSERT_TRUE(upload());
+    EXPECT_EQ(server.stored.size(), 4);
+    EXPECT_EQ(server.stored.value(u"/a.htm"_s), QByteArray("<p>\r\nx\n"));
+    EXPECT_EQ(server.stored.value(u"/b.bin"_s), binary);
+    EXPECT_TRUE(server.stored.contains(u"/empty.txt"_s));
+    EXPECT_EQ(server.stored.value(u"/empty.txt"_s), QByteArray());
+    EXPECT_TRUE(server.stored.contains(QString::fromLatin1("/caf\xc3\xa9 page.htm")));   // the name's bytes
+    const QStringList log = this->log();
+    const qsizetype sending = log.indexOf(u"Sending 70000 bytes"_s);
+    ASSERT_GE(sending, 0);
+    EXPECT_EQ(log.at(sending + 1), u"File Sent"_s);
+    EXPECT_EQ(server.commands.filter(u"LIST"_s).size(), 2);   // after the last file
+    EXPECT_TRUE(w->btnSendFile->isEnabled());
+    EXPECT_FALSE(Platform::isBusyPointer());
+}
+
+TEST_F(FtpTest, BadLocalFilesAndRefusedStoresEndTheBatch)
+{
+    struct Case {
+        const char *name;
+        int failingFile;       // 1-based
+        QByteArray storReply;  // the server's answer to that file's STOR; empty: the file is missing
+        qint64 cutDataAfter;
+    } cases[] = {
+        {"missing before its turn", 2, {}, -1},
+        {"550 on the second", 2, "550 Permission denied\r\n", -1},
+        {"553 on the second", 2, "553 Not allowed\r\n", -1},
+        {"425", 1, "425 Can't open data connection\r\n", -1},
+        {"426", 1, {}, 0},
+    };
+    loginAndList();
+    for (const Case &c : cases) {
+        server.replies.remove(u"STOR"_s);
+        server.stored.clear();
+        selectLocal({{u"1.txt"_s, "one"}, {u"2.txt"_s, "two"}, {u"3.txt"_s, "three"}});
+        const int stors = server.storCount();
+        QObject context;
+        const auto arrange = [&] {
+            if (!c.storReply.isEmpty())
+                server.replies.insert(u"STOR"_s, c.storReply);
+            else if (c.cutDataAfter >= 0)
+                server.closeDataAfterBytes = c.cutDataAfter;
+            else
+                QFile::remove(local + u"2.txt"_s);
+        };
+        if (c.failingFile == 1)
+            arrange();
+        else
+            QObject::connect(w.data(), &frmFTPClient::fileStored, &context, arrange);
+        ASSERT_TRUE(upload()) << c.name;
+        server.closeDataAfterBytes = -1;
+        const bool missing = c.storReply.isEmpty() && c.cutDataAfter < 0;
+        EXPECT_EQ(server.storCount() - stors, missing ? c.failingFile - 1 : c.failingFile) << c.name;
+        EXPECT_EQ(server.stored.contains(u"/1.txt"_s), c.failingFile > 1) << c.name;
+        EXPECT_FALSE(server.stored.contains(u"/3.txt"_s)) << c.name;
+        if (missing) {
+            EXPECT_EQ(log().last(), u"Bad File Name. Transfer Aborted"_s) << c.name;
+        }
+        EXPECT_TRUE(w->btnSendFile->isEnabled()) << c.name;
+        EXPECT_FALSE(Platform::isBusyPointer()) << c.name;
+    }
+    // A name with a line break never reaches the server.
+    selectLocal({{u"bad\nname.txt"_s, "x"}});
+    const int stors = server.storCount();
+    ASSERT_TRUE(upload());
+    EXPECT_EQ(server.storCount(), stors);
+    EXPECT_EQ(log().last(), u"Bad File Name. Transfer Aborted"_s);
+}
+
+TEST_F(FtpTest, ServerFaultsDuringWaitsEndThemAndRestoreTheWindow)
+{
+    struct Case {
+        const char *name;
+        std::function<void()> arrange;
+        const char *logged;
+        bool connectedAfter;
+    } cases[] = {
+        {"stops answering", [&] { server.silentVerbs.insert(u"STOR"_s); }, "Time out !", true},
+        {"stops reading the data", [&] { server.stopReadingData = true; }, "Upload stopped: the server took no data for 1.5 s", true},
+        {"closes the control connection", [&] { server.closeControlOn = u"STOR"_s; }, "STOR ", false},
+        {"closes the data connection mid-transfer", [&] { server.closeDataAfterBytes = 100000; }, "Connection Closed. Total bytes received = 0", true},
+        {"replies during the upload", [&] { server.replyDuringUpload = "451 Local error\r\n"; server.closeDataAfterBytes = 300000; }, "451 Local error", true},
+    };
+    const QByteArray big(24 * 1024 * 1024, 'z');
+    for (const Case &c : cases) {
+        server.silentVerbs.clear();
+        server.stopReadingData = false;
+        server.closeControlOn.clear();
+        server.closeDataAfterBytes = -1;
+        server.replyDuringUpload.clear();
+        server.commands.clear();
+        loginAndList();
+        selectLocal({{u"big.bin"_s, big}, {u"next.txt"_s, "n"}});
+        c.arrange();
+        const qint64 started = Platform::tickCount();
+        ASSERT_TRUE(upload(10000)) << c.name;
+        EXPECT_LT(Platform::tickCount() - started, 8000) << c.name;
+        EXPECT_TRUE(log().join(u'\n').contains(QString::fromLatin1(c.logged)))
+            << c.name << "\n" << log().join(u'\n').toStdString();
+        EXPECT_EQ(server.storCount(), 1) << c.name;   // the batch ends
+        EXPECT_TRUE(w->btnSendFile->isEnabled()) << c.name;
+        EXPECT_FALSE(Platform::isBusyPointer()) << c.name;
+        EXPECT_EQ(modFTP::state().ftpConnected, c.connectedAfter) << c.name;
+        if (c.connectedAfter)
+            w->btnConnect_Click();
+        EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s) << c.name;
+    }
+}
+
+TEST_F(FtpTest, BusyGuardDisconnectAndCloseDuringAWait)
+{
+    loginAndList();
+    server.silentVerbs.insert(u"STOR"_s);
+    selectLocal({{u"a.txt"_s, "a"}});
+    // What follows runs inside the wait for the STOR reply.
+    int storsAtCheck = 0;
+    int commandsAtCheck = 0;
+    int commandsAfterActions = 0;
+    bool timer2Rearmed = false;
+    qint64 disconnectedAt = 0;
+    QTimer::singleShot(300, w.data(), [&] {
+        storsAtCheck = server.storCount();
+        commandsAtCheck = server.commands.size();
+        w->btnList_Click();
+        w->txtRemotePath->setText(u"/x"_s);
+        w->txtRemotePath_Enter();
+        w->lsvDirs->setCurrentItem(w->lsvDirs->rowByKey(local + u"a.txt"_s));
+        w->lsvDirs_DblClick();
+        w->btnSendFile_Click();
+        w->Timer2_Timer();
+        timer2Rearmed = w->Timer2.enabled();
+        Platform::waitUntil([] { return false; }, 50);
+        commandsAfterActions = server.commands.size();
+        disconnectedAt = Platform::tickCount();
+        w->btnConnect_Click();   // Disconnect ends the wait at once
+    });
+    w->btnSendFile_Click();
+    ASSERT_TRUE(Platform::waitUntil([&] { return disconnectedAt > 0 && !w->isBusy(); }, 3000));
+    EXPECT_LT(Platform::tickCount() - disconnectedAt, 500);
+    EXPECT_EQ(storsAtCheck, 1);
+    EXPECT_EQ(commandsAfterActions, commandsAtCheck);
+    EXPECT_TRUE(timer2Rearmed);
+    EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s);
+    EXPECT_TRUE(w->btnSendFile->isEnabled());
+    EXPECT_EQ(w->dsSocket1.state(), Platform::DsSocket::kStateClosed);
+    EXPECT_EQ(w->dsSocket2.state(), Platform::DsSocket::kStateClosed);
+
+    // Close during a wait: the window goes once the wait has returned; a fresh one starts clean.
+    loginAndList();
+    QTimer::singleShot(300, w.data(), [&] { w->btnClose_Click(); });
+    w->btnSendFile_Click();
+    EXPECT_TRUE(Platform::waitUntil([&] { return w.isNull(); }, 2000));
+    EXPECT_EQ(frmFTPClient::loadedInstance(), nullptr);
+    w = frmFTPClient::instance();
+    EXPECT_FALSE(modFTP::state().ftpConnected);
+    EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s);
+}
+
+TEST_F(FtpTest, ReconnectAfterARefusedFolderChangesFolderBeforeListing)
+{
+    server.folders.insert(u"/pages"_s);
+    loginAndList(u"/pages"_s);
+    env.dialogs.answerInput(u"/missing"_s);
+    w->btnChangeDir_Click();
+    selectLocal({{u"a.txt"_s, "a"}});
+    ASSERT_TRUE(upload());   // leaves type I
+    w->btnConnect_Click();
+    server.commands.clear();
+    connectAs(server.hostPort(), server.user, server.password, u"/pages"_s);
+    ASSERT_TRUE(waitIdleAfter(u"LIST"_s));
+    EXPECT_EQ(server.commands.mid(2, 3), (QStringList{u"CWD /pages"_s, u"PASV"_s, u"LIST /pages"_s}));
+    // A fresh connection is in type A: an upload asks for type I again.
+    selectLocal({{u"b.txt"_s, "b"}});
+    ASSERT_TRUE(upload());
+    EXPECT_TRUE(server.commands.contains(u"TYPE I"_s));
+}
+
+TEST_F(FtpTest, LogKeepsTheNewestEntriesAndHidesOnly503)
+{
+    for (int i = 0; i < 150; ++i)
+        w->DisplayMessage(QString::number(i));
+    w->DisplayMessage(u"new\r\n"_s);
+    ASSERT_EQ(w->List1->count(), 101);
+    EXPECT_EQ(w->List1->item(0)->text(), u"50"_s);
+    EXPECT_EQ(w->List1->item(100)->text(), u"new"_s);
+    w->List1->clear();
+    w->dsSocket1_Receive(u"503 Bad sequence\r\n"_s);
+    w->dsSocket1_Receive(u"550 No\r\n"_s);
+    EXPECT_EQ(log(), QStringList{u"550 No"_s});
+}
+
+TEST_F(FtpTest, AMovingUploadOutlastsTheReplyLimit)
+{
+    loginAndList();
+    server.readBytesPer50Ms = 64 * 1024;   // a small receive window keeps it near 40 KB/s
+    QByteArray bytes(160 * 1024, 'm');
+    bytes[12345] = '\xff';
+    selectLocal({{u"slow.bin"_s, bytes}});
+    const qint64 started = Platform::tickCount();
+    ASSERT_TRUE(upload(15000));
+    EXPECT_GT(Platform::tickCount() - started, modFTP::intervals().replyMs);
+    EXPECT_EQ(server.stored.value(u"/slow.bin"_s), bytes);
+    EXPECT_FALSE(log().contains(u"Time out !"_s));
+}
+
+TEST_F(FtpTest, PassiveRepliesGoToTheControlPeerAnd421EndsTheWait)
+{
+    server.passiveAddress = "10,0,0,9";
+    server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
+    loginAndList();
+    EXPECT_TRUE(log().contains(u"Passive reply names 10.0.0.9, connecting to 127.0.0.1"_s));
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
+
+    server.replies.insert(u"PASV"_s, "227 Entering Passive Mode (127,0,0,1,0,0)\r\n");
+    w->btnList_Click();
+    EXPECT_TRUE(log().contains(u"Passive Mode Connect Failed. Port:0 Address: 127.0.0.1"_s));
+    EXPECT_EQ(log().last(), u"Time out !"_s);
+
+    server.replies.insert(u"PASV"_s, "421 Service closing\r\n");
+    const qint64 started = Platform::tickCount();
+    w->btnList_Click();
+    EXPECT_LT(Platform::tickCount() - started, 1000);
+    EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s);
+    EXPECT_FALSE(modFTP::state().ftpConnected);
+    env.dialogs.answerMessage(Platform::Ok);
+    w->btnList_Click();
+    EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed"_s));
+}
+
+TEST_F(FtpTest, AListingStopsAfterItsCap)
+{
+    QByteArray lines;
+    for (int i = 0; i <= modFTP::kMaxListingLines; ++i)
+        lines += "-rw-r--r-- 1 o g 1 Dec 8 18:57 f" + QByteArray::number(i) + "\r\n";
+    server.listings.insert(u"/"_s, lines);
+    loginAndList();
+    EXPECT_TRUE(log().contains(u"Listing stopped after 100000 entries"_s));
+    EXPECT_EQ(w->lsvRemote->topLevelItemCount(), modFTP::kMaxListingLines + 1);   // and the Up row
+    EXPECT_EQ(w->lsvRemote->rowByKey(u"/f100000"_s), nullptr);
+}

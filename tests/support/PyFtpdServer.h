@@ -1,0 +1,33 @@
+#pragma once
+// The Debian package's FTP server (python3-pyftpdlib), started for one test or benchmark on
+// 127.0.0.1 with a free port, one writable user and a root folder of the caller's, and stopped by
+// its own process at the end.
+#include <QProcess>
+#include <QString>
+#include <QTemporaryFile>
+
+namespace TestSupport {
+
+class PyFtpdServer {
+public:
+    static constexpr const char *kPython = "/usr/bin/python3";
+
+    PyFtpdServer(const QString &root, const QString &user, const QString &password);
+    ~PyFtpdServer();
+    PyFtpdServer(const PyFtpdServer &) = delete;
+    PyFtpdServer &operator=(const PyFtpdServer &) = delete;
+
+    // Whether the server said it is listening; else why not.
+    bool started() const { return m_port > 0; }
+    QString failure() const { return m_failure; }
+    int port() const { return m_port; }
+    QString hostPort() const { return QStringLiteral("127.0.0.1:") + QString::number(m_port); }
+
+private:
+    QTemporaryFile m_log;
+    QProcess m_process;
+    int m_port = 0;
+    QString m_failure;
+};
+
+} // namespace TestSupport
