@@ -28,7 +28,9 @@
 #include "core/modCommon.h"
 #include "enginedata/frmEngineBuilder.h"
 #include "enginedata/frmUpdateEngines.h"
+#include "ftp/frmFTPClient.h"
 #include "mainwindow/EnginesPage.h"
+#include "pagetools/frmMetaTag.h"
 #include "pagetools/frmOptimizer.h"
 #include "mainwindow/ProjectPage.h"
 #include "mainwindow/ProjectTreePane.h"
@@ -664,6 +666,11 @@ void frmMain::closeEvent(QCloseEvent *event)
         optimizer->deleteLater();
     if (frmEngineBuilder *builder = frmEngineBuilder::loadedInstance())
         builder->close();   // its close writes the custom engine files
+    // The modeless tools are windows of their own: left open they would keep the program running.
+    if (frmMetaTag *editor = frmMetaTag::loadedInstance())
+        editor->close();
+    if (frmFTPClient *ftp = frmFTPClient::loadedInstance())
+        ftp->close();
     if (frmHTTP *fetch = frmHTTP::loadedInstance())
         fetch->deleteLater();
     releaseData();

@@ -13,6 +13,8 @@
 
 #include "core/clsPreference.h"
 #include "enginedata/frmUpdateEngines.h"
+#include "ftp/frmFTPClient.h"
+#include "pagetools/frmMetaTag.h"
 #include "platform/CommonControls.h"
 #include "platform/SettingsStore.h"
 #include "sitedata/EngineCollection.h"
@@ -201,10 +203,16 @@ TEST_F(MainWindowLoad, ClosingAsksAndNoKeepsEverything)
     EXPECT_EQ(myEngines().count(), engines);
     EXPECT_EQ(theMain(), main);
 
+    // The modeless tools go with the main window.
+    frmMetaTag::instance()->show();
+    frmFTPClient::instance()->show();
     env.dialogs.answerMessage(Platform::Yes);
     EXPECT_TRUE(w->close());
     EXPECT_EQ(myEngines().count(), 0);
     EXPECT_EQ(theMain(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frmMetaTag::loadedInstance(), nullptr);
+    EXPECT_EQ(frmFTPClient::loadedInstance(), nullptr);
 }
 
 TEST_F(MainWindowLoad, SampleDataInstallsOnlyWhereMissingUnlessForced)
