@@ -16,11 +16,6 @@ qsizetype find(QStringView text, QStringView needle, qsizetype from = 0)
     return needle.isEmpty() ? -1 : text.indexOf(needle, from);
 }
 
-bool contains(QStringView text, QStringView needle)
-{
-    return find(text, needle) >= 0;
-}
-
 // The text up to its first blank, quote, "<" or ">".
 QStringView addressPart(QStringView text)
 {
@@ -53,25 +48,6 @@ QStringView resultBlock(const RankingEngine &engine, QStringView page)
     return end < 0 ? block : block.first(end);
 }
 
-QString anchorOpener(const RankingEngine &engine, QStringView block)
-{
-    QString opener = QStringLiteral("<a href=http://");
-    if (!engine.HREF_KEYWORD1.isEmpty()) {
-        opener = engine.HREF_KEYWORD1;
-        if (!contains(block, opener) && !engine.HREF_KEYWORD2.isEmpty())
-            opener = engine.HREF_KEYWORD2;
-    }
-    if (!contains(block, opener))
-        opener = QStringLiteral("<a href=\"http://");
-    return opener;
-}
-
-bool isEngineLink(const RankingEngine &engine, QStringView anchor)
-{
-    return contains(anchor, engine.EngineKey) || contains(anchor, u"this site only")
-           || contains(anchor, u"Text-only version") || contains(anchor, u"more this site");
-}
-
 } // namespace
 
 QString GetURLName(QStringView anchor, const QString &engineURL)
@@ -94,13 +70,13 @@ QStringList getURL(const KeywordBuilderEngine &builder, QStringView page)
     if (RankingSearch::contains(page, engine.NoFoundString))
         return addresses;
     const QStringView block = resultBlock(engine, page);
-    const QString opener = anchorOpener(engine, block);
+    const QString opener = anchorOpener(engine, block, Qt::CaseSensitive);
     for (qsizetype at = find(block, opener); at >= 0 && addresses.size() < builder.NumOfURLs;) {
         const qsizetype end = block.indexOf(kAnchorEnd, at);
         if (end < 0)
             break;
         const QStringView anchor = block.sliced(at, end + kAnchorEnd.size() - at);
-        if (!isEngineLink(engine, anchor))
+        if (!isEngineLink(engine, anchor, Qt::CaseSensitive))
             addresses.append(GetURLName(anchor, engine.EngineURL));
         // The next anchor may start inside this one's "</a>" only after its "<".
         at = find(block, opener, end + 1);

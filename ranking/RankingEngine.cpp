@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/IniDocument.h"
 #include "platform/Numbers.h"
+#include "ranking/RankingSearch.h"
 
 namespace {
 
@@ -106,4 +107,25 @@ void showCorruptedEngineFile()
                                     "'File/Update Engine Data' menu item from the main menu bar and "
                                     "following the instruction on the screen."),
                      Platform::Information, QStringLiteral("Error"));
+}
+
+QString anchorOpener(const RankingEngine &engine, QStringView block, Qt::CaseSensitivity cs)
+{
+    using RankingSearch::contains;
+    QString opener = QStringLiteral("<a href=http://");
+    if (!engine.HREF_KEYWORD1.isEmpty()) {
+        opener = engine.HREF_KEYWORD1;
+        if (!contains(block, opener, cs) && !engine.HREF_KEYWORD2.isEmpty())
+            opener = engine.HREF_KEYWORD2;
+    }
+    if (!contains(block, opener, cs))
+        opener = QStringLiteral("<a href=\"http://");
+    return opener;
+}
+
+bool isEngineLink(const RankingEngine &engine, QStringView anchor, Qt::CaseSensitivity cs)
+{
+    using RankingSearch::contains;
+    return contains(anchor, engine.EngineKey, cs) || contains(anchor, u"this site only", cs)
+           || contains(anchor, u"Text-only version", cs) || contains(anchor, u"more this site", cs);
 }

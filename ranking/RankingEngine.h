@@ -10,6 +10,7 @@
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 struct RankingEngine {
     QString name;               // the engine's section name, also its list text
@@ -67,3 +68,11 @@ KeywordBuilderEngine readKeywordBuilderEngine(const QString &path);
 
 // The box every reader of the file shows when it is missing or corrupted.
 void showCorruptedEngineFile();
+
+// The text that opens a result link in a result block: HREF_KEYWORD1, else HREF_KEYWORD2 when
+// the block lacks the first; the unquoted built-in opener when the engine names none; the quoted
+// one when the block lacks the choice.
+QString anchorOpener(const RankingEngine &engine, QStringView block, Qt::CaseSensitivity cs);
+
+// The engine's own links and its navigation, which are no results.
+bool isEngineLink(const RankingEngine &engine, QStringView anchor, Qt::CaseSensitivity cs);

@@ -39,6 +39,14 @@ inline bool contains(QStringView text, QStringView needle)
     return find(text, needle) >= 0;
 }
 
+// Exact when asked; the keyword builder matches result pages as they are written.
+inline bool contains(QStringView text, QStringView needle, Qt::CaseSensitivity cs)
+{
+    if (cs == Qt::CaseInsensitive)
+        return contains(text, needle);
+    return !needle.isEmpty() && text.indexOf(needle) >= 0;
+}
+
 inline bool startsWith(QStringView text, QStringView prefix)
 {
     return text.size() >= prefix.size() && find(text.first(prefix.size()), prefix) == 0;

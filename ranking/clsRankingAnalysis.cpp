@@ -21,28 +21,6 @@ QStringView resultBlock(const RankingEngine &engine, QStringView page)
     return page.sliced(from, (end < 0 ? page.size() : end) - from);
 }
 
-// HREF_KEYWORD1, else HREF_KEYWORD2 when the block lacks the first; the unquoted built-in
-// opener when the engine names none; the quoted one when the block lacks the choice.
-QString anchorOpener(const RankingEngine &engine, QStringView block)
-{
-    QString opener = QStringLiteral("<a href=http://");
-    if (!engine.HREF_KEYWORD1.isEmpty()) {
-        opener = engine.HREF_KEYWORD1;
-        if (!contains(block, opener) && !engine.HREF_KEYWORD2.isEmpty())
-            opener = engine.HREF_KEYWORD2;
-    }
-    if (!contains(block, opener))
-        opener = QStringLiteral("<a href=\"http://");
-    return opener;
-}
-
-// The engine's own links and its navigation take no position.
-bool isEngineLink(const RankingEngine &engine, QStringView anchor)
-{
-    return contains(anchor, engine.EngineKey) || contains(anchor, u"this site only")
-           || contains(anchor, u"Text-only version") || contains(anchor, u"more this site");
-}
-
 } // namespace
 
 QString clsRanking::getEncoding(const QString &url)
@@ -60,7 +38,7 @@ PageAnalysis clsRanking::analysePage(const RankingEngine &engine, QStringView pa
         return result;
     }
     const QStringView block = resultBlock(engine, page);
-    const QString opener = anchorOpener(engine, block);
+    const QString opener = anchorOpener(engine, block, Qt::CaseInsensitive);
     const QString encodedSite = getEncoding(siteURL);
     qint32 links = linksBefore;
     for (qsizetype at = find(block, opener); at >= 0;) {
@@ -68,7 +46,7 @@ PageAnalysis clsRanking::analysePage(const RankingEngine &engine, QStringView pa
         if (end < 0)
             break;
         QString anchor = block.sliced(at, end + kAnchorEnd.size() - at).toString();
-        if (!isEngineLink(engine, anchor)) {
+        if (!isEngineLink(engine, anchor, Qt::CaseInsensitive)) {
             if (!contains(anchor, u"http://"))
                 anchor = QStringLiteral("<a href=") + engine.EngineURL + anchor.mid(1);
             ++links;
