@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "bench/BenchSupport.h"
 #include "enginedata/CustomEngineStore.h"
 #include "enginedata/frmEngineBuilder.h"
 #include "platform/Dialogs.h"
@@ -35,18 +36,8 @@ constexpr double kMergeTargetMs = 1000.0;
 constexpr int kDatabaseEngines = 100000;
 constexpr int kCustomEngines = 10000;
 
-double timedMs(const std::function<void()> &work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-const char *verdict(bool ok)
-{
-    return ok ? "ok" : "FAIL";
-}
+using BenchSupport::timedMs;
+using BenchSupport::verdict;
 
 // Ordinary markup around about 80 forms of a dozen inputs, a textarea and a select each, half
 // with quoted attributes and half unquoted, filled to about 1 MB.

@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "bench/BenchSupport.h"
 #include "BenchMemory.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Dialogs.h"
@@ -46,18 +47,8 @@ double peakMb()
     return double(usage.ru_maxrss) / 1024.0;
 }
 
-double timedMs(const std::function<void()> &work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-const char *verdict(bool ok)
-{
-    return ok ? "ok" : "FAIL";
-}
+using BenchSupport::timedMs;
+using BenchSupport::verdict;
 
 // The program and engine data folders of one run, with the installed country and category lists
 // and a generated engine database.

@@ -31,6 +31,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "bench/BenchSupport.h"
 #include "BenchMemory.h"
 #include "enginedata/frmUpdateEngines.h"
 #include "platform/Dialogs.h"
@@ -45,10 +46,7 @@ constexpr double kMemoryFactor = 2.5;
 constexpr int kRounds = 3;
 const char *const kNames[] = {"vqzeng5.dat", "catvqs.dat", "top.vqs", "cat.vqs", "vqreng.dat"};
 
-const char *verdict(bool ok)
-{
-    return ok ? "ok" : "FAIL";
-}
+using BenchSupport::verdict;
 
 double mb(double bytes)
 {

@@ -29,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
+#include "bench/BenchSupport.h"
 #include "core/modCommon.h"
 #include "pagetools/frmMetaTag.h"
 #include "platform/Dialogs.h"
@@ -51,13 +52,7 @@ const QByteArray kDescription = "New description";
 int g_failures = 0;
 int g_dialogs = 0;
 
-double timedMs(const std::function<void()> &work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
+using BenchSupport::timedMs;
 
 void report(const char *what, double ms, bool ok, const QByteArray &target)
 {

@@ -6,6 +6,7 @@
 // Each figure is the best of a few runs. Exit code 0 only when every figure is met.
 //
 // Part of bench_sitedata, which runs these cases after its own.
+#include "bench/BenchSupport.h"
 #include "bench/bench_sitedata_data.h"
 
 #include <algorithm>
@@ -53,10 +54,7 @@ double bestMs(const std::function<void()> &prepare, const std::function<bool()> 
     return best;
 }
 
-const char *verdict(bool ok)
-{
-    return ok ? "ok" : "FAIL";
-}
+using BenchSupport::verdict;
 
 // Prints one case: the full size against its target, the tenth and the ratio between the two.
 bool report(const char *label, double fullMs, double targetMs, double tenthMs, bool ran)
