@@ -2,7 +2,9 @@
 // Small pieces every benchmark prints its figures with.
 #include <functional>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QString>
 
 namespace BenchSupport {
 
@@ -18,6 +20,19 @@ inline double timedMs(const std::function<void()> &work)
 inline const char *verdict(bool ok)
 {
     return ok ? "ok" : "FAIL";
+}
+
+// Points the program folder, its engine data folder and the settings at fresh folders under
+// `root`, so a run never touches the user's own; gives the program folder, ending in "/".
+inline QString useProgramFoldersUnder(const QString &root)
+{
+    const QString program = root + QStringLiteral("/program/");
+    QDir().mkpath(program + QStringLiteral("system/"));
+    QDir().mkpath(root + QStringLiteral("/config"));
+    qputenv("VELQUIST_HOME", program.toUtf8());
+    qputenv("VELQUIST_WINDIR", (program + QStringLiteral("system/")).toUtf8());
+    qputenv("VELQUIST_CONFIG", (root + QStringLiteral("/config/")).toUtf8());
+    return program;
 }
 
 } // namespace BenchSupport

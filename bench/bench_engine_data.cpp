@@ -131,13 +131,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir root;
-    const QString program = root.path() + u"/program/"_s;
+    const QString program = BenchSupport::useProgramFoldersUnder(root.path());
     const QString engineData = program + u"system/"_s;
-    QDir().mkpath(engineData);
-    QDir().mkpath(root.path() + u"/config"_s);
-    qputenv("VELQUIST_HOME", program.toUtf8());
-    qputenv("VELQUIST_WINDIR", engineData.toUtf8());
-    qputenv("VELQUIST_CONFIG", (root.path() + u"/config/"_s).toUtf8());
     QFile::copy(QStringLiteral(VELQUIST_SOURCE_DIR "/data/cat.vqs"), program + u"cat.vqs"_s);
     QApplication app(argc, argv);
     // A message box would wait for a click: print it and go on.

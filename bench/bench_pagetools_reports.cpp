@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
+#include "bench/BenchSupport.h"
 #include "core/modCommon.h"
 #include "core/modStartUp.h"
 #include "pagetools/DoorwayPage.h"
@@ -161,12 +162,7 @@ int main(int argc, char **argv)
     QTemporaryDir root;
     if (!root.isValid())
         return 1;
-    const QString program = root.path() + u"/program/"_s;
-    QDir().mkpath(program + u"system/"_s);
-    QDir().mkpath(root.path() + u"/config"_s);
-    qputenv("VELQUIST_HOME", program.toUtf8());
-    qputenv("VELQUIST_WINDIR", (program + u"system/"_s).toUtf8());
-    qputenv("VELQUIST_CONFIG", (root.path() + u"/config/"_s).toUtf8());
+    const QString program = BenchSupport::useProgramFoldersUnder(root.path());
 
     QApplication app(argc, argv);
     WindowsDir = modCommon::getWindowsDirectory();   // the history file's folder, as the start sets it

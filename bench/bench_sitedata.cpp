@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
+#include "bench/BenchSupport.h"
 #include "bench/bench_sitedata_data.h"
 #include "mainwindow/frmMain.h"
 #include "platform/CommonControls.h"
@@ -181,12 +182,7 @@ int main(int argc, char **argv)
     QTemporaryDir root;
     if (!root.isValid())
         return 1;
-    const QString program = root.path() + u"/program/"_s;
-    QDir().mkpath(program + u"system/"_s);
-    QDir().mkpath(root.path() + u"/config"_s);
-    qputenv("VELQUIST_HOME", program.toUtf8());
-    qputenv("VELQUIST_WINDIR", (program + u"system/"_s).toUtf8());
-    qputenv("VELQUIST_CONFIG", (root.path() + u"/config/"_s).toUtf8());
+    const QString program = BenchSupport::useProgramFoldersUnder(root.path());
 
     QApplication app(argc, argv);
     // A message box would wait for a click: print it and go on.
