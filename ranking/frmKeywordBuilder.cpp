@@ -95,6 +95,8 @@ void frmKeywordBuilder::buildControls()
     Command1[0]->setDefault(true);
     Command1[1] = new QPushButton(QStringLiteral("&Close"), this);
     Command1[2] = new QPushButton(QStringLiteral("&Save"), this);
+    for (QPushButton *button : Command1)
+        button->setCursor(Qt::ArrowCursor);   // usable during a run: Cancel and Close
     Command1[2]->setToolTip(QStringLiteral("Save suggestion keywords to file"));
     Option1[0] = new QRadioButton(QStringLiteral("Seperate keywords one per line"), this);
     Option1[1] = new QRadioButton(QStringLiteral("Seperate keywords by a comma"), this);
@@ -184,7 +186,7 @@ void frmKeywordBuilder::startRun()
     txtKeywordList->clear();
     StatusBar1->setPanelText(1, QStringLiteral("Please wait while retrieving data from the internet ... "));
     Command1[0]->setText(kCancel);
-    Platform::setBusyPointer(true);
+    showRunPointer(true);
     m_running = true;
     ++m_run;
     m_phase = 0;
@@ -195,6 +197,16 @@ void frmKeywordBuilder::startRun()
     fetch(SearchQuery::engineQueryAddress(m_engine.engine, Platform::lineBreaksToSpaces(text)));
 }
 
+// The hourglass over the window while a run is under way; the buttons keep the normal pointer.
+// The page fetch sets and clears the application's pointer on its own, so the run's pointer
+// belongs to this window's widgets.
+void frmKeywordBuilder::showRunPointer(bool running)
+{
+    const Qt::CursorShape shape = running ? Qt::WaitCursor : Qt::ArrowCursor;
+    setCursor(shape);
+    txtKeywordList->viewport()->setCursor(running ? Qt::WaitCursor : Qt::IBeamCursor);
+}
+
 void frmKeywordBuilder::cancelRun()
 {
     ++m_run;
@@ -203,7 +215,7 @@ void frmKeywordBuilder::cancelRun()
     Timer1.setEnabled(false);
     Command1[0]->setText(kGet);
     StatusBar1->setPanelText(1, QStringLiteral("Cancelled"));
-    Platform::setBusyPointer(false);
+    showRunPointer(false);
     if (frmHTTP *http = frmHTTP::loadedInstance())
         modDSSock::SocketDisconnect(http->dsSocket2);
 }
@@ -274,7 +286,6 @@ void frmKeywordBuilder::Timer1_Timer()
     Timer1.setEnabled(false);
     if (!m_running)
         return;
-    Platform::setBusyPointer(true);
     const QString address = currentAddress();
     if (!address.isEmpty()) {
         fetch(address);
@@ -287,7 +298,7 @@ void frmKeywordBuilder::Timer1_Timer()
 void frmKeywordBuilder::endRun()
 {
     m_running = false;
-    Platform::setBusyPointer(false);
+    showRunPointer(false);
     const qsizetype sites = m_sites.size() - m_sites.count(QString());
     QString status = QStringLiteral("Done");
     if (!m_resultPageFailure.isEmpty())

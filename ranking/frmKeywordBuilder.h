@@ -65,6 +65,7 @@ private:
     explicit frmKeywordBuilder(QWidget *parent = nullptr);
     void buildControls();
     void startRun();
+    void showRunPointer(bool running);
     void cancelRun();
     void fetch(const QString &url);
     void fetchFailed();

@@ -205,6 +205,8 @@ TEST_F(KeywordBuilder, CancelStopsTheRunWhetherAFetchOrTheTimerIsPending)
         w->cboKeywords->setEditText(u"x"_s);
         w->Command1_Click(0);
         EXPECT_EQ(w->Command1[0]->text(), u"&Cancel"_s);
+        EXPECT_EQ(w->txtKeywordList->viewport()->cursor().shape(), Qt::WaitCursor);
+        EXPECT_EQ(w->Command1[0]->cursor().shape(), Qt::ArrowCursor);
         if (duringFetch)
             ASSERT_TRUE(server.waitForRequests(static_cast<int>(before) + 2, kRunMs));
         else
@@ -218,6 +220,7 @@ TEST_F(KeywordBuilder, CancelStopsTheRunWhetherAFetchOrTheTimerIsPending)
         EXPECT_TRUE(env.dialogs.shown().isEmpty());
         EXPECT_EQ(box(), QString());
         EXPECT_EQ(status(), u"Cancelled"_s);
+        EXPECT_NE(w->cursor().shape(), Qt::WaitCursor);
     }
 }
 
