@@ -34,6 +34,17 @@ using Platform::DsSocket;
 
 namespace {
 
+// Both panes list the up entry first, then folders, then files.
+constexpr int kUpGroup = 0;
+constexpr int kFolderGroup = 1;
+constexpr int kFileGroup = 2;
+
+void setListRow(QTreeWidgetItem *row, const QString &path, int group)
+{
+    Platform::setItemTag(row, path);
+    row->setData(0, Platform::SortGroupRole, group);
+}
+
 const QString kNoBreak = QString(QChar(0xA0));
 const QString kClosedText = u"FTP Connection seems closed, Please re-connect and try again !"_s;
 const QString kConnectCaption = u"&Connect"_s;
@@ -736,7 +747,7 @@ void frmFTPClient::ListFile(const QString &szParams)
     lsvRemote->clear();
     const QString up = modFTP::getUpDir(szParams);
     if (QTreeWidgetItem *row = lsvRemote->addRow(up, {kNoBreak}, u"Up"_s))
-        Platform::setItemTag(row, up);
+        setListRow(row, up, kUpGroup);
     const QString path = szParams.isEmpty() ? u"/"_s : szParams;
     modFTP::SendFTPCommand(u"LIST "_s + path, false);
     // Over only when the data connection has closed and the final reply has come.
@@ -775,7 +786,7 @@ void frmFTPClient::addRemoteDir(const QString &sListData)
     const QString text = entry->folder ? kNoBreak + entry->name : entry->name;
     if (QTreeWidgetItem *row
         = lsvRemote->addRow(path, {text, kind, modFTP::remoteSizeText(entry->size), entry->date}, icon))
-        Platform::setItemTag(row, path);
+        setListRow(row, path, entry->folder ? kFolderGroup : kFileGroup);
 }
 
 void frmFTPClient::ChangeRemotePath(const QString &sPath)
@@ -868,7 +879,7 @@ void frmFTPClient::addDirs(const QString &startingDir)
         if (entry.name == u".."_s) {
             const QString up = localParent(folder);
             if (QTreeWidgetItem *row = lsvDirs->addRow(up, {u" .."_s, u"Folder"_s}, u"Up"_s))
-                Platform::setItemTag(row, up);
+                setListRow(row, up, kUpGroup);
             continue;
         }
         const QString path = folder + entry.name;
@@ -879,7 +890,7 @@ void frmFTPClient::addDirs(const QString &startingDir)
         const QString kind = isFolder ? u"Folder"_s : page ? u"HTML File"_s : u"File"_s;
         const QString size = isFolder ? QString() : modFTP::localSizeText(entry.size);
         if (QTreeWidgetItem *row = lsvDirs->addRow(path, {text, kind, size, modFTP::generalDate(entry.modified)}, icon))
-            Platform::setItemTag(row, path);
+            setListRow(row, path, isFolder ? kFolderGroup : kFileGroup);
     }
     lsvDirs->setUpdatesEnabled(true);
     // A folder that is missing or cannot be opened is "not accessible"; anything else is an error.

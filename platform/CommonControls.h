@@ -16,6 +16,9 @@ namespace Platform {
 
 inline constexpr int KeyRole = Qt::UserRole + 1;
 inline constexpr int TagRole = Qt::UserRole + 2;
+// Rows of a keyed list sort by this number first (0 when unset), then by the sorted column, so
+// an up entry and folders can stay ahead of files.
+inline constexpr int SortGroupRole = Qt::UserRole + 4;
 
 QString itemKey(const QTreeWidgetItem *item);
 void setItemKey(QTreeWidgetItem *item, const QString &key);

@@ -53,6 +53,15 @@ public:
         QTreeWidgetItem::setData(column, role, value);
     }
 
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const int mine = data(0, Platform::SortGroupRole).toInt();
+        const int theirs = other.data(0, Platform::SortGroupRole).toInt();
+        if (mine != theirs)
+            return mine < theirs;
+        return QTreeWidgetItem::operator<(other);
+    }
+
     QTreeWidgetItem *clone() const override
     {
         auto *copy = new KeyedRow(m_key, m_imageKey);

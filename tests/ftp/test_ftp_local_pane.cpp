@@ -39,6 +39,9 @@ TEST_F(FtpTest, LocalPaneKindsSizesAndDoubleClicks)
     ASSERT_NE(up, nullptr);
     EXPECT_EQ(up->text(0), u" .."_s);
     EXPECT_TRUE(up->text(2).isEmpty() && up->text(3).isEmpty());
+    // The up entry first, then folders, then files, as sorted by name.
+    EXPECT_EQ(w->lsvDirs->topLevelItem(0), up);
+    EXPECT_EQ(Platform::itemKey(w->lsvDirs->topLevelItem(1)), local + u".well-known"_s);
 
     // A dot-folder opens; a file while not connected asks to reconnect.
     w->lsvDirs->setCurrentItem(w->lsvDirs->rowByKey(local + u".well-known"_s));

@@ -110,6 +110,19 @@ TEST(KeyedRows, SortingUsesTheTextsOfLeanRows)
     EXPECT_EQ(list.rowByKey(QStringLiteral("A")), list.topLevelItem(2));
 }
 
+TEST(KeyedRows, SortGroupsComeBeforeTheSortedColumn)
+{
+    KeyedListView list;
+    list.setColumnCount(1);
+    const struct { const char *key; int group; } rows[] = {{"z", 2}, {"a", 2}, {"\u00a0m", 1}, {"\u00a0", 0}};
+    for (const auto &r : rows)
+        list.addRow(QString::fromUtf8(r.key), {QString::fromUtf8(r.key)}, QString())->setData(0, Platform::SortGroupRole, r.group);
+    list.addRow(QStringLiteral("b"), {QStringLiteral("b")}, QString());   // no group: 0
+    list.sortItems(0, Qt::AscendingOrder);
+    EXPECT_EQ(keysOf(list), (QStringList{QStringLiteral("b"), QStringLiteral("\u00a0"), QStringLiteral("\u00a0m"),
+                                         QStringLiteral("a"), QStringLiteral("z")}));
+}
+
 TEST(KeyedRows, KeysMatchIgnoringCaseBeyondAscii)
 {
     KeyedListView list;
