@@ -10,12 +10,6 @@ namespace {
 const QString kHttp = QStringLiteral("http://");
 const QString kAnchorEnd = QStringLiteral("</a>");
 
-// Exact search from `from`; an empty needle is never found.
-qsizetype find(QStringView text, QStringView needle, qsizetype from = 0)
-{
-    return needle.isEmpty() ? -1 : text.indexOf(needle, from);
-}
-
 // The text up to its first blank, quote, "<" or ">".
 QStringView addressPart(QStringView text)
 {
@@ -24,28 +18,6 @@ QStringView addressPart(QStringView text)
             return text.first(i);
     }
     return text;
-}
-
-QString joinedToEngine(const QString &engineURL, QStringView link)
-{
-    const bool baseSlash = engineURL.endsWith(u'/');
-    const bool linkSlash = link.startsWith(u'/');
-    if (baseSlash && linkSlash)
-        return engineURL + link.sliced(1);
-    if (baseSlash || linkSlash)
-        return engineURL + link;
-    return engineURL + u'/' + link;
-}
-
-// After ResultStartString up to ResultEndString; the whole page without the start text.
-QStringView resultBlock(const RankingEngine &engine, QStringView page)
-{
-    const qsizetype start = find(page, engine.ResultStartString);
-    if (start < 0)
-        return page;
-    const QStringView block = page.sliced(start + engine.ResultStartString.size());
-    const qsizetype end = find(block, engine.ResultEndString);
-    return end < 0 ? block : block.first(end);
 }
 
 } // namespace
@@ -69,9 +41,9 @@ QStringList getURL(const KeywordBuilderEngine &builder, QStringView page)
     QStringList addresses;
     if (RankingSearch::contains(page, engine.NoFoundString))
         return addresses;
-    const QStringView block = resultBlock(engine, page);
+    const QStringView block = resultBlock(engine, page, Qt::CaseSensitive);
     const QString opener = anchorOpener(engine, block, Qt::CaseSensitive);
-    for (qsizetype at = find(block, opener); at >= 0 && addresses.size() < builder.NumOfURLs;) {
+    for (qsizetype at = RankingSearch::find(block, opener, Qt::CaseSensitive); at >= 0 && addresses.size() < builder.NumOfURLs;) {
         const qsizetype end = block.indexOf(kAnchorEnd, at);
         if (end < 0)
             break;
@@ -79,7 +51,7 @@ QStringList getURL(const KeywordBuilderEngine &builder, QStringView page)
         if (!isEngineLink(engine, anchor, Qt::CaseSensitive))
             addresses.append(GetURLName(anchor, engine.EngineURL));
         // The next anchor may start inside this one's "</a>" only after its "<".
-        at = find(block, opener, end + 1);
+        at = RankingSearch::find(block, opener, Qt::CaseSensitive, end + 1);
     }
     return addresses;
 }

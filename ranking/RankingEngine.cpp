@@ -129,3 +129,24 @@ bool isEngineLink(const RankingEngine &engine, QStringView anchor, Qt::CaseSensi
     return contains(anchor, engine.EngineKey, cs) || contains(anchor, u"this site only", cs)
            || contains(anchor, u"Text-only version", cs) || contains(anchor, u"more this site", cs);
 }
+
+QStringView resultBlock(const RankingEngine &engine, QStringView page, Qt::CaseSensitivity cs)
+{
+    const qsizetype start = RankingSearch::find(page, engine.ResultStartString, cs);
+    if (start < 0)
+        return page;
+    const qsizetype from = start + engine.ResultStartString.size();
+    const qsizetype end = RankingSearch::find(page, engine.ResultEndString, cs, from);
+    return page.sliced(from, (end < 0 ? page.size() : end) - from);
+}
+
+QString joinedToEngine(const QString &engineURL, QStringView link)
+{
+    const bool baseSlash = engineURL.endsWith(u'/');
+    const bool linkSlash = link.startsWith(u'/');
+    if (baseSlash && linkSlash)
+        return engineURL + link.sliced(1);
+    if (baseSlash || linkSlash)
+        return engineURL + link;
+    return engineURL + u'/' + link;
+}

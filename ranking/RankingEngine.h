@@ -74,5 +74,12 @@ void showCorruptedEngineFile();
 // one when the block lacks the choice.
 QString anchorOpener(const RankingEngine &engine, QStringView block, Qt::CaseSensitivity cs);
 
+// The page from right after ResultStartString to ResultEndString (or the page's end); the
+// whole page without a start.
+QStringView resultBlock(const RankingEngine &engine, QStringView page, Qt::CaseSensitivity cs);
+
+// A relative link joined to the engine's address with exactly one "/" between them.
+QString joinedToEngine(const QString &engineURL, QStringView link);
+
 // The engine's own links and its navigation, which are no results.
 bool isEngineLink(const RankingEngine &engine, QStringView anchor, Qt::CaseSensitivity cs);

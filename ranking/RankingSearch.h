@@ -40,11 +40,16 @@ inline bool contains(QStringView text, QStringView needle)
 }
 
 // Exact when asked; the keyword builder matches result pages as they are written.
-inline bool contains(QStringView text, QStringView needle, Qt::CaseSensitivity cs)
+inline qsizetype find(QStringView text, QStringView needle, Qt::CaseSensitivity cs, qsizetype from = 0)
 {
     if (cs == Qt::CaseInsensitive)
-        return contains(text, needle);
-    return !needle.isEmpty() && text.indexOf(needle) >= 0;
+        return find(text, needle, from);
+    return needle.isEmpty() ? -1 : text.indexOf(needle, from);
+}
+
+inline bool contains(QStringView text, QStringView needle, Qt::CaseSensitivity cs)
+{
+    return find(text, needle, cs) >= 0;
 }
 
 inline bool startsWith(QStringView text, QStringView prefix)

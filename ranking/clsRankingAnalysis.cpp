@@ -9,18 +9,6 @@ using RankingSearch::find;
 
 const QString kAnchorEnd = QStringLiteral("</A>");
 
-// The page from right after ResultStartString to ResultEndString (or the page's end); the
-// whole page without a start.
-QStringView resultBlock(const RankingEngine &engine, QStringView page)
-{
-    const qsizetype start = find(page, engine.ResultStartString);
-    if (start < 0)
-        return page;
-    const qsizetype from = start + engine.ResultStartString.size();
-    const qsizetype end = find(page, engine.ResultEndString, from);
-    return page.sliced(from, (end < 0 ? page.size() : end) - from);
-}
-
 } // namespace
 
 QString clsRanking::getEncoding(const QString &url)
@@ -37,7 +25,7 @@ PageAnalysis clsRanking::analysePage(const RankingEngine &engine, QStringView pa
         result.noDocuments = true;
         return result;
     }
-    const QStringView block = resultBlock(engine, page);
+    const QStringView block = resultBlock(engine, page, Qt::CaseInsensitive);
     const QString opener = anchorOpener(engine, block, Qt::CaseInsensitive);
     const QString encodedSite = getEncoding(siteURL);
     qint32 links = linksBefore;

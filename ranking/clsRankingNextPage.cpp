@@ -52,13 +52,7 @@ QString absoluteURL(const QString &engineURL, const QString &link)
 {
     if (startsWith(link, kHttp))
         return link;
-    const bool baseSlash = engineURL.endsWith(u'/');
-    const bool linkSlash = link.startsWith(u'/');
-    if (baseSlash && linkSlash)
-        return engineURL + link.mid(1);
-    if (baseSlash || linkSlash)
-        return engineURL + link;
-    return engineURL + u'/' + link;
+    return joinedToEngine(engineURL, link);
 }
 
 // "http://host:80/x" names the same page as "http://host/x".
