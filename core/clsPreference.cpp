@@ -6,8 +6,8 @@
 #include "platform/Folders.h"
 #include "platform/Numbers.h"
 #include "platform/SettingsStore.h"
-#include "transport/modBase64Encode.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modBase64Encode.h"
+#include "platform/modDSSockLog.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -17,7 +17,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Numbers.h"
 #include "platform/SettingsStore.h"
-#include "transport/modBase64Encode.h"
+#include "platform/modBase64Encode.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/TextFile.h"
 #include "sitedata/modDataFiles.h"
 #include "sitedata/modEngineData.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using modEngineData::EngineKey;
 

@@ -38,7 +38,7 @@
 #include "sitedata/modDataFiles.h"
 #include "sitedata/modEngineData.h"
 #include "transport/frmHTTP.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 namespace {
 

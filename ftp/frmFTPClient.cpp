@@ -25,7 +25,7 @@
 #include "platform/EventLoop.h"
 #include "platform/FolderListing.h"
 #include "platform/KeyedListView.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
 #include "transport/modDSSockUrl.h"
 

@@ -5,7 +5,7 @@
 
 #include "platform/DsSocket.h"
 #include "platform/EventLoop.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
 
 using namespace Qt::StringLiterals;

@@ -49,7 +49,7 @@
 #include "sitedata/ProjectList.h"
 #include "sitedata/clsMain.h"
 #include "transport/frmHTTP.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 QPointer<frmMain> frmMain::s_instance;
 

@@ -25,7 +25,7 @@
 #include "sitedata/EngineListView.h"
 #include "platform/KeyedListView.h"
 #include "sitedata/clsMain.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 namespace {
 

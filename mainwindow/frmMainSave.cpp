@@ -19,7 +19,7 @@
 #include "platform/KeyedListView.h"
 #include "sitedata/ProjectList.h"
 #include "sitedata/clsMain.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 namespace {
 

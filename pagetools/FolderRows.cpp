@@ -4,7 +4,7 @@
 #include "platform/CommonControls.h"
 #include "platform/FolderListing.h"
 #include "platform/KeyedListView.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 namespace FolderRows {
 namespace {

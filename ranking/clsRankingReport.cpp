@@ -20,7 +20,7 @@
 #include "platform/TextFile.h"
 #include "ranking/RankingReport.h"
 #include "ranking/frmRanking.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 

@@ -20,7 +20,7 @@
 #include "ranking/frmRanking.h"
 #include "transport/HttpClient.h"
 #include "transport/HttpReply.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 #include "transport/modDSSockUrl.h"
 #include "transport/modHttpGet.h"
 

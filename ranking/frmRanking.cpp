@@ -30,7 +30,7 @@
 #include "platform/Timer.h"
 #include "ranking/clsRanking.h"
 #include "transport/HttpClient.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 

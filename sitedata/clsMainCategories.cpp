@@ -15,7 +15,7 @@
 #include "platform/IniFile.h"
 #include "platform/TextFile.h"
 #include "sitedata/modDataFiles.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
 #include "sitedata/modDataFiles.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using modEngineData::EngineKey;
 

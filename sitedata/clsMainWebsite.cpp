@@ -19,7 +19,7 @@
 #include "sitedata/SiteFile.h"
 #include "sitedata/clsMainText.h"
 #include "sitedata/modDataFiles.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
 #include "sitedata/clsMain.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 namespace modDataFiles {
 

@@ -5,7 +5,7 @@
 #include "platform/Folders.h"
 #include "submission/SubmitHttp.h"
 #include "submission/clsSubmit.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
 
 #include <QFile>

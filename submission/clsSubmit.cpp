@@ -11,7 +11,7 @@
 #include "platform/TextFile.h"
 #include "sitedata/ProjectList.h"
 #include "sitedata/SiteFile.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 

@@ -15,7 +15,7 @@
 #include "platform/TextFile.h"
 #include "sitedata/SiteFile.h"
 #include "submission/SubmitHttp.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 using modHtmlText::escaped;

@@ -29,7 +29,7 @@
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
 #include "submission/SubmitScheduler.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 

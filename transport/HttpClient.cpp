@@ -6,7 +6,7 @@
 #include "platform/TextFile.h"
 #include "transport/HttpReply.h"
 #include "transport/frmHTTP.h"
-#include "transport/modBase64Encode.h"
+#include "platform/modBase64Encode.h"
 #include "transport/modDSSockUrl.h"
 
 using namespace Qt::StringLiterals;

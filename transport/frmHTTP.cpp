@@ -8,7 +8,7 @@
 #include "platform/Folders.h"
 #include "platform/SettingsStore.h"
 #include "transport/HttpReply.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
 #include "transport/modDSSockUrl.h"
 #include "transport/modHttpGet.h"
@@ -70,17 +70,6 @@ bool onVendorSite(const QString &url)
     if (vendor.startsWith(QStringLiteral("www.")))
         vendor = vendor.mid(4);
     return !vendor.isEmpty() && (host == vendor || host.endsWith(u'.' + vendor));
-}
-
-// The Location of a redirect as an absolute URL: a relative one is resolved against the page.
-QString resolveLocation(const QString &pageURL, const QString &location)
-{
-    if (location.isEmpty() || modCommon::indexOfNoCase(location.left(4), u"http") == 0)
-        return location;
-    QString base = pageURL;
-    if (!base.contains(QStringLiteral("://")))
-        base.prepend(QStringLiteral("http://"));
-    return QUrl(base).resolved(QUrl(location)).toString(QUrl::FullyEncoded);
 }
 
 } // namespace
@@ -381,7 +370,7 @@ void frmHTTP::followRedirect()
         Platform::msgBox(QStringLiteral("ConnectError - StatusCode: ") + QString::number(m_statusCode));
         return;
     }
-    m_currentURL = resolveLocation(m_currentURL, m_location);
+    m_currentURL = modDSSock::resolveLocation(m_currentURL, m_location);
     Timer1.setEnabled(true);
 }
 

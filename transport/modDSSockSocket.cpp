@@ -3,7 +3,7 @@
 #include "platform/Codec1252.h"
 #include "platform/DsSocket.h"
 #include "platform/EventLoop.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 using Platform::DsSocket;

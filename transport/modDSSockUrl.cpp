@@ -1,6 +1,9 @@
 #include "transport/modDSSockUrl.h"
 
+#include "core/modCommonHtml.h"
+
 #include <QStringList>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -184,6 +187,16 @@ QString trimLineEnd(const QString &text)
     if (text.endsWith(u'\n') || text.endsWith(u'\r'))
         return text.left(text.size() - 1);
     return text;
+}
+
+QString resolveLocation(const QString &pageURL, const QString &location)
+{
+    if (location.isEmpty() || modCommon::indexOfNoCase(location.left(4), u"http") == 0)
+        return location;
+    QString base = pageURL;
+    if (!base.contains(QStringLiteral("://")))
+        base.prepend(QStringLiteral("http://"));
+    return QUrl(base).resolved(QUrl(location)).toString(QUrl::FullyEncoded);
 }
 
 } // namespace modDSSock

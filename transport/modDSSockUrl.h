@@ -23,6 +23,10 @@ QString convertString(const QString &value);
 // Plain text of a piece of HTML with CR LF line breaks (paragraphs, headings, BR and HR only).
 QString htmlToText(const QString &html);
 
+// The Location of a redirect as an absolute URL: one that starts "http" is kept as it is, any
+// other is resolved against the page it came from (a page URL without a scheme counts as http).
+QString resolveLocation(const QString &pageURL, const QString &location);
+
 // The n-th (1-based) field of `text` split at `delimiter`; "" when there are fewer fields.
 QString getField(const QString &text, const QString &delimiter, int n);
 

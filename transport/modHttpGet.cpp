@@ -2,7 +2,7 @@
 
 #include "core/clsPreference.h"
 #include "core/modCommonHtml.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
 #include "transport/modDSSockUrl.h"
 

@@ -3,7 +3,7 @@
 #include "platform/SettingsStore.h"
 #include "support/FailingWrites.h"
 #include "support/TestEnvironment.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 #include <QFile>
 #include <stdexcept>

@@ -15,7 +15,7 @@
 #include "platform/SettingsStore.h"
 #include "support/LoopbackServer.h"
 #include "support/TestEnvironment.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 class UpdateTest : public TestSupport::VelquistTest {
 protected:

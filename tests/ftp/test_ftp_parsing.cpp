@@ -5,7 +5,7 @@
 
 #include "support/TestEnvironment.h"
 #include "ftp/modFTP.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 

@@ -17,7 +17,7 @@
 #include "pagetools/FolderRows.h"
 #include "pagetools/PageAddress.h"
 #include "platform/KeyedListView.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 using FolderRows::Kind;

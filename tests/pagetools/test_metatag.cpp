@@ -14,7 +14,7 @@
 #include "support/ExpectedFile.h"
 #include "platform/TextFile.h"
 #include "support/LoopbackServer.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 using TestSupport::LoopbackServer;

@@ -7,7 +7,7 @@
 
 #include "RankingWindowFixture.h"
 #include "core/modCommon.h"
-#include "transport/modBase64Encode.h"
+#include "platform/modBase64Encode.h"
 
 using namespace Qt::StringLiterals;
 

@@ -10,7 +10,7 @@
 #include "support/TestEnvironment.h"
 #include "mainwindow/frmMain.h"
 #include "sitedata/clsMain.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 class MainObjectTest : public TestSupport::VelquistTest {
 protected:

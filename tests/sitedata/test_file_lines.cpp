@@ -7,7 +7,7 @@
 #include "platform/Codec1252.h"
 #include "platform/TextFile.h"
 #include "sitedata/modDataFiles.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 #include "support/TestEnvironment.h"
 
 namespace {

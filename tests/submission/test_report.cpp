@@ -10,7 +10,7 @@
 #include "platform/TextFile.h"
 #include "support/FailingWrites.h"
 #include "submission/clsSubmit.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 

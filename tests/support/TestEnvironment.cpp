@@ -5,7 +5,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Shell.h"
 #include "transport/frmHTTP.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/TextFile.h"
 #include "transport/frmHTTP.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
 
 #include <QTcpServer>

@@ -3,7 +3,7 @@
 
 #include "core/clsPreference.h"
 #include "platform/TextFile.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 #include "transport/modHttpGet.h"
 
 using namespace Qt::StringLiterals;

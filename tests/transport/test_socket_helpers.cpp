@@ -12,7 +12,7 @@
 #include "platform/DsSocket.h"
 #include "platform/EventLoop.h"
 #include "platform/TextFile.h"
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 using Platform::DsSocket;

@@ -76,3 +76,20 @@ TEST(UrlHelpers, FieldAndLineEnd)
     EXPECT_EQ(trimLineEnd(u"x"_s), u"x"_s);
     EXPECT_EQ(trimLineEnd(QString()), QString());
 }
+
+TEST(UrlHelpers, RedirectLocationResolvesAgainstThePage)
+{
+    const struct {
+        const char16_t *page, *location, *expected;
+    } cases[] = {
+        {u"http://h.example:8080/a/b.htm", u"/results?q=1", u"http://h.example:8080/results?q=1"},
+        {u"http://h.example/a/b.htm", u"c.htm", u"http://h.example/a/c.htm"},
+        {u"h.example/a/", u"../x", u"http://h.example/x"},
+        {u"http://h.example/", u"HTTP://other.example/p", u"HTTP://other.example/p"},
+        {u"http://h.example/", u"", u""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(resolveLocation(QString::fromUtf16(c.page), QString::fromUtf16(c.location)),
+                  QString::fromUtf16(c.expected))
+            << QString::fromUtf16(c.location).toStdString();
+}

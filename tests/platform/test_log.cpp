@@ -1,4 +1,4 @@
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 #include "platform/CommandLine.h"
 #include "support/TestEnvironment.h"

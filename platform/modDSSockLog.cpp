@@ -1,4 +1,4 @@
-#include "transport/modDSSockLog.h"
+#include "platform/modDSSockLog.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "transport/modBase64Encode.h"
+#include "platform/modBase64Encode.h"
 
 #include "platform/Codec1252.h"
 #include "platform/Dialogs.h"
