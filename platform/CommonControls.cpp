@@ -6,6 +6,16 @@
 
 namespace Platform {
 
+Qt::SortOrder nextClickSortOrder(QTreeWidget *list)
+{
+    static constexpr char kLastOrder[] = "velquistClickSortOrder";
+    const QVariant last = list->property(kLastOrder);
+    const Qt::SortOrder order = last.isValid() && last.toInt() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                                      : Qt::AscendingOrder;
+    list->setProperty(kLastOrder, static_cast<int>(order));
+    return order;
+}
+
 QString itemKey(const QTreeWidgetItem *item)
 {
     return item ? item->data(0, KeyRole).toString() : QString();

@@ -47,6 +47,12 @@ private:
     QSet<CaseInsensitiveKey> m_keys;
 };
 
+// The order for a click on a list's column header: ascending when the list was never sorted by a
+// click, else the reverse of the order the last click chose, whatever column that was. The order
+// is kept on the list itself, because Qt's header flips its own sort indicator before any handler
+// of the click runs, so the indicator cannot tell what the list shows.
+Qt::SortOrder nextClickSortOrder(QTreeWidget *list);
+
 // A status bar of numbered text panels.
 class StatusBar : public QStatusBar {
     Q_OBJECT

@@ -3,6 +3,9 @@
 
 #include "support/TestEnvironment.h"
 
+#include <QHeaderView>
+#include <QTest>
+
 using namespace Platform;
 
 using ShellTest = TestSupport::VelquistTest;
@@ -97,4 +100,22 @@ TEST(CommonControls, RedrawSuspenderRestoresTheFormerState)
         EXPECT_FALSE(widget.updatesEnabled());
     }
     EXPECT_TRUE(widget.updatesEnabled());
+}
+
+// A real click on the header: Qt flips its indicator first, the order still alternates.
+TEST(CommonControls, HeaderClicksAlternateTheOrderWhateverTheIndicatorDid)
+{
+    QTreeWidget list;
+    list.setColumnCount(2);
+    list.header()->setSectionsClickable(true);
+    list.header()->setSortIndicatorShown(true);
+    QList<Qt::SortOrder> chosen;
+    QObject::connect(list.header(), &QHeaderView::sectionClicked, &list,
+                     [&](int) { chosen.append(Platform::nextClickSortOrder(&list)); });
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QPoint firstColumn(list.header()->sectionPosition(0) + 5, list.header()->height() / 2);
+    for (int click = 0; click < 3; ++click)
+        QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, {}, firstColumn);
+    EXPECT_EQ(chosen, (QList<Qt::SortOrder>{Qt::AscendingOrder, Qt::DescendingOrder, Qt::AscendingOrder}));
 }
