@@ -190,7 +190,7 @@ bool analysis(frmRanking &window)
     }
     QElapsedTimer timer;
     timer.start();
-    const bool read = window.ranking().getResults();
+    const bool read = window.ranking().getResults(window.rankingInput());
     const qint64 ms = timer.elapsed();
     int found = 0;
     for (int i = 1; i <= window.engineRowCount(); ++i)

@@ -1,29 +1,57 @@
-// Whole rank check runs of the window against a loopback server on 127.0.0.1: the pages each
-// engine fetches, redirects, failures, the proxy, Stop, closing mid-run and the pages left behind.
+// Whole rank check runs, without the window, against a loopback server on 127.0.0.1: the pages
+// each engine fetches, redirects, failures, the proxy, cancel and the pages left behind.
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <QPointer>
 
 #include "RankingWindowFixture.h"
-#include "core/modCommon.h"
 #include "platform/modBase64Encode.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-class RankingRun : public RankingTest::WindowFixture {
+class RankingRun : public RankingTest::EngineServerFixture {
 protected:
+    void SetUp() override
+    {
+        EngineServerFixture::SetUp();
+        QObject::connect(&run, &clsRanking::rowText, &run,
+                         [this](int row, int column, const QString &text) { cells[{row, column}] = text; });
+        QObject::connect(&run, &clsRanking::idle, &run, [this] { ++idles; });
+    }
+    // The run's input: the engines of the file, the ticked rows (from 1), the site
+    // www.shop.example and the keywords "web tools" of the profile "Shop".
     void openShop(const QList<RankingTest::TestEngine> &engines, const QList<int> &ticked, const QByteArray &value = "3",
                   const QByteArray &type = "0")
     {
         writeEngines(engines);
-        writeProfile(ticked, value, type);
-        open();
+        input = RankingInput();
+        for (const RankingEngine &engine : readRankingEngineFile(rankingEngineFilePath()).engines)
+            input.rows.push_back({engine, ticked.contains(int(input.rows.size()) + 1), {}, {}});
+        input.keywords = u"web tools"_s;
+        input.site = u"www.shop.example"_s;
+        input.pagesMode = type == "0";
+        input.pageLinks = QString::fromLatin1(value);
+        input.profile = u"Shop"_s;
+        input.reportFolder = folder();
+        run.loadSockets(int(input.rows.size()));
     }
+    // Starts the run and waits for its end and its box.
+    bool runToEnd(int timeoutMs = 8000)
+    {
+        env.dialogs.answerMessage(Platform::Ok);
+        run.StartSearch(input);
+        return Platform::waitUntil([this] { return !run.isRunning(); }, timeoutMs);
+    }
+    QString cell(int row, int column) const { return cells.value({row, column}); }
     // Requests that reached the server since `from`.
     qsizetype requestsSince(qsizetype from) const { return server.requests().size() - from; }
+
+    clsRanking run;
+    RankingInput input;
+    QHash<QPair<int, int>, QString> cells;
+    int idles = 0;
 };
 
 TEST_F(RankingRun, EachEngineFetchesItsPagesUpToTheLimitThenCompletesOnce)
@@ -53,14 +81,12 @@ TEST_F(RankingRun, EachEngineFetchesItsPagesUpToTheLimitThenCompletesOnce)
         EXPECT_EQ(cell(1, 3), u"Completed"_s);
         EXPECT_TRUE(QFileInfo::exists(pageFile(u"Alpha Search"_s, c.requests)));
         EXPECT_FALSE(QFileInfo::exists(pageFile(u"Alpha Search"_s, c.requests + 1)));
-        EXPECT_EQ(w->Command1[0]->text(), u"&Start Search"_s);
-        EXPECT_TRUE(w->Command1[1]->isEnabled() && w->Command2[0]->isEnabled());
         EXPECT_EQ(env.dialogs.prompts().count(
                       u"Search Completed !\r\n\r\nPlease click the 'Get Report' button to view your Ranking Report."_s),
                   1);
+        EXPECT_EQ(idles, 1);
+        idles = 0;
         env.dialogs.clearLog();
-        w->close();
-        TestSupport::TestEnvironment::dropQueuedCalls();
     }
     const QStringList lines = requestLines();
     EXPECT_TRUE(lines.filter(u"/b?q=web+tools&start=10&num=10 HTTP/1.0"_s).size() == 1) << lines.join(u'\n').toStdString();
@@ -75,8 +101,7 @@ TEST_F(RankingRun, KeywordsGoOutFormEncodedOnOneRequestLine)
     } cases[] = {{u"R&D \"web tools\""_s, "q=R%26D+%22web+tools%22 HTTP/1.0"}, {u"a\nb"_s, "q=a+b HTTP/1.0"}};
     openShop({{"Alpha Search"}}, {1}, "1");
     for (const auto &c : cases) {
-        w->txtKeyword->setText(c.typed);
-        env.dialogs.answerMessage(Platform::No);   // the save question
+        input.keywords = c.typed;
         const qsizetype before = server.requests().size();
         ASSERT_TRUE(runToEnd());
         ASSERT_EQ(requestsSince(before), 1);
@@ -134,8 +159,7 @@ TEST_F(RankingRun, ThroughTheProxyWithItsLoginOnlyWhenAProxyIsNamed)
     myPreference().setHTTPUserName(u"ann"_s);
     myPreference().setHTTPPassword(u"p:w"_s);
     pagesServed = 2;
-    openShop({{"Alpha Search", "Link", "http://alpha.example:8080"}, {"Beta"}}, {1, 2});
-    w->engineRow(1)->setCheckState(0, Qt::Unchecked);
+    openShop({{"Alpha Search", "Link", "http://alpha.example:8080"}, {"Beta"}}, {2});
     myPreference().setProxy(QString());   // access type 2 without a proxy: direct
     ASSERT_TRUE(runToEnd());
     ASSERT_EQ(server.requests().size(), 2);
@@ -143,8 +167,8 @@ TEST_F(RankingRun, ThroughTheProxyWithItsLoginOnlyWhenAProxyIsNamed)
 
     myPreference().setProxy(u"127.0.0.1"_s);
     myPreference().setPort(server.port());
-    w->engineRow(1)->setCheckState(0, Qt::Checked);
-    w->engineRow(2)->setCheckState(0, Qt::Unchecked);
+    input.rows[0].ticked = true;
+    input.rows[1].ticked = false;
     ASSERT_TRUE(runToEnd());
     const QList<QByteArray> requests = server.requests().mid(2);
     ASSERT_EQ(requests.size(), 2);
@@ -156,20 +180,17 @@ TEST_F(RankingRun, ThroughTheProxyWithItsLoginOnlyWhenAProxyIsNamed)
         EXPECT_TRUE(request.contains(login));
 }
 
-TEST_F(RankingRun, StopCancelsEveryRowAndANewStartRunsUndisturbed)
+TEST_F(RankingRun, CancelMarksEveryRowNotCompletedAndANewStartRunsUndisturbed)
 {
     server.neverAnswer();
     openShop({{"Alpha Search"}, {"Beta"}}, {1});
-    myPreference().setPromptConnection(0);
-    w->Command1_Click(0);
+    run.StartSearch(input);
     ASSERT_TRUE(server.waitForRequests(1, 3000));
-    EXPECT_EQ(w->Command1[0]->text(), u"&Stop"_s);
-    EXPECT_FALSE(w->Command2[0]->isEnabled() || w->Command1[1]->isEnabled());
-    w->Command1_Click(0);
+    EXPECT_TRUE(run.isRunning());
+    run.CancelProcess();
+    EXPECT_FALSE(run.isRunning());
     EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3), u"Cancelled|Cancelled"_s);
-    EXPECT_EQ(w->StatusBar2->panelText(1), u"Done"_s);
-    EXPECT_EQ(w->ProgressBar1->value(), 0);
-    EXPECT_TRUE(w->Command2[2]->isEnabled() && w->Command1[1]->isEnabled());
+    EXPECT_EQ(idles, 1);
     Platform::waitUntil([] { return false; }, 300);
     EXPECT_EQ(server.requests().size(), 1);
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
@@ -180,24 +201,6 @@ TEST_F(RankingRun, StopCancelsEveryRowAndANewStartRunsUndisturbed)
     EXPECT_EQ(server.requests().size(), 4);
 }
 
-TEST_F(RankingRun, ClosingMidRunDropsTheConnectionsAndKeepsTheHistory)
-{
-    QPointer<QTcpSocket> peer;
-    server.setHandler([&peer](QTcpSocket *client, const QByteArray &) { peer = client; });
-    openShop({{"Alpha Search"}}, {1});
-    w->Command2_Click(1);   // Update puts the site into the history
-    myPreference().setPromptConnection(0);
-    w->Command1_Click(0);
-    ASSERT_TRUE(server.waitForRequests(1, 3000));
-    w->close();
-    TestSupport::TestEnvironment::dropQueuedCalls();
-    EXPECT_FALSE(frmRanking::loadedInstance());
-    EXPECT_TRUE(Platform::waitUntil([&peer] { return !peer || peer->state() != QAbstractSocket::ConnectedState; }, 3000));
-    Platform::waitUntil([] { return false; }, 200);
-    EXPECT_TRUE(env.dialogs.shown().isEmpty());
-    EXPECT_EQ(modCommon::readINIValue(modCommon::historyFile(), u"WebRanking"_s, u"1"_s), u"www.shop.example"_s);
-}
-
 TEST_F(RankingRun, ASecondShorterRunLeavesNoPageOfTheFirst)
 {
     openShop({{"Alpha Search"}, {"Beta"}}, {1});
@@ -205,8 +208,7 @@ TEST_F(RankingRun, ASecondShorterRunLeavesNoPageOfTheFirst)
     ASSERT_TRUE(QFileInfo::exists(pageFile(u"Alpha Search"_s, 3)));
     for (const QString &name : {u"alpha search12.html"_s, u"beta4.html"_s, u"alpha search.html"_s, u"notes.html"_s})
         TestSupport::TestEnvironment::writeFile(folder() + name, "old");
-    w->txtPageLinks->setText(u"1"_s);
-    env.dialogs.answerMessage(Platform::No);
+    input.pageLinks = u"1"_s;
     ASSERT_TRUE(runToEnd());
     QStringList left = QDir(folder()).entryList(QDir::Files);
     left.sort();

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 
 #include "RankingWindowFixture.h"
 #include "core/modCommon.h"
@@ -50,9 +51,9 @@ TEST_F(RankingWindow, RowsCarryTheirRecordsAndEachGetsAClientAndATimer)
     EXPECT_EQ(frmRanking::rowEngine(w->engineRow(2)).EngineURL, u"http://e3.example/"_s);
     EXPECT_EQ(w->engineRow(8)->text(0), u"E9"_s);
     EXPECT_FALSE(w->engineRow(1)->icon(0).isNull());
-    ASSERT_EQ(w->Http1.size(), 9u);
-    EXPECT_EQ(w->Http1[8]->index(), 8);
-    EXPECT_FALSE(w->Http1[0] || w->TimerNextPage[0]);
+    ASSERT_EQ(w->ranking().Http1.size(), 9u);
+    EXPECT_EQ(w->ranking().Http1[8]->index(), 8);
+    EXPECT_FALSE(w->ranking().Http1[0] || w->ranking().TimerNextPage[0]);
     const QByteArray log = TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s);
     EXPECT_TRUE(log.contains("Ranking engine not used: E10") && log.contains("Ranking engine not used: E11"));
     w->close();
@@ -63,7 +64,7 @@ TEST_F(RankingWindow, RowsCarryTheirRecordsAndEachGetsAClientAndATimer)
     open();
     EXPECT_TRUE(env.dialogs.wasShown(u"Engine data file is corrupted"_s));
     EXPECT_EQ(w->engineRowCount(), 0);
-    EXPECT_EQ(w->Http1.size(), 1u);
+    EXPECT_EQ(w->ranking().Http1.size(), 1u);
 }
 
 TEST_F(RankingWindow, ValidationStopsAtTheFirstFailingCheckWithItsMessage)
@@ -284,6 +285,43 @@ TEST_F(RankingWindow, ViewReportOpensTheRecordedReportOrSaysWhy)
     env.dialogs.answerMessage(Platform::Ok);
     w->Command3_Click();
     EXPECT_TRUE(env.dialogs.prompts().constLast().startsWith(u"Invalid Web Browser"_s));
+}
+
+TEST_F(RankingWindow, StopCancelsEveryRowAndReturnsTheWindowToIdle)
+{
+    server.neverAnswer();
+    openShop({1});
+    myPreference().setPromptConnection(0);
+    w->Command1_Click(0);
+    ASSERT_TRUE(server.waitForRequests(1, 3000));
+    EXPECT_EQ(w->Command1[0]->text(), u"&Stop"_s);
+    EXPECT_FALSE(w->Command2[0]->isEnabled() || w->Command1[1]->isEnabled());
+    w->Command1_Click(0);
+    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3), u"Cancelled|Cancelled"_s);
+    EXPECT_EQ(w->StatusBar2->panelText(1), u"Done"_s);
+    EXPECT_EQ(w->ProgressBar1->value(), 0);
+    EXPECT_TRUE(w->Command2[2]->isEnabled() && w->Command1[1]->isEnabled());
+    Platform::waitUntil([] { return false; }, 300);
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(RankingWindow, ClosingMidRunDropsTheConnectionsAndKeepsTheHistory)
+{
+    QPointer<QTcpSocket> peer;
+    server.setHandler([&peer](QTcpSocket *client, const QByteArray &) { peer = client; });
+    openShop({1});
+    w->Command2_Click(1);   // Update puts the site into the history
+    myPreference().setPromptConnection(0);
+    w->Command1_Click(0);
+    ASSERT_TRUE(server.waitForRequests(1, 3000));
+    w->close();
+    TestSupport::TestEnvironment::dropQueuedCalls();
+    EXPECT_FALSE(frmRanking::loadedInstance());
+    EXPECT_TRUE(Platform::waitUntil([&peer] { return !peer || peer->state() != QAbstractSocket::ConnectedState; }, 3000));
+    Platform::waitUntil([] { return false; }, 200);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    EXPECT_EQ(modCommon::readINIValue(modCommon::historyFile(), u"WebRanking"_s, u"1"_s), u"www.shop.example"_s);
 }
 
 } // namespace
