@@ -4,6 +4,8 @@
 // ticked engine is counted.
 #include "ranking/clsRanking.h"
 
+#include <utility>
+
 #include <QDir>
 
 #include "core/clsPreference.h"
@@ -13,6 +15,7 @@
 #include "platform/Timer.h"
 #include "ranking/RankingReport.h"
 #include "transport/HttpClient.h"
+#include "transport/frmHTTP.h"
 #include "transport/HttpReply.h"
 #include "platform/modDSSockLog.h"
 #include "transport/modDSSockUrl.h"
@@ -23,16 +26,21 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kTitle = u"Web Ranking"_s;
+bool hasEnded(qint16 status)
+{
+    return status == clsRanking::kCancelled || status == clsRanking::kCompleted || status == clsRanking::kFailed;
+}
+
 bool isRedirect(int status)
 {
     return status == 301 || status == 302;
 }
 
-// Whether `file` is "<page name><n>.html" of the engine: the name, digits, ".html".
+// Whether `file` is a saved page of the engine: its prefix, digits, "].html".
 bool isSavedPageOf(const QString &file, const QString &engineName)
 {
-    const QString prefix = RankingReport::savedPageName(engineName, 1).chopped(6);
-    const QString html = u".html"_s;
+    const QString prefix = RankingReport::savedPagePrefix(engineName);
+    const QString html = u"].html"_s;
     if (!file.startsWith(prefix) || !file.endsWith(html) || file.size() <= prefix.size() + html.size())
         return false;
     for (QChar ch : QStringView(file).sliced(prefix.size(), file.size() - prefix.size() - html.size())) {
@@ -155,7 +163,10 @@ bool clsRanking::resetRun(const RankingInput &input)
     m_pageLimit = pageLimit(input.pagesMode, input.pageLinks);
     m_keywords = queryKeywords(input.keywords);
     m_reportFolder = input.reportFolder;
-    QDir().mkpath(m_reportFolder);
+    if (!QDir().mkpath(m_reportFolder)) {
+        showConnectError(u"the report folder could not be made: "_s + m_reportFolder);
+        return false;
+    }
     deleteSavedPages(m_reportFolder, engines);
     return true;
 }
@@ -164,7 +175,10 @@ void clsRanking::StartSearch(const RankingInput &input)
 {
     if (m_running)
         return;
-    resetRun(input);
+    if (!resetRun(input)) {
+        emit idle();
+        return;
+    }
     m_progressMaximum = 0;
     setProgress(0);
     for (std::size_t i = 1; i < m_runs.size(); ++i)
@@ -185,6 +199,13 @@ void clsRanking::StartSearch(const RankingInput &input)
         request(i, queryURL(m_runs[std::size_t(i)].engine, m_keywords), 1);
     }
 }
+void clsRanking::showConnectError(const QString &description)
+{
+    // 75 is the file access error number the log has always carried for a folder not made.
+    modDSSock::writeErrorLog(u"RankingConnect_Error: 75 - "_s + description);
+    Platform::msgBox(u"RankingConnect_Error: "_s + description, Platform::Exclamation, u"Error"_s);
+}
+
 // Asks the engine's client for page `page` at `url`: through the proxy's connection first when
 // one is used, else at once.
 void clsRanking::request(int index, const QString &url, qint64 page)
@@ -239,23 +260,31 @@ void clsRanking::Http1_HeaderDone(int index, const QString &statusLine, const QL
 void clsRanking::Http1_Done(int index, const QString &body, int resultCode, const QString &)
 {
     EngineRun *run = runOf(index);
-    if (!run || run->status == kCancelled || run->status == kCompleted)
+    if (!run || hasEnded(run->status))
         return;
     emit requestEnded(index);
     run->awaitingConnect = false;
-    const QString current = Http1[std::size_t(index)]->url();
     run->repeatRequest = false;
+    const int status = std::exchange(run->httpStatus, 0);
     if (resultCode != Platform::HttpClient::kResultOK) {
-        // A failed request ends the engine, "Button" engines too.
-        run->engine.nextPageURL.clear();
-    } else if (isRedirect(run->httpStatus) && !run->location.isEmpty()
-               && run->location.compare(current, Qt::CaseInsensitive) != 0) {
-        Http1[std::size_t(index)]->setUrl(run->location);
-        run->repeatRequest = true;
-    } else {
-        nextPageURL(run->engine, body, run->pages, m_keywords);
+        // The client has logged why; "Button" engines end here too.
+        failEngine(index);
+        return;
     }
-    run->httpStatus = 0;
+    const QString current = Http1[std::size_t(index)]->url();
+    const QString target = isRedirect(status) ? modDSSock::resolveLocation(current, run->location) : QString();
+    if (target.isEmpty() || target.compare(current, Qt::CaseInsensitive) == 0) {
+        run->redirects = 0;
+        nextPageURL(run->engine, body, run->pages, m_keywords);
+    } else if (++run->redirects > frmHTTP::kMaxRedirects) {
+        modDSSock::writeErrorLog(u"Ranking_httpError: too many redirects: "_s + current);
+        failEngine(index);
+        return;
+    } else {
+        // The same page again, from where the engine sent it.
+        Http1[std::size_t(index)]->setUrl(target);
+        run->repeatRequest = true;
+    }
     TimerNextPage[std::size_t(index)]->setEnabled(true);
 }
 
@@ -268,7 +297,7 @@ void clsRanking::TimerNextPage_Timer(int index)
 {
     TimerNextPage[std::size_t(index)]->setEnabled(false);
     EngineRun *run = runOf(index);
-    if (!run || run->status == kCancelled || run->status == kCompleted)
+    if (!run || hasEnded(run->status))
         return;
     if (!run->repeatRequest) {
         getNextPage(index);
@@ -282,7 +311,7 @@ void clsRanking::TimerNextPage_Timer(int index)
 void clsRanking::getNextPage(int index)
 {
     EngineRun *run = runOf(index);
-    if (!run || run->status == kCancelled || run->status == kCompleted)
+    if (!run || hasEnded(run->status))
         return;
     if (m_progress + 1 < m_progressMaximum)
         setProgress(m_progress + 1);
@@ -291,6 +320,13 @@ void clsRanking::getNextPage(int index)
         request(index, run->engine.nextPageURL, next);
     else
         completeEngine(index);
+}
+
+void clsRanking::failEngine(int index)
+{
+    emit rowText(index, kStatusColumn, u"Failed"_s);
+    m_runs[std::size_t(index)].status = kFailed;
+    countEngine(index);
 }
 
 void clsRanking::completeEngine(int index)
@@ -325,7 +361,7 @@ void clsRanking::CancelProcess()
     const bool wasRunning = m_running;
     for (int i = 1; i < static_cast<int>(m_runs.size()); ++i) {
         EngineRun &run = m_runs[std::size_t(i)];
-        if (run.status == kCompleted)
+        if (run.status == kCompleted || run.status == kFailed)
             continue;
         run.status = kCancelled;
         emit rowText(i, kStatusColumn, u"Cancelled"_s);

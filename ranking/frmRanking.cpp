@@ -92,7 +92,10 @@ frmRanking::frmRanking(QWidget *parent) : QDialog(parent), myRanking(std::make_u
     resize(620, 540);
     modCommon::centerForm(this);
 
-    QDir().mkpath(Platform::joinPath(Platform::programFolder(), u"Reports/Ranking"_s));
+    const QString reports = Platform::joinPath(Platform::programFolder(), u"Reports/Ranking"_s);
+    if (!QDir().mkpath(reports))
+        Platform::msgBox(u"loadWebRanking_Error: the folder "_s + reports + u" could not be made."_s, Platform::Critical,
+                         kTitle);
     modCommon::loadHistory(cboSiteURL, kHistory, 30);
     loadEngineData();
     loadProfile();

@@ -6,6 +6,7 @@
 
 #include "RankingWindowFixture.h"
 #include "platform/modBase64Encode.h"
+#include "transport/frmHTTP.h"
 
 using namespace Qt::StringLiterals;
 
@@ -109,32 +110,47 @@ TEST_F(RankingRun, KeywordsGoOutFormEncodedOnOneRequestLine)
     }
 }
 
-TEST_F(RankingRun, RedirectsAreFetchedIntoTheSamePageAndASelfRedirectEndsTheEngine)
+// Alpha moves to an absolute address, Beta to itself, Gamma to a relative one; Delta bounces
+// between two addresses until the redirect limit ends it as a failed request.
+TEST_F(RankingRun, RedirectsAreFollowedIntoTheSamePageUpToTheLimit)
 {
     server.setHandler([this](QTcpSocket *client, const QByteArray &request) {
         const QByteArray path = requestPath(request);
+        const auto redirect = [client](const QByteArray &location) {
+            client->write(TestSupport::LoopbackServer::httpReply(302, "moved", "Location: " + location + "\r\n"));
+        };
         if (path.startsWith("/alpha-search/1"))
-            client->write(TestSupport::LoopbackServer::httpReply(
-                302, "moved", "Location: http://" + server.hostPort().toLatin1() + "/alpha-search/moved\r\n"));
+            redirect("http://" + server.hostPort().toLatin1() + "/alpha-search/moved");
         else if (path.startsWith("/beta/1"))
-            client->write(TestSupport::LoopbackServer::httpReply(
-                302, "", "Location: HTTP://" + server.hostPort().toLatin1() + path + "\r\n"));
+            redirect("HTTP://" + server.hostPort().toLatin1() + path);
+        else if (path.startsWith("/gamma/1"))
+            redirect("moved?from=1");
+        else if (path.startsWith("/delta/1"))
+            redirect("/delta/b");
+        else if (path.startsWith("/delta/b"))
+            redirect("/delta/1?q=web+tools");
         else
             client->write(TestSupport::LoopbackServer::httpReply(200, "<html>moved here</html>"));
         client->disconnectFromHost();
     });
-    openShop({{"Alpha Search"}, {"Beta"}}, {1, 2});
-    ASSERT_TRUE(runToEnd());
+    openShop({{"Alpha Search"}, {"Beta"}, {"Gamma"}, {"Delta"}}, {1, 2, 3, 4});
+    ASSERT_TRUE(runToEnd(6000));
     const QStringList lines = requestLines();
-    ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines.filter(u"/alpha-search/moved HTTP/1.0"_s).size(), 1);
-    EXPECT_EQ(TestSupport::TestEnvironment::readFile(pageFile(u"Alpha Search"_s, 1)), "<html>moved here</html>");
-    EXPECT_EQ(cell(1, 1) + u'|' + cell(2, 1), u"1|1"_s);
-    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3), u"Completed|Completed"_s);
+    EXPECT_EQ(lines.filter(u"GET /gamma/moved?from=1 HTTP/1.0"_s).size(), 1);
+    EXPECT_EQ(lines.filter(u"GET /delta/"_s).size(), 1 + frmHTTP::kMaxRedirects);
+    EXPECT_EQ(lines.size(), 2 + 1 + 2 + 1 + frmHTTP::kMaxRedirects);
+    for (const char *engine : {"Alpha Search", "Gamma"})
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(pageFile(QString::fromLatin1(engine), 1)), "<html>moved here</html>");
+    EXPECT_EQ(cell(1, 1) + cell(2, 1) + cell(3, 1) + cell(4, 1), u"1111"_s);
+    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3) + u'|' + cell(3, 3) + u'|' + cell(4, 3),
+              u"Completed|Completed|Completed|Failed"_s);
     EXPECT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s).contains("too many redirects"));
 }
 
-TEST_F(RankingRun, FailuresEndTheEngineAndAnErrorStatusIsAPage)
+// Refused, silent and non-web engines end as failed; an error status is a page like any other.
+TEST_F(RankingRun, FailedRequestsShowFailedAndAnErrorStatusIsAPage)
 {
     myPreference().setTimeOut(1);
     server.setHandler([](QTcpSocket *client, const QByteArray &request) {
@@ -143,14 +159,35 @@ TEST_F(RankingRun, FailuresEndTheEngineAndAnErrorStatusIsAPage)
         client->write(TestSupport::LoopbackServer::httpReply(404, "<html>not here</html>"));
         client->disconnectFromHost();
     });
-    openShop({{"Alpha Search", "Button", "http://127.0.0.1:1"}, {"Beta"}, {"Gamma"}}, {1, 2, 3});
+    openShop({{"Alpha Search", "Button", "http://127.0.0.1:1"}, {"Beta"}, {"Gamma"}, {"Delta", "Link", "https://127.0.0.1:1"}},
+             {1, 2, 3, 4});
     ASSERT_TRUE(runToEnd(6000));
-    for (int row = 1; row <= 3; ++row)
-        EXPECT_EQ(cell(row, 3), u"Completed"_s) << row;
+    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3) + u'|' + cell(3, 3) + u'|' + cell(4, 3),
+              u"Failed|Completed|Failed|Failed"_s);
     EXPECT_FALSE(QFileInfo::exists(pageFile(u"Alpha Search"_s, 1)));
     EXPECT_FALSE(QFileInfo::exists(pageFile(u"Gamma"_s, 1)));
     EXPECT_EQ(TestSupport::TestEnvironment::readFile(pageFile(u"Beta"_s, 1)), "<html>not here</html>");
     EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(env.dialogs.prompts().size(), 1);   // the completion box only
+}
+
+// The report folder cannot be made where a file stands: nothing is requested.
+TEST_F(RankingRun, AReportFolderThatCannotBeMadeEndsTheStartWithItsBox)
+{
+    openShop({{"Alpha Search"}}, {1});
+    TestSupport::TestEnvironment::writeFile(env.programFolder() + u"blocker"_s, "a file");
+    input.reportFolder = env.programFolder() + u"blocker/Shop/"_s;
+    env.dialogs.answerMessage(Platform::Ok);
+    run.StartSearch(input);
+    EXPECT_FALSE(run.isRunning());
+    EXPECT_EQ(idles, 1);
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"RankingConnect_Error: "_s));
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
+    EXPECT_EQ(env.dialogs.shown()[0].style, int(Platform::Exclamation));
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s).contains("RankingConnect_Error: "));
+    Platform::waitUntil([] { return false; }, 200);
+    EXPECT_TRUE(server.requests().isEmpty());
 }
 
 TEST_F(RankingRun, ThroughTheProxyWithItsLoginOnlyWhenAProxyIsNamed)
@@ -201,18 +238,41 @@ TEST_F(RankingRun, CancelMarksEveryRowNotCompletedAndANewStartRunsUndisturbed)
     EXPECT_EQ(server.requests().size(), 4);
 }
 
-TEST_F(RankingRun, ASecondShorterRunLeavesNoPageOfTheFirst)
+TEST_F(RankingRun, ASecondShorterRunDeletesOnlyThePagesOfItsEngines)
 {
     openShop({{"Alpha Search"}, {"Beta"}}, {1});
     ASSERT_TRUE(runToEnd());
     ASSERT_TRUE(QFileInfo::exists(pageFile(u"Alpha Search"_s, 3)));
-    for (const QString &name : {u"alpha search12.html"_s, u"beta4.html"_s, u"alpha search.html"_s, u"notes.html"_s})
-        TestSupport::TestEnvironment::writeFile(folder() + name, "old");
+    for (const QString &file : QStringList{pageFile(u"Alpha Search"_s, 12), pageFile(u"Beta"_s, 4), folder() + u"Shop.html"_s,
+                                folder() + u"alpha search1.html"_s, folder() + u"notes.html"_s})
+        TestSupport::TestEnvironment::writeFile(file, "old");
     input.pageLinks = u"1"_s;
     ASSERT_TRUE(runToEnd());
     QStringList left = QDir(folder()).entryList(QDir::Files);
     left.sort();
-    EXPECT_EQ(left, (QStringList{u"alpha search.html"_s, u"alpha search1.html"_s, u"notes.html"_s}));
+    EXPECT_EQ(left, (QStringList{RankingReport::savedPageName(u"Alpha Search"_s, 1), u"Shop.html"_s,
+                                 u"alpha search1.html"_s, u"notes.html"_s}));
+}
+
+// The profile "alpha1" names its report as engine "Alpha" once named its first page; "Web" page
+// 11 and "Web1" page 1 once shared a name.
+TEST_F(RankingRun, TheReportAndEveryEnginesPagesKeepFilesOfTheirOwn)
+{
+    pagesServed = 12;
+    openShop({{"Alpha"}, {"Web"}, {"Web1"}}, {1, 2, 3}, "11");
+    input.profile = u"alpha1"_s;
+    input.reportFolder = folder(u"alpha1"_s);
+    ASSERT_TRUE(runToEnd());
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(pageFile(u"Web"_s, 11, u"alpha1"_s)).contains("/web/12"));
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(pageFile(u"Web1"_s, 1, u"alpha1"_s)).contains("/web1/2"));
+    for (int pass = 0; pass < 2; ++pass) {
+        ASSERT_TRUE(run.getResults(input));
+        run.Report(input, profileFile());
+        EXPECT_EQ(cell(1, 2) + u'|' + cell(2, 2) + u'|' + cell(3, 2), u"14|14|14"_s) << pass;
+    }
+    input.pageLinks = u"1"_s;
+    ASSERT_TRUE(runToEnd());
+    EXPECT_TRUE(QFileInfo::exists(folder(u"alpha1"_s) + u"alpha1.html"_s));
 }
 
 } // namespace

@@ -67,6 +67,19 @@ TEST_F(RankingWindow, RowsCarryTheirRecordsAndEachGetsAClientAndATimer)
     EXPECT_EQ(w->ranking().Http1.size(), 1u);
 }
 
+TEST_F(RankingWindow, AReportsFolderThatCannotBeMadeIsShownOnOpening)
+{
+    TestSupport::TestEnvironment::writeFile(env.programFolder() + u"Reports"_s, "a file");
+    writeEngines({{"Alpha Search"}});
+    env.dialogs.answerMessage(Platform::Ok);
+    open();
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"loadWebRanking_Error: "_s));
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"Web Ranking"_s);
+    EXPECT_EQ(env.dialogs.shown()[0].style, int(Platform::Critical));
+    EXPECT_EQ(w->engineRowCount(), 1);   // the window opens with what it could load
+}
+
 TEST_F(RankingWindow, ValidationStopsAtTheFirstFailingCheckWithItsMessage)
 {
     const struct Case {
@@ -226,7 +239,7 @@ TEST_F(RankingWindow, GetReportReadsTheFolderOfTheProfileShownAndRecordsTheRepor
     const QByteArray html = TestSupport::TestEnvironment::readFile(report);
     EXPECT_TRUE(html.contains("<b>Page: 2 Position: 14</b>"));
     EXPECT_TRUE(html.contains("<li>No documents match the query !</blink><br>"));
-    EXPECT_TRUE(html.contains("<a href=alpha%20search3.html>"));
+    EXPECT_TRUE(html.contains("<a href=Alpha%20Search%5B3%5D.html>"));
 
     w->cboSiteURL->setEditText(QString());
     env.dialogs.answerMessage(Platform::Ok);
