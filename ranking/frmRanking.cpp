@@ -195,22 +195,20 @@ void frmRanking::buildReportPage(QWidget *page)
 }
 
 // One checkable row per engine of the file, each carrying its record; the file's log lines for
-// engines past the eighth go to the error log.
+// engines past the eighth go to the error log. A file that fails part-way keeps the rows before.
 void frmRanking::loadEngineData()
 {
     const RankingEngineFile file = readRankingEngineFile(rankingEngineFilePath());
     for (const QString &line : file.logLines)
         modDSSock::writeErrorLog(line);
-    if (file.corrupted) {
-        showCorruptedEngineFile();
-        return;
-    }
     for (const RankingEngine &engine : file.engines) {
         auto *row = new QTreeWidgetItem(lsvRankingEngines, {engine.name});
         row->setIcon(0, ImageList::icon(engine.name));
         row->setCheckState(0, Qt::Unchecked);
         row->setData(0, kEngineRole, QVariant::fromValue(engine));
     }
+    if (file.corrupted)
+        showCorruptedEngineFile();
 }
 
 void frmRanking::loadSockets()

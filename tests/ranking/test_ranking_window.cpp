@@ -67,6 +67,19 @@ TEST_F(RankingWindow, RowsCarryTheirRecordsAndEachGetsAClientAndATimer)
     EXPECT_EQ(w->ranking().Http1.size(), 1u);
 }
 
+TEST_F(RankingWindow, AnEngineFileThatFailsPartWayKeepsTheRowsBeforeTheFailure)
+{
+    writeEngines({{"Alpha Search"}, {"Beta"}, {"Gamma"}});
+    QByteArray text = TestSupport::TestEnvironment::readFile(rankingEngineFilePath());
+    TestSupport::TestEnvironment::writeFile(rankingEngineFilePath(), text.replace("[Beta]\r\n", "[Beta]\r\nStart=99999\r\n"));
+    env.dialogs.answerMessage(Platform::Ok);
+    open();
+    EXPECT_TRUE(env.dialogs.wasShown(u"Engine data file is corrupted"_s));
+    ASSERT_EQ(w->engineRowCount(), 1);
+    EXPECT_EQ(w->engineRow(1)->text(0), u"Alpha Search"_s);
+    EXPECT_EQ(w->ranking().Http1.size(), 2u);
+}
+
 TEST_F(RankingWindow, AReportsFolderThatCannotBeMadeIsShownOnOpening)
 {
     TestSupport::TestEnvironment::writeFile(env.programFolder() + u"Reports"_s, "a file");
