@@ -19,15 +19,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString joinedPositions(const QString &positions, qint32 position)
-{
-    return positions.isEmpty() ? QString::number(position) : positions + u", "_s + QString::number(position);
-}
-
-} // namespace
-
 bool clsRanking::getResults(const RankingInput &input)
 {
     const QString &folder = input.reportFolder;
@@ -54,7 +45,7 @@ bool clsRanking::getResults(const RankingInput &input)
         row.ticked = listed.ticked;
         row.pages = listed.pages;
         row.status = listed.status;
-        emit rowText(i, kPositionColumn, QString());
+        QStringList positions;
         qint32 links = 0;
         for (qint64 page = 1; row.ticked && page <= limit; ++page) {
             const std::optional<QString> text =
@@ -64,24 +55,23 @@ bool clsRanking::getResults(const RankingInput &input)
             const PageAnalysis analysis = analysePage(row.engine, *text, input.site, links, linkLimit);
             for (const RankedAnchor &anchor : analysis.anchors) {
                 links = anchor.position;
-                if (anchor.matchesSite) {
-                    row.position = joinedPositions(row.position, anchor.position);
-                    emit rowText(i, kPositionColumn, row.position);
-                }
+                if (anchor.matchesSite)
+                    positions.append(QString::number(anchor.position));
             }
             row.savedPages.append(analysis);
             if (m_progress + 1 < m_progressMaximum)
                 setProgress(m_progress + 1);
             if (analysis.linkLimitReached) {
-                if (row.position.isEmpty()) {
-                    row.position = u"Not Found"_s;
-                    emit rowText(i, kPositionColumn, row.position);
-                }
+                if (positions.isEmpty())
+                    positions.append(u"Not Found"_s);
                 row.status = u"Completed"_s;
                 emit rowText(i, kStatusColumn, row.status);
                 break;
             }
         }
+        // Set once: a row laid out again for every match grows with the square of the matches.
+        row.position = positions.join(u", "_s);
+        emit rowText(i, kPositionColumn, row.position);
         m_reportRows.push_back(row);
     }
     return true;

@@ -275,4 +275,24 @@ TEST_F(RankingRun, TheReportAndEveryEnginesPagesKeepFilesOfTheirOwn)
     EXPECT_TRUE(QFileInfo::exists(folder(u"alpha1"_s) + u"alpha1.html"_s));
 }
 
+// Each engine's Position is set once, however many anchors match: a row laid out per match
+// made a page of thousands of matches take minutes.
+TEST_F(RankingRun, GetReportSetsEachPositionOnce)
+{
+    openShop({{"Alpha Search"}, {"Beta"}}, {1, 2}, "2");
+    QByteArray matches = "<!--results-->";
+    for (int i = 0; i < 3; ++i)
+        matches += "<a href=\"http://www.shop.example/\">Shop</A>";
+    for (int page = 1; page <= 2; ++page)
+        TestSupport::TestEnvironment::writeFile(pageFile(u"Alpha Search"_s, page), matches);
+    QStringList positions;
+    QObject::connect(&run, &clsRanking::rowText, &run, [&positions](int row, int column, const QString &text) {
+        if (row == 1 && column == clsRanking::kPositionColumn)
+            positions.append(text);
+    });
+    ASSERT_TRUE(run.getResults(input));
+    EXPECT_EQ(positions, QStringList{u"1, 2, 3, 4, 5, 6"_s});
+    EXPECT_EQ(cell(2, 2), QString());
+}
+
 } // namespace
