@@ -330,6 +330,14 @@ void frmRanking::showIdle()
 {
     Command1[0]->setText(u"&Start Search"_s);
     setProfileButtons(true);
+    setRunKeys(false);
+}
+
+void frmRanking::setRunKeys(bool running)
+{
+    for (QPushButton *command : findChildren<QPushButton *>())
+        command->setAutoDefault(!running);
+    Command1[0]->setDefault(!running);
 }
 
 void frmRanking::stopRun()
@@ -357,6 +365,7 @@ void frmRanking::startRun()
     }
     Command1[0]->setText(u"&Stop"_s);
     setProfileButtons(false);
+    setRunKeys(true);
     StatusBar2->setPanelText(1, u"Retrieving data, please wait ...."_s);
     myRanking->StartSearch(input);
 }
@@ -403,6 +412,17 @@ void frmRanking::Command3_Click()
 void frmRanking::Command4_Click()
 {
     close();
+}
+
+void frmRanking::reject()
+{
+    if (myRanking->isRunning())
+        return;
+    // A close under way (QDialog's close event rejects) hides the dialog; Esc closes it first.
+    if (m_closed)
+        QDialog::reject();
+    else
+        Command4_Click();
 }
 
 // Closing, also mid-run: every request and timer stops, so nothing reaches the closed window.

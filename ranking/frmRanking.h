@@ -82,6 +82,9 @@ public:
     QProgressBar *ProgressBar1 = nullptr;
     Platform::StatusBar *StatusBar2 = nullptr;
 
+    // Esc: nothing during a run, else closes the window as "&Exit" does.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void done(int result) override;
@@ -97,6 +100,8 @@ private:
     void startRun();
     void stopRun();
     void showIdle();
+    // During a run no button is the default, so Enter in a field or on a button stops nothing.
+    void setRunKeys(bool running);
     void addProfile();
     void updateProfile();
     void removeProfile();

@@ -2,9 +2,11 @@
 // profile commands, "&Get Report" and "&View Report".
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTest>
 
 #include "RankingWindowFixture.h"
 #include "core/modCommon.h"
@@ -348,6 +350,40 @@ TEST_F(RankingWindow, ClosingMidRunDropsTheConnectionsAndKeepsTheHistory)
     Platform::waitUntil([] { return false; }, 200);
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
     EXPECT_EQ(modCommon::readINIValue(modCommon::historyFile(), u"WebRanking"_s, u"1"_s), u"www.shop.example"_s);
+}
+
+// During a run Enter (in a field or on the focused Stop button) and Esc do nothing; after it Esc
+// closes the window as "&Exit" does.
+TEST_F(RankingWindow, EnterAndEscNeverStopARunAndEscClosesAnIdleWindow)
+{
+    server.neverAnswer();
+    openShop({1});
+    myPreference().setPromptConnection(0);
+    w->show();
+    QApplication::setActiveWindow(w);
+    QTest::mouseClick(w->Command1[0], Qt::LeftButton);
+    ASSERT_TRUE(server.waitForRequests(1, 3000));
+    for (QWidget *target : std::initializer_list<QWidget *>{w->txtKeyword, w->txtPageLinks, w->Command1[0], w->Command4}) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            target->setFocus();
+            QTest::keyClick(target, key);
+            EXPECT_TRUE(w->ranking().isRunning()) << target->metaObject()->className() << ' ' << key;
+        }
+    }
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->Command1[0]->text(), u"&Stop"_s);
+    EXPECT_EQ(cell(1, 3), u"Connecting to server ..."_s);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+
+    QTest::mouseClick(w->Command1[0], Qt::LeftButton);
+    EXPECT_FALSE(w->ranking().isRunning());
+    EXPECT_TRUE(w->Command1[0]->isDefault());
+    w->cboSiteURL->setEditText(u"www.other.example"_s);
+    QTest::keyClick(w->txtKeyword, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    TestSupport::TestEnvironment::dropQueuedCalls();
+    EXPECT_FALSE(frmRanking::loadedInstance());
+    EXPECT_EQ(requestLines().size(), 1);
 }
 
 } // namespace
