@@ -7,6 +7,7 @@
 #include <utility>
 
 #include <QDir>
+#include <QFile>
 
 #include "core/clsPreference.h"
 #include "platform/Dialogs.h"
@@ -199,6 +200,7 @@ void clsRanking::StartSearch(const RankingInput &input)
         request(i, queryURL(m_runs[std::size_t(i)].engine, m_keywords), 1);
     }
 }
+
 void clsRanking::showConnectError(const QString &description)
 {
     // 75 is the file access error number the log has always carried for a folder not made.
@@ -322,10 +324,13 @@ void clsRanking::getNextPage(int index)
         completeEngine(index);
 }
 
+// The page under way is no result page: a redirect's body may already stand in its file.
 void clsRanking::failEngine(int index)
 {
+    EngineRun &run = m_runs[std::size_t(index)];
+    QFile::remove(m_reportFolder + RankingReport::savedPageName(run.engine.name, run.pages));
     emit rowText(index, kStatusColumn, u"Failed"_s);
-    m_runs[std::size_t(index)].status = kFailed;
+    run.status = kFailed;
     countEngine(index);
 }
 

@@ -27,7 +27,6 @@
 #include "platform/KeyedListView.h"
 #include "platform/Numbers.h"
 #include "platform/Shell.h"
-#include "platform/Timer.h"
 #include "ranking/clsRanking.h"
 #include "platform/modDSSockLog.h"
 

@@ -142,6 +142,7 @@ TEST_F(RankingRun, RedirectsAreFollowedIntoTheSamePageUpToTheLimit)
     EXPECT_EQ(lines.size(), 2 + 1 + 2 + 1 + frmHTTP::kMaxRedirects);
     for (const char *engine : {"Alpha Search", "Gamma"})
         EXPECT_EQ(TestSupport::TestEnvironment::readFile(pageFile(QString::fromLatin1(engine), 1)), "<html>moved here</html>");
+    EXPECT_FALSE(QFileInfo::exists(pageFile(u"Delta"_s, 1)));   // a redirect body is no result page
     EXPECT_EQ(cell(1, 1) + cell(2, 1) + cell(3, 1) + cell(4, 1), u"1111"_s);
     EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3) + u'|' + cell(3, 3) + u'|' + cell(4, 3),
               u"Completed|Completed|Completed|Failed"_s);
