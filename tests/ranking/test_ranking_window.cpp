@@ -372,6 +372,7 @@ TEST_F(RankingWindow, EnterAndEscNeverStopARunAndEscClosesAnIdleWindow)
     }
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->Command1[0]->text(), u"&Stop"_s);
+    EXPECT_FALSE(w->Command1[0]->isDefault());
     EXPECT_EQ(cell(1, 3), u"Connecting to server ..."_s);
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 
