@@ -4,16 +4,20 @@
 #include "platform/Dialogs.h"
 #include "platform/IniDocument.h"
 #include "platform/Numbers.h"
+#include "platform/TextFile.h"
+#include "platform/modDSSockLog.h"
 #include "ranking/RankingSearch.h"
 
 namespace {
 
-// False when a number is outside the 16-bit range.
-bool readEngine(const Platform::IniDocument &file, const QString &name, RankingEngine &engine)
+// False when a number read is outside the 16-bit range.
+bool readEngine(const Platform::IniDocument &file, const QString &name, RankingEngine &engine,
+                EngineKeys keys = EngineKeys::All)
 {
     const auto text = [&](const char *key) { return file.value(name, QLatin1String(key)).value_or(QString()); };
-    const std::optional<qint16> start = Platform::lenientToInt16(text("Start"));
-    const std::optional<qint16> perPage = Platform::lenientToInt16(text("PerPage"));
+    const bool numbers = keys == EngineKeys::All;
+    const std::optional<qint16> start = numbers ? Platform::lenientToInt16(text("Start")) : qint16(0);
+    const std::optional<qint16> perPage = numbers ? Platform::lenientToInt16(text("PerPage")) : qint16(0);
     if (!start || !perPage)
         return false;
     engine.name = name;
@@ -39,6 +43,20 @@ bool readEngine(const Platform::IniDocument &file, const QString &name, RankingE
     return true;
 }
 
+// The file as an INI document, without the lines past the data files' line cap: each of those is
+// named in the error log. Nothing when the file cannot be read (a missing one included).
+std::optional<Platform::IniDocument> loadCapped(const QString &path)
+{
+    QList<qint64> skipped;
+    const std::optional<QStringList> lines = Platform::readLines(path, skipped);
+    for (qint64 line : skipped)
+        modDSSock::writeErrorLog(QStringLiteral("Line too long, skipped: ") + path + QStringLiteral(" line ")
+                                 + QString::number(line));
+    if (!lines)
+        return std::nullopt;
+    return Platform::IniDocument::fromText(path, lines->join(QStringLiteral("\r\n")));
+}
+
 } // namespace
 
 QString rankingEngineFilePath()
@@ -46,11 +64,10 @@ QString rankingEngineFilePath()
     return WindowsDir + QStringLiteral("vqreng.dat");
 }
 
-RankingEngineFile readRankingEngineFile(const QString &path, qsizetype maxEngines)
+RankingEngineFile readRankingEngineFile(const QString &path, qsizetype maxEngines, EngineKeys keys)
 {
     RankingEngineFile result;
-    // A missing file reads as empty, so it has no engine count either.
-    const std::optional<Platform::IniDocument> file = Platform::IniDocument::load(path);
+    const std::optional<Platform::IniDocument> file = loadCapped(path);
     if (!file) {
         result.corrupted = true;
         return result;
@@ -71,7 +88,7 @@ RankingEngineFile readRankingEngineFile(const QString &path, qsizetype maxEngine
             continue;
         }
         RankingEngine engine;
-        if (!readEngine(*file, name, engine)) {
+        if (!readEngine(*file, name, engine, keys)) {
             result.corrupted = true;
             return result;
         }
@@ -83,7 +100,7 @@ RankingEngineFile readRankingEngineFile(const QString &path, qsizetype maxEngine
 KeywordBuilderEngine readKeywordBuilderEngine(const QString &path)
 {
     KeywordBuilderEngine result;
-    const std::optional<Platform::IniDocument> file = Platform::IniDocument::load(path);
+    const std::optional<Platform::IniDocument> file = loadCapped(path);
     if (!file) {
         result.corrupted = true;
         return result;
@@ -92,7 +109,7 @@ KeywordBuilderEngine readKeywordBuilderEngine(const QString &path)
     const std::optional<qint16> count =
         Platform::lenientToInt16(file->value(section, QStringLiteral("NumOfURLs")).value_or(QString()));
     const QString name = file->value(section, QStringLiteral("Engine")).value_or(QString());
-    if (!count || *count < 1 || (!name.isEmpty() && !readEngine(*file, name, result.engine))) {
+    if (!count || *count < 1 || (!name.isEmpty() && !readEngine(*file, name, result.engine, EngineKeys::Query))) {
         result.corrupted = true;
         return result;
     }

@@ -48,14 +48,21 @@ struct RankingEngineFile {
 // The rank check has eight slots per engine table.
 inline constexpr qsizetype kRankCheckEngines = 8;
 
+// The keys a reader takes from each engine section: all of them (the rank check), or only the
+// text keys (the engine search launcher, the keyword builder): "Start" and "PerPage" stay 0 and
+// cannot fail the read.
+enum class EngineKeys { All, Query };
+
 // "vqreng.dat" in the engine data folder.
 QString rankingEngineFilePath();
 
 // Reads the file once. Engines past `maxEngines` are not read; each gives a log line. A missing
 // or unreadable file and a "NumOfEngines" that is not a whole number from 0 to 32767 are
-// corrupted and give no engines; a "Start" or "PerPage" outside the 16-bit range is corrupted
-// and ends the read before that engine.
-RankingEngineFile readRankingEngineFile(const QString &path, qsizetype maxEngines = kRankCheckEngines);
+// corrupted and give no engines; a "Start" or "PerPage" read outside the 16-bit range is
+// corrupted and ends the read before that engine. Lines longer than the data files' line cap
+// (Platform::kMaxLineBytes) are left out and named in the error log.
+RankingEngineFile readRankingEngineFile(const QString &path, qsizetype maxEngines = kRankCheckEngines,
+                                        EngineKeys keys = EngineKeys::All);
 
 // The keyword builder's engine: section "KeywordBuilder" names it ("Engine") and says how many
 // result links to follow ("NumOfURLs").

@@ -250,12 +250,20 @@ QString footer(const Credits &credits)
 
 QString savedPageName(const QString &engineName, qint64 page)
 {
-    QString name = engineName.toLower();
-    for (QChar &ch : name) {
-        if (ch == u'/' || ch == u'\\' || ch.unicode() < 0x20 || ch.unicode() == 0x7F)
-            ch = u'_';
+    return savedPagePrefix(engineName) % QString::number(page) % u"].html"_s;
+}
+
+QString savedPagePrefix(const QString &engineName)
+{
+    QString name;
+    for (QChar ch : engineName) {
+        if (ch == u'/' || ch == u'\\' || ch == u'[' || ch == u']' || ch == u'%' || ch.unicode() < 0x20
+            || ch.unicode() == 0x7F)
+            name += u'%' % QString::number(ch.unicode(), 16).toUpper().rightJustified(2, u'0');
+        else
+            name += ch;
     }
-    return name % QString::number(page) % u".html"_s;
+    return name % u'[';
 }
 
 QString reportText(const Input &input)

@@ -44,9 +44,13 @@ struct Input {
     std::vector<EngineRow> rows;
 };
 
-// The name a saved result page has in the profile's folder: the engine name in lower case with
-// "/", "\" and control characters as "_", then the page number and ".html".
+// The name a saved result page has in the profile's folder: the engine name with "/", "\\", "[",
+// "]", "%" and control characters as "%XX", then "[", the page number and "].html". No profile
+// name holds "[", so no report ("<profile>.html") takes a page's name, and the first "[" ends
+// the engine name, so no two engines share one.
 QString savedPageName(const QString &engineName, qint64 page);
+// What every saved page name of the engine starts with, up to and including its "[".
+QString savedPagePrefix(const QString &engineName);
 
 // The whole report page.
 QString reportText(const Input &input);

@@ -13,7 +13,10 @@
 
 #include "ranking/RankingEngine.h"
 
-class frmRanking;
+namespace Platform {
+class HttpClient;
+class Timer;
+}
 namespace RankingReport {
 struct EngineRow;
 struct Input;
@@ -33,17 +36,36 @@ struct PageAnalysis {
     bool linkLimitReached = false;   // links mode counted its last link on this page
 };
 
-// The run and the report work on the window that owns this object: the engine rows (each
-// carrying its engine record), the fields, the HTTP clients and the timers.
+// What a rank check or a report works from: the ranking window's fields, read once.
+struct RankingInput {
+    struct Row {
+        RankingEngine engine;
+        bool ticked = false;
+        QString pages;    // the list's "Pages" column, for the report
+        QString status;   // the list's "Status" column, for the report
+    };
+    std::vector<Row> rows;   // the engine list, first to last (row n is engine n)
+    QString keywords;        // as typed
+    QString site;            // the site ranked, as typed
+    bool pagesMode = true;
+    QString pageLinks;       // the number of pages or links, as typed
+    QString profile;         // the profile shown
+    QString reportFolder;    // the profile's folder, ending in "/"
+};
+
+// The rank check and its report, apart from any window: they take their input as a value and
+// report what a window shows through signals. Each engine row has its HTTP client and its timer.
 class clsRanking : public QObject {
     Q_OBJECT
 public:
-    explicit clsRanking(frmRanking &form);
+    explicit clsRanking(QObject *parent = nullptr);
     ~clsRanking() override;
 
     // --- Rank check run -------------------------------------------------------------------------
     // Engine status of a run.
-    enum Status { kRunning = 0, kCancelled = 1, kCompleted = 2, kNoDocuments = 3 };
+    enum Status { kRunning = 0, kCancelled = 1, kCompleted = 2, kNoDocuments = 3, kFailed = 4 };
+    // List columns a run and a report write.
+    enum Column { kPagesColumn = 1, kPositionColumn = 2, kStatusColumn = 3 };
 
     // Result pages to fetch: in pages mode the number typed; in links mode the larger of the
     // number's first digit and one page per ten links. 0 for text that is no number.
@@ -52,11 +74,13 @@ public:
     static QString queryKeywords(const QString &typed);
     // EngineURL, QueryKeyword1, the query keywords and QueryKeyword2, joined.
     static QString queryURL(const RankingEngine &engine, const QString &keywords);
-    // Deletes every saved page "<page name><n>.html" of the engines in the folder.
+    // Deletes every saved page of the engines in the folder, and nothing else.
     static void deleteSavedPages(const QString &folder, const std::vector<RankingEngine> &engines);
 
+    // One HTTP client and one paused 100 ms timer per engine row, from 1.
+    void loadSockets(int engines);
     // Requests page 1 of every ticked engine; the window has validated its fields.
-    void StartSearch();
+    void StartSearch(const RankingInput &input);
     // Cancels every engine not completed, ticked or not; nothing of the run comes after it.
     void CancelProcess();
     bool isRunning() const { return m_running; }
@@ -71,19 +95,31 @@ public:
     void TimerNextPage_Timer(int index);
     void getNextPage(int index);
 
+    // Indexed from 1, as the engine rows; member 0 serves none.
+    std::vector<Platform::HttpClient *> Http1;
+    std::vector<Platform::Timer *> TimerNextPage;
+
     // --- Report ---------------------------------------------------------------------------------
-    // Reads back the saved pages of every ticked engine of the profile shown and fills the
-    // Position and Status columns; false (after its box) when the profile has no report folder.
-    bool getResults();
-    // Writes the report of the last getResults, records it in the profile and opens it.
-    void Report();
+    // Reads back the saved pages of every ticked engine and sets each row's Position (and in
+    // links mode Status) once; false (after its box) when the profile has no report folder.
+    bool getResults(const RankingInput &input);
+    // Writes the report of the last getResults, records it in the profile file and opens it.
+    void Report(const RankingInput &input, const QString &profilePath);
 
 signals:
+    // A cell of engine row `index` (from 1) gets its text.
+    void rowText(int index, int column, const QString &text);
+    void progressChanged(int value, int maximum);
+    // The run is idle again: it ended, was cancelled or did not start.
+    void idle();
+    // A started run ended: every engine completed (true) or it was cancelled (false).
+    void runEnded(bool completed);
+    // The report was written and recorded under the profile with this date.
+    void reportWritten(const QString &profile, const QString &date);
     // Traces of the run for measurements: a request of the engine handed to its client, its
-    // done event, the run's end.
+    // done event.
     void requestStarted(int index);
     void requestEnded(int index);
-    void runEnded();
 
 public:
     // --- Next-page discovery --------------------------------------------------------------------
@@ -116,29 +152,32 @@ private:
         qint64 pages = 0;         // result pages requested
         qint16 status = kRunning;
         bool ticked = false;
-        bool counted = false;     // counted as completed or cancelled
+        bool counted = false;     // counted as completed, failed or cancelled
         bool awaitingConnect = false;   // the proxy connection is opening for a request
         int httpStatus = 0;
         QString location;
+        int redirects = 0;              // redirects in a row for the page under way
         bool repeatRequest = false;     // the timer repeats the request for a redirect
     };
 
-    void resetRun();
+    bool resetRun(const RankingInput &input);
     void request(int index, const QString &url, qint64 page);
     void completeEngine(int index);
+    void failEngine(int index);
     void countEngine(int index);
     void StopProcess();
-    void setColumn(int index, int column, const QString &text);
-    void setButtonsIdle();
+    void setProgress(int value);
+    void showConnectError(const QString &description);
     EngineRun *runOf(int index);
-    RankingReport::Input reportInput() const;
+    RankingReport::Input reportInput(const RankingInput &input) const;
 
-    frmRanking &m_form;
     std::vector<EngineRun> m_runs;    // indexed from 1
     bool m_running = false;
     int m_rankCount = 0;
     int m_stopCounts = 0;
     qint16 m_pageLimit = 0;
+    int m_progress = 0;
+    int m_progressMaximum = 0;
     QString m_keywords;
     QString m_reportFolder;
     std::vector<RankingReport::EngineRow> m_reportRows;

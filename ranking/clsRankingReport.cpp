@@ -2,43 +2,26 @@
 // HTML report written into the profile's folder, recorded in the profile and opened.
 #include "ranking/clsRanking.h"
 
-#include <QComboBox>
 #include <QDate>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QLocale>
-#include <QProgressBar>
-#include <QTreeWidget>
 
 #include "core/clsPreference.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/IniDocument.h"
-#include "platform/KeyedListView.h"
 #include "platform/Numbers.h"
 #include "platform/Shell.h"
 #include "platform/TextFile.h"
 #include "ranking/RankingReport.h"
-#include "ranking/frmRanking.h"
+#include "ranking/RankingProfiles.h"
 #include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr int kPositionColumn = 2;
-constexpr int kStatusColumn = 3;
-
-QString joinedPositions(const QString &positions, qint32 position)
+bool clsRanking::getResults(const RankingInput &input)
 {
-    return positions.isEmpty() ? QString::number(position) : positions + u", "_s + QString::number(position);
-}
-
-} // namespace
-
-bool clsRanking::getResults()
-{
-    const QString folder = m_form.reportFolder();
+    const QString &folder = input.reportFolder;
     if (folder.isEmpty()) {
         Platform::msgBox(QString::fromLatin1(RankingProfiles::kInvalidName), Platform::Critical, u"Web Ranking"_s);
         return false;
@@ -50,56 +33,57 @@ bool clsRanking::getResults()
         return false;
     }
     m_reportFolder = folder;
-    const QString site = m_form.cboSiteURL->currentText();
-    const bool pagesMode = m_form.pagesMode();
-    const QString pageLinks = m_form.txtPageLinks->text();
-    const qint16 limit = pageLimit(pagesMode, pageLinks);
-    const qint32 linkLimit = pagesMode ? 0 : qMax<qint32>(Platform::lenientToInt16(pageLinks).value_or(0), 0);
-    m_form.ProgressBar1->setValue(0);
+    const qint16 limit = pageLimit(input.pagesMode, input.pageLinks);
+    const qint32 linkLimit =
+        input.pagesMode ? 0 : qMax<qint32>(Platform::lenientToInt16(input.pageLinks).value_or(0), 0);
+    setProgress(0);
     m_reportRows.clear();
-    for (int i = 1; i <= m_form.engineRowCount(); ++i) {
-        QTreeWidgetItem *item = m_form.engineRow(i);
+    for (int i = 1; i <= static_cast<int>(input.rows.size()); ++i) {
+        const RankingInput::Row &listed = input.rows[std::size_t(i - 1)];
         RankingReport::EngineRow row;
-        row.engine = frmRanking::rowEngine(item);
-        row.ticked = item->checkState(0) == Qt::Checked;
-        item->setText(kPositionColumn, QString());
+        row.engine = listed.engine;
+        row.ticked = listed.ticked;
+        row.pages = listed.pages;
+        row.status = listed.status;
+        QStringList positions;
         qint32 links = 0;
         for (qint64 page = 1; row.ticked && page <= limit; ++page) {
             const std::optional<QString> text =
                 Platform::readTextFile(folder + RankingReport::savedPageName(row.engine.name, page));
             if (!text)
                 break;
-            const PageAnalysis analysis = analysePage(row.engine, *text, site, links, linkLimit);
+            const PageAnalysis analysis = analysePage(row.engine, *text, input.site, links, linkLimit);
             for (const RankedAnchor &anchor : analysis.anchors) {
                 links = anchor.position;
                 if (anchor.matchesSite)
-                    item->setText(kPositionColumn, joinedPositions(item->text(kPositionColumn), anchor.position));
+                    positions.append(QString::number(anchor.position));
             }
             row.savedPages.append(analysis);
-            if (m_form.ProgressBar1->value() + 1 < m_form.ProgressBar1->maximum())
-                m_form.ProgressBar1->setValue(m_form.ProgressBar1->value() + 1);
+            if (m_progress + 1 < m_progressMaximum)
+                setProgress(m_progress + 1);
             if (analysis.linkLimitReached) {
-                if (item->text(kPositionColumn).isEmpty())
-                    item->setText(kPositionColumn, u"Not Found"_s);
-                item->setText(kStatusColumn, u"Completed"_s);
+                if (positions.isEmpty())
+                    positions.append(u"Not Found"_s);
+                row.status = u"Completed"_s;
+                emit rowText(i, kStatusColumn, row.status);
                 break;
             }
         }
-        row.pages = item->text(1);
-        row.position = item->text(kPositionColumn);
-        row.status = item->text(kStatusColumn);
+        // Set once: a row laid out again for every match grows with the square of the matches.
+        row.position = positions.join(u", "_s);
+        emit rowText(i, kPositionColumn, row.position);
         m_reportRows.push_back(row);
     }
     return true;
 }
 
-RankingReport::Input clsRanking::reportInput() const
+RankingReport::Input clsRanking::reportInput(const RankingInput &fields) const
 {
     RankingReport::Input input;
-    input.site = m_form.cboSiteURL->currentText();
-    input.keywords = m_form.txtKeyword->text();
-    input.pageLinks = m_form.txtPageLinks->text();
-    input.pagesMode = m_form.pagesMode();
+    input.site = fields.site;
+    input.keywords = fields.keywords;
+    input.pageLinks = fields.pageLinks;
+    input.pagesMode = fields.pagesMode;
     input.dateText = QLocale::system().toString(QDate::currentDate(), QLocale::LongFormat);
     const clsPreference &settings = myPreference();
     input.credits = {settings.LogoURL(),  settings.LogoPosition(), settings.Company(),
@@ -108,25 +92,25 @@ RankingReport::Input clsRanking::reportInput() const
     return input;
 }
 
-void clsRanking::Report()
+void clsRanking::Report(const RankingInput &fields, const QString &profilePath)
 {
     Platform::setBusyPointer(true);
-    const QString profile = m_form.cboProfile->currentText();
+    const QString &profile = fields.profile;
     const QString path = m_reportFolder + profile + u".html"_s;
     const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    std::optional<Platform::IniDocument> profiles = Platform::IniDocument::load(m_form.profilePath());
+    std::optional<Platform::IniDocument> profiles = Platform::IniDocument::load(profilePath);
     QString error;
-    if (!RankingReport::writeReport(path, RankingReport::reportText(reportInput()))) {
+    if (!RankingReport::writeReport(path, RankingReport::reportText(reportInput(fields)))) {
         error = u"The report file "_s + path + u" could not be written."_s;
     } else if (profiles) {
         profiles->setValue(profile, u"Date"_s, date);
         profiles->setValue(profile, u"ReportFile"_s, path);
         if (!profiles->commit())
-            error = RankingProfiles::errorText("", m_form.profilePath());
+            error = RankingProfiles::errorText("", profilePath);
     } else {
-        error = RankingProfiles::errorText("", m_form.profilePath());
+        error = RankingProfiles::errorText("", profilePath);
     }
-    m_form.ProgressBar1->setValue(0);
+    setProgress(0);
     Platform::setBusyPointer(false);
     if (!error.isEmpty()) {
         const QString text = u"Module: CreateReport - \r\n"_s + error;
@@ -134,7 +118,6 @@ void clsRanking::Report()
         Platform::msgBox(text, Platform::Critical, u"Web Ranking"_s);
         return;
     }
-    if (QTreeWidgetItem *row = m_form.ListView2->rowByKey(profile))
-        row->setText(1, date);
+    emit reportWritten(profile, date);
     Platform::shellOpen(path);
 }

@@ -4,21 +4,19 @@
 // ticked engine is counted.
 #include "ranking/clsRanking.h"
 
+#include <utility>
+
 #include <QDir>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTreeWidget>
+#include <QFile>
 
 #include "core/clsPreference.h"
-#include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Timer.h"
 #include "ranking/RankingReport.h"
-#include "ranking/frmRanking.h"
 #include "transport/HttpClient.h"
+#include "transport/frmHTTP.h"
 #include "transport/HttpReply.h"
 #include "platform/modDSSockLog.h"
 #include "transport/modDSSockUrl.h"
@@ -29,19 +27,21 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kTitle = u"Web Ranking"_s;
-constexpr int kPagesColumn = 1;
-constexpr int kStatusColumn = 3;
+bool hasEnded(qint16 status)
+{
+    return status == clsRanking::kCancelled || status == clsRanking::kCompleted || status == clsRanking::kFailed;
+}
 
 bool isRedirect(int status)
 {
     return status == 301 || status == 302;
 }
 
-// Whether `file` is "<page name><n>.html" of the engine: the name, digits, ".html".
+// Whether `file` is a saved page of the engine: its prefix, digits, "].html".
 bool isSavedPageOf(const QString &file, const QString &engineName)
 {
-    const QString prefix = RankingReport::savedPageName(engineName, 1).chopped(6);
-    const QString html = u".html"_s;
+    const QString prefix = RankingReport::savedPagePrefix(engineName);
+    const QString html = u"].html"_s;
     if (!file.startsWith(prefix) || !file.endsWith(html) || file.size() <= prefix.size() + html.size())
         return false;
     for (QChar ch : QStringView(file).sliced(prefix.size(), file.size() - prefix.size() - html.size())) {
@@ -66,7 +66,7 @@ void configure(Platform::HttpClient &client)
 
 } // namespace
 
-clsRanking::clsRanking(frmRanking &form) : m_form(form) {}
+clsRanking::clsRanking(QObject *parent) : QObject(parent) {}
 
 clsRanking::~clsRanking() = default;
 
@@ -102,6 +102,29 @@ void clsRanking::deleteSavedPages(const QString &folder, const std::vector<Ranki
     }
 }
 
+void clsRanking::loadSockets(int engines)
+{
+    CancelProcess();
+    for (Platform::HttpClient *client : Http1)
+        delete client;
+    for (Platform::Timer *timer : TimerNextPage)
+        delete timer;
+    Http1.assign(1, nullptr);
+    TimerNextPage.assign(1, nullptr);
+    for (int i = 1; i <= engines; ++i) {
+        auto *client = new Platform::HttpClient(this, i);
+        auto *timer = new Platform::Timer(this, 100, false);
+        connect(client, &Platform::HttpClient::Connected, this, &clsRanking::Http1_Connected);
+        connect(client, &Platform::HttpClient::Progress, this, &clsRanking::Http1_Progress);
+        connect(client, &Platform::HttpClient::HeaderDone, this, &clsRanking::Http1_HeaderDone);
+        connect(client, &Platform::HttpClient::Done, this, &clsRanking::Http1_Done);
+        connect(client, &Platform::HttpClient::Error, this, &clsRanking::Http1_Error);
+        connect(timer, &Platform::Timer::timeout, this, [this, i] { TimerNextPage_Timer(i); });
+        Http1.push_back(client);
+        TimerNextPage.push_back(timer);
+    }
+}
+
 qint16 clsRanking::engineStatus(int index) const
 {
     if (index <= 0 || index >= static_cast<int>(m_runs.size()))
@@ -116,68 +139,73 @@ clsRanking::EngineRun *clsRanking::runOf(int index)
     return &m_runs[std::size_t(index)];
 }
 
-void clsRanking::setColumn(int index, int column, const QString &text)
+void clsRanking::setProgress(int value)
 {
-    if (QTreeWidgetItem *row = m_form.engineRow(index))
-        row->setText(column, text);
+    m_progress = value;
+    emit progressChanged(m_progress, m_progressMaximum);
 }
 
-void clsRanking::setButtonsIdle()
+// Rows beyond the clients loaded take no part: they have nothing to fetch with.
+bool clsRanking::resetRun(const RankingInput &input)
 {
-    m_form.Command1[0]->setText(u"&Start Search"_s);
-    m_form.Command1[1]->setEnabled(true);
-    for (QPushButton *button : m_form.Command2)
-        button->setEnabled(true);
-}
-
-void clsRanking::resetRun()
-{
-    const int rows = m_form.engineRowCount();
-    m_runs.assign(std::size_t(rows) + 1, EngineRun());
+    const int rows = qMin(static_cast<int>(input.rows.size()), static_cast<int>(Http1.size()) - 1);
+    m_runs.assign(std::size_t(qMax(rows, 0)) + 1, EngineRun());
     std::vector<RankingEngine> engines;
     for (int i = 1; i <= rows; ++i) {
         EngineRun &run = m_runs[std::size_t(i)];
-        run.engine = frmRanking::rowEngine(m_form.engineRow(i));
-        run.ticked = m_form.engineRow(i)->checkState(0) == Qt::Checked;
+        run.engine = input.rows[std::size_t(i - 1)].engine;
+        run.ticked = input.rows[std::size_t(i - 1)].ticked;
         engines.push_back(run.engine);
-        for (int column = 1; column <= kStatusColumn; ++column)
-            setColumn(i, column, QString());
+        for (int column = kPagesColumn; column <= kStatusColumn; ++column)
+            emit rowText(i, column, QString());
     }
     m_rankCount = 0;
     m_stopCounts = 0;
-    m_pageLimit = pageLimit(m_form.pagesMode(), m_form.txtPageLinks->text());
-    m_keywords = queryKeywords(m_form.txtKeyword->text());
-    m_reportFolder = m_form.reportFolder();
-    QDir().mkpath(m_reportFolder);
+    m_pageLimit = pageLimit(input.pagesMode, input.pageLinks);
+    m_keywords = queryKeywords(input.keywords);
+    m_reportFolder = input.reportFolder;
+    if (!QDir().mkpath(m_reportFolder)) {
+        showConnectError(u"the report folder could not be made: "_s + m_reportFolder);
+        return false;
+    }
     deleteSavedPages(m_reportFolder, engines);
+    return true;
 }
 
-void clsRanking::StartSearch()
+void clsRanking::StartSearch(const RankingInput &input)
 {
-    if (m_form.reportFolder().isEmpty()) {
-        Platform::msgBox(QString::fromLatin1(RankingProfiles::kInvalidName), Platform::Critical, kTitle);
-        setButtonsIdle();
+    if (m_running)
+        return;
+    if (!resetRun(input)) {
+        emit idle();
         return;
     }
-    resetRun();
-    m_form.ProgressBar1->setValue(0);
-    m_form.StatusBar2->setPanelText(1, u"Retrieving data, please wait ...."_s);
+    m_progressMaximum = 0;
+    setProgress(0);
     for (std::size_t i = 1; i < m_runs.size(); ++i)
         m_rankCount += m_runs[i].ticked ? 1 : 0;
     if (m_rankCount == 0) {
         Platform::msgBox(u"There is no engine selected. Please select the engine you want to search and try again."_s,
                          Platform::Information, kTitle);
-        setButtonsIdle();
+        emit idle();
         return;
     }
-    m_form.ProgressBar1->setMaximum(m_rankCount * qMax<int>(m_pageLimit, 1));
+    m_progressMaximum = m_rankCount * qMax<int>(m_pageLimit, 1);
+    setProgress(0);
     m_running = true;
     for (int i = 1; i < static_cast<int>(m_runs.size()); ++i) {
         if (!m_runs[std::size_t(i)].ticked)
             continue;
-        setColumn(i, kStatusColumn, u"Connecting to server ..."_s);
+        emit rowText(i, kStatusColumn, u"Connecting to server ..."_s);
         request(i, queryURL(m_runs[std::size_t(i)].engine, m_keywords), 1);
     }
+}
+
+void clsRanking::showConnectError(const QString &description)
+{
+    // 75 is the file access error number the log has always carried for a folder not made.
+    modDSSock::writeErrorLog(u"RankingConnect_Error: 75 - "_s + description);
+    Platform::msgBox(u"RankingConnect_Error: "_s + description, Platform::Exclamation, u"Error"_s);
 }
 
 // Asks the engine's client for page `page` at `url`: through the proxy's connection first when
@@ -185,9 +213,9 @@ void clsRanking::StartSearch()
 void clsRanking::request(int index, const QString &url, qint64 page)
 {
     EngineRun &run = m_runs[std::size_t(index)];
-    Platform::HttpClient &client = *m_form.Http1[std::size_t(index)];
+    Platform::HttpClient &client = *Http1[std::size_t(index)];
     run.pages = page;
-    setColumn(index, kPagesColumn, QString::number(page));
+    emit rowText(index, kPagesColumn, QString::number(page));
     configure(client);
     client.setUrl(url);
     client.setResponseFile(m_reportFolder + RankingReport::savedPageName(run.engine.name, page));
@@ -206,13 +234,13 @@ void clsRanking::Http1_Connected(int index)
     if (!run || !run->awaitingConnect)
         return;
     run->awaitingConnect = false;
-    m_form.Http1[std::size_t(index)]->get();
+    Http1[std::size_t(index)]->get();
 }
 
 void clsRanking::Http1_Progress(int index, qint64 bodyBytes)
 {
     if (runOf(index))
-        setColumn(index, kStatusColumn, QString::number(bodyBytes) + u" bytes receiving ..."_s);
+        emit rowText(index, kStatusColumn, QString::number(bodyBytes) + u" bytes receiving ..."_s);
 }
 
 void clsRanking::Http1_HeaderDone(int index, const QString &statusLine, const QList<QPair<QString, QString>> &headers)
@@ -234,24 +262,32 @@ void clsRanking::Http1_HeaderDone(int index, const QString &statusLine, const QL
 void clsRanking::Http1_Done(int index, const QString &body, int resultCode, const QString &)
 {
     EngineRun *run = runOf(index);
-    if (!run || run->status == kCancelled || run->status == kCompleted)
+    if (!run || hasEnded(run->status))
         return;
     emit requestEnded(index);
     run->awaitingConnect = false;
-    const QString current = m_form.Http1[std::size_t(index)]->url();
     run->repeatRequest = false;
+    const int status = std::exchange(run->httpStatus, 0);
     if (resultCode != Platform::HttpClient::kResultOK) {
-        // A failed request ends the engine, "Button" engines too.
-        run->engine.nextPageURL.clear();
-    } else if (isRedirect(run->httpStatus) && !run->location.isEmpty()
-               && run->location.compare(current, Qt::CaseInsensitive) != 0) {
-        m_form.Http1[std::size_t(index)]->setUrl(run->location);
-        run->repeatRequest = true;
-    } else {
-        nextPageURL(run->engine, body, run->pages, m_keywords);
+        // The client has logged why; "Button" engines end here too.
+        failEngine(index);
+        return;
     }
-    run->httpStatus = 0;
-    m_form.TimerNextPage[std::size_t(index)]->setEnabled(true);
+    const QString current = Http1[std::size_t(index)]->url();
+    const QString target = isRedirect(status) ? modDSSock::resolveLocation(current, run->location) : QString();
+    if (target.isEmpty() || target.compare(current, Qt::CaseInsensitive) == 0) {
+        run->redirects = 0;
+        nextPageURL(run->engine, body, run->pages, m_keywords);
+    } else if (++run->redirects > frmHTTP::kMaxRedirects) {
+        modDSSock::writeErrorLog(u"Ranking_httpError: too many redirects: "_s + current);
+        failEngine(index);
+        return;
+    } else {
+        // The same page again, from where the engine sent it.
+        Http1[std::size_t(index)]->setUrl(target);
+        run->repeatRequest = true;
+    }
+    TimerNextPage[std::size_t(index)]->setEnabled(true);
 }
 
 void clsRanking::Http1_Error(int, const QString &text)
@@ -261,9 +297,9 @@ void clsRanking::Http1_Error(int, const QString &text)
 
 void clsRanking::TimerNextPage_Timer(int index)
 {
-    m_form.TimerNextPage[std::size_t(index)]->setEnabled(false);
+    TimerNextPage[std::size_t(index)]->setEnabled(false);
     EngineRun *run = runOf(index);
-    if (!run || run->status == kCancelled || run->status == kCompleted)
+    if (!run || hasEnded(run->status))
         return;
     if (!run->repeatRequest) {
         getNextPage(index);
@@ -271,17 +307,16 @@ void clsRanking::TimerNextPage_Timer(int index)
     }
     run->repeatRequest = false;
     emit requestStarted(index);
-    m_form.Http1[std::size_t(index)]->get();
+    Http1[std::size_t(index)]->get();
 }
 
 void clsRanking::getNextPage(int index)
 {
     EngineRun *run = runOf(index);
-    if (!run || run->status == kCancelled || run->status == kCompleted)
+    if (!run || hasEnded(run->status))
         return;
-    QProgressBar *progress = m_form.ProgressBar1;
-    if (progress->value() + 1 < progress->maximum())
-        progress->setValue(progress->value() + 1);
+    if (m_progress + 1 < m_progressMaximum)
+        setProgress(m_progress + 1);
     const qint64 next = run->pages + 1;
     if (m_pageLimit >= next && run->status != kNoDocuments && !run->engine.nextPageURL.isEmpty())
         request(index, run->engine.nextPageURL, next);
@@ -289,9 +324,19 @@ void clsRanking::getNextPage(int index)
         completeEngine(index);
 }
 
+// The page under way is no result page: a redirect's body may already stand in its file.
+void clsRanking::failEngine(int index)
+{
+    EngineRun &run = m_runs[std::size_t(index)];
+    QFile::remove(m_reportFolder + RankingReport::savedPageName(run.engine.name, run.pages));
+    emit rowText(index, kStatusColumn, u"Failed"_s);
+    run.status = kFailed;
+    countEngine(index);
+}
+
 void clsRanking::completeEngine(int index)
 {
-    setColumn(index, kStatusColumn, u"Completed"_s);
+    emit rowText(index, kStatusColumn, u"Completed"_s);
     m_runs[std::size_t(index)].status = kCompleted;
     countEngine(index);
 }
@@ -309,10 +354,9 @@ void clsRanking::countEngine(int index)
 void clsRanking::StopProcess()
 {
     m_running = false;
-    setButtonsIdle();
-    m_form.StatusBar2->setPanelText(1, u"Search Completed !"_s);
-    m_form.ProgressBar1->setValue(0);
-    emit runEnded();
+    setProgress(0);
+    emit idle();
+    emit runEnded(true);
     Platform::msgBox(u"Search Completed !\r\n\r\nPlease click the 'Get Report' button to view your Ranking Report."_s,
                      Platform::Information, kTitle);
 }
@@ -322,21 +366,23 @@ void clsRanking::CancelProcess()
     const bool wasRunning = m_running;
     for (int i = 1; i < static_cast<int>(m_runs.size()); ++i) {
         EngineRun &run = m_runs[std::size_t(i)];
-        if (run.status == kCompleted)
+        if (run.status == kCompleted || run.status == kFailed)
             continue;
         run.status = kCancelled;
-        setColumn(i, kStatusColumn, u"Cancelled"_s);
+        emit rowText(i, kStatusColumn, u"Cancelled"_s);
         if (run.ticked && !run.counted) {
             run.counted = true;
             ++m_stopCounts;
         }
     }
-    for (std::size_t i = 1; i < m_form.Http1.size(); ++i) {
-        m_form.Http1[i]->cancel();
-        m_form.TimerNextPage[i]->setEnabled(false);
+    for (std::size_t i = 1; i < Http1.size(); ++i) {
+        Http1[i]->cancel();
+        TimerNextPage[i]->setEnabled(false);
     }
     // A cancelled run ends without the completion box; the window resets its own fields.
     m_running = false;
-    if (wasRunning)
-        emit runEnded();
+    if (wasRunning) {
+        emit idle();
+        emit runEnded(false);
+    }
 }

@@ -102,6 +102,8 @@ void frmKeywordBuilder::buildControls()
     Option1[1] = new QRadioButton(QStringLiteral("Seperate keywords by a comma"), this);
     Option1[0]->setChecked(true);
     txtKeywordList = new QPlainTextEdit(this);
+    // Tab moves on: a tab typed into the list would be saved into the file.
+    txtKeywordList->setTabChangesFocus(true);
     StatusBar1 = new Platform::StatusBar(1, this);
     // A long list of sites that gave no page is cut, not widening the window; the tip shows it whole.
     StatusBar1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -128,6 +130,10 @@ void frmKeywordBuilder::buildControls()
     layout->addWidget(StatusBar1);
     resize(560, 440);
 
+    // The Tab order follows the layout: query row, options, list, bottom buttons.
+    QWidget *const order[] = {cboKeywords, Command1[0], Option1[0], Option1[1], txtKeywordList, Command1[2], Command1[1]};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
     for (int i = 0; i < static_cast<int>(Command1.size()); ++i)
         connect(Command1[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     connect(&Timer1, &Platform::Timer::timeout, this, &frmKeywordBuilder::Timer1_Timer);

@@ -27,9 +27,7 @@
 #include "platform/KeyedListView.h"
 #include "platform/Numbers.h"
 #include "platform/Shell.h"
-#include "platform/Timer.h"
 #include "ranking/clsRanking.h"
-#include "transport/HttpClient.h"
 #include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
@@ -70,7 +68,7 @@ frmRanking *frmRanking::loadedInstance()
     return s_instance;
 }
 
-frmRanking::frmRanking(QWidget *parent) : QDialog(parent), myRanking(std::make_unique<clsRanking>(*this))
+frmRanking::frmRanking(QWidget *parent) : QDialog(parent), myRanking(std::make_unique<clsRanking>())
 {
     setObjectName(u"frmRanking"_s);
     setWindowTitle(kTitle);
@@ -89,10 +87,14 @@ frmRanking::frmRanking(QWidget *parent) : QDialog(parent), myRanking(std::make_u
     layout->addWidget(StatusBar2);
     buildSearchPage(search);
     buildReportPage(report);
+    connectRun();
     resize(620, 540);
     modCommon::centerForm(this);
 
-    QDir().mkpath(Platform::joinPath(Platform::programFolder(), u"Reports/Ranking"_s));
+    const QString reports = Platform::joinPath(Platform::programFolder(), u"Reports/Ranking"_s);
+    if (!QDir().mkpath(reports))
+        Platform::msgBox(u"loadWebRanking_Error: the folder "_s + reports + u" could not be made."_s, Platform::Critical,
+                         kTitle);
     modCommon::loadHistory(cboSiteURL, kHistory, 30);
     loadEngineData();
     loadProfile();
@@ -192,58 +194,48 @@ void frmRanking::buildReportPage(QWidget *page)
 }
 
 // One checkable row per engine of the file, each carrying its record; the file's log lines for
-// engines past the eighth go to the error log.
+// engines past the eighth go to the error log. A file that fails part-way keeps the rows before.
 void frmRanking::loadEngineData()
 {
     const RankingEngineFile file = readRankingEngineFile(rankingEngineFilePath());
     for (const QString &line : file.logLines)
         modDSSock::writeErrorLog(line);
-    if (file.corrupted) {
-        showCorruptedEngineFile();
-        return;
-    }
     for (const RankingEngine &engine : file.engines) {
         auto *row = new QTreeWidgetItem(lsvRankingEngines, {engine.name});
         row->setIcon(0, ImageList::icon(engine.name));
         row->setCheckState(0, Qt::Unchecked);
         row->setData(0, kEngineRole, QVariant::fromValue(engine));
     }
+    if (file.corrupted)
+        showCorruptedEngineFile();
 }
 
 void frmRanking::loadSockets()
 {
-    for (Platform::HttpClient *client : Http1)
-        delete client;
-    for (Platform::Timer *timer : TimerNextPage)
-        delete timer;
-    Http1.assign(1, nullptr);
-    TimerNextPage.assign(1, nullptr);
-    for (int i = 1; i <= engineRowCount(); ++i) {
-        auto *client = new Platform::HttpClient(this, i);
-        auto *timer = new Platform::Timer(this, 100, false);
-        clsRanking *run = myRanking.get();
-        connect(client, &Platform::HttpClient::Connected, this, [run](int index) { run->Http1_Connected(index); });
-        connect(client, &Platform::HttpClient::Progress, this,
-                [run](int index, qint64 bytes) { run->Http1_Progress(index, bytes); });
-        connect(client, &Platform::HttpClient::HeaderDone, this,
-                [run](int index, const QString &line, const Platform::HttpClient::Headers &headers) {
-                    run->Http1_HeaderDone(index, line, headers);
-                });
-        connect(client, &Platform::HttpClient::Done, this,
-                [run](int index, const QString &body, int code, const QString &text) {
-                    run->Http1_Done(index, body, code, text);
-                });
-        connect(client, &Platform::HttpClient::Error, this,
-                [run](int index, const QString &text) { run->Http1_Error(index, text); });
-        connect(timer, &Platform::Timer::timeout, this, [this, i] { TimerNextPage_Timer(i); });
-        Http1.push_back(client);
-        TimerNextPage.push_back(timer);
-    }
+    myRanking->loadSockets(engineRowCount());
 }
 
-void frmRanking::TimerNextPage_Timer(int index)
+// The window renders what the run and the report tell.
+void frmRanking::connectRun()
 {
-    myRanking->TimerNextPage_Timer(index);
+    clsRanking *run = myRanking.get();
+    connect(run, &clsRanking::rowText, this, [this](int index, int column, const QString &text) {
+        if (QTreeWidgetItem *row = engineRow(index))
+            row->setText(column, text);
+    });
+    connect(run, &clsRanking::progressChanged, this, [this](int value, int maximum) {
+        ProgressBar1->setMaximum(qMax(maximum, 1));
+        ProgressBar1->setValue(value);
+    });
+    connect(run, &clsRanking::idle, this, &frmRanking::showIdle);
+    connect(run, &clsRanking::runEnded, this, [this](bool completed) {
+        if (completed)
+            StatusBar2->setPanelText(1, u"Search Completed !"_s);
+    });
+    connect(run, &clsRanking::reportWritten, this, [this](const QString &profile, const QString &date) {
+        if (QTreeWidgetItem *row = ListView2->rowByKey(profile))
+            row->setText(1, date);
+    });
 }
 
 RankingEngine frmRanking::rowEngine(const QTreeWidgetItem *row)
@@ -259,6 +251,23 @@ QTreeWidgetItem *frmRanking::engineRow(int index) const
 int frmRanking::engineRowCount() const
 {
     return lsvRankingEngines->topLevelItemCount();
+}
+
+RankingInput frmRanking::rankingInput() const
+{
+    RankingInput input;
+    for (int i = 1; i <= engineRowCount(); ++i) {
+        const QTreeWidgetItem *row = engineRow(i);
+        input.rows.push_back({rowEngine(row), row->checkState(0) == Qt::Checked, row->text(clsRanking::kPagesColumn),
+                              row->text(clsRanking::kStatusColumn)});
+    }
+    input.keywords = txtKeyword->text();
+    input.site = cboSiteURL->currentText();
+    input.pagesMode = pagesMode();
+    input.pageLinks = txtPageLinks->text();
+    input.profile = cboProfile->currentText();
+    input.reportFolder = reportFolder();
+    return input;
 }
 
 QString frmRanking::profilePath() const
@@ -316,33 +325,57 @@ void frmRanking::setProfileButtons(bool enabled)
     Command1[1]->setEnabled(enabled);
 }
 
-void frmRanking::stopRun()
+void frmRanking::showIdle()
 {
     Command1[0]->setText(u"&Start Search"_s);
+    setProfileButtons(true);
+    setRunKeys(false);
+}
+
+void frmRanking::setRunKeys(bool running)
+{
+    for (QPushButton *command : findChildren<QPushButton *>())
+        command->setAutoDefault(!running);
+    Command1[0]->setDefault(!running);
+}
+
+void frmRanking::stopRun()
+{
     myRanking->CancelProcess();
     ProgressBar1->setValue(0);
     StatusBar2->setPanelText(1, u"Done"_s);
-    setProfileButtons(true);
+    showIdle();
+}
+
+void frmRanking::startRun()
+{
+    if (!isValidField())
+        return;
+    if (myPreference().PromptConnection() != 0
+        && Platform::msgBox(u"Please make sure you are connected to the internet and click on the 'Yes' button to Start. "
+                            u"\r\n\r\nDo you want to continue?"_s,
+                            Platform::YesNo | Platform::Information, kTitle)
+               != Platform::Yes)
+        return;
+    const RankingInput input = rankingInput();
+    if (input.reportFolder.isEmpty()) {
+        Platform::msgBox(QString::fromLatin1(RankingProfiles::kInvalidName), Platform::Critical, kTitle);
+        return;
+    }
+    Command1[0]->setText(u"&Stop"_s);
+    setProfileButtons(false);
+    setRunKeys(true);
+    StatusBar2->setPanelText(1, u"Retrieving data, please wait ...."_s);
+    myRanking->StartSearch(input);
 }
 
 void frmRanking::Command1_Click(int index)
 {
     if (index == 0) {
-        if (Command1[0]->text().compare(u"&Start Search"_s, Qt::CaseInsensitive) != 0) {
+        if (myRanking->isRunning())
             stopRun();
-            return;
-        }
-        if (!isValidField())
-            return;
-        if (myPreference().PromptConnection() != 0
-            && Platform::msgBox(u"Please make sure you are connected to the internet and click on the 'Yes' button to Start. "
-                                u"\r\n\r\nDo you want to continue?"_s,
-                                Platform::YesNo | Platform::Information, kTitle)
-                   != Platform::Yes)
-            return;
-        Command1[0]->setText(u"&Stop"_s);
-        setProfileButtons(false);
-        myRanking->StartSearch();
+        else
+            startRun();
         return;
     }
     if (cboSiteURL->currentText().isEmpty()) {
@@ -352,8 +385,9 @@ void frmRanking::Command1_Click(int index)
     StatusBar2->setPanelText(1, u"Please wait for creating ranking report ....."_s);
     setProfileButtons(false);
     Command1[0]->setEnabled(false);
-    if (myRanking->getResults())
-        myRanking->Report();
+    const RankingInput input = rankingInput();
+    if (myRanking->getResults(input))
+        myRanking->Report(input, profilePath());
     setProfileButtons(true);
     Command1[0]->setEnabled(true);
 }
@@ -377,6 +411,17 @@ void frmRanking::Command3_Click()
 void frmRanking::Command4_Click()
 {
     close();
+}
+
+void frmRanking::reject()
+{
+    if (myRanking->isRunning())
+        return;
+    // A close under way (QDialog's close event rejects) hides the dialog; Esc closes it first.
+    if (m_closed)
+        QDialog::reject();
+    else
+        Command4_Click();
 }
 
 // Closing, also mid-run: every request and timer stops, so nothing reaches the closed window.

@@ -13,6 +13,7 @@
 
 #include "ranking/RankingEngine.h"
 #include "ranking/RankingProfiles.h"
+#include "ranking/clsRanking.h"
 
 class KeyedListView;
 class QComboBox;
@@ -23,12 +24,9 @@ class QRadioButton;
 class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
-class clsRanking;
 
 namespace Platform {
-class HttpClient;
 class StatusBar;
-class Timer;
 }
 
 class frmRanking : public QDialog {
@@ -49,9 +47,8 @@ public:
     void Command4_Click();   // "&Exit"
     void Option1_Click(int index);
     void cboProfile_Click();
-    // One HTTP client and one paused 100 ms timer per engine row, from 1.
+    // The run's HTTP clients and timers, one per engine row.
     void loadSockets();
-    void TimerNextPage_Timer(int index);
 
     // The engine record a row carries.
     static RankingEngine rowEngine(const QTreeWidgetItem *row);
@@ -60,6 +57,8 @@ public:
     int engineRowCount() const;
     // The fields as a profile stores them.
     RankingProfile fieldsAsProfile() const;
+    // The fields as the run and the report take them.
+    RankingInput rankingInput() const;
     QString profilePath() const;
     // The report folder of the profile shown: program folder, "Reports/Ranking/", the name, "/";
     // empty when the name may not name a folder (a profile file edited by hand).
@@ -82,9 +81,9 @@ public:
     QPushButton *Command3 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     Platform::StatusBar *StatusBar2 = nullptr;
-    // Indexed from 1, as the engine rows; member 0 serves none.
-    std::vector<Platform::HttpClient *> Http1;
-    std::vector<Platform::Timer *> TimerNextPage;
+
+    // Esc: nothing during a run, else closes the window as "&Exit" does.
+    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -97,7 +96,12 @@ private:
     void loadEngineData();
     void loadProfile();
     void setProfileButtons(bool enabled);
+    void connectRun();
+    void startRun();
     void stopRun();
+    void showIdle();
+    // During a run no button is the default, so Enter in a field or on a button stops nothing.
+    void setRunKeys(bool running);
     void addProfile();
     void updateProfile();
     void removeProfile();

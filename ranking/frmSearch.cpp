@@ -121,7 +121,7 @@ void frmSearch::loadEngineData()
 {
     cboEngine->clear();
     m_engines.clear();
-    RankingEngineFile file = readRankingEngineFile(rankingEngineFilePath(), std::numeric_limits<qsizetype>::max());
+    RankingEngineFile file = readRankingEngineFile(rankingEngineFilePath(), std::numeric_limits<qsizetype>::max(), EngineKeys::Query);
     m_engines = std::move(file.engines);
     for (const RankingEngine &engine : m_engines)
         cboEngine->addItem(engine.name);

@@ -1,7 +1,7 @@
 #pragma once
-// The ranking window over engines that point at a loopback server on 127.0.0.1. Engine "n"
-// answers "/<name>/<page>" with a result page of ten anchors, the site at the position the test
-// sets, and a next link while pages remain.
+// Engines that point at a loopback server on 127.0.0.1, for the rank check alone and in the
+// ranking window. Engine "n" answers "/<name>/<page>" with a result page of ten anchors, the site
+// at the position the test sets, and a next link while pages remain.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -33,19 +33,12 @@ struct TestEngine {
     QByteArray engineURL;   // empty: the loopback server
 };
 
-class WindowFixture : public Fixture {
+class EngineServerFixture : public Fixture {
 protected:
     void SetUp() override
     {
         Fixture::SetUp();
         server.setHandler([this](QTcpSocket *client, const QByteArray &request) { answer(client, request); });
-    }
-    void TearDown() override
-    {
-        if (frmRanking *window = frmRanking::loadedInstance()) {
-            window->close();
-            TestSupport::TestEnvironment::dropQueuedCalls();
-        }
     }
 
     QString profileFile() const { return env.programFolder() + QStringLiteral("profile.vqr"); }
@@ -87,20 +80,6 @@ protected:
             text += "Engine" + QByteArray::number(row) + "=" + (ticked.contains(row) ? "True" : "False") + "\r\n";
         TestSupport::TestEnvironment::writeFile(profileFile(), text);
     }
-    frmRanking *open()
-    {
-        w = frmRanking::instance();
-        return w;
-    }
-    // Starts the run (no connection question) and waits for its end and its box.
-    bool runToEnd(int timeoutMs = 8000)
-    {
-        myPreference().setPromptConnection(0);
-        env.dialogs.answerMessage(Platform::Ok);
-        w->Command1_Click(0);
-        return Platform::waitUntil([this] { return !w->ranking().isRunning(); }, timeoutMs);
-    }
-    QString cell(int row, int column) const { return w->engineRow(row)->text(column); }
     // The request lines the server saw, in order.
     QStringList requestLines() const
     {
@@ -134,7 +113,6 @@ protected:
             value = value * 10 + (text[at] - '0');
         return value;
     }
-    // The default answer: the result pages of resultPage, `pagesServed` of them.
     // The path of a request line, also of a proxy's absolute form.
     static QByteArray requestPath(const QByteArray &request)
     {
@@ -156,6 +134,32 @@ protected:
 
     TestSupport::LoopbackServer server;
     int pagesServed = 5;
+};
+
+class WindowFixture : public EngineServerFixture {
+protected:
+    void TearDown() override
+    {
+        if (frmRanking *window = frmRanking::loadedInstance()) {
+            window->close();
+            TestSupport::TestEnvironment::dropQueuedCalls();
+        }
+    }
+    frmRanking *open()
+    {
+        w = frmRanking::instance();
+        return w;
+    }
+    // Starts the run (no connection question) and waits for its end and its box.
+    bool runToEnd(int timeoutMs = 8000)
+    {
+        myPreference().setPromptConnection(0);
+        env.dialogs.answerMessage(Platform::Ok);
+        w->Command1_Click(0);
+        return Platform::waitUntil([this] { return !w->ranking().isRunning(); }, timeoutMs);
+    }
+    QString cell(int row, int column) const { return w->engineRow(row)->text(column); }
+
     frmRanking *w = nullptr;
 };
 

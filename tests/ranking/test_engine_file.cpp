@@ -1,6 +1,9 @@
 #include "RankingFixture.h"
 
+#include <limits>
+
 #include "platform/Dialogs.h"
+#include "platform/TextFile.h"
 
 namespace {
 
@@ -95,6 +98,38 @@ TEST_F(EngineFileTest, BadNumbersMakeTheFileCorrupted)
     const RankingEngineFile file = read(engines(3).replace("[Engine 2]\r\n", "[Engine 2]\r\nPerPage=99999\r\n"));
     EXPECT_TRUE(file.corrupted);
     EXPECT_EQ(names(file), QStringList({QStringLiteral("Engine 1")}));
+}
+
+// The launcher and the keyword builder read no "Start" or "PerPage", so those cannot fail them.
+TEST_F(EngineFileTest, EachReaderFailsOnlyOnTheKeysItReads)
+{
+    QByteArray text = engines(3).replace("[Engine 2]\r\n", "[Engine 2]\r\nPerPage=99999\r\nStart=-40000\r\n");
+    text += "[KeywordBuilder]\r\nEngine=Engine 2\r\nNumOfURLs=3\r\n";
+    TestSupport::TestEnvironment::writeFile(rankingEngineFilePath(), text);
+    const RankingEngineFile rankCheck = readRankingEngineFile(rankingEngineFilePath());
+    EXPECT_TRUE(rankCheck.corrupted);
+    EXPECT_EQ(names(rankCheck), QStringList{QStringLiteral("Engine 1")});
+    const RankingEngineFile launcher =
+        readRankingEngineFile(rankingEngineFilePath(), std::numeric_limits<qsizetype>::max(), EngineKeys::Query);
+    EXPECT_FALSE(launcher.corrupted);
+    EXPECT_EQ(names(launcher).size(), 3);
+    const KeywordBuilderEngine builder = readKeywordBuilderEngine(rankingEngineFilePath());
+    EXPECT_FALSE(builder.corrupted);
+    EXPECT_EQ(builder.engine.EngineURL, QStringLiteral("http://e2.example/"));
+}
+
+// A line past the data files' cap is left out and named in the error log; the rest reads.
+TEST_F(EngineFileTest, LinesPastTheLineCapAreSkippedAndLogged)
+{
+    const QByteArray huge = QByteArray(Platform::kMaxLineBytes + 1, 'n');
+    const RankingEngineFile file =
+        read("[Engines]\r\nNumOfEngines=3\r\n1=A\r\n2=" + huge + "\r\n3=C\r\n[C]\r\nEngineKey=" + huge + "\r\nEngineURL=http://c/\r\n");
+    EXPECT_FALSE(file.corrupted);
+    EXPECT_EQ(names(file), (QStringList{QStringLiteral("A"), QStringLiteral("C")}));
+    EXPECT_EQ(file.engines[1].EngineURL, QStringLiteral("http://c/"));
+    EXPECT_TRUE(file.engines[1].EngineKey.isEmpty());
+    const QByteArray log = TestSupport::TestEnvironment::readFile(env.programFolder() + QStringLiteral("Error.log"));
+    EXPECT_TRUE(log.contains("Line too long, skipped: ") && log.contains(" line 4") && log.contains(" line 7")) << log.constData();
 }
 
 TEST_F(EngineFileTest, MissingFileShowsTheCorruptedBox)

@@ -12,6 +12,7 @@
 #include "support/LoopbackServer.h"
 #include "transport/frmHTTP.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -236,6 +237,25 @@ TEST_F(KeywordBuilder, EnterInTheKeywordBoxStartsOneRun)
     ASSERT_TRUE(Platform::waitUntil([this] { return !w->running(); }, kRunMs));
     EXPECT_EQ(requestedPaths(), QStringList({u"/search?q=seo&n=10"_s, u"/s1"_s}));
     EXPECT_EQ(w->cboKeywords->count(), 1);
+}
+
+// Tab follows the layout and leaves the keyword list instead of typing into it.
+TEST_F(KeywordBuilder, TabMovesThroughTheWindowInLayoutOrder)
+{
+    writeEngine(1);
+    open()->show();
+    QApplication::setActiveWindow(w);
+    w->cboKeywords->setFocus();
+    const QList<QWidget *> expected = {w->Command1[0], w->Option1[0], w->txtKeywordList, w->Command1[2],
+                                       w->Command1[1], w->cboKeywords};
+    QList<QWidget *> visited;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *focus = QApplication::focusWidget();
+        visited.append(focus == w->cboKeywords->lineEdit() ? w->cboKeywords : focus);
+    }
+    EXPECT_EQ(visited, expected);
+    EXPECT_TRUE(w->txtKeywordList->toPlainText().isEmpty());
 }
 
 TEST_F(KeywordBuilder, NoEngineOrADeclinedPromptFetchesNothing)

@@ -1,29 +1,58 @@
-// Whole rank check runs of the window against a loopback server on 127.0.0.1: the pages each
-// engine fetches, redirects, failures, the proxy, Stop, closing mid-run and the pages left behind.
+// Whole rank check runs, without the window, against a loopback server on 127.0.0.1: the pages
+// each engine fetches, redirects, failures, the proxy, cancel and the pages left behind.
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <QPointer>
 
 #include "RankingWindowFixture.h"
-#include "core/modCommon.h"
 #include "platform/modBase64Encode.h"
+#include "transport/frmHTTP.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-class RankingRun : public RankingTest::WindowFixture {
+class RankingRun : public RankingTest::EngineServerFixture {
 protected:
+    void SetUp() override
+    {
+        EngineServerFixture::SetUp();
+        QObject::connect(&run, &clsRanking::rowText, &run,
+                         [this](int row, int column, const QString &text) { cells[{row, column}] = text; });
+        QObject::connect(&run, &clsRanking::idle, &run, [this] { ++idles; });
+    }
+    // The run's input: the engines of the file, the ticked rows (from 1), the site
+    // www.shop.example and the keywords "web tools" of the profile "Shop".
     void openShop(const QList<RankingTest::TestEngine> &engines, const QList<int> &ticked, const QByteArray &value = "3",
                   const QByteArray &type = "0")
     {
         writeEngines(engines);
-        writeProfile(ticked, value, type);
-        open();
+        input = RankingInput();
+        for (const RankingEngine &engine : readRankingEngineFile(rankingEngineFilePath()).engines)
+            input.rows.push_back({engine, ticked.contains(int(input.rows.size()) + 1), {}, {}});
+        input.keywords = u"web tools"_s;
+        input.site = u"www.shop.example"_s;
+        input.pagesMode = type == "0";
+        input.pageLinks = QString::fromLatin1(value);
+        input.profile = u"Shop"_s;
+        input.reportFolder = folder();
+        run.loadSockets(int(input.rows.size()));
     }
+    // Starts the run and waits for its end and its box.
+    bool runToEnd(int timeoutMs = 8000)
+    {
+        env.dialogs.answerMessage(Platform::Ok);
+        run.StartSearch(input);
+        return Platform::waitUntil([this] { return !run.isRunning(); }, timeoutMs);
+    }
+    QString cell(int row, int column) const { return cells.value({row, column}); }
     // Requests that reached the server since `from`.
     qsizetype requestsSince(qsizetype from) const { return server.requests().size() - from; }
+
+    clsRanking run;
+    RankingInput input;
+    QHash<QPair<int, int>, QString> cells;
+    int idles = 0;
 };
 
 TEST_F(RankingRun, EachEngineFetchesItsPagesUpToTheLimitThenCompletesOnce)
@@ -53,14 +82,12 @@ TEST_F(RankingRun, EachEngineFetchesItsPagesUpToTheLimitThenCompletesOnce)
         EXPECT_EQ(cell(1, 3), u"Completed"_s);
         EXPECT_TRUE(QFileInfo::exists(pageFile(u"Alpha Search"_s, c.requests)));
         EXPECT_FALSE(QFileInfo::exists(pageFile(u"Alpha Search"_s, c.requests + 1)));
-        EXPECT_EQ(w->Command1[0]->text(), u"&Start Search"_s);
-        EXPECT_TRUE(w->Command1[1]->isEnabled() && w->Command2[0]->isEnabled());
         EXPECT_EQ(env.dialogs.prompts().count(
                       u"Search Completed !\r\n\r\nPlease click the 'Get Report' button to view your Ranking Report."_s),
                   1);
+        EXPECT_EQ(idles, 1);
+        idles = 0;
         env.dialogs.clearLog();
-        w->close();
-        TestSupport::TestEnvironment::dropQueuedCalls();
     }
     const QStringList lines = requestLines();
     EXPECT_TRUE(lines.filter(u"/b?q=web+tools&start=10&num=10 HTTP/1.0"_s).size() == 1) << lines.join(u'\n').toStdString();
@@ -75,8 +102,7 @@ TEST_F(RankingRun, KeywordsGoOutFormEncodedOnOneRequestLine)
     } cases[] = {{u"R&D \"web tools\""_s, "q=R%26D+%22web+tools%22 HTTP/1.0"}, {u"a\nb"_s, "q=a+b HTTP/1.0"}};
     openShop({{"Alpha Search"}}, {1}, "1");
     for (const auto &c : cases) {
-        w->txtKeyword->setText(c.typed);
-        env.dialogs.answerMessage(Platform::No);   // the save question
+        input.keywords = c.typed;
         const qsizetype before = server.requests().size();
         ASSERT_TRUE(runToEnd());
         ASSERT_EQ(requestsSince(before), 1);
@@ -84,32 +110,48 @@ TEST_F(RankingRun, KeywordsGoOutFormEncodedOnOneRequestLine)
     }
 }
 
-TEST_F(RankingRun, RedirectsAreFetchedIntoTheSamePageAndASelfRedirectEndsTheEngine)
+// Alpha moves to an absolute address, Beta to itself, Gamma to a relative one; Delta bounces
+// between two addresses until the redirect limit ends it as a failed request.
+TEST_F(RankingRun, RedirectsAreFollowedIntoTheSamePageUpToTheLimit)
 {
     server.setHandler([this](QTcpSocket *client, const QByteArray &request) {
         const QByteArray path = requestPath(request);
+        const auto redirect = [client](const QByteArray &location) {
+            client->write(TestSupport::LoopbackServer::httpReply(302, "moved", "Location: " + location + "\r\n"));
+        };
         if (path.startsWith("/alpha-search/1"))
-            client->write(TestSupport::LoopbackServer::httpReply(
-                302, "moved", "Location: http://" + server.hostPort().toLatin1() + "/alpha-search/moved\r\n"));
+            redirect("http://" + server.hostPort().toLatin1() + "/alpha-search/moved");
         else if (path.startsWith("/beta/1"))
-            client->write(TestSupport::LoopbackServer::httpReply(
-                302, "", "Location: HTTP://" + server.hostPort().toLatin1() + path + "\r\n"));
+            redirect("HTTP://" + server.hostPort().toLatin1() + path);
+        else if (path.startsWith("/gamma/1"))
+            redirect("moved?from=1");
+        else if (path.startsWith("/delta/1"))
+            redirect("/delta/b");
+        else if (path.startsWith("/delta/b"))
+            redirect("/delta/1?q=web+tools");
         else
             client->write(TestSupport::LoopbackServer::httpReply(200, "<html>moved here</html>"));
         client->disconnectFromHost();
     });
-    openShop({{"Alpha Search"}, {"Beta"}}, {1, 2});
-    ASSERT_TRUE(runToEnd());
+    openShop({{"Alpha Search"}, {"Beta"}, {"Gamma"}, {"Delta"}}, {1, 2, 3, 4});
+    ASSERT_TRUE(runToEnd(6000));
     const QStringList lines = requestLines();
-    ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines.filter(u"/alpha-search/moved HTTP/1.0"_s).size(), 1);
-    EXPECT_EQ(TestSupport::TestEnvironment::readFile(pageFile(u"Alpha Search"_s, 1)), "<html>moved here</html>");
-    EXPECT_EQ(cell(1, 1) + u'|' + cell(2, 1), u"1|1"_s);
-    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3), u"Completed|Completed"_s);
+    EXPECT_EQ(lines.filter(u"GET /gamma/moved?from=1 HTTP/1.0"_s).size(), 1);
+    EXPECT_EQ(lines.filter(u"GET /delta/"_s).size(), 1 + frmHTTP::kMaxRedirects);
+    EXPECT_EQ(lines.size(), 2 + 1 + 2 + 1 + frmHTTP::kMaxRedirects);
+    for (const char *engine : {"Alpha Search", "Gamma"})
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(pageFile(QString::fromLatin1(engine), 1)), "<html>moved here</html>");
+    EXPECT_FALSE(QFileInfo::exists(pageFile(u"Delta"_s, 1)));   // a redirect body is no result page
+    EXPECT_EQ(cell(1, 1) + cell(2, 1) + cell(3, 1) + cell(4, 1), u"1111"_s);
+    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3) + u'|' + cell(3, 3) + u'|' + cell(4, 3),
+              u"Completed|Completed|Completed|Failed"_s);
     EXPECT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s).contains("too many redirects"));
 }
 
-TEST_F(RankingRun, FailuresEndTheEngineAndAnErrorStatusIsAPage)
+// Refused, silent and non-web engines end as failed; an error status is a page like any other.
+TEST_F(RankingRun, FailedRequestsShowFailedAndAnErrorStatusIsAPage)
 {
     myPreference().setTimeOut(1);
     server.setHandler([](QTcpSocket *client, const QByteArray &request) {
@@ -118,14 +160,35 @@ TEST_F(RankingRun, FailuresEndTheEngineAndAnErrorStatusIsAPage)
         client->write(TestSupport::LoopbackServer::httpReply(404, "<html>not here</html>"));
         client->disconnectFromHost();
     });
-    openShop({{"Alpha Search", "Button", "http://127.0.0.1:1"}, {"Beta"}, {"Gamma"}}, {1, 2, 3});
+    openShop({{"Alpha Search", "Button", "http://127.0.0.1:1"}, {"Beta"}, {"Gamma"}, {"Delta", "Link", "https://127.0.0.1:1"}},
+             {1, 2, 3, 4});
     ASSERT_TRUE(runToEnd(6000));
-    for (int row = 1; row <= 3; ++row)
-        EXPECT_EQ(cell(row, 3), u"Completed"_s) << row;
+    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3) + u'|' + cell(3, 3) + u'|' + cell(4, 3),
+              u"Failed|Completed|Failed|Failed"_s);
     EXPECT_FALSE(QFileInfo::exists(pageFile(u"Alpha Search"_s, 1)));
     EXPECT_FALSE(QFileInfo::exists(pageFile(u"Gamma"_s, 1)));
     EXPECT_EQ(TestSupport::TestEnvironment::readFile(pageFile(u"Beta"_s, 1)), "<html>not here</html>");
     EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(env.dialogs.prompts().size(), 1);   // the completion box only
+}
+
+// The report folder cannot be made where a file stands: nothing is requested.
+TEST_F(RankingRun, AReportFolderThatCannotBeMadeEndsTheStartWithItsBox)
+{
+    openShop({{"Alpha Search"}}, {1});
+    TestSupport::TestEnvironment::writeFile(env.programFolder() + u"blocker"_s, "a file");
+    input.reportFolder = env.programFolder() + u"blocker/Shop/"_s;
+    env.dialogs.answerMessage(Platform::Ok);
+    run.StartSearch(input);
+    EXPECT_FALSE(run.isRunning());
+    EXPECT_EQ(idles, 1);
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"RankingConnect_Error: "_s));
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
+    EXPECT_EQ(env.dialogs.shown()[0].style, int(Platform::Exclamation));
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s).contains("RankingConnect_Error: "));
+    Platform::waitUntil([] { return false; }, 200);
+    EXPECT_TRUE(server.requests().isEmpty());
 }
 
 TEST_F(RankingRun, ThroughTheProxyWithItsLoginOnlyWhenAProxyIsNamed)
@@ -134,8 +197,7 @@ TEST_F(RankingRun, ThroughTheProxyWithItsLoginOnlyWhenAProxyIsNamed)
     myPreference().setHTTPUserName(u"ann"_s);
     myPreference().setHTTPPassword(u"p:w"_s);
     pagesServed = 2;
-    openShop({{"Alpha Search", "Link", "http://alpha.example:8080"}, {"Beta"}}, {1, 2});
-    w->engineRow(1)->setCheckState(0, Qt::Unchecked);
+    openShop({{"Alpha Search", "Link", "http://alpha.example:8080"}, {"Beta"}}, {2});
     myPreference().setProxy(QString());   // access type 2 without a proxy: direct
     ASSERT_TRUE(runToEnd());
     ASSERT_EQ(server.requests().size(), 2);
@@ -143,8 +205,8 @@ TEST_F(RankingRun, ThroughTheProxyWithItsLoginOnlyWhenAProxyIsNamed)
 
     myPreference().setProxy(u"127.0.0.1"_s);
     myPreference().setPort(server.port());
-    w->engineRow(1)->setCheckState(0, Qt::Checked);
-    w->engineRow(2)->setCheckState(0, Qt::Unchecked);
+    input.rows[0].ticked = true;
+    input.rows[1].ticked = false;
     ASSERT_TRUE(runToEnd());
     const QList<QByteArray> requests = server.requests().mid(2);
     ASSERT_EQ(requests.size(), 2);
@@ -156,20 +218,17 @@ TEST_F(RankingRun, ThroughTheProxyWithItsLoginOnlyWhenAProxyIsNamed)
         EXPECT_TRUE(request.contains(login));
 }
 
-TEST_F(RankingRun, StopCancelsEveryRowAndANewStartRunsUndisturbed)
+TEST_F(RankingRun, CancelMarksEveryRowNotCompletedAndANewStartRunsUndisturbed)
 {
     server.neverAnswer();
     openShop({{"Alpha Search"}, {"Beta"}}, {1});
-    myPreference().setPromptConnection(0);
-    w->Command1_Click(0);
+    run.StartSearch(input);
     ASSERT_TRUE(server.waitForRequests(1, 3000));
-    EXPECT_EQ(w->Command1[0]->text(), u"&Stop"_s);
-    EXPECT_FALSE(w->Command2[0]->isEnabled() || w->Command1[1]->isEnabled());
-    w->Command1_Click(0);
+    EXPECT_TRUE(run.isRunning());
+    run.CancelProcess();
+    EXPECT_FALSE(run.isRunning());
     EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3), u"Cancelled|Cancelled"_s);
-    EXPECT_EQ(w->StatusBar2->panelText(1), u"Done"_s);
-    EXPECT_EQ(w->ProgressBar1->value(), 0);
-    EXPECT_TRUE(w->Command2[2]->isEnabled() && w->Command1[1]->isEnabled());
+    EXPECT_EQ(idles, 1);
     Platform::waitUntil([] { return false; }, 300);
     EXPECT_EQ(server.requests().size(), 1);
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
@@ -180,37 +239,61 @@ TEST_F(RankingRun, StopCancelsEveryRowAndANewStartRunsUndisturbed)
     EXPECT_EQ(server.requests().size(), 4);
 }
 
-TEST_F(RankingRun, ClosingMidRunDropsTheConnectionsAndKeepsTheHistory)
-{
-    QPointer<QTcpSocket> peer;
-    server.setHandler([&peer](QTcpSocket *client, const QByteArray &) { peer = client; });
-    openShop({{"Alpha Search"}}, {1});
-    w->Command2_Click(1);   // Update puts the site into the history
-    myPreference().setPromptConnection(0);
-    w->Command1_Click(0);
-    ASSERT_TRUE(server.waitForRequests(1, 3000));
-    w->close();
-    TestSupport::TestEnvironment::dropQueuedCalls();
-    EXPECT_FALSE(frmRanking::loadedInstance());
-    EXPECT_TRUE(Platform::waitUntil([&peer] { return !peer || peer->state() != QAbstractSocket::ConnectedState; }, 3000));
-    Platform::waitUntil([] { return false; }, 200);
-    EXPECT_TRUE(env.dialogs.shown().isEmpty());
-    EXPECT_EQ(modCommon::readINIValue(modCommon::historyFile(), u"WebRanking"_s, u"1"_s), u"www.shop.example"_s);
-}
-
-TEST_F(RankingRun, ASecondShorterRunLeavesNoPageOfTheFirst)
+TEST_F(RankingRun, ASecondShorterRunDeletesOnlyThePagesOfItsEngines)
 {
     openShop({{"Alpha Search"}, {"Beta"}}, {1});
     ASSERT_TRUE(runToEnd());
     ASSERT_TRUE(QFileInfo::exists(pageFile(u"Alpha Search"_s, 3)));
-    for (const QString &name : {u"alpha search12.html"_s, u"beta4.html"_s, u"alpha search.html"_s, u"notes.html"_s})
-        TestSupport::TestEnvironment::writeFile(folder() + name, "old");
-    w->txtPageLinks->setText(u"1"_s);
-    env.dialogs.answerMessage(Platform::No);
+    for (const QString &file : QStringList{pageFile(u"Alpha Search"_s, 12), pageFile(u"Beta"_s, 4), folder() + u"Shop.html"_s,
+                                folder() + u"alpha search1.html"_s, folder() + u"notes.html"_s})
+        TestSupport::TestEnvironment::writeFile(file, "old");
+    input.pageLinks = u"1"_s;
     ASSERT_TRUE(runToEnd());
     QStringList left = QDir(folder()).entryList(QDir::Files);
     left.sort();
-    EXPECT_EQ(left, (QStringList{u"alpha search.html"_s, u"alpha search1.html"_s, u"notes.html"_s}));
+    EXPECT_EQ(left, (QStringList{RankingReport::savedPageName(u"Alpha Search"_s, 1), u"Shop.html"_s,
+                                 u"alpha search1.html"_s, u"notes.html"_s}));
+}
+
+// The profile "alpha1" names its report as engine "Alpha" once named its first page; "Web" page
+// 11 and "Web1" page 1 once shared a name.
+TEST_F(RankingRun, TheReportAndEveryEnginesPagesKeepFilesOfTheirOwn)
+{
+    pagesServed = 12;
+    openShop({{"Alpha"}, {"Web"}, {"Web1"}}, {1, 2, 3}, "11");
+    input.profile = u"alpha1"_s;
+    input.reportFolder = folder(u"alpha1"_s);
+    ASSERT_TRUE(runToEnd());
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(pageFile(u"Web"_s, 11, u"alpha1"_s)).contains("/web/12"));
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(pageFile(u"Web1"_s, 1, u"alpha1"_s)).contains("/web1/2"));
+    for (int pass = 0; pass < 2; ++pass) {
+        ASSERT_TRUE(run.getResults(input));
+        run.Report(input, profileFile());
+        EXPECT_EQ(cell(1, 2) + u'|' + cell(2, 2) + u'|' + cell(3, 2), u"14|14|14"_s) << pass;
+    }
+    input.pageLinks = u"1"_s;
+    ASSERT_TRUE(runToEnd());
+    EXPECT_TRUE(QFileInfo::exists(folder(u"alpha1"_s) + u"alpha1.html"_s));
+}
+
+// Each engine's Position is set once, however many anchors match: a row laid out per match
+// made a page of thousands of matches take minutes.
+TEST_F(RankingRun, GetReportSetsEachPositionOnce)
+{
+    openShop({{"Alpha Search"}, {"Beta"}}, {1, 2}, "2");
+    QByteArray matches = "<!--results-->";
+    for (int i = 0; i < 3; ++i)
+        matches += "<a href=\"http://www.shop.example/\">Shop</A>";
+    for (int page = 1; page <= 2; ++page)
+        TestSupport::TestEnvironment::writeFile(pageFile(u"Alpha Search"_s, page), matches);
+    QStringList positions;
+    QObject::connect(&run, &clsRanking::rowText, &run, [&positions](int row, int column, const QString &text) {
+        if (row == 1 && column == clsRanking::kPositionColumn)
+            positions.append(text);
+    });
+    ASSERT_TRUE(run.getResults(input));
+    EXPECT_EQ(positions, QStringList{u"1, 2, 3, 4, 5, 6"_s});
+    EXPECT_EQ(cell(2, 2), QString());
 }
 
 } // namespace

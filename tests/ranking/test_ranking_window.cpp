@@ -1,9 +1,12 @@
 // The ranking window offscreen: its engine rows, validation, the questions before a run, the
-// profile commands, "&Get Report" and "&View Report".
+// profile commands, "&Get Report" and "&View Report", Stop, Enter and Esc, and closing mid-run.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <QTest>
 
 #include "RankingWindowFixture.h"
 #include "core/modCommon.h"
@@ -50,9 +53,9 @@ TEST_F(RankingWindow, RowsCarryTheirRecordsAndEachGetsAClientAndATimer)
     EXPECT_EQ(frmRanking::rowEngine(w->engineRow(2)).EngineURL, u"http://e3.example/"_s);
     EXPECT_EQ(w->engineRow(8)->text(0), u"E9"_s);
     EXPECT_FALSE(w->engineRow(1)->icon(0).isNull());
-    ASSERT_EQ(w->Http1.size(), 9u);
-    EXPECT_EQ(w->Http1[8]->index(), 8);
-    EXPECT_FALSE(w->Http1[0] || w->TimerNextPage[0]);
+    ASSERT_EQ(w->ranking().Http1.size(), 9u);
+    EXPECT_EQ(w->ranking().Http1[8]->index(), 8);
+    EXPECT_FALSE(w->ranking().Http1[0] || w->ranking().TimerNextPage[0]);
     const QByteArray log = TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s);
     EXPECT_TRUE(log.contains("Ranking engine not used: E10") && log.contains("Ranking engine not used: E11"));
     w->close();
@@ -63,7 +66,33 @@ TEST_F(RankingWindow, RowsCarryTheirRecordsAndEachGetsAClientAndATimer)
     open();
     EXPECT_TRUE(env.dialogs.wasShown(u"Engine data file is corrupted"_s));
     EXPECT_EQ(w->engineRowCount(), 0);
-    EXPECT_EQ(w->Http1.size(), 1u);
+    EXPECT_EQ(w->ranking().Http1.size(), 1u);
+}
+
+TEST_F(RankingWindow, AnEngineFileThatFailsPartWayKeepsTheRowsBeforeTheFailure)
+{
+    writeEngines({{"Alpha Search"}, {"Beta"}, {"Gamma"}});
+    QByteArray text = TestSupport::TestEnvironment::readFile(rankingEngineFilePath());
+    TestSupport::TestEnvironment::writeFile(rankingEngineFilePath(), text.replace("[Beta]\r\n", "[Beta]\r\nStart=99999\r\n"));
+    env.dialogs.answerMessage(Platform::Ok);
+    open();
+    EXPECT_TRUE(env.dialogs.wasShown(u"Engine data file is corrupted"_s));
+    ASSERT_EQ(w->engineRowCount(), 1);
+    EXPECT_EQ(w->engineRow(1)->text(0), u"Alpha Search"_s);
+    EXPECT_EQ(w->ranking().Http1.size(), 2u);
+}
+
+TEST_F(RankingWindow, AReportsFolderThatCannotBeMadeIsShownOnOpening)
+{
+    TestSupport::TestEnvironment::writeFile(env.programFolder() + u"Reports"_s, "a file");
+    writeEngines({{"Alpha Search"}});
+    env.dialogs.answerMessage(Platform::Ok);
+    open();
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"loadWebRanking_Error: "_s));
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"Web Ranking"_s);
+    EXPECT_EQ(env.dialogs.shown()[0].style, int(Platform::Critical));
+    EXPECT_EQ(w->engineRowCount(), 1);   // the window opens with what it could load
 }
 
 TEST_F(RankingWindow, ValidationStopsAtTheFirstFailingCheckWithItsMessage)
@@ -225,7 +254,7 @@ TEST_F(RankingWindow, GetReportReadsTheFolderOfTheProfileShownAndRecordsTheRepor
     const QByteArray html = TestSupport::TestEnvironment::readFile(report);
     EXPECT_TRUE(html.contains("<b>Page: 2 Position: 14</b>"));
     EXPECT_TRUE(html.contains("<li>No documents match the query !</blink><br>"));
-    EXPECT_TRUE(html.contains("<a href=alpha%20search3.html>"));
+    EXPECT_TRUE(html.contains("<a href=Alpha%20Search%5B3%5D.html>"));
 
     w->cboSiteURL->setEditText(QString());
     env.dialogs.answerMessage(Platform::Ok);
@@ -284,6 +313,77 @@ TEST_F(RankingWindow, ViewReportOpensTheRecordedReportOrSaysWhy)
     env.dialogs.answerMessage(Platform::Ok);
     w->Command3_Click();
     EXPECT_TRUE(env.dialogs.prompts().constLast().startsWith(u"Invalid Web Browser"_s));
+}
+
+TEST_F(RankingWindow, StopCancelsEveryRowAndReturnsTheWindowToIdle)
+{
+    server.neverAnswer();
+    openShop({1});
+    myPreference().setPromptConnection(0);
+    w->Command1_Click(0);
+    ASSERT_TRUE(server.waitForRequests(1, 3000));
+    EXPECT_EQ(w->Command1[0]->text(), u"&Stop"_s);
+    EXPECT_FALSE(w->Command2[0]->isEnabled() || w->Command1[1]->isEnabled());
+    w->Command1_Click(0);
+    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3), u"Cancelled|Cancelled"_s);
+    EXPECT_EQ(w->StatusBar2->panelText(1), u"Done"_s);
+    EXPECT_EQ(w->ProgressBar1->value(), 0);
+    EXPECT_TRUE(w->Command2[2]->isEnabled() && w->Command1[1]->isEnabled());
+    Platform::waitUntil([] { return false; }, 300);
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(RankingWindow, ClosingMidRunDropsTheConnectionsAndKeepsTheHistory)
+{
+    QPointer<QTcpSocket> peer;
+    server.setHandler([&peer](QTcpSocket *client, const QByteArray &) { peer = client; });
+    openShop({1});
+    w->Command2_Click(1);   // Update puts the site into the history
+    myPreference().setPromptConnection(0);
+    w->Command1_Click(0);
+    ASSERT_TRUE(server.waitForRequests(1, 3000));
+    w->close();
+    TestSupport::TestEnvironment::dropQueuedCalls();
+    EXPECT_FALSE(frmRanking::loadedInstance());
+    EXPECT_TRUE(Platform::waitUntil([&peer] { return !peer || peer->state() != QAbstractSocket::ConnectedState; }, 3000));
+    Platform::waitUntil([] { return false; }, 200);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    EXPECT_EQ(modCommon::readINIValue(modCommon::historyFile(), u"WebRanking"_s, u"1"_s), u"www.shop.example"_s);
+}
+
+// During a run Enter (in a field or on the focused Stop button) and Esc do nothing; after it Esc
+// closes the window as "&Exit" does.
+TEST_F(RankingWindow, EnterAndEscNeverStopARunAndEscClosesAnIdleWindow)
+{
+    server.neverAnswer();
+    openShop({1});
+    myPreference().setPromptConnection(0);
+    w->show();
+    QApplication::setActiveWindow(w);
+    QTest::mouseClick(w->Command1[0], Qt::LeftButton);
+    ASSERT_TRUE(server.waitForRequests(1, 3000));
+    for (QWidget *target : std::initializer_list<QWidget *>{w->txtKeyword, w->txtPageLinks, w->Command1[0], w->Command4}) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            target->setFocus();
+            QTest::keyClick(target, key);
+            EXPECT_TRUE(w->ranking().isRunning()) << target->metaObject()->className() << ' ' << key;
+        }
+    }
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->Command1[0]->text(), u"&Stop"_s);
+    EXPECT_FALSE(w->Command1[0]->isDefault());
+    EXPECT_EQ(cell(1, 3), u"Connecting to server ..."_s);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+
+    QTest::mouseClick(w->Command1[0], Qt::LeftButton);
+    EXPECT_FALSE(w->ranking().isRunning());
+    EXPECT_TRUE(w->Command1[0]->isDefault());
+    QTest::keyClick(w->txtKeyword, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    TestSupport::TestEnvironment::dropQueuedCalls();
+    EXPECT_FALSE(frmRanking::loadedInstance());
+    EXPECT_EQ(requestLines().size(), 1);
 }
 
 } // namespace

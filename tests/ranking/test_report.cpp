@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "RankingFixture.h"
+#include "ranking/RankingProfiles.h"
 #include "ranking/RankingReport.h"
 #include "support/ExpectedFile.h"
 #include "support/FailingWrites.h"
@@ -134,10 +135,24 @@ TEST_F(RankingReportTest, ResultAnchorsBecomeLinksOfOurOwn)
     }
 }
 
+// A page name is no profile's report name ("<profile>.html") and no other engine's page name.
 TEST_F(RankingReportTest, SavedPageNames)
 {
-    EXPECT_EQ(RankingReport::savedPageName(u"Alpha Search"_s, 1), u"alpha search1.html"_s);
-    EXPECT_EQ(RankingReport::savedPageName(u"A/B\\C\tD\u007f"_s, 12), u"a_b_c_d_12.html"_s);
+    const struct {
+        QString engine;
+        qint64 page;
+        QString name;
+    } cases[] = {
+        {u"Alpha Search"_s, 1, u"Alpha Search[1].html"_s},
+        {u"Web"_s, 11, u"Web[11].html"_s},
+        {u"Web1"_s, 1, u"Web1[1].html"_s},
+        {u"A/B\\C\tD\u007f[x]%"_s, 12, u"A%2FB%5CC%09D%7F%5Bx%5D%25[12].html"_s},
+        {u".."_s, 2, u"..[2].html"_s},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(RankingReport::savedPageName(c.engine, c.page), c.name);
+        EXPECT_FALSE(RankingProfiles::validName(c.name.chopped(5))) << c.name.toStdString();
+    }
 }
 
 TEST_F(RankingReportTest, FailedWriteKeepsTheOldReport)

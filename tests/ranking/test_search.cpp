@@ -153,3 +153,11 @@ TEST_F(SearchWindow, HistoryIsLoadedOnOpenAndSavedOnClose)
     EXPECT_EQ(w->cboKeywords->currentText(), QString());
     EXPECT_TRUE(w->testAttribute(Qt::WA_DeleteOnClose));
 }
+
+TEST_F(SearchWindow, AnEngineNumberTheLauncherDoesNotUseDropsNoEngine)
+{
+    QByteArray engines = kEngines;
+    frmSearch *w = open(engines.replace("[One]\r\n", "[One]\r\nStart=99999\r\nPerPage=x\r\n"));
+    EXPECT_EQ(w->cboEngine->count(), 2);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
