@@ -151,6 +151,8 @@ QString convertString(const QString &value)
 QString htmlToText(const QString &html)
 {
     QString text = replaceTags(html);
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;   // one line: nothing to trim
     const QChar placeholder = unusedPlaceholder(text);
     text.remove(u'\r');
     text.replace(u'\n', placeholder);
