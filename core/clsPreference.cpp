@@ -156,6 +156,7 @@ void clsPreference::readSettings()
     m_TimeOut = readStrict<qint16>(QStringLiteral("TimeOut"), QStringLiteral("30"));
     m_Connections = readStrict<qint16>(QStringLiteral("Connections"), QStringLiteral("9"));
     m_Authentication = readStrict<qint16>(QStringLiteral("Authentication"), QStringLiteral("0"));
+    m_AuthenticationHost = readText(kPreference, QStringLiteral("AuthenticationHost"));
     m_HTTPUserName = readText(kPreference, QStringLiteral("Auth_Username"));
     m_HTTPPassword = readText(kPreference, QStringLiteral("Auth_Password"));
 

@@ -47,6 +47,9 @@ public:
     qint16 Authentication() const { return m_Authentication; }
     void setAuthentication(int value);
     void setAuthentication(double value);
+    // "host:port" of the server whose login demand (401) Authentication holds; empty for none.
+    QString AuthenticationHost() const { return m_AuthenticationHost; }
+    void setAuthenticationHost(const QString &value) { m_AuthenticationHost = value; }
     QString SMTPServer() const { return m_SMTPServer; }
     void setSMTPServer(const QString &value) { m_SMTPServer = value; }
     QString HomePageURL() const { return m_HomePageURL; }
@@ -98,6 +101,7 @@ private:
     QString m_HTTPPassword;
     QString m_HTTPLogin;
     qint16 m_Authentication = 0;
+    QString m_AuthenticationHost;
     QString m_SMTPServer;
     QString m_HomePageURL;
     qint32 m_Port = 0;

@@ -20,6 +20,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "transport/HttpReply.h"
+#include "transport/HttpRequest.h"
 #include "transport/modDSSock.h"
 #include "transport/modHttpGet.h"
 
@@ -301,19 +302,10 @@ void frmUpdateEngines::connectAndSend(bool atStart)
 
 QString frmUpdateEngines::requestText() const
 {
-    const clsPreference &pref = myPreference();
-    const bool throughProxy = modDSSock::useProxy();
     const QString path = requestPath(qBound(0, m_fileIndex, kFileCount - 1));
-    QString request = u"GET "_s + (throughProxy ? u"http://"_s + Platform::vendorHost() + path : path)
-                      + u" HTTP/1.0"_s + kCrLf;
-    if (!pref.HTTPLogin().isEmpty()) {
-        if (pref.Authentication() == 401)
-            request += u"Authorization: Basic "_s + pref.HTTPLogin() + kCrLf;
-        else if (pref.Authentication() == 407 && throughProxy)
-            request += u"Proxy-Authorization: Basic "_s + pref.HTTPLogin() + kCrLf;
-    }
-    return request + u"Host: "_s + m_sHost + u':' + QString::number(m_lngPort) + kCrLf + u"Accept: */*"_s + kCrLf
-           + kCrLf;
+    return modDSSock::updateRequest(Platform::vendorHost(), path, m_sHost + u':' + QString::number(m_lngPort),
+                                    modDSSock::RequestSettings::current())
+        .text();
 }
 
 bool frmUpdateEngines::SendQuery()
@@ -456,8 +448,7 @@ void frmUpdateEngines::failedResponse(int code, const QString &text)
 void frmUpdateEngines::askedForLogin()
 {
     const int status = m_reply.status();
-    myPreference().setAuthentication(status);
-    Platform::saveSetting(u"Velquist"_s, u"Preference"_s, u"Authentication"_s, QString::number(status));
+    modDSSock::rememberLoginDemand(status, Platform::vendorHost());
     if (!myPreference().HTTPLogin().isEmpty()) {
         m_fileIndex = 99;
         Timer1.setEnabled(true);

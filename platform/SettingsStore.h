@@ -1,6 +1,7 @@
 #pragma once
 // The per-user settings store: values addressed by application name, section and key, all text.
 // Kept in "<settings folder>/<application>.ini" through the INI code, readable only by the user.
+// A value reads back exactly as it was saved, blanks at either end included.
 #include <optional>
 #include <QList>
 #include <QString>

@@ -109,11 +109,12 @@ CategoryPage readCategoryPage(const QString &page, const QString &engineName, co
     const bool openDirectory = isEngine(engineName, kOpenDirectoryEngine);
     qsizetype anchor = modCommon::indexOfNoCase(page, u"<a href=");
     while (anchor >= 0) {
-        QString link = page.mid(anchor + 8);
-        const qsizetype end = modCommon::indexOfNoCase(link, u"</a>");
+        // Only the anchor itself is copied, so that a page of many anchors is read in one pass.
+        const qsizetype start = anchor + 8;
+        const qsizetype end = modCommon::indexOfNoCase(page, u"</a>", start);
         if (end < 0)
             break;   // an anchor that never closes ends the page
-        link.truncate(end);
+        const QString link = page.mid(start, end - start);
 
         if (containsNoCase(link, spaceIdMark)) {
             result.spaceId = spaceIdOfLink(link);

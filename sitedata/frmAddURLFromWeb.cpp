@@ -7,7 +7,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QUrl>
 
 #include "core/modCommon.h"
 #include "core/modCommonHtml.h"
@@ -55,6 +54,47 @@ QString pageBase(const QString &pageURL)
 {
     const qsizetype cut = pageURL.indexOf(QRegularExpression(QStringLiteral("[?#]")));
     return cut < 0 ? pageURL : pageURL.left(cut);
+}
+
+// The path with its "." and ".." segments worked out (the path starts with "/").
+QString withoutDotSegments(const QString &path)
+{
+    const QStringList segments = path.split(QLatin1Char('/'));
+    QStringList kept;
+    for (qsizetype i = 1; i < segments.size(); ++i) {
+        const QString &segment = segments.at(i);
+        const bool last = i == segments.size() - 1;
+        if (segment == QLatin1String("..") && !kept.isEmpty())
+            kept.removeLast();
+        if (segment != QLatin1String("..") && segment != QLatin1String("."))
+            kept.append(segment);
+        else if (last)
+            kept.append(QString());
+    }
+    return QLatin1Char('/') + kept.join(QLatin1Char('/'));
+}
+
+// A relative link joined to the page's folder as text, so that the link keeps every escape and
+// character the page wrote; the link as it is when the page has no host.
+QString joinedLink(const QString &base, const QString &link)
+{
+    const qsizetype hostStart = base.indexOf(QStringLiteral("//")) + 2;
+    const qsizetype pathStart = base.indexOf(QLatin1Char('/'), hostStart);
+    const QString origin = pathStart < 0 ? base : base.left(pathStart);
+    if (origin.size() <= hostStart)
+        return link;
+    if (link.startsWith(QStringLiteral("//")))
+        return QStringLiteral("http:") + link;
+    const QString pagePath = pathStart < 0 ? QStringLiteral("/") : base.mid(pathStart);
+    const qsizetype tail = link.indexOf(QRegularExpression(QStringLiteral("[?#]")));
+    const QString linkPath = tail < 0 ? link : link.left(tail);
+    const QString rest = tail < 0 ? QString() : link.mid(tail);
+    QString path = pagePath;
+    if (linkPath.startsWith(QLatin1Char('/')))
+        path = linkPath;
+    else if (!linkPath.isEmpty())
+        path = pagePath.left(pagePath.lastIndexOf(QLatin1Char('/')) + 1) + linkPath;
+    return origin + withoutDotSegments(path) + rest;
 }
 
 } // namespace
@@ -239,11 +279,7 @@ QString frmAddURLFromWeb::getFullURL(const QString &pageURL, const QString &sNew
     const QString link = cleanLink(sNewURL);
     if (startsWithNoCase(link, QStringLiteral("http")))
         return link;
-    const QUrl base(QStringLiteral("http://") + pageBase(pageURL));
-    const QUrl resolved = base.resolved(QUrl(link));
-    if (!resolved.isValid() || resolved.host().isEmpty())
-        return link;
-    return resolved.toString();
+    return joinedLink(QStringLiteral("http://") + pageBase(pageURL), link);
 }
 
 QStringList frmAddURLFromWeb::pageLinks(const QString &page)

@@ -2,9 +2,9 @@
 
 #include <tuple>
 
-#include "platform/Codec1252.h"
 #include "platform/Numbers.h"
 #include "transport/HttpReply.h"
+#include "transport/HttpRequest.h"
 #include "transport/modDSSockUrl.h"
 
 using namespace Qt::StringLiterals;
@@ -13,7 +13,6 @@ namespace SubmitHttp {
 
 namespace {
 
-const QString kCrLf = u"\r\n"_s;
 // The status of a reply whose status line carries no readable code.
 constexpr int kUnreadableCode = 600;
 
@@ -83,31 +82,21 @@ Request buildRequest(const QString &method, const QString &action, const QString
     const QString target = verb == u"GET"_s ? withQuery(action, submitData) : action;
     request.viaProxy = settings.AccessType == 2 && !settings.Proxy.isEmpty();
 
-    QString requestLine;
+    QString originPath;
     if (request.viaProxy) {
         request.host = settings.Proxy;
         request.port = settings.Port;
-        requestLine = sentMethod % u' ' % target % u" HTTP/1.0"_s;
     } else {
         actionHostAndPort(target, request.host, request.port);
-        requestLine = sentMethod % u" /"_s % pathOfAction(target) % u" HTTP/1.0"_s;
+        originPath = pathOfAction(target);
     }
     request.invalidHost = !request.host.contains(u'.');
-
-    QString text = requestLine % kCrLf % u"Host: "_s % request.host % u':'
-                   % QString::number(request.port) % kCrLf;
-    // The login is for the proxy only; engines never see it.
-    if (request.viaProxy && settings.Authentication == 407)
-        text += u"Proxy-Authorization: Basic "_s % settings.HTTPLogin % kCrLf;
-    text += u"Accept: */*"_s % kCrLf;
-    if (verb == u"POST"_s) {
-        const qsizetype bytes = Platform::toAnsi(submitData).size();
-        text += u"Content-Type: application/x-www-form-urlencoded"_s % kCrLf
-                % u"Content-Length: "_s % QString::number(bytes) % kCrLf % kCrLf % submitData % kCrLf;
-    } else {
-        text += kCrLf;
-    }
-    request.text = text;
+    const std::optional<QString> body = verb == u"POST"_s ? std::optional<QString>(submitData) : std::nullopt;
+    request.text = modDSSock::submissionRequest(sentMethod, target, originPath,
+                                                request.host % u':' % QString::number(request.port), body,
+                                                {settings.AccessType, settings.Proxy, settings.Port,
+                                                 settings.Authentication, settings.HTTPLogin, QString()})
+                       .text();
     return request;
 }
 

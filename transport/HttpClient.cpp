@@ -5,6 +5,7 @@
 #include "platform/Codec1252.h"
 #include "platform/TextFile.h"
 #include "transport/HttpReply.h"
+#include "transport/HttpRequest.h"
 #include "transport/frmHTTP.h"
 #include "platform/modBase64Encode.h"
 #include "transport/modDSSockUrl.h"
@@ -36,12 +37,14 @@ HttpClient::HttpClient(QObject *parent, int index) : QObject(parent), m_index(in
     m_socket.setLineMode(false);
     m_socket.setByteReceive(true);
     m_deadline.setSingleShot(true);
+    m_replyDeadline.setSingleShot(true);
     connect(&m_socket, &DsSocket::Connect, this, &HttpClient::onConnect);
     connect(&m_socket, &DsSocket::ReceiveBytes, this, [this](int, const QByteArray &bytes) { onBytes(bytes); });
     connect(&m_socket, &DsSocket::Close, this, &HttpClient::onClose);
     connect(&m_socket, &DsSocket::Exception, this,
             [this](int, int, const QString &description) { onException(description); });
     connect(&m_deadline, &QTimer::timeout, this, &HttpClient::onDeadline);
+    connect(&m_replyDeadline, &QTimer::timeout, this, &HttpClient::onReplyDeadline);
 }
 
 void HttpClient::connectToProxy(const QString &)
@@ -140,6 +143,8 @@ void HttpClient::sendRequest()
 {
     m_phase = Phase::Reading;
     restartDeadline();
+    // A server that keeps sending, however slowly, still gets no more than the whole reply's time.
+    m_replyDeadline.start(10 * qMax(1, m_timeout) * 1000);
     if (m_socket.send(requestBytes()) != 0)
         failLater(kResultConnectFailed, u"Connection failed: the request could not be sent"_s);
 }
@@ -147,14 +152,15 @@ void HttpClient::sendRequest()
 // The URL's own bytes, never re-encoded: the proxy gets it whole, a server its path and query.
 QByteArray HttpClient::requestBytes() const
 {
-    const bool throughProxy = m_proxyMode == kProxyThrough;
-    QString request = u"GET "_s + (throughProxy ? u"http://"_s + m_target.hostPort : QString()) + m_target.path
-                      + u" HTTP/1.0\r\nHost: "_s + m_target.hostPort + u"\r\n"_s;
-    if (throughProxy && !m_proxyUser.isEmpty())
-        request += u"Proxy-Authorization: Basic "_s
-                   + modBase64Encode::base64Encode(m_proxyUser + u':' + m_proxyPassword) + u"\r\n"_s;
-    request += u"User-Agent: Velquist\r\nAccept: */*\r\n\r\n"_s;
-    return toAnsi(request);
+    modDSSock::RequestSettings settings;
+    if (m_proxyMode == kProxyThrough) {
+        settings.accessType = 2;
+        settings.proxy = m_proxyHost;
+        settings.port = m_proxyPort;
+        if (!m_proxyUser.isEmpty())
+            settings.login = modBase64Encode::base64Encode(m_proxyUser + u':' + m_proxyPassword);
+    }
+    return toAnsi(modDSSock::rankCheckRequest(m_target.hostPort, m_target.path, settings).text());
 }
 
 void HttpClient::onConnect()
@@ -280,6 +286,12 @@ void HttpClient::onDeadline()
         fail(kResultSilenceTimeout, u"Time-out: no data from the server"_s);
 }
 
+void HttpClient::onReplyDeadline()
+{
+    if (m_phase == Phase::Reading)
+        fail(kResultSilenceTimeout, u"Time-out: the reply took too long"_s);
+}
+
 void HttpClient::completeReply()
 {
     closeConnection();
@@ -317,6 +329,7 @@ void HttpClient::failLater(Result code, const QString &text)
 void HttpClient::closeConnection()
 {
     m_deadline.stop();
+    m_replyDeadline.stop();
     m_getPending = false;
     m_phase = Phase::Idle;
     m_socket.setAction(DsSocket::kActionClose);

@@ -37,7 +37,7 @@ public:
         kResultOK = 0,
         kResultConnectFailed = 1,    // refused, unknown host, or the connection broke
         kResultConnectTimeout = 2,
-        kResultSilenceTimeout = 3,   // the reply went quiet for the time-out
+        kResultSilenceTimeout = 3,   // the reply went quiet for the time-out, or took ten times it in all
         kResultTooLarge = 4,
         kResultUrlRefused = 5,
         kResultFileNotWritten = 6,
@@ -47,7 +47,8 @@ public:
 
     int index() const { return m_index; }
 
-    // Seconds for the connect and for every silence of the reply; below 1 counts as 1.
+    // Seconds for the connect and for every silence of the reply (below 1 counts as 1); the
+    // reply as a whole, from the request on the connection to its end, gets ten times that.
     int timeout() const { return m_timeout; }
     void setTimeout(int seconds) { m_timeout = seconds; }
     int proxyMode() const { return m_proxyMode; }
@@ -100,6 +101,7 @@ private:
     void onClose();
     void onException(const QString &description);
     void onDeadline();
+    void onReplyDeadline();
     // False when the request has ended or a handler replaced or cancelled it meanwhile.
     bool readHeader(const QByteArray &bytes);
     bool readBody(const QByteArray &bytes);
@@ -125,6 +127,7 @@ private:
 
     DsSocket m_socket;
     QTimer m_deadline;
+    QTimer m_replyDeadline;
     Phase m_phase = Phase::Idle;
     Endpoint m_endpoint;
     Target m_target;

@@ -6,7 +6,6 @@
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
-#include "platform/SettingsStore.h"
 #include "transport/HttpReply.h"
 #include "platform/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
@@ -303,10 +302,17 @@ void frmHTTP::dsSocket2_Close()
 void frmHTTP::Timer1_Timer()
 {
     Timer1.setEnabled(false);
-    // A caller that disconnected meanwhile has abandoned the fetch.
-    if (!modDSSock::connectedFlag)
+    // A caller that disconnected this fetch's socket meanwhile has abandoned the fetch; what other
+    // sockets did is none of its business.
+    if (modDSSock::disconnectCount(dsSocket2) != m_disconnectsBeforeWait)
         return;
     startFetch(m_currentURL);
+}
+
+void frmHTTP::reconnectLater()
+{
+    m_disconnectsBeforeWait = modDSSock::disconnectCount(dsSocket2);
+    Timer1.setEnabled(true);
 }
 
 void frmHTTP::Timer2_Timer()
@@ -371,7 +377,7 @@ void frmHTTP::followRedirect()
         return;
     }
     m_currentURL = modDSSock::resolveLocation(m_currentURL, m_location);
-    Timer1.setEnabled(true);
+    reconnectLater();
 }
 
 void frmHTTP::reportErrorStatus()
@@ -414,11 +420,9 @@ void frmHTTP::goServerAuthenticate()
         m_headerText.clear();
         m_pageText.clear();
         m_headerFlag = true;
-        myPreference().setAuthentication(m_statusCode);
-        Platform::saveSetting(QStringLiteral("Velquist"), QStringLiteral("Preference"),
-                              QStringLiteral("Authentication"), QString::number(m_statusCode));
+        modDSSock::rememberLoginDemand(m_statusCode, m_currentURL);
         if (!myPreference().HTTPLogin().isEmpty()) {
-            Timer1.setEnabled(true);
+            reconnectLater();
             return;
         }
         if (failedQuietly())

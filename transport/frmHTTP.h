@@ -91,6 +91,8 @@ private:
     void dsSocket2_Close();
     void dsSocket2_Exception(int number, const QString &description);
     void Timer1_Timer();
+    // Starts the deferred reconnect (redirect, login retry) of this fetch.
+    void reconnectLater();
     void Timer2_Timer();
     void idleTimeout();
     void replyTimeout();
@@ -119,6 +121,7 @@ private:
     bool m_socketFailed = false;
     // Numbers each fetch so that a replaced fetch does not go on after its wait.
     quint64 m_generation = 0;
+    quint64 m_disconnectsBeforeWait = 0;
     QTimer m_idleTimer;
     QTimer m_replyTimer;
 };

@@ -17,6 +17,8 @@ std::vector<Platform::DsSocket *> submitSockets;
 
 namespace {
 
+constexpr const char *kDisconnectsProperty = "velquistDisconnects";
+
 bool isShortestDecimalByte(const QString &field)
 {
     if (field.isEmpty() || field.size() > 3)
@@ -158,6 +160,12 @@ void SocketDisconnect(DsSocket &socket)
     if (socket.isOpen())
         socket.setAction(DsSocket::kActionClose);
     connectedFlag = false;
+    socket.setProperty(kDisconnectsProperty, QVariant::fromValue(disconnectCount(socket) + 1));
+}
+
+quint64 disconnectCount(const DsSocket &socket)
+{
+    return socket.property(kDisconnectsProperty).toULongLong();
 }
 
 void resizeSocketTable(int count, const std::vector<Platform::DsSocket *> &sockets)

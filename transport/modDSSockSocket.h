@@ -34,6 +34,9 @@ bool SendData(Platform::DsSocket &socket, const QString &data);
 bool SendData(Platform::DsSocket &socket, const QByteArray &data);
 // Closes the socket whatever its state: a connect still under way is abandoned.
 void SocketDisconnect(Platform::DsSocket &socket);
+// How often SocketDisconnect was called on this socket: its owner tells by it that a caller gave
+// up a fetch while no connection stood.
+quint64 disconnectCount(const Platform::DsSocket &socket);
 
 using SteadyTime = std::chrono::steady_clock::time_point;
 

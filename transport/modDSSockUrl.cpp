@@ -49,8 +49,12 @@ QString encodedChar(QChar ch)
     case u',': return u"%2C"_s;
     case u'/': return u"%2F"_s;
     case u' ': return u"+"_s;
-    default: return QString(ch);
+    default: break;
     }
+    // A control character goes raw into no request line or body.
+    if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+        return u'%' + QString::number(ch.unicode(), 16).toUpper().rightJustified(2, u'0');
+    return QString(ch);
 }
 
 QString lineBreaksForTag(const QString &tagName)
@@ -66,8 +70,8 @@ QString lineBreaksForTag(const QString &tagName)
     return QString();
 }
 
-// The text before each tag plus the breaks the tag stands for; the tail after the last complete
-// tag is not part of the result.
+// The text before each tag plus the breaks the tag stands for, then the text after the last
+// tag; a tag left open at the end is dropped.
 QString replaceTags(const QString &html)
 {
     QString result;
@@ -79,12 +83,12 @@ QString replaceTags(const QString &html)
         result += QStringView(html).mid(pos, open - pos);
         const qsizetype close = html.indexOf(u'>', open + 1);
         if (close < 0)
-            break;
+            return result;
         const QString tag = html.mid(open + 1, close - open - 1).toUpper();
         result += lineBreaksForTag(getField(tag, u" "_s, 1));
         pos = close + 1;
     }
-    return result;
+    return result + QStringView(html).mid(pos);
 }
 
 QChar unusedPlaceholder(const QString &text)
@@ -147,6 +151,8 @@ QString convertString(const QString &value)
 QString htmlToText(const QString &html)
 {
     QString text = replaceTags(html);
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;   // one line: nothing to trim
     const QChar placeholder = unusedPlaceholder(text);
     text.remove(u'\r');
     text.replace(u'\n', placeholder);

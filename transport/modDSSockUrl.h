@@ -16,11 +16,12 @@ QString getURLPath(const QString &url);
 // A last segment holding a "." counts as a file name and is left out.
 QString getURLDirectory(const QString &url);
 
-// Form encoding of a value for a query or a body: reserved characters as "%XX", space as "+",
-// everything else unchanged.
+// Form encoding of a value for a query or a body: reserved and control characters as "%XX",
+// space as "+", everything else unchanged.
 QString convertString(const QString &value);
 
-// Plain text of a piece of HTML with CR LF line breaks (paragraphs, headings, BR and HR only).
+// Plain text of a piece of HTML with CR LF line breaks (paragraphs, headings, BR and HR only);
+// the text after the last tag is kept, a tag left open at the end is not.
 QString htmlToText(const QString &html);
 
 // The Location of a redirect as an absolute URL: one that starts "http" is kept as it is, any

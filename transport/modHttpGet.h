@@ -1,7 +1,7 @@
 #pragma once
 // The request of the shared page fetch: one HTTP/1.0 GET of a whole URL, straight to the URL's
-// host or through the configured proxy, with Basic authorisation once a server or the proxy has
-// asked for it.
+// host or through the configured proxy, with Basic authorisation once the server or the proxy has
+// asked for it (see transport/HttpRequest.h for where each login may go).
 #include <QString>
 
 namespace Platform {
@@ -19,5 +19,9 @@ QString buildHTTPGet(const QString &url);
 
 // Builds the request and sends it on the connected socket.
 void sendHTTPGet(Platform::DsSocket &socket, const QString &url);
+
+// Remembers a login demand (401 or 407) in the settings, at once: for a server's demand also the
+// host and port of `url`, the only place its login will go.
+void rememberLoginDemand(int statusCode, const QString &url);
 
 } // namespace modDSSock

@@ -172,6 +172,14 @@ TEST(CustomCategoryPages, AbsoluteLinksAndLinksNamingTheEngineAreNoRows)
     EXPECT_FALSE(page.hasSpaceId);
 }
 
+TEST(CustomCategoryPages, AnchorTextAfterItsLastTagIsKept)
+{
+    const CategoryPage page = readCategoryPage(u"<a href=\"/Arts/Music/\"><img src=\"f.gif\">Music</a>"
+                                               "<a href=\"/Arts/TV/\"><b>TV</b> (12)</a>"_s,
+                                               u"X"_s, QString());
+    EXPECT_EQ(texts(page.rows), QStringList({u"Music=/Arts/Music/"_s, u"TV (12)=/Arts/TV/"_s}));
+}
+
 TEST(CustomCategoryPages, UnclosedAnchorEndsTheReadingAndCaseIsIgnored)
 {
     const CategoryPage page = readCategoryPage(

@@ -31,6 +31,20 @@ TEST_F(SettingsStoreTest, KeysWithBlanksAreStoredAsTheyAre)
     EXPECT_TRUE(TestSupport::TestEnvironment::readFile(settingsFile(app)).contains("SMTP Server=a,b\r\n"));
 }
 
+TEST_F(SettingsStoreTest, ValuesReadBackExactlyBlanksAndQuotesIncluded)
+{
+    const QString values[] = {QStringLiteral(" pw "), QStringLiteral("pw\t"), QStringLiteral("\"pw\""),
+                              QStringLiteral("\""), QStringLiteral("\"a"), QStringLiteral("a b"), QStringLiteral(" ")};
+    for (const QString &value : values) {
+        ASSERT_TRUE(saveSetting(app, QStringLiteral("Preference"), QStringLiteral("Auth_Password"), value));
+        EXPECT_EQ(getSetting(app, QStringLiteral("Preference"), QStringLiteral("Auth_Password")), value);
+    }
+    // Only a value that needs them gets quotation marks.
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(settingsFile(app)).contains("Auth_Password=\" \"\r\n"));
+    ASSERT_TRUE(saveSetting(app, QStringLiteral("Preference"), QStringLiteral("Auth_Password"), QStringLiteral("a b")));
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(settingsFile(app)).contains("Auth_Password=a b\r\n"));
+}
+
 TEST_F(SettingsStoreTest, StoreLivesInTheSettingsFolderReadableOnlyByItsOwner)
 {
     qputenv("VELQUIST_CONFIG", (env.root() + QStringLiteral("/fresh/config")).toUtf8());

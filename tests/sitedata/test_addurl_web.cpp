@@ -86,6 +86,10 @@ TEST(AddFromWebLinks, RelativeLinksResolveAgainstThePageFolder)
     EXPECT_EQ(resolve("h/d1/d2/", "../x"), u"http://h/d1/x"_s);
     EXPECT_EQ(resolve("shoes.example", "about.htm"), u"http://shoes.example/about.htm"_s);
     EXPECT_EQ(resolve("127.0.0.1:8080/shop/", "boots.htm"), u"http://127.0.0.1:8080/shop/boots.htm"_s);
+    // A link keeps its escapes as the page wrote them.
+    EXPECT_EQ(resolve("host/dir/p.htm", "my%20page.htm"), u"http://host/dir/my%20page.htm"_s);
+    EXPECT_EQ(resolve("host/dir/", "caf%C3%A9.htm?q=a%2Fb"), u"http://host/dir/caf%C3%A9.htm?q=a%2Fb"_s);
+    EXPECT_EQ(resolve("host/dir/p.htm", "/a/../b/./c%2F.htm"), u"http://host/b/c%2F.htm"_s);
 }
 
 TEST(AddFromWebLinks, LinksNeverClimbAboveTheHostNorThroughTheQuery)

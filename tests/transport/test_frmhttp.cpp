@@ -36,6 +36,7 @@ protected:
         myPreference().setProxy(QString());
         myPreference().setHTTPLogin(QString());
         myPreference().setAuthentication(0);
+        myPreference().setAuthenticationHost(QString());
         frmHTTP::setIntervals({10, 300, 1500});
     }
     void TearDown() override { Platform::setBusyPointer(false); }
@@ -165,6 +166,64 @@ TEST_F(PageFetch, ServerLoginIsAnsweredOnceThenRefused)
     EXPECT_EQ(m_deliveries.size(), 1);
 }
 
+TEST_F(PageFetch, ServerLoginGoesOnlyToTheServerThatAskedAlsoAfterARestart)
+{
+    LoopbackServer asking;
+    asking.setHandler([&asking](QTcpSocket *client, const QByteArray &) {
+        client->write(asking.requests().size() == 1 ? LoopbackServer::httpReply(401, "") : LoopbackServer::httpReply(200, "in"));
+        client->disconnectFromHost();
+    });
+    LoopbackServer other;
+    other.replyWith(LoopbackServer::httpReply(200, "open"));
+    // A store from before the server's address was kept: its demand sends the login nowhere.
+    for (const auto &[key, value] : {std::pair{u"Auth_Username"_s, u"u"_s}, {u"Auth_Password"_s, u"pw"_s},
+                                     {u"Authentication"_s, u"401"_s}})
+        ASSERT_TRUE(Platform::saveSetting(u"Velquist"_s, u"Preference"_s, key, value));
+    ASSERT_TRUE(myPreference().GetSettings());
+    ASSERT_EQ(myPreference().HTTPLogin(), u"dTpwdw=="_s);
+    receive(u"GetSiteInfo"_s);
+    fetch(url(asking));
+    ASSERT_TRUE(waitForDelivery());
+    ASSERT_EQ(asking.requests().size(), 2);
+    EXPECT_FALSE(asking.requests()[0].contains("Authorization"));
+    EXPECT_TRUE(asking.requests()[1].contains("\r\nAuthorization: Basic dTpwdw==\r\n"));
+    EXPECT_EQ(Platform::getSetting(u"Velquist"_s, u"Preference"_s, u"AuthenticationHost"_s), asking.hostPort());
+
+    fetch(url(other));
+    ASSERT_TRUE(waitForDelivery(2));
+    // After a restart the login still goes to the asking server alone.
+    frmHTTP::resetLoginDemands();
+    ASSERT_TRUE(myPreference().GetSettings());
+    fetch(url(other));
+    ASSERT_TRUE(waitForDelivery(3));
+    fetch(url(asking));
+    ASSERT_TRUE(waitForDelivery(4));
+    ASSERT_EQ(other.requests().size(), 2);
+    for (const QByteArray &request : other.requests())
+        EXPECT_FALSE(request.contains("Authorization"));
+    ASSERT_EQ(asking.requests().size(), 3);
+    EXPECT_TRUE(asking.requests()[2].contains("\r\nAuthorization: Basic dTpwdw==\r\n"));
+    EXPECT_FALSE(log().contains(u"dTpwdw=="_s));
+}
+
+TEST_F(PageFetch, StoredProxyDemandLeavesADirectFetchPlain)
+{
+    LoopbackServer server;
+    server.replyWith(LoopbackServer::httpReply(200, "plain"));
+    myPreference().setAccessType(1);
+    myPreference().setProxy(u"127.0.0.1"_s);
+    myPreference().setPort(1);
+    myPreference().setAuthentication(407);
+    myPreference().setHTTPLogin(u"dTpw"_s);
+    receive(u"GetSiteInfo"_s);
+    fetch(url(server));
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, u"plain"_s);
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests()[0], "GET /a HTTP/1.0\r\nHost: " + server.hostPort().toLatin1()
+                                        + "\r\nUser-Agent: Velquist\r\nAccept: */*\r\n\r\n");
+}
+
 TEST_F(PageFetch, LoginDemandWithoutAStoredLoginAsksForOne)
 {
     LoopbackServer server;
@@ -202,6 +261,36 @@ TEST_F(PageFetch, RedirectsAbsoluteAndRelativeAreFollowedWithTheSameKind)
     EXPECT_EQ(m_deliveries[0].page, u"landed /dir/d?q=1"_s);
     ASSERT_EQ(server.requests().size(), 4);
     EXPECT_EQ(frmHTTP::loadedInstance(), nullptr);
+}
+
+TEST_F(PageFetch, DeferredReconnectIsEndedOnlyByItsOwnFetch)
+{
+    frmHTTP::setIntervals({300, 300, 1500});
+    LoopbackServer server;
+    server.setHandler([](QTcpSocket *client, const QByteArray &request) {
+        const bool first = request.split(' ').value(1) == "/a";
+        client->write(first ? LoopbackServer::httpReply(302, "", "Location: /b\r\n") : LoopbackServer::httpReply(200, "b"));
+        client->disconnectFromHost();
+    });
+    // Other sockets (the FTP window's, its data connections) clear the shared flag all the time.
+    QTimer otherSockets;
+    QObject::connect(&otherSockets, &QTimer::timeout, [] { modDSSock::connectedFlag = false; });
+    otherSockets.start(5);
+    receive(u"GetSiteInfo"_s);
+    Platform::setBusyPointer(true);
+    fetch(url(server));
+    ASSERT_TRUE(waitForDelivery());
+    EXPECT_EQ(m_deliveries[0].page, u"b"_s);
+    EXPECT_FALSE(Platform::isBusyPointer());
+
+    // The caller disconnecting during the wait does end it.
+    fetch(url(server));
+    ASSERT_TRUE(Platform::waitUntil([&] { return server.requests().size() == 3; }, kWaitMs));
+    settle(50);
+    modDSSock::SocketDisconnect(frmHTTP::instance()->dsSocket2);
+    settle(600);
+    EXPECT_EQ(server.requests().size(), 3);
+    EXPECT_EQ(m_deliveries.size(), 1);
 }
 
 TEST_F(PageFetch, RedirectLoopStopsAfterTenHops)

@@ -20,6 +20,7 @@ protected:
         myPreference().setPort(0);
         myPreference().setAuthentication(0);
         myPreference().setHTTPLogin(QString());
+        myPreference().setAuthenticationHost(QString());
     }
     static void throughProxy()
     {
@@ -61,6 +62,7 @@ TEST_F(HttpGetRequest, ProxyAccessWithoutAProxyUsesTheDirectForm)
 TEST_F(HttpGetRequest, ServerLoginGoesBeforeAcceptAndIsMaskedInTheLog)
 {
     myPreference().setAuthentication(401);
+    myPreference().setAuthenticationHost(u"h:80"_s);
     myPreference().setHTTPLogin(u"dTpw"_s);
     EXPECT_EQ(modDSSock::buildHTTPGet(u"http://h/x"_s),
               u"GET /x HTTP/1.0\r\nHost: h\r\nUser-Agent: Velquist\r\nAuthorization: Basic dTpw\r\n"
@@ -80,13 +82,16 @@ TEST_F(HttpGetRequest, ProxyLoginFormHasNoUserAgentAndStaysOnHttp10)
     EXPECT_FALSE(log().contains(u"dTpw"_s));
     EXPECT_TRUE(log().contains(u"Proxy-Authorization: Basic ****"_s));
 
+    // With direct access the stored proxy demand sends nothing of the proxy.
     myPreference().setAccessType(0);
-    EXPECT_TRUE(modDSSock::buildHTTPGet(u"http://h/x"_s).startsWith(u"GET http://h/x HTTP/1.0\r\nHost: p:3128\r\n"_s));
+    EXPECT_EQ(modDSSock::buildHTTPGet(u"http://h/x"_s),
+              u"GET /x HTTP/1.0\r\nHost: h\r\nUser-Agent: Velquist\r\nAccept: */*\r\n\r\n"_s);
 }
 
 TEST_F(HttpGetRequest, EmptyLoginAndUnknownDemand)
 {
     myPreference().setAuthentication(401);
+    myPreference().setAuthenticationHost(u"h:80"_s);
     EXPECT_TRUE(modDSSock::buildHTTPGet(u"http://h/"_s).contains(u"\r\nAuthorization: Basic \r\nAccept"_s));
 
     myPreference().setAuthentication(999);

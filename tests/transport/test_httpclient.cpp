@@ -279,6 +279,25 @@ TEST_F(HttpClientTest, TimeOutBoundsTheConnectAndEverySilence)
     }
 }
 
+TEST_F(HttpClientTest, SteadyTrickleEndsAtTenTimesTheTimeOut)
+{
+    server.setHandler([](QTcpSocket *peer, const QByteArray &) {
+        peer->write("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        LoopbackServer::trickle(peer, "d", 300, 60);
+    });
+    client.setTimeout(1);
+    aim(urlOf(server));
+    const qint64 started = Platform::tickCount();
+    client.get();
+    ASSERT_TRUE(waitUntil([&] { return events.doneCount() == 1; }, 12000));
+    // Ten seconds less the slack of a coarse timer.
+    EXPECT_GE(Platform::tickCount() - started, 9400);
+    const QString error = u"Time-out: the reply took too long"_s;
+    EXPECT_EQ(events.log.mid(events.log.size() - 2),
+              (QStringList{u"Error "_s + error, u"Done %1 %2"_s.arg(HttpClient::kResultSilenceTimeout).arg(error)}));
+    EXPECT_FALSE(Platform::fileExists(file));
+}
+
 TEST_F(HttpClientTest, OverlongReplyEndsInReplyTooLargeAndWritesNoFile)
 {
     const QByteArray bigBody(10 * 1024 * 1024 + 1, 'x');

@@ -39,8 +39,9 @@ TEST(UrlHelpers, FormEncodingOfEveryReservedCharacter)
     EXPECT_EQ(convertString(u"~!#$%^&()+`={}|[]\\:'\";<>?,/"_s),
               u"%7E%21%23%24%25%5E%26%28%29%2B%60%3D%7B%7D%7C%5B%5D%5C%3A%27%22%3B%3C%3E%3F%2C%2F"_s);
     EXPECT_EQ(convertString(u"A-z_0.9@*"_s), u"A-z_0.9@*"_s);
-    // Control characters and characters above 127 pass unchanged.
-    EXPECT_EQ(convertString(u"\r\n\t\u00e9"_s), u"\r\n\t\u00e9"_s);
+    // Every control character is encoded; characters above 127 pass unchanged.
+    EXPECT_EQ(convertString(u"\r\n\t\u00e9"_s), u"%0D%0A%09\u00e9"_s);
+    EXPECT_EQ(convertString(QString(QChar(0)) + u"\x1f\x7f\x80"_s), u"%00%1F%7F\x80"_s);
     EXPECT_EQ(convertString(QString()), QString());
 }
 
@@ -48,10 +49,12 @@ TEST(UrlHelpers, HtmlToTextBreaksLinesAtBlockTags)
 {
     const QString text = htmlToText(u"a<P>b<br>c<HR>d</b>"_s);
     EXPECT_EQ(text, u"a\r\n\r\nb\r\nc\r\n"_s + QString(50, u'-') + u"\r\nd"_s);
-    // The text after the last tag is lost, so is a tag without its end.
-    EXPECT_EQ(htmlToText(u"x<B>y"_s), u"x"_s);
+    // The text after the last tag is kept; a tag without its end is lost.
+    EXPECT_EQ(htmlToText(u"x<B>y"_s), u"xy"_s);
+    EXPECT_EQ(htmlToText(u"<img src=\"f.gif\">Music"_s), u"Music"_s);
+    EXPECT_EQ(htmlToText(u"<b>TV</b> (12)"_s), u"TV (12)"_s);
     EXPECT_EQ(htmlToText(u"x<p>y<b"_s), u"x\r\n\r\ny"_s);
-    EXPECT_EQ(htmlToText(u"no tags"_s), QString());
+    EXPECT_EQ(htmlToText(u"no tags"_s), u"no tags"_s);
 }
 
 TEST(UrlHelpers, HtmlToTextTrimsLineStartsAndDropsSourceLineBreaks)

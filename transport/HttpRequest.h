@@ -1,0 +1,64 @@
+#pragma once
+// Every HTTP request the program sends: one request head, its one writer, and one maker per
+// client (page fetch, submission, rank check, engine data update) holding that client's form.
+// The makers keep the login rules: a server login goes only to the host and port that asked for
+// it, a proxy login only to the proxy and only when the request goes through it.
+#include <optional>
+
+#include <QString>
+
+namespace modDSSock {
+
+// The user's connection settings as the makers read them.
+struct RequestSettings {
+    int accessType = 0;     // 2: through the proxy
+    QString proxy;
+    int port = 0;           // the proxy's port
+    int authentication = 0; // the last login demand: 0, 401 (a server) or 407 (the proxy)
+    QString login;          // Base64 of "user:password", or empty
+    QString loginHost;      // "host:port" of the server that asked (401), or empty
+
+    bool viaProxy() const { return accessType == 2 && !proxy.isEmpty(); }
+    // The settings held by myPreference().
+    static RequestSettings current();
+};
+
+struct HttpRequest {
+    enum class Login { None, Server, Proxy };
+    // Where the login line stands; each client keeps the order it has always sent.
+    enum class LoginAt { AfterHost, AfterUserAgent, BeforeHost };
+
+    QString method = QStringLiteral("GET");
+    QString target;        // an origin path ("/a?b") or an absolute URL (through a proxy)
+    QString host;          // the Host line's value; no Host line when empty
+    Login login = Login::None;
+    QString loginValue;    // Base64
+    LoginAt loginAt = LoginAt::AfterHost;
+    QString userAgent;     // no User-Agent line when empty
+    std::optional<QString> formBody;   // the url-encoded body of a POST
+
+    // The whole request, HTTP/1.0, every line ending in CR LF.
+    QString text() const;
+    // The head up to its login lines, for the log: without Accept, body and the empty line.
+    QString textBeforeAccept() const;
+};
+
+// "host:port" with the host in lower case and the port always named (80 when none).
+QString hostPortKey(const QString &hostPort);
+// Whether the stored server login may go to `hostPort` (a URL's host with its port, if any).
+bool serverLoginGoesTo(const RequestSettings &settings, const QString &hostPort);
+
+// The page fetch's GET of a whole URL.
+HttpRequest pageFetchRequest(const QString &url, const RequestSettings &settings);
+// A submission: `action` with the query of a GET already joined; `originPath` its path and query
+// after the host without the leading "/"; `hostLine` where the request is sent ("host:port").
+HttpRequest submissionRequest(const QString &method, const QString &action, const QString &originPath,
+                              const QString &hostLine, const std::optional<QString> &formBody,
+                              const RequestSettings &settings);
+// A rank-check GET of `path` on `hostPort`. Its proxy login is offered before the proxy asks.
+HttpRequest rankCheckRequest(const QString &hostPort, const QString &path, const RequestSettings &settings);
+// The update's GET of `path` on the vendor's host; `hostLine` is where it is sent ("host:port").
+HttpRequest updateRequest(const QString &vendorHost, const QString &path, const QString &hostLine,
+                          const RequestSettings &settings);
+
+} // namespace modDSSock
