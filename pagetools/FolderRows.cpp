@@ -101,11 +101,15 @@ Kind kindOfImageKey(const QString &key)
     return Kind::OtherFile;
 }
 
+QString driveFolder(const QString &driveText)
+{
+    const qsizetype bracket = driveText.indexOf(u'[');
+    return bracket < 0 ? driveText : driveText.left(bracket).trimmed();
+}
+
 QString listingFolder(const QString &startingDir)
 {
     QString folder = startingDir;
-    if (const qsizetype bracket = folder.indexOf(u'['); bracket >= 0)
-        folder = folder.left(bracket).trimmed();
     if (!folder.endsWith(u'/'))
         folder += u'/';
     return folder;

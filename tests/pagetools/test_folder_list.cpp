@@ -12,6 +12,8 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QTest>
 #include <QPlainTextEdit>
 
 #include "pagetools/FolderRows.h"
@@ -52,9 +54,10 @@ TEST(FolderRowsTest, FolderTextsParentsAndLocalPaths)
         EXPECT_TRUE(PageAddress::isLocalPath(QString::fromUtf8(local))) << local;
     for (const char *web : {"", "example.com/a", "http://x/", "c:/site", "1:\\x", "127.0.0.1:8080/a"})
         EXPECT_FALSE(PageAddress::isLocalPath(QString::fromUtf8(web))) << web;
-    EXPECT_EQ(FolderRows::listingFolder(u"/ [root]"_s), u"/"_s);
-    EXPECT_EQ(FolderRows::listingFolder(u"/media/usb [My Disk]"_s), u"/media/usb/"_s);
+    EXPECT_EQ(FolderRows::driveFolder(u"/ [root]"_s), u"/"_s);
+    EXPECT_EQ(FolderRows::driveFolder(u"/media/usb [My Disk]"_s), u"/media/usb"_s);
     EXPECT_EQ(FolderRows::listingFolder(u"/web/site"_s), u"/web/site/"_s);
+    EXPECT_EQ(FolderRows::listingFolder(u"/web/photos [2020]"_s), u"/web/photos [2020]/"_s);
     EXPECT_EQ(FolderRows::parentFolder(u"/web/site/"_s), u"/web/"_s);
     EXPECT_EQ(FolderRows::parentFolder(u"/web/"_s), u"/"_s);
 }
@@ -89,7 +92,7 @@ TEST_F(MetaTagTest, ListsFoldersFilesAndTheUpEntryWithTheirPaths)
 
     w->addDirs(site + u"site.html"_s);
     EXPECT_EQ(itemImageKey(row(u"readme.txt"_s)), u"WinFile"_s);
-    w->addDirs(u"/ [root]"_s);
+    w->addDirs(FolderRows::driveFolder(u"/ [root]"_s));
     EXPECT_FALSE(row(u" .."_s));
     EXPECT_TRUE(row(u"tmp"_s) || row(u"usr"_s));
     w->addDirs(site + u"missing"_s);
@@ -108,12 +111,17 @@ TEST_F(MetaTagTest, SortsUpEntryFoldersFilesIgnoringCaseAndEachClickReverses)
     const QStringList ascending = {u" .."_s, nb + u"alpha"_s, nb + u"Zeta"_s, u"A.txt"_s, u"b.htm"_s, u"c.HTM"_s};
     QStringList descending = ascending;
     std::reverse(descending.begin(), descending.end());
+    const auto clickHeader = [this](int column) {
+        QHeaderView *header = w->lsvDirs->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    };
     EXPECT_EQ(names(), ascending);
-    w->lsvDirs_ColumnClick(0);
+    clickHeader(0);
     EXPECT_EQ(names(), descending);
-    w->lsvDirs_ColumnClick(0);
+    clickHeader(0);
     EXPECT_EQ(names(), ascending);
-    w->lsvDirs_ColumnClick(1);   // by type, descending: "HTML File" before "File"
+    clickHeader(1);   // by type, descending: "HTML File" before "File"
     EXPECT_EQ(names(), (QStringList{u"c.HTM"_s, u"b.htm"_s, u"A.txt"_s, nb + u"Zeta"_s, nb + u"alpha"_s, u" .."_s}));
     w->addDirs(site);   // a new listing keeps the order
     EXPECT_EQ(names().first(), u"c.HTM"_s);
@@ -181,6 +189,20 @@ TEST_F(MetaTagTest, DoubleClickShowsAPageListsAFolderOrReportsAGoneEntry)
     w->lsvDirs_DblClick();
     EXPECT_EQ(w->cboAddress->currentText(), site);
     EXPECT_TRUE(row(u"a.htm"_s));
+}
+
+// A folder is opened by its whole name: a "[" in it is no drive box label.
+TEST_F(MetaTagTest, DoubleClickOpensAFolderWhoseNameHoldsABracket)
+{
+    env.writeFile(site + u"photos [2020]/a.htm"_s, kPage);
+    open();
+    QTreeWidgetItem *folder = row(u"photos [2020]"_s);
+    ASSERT_TRUE(folder);
+    const QPoint at = w->lsvDirs->visualItemRect(folder).center();
+    QTest::mouseClick(w->lsvDirs->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w->lsvDirs->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(names(), (QStringList{u" .."_s, u"a.htm"_s}));
+    EXPECT_EQ(Platform::itemTag(row(u"a.htm"_s)), site + u"photos [2020]/a.htm"_s);
 }
 
 TEST_F(MetaTagTest, LoadsAtTheRootWithTheSplitterAtTwoFifthsAndMouseMovesEndTheHourglass)

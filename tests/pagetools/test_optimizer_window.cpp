@@ -101,7 +101,7 @@ TEST_F(OptimizerWindow, ChecksBeforeAReport)
             env.dialogs.answerMessage(Platform::Ok);
         window->cboSiteURL->setEditText(c.address);
         // Enter in the address box runs as the button does.
-        QTest::keyClick(window->cboSiteURL->lineEdit(), Qt::Key_Return);
+        QTest::keyClick(window->cboSiteURL, Qt::Key_Return);
         EXPECT_EQ(env.dialogs.prompts(), c.prompts) << c.address.toStdString();
     }
     EXPECT_TRUE(env.shellRequests.isEmpty());
