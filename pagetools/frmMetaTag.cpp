@@ -62,6 +62,8 @@ QPushButton *button(const QString &caption, const char *name, QWidget *parent)
 
 } // namespace
 
+static_assert(modCommon::kMaxHtmlFileBytes == frmHTTP::kMaxPageChars, "a local page is held to the page fetch's cap");
+
 QPointer<frmMetaTag> frmMetaTag::s_instance;
 
 frmMetaTag *frmMetaTag::instance()
