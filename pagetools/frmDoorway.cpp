@@ -14,6 +14,7 @@
 
 #include "core/modCommon.h"
 #include "pagetools/DoorwayProfile.h"
+#include "pagetools/LongWordWrap.h"
 #include "pagetools/TypingCap.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
@@ -58,6 +59,7 @@ QPlainTextEdit *textBox(QWidget *parent, const char *name, int lines)
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setMinimumHeight(box->fontMetrics().lineSpacing() * lines + 12);
     box->setTabChangesFocus(true);
+    LongWordWrap::keepWrappingFast(box);
     return box;
 }
 

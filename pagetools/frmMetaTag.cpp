@@ -21,6 +21,7 @@
 #include "core/modCommon.h"
 #include "core/modCommonHtml.h"
 #include "pagetools/FolderRows.h"
+#include "pagetools/LongWordWrap.h"
 #include "pagetools/MetaTagWrites.h"
 #include "pagetools/PageAddress.h"
 #include "pagetools/TypingCap.h"
@@ -145,6 +146,7 @@ void frmMetaTag::buildWindow()
     for (QPlainTextEdit *box : {txtKeyword, txtDescription}) {
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setTabChangesFocus(true);
+        LongWordWrap::keepWrappingFast(box);
     }
     tags->addWidget(Label1[0]);
     tags->addWidget(txtTitle);
