@@ -29,8 +29,9 @@ QString listingFolder(const QString &startingDir);
 // The parent of a listing folder, ending in "/": "/web/site/" gives "/web/".
 QString parentFolder(const QString &folder);
 
-// What an entry with this attribute word and name is: the folder bit makes a folder, ".htm"
-// anywhere in the name (ignoring case) an HTML file. A word outside the ones the file system
+// What an entry with this attribute word and name is: the folder bit makes a folder, the
+// extension ".htm" or ".html" (ignoring case) an HTML file; a name with ".htm" elsewhere, such
+// as the temporary copy an interrupted update leaves, is another file. A word outside the ones the file system
 // gives is written to the error log with the path.
 Kind classify(int attributes, const QString &name, const QString &fullPath);
 

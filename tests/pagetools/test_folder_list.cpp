@@ -30,11 +30,13 @@ const QByteArray kPage = "<html><head><title>Shop</title>\r\n<meta name=\"keywor
 
 } // namespace
 
-TEST(FolderRowsTest, EntriesAreKindsByTheFolderBitAndTheNameAlone)
+TEST(FolderRowsTest, EntriesAreKindsByTheFolderBitAndTheExtension)
 {
     const struct { int word; const char *name; Kind kind; bool logged; } cases[] = {
         {0, "page.html", Kind::HtmlFile, false},   {1, "INDEX.HTM", Kind::HtmlFile, false},
-        {2, "notes.htm.bak", Kind::HtmlFile, false}, {4, "readme.txt", Kind::OtherFile, false},
+        {2, "notes.htm.bak", Kind::OtherFile, false}, {4, "readme.txt", Kind::OtherFile, false},
+        {0, "p0549.htm.HpfxpY", Kind::OtherFile, false}, {0, "a.htmx", Kind::OtherFile, false},
+        {0, ".htm", Kind::HtmlFile, false},
         {33, "a.htm", Kind::HtmlFile, true},        {32, "a.HtMl", Kind::HtmlFile, false},
         {16, "site.html", Kind::Folder, false},     {17, ".git", Kind::Folder, false},
         {48, "x", Kind::Folder, true},
