@@ -147,6 +147,7 @@ void frmOptimizer::registerReceiver()
             cmdRenovator->setEnabled(true);
     };
     receiver.connectFailed = [this] {
+        StatusBar1->setPanelText(1, QString());   // no longer connecting
         cmdRenovator->setText(kIdleCaption);
         if (!isVisible())
             releaseHidden();
@@ -199,6 +200,7 @@ bool frmOptimizer::eventFilter(QObject *watched, QEvent *event)
 void frmOptimizer::cmdRenovator_Click()
 {
     if (cmdRenovator->text() != kIdleCaption) {
+        StatusBar1->setPanelText(1, QString());   // no longer connecting
         cmdRenovator->setText(kIdleCaption);
         // After an error status the fetch has already unloaded itself.
         if (frmHTTP *fetch = frmHTTP::loadedInstance())
