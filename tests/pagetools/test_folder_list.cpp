@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,6 +20,7 @@
 #include "pagetools/FolderRows.h"
 #include "pagetools/PageAddress.h"
 #include "platform/KeyedListView.h"
+#include "platform/Shell.h"
 #include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
@@ -154,6 +156,90 @@ TEST_F(MetaTagTest, ViewSourceOnlyForPagesAndWithTheWholePath)
     w->mnuViewSource_Click();
     EXPECT_FALSE(w->mnuPopup->isVisible());
     EXPECT_EQ(env.shellRequests.size(), 1);
+}
+
+namespace {
+
+// Sets environment variables for one scope and puts the old values back.
+class EnvironmentScope {
+public:
+    void set(const char *name, const QByteArray &value)
+    {
+        m_old.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        qputenv(name, value);
+    }
+    ~EnvironmentScope()
+    {
+        for (auto it = m_old.crbegin(); it != m_old.crend(); ++it)
+            it->wasSet ? qputenv(it->name, it->value) : qunsetenv(it->name);
+    }
+
+private:
+    struct Old {
+        const char *name;
+        QByteArray value;
+        bool wasSet;
+    };
+    QList<Old> m_old;
+};
+
+} // namespace
+
+// The user's editor first; one that needs a terminal only inside a terminal window; then the
+// installed text editors; never the browser, and nothing when no editor can show the file.
+TEST(ViewSourceEditor, TheUsersEditorATerminalOneInATerminalWindowElseAnInstalledOne)
+{
+    using Platform::Launch;
+    const QString page = u"/site/my page.htm"_s;
+    const struct { const char *visual, *editor; QStringList installed; QList<Launch> first; } cases[] = {
+        {"kate -n", "vi", {u"kate"_s, u"vi"_s, u"xterm"_s}, {{u"/bin/kate"_s, {u"-n"_s, page}}}},
+        {"", "vi", {u"vi"_s, u"xterm"_s, u"gedit"_s}, {{u"/bin/xterm"_s, {u"-e"_s, u"/bin/vi"_s, page}}}},
+        {"", "nano -w", {u"nano"_s, u"x-terminal-emulator"_s}, {{u"/bin/x-terminal-emulator"_s, {u"-e"_s, u"/bin/nano"_s, u"-w"_s, page}}}},
+        {"", "vi", {u"vi"_s, u"gedit"_s}, {{u"/bin/gedit"_s, {page}}}},
+        {"missing", "emacs -nw", {u"emacs"_s, u"vi"_s, u"firefox"_s}, {}},
+        {"", "", {u"firefox"_s}, {}},
+    };
+    for (const auto &c : cases) {
+        EnvironmentScope scope;
+        scope.set("VISUAL", c.visual);
+        scope.set("EDITOR", c.editor);
+        const auto find = [&c](const QString &name) { return c.installed.contains(name) ? u"/bin/"_s + name : QString(); };
+        const QList<Launch> launches = Platform::textEditorLaunches(page, find);
+        EXPECT_EQ(launches.mid(0, 1), c.first) << c.visual << " / " << c.editor;
+    }
+}
+
+// View Source starts an installed editor with the page, or shows its box: vi without a terminal
+// window would show nothing.
+TEST_F(MetaTagTest, ViewSourceStartsAnEditorOrShowsItsBox)
+{
+    env.writeFile(site + u"a.htm"_s, kPage);
+    const QString bin = env.root() + u"/bin/"_s;
+    const QString marker = env.root() + u"/editor-args"_s;
+    const auto fakeProgram = [&](const char *name) {
+        env.writeFile(bin + QString::fromUtf8(name), "#!/bin/sh\necho \"$@\" > '" + marker.toUtf8() + "'\n");
+        QFile::setPermissions(bin + QString::fromUtf8(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    fakeProgram("vi");
+    EnvironmentScope scope;
+    scope.set("PATH", bin.toUtf8());
+    scope.set("VISUAL", "vi");
+    scope.set("EDITOR", "");
+    Platform::setShellHook(nullptr);
+    open();
+    select({u"a.htm"_s});
+    env.dialogs.answerMessage(Platform::Ok);
+    w->mnuViewSource->trigger();
+    ASSERT_EQ(env.dialogs.prompts().size(), 1);
+    EXPECT_TRUE(env.dialogs.prompts()[0].startsWith(u"ViewSource_Error: "_s));
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
+    EXPECT_FALSE(QFile::exists(marker));
+
+    fakeProgram("gedit");
+    w->mnuViewSource->trigger();
+    EXPECT_EQ(env.dialogs.shown().size(), 1);
+    ASSERT_TRUE(Platform::waitUntil([&] { return QFile::exists(marker) && QFileInfo(marker).size() > 0; }, 8000));
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(marker), (site + u"a.htm\n"_s).toUtf8());
 }
 
 TEST_F(MetaTagTest, DoubleClickShowsAPageListsAFolderOrReportsAGoneEntry)
