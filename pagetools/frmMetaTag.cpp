@@ -255,7 +255,7 @@ void frmMetaTag::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-// Only Close and the window's close box end it.
+// A rejection of the dialog closes it as the Close button does.
 void frmMetaTag::reject()
 {
     close();
