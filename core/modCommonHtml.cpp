@@ -54,15 +54,41 @@ void showModuleError(const QString &routine, const QString &errorText)
                      QStringLiteral("Error"));
 }
 
+// The text of a page file, or nothing with the reason when it cannot be read or is larger than
+// kMaxHtmlFileBytes. The size is checked before anything is held; a file that changes its size
+// while it is read is refused rather than taken in part.
+std::optional<QString> readPageFile(const QString &path, QString &error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return std::nullopt;
+    }
+    const qint64 size = file.size();
+    if (size > kMaxHtmlFileBytes) {
+        error = QStringLiteral("The file is larger than ") + QString::number(kMaxHtmlFileBytes)
+                + QStringLiteral(" bytes.");
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(size);
+    char more = 0;
+    const bool whole = bytes.size() == size && file.read(&more, 1) == 0;
+    if (file.error() != QFileDevice::NoError || !whole) {
+        error = file.error() != QFileDevice::NoError ? file.errorString()
+                                                      : QStringLiteral("The file changed while it was read.");
+        return std::nullopt;
+    }
+    return Platform::fromAnsi(bytes);
+}
+
 // The file's text, or nothing (after the routine's error box) when it cannot be read.
 std::optional<QString> readForEdit(const QString &file, const QString &routine)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        showModuleError(routine, in.errorString());
-        return std::nullopt;
-    }
-    return Platform::fromAnsi(in.readAll());
+    QString error;
+    std::optional<QString> text = readPageFile(file, error);
+    if (!text)
+        showModuleError(routine, error);
+    return text;
 }
 
 // Builds the edited copy of a text in one pass: the cuts and insertions come in the order of
@@ -304,15 +330,16 @@ QString readHTMLFile(const QString &path, int part)
 {
     if (path.isEmpty())
         return QString();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Platform::msgBox(file.errorString() + kCrLf
+    QString error;
+    const std::optional<QString> read = readPageFile(path, error);
+    if (!read) {
+        Platform::msgBox(error + kCrLf
                              + QStringLiteral("Open HTML file error. Please make sure the file is not "
                                               "open by other program and try again."),
                          Platform::Information, QStringLiteral("Error"));
         return QString();
     }
-    const QString text = Platform::fromAnsi(file.readAll());
+    const QString &text = *read;
     std::optional<std::pair<qsizetype, qsizetype>> range;
     switch (part) {
     case WholeFile:

@@ -7,12 +7,15 @@
 
 namespace modCommon {
 
+// A local page larger than this is not read: the cap the page fetch puts on a web page.
+inline constexpr qsizetype kMaxHtmlFileBytes = 8 * 1024 * 1024;
+
 // Parts of an HTML file that readHTMLFile can return.
 enum HtmlPart : int { WholeFile = 0, HeadPart = 1, BodyPart = 2 };
 
 // The whole file (part 0), its "<head>" ... "</head>" section (part 1) or its "<body" ...
 // "</body>" section (part 2). Empty for an empty path, a missing section or a file that cannot
-// be read (the last one is reported in a message box).
+// be read or is larger than kMaxHtmlFileBytes (the last two are reported in a message box).
 QString readHTMLFile(const QString &path, int part);
 
 // Adds the title, keywords and description to the file, keeping what it already has: the new
@@ -35,7 +38,7 @@ struct MetaTagEdit {
 };
 
 // The edit insertMetaTag or replaceMetaTag makes; nothing for an empty path or a missing file,
-// or when the file cannot be read (after the routine's box).
+// or when the file cannot be read or is larger than kMaxHtmlFileBytes (after the routine's box).
 std::optional<MetaTagEdit> insertedMetaTags(const QString &file, const QString &title, const QString &keywords,
                                             const QString &description);
 std::optional<MetaTagEdit> replacedMetaTags(const QString &file, const QString &title, const QString &keywords,

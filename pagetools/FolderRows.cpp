@@ -1,10 +1,11 @@
 #include "pagetools/FolderRows.h"
 
-#include "core/modCommonHtml.h"
 #include "platform/CommonControls.h"
 #include "platform/FolderListing.h"
 #include "platform/KeyedListView.h"
 #include "platform/modDSSockLog.h"
+
+using namespace Qt::StringLiterals;
 
 namespace FolderRows {
 namespace {
@@ -101,11 +102,15 @@ Kind kindOfImageKey(const QString &key)
     return Kind::OtherFile;
 }
 
+QString driveFolder(const QString &driveText)
+{
+    const qsizetype bracket = driveText.indexOf(u'[');
+    return bracket < 0 ? driveText : driveText.left(bracket).trimmed();
+}
+
 QString listingFolder(const QString &startingDir)
 {
     QString folder = startingDir;
-    if (const qsizetype bracket = folder.indexOf(u'['); bracket >= 0)
-        folder = folder.left(bracket).trimmed();
     if (!folder.endsWith(u'/'))
         folder += u'/';
     return folder;
@@ -126,7 +131,8 @@ Kind classify(int attributes, const QString &name, const QString &fullPath)
         modDSSock::writeErrorLog(QString::number(attributes) + QStringLiteral(": ") + fullPath);
     if (attributes & Platform::FolderAttribute)
         return Kind::Folder;
-    return modCommon::indexOfNoCase(name, u".htm") >= 0 ? Kind::HtmlFile : Kind::OtherFile;
+    const bool page = name.endsWith(u".htm"_s, Qt::CaseInsensitive) || name.endsWith(u".html"_s, Qt::CaseInsensitive);
+    return page ? Kind::HtmlFile : Kind::OtherFile;
 }
 
 QList<Row> listRows(const QString &startingDir)

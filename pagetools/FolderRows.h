@@ -19,19 +19,23 @@ QString imageKey(Kind kind);   // "Up", "Folder", "WebFile", "WinFile"
 QString typeText(Kind kind);   // "Folder", "HTML File", "File"
 Kind kindOfImageKey(const QString &imageKey);
 
-// The folder a drive box text or path names, ending in "/": the text before a "[" (blanks
-// trimmed) with a "/" added when it has none.
+// The folder of a drive box text: the text before its volume label in "[...]", blanks trimmed.
+// Only the drive box's texts are cut so: a folder's own name may hold a "[".
+QString driveFolder(const QString &driveText);
+
+// The folder a path names, ending in "/".
 QString listingFolder(const QString &startingDir);
 
 // The parent of a listing folder, ending in "/": "/web/site/" gives "/web/".
 QString parentFolder(const QString &folder);
 
-// What an entry with this attribute word and name is: the folder bit makes a folder, ".htm"
-// anywhere in the name (ignoring case) an HTML file. A word outside the ones the file system
+// What an entry with this attribute word and name is: the folder bit makes a folder, the
+// extension ".htm" or ".html" (ignoring case) an HTML file; a name with ".htm" elsewhere, such
+// as the temporary copy an interrupted update leaves, is another file. A word outside the ones the file system
 // gives is written to the error log with the path.
 Kind classify(int attributes, const QString &name, const QString &fullPath);
 
-// The rows of the folder a drive box text or path names, in the file system's order; the rows
+// The rows of the folder a path names, in the file system's order; the rows
 // read before a failure.
 QList<Row> listRows(const QString &startingDir);
 

@@ -1,12 +1,12 @@
 #include "pagetools/OptimizerReport.h"
 
 #include <QStringList>
-#include <QStringMatcher>
 
 #include "core/clsPreference.h"
 #include "core/modCommon.h"
 #include "core/modCommonHtml.h"
 #include "core/modHtmlText.h"
+#include "pagetools/KeywordCounts.h"
 #include "pagetools/PageAddress.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
@@ -131,40 +131,17 @@ QString mark(int matches)
     return u"<font FACE=Arial SIZE=3 COLOR=#000000><b>+</b></font>"_s;
 }
 
-// The text with ASCII letters in lower case: the keyword counts fold only those, as the meta-tag
-// routines do.
-QString foldedAscii(const QString &text)
-{
-    QString folded = text;
-    for (QChar &ch : folded) {
-        if (ch >= u'A' && ch <= u'Z')
-            ch = QChar(ch.unicode() + (u'a' - u'A'));
-    }
-    return folded;
-}
-
-// Non-overlapping occurrences in a text folded once for all keywords of a page.
-int countFolded(const QString &foldedText, const QString &keyword)
-{
-    const QString needle = foldedAscii(keyword);
-    if (needle.isEmpty())
-        return 0;
-    const QStringMatcher matcher(needle);
-    int matches = 0;
-    for (qsizetype at = matcher.indexIn(foldedText); at >= 0; at = matcher.indexIn(foldedText, at + needle.size()))
-        ++matches;
-    return matches;
-}
-
 QString keywordSection(const QString &keywords, const QString &text)
 {
     QString rows;
     if (!keywords.isEmpty()) {
-        const QString folded = foldedAscii(text);
-        for (const QString &keyword : keywords.split(u',')) {
+        const QStringList list = keywords.split(u',');
+        const QList<int> counts = KeywordCounts::countAll(text, list);
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            const QString &keyword = list[i];
             if (keyword.isEmpty())
                 continue;
-            const int matches = countFolded(folded, keyword);
+            const int matches = counts[i];
             rows += u"<tr bgcolor=#FFFFFF>"_s % u"<td>"_s % kBlack % escaped(keyword) % u"</font></td>"_s
                     % u"<td align=center>"_s % kBlack % QString::number(matches) % u"</font></td>"_s
                     % u"<td align=center>"_s % mark(matches) % u"</td></tr>"_s % kCrLf;
@@ -229,7 +206,7 @@ QString displayAddress(const QString &address)
 
 int countMatches(const QString &text, const QString &keyword)
 {
-    return keyword.isEmpty() ? 0 : countFolded(foldedAscii(text), keyword);
+    return KeywordCounts::countAll(text, {keyword}).first();
 }
 
 QString reportText(const QString &shownAddress, const QString &page, const Credits &credits)

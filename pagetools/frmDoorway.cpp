@@ -5,16 +5,17 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "core/modCommon.h"
 #include "pagetools/DoorwayProfile.h"
+#include "pagetools/LongWordWrap.h"
+#include "pagetools/TypingCap.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
 #include "platform/SettingsStore.h"
@@ -58,6 +59,7 @@ QPlainTextEdit *textBox(QWidget *parent, const char *name, int lines)
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setMinimumHeight(box->fontMetrics().lineSpacing() * lines + 12);
     box->setTabChangesFocus(true);
+    LongWordWrap::keepWrappingFast(box);
     return box;
 }
 
@@ -200,8 +202,7 @@ void frmDoorway::buildWindow()
     layout->addLayout(buttons);
 
     connect(cboProfile, &QComboBox::activated, this, [this] { cboProfile_Click(); });
-    connect(txtDescription->document(), &QTextDocument::contentsChange, this,
-            [this](int position, int, int added) { capDescription(position, added); });
+    TypingCap::capEdits(txtDescription, kMaxDescriptionChars, [this] { return m_settingFromCode; });
     resize(720, 640);
 }
 
@@ -259,23 +260,15 @@ bool frmDoorway::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-// Typing stops at the description's length; text the program sets may be longer.
-void frmDoorway::capDescription(int position, int added)
+// Esc would close the window and lose the page the user has typed: only Close and the window's
+// own close box end it.
+void frmDoorway::keyPressEvent(QKeyEvent *event)
 {
-    if (m_settingFromCode || added <= 0)
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
         return;
-    int excess = int(modCommon::multiLineText(txtDescription).size()) - kMaxDescriptionChars;
-    if (excess <= 0)
-        return;
-    QTextDocument *document = txtDescription->document();
-    QTextCursor cursor(document);
-    cursor.setPosition(position + added);
-    for (int taken = 0; taken < added && excess > 0; ++taken) {
-        // A line break stands for CR LF: two characters of the text.
-        excess -= document->characterAt(cursor.position() - 1) == QChar::ParagraphSeparator ? 2 : 1;
-        cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
     }
-    cursor.removeSelectedText();
+    QDialog::keyPressEvent(event);
 }
 
 void frmDoorway::Command1_Click(int index)

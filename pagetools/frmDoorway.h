@@ -55,6 +55,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     struct Help {
@@ -68,7 +69,6 @@ private:
     void Form_Load();
     void Form_Unload();
     void showIntroduction();
-    void capDescription(int position, int added);
     DoorwayPage::Fields fields() const;
     // The fields in the order of the profile keys.
     QStringList profileValues() const;

@@ -21,8 +21,10 @@
 #include "core/modCommon.h"
 #include "core/modCommonHtml.h"
 #include "pagetools/FolderRows.h"
+#include "pagetools/LongWordWrap.h"
 #include "pagetools/MetaTagWrites.h"
 #include "pagetools/PageAddress.h"
+#include "pagetools/TypingCap.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
@@ -60,6 +62,8 @@ QPushButton *button(const QString &caption, const char *name, QWidget *parent)
 }
 
 } // namespace
+
+static_assert(modCommon::kMaxHtmlFileBytes == frmHTTP::kMaxPageChars, "a local page is held to the page fetch's cap");
 
 QPointer<frmMetaTag> frmMetaTag::s_instance;
 
@@ -142,6 +146,7 @@ void frmMetaTag::buildWindow()
     for (QPlainTextEdit *box : {txtKeyword, txtDescription}) {
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setTabChangesFocus(true);
+        LongWordWrap::keepWrappingFast(box);
     }
     tags->addWidget(Label1[0]);
     tags->addWidget(txtTitle);
@@ -186,10 +191,12 @@ void frmMetaTag::buildWindow()
 
 void frmMetaTag::wireControls()
 {
-    cboAddress->lineEdit()->installEventFilter(this);
-    for (QWidget *box : {static_cast<QWidget *>(txtTitle), static_cast<QWidget *>(txtKeyword),
-                         static_cast<QWidget *>(txtDescription)})
-        box->installEventFilter(this);
+    // An editable combo box takes the keys itself and hands them to its line edit directly.
+    cboAddress->installEventFilter(this);
+    // Typing and pasting stop at kMaxTyped characters; text the program sets may be longer.
+    txtTitle->setMaxLength(kMaxTyped);
+    for (QPlainTextEdit *box : {txtKeyword, txtDescription})
+        TypingCap::capEdits(box, kMaxTyped, [this] { return m_settingFromCode; });
     // A mouse move over these gives the default pointer back after a read, fetch or update.
     for (QWidget *area : {static_cast<QWidget *>(this), static_cast<QWidget *>(fraMeTaTag[0]),
                           static_cast<QWidget *>(fraMeTaTag[1]), txtKeyword->viewport(),
@@ -220,9 +227,10 @@ void frmMetaTag::Form_Load()
     const int splitterWidth = picSpliter->width();
     picSpliter->setSizes({splitterWidth * 2 / 5, splitterWidth - splitterWidth * 2 / 5});
     optUpdate[1]->setChecked(true);
-    lsvDirs->sortItems(0, Qt::AscendingOrder);
+    // The list starts sorted, so the first header click reverses it.
+    lsvDirs->sortItems(0, Platform::nextClickSortOrder(lsvDirs));
     m_loaded = true;
-    addDirs(Drive1->currentText());
+    addDirs(FolderRows::driveFolder(Drive1->currentText()));
     Resize();
 }
 
@@ -247,10 +255,20 @@ void frmMetaTag::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-// Escape closes the window as the Close button does.
+// A rejection of the dialog closes it as the Close button does.
 void frmMetaTag::reject()
 {
     close();
+}
+
+// Esc would close the window and lose the tags the user has typed.
+void frmMetaTag::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmMetaTag::resizeEvent(QResizeEvent *event)
@@ -281,27 +299,11 @@ bool frmMetaTag::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
-    auto *key = static_cast<QKeyEvent *>(event);
-    if (watched == cboAddress->lineEdit()) {
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            cboAddress_KeyDown(kEnterKey);
-            return true;
-        }
-        return QDialog::eventFilter(watched, event);
-    }
-    // Typing stops at kMaxTyped characters; text the program sets may be longer.
-    const bool typesText = !key->text().isEmpty() && (key->text()[0].isPrint() || key->key() == Qt::Key_Return
-                                                      || key->key() == Qt::Key_Enter);
-    if (!typesText)
-        return QDialog::eventFilter(watched, event);
-    qsizetype length = -1;
-    if (watched == txtTitle && !txtTitle->hasSelectedText())
-        length = txtTitle->text().size();
-    for (QPlainTextEdit *box : {txtKeyword, txtDescription})
-        if (watched == box && !box->textCursor().hasSelection())
-            length = modCommon::multiLineText(box).size();
-    if (length >= kMaxTyped)
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (watched == cboAddress && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        cboAddress_KeyDown(kEnterKey);
         return true;
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -320,7 +322,7 @@ void frmMetaTag::addDirs(const QString &startingDir)
 
 void frmMetaTag::Drive1_Change()
 {
-    addDirs(Drive1->currentText());
+    addDirs(FolderRows::driveFolder(Drive1->currentText()));
 }
 
 QTreeWidgetItem *frmMetaTag::selectedItem() const
@@ -358,9 +360,7 @@ void frmMetaTag::lsvDirs_DblClick()
 
 void frmMetaTag::lsvDirs_ColumnClick(int column)
 {
-    const Qt::SortOrder order = lsvDirs->header()->sortIndicatorOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                                              : Qt::AscendingOrder;
-    lsvDirs->sortItems(column, order);
+    lsvDirs->sortItems(column, Platform::nextClickSortOrder(lsvDirs));
 }
 
 void frmMetaTag::lsvDirs_MouseDown(Qt::MouseButton button, const QPoint &globalPos)
@@ -386,6 +386,7 @@ void frmMetaTag::mnuViewSource_Click()
 
 void frmMetaTag::clearBoxes()
 {
+    txtTitle->setMaxLength(kMaxTyped);
     txtTitle->clear();
     txtKeyword->clear();
     txtDescription->clear();
@@ -432,9 +433,13 @@ void frmMetaTag::getMetaTag(const QString &sFileData)
     QString title;
     QString text;
     modCommon::retrieveMetaTag(sFileData, keywords, description, title, text);
-    txtTitle->setText(modCommon::replaceCrLf(title));
+    title = modCommon::replaceCrLf(title);
+    txtTitle->setMaxLength(int(qMax<qsizetype>(kMaxTyped, title.size())));
+    txtTitle->setText(title);
+    m_settingFromCode = true;
     modCommon::setMultiLineText(txtKeyword, keywords);
     modCommon::setMultiLineText(txtDescription, description);
+    m_settingFromCode = false;
     showCounters();
 }
 

@@ -36,7 +36,7 @@ public:
     static constexpr int kHistoryEntries = 20;
     static constexpr int kMaxTyped = 1000;
 
-    // Lists a folder or a drive box text in lsvDirs.
+    // Lists a folder in lsvDirs (a drive box text goes through FolderRows::driveFolder first).
     void addDirs(const QString &startingDir);
     // Shows the title, keywords and description of a page or head section.
     void getMetaTag(const QString &sFileData);
@@ -74,6 +74,7 @@ protected:
     void reject() override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     explicit frmMetaTag(QWidget *parent = nullptr);
@@ -91,4 +92,5 @@ private:
     bool m_updating = false;
     bool m_closeAfterUpdate = false;
     bool m_loaded = false;
+    bool m_settingFromCode = false;
 };

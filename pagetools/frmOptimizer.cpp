@@ -129,7 +129,8 @@ void frmOptimizer::buildWindow()
     grid->setColumnStretch(0, 1);
 
     connect(cboSiteURL, &QComboBox::editTextChanged, this, [this] { cmdRenovator->setEnabled(true); });
-    cboSiteURL->lineEdit()->installEventFilter(this);
+    // An editable combo box takes the keys itself and hands them to its line edit directly.
+    cboSiteURL->installEventFilter(this);
     connect(cmdFileLocation, &QPushButton::clicked, this, [this] { cmdFileLocation_Click(); });
     connect(cmdRenovator, &QPushButton::clicked, this, [this] { cmdRenovator_Click(); });
     resize(600, 210);
@@ -146,6 +147,7 @@ void frmOptimizer::registerReceiver()
             cmdRenovator->setEnabled(true);
     };
     receiver.connectFailed = [this] {
+        StatusBar1->setPanelText(1, QString());   // no longer connecting
         cmdRenovator->setText(kIdleCaption);
         if (!isVisible())
             releaseHidden();
@@ -183,7 +185,7 @@ void frmOptimizer::closeEvent(QCloseEvent *event)
 // fetch runs the pointer is the hourglass; over the button it is the arrow, to cancel.
 bool frmOptimizer::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cboSiteURL->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == cboSiteURL && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             cmdRenovator_Click();
@@ -198,6 +200,7 @@ bool frmOptimizer::eventFilter(QObject *watched, QEvent *event)
 void frmOptimizer::cmdRenovator_Click()
 {
     if (cmdRenovator->text() != kIdleCaption) {
+        StatusBar1->setPanelText(1, QString());   // no longer connecting
         cmdRenovator->setText(kIdleCaption);
         // After an error status the fetch has already unloaded itself.
         if (frmHTTP *fetch = frmHTTP::loadedInstance())

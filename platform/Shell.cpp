@@ -1,8 +1,11 @@
 #include "platform/Shell.h"
 
+#include <optional>
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace Platform {
@@ -25,6 +28,54 @@ QUrl urlOf(const QString &target)
     return QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
 }
 
+bool needsTerminal(const QString &program, const QStringList &arguments)
+{
+    static const QStringList terminalEditors = {
+        QStringLiteral("vi"),    QStringLiteral("vim"),  QStringLiteral("nvim"),   QStringLiteral("vim.basic"),
+        QStringLiteral("vim.tiny"), QStringLiteral("view"), QStringLiteral("nvi"), QStringLiteral("elvis"),
+        QStringLiteral("nano"),  QStringLiteral("pico"), QStringLiteral("ed"),     QStringLiteral("ex"),
+        QStringLiteral("micro"), QStringLiteral("joe"),  QStringLiteral("jed"),    QStringLiteral("ne"),
+        QStringLiteral("mg"),    QStringLiteral("kak"),  QStringLiteral("hx"),     QStringLiteral("mcedit"),
+        QStringLiteral("zile"),  QStringLiteral("jove"), QStringLiteral("le")};
+    const QString name = QFileInfo(program).fileName();
+    if (name == QStringLiteral("emacs"))
+        return arguments.contains(QStringLiteral("-nw")) || arguments.contains(QStringLiteral("--no-window-system"));
+    return terminalEditors.contains(name);
+}
+
+// A terminal window that runs a command given after its prefix arguments.
+std::optional<Launch> terminalFor(const std::function<QString(const QString &)> &findProgram)
+{
+    static const struct { const char *name; const char *runFlag; } terminals[] = {
+        {"x-terminal-emulator", "-e"}, {"gnome-terminal", "--"}, {"konsole", "-e"}, {"xterm", "-e"},
+    };
+    for (const auto &terminal : terminals) {
+        const QString found = findProgram(QString::fromLatin1(terminal.name));
+        if (!found.isEmpty())
+            return Launch{found, {QString::fromLatin1(terminal.runFlag)}};
+    }
+    return std::nullopt;
+}
+
+// The launch of an editor command line such as "kate -n" or "vi", when it can show the file.
+std::optional<Launch> editorLaunch(const QString &commandLine, const QString &path,
+                                   const std::function<QString(const QString &)> &findProgram)
+{
+    QStringList words = QProcess::splitCommand(commandLine);
+    if (words.isEmpty())
+        return std::nullopt;
+    const QString program = findProgram(words.takeFirst());
+    if (program.isEmpty())
+        return std::nullopt;
+    const QStringList arguments = words + QStringList{path};
+    if (!needsTerminal(program, words))
+        return Launch{program, arguments};
+    std::optional<Launch> terminal = terminalFor(findProgram);
+    if (terminal)
+        terminal->arguments += QStringList{program} + arguments;
+    return terminal;
+}
+
 } // namespace
 
 void setShellHook(ShellHook newHook)
@@ -41,14 +92,33 @@ bool shellOpen(const QString &pathOrUrl)
     return QDesktopServices::openUrl(urlOf(pathOrUrl));
 }
 
+QList<Launch> textEditorLaunches(const QString &path, const std::function<QString(const QString &)> &findProgram)
+{
+    static const char *const installedEditors[] = {
+        "gnome-text-editor", "gedit", "kate", "kwrite", "mousepad", "pluma", "xed", "featherpad", "leafpad", "geany",
+    };
+    QStringList commandLines = {qEnvironmentVariable("VISUAL"), qEnvironmentVariable("EDITOR")};
+    for (const char *editor : installedEditors)
+        commandLines.append(QString::fromLatin1(editor));
+    QList<Launch> launches;
+    for (const QString &commandLine : commandLines) {
+        const std::optional<Launch> launch = editorLaunch(commandLine, path, findProgram);
+        if (launch && !launches.contains(*launch))
+            launches.append(*launch);
+    }
+    return launches;
+}
+
 bool openInTextEditor(const QString &path)
 {
     if (hook())
         return hook()(ShellAction::TextEditor, path);
-    const QString editor = qEnvironmentVariable("VISUAL", qEnvironmentVariable("EDITOR"));
-    if (!editor.isEmpty() && QProcess::startDetached(editor, {path}))
-        return true;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    const QString file = QFileInfo(path).absoluteFilePath();
+    const auto find = [](const QString &program) { return QStandardPaths::findExecutable(program); };
+    for (const Launch &launch : textEditorLaunches(file, find))
+        if (QProcess::startDetached(launch.program, launch.arguments))
+            return true;
+    return false;
 }
 
 } // namespace Platform

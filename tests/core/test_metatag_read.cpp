@@ -4,6 +4,9 @@
 
 #include "core/modCommonHtml.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 using TestSupport::TestEnvironment;
 using TestSupport::VelquistTest;
@@ -66,6 +69,35 @@ TEST_F(HtmlFileReader, EmptyPathIsSilentAndMissingFileIsReported)
     EXPECT_TRUE(env.dialogs.shown()[0].prompt.endsWith(
         u"\r\nOpen HTML file error. Please make sure the file is not open by other program and try again."_s));
     EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
+}
+
+// A file over the page cap is refused before any of it is held: sparse files, so that the 3 GiB
+// one takes no disk and would take its size in memory if it were read.
+TEST_F(HtmlFileReader, FileOverThePageCapIsRefusedWithTheBoxAndLeftAsItWas)
+{
+    const QString path = env.programFolder() + u"big.htm"_s;
+    const QString tooLarge = u"The file is larger than 8388608 bytes.\r\n"_s;
+    for (const qint64 size : {modCommon::kMaxHtmlFileBytes + 1, qint64(3) << 30}) {
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+        }
+        env.dialogs.clearLog();
+        for (int i = 0; i < 3; ++i)
+            env.dialogs.answerMessage(Platform::Ok);
+        EXPECT_EQ(modCommon::readHTMLFile(path, modCommon::HeadPart), QString());
+        EXPECT_FALSE(modCommon::insertedMetaTags(path, u"t"_s, u"k"_s, u"d"_s));
+        EXPECT_FALSE(modCommon::replacedMetaTags(path, u"t"_s, u"k"_s, u"d"_s));
+        const QStringList prompts = env.dialogs.prompts();
+        ASSERT_EQ(prompts.size(), 3) << size;
+        EXPECT_TRUE(prompts[0].startsWith(tooLarge + u"Open HTML file error."_s)) << prompts[0].toStdString();
+        EXPECT_EQ(prompts[1], u"Module: insertMetaTag\r\n"_s + tooLarge.chopped(2));
+        EXPECT_EQ(prompts[2], u"Module: replaceMetaTag\r\n"_s + tooLarge.chopped(2));
+        EXPECT_EQ(QFileInfo(path).size(), size);
+    }
+    // At the cap the file is read.
+    TestEnvironment::writeFile(path, "<head>" + QByteArray(modCommon::kMaxHtmlFileBytes - 13, 'x') + "</head>");
+    EXPECT_EQ(modCommon::readHTMLFile(path, modCommon::HeadPart).size(), modCommon::kMaxHtmlFileBytes);
 }
 
 TEST(RetrieveMetaTag, VisibleTextBetweenTagsOnly)

@@ -29,10 +29,11 @@ protected:
         Platform::setBusyPointer(false);
     }
 
-    // The window listing the site folder.
+    // The shown window listing the site folder.
     frmMetaTag *open()
     {
         w = frmMetaTag::instance();
+        w->show();
         w->addDirs(site);
         return w;
     }

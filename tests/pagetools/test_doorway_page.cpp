@@ -206,6 +206,18 @@ TEST_F(DoorwayTest, HelpAreaFollowsTheFocus)
     EXPECT_TRUE(window->lblCaption->text().startsWith(u"A doorway page is a webpage"_s));
 }
 
+// Esc does not close the window: the page typed so far stays.
+TEST_F(DoorwayTest, EscapeKeepsTheWindowAndItsFields)
+{
+    fillSample();
+    for (QWidget *field : {static_cast<QWidget *>(window->txtSummary), static_cast<QWidget *>(window->txtTitle),
+                           static_cast<QWidget *>(window->cboSiteURL)})
+        QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(frmDoorway::loadedInstance(), window.data());
+    EXPECT_EQ(modCommon::multiLineText(window->txtSummary), u"Our widgets ...\r\nSecond paragraph."_s);
+}
+
 // Typing stops at 1,000 characters of the description, a line break counting two.
 TEST_F(DoorwayTest, TypedDescriptionIsCapped)
 {

@@ -3,9 +3,13 @@
 // stored name list; and the value encoding itself.
 #include "DoorwayFixture.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
+#include <QTest>
 
 #include "pagetools/DoorwayProfile.h"
+#include "pagetools/LongWordWrap.h"
 #include "support/FailingWrites.h"
 
 using namespace Qt::StringLiterals;
@@ -86,6 +90,35 @@ TEST_F(DoorwayProfiles, ValuesRoundTripWhole)
     EXPECT_EQ(window->txtCompany->text(), u"Example Widgets Ltd"_s);   // a key after the body
     EXPECT_EQ(window->cboSiteURL->currentText(), u"www.example.com"_s);
     EXPECT_TRUE(window->txtFileLocation->text().isEmpty());
+}
+
+// A body holding a word longer than a thousand characters is wrapped anywhere, which takes Qt a
+// time in step with its length; other bodies wrap at blanks. So does a pasted long word.
+TEST_F(DoorwayProfiles, ABodyWithAVeryLongWordWrapsAnywhere)
+{
+    fillSample();
+    const QString longWord = u"Start "_s + QString(LongWordWrap::kLongWordChars + 1, u'w') + u" end"_s;
+    modCommon::setMultiLineText(window->txtSummary, longWord);
+    window->cboProfile->setEditText(u"Long"_s);
+    click(frmDoorway::SaveButton);
+    modCommon::setMultiLineText(window->txtSummary, QString(LongWordWrap::kLongWordChars, u'w') + u" end"_s);
+    window->cboProfile->setEditText(u"Short"_s);
+    click(frmDoorway::SaveButton);
+
+    const struct { const char *profile; QTextOption::WrapMode mode; } cases[] = {
+        {"Long", QTextOption::WrapAnywhere}, {"Short", QTextOption::WrapAtWordBoundaryOrAnywhere},
+    };
+    for (const auto &c : cases) {
+        pick(QString::fromUtf8(c.profile));
+        EXPECT_EQ(window->txtSummary->wordWrapMode(), c.mode) << c.profile;
+    }
+    EXPECT_EQ(window->txtDescription->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QApplication::clipboard()->setText(longWord);
+    window->txtSummary->moveCursor(QTextCursor::End);
+    QTest::keyClick(window->txtSummary, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(window->txtSummary->wordWrapMode(), QTextOption::WrapAnywhere);
+    pick(u"Long"_s);
+    EXPECT_EQ(modCommon::multiLineText(window->txtSummary), longWord);
 }
 
 // A profile written elsewhere has no escapes: its values are read as they stand.

@@ -6,17 +6,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QTest>
 #include <QPlainTextEdit>
 
 #include "pagetools/FolderRows.h"
 #include "pagetools/PageAddress.h"
 #include "platform/KeyedListView.h"
+#include "platform/Shell.h"
 #include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
@@ -28,11 +32,13 @@ const QByteArray kPage = "<html><head><title>Shop</title>\r\n<meta name=\"keywor
 
 } // namespace
 
-TEST(FolderRowsTest, EntriesAreKindsByTheFolderBitAndTheNameAlone)
+TEST(FolderRowsTest, EntriesAreKindsByTheFolderBitAndTheExtension)
 {
     const struct { int word; const char *name; Kind kind; bool logged; } cases[] = {
         {0, "page.html", Kind::HtmlFile, false},   {1, "INDEX.HTM", Kind::HtmlFile, false},
-        {2, "notes.htm.bak", Kind::HtmlFile, false}, {4, "readme.txt", Kind::OtherFile, false},
+        {2, "notes.htm.bak", Kind::OtherFile, false}, {4, "readme.txt", Kind::OtherFile, false},
+        {0, "p0549.htm.HpfxpY", Kind::OtherFile, false}, {0, "a.htmx", Kind::OtherFile, false},
+        {0, ".htm", Kind::HtmlFile, false},
         {33, "a.htm", Kind::HtmlFile, true},        {32, "a.HtMl", Kind::HtmlFile, false},
         {16, "site.html", Kind::Folder, false},     {17, ".git", Kind::Folder, false},
         {48, "x", Kind::Folder, true},
@@ -52,9 +58,10 @@ TEST(FolderRowsTest, FolderTextsParentsAndLocalPaths)
         EXPECT_TRUE(PageAddress::isLocalPath(QString::fromUtf8(local))) << local;
     for (const char *web : {"", "example.com/a", "http://x/", "c:/site", "1:\\x", "127.0.0.1:8080/a"})
         EXPECT_FALSE(PageAddress::isLocalPath(QString::fromUtf8(web))) << web;
-    EXPECT_EQ(FolderRows::listingFolder(u"/ [root]"_s), u"/"_s);
-    EXPECT_EQ(FolderRows::listingFolder(u"/media/usb [My Disk]"_s), u"/media/usb/"_s);
+    EXPECT_EQ(FolderRows::driveFolder(u"/ [root]"_s), u"/"_s);
+    EXPECT_EQ(FolderRows::driveFolder(u"/media/usb [My Disk]"_s), u"/media/usb"_s);
     EXPECT_EQ(FolderRows::listingFolder(u"/web/site"_s), u"/web/site/"_s);
+    EXPECT_EQ(FolderRows::listingFolder(u"/web/photos [2020]"_s), u"/web/photos [2020]/"_s);
     EXPECT_EQ(FolderRows::parentFolder(u"/web/site/"_s), u"/web/"_s);
     EXPECT_EQ(FolderRows::parentFolder(u"/web/"_s), u"/"_s);
 }
@@ -89,7 +96,7 @@ TEST_F(MetaTagTest, ListsFoldersFilesAndTheUpEntryWithTheirPaths)
 
     w->addDirs(site + u"site.html"_s);
     EXPECT_EQ(itemImageKey(row(u"readme.txt"_s)), u"WinFile"_s);
-    w->addDirs(u"/ [root]"_s);
+    w->addDirs(FolderRows::driveFolder(u"/ [root]"_s));
     EXPECT_FALSE(row(u" .."_s));
     EXPECT_TRUE(row(u"tmp"_s) || row(u"usr"_s));
     w->addDirs(site + u"missing"_s);
@@ -108,12 +115,17 @@ TEST_F(MetaTagTest, SortsUpEntryFoldersFilesIgnoringCaseAndEachClickReverses)
     const QStringList ascending = {u" .."_s, nb + u"alpha"_s, nb + u"Zeta"_s, u"A.txt"_s, u"b.htm"_s, u"c.HTM"_s};
     QStringList descending = ascending;
     std::reverse(descending.begin(), descending.end());
+    const auto clickHeader = [this](int column) {
+        QHeaderView *header = w->lsvDirs->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    };
     EXPECT_EQ(names(), ascending);
-    w->lsvDirs_ColumnClick(0);
+    clickHeader(0);
     EXPECT_EQ(names(), descending);
-    w->lsvDirs_ColumnClick(0);
+    clickHeader(0);
     EXPECT_EQ(names(), ascending);
-    w->lsvDirs_ColumnClick(1);   // by type, descending: "HTML File" before "File"
+    clickHeader(1);   // by type, descending: "HTML File" before "File"
     EXPECT_EQ(names(), (QStringList{u"c.HTM"_s, u"b.htm"_s, u"A.txt"_s, nb + u"Zeta"_s, nb + u"alpha"_s, u" .."_s}));
     w->addDirs(site);   // a new listing keeps the order
     EXPECT_EQ(names().first(), u"c.HTM"_s);
@@ -144,6 +156,90 @@ TEST_F(MetaTagTest, ViewSourceOnlyForPagesAndWithTheWholePath)
     w->mnuViewSource_Click();
     EXPECT_FALSE(w->mnuPopup->isVisible());
     EXPECT_EQ(env.shellRequests.size(), 1);
+}
+
+namespace {
+
+// Sets environment variables for one scope and puts the old values back.
+class EnvironmentScope {
+public:
+    void set(const char *name, const QByteArray &value)
+    {
+        m_old.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        qputenv(name, value);
+    }
+    ~EnvironmentScope()
+    {
+        for (auto it = m_old.crbegin(); it != m_old.crend(); ++it)
+            it->wasSet ? qputenv(it->name, it->value) : qunsetenv(it->name);
+    }
+
+private:
+    struct Old {
+        const char *name;
+        QByteArray value;
+        bool wasSet;
+    };
+    QList<Old> m_old;
+};
+
+} // namespace
+
+// The user's editor first; one that needs a terminal only inside a terminal window; then the
+// installed text editors; never the browser, and nothing when no editor can show the file.
+TEST(ViewSourceEditor, TheUsersEditorATerminalOneInATerminalWindowElseAnInstalledOne)
+{
+    using Platform::Launch;
+    const QString page = u"/site/my page.htm"_s;
+    const struct { const char *visual, *editor; QStringList installed; QList<Launch> first; } cases[] = {
+        {"kate -n", "vi", {u"kate"_s, u"vi"_s, u"xterm"_s}, {{u"/bin/kate"_s, {u"-n"_s, page}}}},
+        {"", "vi", {u"vi"_s, u"xterm"_s, u"gedit"_s}, {{u"/bin/xterm"_s, {u"-e"_s, u"/bin/vi"_s, page}}}},
+        {"", "nano -w", {u"nano"_s, u"x-terminal-emulator"_s}, {{u"/bin/x-terminal-emulator"_s, {u"-e"_s, u"/bin/nano"_s, u"-w"_s, page}}}},
+        {"", "vi", {u"vi"_s, u"gedit"_s}, {{u"/bin/gedit"_s, {page}}}},
+        {"missing", "emacs -nw", {u"emacs"_s, u"vi"_s, u"firefox"_s}, {}},
+        {"", "", {u"firefox"_s}, {}},
+    };
+    for (const auto &c : cases) {
+        EnvironmentScope scope;
+        scope.set("VISUAL", c.visual);
+        scope.set("EDITOR", c.editor);
+        const auto find = [&c](const QString &name) { return c.installed.contains(name) ? u"/bin/"_s + name : QString(); };
+        const QList<Launch> launches = Platform::textEditorLaunches(page, find);
+        EXPECT_EQ(launches.mid(0, 1), c.first) << c.visual << " / " << c.editor;
+    }
+}
+
+// View Source starts an installed editor with the page, or shows its box: vi without a terminal
+// window would show nothing.
+TEST_F(MetaTagTest, ViewSourceStartsAnEditorOrShowsItsBox)
+{
+    env.writeFile(site + u"a.htm"_s, kPage);
+    const QString bin = env.root() + u"/bin/"_s;
+    const QString marker = env.root() + u"/editor-args"_s;
+    const auto fakeProgram = [&](const char *name) {
+        env.writeFile(bin + QString::fromUtf8(name), "#!/bin/sh\necho \"$@\" > '" + marker.toUtf8() + "'\n");
+        QFile::setPermissions(bin + QString::fromUtf8(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    fakeProgram("vi");
+    EnvironmentScope scope;
+    scope.set("PATH", bin.toUtf8());
+    scope.set("VISUAL", "vi");
+    scope.set("EDITOR", "");
+    Platform::setShellHook(nullptr);
+    open();
+    select({u"a.htm"_s});
+    env.dialogs.answerMessage(Platform::Ok);
+    w->mnuViewSource->trigger();
+    ASSERT_EQ(env.dialogs.prompts().size(), 1);
+    EXPECT_TRUE(env.dialogs.prompts()[0].startsWith(u"ViewSource_Error: "_s));
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
+    EXPECT_FALSE(QFile::exists(marker));
+
+    fakeProgram("gedit");
+    w->mnuViewSource->trigger();
+    EXPECT_EQ(env.dialogs.shown().size(), 1);
+    ASSERT_TRUE(Platform::waitUntil([&] { return QFile::exists(marker) && QFileInfo(marker).size() > 0; }, 8000));
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(marker), (site + u"a.htm\n"_s).toUtf8());
 }
 
 TEST_F(MetaTagTest, DoubleClickShowsAPageListsAFolderOrReportsAGoneEntry)
@@ -181,6 +277,20 @@ TEST_F(MetaTagTest, DoubleClickShowsAPageListsAFolderOrReportsAGoneEntry)
     w->lsvDirs_DblClick();
     EXPECT_EQ(w->cboAddress->currentText(), site);
     EXPECT_TRUE(row(u"a.htm"_s));
+}
+
+// A folder is opened by its whole name: a "[" in it is no drive box label.
+TEST_F(MetaTagTest, DoubleClickOpensAFolderWhoseNameHoldsABracket)
+{
+    env.writeFile(site + u"photos [2020]/a.htm"_s, kPage);
+    open();
+    QTreeWidgetItem *folder = row(u"photos [2020]"_s);
+    ASSERT_TRUE(folder);
+    const QPoint at = w->lsvDirs->visualItemRect(folder).center();
+    QTest::mouseClick(w->lsvDirs->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w->lsvDirs->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(names(), (QStringList{u" .."_s, u"a.htm"_s}));
+    EXPECT_EQ(Platform::itemTag(row(u"a.htm"_s)), site + u"photos [2020]/a.htm"_s);
 }
 
 TEST_F(MetaTagTest, LoadsAtTheRootWithTheSplitterAtTwoFifthsAndMouseMovesEndTheHourglass)

@@ -2,6 +2,8 @@
 // update of the selected pages against expected bytes, and runs disturbed during their yield.
 #include "MetaTagFixture.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,7 +39,7 @@ protected:
     void enter(const QString &address)
     {
         w->cboAddress->setEditText(address);
-        QTest::keyClick(w->cboAddress->lineEdit(), Qt::Key_Return);
+        QTest::keyClick(w->cboAddress, Qt::Key_Return);
     }
     void setBoxes(const QString &title, const QString &keywords, const QString &description)
     {
@@ -145,15 +147,37 @@ TEST_F(MetaTagEdit, EachCounterFollowsItsOwnBoxAndTypingStopsAtTheCap)
     EXPECT_EQ(w->Label1[0]->text(), u"Title (3 characters)"_s);
 
     const QString full(frmMetaTag::kMaxTyped, u'd');
-    modCommon::setMultiLineText(w->txtDescription, full + u"e"_s);   // the program may set more
+    w->getMetaTag(u"<head><title>"_s + full + u"e</title><meta name=\"description\" content=\""_s + full
+                  + u"e\"></head>"_s);   // the program may set more
     EXPECT_EQ(w->Label1[4]->text(), u"Description (1001 characters)"_s);
+    EXPECT_EQ(w->txtTitle->text().size(), 1001);
     modCommon::setMultiLineText(w->txtDescription, full);
     w->txtDescription->moveCursor(QTextCursor::End);
     QTest::keyClicks(w->txtDescription, u"zz"_s);
-    w->txtTitle->setText(full);
-    QTest::keyClicks(w->txtTitle, u"zz"_s);
     EXPECT_EQ(modCommon::multiLineText(w->txtDescription), full);
+    w->getMetaTag(u"<head><title>"_s + full + u"</title></head>"_s);
+    QTest::keyClicks(w->txtTitle, u"zz"_s);
     EXPECT_EQ(w->txtTitle->text(), full);
+}
+
+// Ctrl+V stops at the cap as typing does; Esc leaves the window and its boxes as they are.
+TEST_F(MetaTagEdit, PastingStopsAtTheCapAndEscapeKeepsTheWindow)
+{
+    open();
+    QApplication::clipboard()->setText(QString(1500, u'p'));
+    for (QWidget *box : {static_cast<QWidget *>(w->txtTitle), static_cast<QWidget *>(w->txtKeyword),
+                         static_cast<QWidget *>(w->txtDescription)}) {
+        QTest::keyClicks(box, u"ab"_s);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Escape);
+    }
+    const QString capped = u"ab"_s + QString(frmMetaTag::kMaxTyped - 2, u'p');
+    EXPECT_EQ(w->txtTitle->text(), capped);
+    EXPECT_EQ(modCommon::multiLineText(w->txtKeyword), capped);
+    EXPECT_EQ(modCommon::multiLineText(w->txtDescription), capped);
+    EXPECT_EQ(w->Label1[4]->text(), u"Description (1000 characters)"_s);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(frmMetaTag::loadedInstance(), w);
 }
 
 TEST_F(MetaTagEdit, UpdateChecksTheBoxesInOrderThenAsks)
@@ -192,16 +216,19 @@ TEST_F(MetaTagEdit, UpdateRewritesEverySelectedPageAsTheRoutinesEditThem)
         {false, "bare.htm", "bare.insert.htm"},     {true, "bare.htm", "bare.replace.htm"},
     };
     for (const auto &c : cases) {
-        const QStringList pages = {u"a.htm"_s, u"B.HTML"_s, u"c.htm.bak"_s};
-        copySample(pages + QStringList{u"notes.txt"_s, u"sub.htm/x.txt"_s}, c.sample);
+        const QStringList pages = {u"a.htm"_s, u"B.HTML"_s};
+        // A copy a killed update left beside its page is no page.
+        const QStringList others = {u"notes.txt"_s, u"c.htm.HpfxpY"_s};
+        copySample(pages + others + QStringList{u"sub.htm/x.txt"_s}, c.sample);
         open();
-        select(pages + QStringList{u"notes.txt"_s, u"sub.htm"_s, u" .."_s});
+        select(pages + others + QStringList{u"sub.htm"_s, u" .."_s});
         setBoxes(u"New"_s, u"x"_s, u"\u03A9d"_s);
         update(c.replace);
         EXPECT_EQ(w->lblStatusBar->text(), u"Done"_s);
         for (const QString &page : pages)
             EXPECT_TRUE(TestSupport::matchesExpectedFile(fileBytes(page), dataFile(c.expected))) << page.toStdString();
-        EXPECT_EQ(fileBytes(u"notes.txt"_s), env.readFile(dataFile(c.sample)));
+        for (const QString &other : others)
+            EXPECT_EQ(fileBytes(other), env.readFile(dataFile(c.sample))) << other.toStdString();
         EXPECT_FALSE(Platform::isBusyPointer());
     }
     EXPECT_TRUE(env.dialogs.pendingAnswers() == 0);

@@ -3,6 +3,7 @@
 // the advice at each length threshold, the keyword marks, the notes, escaping and file names.
 #include <gtest/gtest.h>
 
+#include "pagetools/KeywordCounts.h"
 #include "pagetools/OptimizerReport.h"
 #include "platform/Codec1252.h"
 #include "support/ExpectedFile.h"
@@ -109,6 +110,17 @@ TEST(OptimizerReportText, NotesMarksAndCounts)
     };
     for (const auto &c : counts)
         EXPECT_EQ(OptimizerReport::countMatches(c.text, c.keyword), c.matches) << c.text.toStdString();
+}
+
+// All keywords in one pass count as each alone would: keywords inside, around and overlapping
+// one another, repeats, case variants and empty ones.
+TEST(OptimizerReportText, KeywordsCountedTogetherAsEachAlone)
+{
+    const QStringList keywords = {u"he"_s, u"she"_s, u"his"_s, u"hers"_s, u"HE"_s, QString(), u"aa"_s,
+                                  u"a"_s, u"aaa"_s, u"e h"_s, u"she"_s, u"x"_s, u"ushers she hishe aaaaa"_s};
+    const QList<int> expected = {3, 3, 1, 1, 3, 0, 2, 4, 1, 1, 3, 0, 0};
+    EXPECT_EQ(KeywordCounts::countAll(u"uSHers she hishe aaaa"_s, keywords), expected);
+    EXPECT_EQ(KeywordCounts::countAll(QString(), keywords), QList<int>(keywords.size(), 0));
 }
 
 // Page content is text in the report: no markup of the page reaches it.

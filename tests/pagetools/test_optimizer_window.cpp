@@ -54,6 +54,7 @@ protected:
         window->cmdRenovator->click();
     }
     QString caption() const { return window->cmdRenovator->text(); }
+    QString status() const { return window->StatusBar1->panelText(1); }
     QString optimizerFolder() const { return env.programFolder() + u"Optimizer/"_s; }
     QString history(int key) const
     {
@@ -101,7 +102,7 @@ TEST_F(OptimizerWindow, ChecksBeforeAReport)
             env.dialogs.answerMessage(Platform::Ok);
         window->cboSiteURL->setEditText(c.address);
         // Enter in the address box runs as the button does.
-        QTest::keyClick(window->cboSiteURL->lineEdit(), Qt::Key_Return);
+        QTest::keyClick(window->cboSiteURL, Qt::Key_Return);
         EXPECT_EQ(env.dialogs.prompts(), c.prompts) << c.address.toStdString();
     }
     EXPECT_TRUE(env.shellRequests.isEmpty());
@@ -164,6 +165,7 @@ TEST_F(OptimizerWindow, CancelInTheConnectWaitAndInTheReplyMakesNoReport)
     run(u"127.0.0.1:"_s + QString::number(stalled.port()) + u"/"_s);
     EXPECT_LT(Platform::tickCount() - start, 5000);
     EXPECT_EQ(caption(), u"&Optimizer"_s);
+    EXPECT_EQ(status(), QString());
 
     LoopbackServer silent;
     silent.neverAnswer();
@@ -173,8 +175,10 @@ TEST_F(OptimizerWindow, CancelInTheConnectWaitAndInTheReplyMakesNoReport)
     QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(window->cmdRenovator, &move);
     EXPECT_FALSE(Platform::isBusyPointer());
+    EXPECT_TRUE(status().startsWith(u"Connecting to : "_s));
     window->cmdRenovator->click();
     EXPECT_EQ(caption(), u"&Optimizer"_s);
+    EXPECT_EQ(status(), QString());
     QTest::qWait(900);
     EXPECT_TRUE(env.shellRequests.isEmpty());
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
@@ -190,6 +194,7 @@ TEST_F(OptimizerWindow, RefusedConnectionRestoresTheButton)
     run(u"127.0.0.1:"_s + QString::number(port) + u"/"_s);
     EXPECT_TRUE(env.dialogs.prompts().value(0).startsWith(u"HTTPConnect_Error: "_s));
     EXPECT_EQ(caption(), u"&Optimizer"_s);
+    EXPECT_EQ(status(), QString());
     EXPECT_EQ(frmOptimizer::loadedInstance(), window.data());
 }
 
@@ -206,6 +211,7 @@ TEST_F(OptimizerWindow, ErrorStatusKeepsCancelUntilClicked)
     delete frmHTTP::loadedInstance();
     window->cmdRenovator->click();
     EXPECT_EQ(caption(), u"&Optimizer"_s);
+    EXPECT_EQ(status(), QString());
     EXPECT_TRUE(env.shellRequests.isEmpty());
 }
 
