@@ -258,28 +258,27 @@ bool CustomEngineStore::save()
 
 bool CustomEngineStore::merge(const QList<qsizetype> &order)
 {
-    // After an incomplete load the files on disk hold more than the list: they are merged as they stand.
-    if (!m_loadIncomplete && !save(order))
+    // The blocks hold the records, never the file as it stands: lines the load rejected would
+    // break the engine database or fill the fields of the engine before them. A list left empty
+    // by a load that read nothing does not replace the files it could not read.
+    if (!(m_loadIncomplete && order.isEmpty()) && !save(order))
         return false;
     const QString databasePath = Platform::joinPath(m_folder, QLatin1String(kEngineDataFileName));
     const QString categoryDataPath = Platform::joinPath(m_folder, QLatin1String(kCategoryDataFileName));
-    const auto engines = bytesOrEmpty(m_engineFile);
-    const auto categories = bytesOrEmpty(m_categoryFile);
     const auto database = bytesOrEmpty(databasePath);
     const auto categoryData = bytesOrEmpty(categoryDataPath);
-    for (const auto &[bytes, path] : {std::pair{&engines, m_engineFile}, std::pair{&categories, m_categoryFile},
-                                      std::pair{&database, databasePath}, std::pair{&categoryData, categoryDataPath}}) {
+    for (const auto &[bytes, path] : {std::pair{&database, databasePath}, std::pair{&categoryData, categoryDataPath}}) {
         if (!*bytes)
             return fail(QStringLiteral("cannot read ") + path);
     }
 
     QList<Platform::FileBytes> changed;
     const QByteArray newDatabase = CustomEngineMerge::intoEngineDatabase(
-        *database, CustomEngineMerge::block("# Custom Engine Data", *engines));
+        *database, CustomEngineMerge::block("# Custom Engine Data", engineFileBytes(order)));
     if (newDatabase != *database)
         changed.append({databasePath, newDatabase});
     const QByteArray newCategoryData = CustomEngineMerge::intoCategoryData(
-        *categoryData, CustomEngineMerge::block("# Custom Engine Category", *categories));
+        *categoryData, CustomEngineMerge::block("# Custom Engine Category", categoryFileBytes(order)));
     if (newCategoryData != *categoryData)
         changed.append({categoryDataPath, newCategoryData});
     if (!Platform::writeBinaryFilesAtomically(changed))

@@ -62,8 +62,8 @@ public:
     bool save(const QList<qsizetype> &order);
     bool save();
 
-    // Writes the custom files from the records at `order` (as they stand on disk after an
-    // incomplete load), then puts their merge blocks into the engine data files of the folder.
+    // Writes the custom files from the records at `order` (keeping ".bak" copies after an
+    // incomplete load), then puts the merge blocks of those records into the engine data files.
     bool merge(const QList<qsizetype> &order);
 
     // Writes the names, one a line, into `path`.
