@@ -10,6 +10,8 @@
 #include <QVector>
 
 #include "enginedata/CustomEngineStore.h"
+#include "enginedata/EngineDefinition.h"
+#include "platform/Dialogs.h"
 
 class KeyedListView;
 class QAction;
@@ -35,6 +37,7 @@ public:
 
     // The page fetch's request kind of the pages this window reads engines from.
     static constexpr QLatin1StringView kRequestKind{"EngineBuilder"};
+    static constexpr QLatin1StringView kTitle{"Engine Builder"};
 
     enum Tab { SourceTab = 0, FieldsTab = 1, CategoryTab = 2, SettingsTab = 3 };
 
@@ -50,7 +53,7 @@ public:
     void lsvDataFields_ItemClick(const QString &key);
     void lsvCategory_ItemClick(const QString &key);
     void lsvCategory_KeyDown(int keyCode);
-    void lsvColumnClick(KeyedListView *list, int column);
+    void lsvCategory_ColumnClick(int column);
     void cboEngineType_Click();
 
     // The fetched page's skeleton into the source box.
@@ -129,7 +132,9 @@ private:
     void showHelp();
     void saveEngineFile();
     void updateEngineCount();
-    bool refuseBracketName(const QString &name);
+    EngineDefinition::Controls controls() const;
+    // A message box with the information icon and, unless given, the window's title.
+    static int message(const QString &text, const QString &title = QString(), int style = Platform::Information);
     void addItem(const QString &fieldName, const QString &value);
     QString storedFieldValue(QTreeWidgetItem *row) const;
 

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 
 #include "core/clsPreference.h"
 #include "core/modCommon.h"
@@ -465,4 +467,61 @@ TEST_F(Builder, ClosingTheMainWindowClosesTheBuilderWhichWritesItsFiles)
     TestEnvironment::dropQueuedCalls();
     EXPECT_EQ(frmEngineBuilder::loadedInstance(), nullptr);
     EXPECT_TRUE(customFile().startsWith("Name=Kept\r\n"));
+}
+
+TEST_F(Builder, AMappingThatWouldNotReadBackIsRefusedWhenApplied)
+{
+    writeProgramFile(u"cat.vqs"_s, crlf({"[Arts]", "Music", "Key=Value"}));
+    closeBuilder();
+    b = frmEngineBuilder::instance();
+    b->show();
+    b->SSTab1->setCurrentIndex(frmEngineBuilder::CategoryTab);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
+    const struct { const char *key, *typed, *kept; } cases[] = {
+        {"Music", "Arts > Music", ""}, {"Key=Value", "Anything", ""}, {"Music", "Arts & Music", "Arts & Music"},
+    };
+    for (const auto &c : cases) {
+        QTreeWidgetItem *row = mapping(QLatin1String(c.key));
+        QTest::mouseClick(b->lsvCategory->viewport(), Qt::LeftButton, {}, b->lsvCategory->visualItemRect(row).center());
+        b->txtEngineCategory->clear();
+        QTest::keyClicks(b->txtEngineCategory, QLatin1String(c.typed));
+        env.dialogs.clearLog();
+        if (!*c.kept)
+            env.dialogs.answerMessage(Platform::Ok);
+        QTest::mouseClick(b->cmdUpdateCategory, Qt::LeftButton);
+        EXPECT_EQ(env.dialogs.shown().size(), *c.kept ? 0 : 1) << c.typed;
+        EXPECT_EQ(row->text(1), QLatin1String(c.kept)) << c.typed;
+    }
+}
+
+TEST_F(Builder, SaveRefusesANameOfTheMainEngineDatabase)
+{
+    auto engine = std::make_unique<clsEngines>();
+    engine->Name = u"Falcon Search"_s;
+    myEngines().add(std::move(engine));
+    b->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
+    b->SSTab1->setCurrentIndex(frmEngineBuilder::SettingsTab);
+    fill(u"falcon SEARCH"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    QTest::mouseClick(b->Toolbar1->widgetForAction(b->Toolbar1Buttons[1]), Qt::LeftButton);
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"This engine name is already exsit"_s));
+    EXPECT_EQ(b->SSTab1->currentIndex(), int(frmEngineBuilder::SourceTab));
+    EXPECT_EQ(b->lstEngines->count(), 0);
+    EXPECT_TRUE(b->store().records().isEmpty());
+}
+
+TEST_F(Builder, AHeaderClickOnTheDataFieldsKeepsTheStoredQueryOrder)
+{
+    b->show();
+    b->SSTab1->setCurrentIndex(frmEngineBuilder::FieldsTab);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
+    b->setQueryData(u"b=2&url=<URL>&a=1"_s);
+    QHeaderView *header = b->lsvDataFields->header();
+    for (int click = 0; click < 2; ++click)
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(0) + 5, 5));
+    fill(u"Ordered"_s);
+    ASSERT_TRUE(b->saveEngineData());
+    EXPECT_EQ(record(0).Query, u"b=2&url=<URL>&a=1"_s);
 }
