@@ -73,6 +73,7 @@ CustomEngineStore::CustomEngineStore(const QString &folder)
 void CustomEngineStore::load()
 {
     m_records.clear();
+    m_stored.clear();
     m_errors.clear();
     m_loadIncomplete = false;
     if (!fileHoldsBytes(m_engineFile))
@@ -147,7 +148,22 @@ void CustomEngineStore::load()
         reject(QStringLiteral("cannot read ") + m_engineFile);
     } else if (!reading.skippedLines.isEmpty()) {
         reject(QStringLiteral("line %1 is too long").arg(reading.skippedLines.first()));
+    } else if (m_records.isEmpty()) {
+        // Bytes without a single engine (another encoding, a binary file) are still the user's.
+        reject(QStringLiteral("no engine could be read from ") + m_engineFile);
     }
+    m_stored = m_records;
+}
+
+bool CustomEngineStore::changed(const QList<qsizetype> &order) const
+{
+    if (order.size() != m_stored.size())
+        return true;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        if (!(m_records.at(order.at(i)) == m_stored.at(i)))
+            return true;
+    }
+    return false;
 }
 
 QString CustomEngineStore::lastCategoryData(const QString &name) const
@@ -245,6 +261,9 @@ bool CustomEngineStore::save(const QList<qsizetype> &order)
         return fail(QStringLiteral("cannot write ") + m_engineFile + QStringLiteral(" and ") + m_categoryFile);
     }
     m_loadIncomplete = false;
+    m_stored.clear();
+    for (qsizetype index : order)
+        m_stored.append(m_records.at(index));
     return true;
 }
 

@@ -478,7 +478,9 @@ void frmEngineBuilder::closeEvent(QCloseEvent *event)
 {
     if (!m_closed) {
         m_closed = true;
-        saveEngineFile();
+        // Unchanged files stay as they are, also those the load could not read.
+        if (m_store.changed(listOrder()))
+            saveEngineFile();
     }
     // The window goes once the event is done (it is deleted on close); the next instance() is new.
     if (s_instance == this)

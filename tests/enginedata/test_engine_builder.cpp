@@ -525,3 +525,40 @@ TEST_F(Builder, AHeaderClickOnTheDataFieldsKeepsTheStoredQueryOrder)
     ASSERT_TRUE(b->saveEngineData());
     EXPECT_EQ(record(0).Query, u"b=2&url=<URL>&a=1"_s);
 }
+
+TEST_F(Builder, CustomFilesThatGiveNoEngineAreKeptAndOnlyAChangeRewritesThem)
+{
+    closeBuilder();
+    const QByteArray utf16("\xFF\xFEN\0a\0m\0e\0=\0O\0n\0e\0\r\0\n\0", 22);
+    const QByteArray categories = crlf({"[One]", "Music=Tunes"});
+    env.writeFile(enginePath(u"vqzengc.dat"_s), utf16);
+    env.writeFile(enginePath(u"catcus.dat"_s), categories);
+    env.dialogs.answerMessage(Platform::Ok);
+    b = frmEngineBuilder::instance();
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"loadCustomEngineError: "_s));
+    {
+        TestSupport::FailingWrites counting(1000);
+        closeBuilder();
+        EXPECT_EQ(counting.attempts(), 0);
+    }
+    EXPECT_EQ(customFile(), utf16);
+    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"catcus.dat"_s)), categories);
+
+    // A change is written, and the unreadable files are kept beside it.
+    env.dialogs.answerMessage(Platform::Ok);
+    b = frmEngineBuilder::instance();
+    env.dialogs.answerInput(u"Two"_s);
+    ASSERT_TRUE(saveNew(u"Two"_s));
+    closeBuilder();
+    EXPECT_TRUE(customFile().startsWith("Name=Two\r\n"));
+    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"vqzengc.dat.bak"_s)), utf16);
+    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"catcus.dat.bak"_s)), categories);
+
+    // Opened, browsed and closed: nothing is written.
+    b = frmEngineBuilder::instance();
+    b->lstEngines->setCurrentRow(0);
+    TestSupport::FailingWrites counting(1000);
+    closeBuilder();
+    EXPECT_EQ(counting.attempts(), 0);
+}
