@@ -47,3 +47,82 @@ TEST_F(TextFileTest, AppendAddsToTheEndAndCreatesTheFile)
     EXPECT_TRUE(fileExists(path));
     EXPECT_FALSE(fileExists(env.root()));
 }
+
+namespace {
+
+// Stands for the program being killed in the middle of a write.
+struct Crash {};
+
+class FileSetTest : public TextFileTest {
+protected:
+    void SetUp() override
+    {
+        TextFileTest::SetUp();
+        folder = env.root() + QStringLiteral("/set/");
+        QDir().mkpath(folder);
+        a = folder + QStringLiteral("a.dat");
+        b = folder + QStringLiteral("b.dat");
+        env.writeFile(a, "old a");
+        env.writeFile(b, "old b");
+    }
+    void TearDown() override
+    {
+        setWriteFailureHook({});
+        TextFileTest::TearDown();
+    }
+    QStringList files() const { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    bool writeSet() { return writeBinaryFilesAtomically({{a, "new a"}, {b, "new b"}, {folder + QStringLiteral("c.dat"), "new c"}}); }
+
+    QString folder, a, b;
+};
+
+} // namespace
+
+TEST_F(FileSetTest, ASetIsReplacedWholeOrNotAtAllAndLeavesNothingBeside)
+{
+    int calls = 0;
+    setWriteFailureHook([&calls](const QString &) { return ++calls == 2; });   // the second file cannot take its place
+    EXPECT_FALSE(writeSet());
+    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
+    EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("old b"));
+    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
+
+    setWriteFailureHook({});
+    ASSERT_TRUE(writeSet());
+    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
+    EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("new b"));
+    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat"), QStringLiteral("c.dat")}));
+    EXPECT_FALSE(writeBinaryFilesAtomically({{a, "x"}, {folder, "a folder"}}));
+    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
+}
+
+TEST_F(FileSetTest, TheNextStartFinishesASetThatACrashInterruptedAndRemovesTemporaryCopies)
+{
+    // Killed after the first file took its place: the start puts the rest in place.
+    setWriteFailureHook([](const QString &path) {
+        if (path.endsWith(QStringLiteral("b.dat")))
+            throw Crash();
+        return false;
+    });
+    EXPECT_THROW(writeSet(), Crash);
+    setWriteFailureHook({});
+    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
+    EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("old b"));
+    finishInterruptedWrites(folder);
+    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
+    EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("new b"));
+    EXPECT_EQ(TestEnvironment::readFile(folder + QStringLiteral("c.dat")), QByteArray("new c"));
+
+    // Killed before the set was complete, and in the middle of single writes.
+    const char *left[] = {"a.dat.vqnew", "b.dat.vqold", "a.dat.abWjZZ", "b.dat.X1y2Z3"};
+    const char *kept[] = {"c.dat.backup", "gone.dat.abWjZZ", "notes.txt"};
+    for (const char *name : left)
+        env.writeFile(folder + QLatin1String(name), "left");
+    for (const char *name : kept)
+        env.writeFile(folder + QLatin1String(name), "kept");
+    finishInterruptedWrites(folder);
+    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat"), QStringLiteral("c.dat"),
+                                    QStringLiteral("c.dat.backup"), QStringLiteral("gone.dat.abWjZZ"),
+                                    QStringLiteral("notes.txt")}));
+    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
+}
