@@ -187,6 +187,7 @@ QWidget *frmEngineBuilder::buildSourceTab()
     txtSource = new QPlainTextEdit;
     txtSource->setObjectName(QStringLiteral("txtSource"));
     txtSource->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtSource->setTabChangesFocus(true);
     txtSource->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     form->addRow(txtSource);
     cmdGetFields = new QPushButton(QStringLiteral("Get Fields >>"));
@@ -469,9 +470,9 @@ int frmEngineBuilder::message(const QString &text, const QString &title, int sty
 
 // ---- Closing
 
+// Esc would throw away the engine being edited: only Exit and the title bar close the window.
 void frmEngineBuilder::reject()
 {
-    close();
 }
 
 void frmEngineBuilder::closeEvent(QCloseEvent *event)

@@ -562,3 +562,30 @@ TEST_F(Builder, CustomFilesThatGiveNoEngineAreKeptAndOnlyAChangeRewritesThem)
     closeBuilder();
     EXPECT_EQ(counting.attempts(), 0);
 }
+
+TEST_F(Builder, EscapeKeepsTheWindowAndTabLeavesTheSourceBox)
+{
+    b->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
+    b->activateWindow();
+    b->txtEngineName->setFocus();
+    QTest::keyClicks(b->txtEngineName, u"Unsaved"_s);
+    QTest::keyClick(b->txtEngineName, Qt::Key_Escape);
+    EXPECT_EQ(frmEngineBuilder::loadedInstance(), b);
+    EXPECT_TRUE(b->isVisible());
+    EXPECT_EQ(b->txtEngineName->text(), u"Unsaved"_s);
+
+    modCommon::setMultiLineText(b->txtSource, u"<form>"_s);
+    b->txtSource->setFocus();
+    QTest::keyClick(b->txtSource, Qt::Key_Tab);
+    EXPECT_EQ(b->txtSource->toPlainText(), u"<form>"_s);
+    EXPECT_FALSE(b->txtSource->hasFocus());
+
+    // Exit closes the window, which writes what was saved.
+    fill(u"Kept"_s);
+    QTest::mouseClick(b->Toolbar1->widgetForAction(b->Toolbar1Buttons[1]), Qt::LeftButton);
+    QTest::mouseClick(b->Toolbar1->widgetForAction(b->Toolbar1Buttons[4]), Qt::LeftButton);
+    TestEnvironment::dropQueuedCalls();
+    EXPECT_EQ(frmEngineBuilder::loadedInstance(), nullptr);
+    EXPECT_TRUE(customFile().startsWith("Name=Kept\r\n"));
+}
