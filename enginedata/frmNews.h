@@ -60,6 +60,8 @@ private:
     explicit frmNews(QWidget *parent = nullptr);
     void buildControls();
     void formLoad();
+    void fetchFailed();
+    void showStoredMessageAgain();
 
     static QPointer<frmNews> s_instance;
     QString m_newsFile;
