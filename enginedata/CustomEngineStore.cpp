@@ -84,8 +84,9 @@ void CustomEngineStore::load()
         modEngineData::EngineCategoryParser categories;
         const auto reading = modDataFiles::forEachLine(m_categoryFile, [&](const QString &line) { return categories.feed(line); });
         m_loadIncomplete = !reading.readable || !reading.skippedLines.isEmpty();
+        // A later entry of a name takes the place of an earlier one: the last one wins.
         for (const auto &entry : categories.takeEntries())
-            m_customCategory.append({entry.Name, entry.CategoryData});
+            m_customCategory.insert(entry.Name.toCaseFolded(), entry.CategoryData);
     }
 
     auto reject = [this](const QString &line) {
@@ -168,11 +169,7 @@ bool CustomEngineStore::changed(const QList<qsizetype> &order) const
 
 QString CustomEngineStore::lastCategoryData(const QString &name) const
 {
-    for (auto it = m_customCategory.crbegin(); it != m_customCategory.crend(); ++it) {
-        if (it->first.compare(name, Qt::CaseInsensitive) == 0)
-            return it->second;
-    }
-    return QString();
+    return m_customCategory.value(name.toCaseFolded());
 }
 
 QByteArray CustomEngineStore::engineFileBytes(const QList<qsizetype> &order) const

@@ -3,6 +3,7 @@
 // ("vqzengc.dat" in the engine database syntax, "catcus.dat" in the engine category data
 // syntax), the merge of both into the engine data files and the export of the engine names.
 // A plain class the builder window owns, so all of it runs without widgets.
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -87,7 +88,7 @@ private:
     QString m_engineFile;
     QString m_categoryFile;
     QList<CustomEngineRecord> m_records;
-    QList<std::pair<QString, QString>> m_customCategory;   // while loading only
+    QHash<QString, QString> m_customCategory;   // while loading only: case-folded name, last entry's data
     QList<CustomEngineRecord> m_stored;   // the records as the files hold them, in file order
     QStringList m_errors;
     bool m_loadIncomplete = false;

@@ -49,6 +49,26 @@ QString messageOf(const QString &text)
     return at < 0 ? QString() : text.mid(at + 8);
 }
 
+QString shownText(const QString &message)
+{
+    const QStringView text = QStringView(message).left(kMaxShownChars);
+    QString shown;
+    shown.reserve(text.size() + text.size() / kMaxShownLineChars * 2);
+    qsizetype lineLength = 0;
+    for (const QChar ch : text) {
+        if (ch == u'\r' || ch == u'\n') {
+            lineLength = 0;
+        } else if (lineLength == kMaxShownLineChars) {
+            shown += u"\r\n"_s;
+            lineLength = 1;
+        } else {
+            ++lineLength;
+        }
+        shown += ch;
+    }
+    return shown;
+}
+
 } // namespace NewsText
 
 namespace {
@@ -234,7 +254,7 @@ void frmNews::loadMessages()
         message = u"Best professional web promotion site submission software for all business."_s;
     }
     lblTitle->setText(title);
-    modCommon::setMultiLineText(txtMessage, message);
+    modCommon::setMultiLineText(txtMessage, NewsText::shownText(message));
 }
 
 // A connection that failed has had the fetch's own box; an error status gets the same box here.

@@ -220,3 +220,27 @@ TEST_F(NewsTest, AReplyAfterTheWindowClosedIsDropped)
     EXPECT_FALSE(QFile::exists(newsFile()));
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
+
+TEST_F(NewsTest, AVeryLongLineIsShownBrokenAndStoredWhole)
+{
+    const QByteArray stored = "[News]\r\nTitle=Long\r\nDate=2026-12-02\r\nMessage=" + QByteArray(100000, 'w') + "\r\nend\r\n";
+    env.writeFile(newsFile(), stored);
+    setCheckAtOpen("0");
+    frmNews *news = frmNews::instance();
+    news->show();
+    ASSERT_TRUE(Platform::waitUntil([news] { return news->lblTitle->text() == u"Long"_s; }, 5000));
+    const QStringList lines = message(news).split(u"\r\n"_s);
+    ASSERT_EQ(lines.size(), 100000 / NewsText::kMaxShownLineChars + 3);
+    for (const QString &line : lines)
+        EXPECT_LE(line.size(), NewsText::kMaxShownLineChars);
+    EXPECT_EQ(lines.join(QString()), QString(100000, u'w') + u"end"_s);
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(newsFile()), stored);
+
+    const struct { QString message, shown; } cases[] = {
+        {QString(1025, u'a'), QString(1024, u'a') + u"\r\na"_s},
+        {QString(1024, u'a') + u"\r\n"_s + QString(1024, u'b'), QString(1024, u'a') + u"\r\n"_s + QString(1024, u'b')},
+        {QString(NewsText::kMaxShownChars + 5, u'\n'), QString(NewsText::kMaxShownChars, u'\n')},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(NewsText::shownText(c.message), c.shown);
+}

@@ -1,7 +1,6 @@
 // Any page: the skeleton and the field scan end, the skeleton holds only text of the page (its
 // lines, the separators aside, are pieces of the page) and stays within a small multiple of its
-// size, and the rows have non-empty names that
-// differ ignoring case.
+// size, and the rows have non-empty names that differ ignoring case.
 #include <cstdlib>
 
 #include <QSet>
