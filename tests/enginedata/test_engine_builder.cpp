@@ -18,6 +18,7 @@
 
 #include "core/clsPreference.h"
 #include "core/modCommon.h"
+#include "enginedata/EngineDefinition.h"
 #include "enginedata/frmEngineBuilder.h"
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
@@ -588,4 +589,39 @@ TEST_F(Builder, EscapeKeepsTheWindowAndTabLeavesTheSourceBox)
     TestEnvironment::dropQueuedCalls();
     EXPECT_EQ(frmEngineBuilder::loadedInstance(), nullptr);
     EXPECT_TRUE(customFile().startsWith("Name=Kept\r\n"));
+}
+
+TEST(EngineDefinition, RefusalsComeInTheOrderTheUserMeetsThem)
+{
+    EngineDefinition::Controls c;
+    c.action = u"http://x.example/"_s;
+    c.siteLevel = u"3"_s;
+    const auto inDatabase = [](const QString &name) { return name.compare(u"Taken"_s, Qt::CaseInsensitive) == 0; };
+    const struct { const char *name, *action, *siteLevel, *maxTitle, *refusal; } cases[] = {
+        {"", "", "x", "", "Please enter engine name."},
+        {"a]b", "", "", "", "An engine name cannot contain ']'."},
+        {"TAKEN", "", "", "", "This engine name is already exsit"},
+        {"Free", "/relative", "", "", "Invalid Action Field !"},
+        {"Free", "http://x/", "70000", "", "saveEngineData_Error:The site level"},
+        {"Free", "http://x/", "2", "99999999999", "saveEngineData_Error:A maximum length"},
+        {"Free", "http://x/", "2", "70 chars", ""},
+    };
+    for (const auto &k : cases) {
+        c.name = QLatin1String(k.name);
+        c.action = QLatin1String(k.action);
+        c.siteLevel = QLatin1String(k.siteLevel);
+        c.maxTitle = QLatin1String(k.maxTitle);
+        const auto refused = EngineDefinition::refusal(c, inDatabase);
+        EXPECT_EQ(refused ? refused->message.left(qsizetype(strlen(k.refusal))) : QString(), QLatin1String(k.refusal)) << k.name;
+    }
+    c.home = u"home.example"_s;
+    c.fields = {{u"b"_s, u"2"_s}, {u"url"_s, u"<URL>"_s}};
+    c.mappings = {{u"Arts"_s, QString()}, {u"Music"_s, u"Tunes"_s}};
+    const CustomEngineRecord r = EngineDefinition::toRecord(c, CustomEngineRecord());
+    EXPECT_EQ(r.Home, u"http://home.example"_s);
+    EXPECT_EQ(r.Query, u"b=2&url=<URL>"_s);
+    EXPECT_EQ(r.CategoryData, u"Music=Tunes"_s);
+    EXPECT_EQ(r.Category, u"Y"_s);
+    EXPECT_EQ(r.MaxTitle, 70);
+    EXPECT_TRUE(EngineDefinition::mappingRefusal(u"A=B"_s, QString()).isEmpty());   // clearing is always fine
 }
