@@ -2,8 +2,8 @@
 // The "Engine Builder" window, modeless: the user's own engines on the left, the engine being
 // edited in four tabs. It fetches an engine's submission page, reduces it to its forms, reads the
 // fields into a definition and keeps the definitions in its custom engine store, whose files it
-// writes when it closes. One instance, created on first use and deleted when it closes, so a
-// page that arrives later finds no receiver.
+// writes when it closes if they changed. One instance, created on first use and deleted when it
+// closes, so a page that arrives later finds no receiver.
 #include <QDialog>
 #include <QLatin1StringView>
 #include <QPointer>
