@@ -36,8 +36,7 @@ bool Main(const std::function<void()> &createAndDisplayMain)
     try {
         ProjectListPath = Platform::joinPath(Platform::programFolder(), QStringLiteral("project.vqj"));
         WindowsDir = modCommon::getWindowsDirectory();
-        for (const QString &folder : {Platform::engineDataFolder(), Platform::programFolder()})
-            Platform::finishInterruptedWrites(folder);   // sets of files a crash left half replaced
+        Platform::finishInterruptedWrites({Platform::engineDataFolder(), Platform::programFolder()});
 
         frmSplash::loadAndShow();   // on the screen and drawn before the load goes on
         trace = QStringLiteral("Debug breakpoint #1") + crlf;

@@ -377,18 +377,22 @@ bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
     return true;
 }
 
-void finishInterruptedWrites(const QString &folder)
+void finishInterruptedWrites(const QStringList &folders)
 {
-    const QDir dir(folder);
-    for (const QFileInfo &journal : dir.entryInfoList({QLatin1Char('*') + kJournalSuffix}, QDir::Files | QDir::Hidden))
-        finishJournal(journal.absoluteFilePath());
+    // Every journal first: a set may have its files in more than one of the folders.
+    bool journalLeft = false;
+    for (const QString &folder : folders) {
+        for (const QFileInfo &journal : QDir(folder).entryInfoList({QLatin1Char('*') + kJournalSuffix}, QDir::Files))
+            journalLeft = !finishJournal(journal.absoluteFilePath()) || journalLeft;
+    }
     // Without a journal a set never got complete: its new files and second names go.
-    const bool journalLeft = !dir.entryList({QLatin1Char('*') + kJournalSuffix}, QDir::Files | QDir::Hidden).isEmpty();
-    for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Hidden)) {
-        const QString name = info.fileName();
-        const bool setLeftover = !journalLeft && (name.endsWith(kNewSuffix) || name.endsWith(kOldSuffix));
-        if (setLeftover || isSaveFileLeftover(info))
-            QFile::remove(info.absoluteFilePath());
+    for (const QString &folder : folders) {
+        for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden)) {
+            const QString name = info.fileName();
+            const bool setLeftover = !journalLeft && (name.endsWith(kNewSuffix) || name.endsWith(kOldSuffix));
+            if (setLeftover || isSaveFileLeftover(info))
+                QFile::remove(info.absoluteFilePath());
+        }
     }
 }
 

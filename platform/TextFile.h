@@ -32,10 +32,10 @@ struct FileBytes {
 };
 bool writeBinaryFilesAtomically(const QList<FileBytes> &files);
 
-// At a start: finishes the sets of files of the folder whose replacing a crash interrupted (all
+// At a start: finishes the sets of files in the folders whose replacing a crash interrupted (all
 // new files or all old ones, as far as the set had come), and removes the temporary copies that
 // killed writes left there.
-void finishInterruptedWrites(const QString &folder);
+void finishInterruptedWrites(const QStringList &folders);
 
 // Tests make atomic writes fail as a full disk would: while a hook is set, a write whose path it
 // accepts is given up before it replaces the file (in a set of files, when that file's turn

@@ -59,8 +59,11 @@ protected:
     {
         TextFileTest::SetUp();
         folder = env.root() + QStringLiteral("/set/");
+        other = env.root() + QStringLiteral("/other/");
         QDir().mkpath(folder);
+        QDir().mkpath(other);
         a = folder + QStringLiteral("a.dat");
+        c = other + QStringLiteral("c.dat");
         b = folder + QStringLiteral("b.dat");
         env.writeFile(a, "old a");
         env.writeFile(b, "old b");
@@ -71,9 +74,10 @@ protected:
         TextFileTest::TearDown();
     }
     QStringList files() const { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
-    bool writeSet() { return writeBinaryFilesAtomically({{a, "new a"}, {b, "new b"}, {folder + QStringLiteral("c.dat"), "new c"}}); }
+    // The journal goes beside the first file; the third is in another folder.
+    bool writeSet() { return writeBinaryFilesAtomically({{a, "new a"}, {b, "new b"}, {c, "new c"}}); }
 
-    QString folder, a, b;
+    QString folder, other, a, b, c;
 };
 
 } // namespace
@@ -86,12 +90,14 @@ TEST_F(FileSetTest, ASetIsReplacedWholeOrNotAtAllAndLeavesNothingBeside)
     EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
     EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("old b"));
     EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
+    EXPECT_TRUE(QDir(other).isEmpty());
 
     setWriteFailureHook({});
     ASSERT_TRUE(writeSet());
     EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
     EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("new b"));
-    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat"), QStringLiteral("c.dat")}));
+    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
+    EXPECT_EQ(QDir(other).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("c.dat")});
     EXPECT_FALSE(writeBinaryFilesAtomically({{a, "x"}, {folder, "a folder"}}));
     EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
 }
@@ -108,21 +114,20 @@ TEST_F(FileSetTest, TheNextStartFinishesASetThatACrashInterruptedAndRemovesTempo
     setWriteFailureHook({});
     EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
     EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("old b"));
-    finishInterruptedWrites(folder);
+    finishInterruptedWrites({other, folder});   // the folder of the journal need not come first
     EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
     EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("new b"));
-    EXPECT_EQ(TestEnvironment::readFile(folder + QStringLiteral("c.dat")), QByteArray("new c"));
+    EXPECT_EQ(TestEnvironment::readFile(c), QByteArray("new c"));
 
     // Killed before the set was complete, and in the middle of single writes.
     const char *left[] = {"a.dat.vqnew", "b.dat.vqold", "a.dat.abWjZZ", "b.dat.X1y2Z3"};
-    const char *kept[] = {"c.dat.backup", "gone.dat.abWjZZ", "notes.txt"};
+    const char *kept[] = {"b.dat.backup", "gone.dat.abWjZZ", "notes.txt"};
     for (const char *name : left)
         env.writeFile(folder + QLatin1String(name), "left");
     for (const char *name : kept)
         env.writeFile(folder + QLatin1String(name), "kept");
-    finishInterruptedWrites(folder);
-    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat"), QStringLiteral("c.dat"),
-                                    QStringLiteral("c.dat.backup"), QStringLiteral("gone.dat.abWjZZ"),
-                                    QStringLiteral("notes.txt")}));
+    finishInterruptedWrites({folder});
+    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat"), QStringLiteral("b.dat.backup"),
+                                    QStringLiteral("gone.dat.abWjZZ"), QStringLiteral("notes.txt")}));
     EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
 }
