@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
+#include "platform/TextFile.h"
 #include "platform/modDSSockLog.h"
 
 #include <exception>
@@ -35,6 +36,7 @@ bool Main(const std::function<void()> &createAndDisplayMain)
     try {
         ProjectListPath = Platform::joinPath(Platform::programFolder(), QStringLiteral("project.vqj"));
         WindowsDir = modCommon::getWindowsDirectory();
+        Platform::finishInterruptedWrites({Platform::engineDataFolder(), Platform::programFolder()});
 
         frmSplash::loadAndShow();   // on the screen and drawn before the load goes on
         trace = QStringLiteral("Debug breakpoint #1") + crlf;

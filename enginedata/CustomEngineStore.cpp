@@ -73,6 +73,7 @@ CustomEngineStore::CustomEngineStore(const QString &folder)
 void CustomEngineStore::load()
 {
     m_records.clear();
+    m_stored.clear();
     m_errors.clear();
     m_loadIncomplete = false;
     if (!fileHoldsBytes(m_engineFile))
@@ -83,8 +84,9 @@ void CustomEngineStore::load()
         modEngineData::EngineCategoryParser categories;
         const auto reading = modDataFiles::forEachLine(m_categoryFile, [&](const QString &line) { return categories.feed(line); });
         m_loadIncomplete = !reading.readable || !reading.skippedLines.isEmpty();
+        // A later entry of a name takes the place of an earlier one: the last one wins.
         for (const auto &entry : categories.takeEntries())
-            m_customCategory.append({entry.Name, entry.CategoryData});
+            m_customCategory.insert(entry.Name.toCaseFolded(), entry.CategoryData);
     }
 
     auto reject = [this](const QString &line) {
@@ -147,16 +149,27 @@ void CustomEngineStore::load()
         reject(QStringLiteral("cannot read ") + m_engineFile);
     } else if (!reading.skippedLines.isEmpty()) {
         reject(QStringLiteral("line %1 is too long").arg(reading.skippedLines.first()));
+    } else if (m_records.isEmpty()) {
+        // Bytes without a single engine (another encoding, a binary file) are still the user's.
+        reject(QStringLiteral("no engine could be read from ") + m_engineFile);
     }
+    m_stored = m_records;
+}
+
+bool CustomEngineStore::changed(const QList<qsizetype> &order) const
+{
+    if (order.size() != m_stored.size())
+        return true;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        if (!(m_records.at(order.at(i)) == m_stored.at(i)))
+            return true;
+    }
+    return false;
 }
 
 QString CustomEngineStore::lastCategoryData(const QString &name) const
 {
-    for (auto it = m_customCategory.crbegin(); it != m_customCategory.crend(); ++it) {
-        if (it->first.compare(name, Qt::CaseInsensitive) == 0)
-            return it->second;
-    }
-    return QString();
+    return m_customCategory.value(name.toCaseFolded());
 }
 
 QByteArray CustomEngineStore::engineFileBytes(const QList<qsizetype> &order) const
@@ -245,6 +258,9 @@ bool CustomEngineStore::save(const QList<qsizetype> &order)
         return fail(QStringLiteral("cannot write ") + m_engineFile + QStringLiteral(" and ") + m_categoryFile);
     }
     m_loadIncomplete = false;
+    m_stored.clear();
+    for (qsizetype index : order)
+        m_stored.append(m_records.at(index));
     return true;
 }
 
@@ -258,28 +274,27 @@ bool CustomEngineStore::save()
 
 bool CustomEngineStore::merge(const QList<qsizetype> &order)
 {
-    // After an incomplete load the files on disk hold more than the list: they are merged as they stand.
-    if (!m_loadIncomplete && !save(order))
+    // The blocks hold the records, never the file as it stands: lines the load rejected would
+    // break the engine database or fill the fields of the engine before them. A list left empty
+    // by a load that read nothing does not replace the files it could not read.
+    if (!(m_loadIncomplete && order.isEmpty()) && !save(order))
         return false;
     const QString databasePath = Platform::joinPath(m_folder, QLatin1String(kEngineDataFileName));
     const QString categoryDataPath = Platform::joinPath(m_folder, QLatin1String(kCategoryDataFileName));
-    const auto engines = bytesOrEmpty(m_engineFile);
-    const auto categories = bytesOrEmpty(m_categoryFile);
     const auto database = bytesOrEmpty(databasePath);
     const auto categoryData = bytesOrEmpty(categoryDataPath);
-    for (const auto &[bytes, path] : {std::pair{&engines, m_engineFile}, std::pair{&categories, m_categoryFile},
-                                      std::pair{&database, databasePath}, std::pair{&categoryData, categoryDataPath}}) {
+    for (const auto &[bytes, path] : {std::pair{&database, databasePath}, std::pair{&categoryData, categoryDataPath}}) {
         if (!*bytes)
             return fail(QStringLiteral("cannot read ") + path);
     }
 
     QList<Platform::FileBytes> changed;
     const QByteArray newDatabase = CustomEngineMerge::intoEngineDatabase(
-        *database, CustomEngineMerge::block("# Custom Engine Data", *engines));
+        *database, CustomEngineMerge::block("# Custom Engine Data", engineFileBytes(order)));
     if (newDatabase != *database)
         changed.append({databasePath, newDatabase});
     const QByteArray newCategoryData = CustomEngineMerge::intoCategoryData(
-        *categoryData, CustomEngineMerge::block("# Custom Engine Category", *categories));
+        *categoryData, CustomEngineMerge::block("# Custom Engine Category", categoryFileBytes(order)));
     if (newCategoryData != *categoryData)
         changed.append({categoryDataPath, newCategoryData});
     if (!Platform::writeBinaryFilesAtomically(changed))

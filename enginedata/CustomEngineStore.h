@@ -3,6 +3,7 @@
 // ("vqzengc.dat" in the engine database syntax, "catcus.dat" in the engine category data
 // syntax), the merge of both into the engine data files and the export of the engine names.
 // A plain class the builder window owns, so all of it runs without widgets.
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -45,8 +46,9 @@ public:
     QString engineFile() const { return m_engineFile; }
     QString categoryFile() const { return m_categoryFile; }
 
-    // Reads both custom files (a missing or empty engine file gives no records). Bad lines are
-    // skipped and named in `errors()`, each as the text the error log got.
+    // Reads both custom files (a missing or empty engine file gives no records). Bad lines, and a
+    // file that holds bytes but no engine, are named in `errors()`, each as the text the error
+    // log got.
     void load();
     const QStringList &errors() const { return m_errors; }
     // True after a load that could not take everything on disk: the next rewrite keeps the old
@@ -61,9 +63,11 @@ public:
     // delete both. False with `lastError()` on failure.
     bool save(const QList<qsizetype> &order);
     bool save();
+    // Whether the records at `order` differ from what the files held at the last load or save.
+    bool changed(const QList<qsizetype> &order) const;
 
-    // Writes the custom files from the records at `order` (as they stand on disk after an
-    // incomplete load), then puts their merge blocks into the engine data files of the folder.
+    // Writes the custom files from the records at `order` (keeping ".bak" copies after an
+    // incomplete load), then puts the merge blocks of those records into the engine data files.
     bool merge(const QList<qsizetype> &order);
 
     // Writes the names, one a line, into `path`.
@@ -84,7 +88,8 @@ private:
     QString m_engineFile;
     QString m_categoryFile;
     QList<CustomEngineRecord> m_records;
-    QList<std::pair<QString, QString>> m_customCategory;   // while loading only
+    QHash<QString, QString> m_customCategory;   // while loading only: case-folded name, last entry's data
+    QList<CustomEngineRecord> m_stored;   // the records as the files hold them, in file order
     QStringList m_errors;
     bool m_loadIncomplete = false;
     QString m_lastError;

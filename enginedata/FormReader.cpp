@@ -119,11 +119,13 @@ QString skeleton(const QString &page)
         return page;
     QString out;
     while (form >= 0) {
-        const qsizetype tagEnd = page.indexOf(QLatin1Char('>'), form);
-        if (tagEnd >= 0)
-            out += QStringView(page).mid(form, tagEnd - form + 1) + kCrLf;
         const qsizetype nextForm = find(page, QLatin1StringView("<form "), form + 1);
         const qsizetype limit = nextForm < 0 ? page.size() : nextForm;
+        // The opening tag ends before the next form, so each part of the page is copied a
+        // bounded number of times.
+        const qsizetype tagEnd = QStringView(page).left(limit).indexOf(QLatin1Char('>'), form);
+        if (tagEnd >= 0)
+            out += QStringView(page).mid(form, tagEnd - form + 1) + kCrLf;
         const qsizetype close = find(QStringView(page).left(limit), QLatin1StringView("</form>"), form);
         const qsizetype formEnd = close < 0 ? limit : close + 7;
         appendElements(QStringView(page).mid(form, formEnd - form), out);

@@ -13,7 +13,8 @@ inline constexpr const char *kSeparator = "=============================";
 
 // Per form: its opening tag, its inputs (opening tags), textareas and selects (whole), taken one
 // of each kind per pass, then the separator; each line ends in CR LF. A page without "<form "
-// is its own skeleton. A form without "</form>" ends at the next "<form ".
+// is its own skeleton. A form without "</form>" ends at the next "<form ", and so does its
+// opening tag (a tag that does not end before it is left out).
 QString skeleton(const QString &page);
 
 struct FieldRow {

@@ -2,14 +2,16 @@
 // The "Engine Builder" window, modeless: the user's own engines on the left, the engine being
 // edited in four tabs. It fetches an engine's submission page, reduces it to its forms, reads the
 // fields into a definition and keeps the definitions in its custom engine store, whose files it
-// writes when it closes. One instance, created on first use and deleted when it closes, so a
-// page that arrives later finds no receiver.
+// writes when it closes if they changed. One instance, created on first use and deleted when it
+// closes, so a page that arrives later finds no receiver.
 #include <QDialog>
 #include <QLatin1StringView>
 #include <QPointer>
 #include <QVector>
 
 #include "enginedata/CustomEngineStore.h"
+#include "enginedata/EngineDefinition.h"
+#include "platform/Dialogs.h"
 
 class KeyedListView;
 class QAction;
@@ -35,6 +37,7 @@ public:
 
     // The page fetch's request kind of the pages this window reads engines from.
     static constexpr QLatin1StringView kRequestKind{"EngineBuilder"};
+    static constexpr QLatin1StringView kTitle{"Engine Builder"};
 
     enum Tab { SourceTab = 0, FieldsTab = 1, CategoryTab = 2, SettingsTab = 3 };
 
@@ -50,7 +53,7 @@ public:
     void lsvDataFields_ItemClick(const QString &key);
     void lsvCategory_ItemClick(const QString &key);
     void lsvCategory_KeyDown(int keyCode);
-    void lsvColumnClick(KeyedListView *list, int column);
+    void lsvCategory_ColumnClick(int column);
     void cboEngineType_Click();
 
     // The fetched page's skeleton into the source box.
@@ -129,7 +132,9 @@ private:
     void showHelp();
     void saveEngineFile();
     void updateEngineCount();
-    bool refuseBracketName(const QString &name);
+    EngineDefinition::Controls controls() const;
+    // A message box with the information icon and, unless given, the window's title.
+    static int message(const QString &text, const QString &title = QString(), int style = Platform::Information);
     void addItem(const QString &fieldName, const QString &value);
     QString storedFieldValue(QTreeWidgetItem *row) const;
 

@@ -49,6 +49,26 @@ QString messageOf(const QString &text)
     return at < 0 ? QString() : text.mid(at + 8);
 }
 
+QString shownText(const QString &message)
+{
+    const QStringView text = QStringView(message).left(kMaxShownChars);
+    QString shown;
+    shown.reserve(text.size() + text.size() / kMaxShownLineChars * 2);
+    qsizetype lineLength = 0;
+    for (const QChar ch : text) {
+        if (ch == u'\r' || ch == u'\n') {
+            lineLength = 0;
+        } else if (lineLength == kMaxShownLineChars) {
+            shown += u"\r\n"_s;
+            lineLength = 1;
+        } else {
+            ++lineLength;
+        }
+        shown += ch;
+    }
+    return shown;
+}
+
 } // namespace NewsText
 
 namespace {
@@ -85,8 +105,12 @@ frmNews::frmNews(QWidget *parent) : QDialog(parent)
     setModal(true);
     buildControls();
     modCommon::centerForm(this);
-    frmHTTP::setReceiver(kRequestKind, this,
-                         {[this](const QString &page, int status) { showNewMessage(page, status); }, {}});
+    frmHTTP::PageReceiver receiver;
+    receiver.pageArrived = [this](const QString &page, int status) { showNewMessage(page, status); };
+    receiver.connectFailed = [this] { fetchFailed(); };
+    // An error status comes here too, so that every failed check ends with the window usable.
+    receiver.silentHttpFailure = true;
+    frmHTTP::setReceiver(kRequestKind, this, receiver);
 }
 
 void frmNews::buildControls()
@@ -199,6 +223,7 @@ void frmNews::showNewMessage(const QString &sNewData, int nStatusCode)
         if (!Platform::writeTextFileAtomically(m_newsFile, sNewData + u"\r\n"_s)) {
             Platform::msgBox(u"showNewMessage_Error: "_s + m_newsFile + u" could not be written."_s,
                              Platform::Information, u"Error"_s);
+            showStoredMessageAgain();
             return;
         }
         if (NewsText::dateOf(sNewData) != storedDate) {
@@ -229,5 +254,35 @@ void frmNews::loadMessages()
         message = u"Best professional web promotion site submission software for all business."_s;
     }
     lblTitle->setText(title);
-    modCommon::setMultiLineText(txtMessage, message);
+    modCommon::setMultiLineText(txtMessage, NewsText::shownText(message));
+}
+
+// A connection that failed has had the fetch's own box; an error status gets the same box here.
+void frmNews::fetchFailed()
+{
+    if (m_closed)
+        return;
+    const frmHTTP *fetch = frmHTTP::loadedInstance();
+    const int status = fetch ? fetch->statusCode() : 0;
+    if (status == 400 || status == 404)
+        Platform::msgBox(u"URL not found."_s, Platform::Critical, u"Connect"_s);
+    else if (status != 0)
+        Platform::msgBox(u"ConnectError - StatusCode: "_s + QString::number(status));
+    if (!m_closed)
+        showStoredMessageAgain();
+}
+
+// After a failed check: the stored message (or nothing), and the check can be tried again.
+void frmNews::showStoredMessageAgain()
+{
+    Platform::setBusyPointer(false);
+    if (m_newsFile.isEmpty())
+        m_newsFile = newsFile();
+    if (Platform::fileExists(m_newsFile)) {
+        loadMessages();
+    } else {
+        lblTitle->clear();
+        txtMessage->clear();
+    }
+    cmdNewMessage->setEnabled(true);
 }

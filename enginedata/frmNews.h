@@ -22,6 +22,13 @@ QString dateOf(const QString &text);
 // Everything after the first "Message=" to the end; empty without one.
 QString messageOf(const QString &text);
 
+// Lines longer than this are shown broken into pieces of this length; text beyond kMaxShownChars
+// is not shown. Text layout of one very long line takes minutes and gigabytes.
+inline constexpr qsizetype kMaxShownLineChars = 1024;
+inline constexpr qsizetype kMaxShownChars = 1024 * 1024;
+// The message as the window shows it: long lines broken, cut at kMaxShownChars.
+QString shownText(const QString &message);
+
 } // namespace NewsText
 
 class frmNews : public QDialog {
@@ -60,6 +67,8 @@ private:
     explicit frmNews(QWidget *parent = nullptr);
     void buildControls();
     void formLoad();
+    void fetchFailed();
+    void showStoredMessageAgain();
 
     static QPointer<frmNews> s_instance;
     QString m_newsFile;

@@ -337,8 +337,9 @@ void frmUpdateEngines::dsSocket1_Receive(const QString &line)
 // The body comes as bytes from here on; a good reply's bytes go straight into the new file.
 void frmUpdateEngines::headerEnded()
 {
-    ProgressBar1->setMaximum(m_reply.progressMaximum());
+    ProgressBar1->setValue(0);
     if (m_reply.status() == 200) {
+        ProgressBar1->setMaximum(m_reply.progressMaximum());
         m_file = std::make_unique<QSaveFile>(targetPath(m_fileIndex));
         if (!m_file->open(QIODevice::WriteOnly)) {
             failWith(u"EngineUpdate: cannot write "_s + targetPath(m_fileIndex) + u": "_s + m_file->errorString());
@@ -368,7 +369,9 @@ void frmUpdateEngines::dsSocket1_ReceiveBytes(const QByteArray &bytes)
 // Once Content-Length is reached only the peer's close or Timer2 ends the reply.
 void frmUpdateEngines::afterBody()
 {
-    ProgressBar1->setValue(m_reply.progressValue());
+    // An error page is read to its end but is no part of the engine data.
+    if (m_file)
+        ProgressBar1->setValue(m_reply.progressValue());
     if (m_reply.lengthReached()) {
         m_idleTimer.stop();
         Timer2.setEnabled(true);
@@ -463,19 +466,20 @@ void frmUpdateEngines::askedForLogin()
     setErrorMsg();
 }
 
-// The fifth file completes the engine data: the reminder to download goes and the opener hears
-// of it before the file takes its place.
+// The fifth file completes the engine data: once it has taken its place the reminder to
+// download goes and the opener hears of it.
 bool frmUpdateEngines::saveEngineData()
 {
     const QString path = targetPath(m_fileIndex);
-    if (m_fileIndex == kFileCount - 1) {
-        Platform::saveSetting(u"Velquist"_s, u"Setting"_s, u"Download"_s, u"0"_s);
-        emit engineDataStored(true);
-    }
     const std::unique_ptr<QSaveFile> file = std::move(m_file);
     m_reply.setSink({});
-    if (file && file->write("\r\n", 2) == 2 && file->commit())
+    if (file && file->write("\r\n", 2) == 2 && file->commit()) {
+        if (m_fileIndex == kFileCount - 1) {
+            Platform::saveSetting(u"Velquist"_s, u"Setting"_s, u"Download"_s, u"0"_s);
+            emit engineDataStored(true);
+        }
         return true;
+    }
     failWith(u"saveEngineData: "_s + path + u" could not be written"_s + (file ? u": "_s + file->errorString() : QString()));
     return false;
 }
@@ -533,6 +537,7 @@ void frmUpdateEngines::stopRequest()
 void frmUpdateEngines::setErrorMsg()
 {
     emit engineDataStored(false);
+    ProgressBar1->setValue(0);
     setTextColour(Label1, Qt::red);
     Label1->setText(failureText());
     Label2->setText(linkText());

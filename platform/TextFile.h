@@ -24,16 +24,22 @@ bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
                                std::optional<QFileDevice::Permissions> mode = std::nullopt);
 
 // Replaces several files as one: each is written in full beside its target first, and only
-// when every one is complete do they take their targets' places. False (every old file untouched)
-// when any of them fails before that.
+// when every one is complete do they take their targets' places, under a journal that a crash
+// leaves for the next start. False, with every old file as it was, when any step fails.
 struct FileBytes {
     QString path;
     QByteArray bytes;
 };
 bool writeBinaryFilesAtomically(const QList<FileBytes> &files);
 
+// At a start: finishes the sets of files in the folders whose replacing a crash interrupted (all
+// new files or all old ones, as far as the set had come), and removes the temporary copies that
+// killed writes left there.
+void finishInterruptedWrites(const QStringList &folders);
+
 // Tests make atomic writes fail as a full disk would: while a hook is set, a write whose path it
-// accepts is given up before it replaces the file. An empty hook ends this.
+// accepts is given up before it replaces the file (in a set of files, when that file's turn
+// comes to take its target's place). An empty hook ends this.
 using WriteFailureHook = std::function<bool(const QString &path)>;
 void setWriteFailureHook(WriteFailureHook hook);
 

@@ -238,21 +238,43 @@ TEST_F(CustomEngines, MergingTwiceReplacesTheEarlierBlockAndTheLoaderSeesTheEdit
     EXPECT_FALSE(QFile::exists(customFile()));
 }
 
-TEST_F(CustomEngines, MergeWithNothingToMergeChangesNoFileAndAnIncompleteLoadMergesTheFilesOnDisk)
+TEST_F(CustomEngines, MergeWithNothingToMergeChangesNoFile)
 {
     installSample();
     ASSERT_TRUE(store.merge({}));
     EXPECT_EQ(read(u"vqzeng5.dat"_s), sampleFile(u"vqzeng5.dat"_s));
     EXPECT_EQ(read(u"catvqs.dat"_s), sampleFile(u"catvqs.dat"_s));
+}
 
-    const QByteArray onDisk = crlf({"Type=ENG", "Name=Disk Engine", "Action=http://disk.example/"});
-    env.writeFile(customFile(), onDisk);
-    store.load();
-    ASSERT_TRUE(store.loadIncomplete());
-    store.records().clear();
-    ASSERT_TRUE(store.merge({}));
-    EXPECT_EQ(read(u"vqzengc.dat"_s), onDisk);
-    EXPECT_TRUE(read(u"vqzeng5.dat"_s).contains(onDisk));
+TEST_F(CustomEngines, AnIncompleteLoadMergesOnlyTheRecordsHeldAndTheDatabaseStillLoads)
+{
+    // A number too large for its field, and a key line before the first engine.
+    const QByteArray files[] = {crlf({"Name=Disk Engine", "Action=http://disk.example/", "SiteLevel=99999"}),
+                                crlf({"Action=http://custom.example/stolen", "Name=Disk Engine",
+                                      "Action=http://disk.example/"})};
+    for (const QByteArray &onDisk : files) {
+        installSample();
+        env.writeFile(customFile(), onDisk);
+        store.load();
+        ASSERT_TRUE(store.loadIncomplete());
+        QList<qsizetype> order;
+        for (qsizetype i = 0; i < store.records().size(); ++i)
+            order.append(i);
+        ASSERT_TRUE(store.merge(order)) << onDisk.constData();
+        EXPECT_EQ(TestEnvironment::readFile(customFile() + u".bak"_s), onDisk);
+
+        myEngines().clear();
+        env.dialogs.clearLog();
+        ASSERT_TRUE(main->loadEngineCategory());
+        ASSERT_TRUE(main->loadEngines()) << onDisk.constData();
+        EXPECT_TRUE(env.dialogs.shown().isEmpty());
+        const clsEngines *vendor = myEngines().find(u"Secure Example Search"_s);
+        ASSERT_NE(vendor, nullptr);
+        EXPECT_EQ(vendor->Action, u"https://secure-search.example/submit"_s);
+        ASSERT_NE(myEngines().find(u"Disk Engine"_s), nullptr);
+        EXPECT_EQ(myEngines().find(u"Disk Engine"_s)->Action, u"http://disk.example/"_s);
+        QFile::remove(customFile() + u".bak"_s);
+    }
 }
 
 TEST_F(CustomEngines, ExportWritesOneNameALineAndOneMoreLineEnd)

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,9 +14,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 
 #include "core/clsPreference.h"
 #include "core/modCommon.h"
+#include "enginedata/EngineDefinition.h"
 #include "enginedata/frmEngineBuilder.h"
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
@@ -465,4 +468,160 @@ TEST_F(Builder, ClosingTheMainWindowClosesTheBuilderWhichWritesItsFiles)
     TestEnvironment::dropQueuedCalls();
     EXPECT_EQ(frmEngineBuilder::loadedInstance(), nullptr);
     EXPECT_TRUE(customFile().startsWith("Name=Kept\r\n"));
+}
+
+TEST_F(Builder, AMappingThatWouldNotReadBackIsRefusedWhenApplied)
+{
+    writeProgramFile(u"cat.vqs"_s, crlf({"[Arts]", "Music", "Key=Value"}));
+    closeBuilder();
+    b = frmEngineBuilder::instance();
+    b->show();
+    b->SSTab1->setCurrentIndex(frmEngineBuilder::CategoryTab);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
+    const struct { const char *key, *typed, *kept; } cases[] = {
+        {"Music", "Arts > Music", ""}, {"Key=Value", "Anything", ""}, {"Music", "Arts & Music", "Arts & Music"},
+    };
+    for (const auto &c : cases) {
+        QTreeWidgetItem *row = mapping(QLatin1String(c.key));
+        QTest::mouseClick(b->lsvCategory->viewport(), Qt::LeftButton, {}, b->lsvCategory->visualItemRect(row).center());
+        b->txtEngineCategory->clear();
+        QTest::keyClicks(b->txtEngineCategory, QLatin1String(c.typed));
+        env.dialogs.clearLog();
+        if (!*c.kept)
+            env.dialogs.answerMessage(Platform::Ok);
+        QTest::mouseClick(b->cmdUpdateCategory, Qt::LeftButton);
+        EXPECT_EQ(env.dialogs.shown().size(), *c.kept ? 0 : 1) << c.typed;
+        EXPECT_EQ(row->text(1), QLatin1String(c.kept)) << c.typed;
+    }
+}
+
+TEST_F(Builder, SaveRefusesANameOfTheMainEngineDatabase)
+{
+    auto engine = std::make_unique<clsEngines>();
+    engine->Name = u"Falcon Search"_s;
+    myEngines().add(std::move(engine));
+    b->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
+    b->SSTab1->setCurrentIndex(frmEngineBuilder::SettingsTab);
+    fill(u"falcon SEARCH"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    QTest::mouseClick(b->Toolbar1->widgetForAction(b->Toolbar1Buttons[1]), Qt::LeftButton);
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"This engine name is already exsit"_s));
+    EXPECT_EQ(b->SSTab1->currentIndex(), int(frmEngineBuilder::SourceTab));
+    EXPECT_EQ(b->lstEngines->count(), 0);
+    EXPECT_TRUE(b->store().records().isEmpty());
+}
+
+TEST_F(Builder, AHeaderClickOnTheDataFieldsKeepsTheStoredQueryOrder)
+{
+    b->show();
+    b->SSTab1->setCurrentIndex(frmEngineBuilder::FieldsTab);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
+    b->setQueryData(u"b=2&url=<URL>&a=1"_s);
+    QHeaderView *header = b->lsvDataFields->header();
+    for (int click = 0; click < 2; ++click)
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(0) + 5, 5));
+    fill(u"Ordered"_s);
+    ASSERT_TRUE(b->saveEngineData());
+    EXPECT_EQ(record(0).Query, u"b=2&url=<URL>&a=1"_s);
+}
+
+TEST_F(Builder, CustomFilesThatGiveNoEngineAreKeptAndOnlyAChangeRewritesThem)
+{
+    closeBuilder();
+    const QByteArray utf16("\xFF\xFEN\0a\0m\0e\0=\0O\0n\0e\0\r\0\n\0", 22);
+    const QByteArray categories = crlf({"[One]", "Music=Tunes"});
+    env.writeFile(enginePath(u"vqzengc.dat"_s), utf16);
+    env.writeFile(enginePath(u"catcus.dat"_s), categories);
+    env.dialogs.answerMessage(Platform::Ok);
+    b = frmEngineBuilder::instance();
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"loadCustomEngineError: "_s));
+    {
+        TestSupport::FailingWrites counting(1000);
+        closeBuilder();
+        EXPECT_EQ(counting.attempts(), 0);
+    }
+    EXPECT_EQ(customFile(), utf16);
+    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"catcus.dat"_s)), categories);
+
+    // A change is written, and the unreadable files are kept beside it.
+    env.dialogs.answerMessage(Platform::Ok);
+    b = frmEngineBuilder::instance();
+    env.dialogs.answerInput(u"Two"_s);
+    ASSERT_TRUE(saveNew(u"Two"_s));
+    closeBuilder();
+    EXPECT_TRUE(customFile().startsWith("Name=Two\r\n"));
+    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"vqzengc.dat.bak"_s)), utf16);
+    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"catcus.dat.bak"_s)), categories);
+
+    // Opened, browsed and closed: nothing is written.
+    b = frmEngineBuilder::instance();
+    b->lstEngines->setCurrentRow(0);
+    TestSupport::FailingWrites counting(1000);
+    closeBuilder();
+    EXPECT_EQ(counting.attempts(), 0);
+}
+
+TEST_F(Builder, EscapeKeepsTheWindowAndTabLeavesTheSourceBox)
+{
+    b->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
+    b->activateWindow();
+    b->txtEngineName->setFocus();
+    QTest::keyClicks(b->txtEngineName, u"Unsaved"_s);
+    QTest::keyClick(b->txtEngineName, Qt::Key_Escape);
+    EXPECT_EQ(frmEngineBuilder::loadedInstance(), b);
+    EXPECT_TRUE(b->isVisible());
+    EXPECT_EQ(b->txtEngineName->text(), u"Unsaved"_s);
+
+    modCommon::setMultiLineText(b->txtSource, u"<form>"_s);
+    b->txtSource->setFocus();
+    QTest::keyClick(b->txtSource, Qt::Key_Tab);
+    EXPECT_EQ(b->txtSource->toPlainText(), u"<form>"_s);
+    EXPECT_FALSE(b->txtSource->hasFocus());
+
+    // Exit closes the window, which writes what was saved.
+    fill(u"Kept"_s);
+    QTest::mouseClick(b->Toolbar1->widgetForAction(b->Toolbar1Buttons[1]), Qt::LeftButton);
+    QTest::mouseClick(b->Toolbar1->widgetForAction(b->Toolbar1Buttons[4]), Qt::LeftButton);
+    TestEnvironment::dropQueuedCalls();
+    EXPECT_EQ(frmEngineBuilder::loadedInstance(), nullptr);
+    EXPECT_TRUE(customFile().startsWith("Name=Kept\r\n"));
+}
+
+TEST(EngineDefinition, RefusalsComeInTheOrderTheUserMeetsThem)
+{
+    EngineDefinition::Controls c;
+    c.action = u"http://x.example/"_s;
+    c.siteLevel = u"3"_s;
+    const auto inDatabase = [](const QString &name) { return name.compare(u"Taken"_s, Qt::CaseInsensitive) == 0; };
+    const struct { const char *name, *action, *siteLevel, *maxTitle, *refusal; } cases[] = {
+        {"", "", "x", "", "Please enter engine name."},
+        {"a]b", "", "", "", "An engine name cannot contain ']'."},
+        {"TAKEN", "", "", "", "This engine name is already exsit"},
+        {"Free", "/relative", "", "", "Invalid Action Field !"},
+        {"Free", "http://x/", "70000", "", "saveEngineData_Error:The site level"},
+        {"Free", "http://x/", "2", "99999999999", "saveEngineData_Error:A maximum length"},
+        {"Free", "http://x/", "2", "70 chars", ""},
+    };
+    for (const auto &k : cases) {
+        c.name = QLatin1String(k.name);
+        c.action = QLatin1String(k.action);
+        c.siteLevel = QLatin1String(k.siteLevel);
+        c.maxTitle = QLatin1String(k.maxTitle);
+        const auto refused = EngineDefinition::refusal(c, inDatabase);
+        EXPECT_EQ(refused ? refused->message.left(qsizetype(strlen(k.refusal))) : QString(), QLatin1String(k.refusal)) << k.name;
+    }
+    c.home = u"home.example"_s;
+    c.fields = {{u"b"_s, u"2"_s}, {u"url"_s, u"<URL>"_s}};
+    c.mappings = {{u"Arts"_s, QString()}, {u"Music"_s, u"Tunes"_s}};
+    const CustomEngineRecord r = EngineDefinition::toRecord(c, CustomEngineRecord());
+    EXPECT_EQ(r.Home, u"http://home.example"_s);
+    EXPECT_EQ(r.Query, u"b=2&url=<URL>"_s);
+    EXPECT_EQ(r.CategoryData, u"Music=Tunes"_s);
+    EXPECT_EQ(r.Category, u"Y"_s);
+    EXPECT_EQ(r.MaxTitle, 70);
+    EXPECT_TRUE(EngineDefinition::mappingRefusal(u"A=B"_s, QString()).isEmpty());   // clearing is always fine
 }

@@ -110,3 +110,18 @@ TEST(Forms, ATagThatNeverClosesStopsTheScanAndKeepsTheRowsSoFar)
     EXPECT_FALSE(found.error.isEmpty());
     EXPECT_FALSE(FormReader::fields(u"no form here <input name=a>"_s).formFound);
 }
+
+TEST(Forms, TheSkeletonStaysWithinASmallMultipleOfThePage)
+{
+    const QString manyForms = u"<form "_s.repeated(3000);
+    const struct { QString page; QString firstTag; } cases[] = {
+        {manyForms + u">"_s, QString()},   // one ">" far behind every form
+        {u"<form action=a <form action=b>"_s, QLatin1String(FormReader::kSeparator) + u"\r\n<form action=b>"_s},
+        {manyForms + u"<input name=a>"_s.repeated(2000), QString()},
+    };
+    for (const auto &c : cases) {
+        const QString skeleton = FormReader::skeleton(c.page);
+        EXPECT_LE(skeleton.size(), 8 * c.page.size() + 64) << c.page.size();
+        EXPECT_TRUE(skeleton.startsWith(c.firstTag));
+    }
+}

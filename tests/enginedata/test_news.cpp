@@ -154,18 +154,20 @@ TEST_F(NewsTest, WithoutTheCheckAtOpenTheStoredMessageIsShown)
     }
 }
 
-TEST_F(NewsTest, AFailedFetchLeavesTheCheckingTextsAndAFailedWriteTheOldFile)
+TEST_F(NewsTest, AFailedCheckShowsItsBoxThenTheStoredMessageAndCanBeTriedAgain)
 {
-    env.writeFile(newsFile(), kOlder);
     struct Case {
         const char *name;
         int status;   // 0: nobody listens
         const char *box;
+        bool stored;
     };
     const Case cases[] = {
-        {"refused", 0, "HTTPConnect_Error: "},
-        {"status 500", 500, "ConnectError - StatusCode: 500"},
-        {"unwritable folder", 200, "showNewMessage_Error: "},
+        {"refused", 0, "HTTPConnect_Error: ", true},
+        {"refused, nothing stored", 0, "HTTPConnect_Error: ", false},
+        {"status 404", 404, "URL not found.", true},
+        {"status 500", 500, "ConnectError - StatusCode: 500", true},
+        {"unwritable folder", 200, "showNewMessage_Error: ", true},
     };
     QByteArray refusedHost;
     {
@@ -174,6 +176,9 @@ TEST_F(NewsTest, AFailedFetchLeavesTheCheckingTextsAndAFailedWriteTheOldFile)
     }
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
+        QFile::remove(newsFile());
+        if (c.stored)
+            env.writeFile(newsFile(), kOlder);
         if (c.status == 0) {
             qputenv("VELQUIST_VENDOR_HOST", refusedHost);
         } else {
@@ -184,12 +189,13 @@ TEST_F(NewsTest, AFailedFetchLeavesTheCheckingTextsAndAFailedWriteTheOldFile)
         env.dialogs.answerMessage(Platform::Ok);
         frmNews *news = frmNews::instance();
         news->show();
-        ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty(); }, 5000));
+        ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty() && news->cmdNewMessage->isEnabled(); }, 5000));
         Platform::waitUntil([] { return !frmHTTP::loadedInstance(); }, 2000);
+        EXPECT_EQ(env.dialogs.prompts().size(), 1);
         EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(QString::fromLatin1(c.box)));
-        EXPECT_EQ(news->lblTitle->text(), u"Checking New Message ..."_s);
-        EXPECT_FALSE(news->cmdNewMessage->isEnabled());
-        EXPECT_EQ(TestSupport::TestEnvironment::readFile(newsFile()), kOlder);
+        EXPECT_EQ(news->lblTitle->text(), c.stored ? u"Older news"_s : QString());
+        EXPECT_EQ(message(news), c.stored ? u"Old message\r\n"_s : QString());
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(newsFile()), c.stored ? kOlder : QByteArray());
         news->Command1_Click(0);
         TestSupport::TestEnvironment::dropQueuedCalls();
         env.dialogs.clearLog();
@@ -213,4 +219,28 @@ TEST_F(NewsTest, AReplyAfterTheWindowClosedIsDropped)
     EXPECT_FALSE(frmHTTP::loadedInstance());
     EXPECT_FALSE(QFile::exists(newsFile()));
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(NewsTest, AVeryLongLineIsShownBrokenAndStoredWhole)
+{
+    const QByteArray stored = "[News]\r\nTitle=Long\r\nDate=2026-12-02\r\nMessage=" + QByteArray(100000, 'w') + "\r\nend\r\n";
+    env.writeFile(newsFile(), stored);
+    setCheckAtOpen("0");
+    frmNews *news = frmNews::instance();
+    news->show();
+    ASSERT_TRUE(Platform::waitUntil([news] { return news->lblTitle->text() == u"Long"_s; }, 5000));
+    const QStringList lines = message(news).split(u"\r\n"_s);
+    ASSERT_EQ(lines.size(), 100000 / NewsText::kMaxShownLineChars + 3);
+    for (const QString &line : lines)
+        EXPECT_LE(line.size(), NewsText::kMaxShownLineChars);
+    EXPECT_EQ(lines.join(QString()), QString(100000, u'w') + u"end"_s);
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(newsFile()), stored);
+
+    const struct { QString message, shown; } cases[] = {
+        {QString(1025, u'a'), QString(1024, u'a') + u"\r\na"_s},
+        {QString(1024, u'a') + u"\r\n"_s + QString(1024, u'b'), QString(1024, u'a') + u"\r\n"_s + QString(1024, u'b')},
+        {QString(NewsText::kMaxShownChars + 5, u'\n'), QString(NewsText::kMaxShownChars, u'\n')},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(NewsText::shownText(c.message), c.shown);
 }

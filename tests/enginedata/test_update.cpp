@@ -2,7 +2,9 @@
 // that asks for a login, and the connect failures.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QProgressBar>
 #include <QTimer>
 
 #include "enginedata/UpdateReply.h"
@@ -284,4 +286,39 @@ TEST(UpdateReplyTest, BytesPastTheLengthAreNotStoredAndProgressFollowsTheCount)
     EXPECT_EQ(noLength.progressValue(), 50);
     EXPECT_FALSE(noLength.lengthReached());
     EXPECT_TRUE(noLength.completeAt(0));
+}
+
+TEST_F(UpdateTest, TheReminderGoesAndTheOpenerHearsOnlyOnceTheFifthFileIsStored)
+{
+    QPointer<QTcpSocket> last;
+    answers[4] = [&last](QTcpSocket *client, int, const QByteArray &) {
+        client->write("HTTP/1.0 200 OK\r\n\r\n[Engine]\r\n");
+        last = client;
+    };
+    window->Command1_Click(1);
+    ASSERT_TRUE(Platform::waitUntil([&last] { return !last.isNull(); }, 8000));
+    Platform::waitUntil([] { return false; }, 100);
+    // The fifth file cannot take its place: a folder stands there now.
+    QFile::remove(frmUpdateEngines::targetPath(4));
+    ASSERT_TRUE(QDir().mkpath(frmUpdateEngines::targetPath(4)));
+    last->disconnectFromHost();
+    ASSERT_TRUE(Platform::waitUntil([this] { return !running(); }, 8000));
+    expectFailureState();
+    EXPECT_FALSE(reports.contains(true));
+    EXPECT_EQ(setting("Setting", "Download"), u"1"_s);
+}
+
+TEST_F(UpdateTest, TheProgressBarCountsOnlyABodyBeingStored)
+{
+    answers[1] = [](QTcpSocket *client, int, const QByteArray &) {
+        client->write(LoopbackServer::httpReply(404, QByteArray(4000, 'x')));
+        client->disconnectFromHost();
+    };
+    QList<int> shown;
+    QObject::connect(window->ProgressBar1, &QProgressBar::valueChanged, window,
+                     [this, &shown](int value) { shown.append(value * 100 / qMax(1, window->ProgressBar1->maximum())); });
+    ASSERT_TRUE(runUpdate());
+    expectFailureState();
+    EXPECT_EQ(window->ProgressBar1->value(), 0);
+    EXPECT_EQ(shown.count(100), 1) << "only the stored first file fills the bar";
 }
