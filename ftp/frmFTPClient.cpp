@@ -150,7 +150,6 @@ frmFTPClient::~frmFTPClient()
         modFTP::State &s = modFTP::state();
         s.ftpConnected = false;
         s.loggedIn = false;
-        s.localFile.reset();
     }
 }
 
@@ -291,6 +290,7 @@ void frmFTPClient::btnConnect_Click()
         return;
     if (loggedIn) {
         btnConnect->setText(kDisconnectCaption);
+        m_listNext = false;
         Timer2.setInterval(limits.firstStepMs);
         Timer2.setEnabled(true);
     }
@@ -312,7 +312,7 @@ void frmFTPClient::disconnectNow()
     }
     modFTP::closeControl();
     m_batchRunning = false;
-    m_openedUpload.reset();
+    m_upload = {};
     btnConnect->setText(kConnectCaption);
     btnSendFile->setEnabled(true);
     Platform::setBusyPointer(false);
@@ -344,7 +344,7 @@ void frmFTPClient::unload()
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
     modFTP::closeControl();
-    m_openedUpload.reset();
+    m_upload = {};
     m_batchRunning = false;
     Platform::setBusyPointer(false);
     hide();
@@ -373,7 +373,7 @@ void frmFTPClient::DisplayMessage(const QString &szMsg)
 void frmFTPClient::dsSocket1_Receive(const QString &receiveData)
 {
     modFTP::State &s = modFTP::state();
-    modFTP::noteProgress();
+    modFTP::noteReplyLine();
     const QString line = modDSSock::trimLineEnd(receiveData);
     const modFTP::ReplyLine reply = modFTP::readReplyLine(line, s.openReplyCode);
     if (!reply.final) {
@@ -427,23 +427,28 @@ void frmFTPClient::replyAction(int code, const QString &line)
         DisplayMessage(u"Disconnect !"_s);
         break;
     case 226:
-        s.bytesReceived = 0;
-        s.lastReplyCode = 226;
+        transferComplete();
         break;
     case 230:
         s.loggedIn = true;
         s.ftpConnected = true;
         break;
     case 250:
+        if (modFTP::isDataVerb(s.currentVerb)) {
+            transferComplete();   // some servers end LIST and STOR so
+            break;
+        }
         modFTP::CloseDataConnection();
         s.lastReplyCode = 250;
         if (!m_sNewRemotePath.isEmpty() && m_sNewRemotePath != s.remotePath)
             s.remotePath = m_sNewRemotePath;
         txtRemotePath->setText(s.remotePath);
+        m_listNext = true;
         Timer2.setInterval(modFTP::intervals().nextStepMs);
         Timer2.setEnabled(true);
         break;
     case 257:
+        s.lastReplyCode = 257;
         s.remotePath = modFTP::getQuotedPath(line);
         txtRemotePath->setText(s.remotePath);
         break;
@@ -460,9 +465,15 @@ void frmFTPClient::replyAction(int code, const QString &line)
     }
 }
 
-void frmFTPClient::passiveReply(const QString &line)
+void frmFTPClient::transferComplete()
 {
     modFTP::State &s = modFTP::state();
+    s.bytesReceived = 0;
+    s.lastReplyCode = modFTP::kTransferComplete;
+}
+
+void frmFTPClient::passiveReply(const QString &line)
+{
     const std::optional<modFTP::PassiveReply> reply = modFTP::parsePassiveReply(line);
     if (!reply) {
         DisplayMessage(u"Could not understand format - Data connection not made."_s);
@@ -486,8 +497,7 @@ void frmFTPClient::passiveReply(const QString &line)
         return;
     }
     DisplayMessage(u"Passive Mode Connect Successful. Port:"_s + where);
-    modFTP::noteProgress();
-    modDSSock::SendData(dsSocket1, s.pendingCommand + u"\r\n"_s);
+    modFTP::sendHeldCommand();
 }
 
 void frmFTPClient::dsSocket1_SendReady()
@@ -546,6 +556,12 @@ void frmFTPClient::dsSocket2_Receive(const QString &receiveData)
         DisplayMessage(receiveData);
         return;
     }
+    s.listingBytes += receiveData.size();
+    if (s.listingBytes > modFTP::kMaxListingBytes) {
+        DisplayMessage(u"Listing stopped after "_s + QString::number(modFTP::kMaxListingBytes / (1024 * 1024)) + u" MB"_s);
+        modFTP::CloseDataConnection();
+        return;
+    }
     addRemoteDir(receiveData);
     if (++s.listingLines >= modFTP::kMaxListingLines) {
         DisplayMessage(u"Listing stopped after "_s + QString::number(modFTP::kMaxListingLines) + u" entries"_s);
@@ -558,9 +574,7 @@ void frmFTPClient::dsSocket2_Close()
     modFTP::State &s = modFTP::state();
     modDSSock::writeDebugLog(u"Socket2(1)_Close"_s);
     DisplayMessage(u"Connection Closed. Total bytes received = "_s + QString::number(s.bytesReceived));
-    s.lastReplyCode = -1;
     s.dataClosedByServer = true;
-    s.localFile.reset();
     s.pendingCommand.clear();
     s.bytesReceived = -1;
 }
@@ -621,7 +635,7 @@ void frmFTPClient::Timer1_Timer()
 void frmFTPClient::endBatch()
 {
     m_batchRunning = false;
-    m_openedUpload.reset();
+    m_upload = {};
     Platform::setBusyPointer(false);
     btnSendFile->setEnabled(true);
 }
@@ -643,25 +657,23 @@ void frmFTPClient::SendFile(int index)
     Platform::setBusyPointer(true);
     DisplayMessage(u"STOR "_s + path);
     btnSendFile->setEnabled(false);
-    m_openedUpload = std::move(file);
-    m_fileStartedMs = Platform::tickCount();
+    m_upload = {std::move(file), Platform::tickCount(), false};
     int reply = 0;
     {
         CommandScope scope(this);
         modFTP::SendFTPCommand(u"STOR "_s + Platform::fromAnsi(QFile::encodeName(name)), true, path);
         reply = modFTP::waitForReply();
-        if (reply == -1 && !m_closing)
-            modFTP::waitForReply();   // the server's word on the cut transfer
         if (m_closing)
             return;
     }
-    m_openedUpload.reset();
-    if (reply != 226) {
+    // A file whose bytes did not all leave is not stored, whatever the server says.
+    const Upload upload = std::exchange(m_upload, {});
+    if (reply != modFTP::kTransferComplete || !upload.allSent) {
         modFTP::CloseDataConnection();
         endBatch();
         return;
     }
-    emit fileStored(path, Platform::tickCount() - m_fileStartedMs);
+    emit fileStored(path, Platform::tickCount() - upload.startedMs);
     if (index < m_sUploadFiles.size()) {
         Timer1.setEnabled(true);
         return;
@@ -675,7 +687,7 @@ void frmFTPClient::SendFile(int index)
 void frmFTPClient::sendOpenedFile()
 {
     modFTP::State &s = modFTP::state();
-    std::unique_ptr<QFile> file = std::move(m_openedUpload);
+    std::unique_ptr<QFile> file = std::move(m_upload.file);
     if (!file) {
         DisplayMessage(u"Bad File Name. Transfer Aborted"_s);
         modFTP::CloseDataConnection();
@@ -689,32 +701,43 @@ void frmFTPClient::sendOpenedFile()
         if (block.isEmpty())
             break;
         if (!modDSSock::SendData(dsSocket2, block)) {
-            if (m_closing)
-                return;
-            const bool stalled = dsSocket2.state() == DsSocket::kStateConnected;
-            DisplayMessage(stalled ? u"Upload stopped: the server took no data for "_s
-                                         + QString::number(modFTP::intervals().replyMs / 1000.0) + u" s"_s
-                                   : u"Upload stopped: the data connection was closed"_s);
-            modFTP::CloseDataConnection();
-            if (s.lastReplyCode == 0)
-                s.lastReplyCode = stalled ? 999 : -1;
+            if (!m_closing)
+                uploadStopped();
             return;
         }
         if (m_closing)
             return;
         modFTP::noteProgress();
     }
-    DisplayMessage(u"File Sent"_s);
     file.reset();
-    drainDataConnection();
-    if (m_closing)
+    if (!drainDataConnection()) {
+        if (!m_closing)
+            uploadStopped();
         return;
+    }
+    DisplayMessage(u"File Sent"_s);
+    m_upload.allSent = true;
     modFTP::CloseDataConnection();
 }
 
+// The data connection was cut or the server took no more: the upload has failed. A stalled one
+// ends its wait; after a cut the server's own reply still ends it.
+void frmFTPClient::uploadStopped()
+{
+    const bool stalled = dsSocket2.state() == DsSocket::kStateConnected;
+    DisplayMessage(stalled ? u"Upload stopped: the server took no data for "_s
+                                 + QString::number(modFTP::intervals().replyMs / 1000.0) + u" s"_s
+                           : u"Upload stopped: the data connection was closed"_s);
+    modFTP::CloseDataConnection();
+    modFTP::State &s = modFTP::state();
+    if (stalled && s.lastReplyCode == 0)
+        s.lastReplyCode = 999;
+}
+
 // Waits while the queued rest of an upload goes out: its progress keeps the reply limit fresh on a
-// slow line. Ends when all is sent, the connection is gone or nothing moved for the limit.
-void frmFTPClient::drainDataConnection()
+// slow line. True when all of it has reached the server; false when the connection is gone or
+// nothing moved for the limit.
+bool frmFTPClient::drainDataConnection()
 {
     WaitScope scope(this);
     const qint64 limit = modFTP::intervals().replyMs;
@@ -732,6 +755,7 @@ void frmFTPClient::drainDataConnection()
     };
     while (!over())
         Platform::waitUntil(over, 1000);
+    return !m_closing && dsSocket2.state() == DsSocket::kStateConnected && dsSocket2.bytesUnsent() == 0;
 }
 
 // ---- Remote pane ----
@@ -740,7 +764,6 @@ void frmFTPClient::ListFile(const QString &szParams)
 {
     if (modFTP::state().busy)
         return;
-    modFTP::State &s = modFTP::state();
     CommandScope scope(this);
     Platform::setBusyPointer(true);
     lsvRemote->setSortingEnabled(false);
@@ -749,26 +772,16 @@ void frmFTPClient::ListFile(const QString &szParams)
     if (QTreeWidgetItem *row = lsvRemote->addRow(up, {kNoBreak}, u"Up"_s))
         setListRow(row, up, kUpGroup);
     const QString path = szParams.isEmpty() ? u"/"_s : szParams;
-    modFTP::SendFTPCommand(u"LIST "_s + path, false);
-    // Over only when the data connection has closed and the final reply has come.
-    int reply = modFTP::waitForReply();
+    // A relative folder is the one the last CWD went into.
+    modFTP::SendFTPCommand(path.startsWith(u'/') ? u"LIST "_s + path : u"LIST"_s, false);
+    // Over when the final reply has come and the data connection has closed, in either order.
+    const int reply = modFTP::waitForReply();
     if (m_closing)
         return;
-    if (reply == -1) {
-        reply = modFTP::waitForReply();
-    } else if (reply >= 200 && reply <= 299) {
-        const qint64 limit = modFTP::intervals().replyMs;
-        const auto over = [&] {
-            return s.dataClosedByServer || !dsSocket2.isOpen() || m_closing
-                   || Platform::tickCount() - s.lastProgressMs >= limit;
-        };
-        while (!over())
-            Platform::waitUntil(over, 1000);
-        s.lastReplyCode = 0;
-    }
+    const bool listed = reply == modFTP::kTransferComplete && modFTP::waitForDataClosed();
     if (m_closing)
         return;
-    if (reply != 226)
+    if (!listed)
         modFTP::CloseDataConnection();
     lsvRemote->setSortingEnabled(true);
     QApplication::beep();
@@ -797,9 +810,16 @@ void frmFTPClient::ChangeRemotePath(const QString &sPath)
     Platform::setBusyPointer(true);
     DisplayMessage(u"CWD "_s + sPath);
     modFTP::SendFTPCommand(u"CWD "_s + sPath, false);
-    modFTP::waitForReply();
+    const int reply = modFTP::waitForReply();
     if (m_closing)
         return;
+    if (reply == 250 && !sPath.startsWith(u'/')) {
+        // A relative path (the login's "public_html"): the server names the folder it led to.
+        modFTP::SendFTPCommand(u"PWD"_s, false);
+        modFTP::waitForReply();
+        if (m_closing)
+            return;
+    }
     Platform::setBusyPointer(false);
 }
 
@@ -813,7 +833,7 @@ void frmFTPClient::Timer2_Timer()
     modFTP::State &s = modFTP::state();
     if (!s.ftpConnected)
         return;
-    if (s.currentVerb.trimmed() == u"CWD"_s)
+    if (std::exchange(m_listNext, false))
         ListFile(s.remotePath);
     else
         ChangeRemotePath(s.remotePath);
@@ -843,7 +863,7 @@ void frmFTPClient::btnList_Click()
 
 void frmFTPClient::txtRemotePath_Enter()
 {
-    if (isBusy())
+    if (isBusy() || txtRemotePath->text().trimmed().isEmpty())
         return;
     m_sNewRemotePath = modFTP::resolveRemotePath(modFTP::state().remotePath, txtRemotePath->text());
     ChangeRemotePath(m_sNewRemotePath);

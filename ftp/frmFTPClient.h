@@ -122,8 +122,10 @@ private:
     void endBatch();
     void passiveReply(const QString &line);
     void sendOpenedFile();
-    void drainDataConnection();
+    bool drainDataConnection();
+    void uploadStopped();
     void replyAction(int code, const QString &line);
+    void transferComplete();
     bool refuseWhenClosed();
     void resetPointerOn(QWidget *widget);
     void unload();
@@ -131,9 +133,15 @@ private:
     QString m_sNewRemotePath;
     QStringList m_sUploadFiles;
     int m_intUploadIndex = 0;
-    // The local file of the STOR under way, opened before the command went out.
-    std::unique_ptr<QFile> m_openedUpload;
-    qint64 m_fileStartedMs = 0;
+    // The file of the STOR under way: opened before the command went out, sent on its 150.
+    struct Upload {
+        std::unique_ptr<QFile> file;
+        qint64 startedMs = 0;
+        bool allSent = false;   // every byte reached the server before this side closed
+    };
+    Upload m_upload;
+    // Timer2's next step: list the folder a CWD went into, else change to `remotePath`.
+    bool m_listNext = false;
     bool m_batchRunning = false;
     int m_waitDepth = 0;
     bool m_closing = false;

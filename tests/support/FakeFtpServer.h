@@ -34,6 +34,11 @@ public:
 
     // Scripted replies: verb -> bytes sent instead of the usual answer ("TYPE" answers both types).
     QHash<QString, QByteArray> replies;
+    // The final reply of a listing or an upload (a server may use 250).
+    QByteArray transferEndReply = "226 Transfer complete\r\n";
+    // This verb is answered with the lines of a reply that never ends, one every 50 ms, for so long.
+    QString endlessReplyOn;
+    int endlessReplyForMs = 0;
     // Faults.
     QSet<QString> silentVerbs;             // never answered
     QString closeControlOn;                // the control connection is closed on this verb
