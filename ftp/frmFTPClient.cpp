@@ -62,21 +62,31 @@ void setColumns(KeyedListView *list)
 {
     list->setColumnCount(4);
     list->setHeaderLabels({u"Name"_s, u"Type"_s, u"Size"_s, u"Date"_s});
-    list->setColumnWidth(1, 75);
-    list->setColumnWidth(2, 95);
-    list->setColumnWidth(3, 125);
     list->setExactKeys(true);
     list->setSortingEnabled(true);
     list->sortByColumn(0, Qt::AscendingOrder);
 }
 
-// Sorting on, ascending, by the clicked column; a sorted list reverses its order.
+// Sorted by the clicked column: ascending first, then reversed on every click.
 void columnClick(KeyedListView *list, int column)
 {
-    const Qt::SortOrder order = list->header()->sortIndicatorOrder() == Qt::AscendingOrder
-                                    ? Qt::DescendingOrder
-                                    : Qt::AscendingOrder;
-    list->sortByColumn(column, order);
+    list->sortByColumn(column, Platform::nextClickSortOrder(list));
+}
+
+// Type, Size and Date as wide as the widest texts they show; Name takes the rest, and never less
+// than a quarter of the list, so the date stays readable in a narrow pane.
+void fitColumns(KeyedListView *list, const QStringList &widest)
+{
+    const QFontMetrics metrics = list->fontMetrics();
+    int others = 0;
+    for (int column = 1; column <= widest.size(); ++column) {
+        const QString &text = widest[column - 1];
+        const int width = std::max(metrics.horizontalAdvance(text), metrics.horizontalAdvance(list->headerItem()->text(column))) + 16;
+        list->setColumnWidth(column, width);
+        others += width;
+    }
+    const int viewport = list->viewport()->width();
+    list->setColumnWidth(0, std::max(viewport - others, viewport / 4));
 }
 
 QString localParent(const QString &folder)
@@ -135,7 +145,7 @@ frmFTPClient::frmFTPClient(QWidget *parent)
     dsSocket1.setLineMode(true);
     dsSocket1.setEolChar('\n');
     modFTP::attach({&dsSocket1, &dsSocket2, [this](const QString &text) { DisplayMessage(text); }});
-    resize(960, 640);
+    resize(1100, 700);
     modCommon::centerForm(this);
     picSpliter->setSizes({width() * 2 / 5, width() * 3 / 5});
     Drive1->addItems(Platform::driveList());
@@ -174,8 +184,10 @@ void frmFTPClient::buildControls()
     btnChangeDir = new QPushButton(u"Change &Dirs"_s);
     btnList = new QPushButton(u"&Refresh"_s);
     btnClose = new QPushButton(u"Close"_s);
-    btnConnect->setDefault(true);
     auto *buttons = new QHBoxLayout;
+    // No default button: Enter in a list must not connect or disconnect.
+    for (QPushButton *button : {btnConnect, btnSendFile, btnChangeDir, btnList, btnClose})
+        button->setAutoDefault(false);
     for (QPushButton *button : {btnConnect, btnSendFile, btnChangeDir, btnList})
         buttons->addWidget(button);
     buttons->addStretch();
@@ -318,20 +330,27 @@ void frmFTPClient::disconnectNow()
     Platform::setBusyPointer(false);
 }
 
+// QUIT first when connected and nothing is under way; a command under way is abandoned.
 void frmFTPClient::btnClose_Click()
 {
+    if (!isBusy() && modFTP::state().ftpConnected)
+        disconnectNow();
     unload();
 }
 
+// The window manager's close and the main window's: at once, without waiting for a reply.
 void frmFTPClient::closeEvent(QCloseEvent *event)
 {
     event->ignore();
     unload();
 }
 
+// Esc: as Close, but never in the middle of a command or between its steps.
 void frmFTPClient::reject()
 {
-    unload();
+    if (isBusy() || Timer1.enabled() || Timer2.enabled())
+        return;
+    btnClose_Click();
 }
 
 // Closes both connections without QUIT and goes; a wait under way ends first, and the window is
@@ -951,8 +970,9 @@ void frmFTPClient::lsvDirs_ColumnClick(int column)
 
 void frmFTPClient::Resize()
 {
-    for (KeyedListView *list : {lsvDirs, lsvRemote})
-        list->setColumnWidth(0, std::max(40, list->viewport()->width() / 2));
+    const QDateTime late(QDate(2026, 12, 28), QTime(23, 59, 59));
+    fitColumns(lsvDirs, {u"HTML File"_s, modFTP::localSizeText(99999 * 1024), modFTP::generalDate(late)});
+    fitColumns(lsvRemote, {u"HTML File"_s, modFTP::remoteSizeText(u"999999999"_s), u"Dec 28 23:59"_s});
 }
 
 void frmFTPClient::resizeEvent(QResizeEvent *event)

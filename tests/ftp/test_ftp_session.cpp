@@ -415,6 +415,40 @@ TEST_F(FtpTest, ReconnectAfterARefusedFolderChangesFolderBeforeListing)
     EXPECT_TRUE(server.commands.contains(u"TYPE I"_s));
 }
 
+TEST_F(FtpTest, EnterInAListNeverDisconnectsAndEscWaitsForTheTransfer)
+{
+    server.listings.insert(u"/"_s, "drwxr-xr-x 2 o g 4096 Dec 8 18:57 pub\r\n");
+    server.folders.insert(u"/pub"_s);
+    loginAndList();
+    selectLocal({{u"slow.bin"_s, QByteArray(160 * 1024, 's')}});
+    // Enter on a row of either list, as a user gets there: a click, then the key.
+    for (KeyedListView *list : {w->lsvRemote, w->lsvDirs}) {
+        QTreeWidgetItem *row = list->topLevelItem(list->topLevelItemCount() - 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+        QTest::keyClick(list, Qt::Key_Return);
+        Platform::waitUntil([] { return false; }, 100);
+        ASSERT_FALSE(sent(u"QUIT"_s)) << list->objectName().toStdString();
+        ASSERT_EQ(w->btnConnect->text(), u"D&isconnect"_s);
+    }
+
+    // Esc during an upload: nothing; the file is stored and the window stays.
+    server.readBytesPer50Ms = 16 * 1024;
+    bool shownAfterEsc = false;
+    QTimer::singleShot(300, w.data(), [&] {
+        QTest::keyClick(w->lsvDirs, Qt::Key_Escape);
+        shownAfterEsc = w && w->isVisible();
+    });
+    QTest::mouseClick(w->btnSendFile, Qt::LeftButton);
+    ASSERT_TRUE(within(kStepMs, [&] { return w && server.stored.contains(u"/slow.bin"_s) && idle(); }));
+    EXPECT_TRUE(shownAfterEsc);
+    EXPECT_EQ(server.stored.value(u"/slow.bin"_s).size(), 160 * 1024);
+    // Esc with nothing under way: QUIT, then the window goes.
+    QTest::keyClick(w->lsvDirs, Qt::Key_Escape);
+    EXPECT_TRUE(sent(u"QUIT"_s));
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(frmFTPClient::loadedInstance(), nullptr);
+}
+
 TEST_F(FtpTest, LogKeepsTheNewestEntriesAndHidesOnly503)
 {
     for (int i = 0; i < 150; ++i)
