@@ -39,7 +39,6 @@ void resetConnection(State &s)
 {
     s.currentVerb.clear();
     s.pendingCommand.clear();
-    s.pendingArgument.clear();
     s.transferImage = false;
     s.currentTypeImage = false;
     s.loggedIn = false;
@@ -147,10 +146,10 @@ bool FTPConnect(const QString &host, const QString &user, const QString &passwor
     return loggedIn;
 }
 
-void SendFTPCommand(QString command, bool image, const QString &argument)
+void SendFTPCommand(QString command, bool image)
 {
     State &s = state();
-    modDSSock::writeDebugLog(u"SendFTPCommand: "_s + command + u", "_s + argument + u","_s
+    modDSSock::writeDebugLog(u"SendFTPCommand: "_s + command + u","_s
                              + (image ? u"-1"_s : u"0"_s));
     s.currentVerb = command.left(4).toUpper();
     s.lastReplyCode = 0;
@@ -159,12 +158,10 @@ void SendFTPCommand(QString command, bool image, const QString &argument)
     if (s.currentVerb != u"TYPE"_s && s.currentTypeImage != image) {
         s.currentTypeImage = image;
         s.pendingCommand = command;
-        s.pendingArgument = argument;
         s.currentVerb = u"TYPE"_s;
         sendLine(image ? u"TYPE I"_s : u"TYPE A"_s);
         return;
     }
-    s.pendingArgument = argument;
     if (!isDataVerb(s.currentVerb)) {
         s.pendingCommand.clear();
         sendLine(command);

@@ -33,16 +33,14 @@ inline constexpr qint64 kMaxListingBytes = 16 * 1024 * 1024;
 inline constexpr int kTotalReplyLimits = 10;
 // The code a transfer's final reply ends its wait with: 226, or 250 where a server uses that.
 inline constexpr int kTransferComplete = 226;
-inline constexpr int kBlockSize = 32000;
+inline constexpr int kBlockSize = 32000;   // bytes per send of an upload
 
 struct State {
     QString currentVerb;       // first four letters, upper case, of the last command; TYPE/PASV while held
     QString pendingCommand;    // the command held back behind TYPE or PASV; the transfer's own command
-    QString pendingArgument;   // the local file of an upload
     QString ftpUserName;
     QString ftpPassword;
     QString remotePath;
-    int blockSize = kBlockSize;
     bool transferImage = false;
     bool currentTypeImage = false;
     bool loggedIn = false;
@@ -84,7 +82,7 @@ void noteProgress();
 bool FTPConnect(const QString &host, const QString &user, const QString &password, int timeoutMs);
 // Sends a command, with the TYPE it needs first and, for a data verb, the PASV before it.
 // The command is taken by value: callers pass the held-back command, which this clears.
-void SendFTPCommand(QString command, bool image, const QString &argument = QString());
+void SendFTPCommand(QString command, bool image);
 // The data command held back behind PASV goes out once its data connection stands.
 void sendHeldCommand();
 void CloseDataConnection();
