@@ -36,7 +36,8 @@ inline constexpr int kTransferComplete = 226;
 inline constexpr int kBlockSize = 32000;   // bytes per send of an upload
 
 struct State {
-    QString currentVerb;       // first four letters, upper case, of the last command; TYPE/PASV while held
+    QString currentVerb;       // first four letters, upper case, of the last command; TYPE/PASV while it
+                               // is held; the data command's own verb once sent
     QString pendingCommand;    // the command held back behind TYPE or PASV; the transfer's own command
     QString ftpUserName;
     QString ftpPassword;
@@ -81,7 +82,8 @@ void noteProgress();
 // True when logged in; on every failure the control socket is closed.
 bool FTPConnect(const QString &host, const QString &user, const QString &password, int timeoutMs);
 // Sends a command, with the TYPE it needs first and, for a data verb, the PASV before it.
-// The command is taken by value: callers pass the held-back command, which this clears.
+// The command is taken by value: the reply handler passes the held-back command, whose slot this
+// empties or fills anew.
 void SendFTPCommand(QString command, bool image);
 // The data command held back behind PASV goes out once its data connection stands.
 void sendHeldCommand();
