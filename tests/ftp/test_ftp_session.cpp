@@ -318,6 +318,10 @@ TEST_F(FtpTest, ServerFaultsDuringWaitsEndThemAndRestoreTheWindow)
         {"stops reading the data", [&] { server.stopReadingData = true; }, "Upload stopped: the server took no data for 1.5 s", true},
         {"closes the control connection", [&] { server.closeControlOn = u"STOR"_s; }, "STOR ", false},
         {"closes the data connection mid-transfer", [&] { server.closeDataAfterBytes = 100000; }, "Connection Closed. Total bytes received = 0", true},
+        {"cuts the data connection, then says 226", [&] {
+             server.closeDataAfterBytes = 100000;
+             server.cutReply = "226 Transfer complete\r\n";
+         }, "Upload stopped: the data connection was closed", true},
         {"replies during the upload", [&] { server.replyDuringUpload = "451 Local error\r\n"; server.closeDataAfterBytes = 300000; }, "451 Local error", true},
     };
     useShortReplyLimit();
@@ -327,6 +331,7 @@ TEST_F(FtpTest, ServerFaultsDuringWaitsEndThemAndRestoreTheWindow)
         server.stopReadingData = false;
         server.closeControlOn.clear();
         server.closeDataAfterBytes = -1;
+        server.cutReply = "426 Connection closed; transfer aborted\r\n";
         server.replyDuringUpload.clear();
         server.commands.clear();
         loginAndList();

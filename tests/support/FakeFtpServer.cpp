@@ -191,10 +191,11 @@ void FakeFtpServer::startStore(const QString &path)
             m_replySent = true;
             answer(replyDuringUpload);
         }
-        if (closeDataAfterBytes >= 0 && m_storeBytes.size() >= closeDataAfterBytes) {
+        if (m_storing && closeDataAfterBytes >= 0 && m_storeBytes.size() >= closeDataAfterBytes) {
+            // The reply goes first, so it is waiting when the client finds the connection gone.
             m_storing = false;
-            data->abort();
-            answer("426 Connection closed; transfer aborted\r\n");
+            answer(cutReply);
+            QTimer::singleShot(50, data, [data] { data->abort(); });
         }
     };
     connect(data, &QTcpSocket::readyRead, this, take);

@@ -43,7 +43,8 @@ public:
     QSet<QString> silentVerbs;             // never answered
     QString closeControlOn;                // the control connection is closed on this verb
     bool stopReadingData = false;          // an upload's data is never read
-    qint64 closeDataAfterBytes = -1;       // the upload's data connection is cut after this many
+    qint64 closeDataAfterBytes = -1;       // the upload's data connection is cut after this many,
+    QByteArray cutReply = "426 Connection closed; transfer aborted\r\n";   // this answered just before
     QByteArray replyDuringUpload;          // sent on the control connection once upload data arrives
     QByteArray passiveAddress = "127,0,0,1";
     int storReplyDelayMs = 0;
