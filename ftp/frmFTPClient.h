@@ -2,7 +2,8 @@
 // The "FTP Upload Client" window: a local file pane, the remote folder of the server and the log
 // of the conversation. It logs in, lists and changes remote folders and uploads the selected local
 // files over passive data connections. One instance, created on first use; the main window opens
-// it and hands it nothing.
+// it and hands it nothing. Split by area: frmFTPClient.cpp (window, layout, keys, log),
+// frmFTPClientConnection.cpp (login, replies, data connection, upload), frmFTPClientPanes.cpp.
 #include <memory>
 
 #include <QDialog>
@@ -55,46 +56,43 @@ public:
     QListWidget *List1 = nullptr;
     QSplitter *picSpliter = nullptr;
 
-    // Window and buttons.
-    void btnConnect_Click();
+    // Window, layout and the log (frmFTPClient.cpp).
     void btnClose_Click();
-    void btnSendFile_Click();
-    void btnChangeDir_Click();
-    void btnList_Click();
-    void txtRemotePath_Enter();
-    void lsvRemote_DblClick();
-    void lsvDirs_DblClick();
-    void lsvRemote_ColumnClick(int column);
-    void lsvDirs_ColumnClick(int column);
-    void Drive1_Change();
-    void Timer1_Timer();
-    void Timer2_Timer();
     void Resize();
-
-    // Local pane.
-    void addDirs(const QString &startingDir);
-    // Remote pane.
-    void ListFile(const QString &szParams);
-    void addRemoteDir(const QString &sListData);
-    void ChangeRemotePath(const QString &sPath);
-    // Upload.
-    bool setFileList();
-    void SendFile(int index);
-    // The log.
     void DisplayMessage(const QString &szMsg);
 
-    // Control socket events.
+    // Login, the control and data connections and the upload (frmFTPClientConnection.cpp).
+    void btnConnect_Click();
     void dsSocket1_Receive(const QString &receiveData);
     void dsSocket1_SendReady();
     void dsSocket1_Connect();
     void dsSocket1_Close();
     void dsSocket1_Exception(int errorCode, const QString &errorDesc);
-    // Data socket events.
     void dsSocket2_Connect();
     void dsSocket2_Receive(const QString &receiveData);
     void dsSocket2_Close();
     void dsSocket2_Exception(int errorCode, const QString &errorDesc);
     void dsSocket2_SendReady();
+    void btnSendFile_Click();
+    bool setFileList();
+    void Timer1_Timer();
+    void SendFile(int index);
+
+    // The remote pane (frmFTPClientPanes.cpp).
+    void ListFile(const QString &szParams);
+    void addRemoteDir(const QString &sListData);
+    void ChangeRemotePath(const QString &sPath);
+    void Timer2_Timer();
+    void btnChangeDir_Click();
+    void btnList_Click();
+    void txtRemotePath_Enter();
+    void lsvRemote_DblClick();
+    void lsvRemote_ColumnClick(int column);
+    // The local pane (frmFTPClientPanes.cpp).
+    void addDirs(const QString &startingDir);
+    void Drive1_Change();
+    void lsvDirs_DblClick();
+    void lsvDirs_ColumnClick(int column);
 
     // Whether a command sequence or an upload batch is under way.
     bool isBusy() const;
@@ -113,27 +111,61 @@ private:
     explicit frmFTPClient(QWidget *parent = nullptr);
     static QPointer<frmFTPClient> s_instance;
 
-    class WaitScope;
-    class CommandScope;
+    // Captions of the Connect button, which tell whether the window is connected.
+    static inline const QString kConnectCaption = QStringLiteral("&Connect");
+    static inline const QString kDisconnectCaption = QStringLiteral("D&isconnect");
 
+    // Counts the waits of this window on the stack, so a Close inside one deletes the window only
+    // once they have all returned.
+    class WaitScope {
+    public:
+        explicit WaitScope(frmFTPClient *window) : m_window(window) { ++m_window->m_waitDepth; }
+        ~WaitScope()
+        {
+            if (--m_window->m_waitDepth == 0 && m_window->m_closing)
+                m_window->deleteLater();
+        }
+        WaitScope(const WaitScope &) = delete;
+        WaitScope &operator=(const WaitScope &) = delete;
+
+    private:
+        frmFTPClient *m_window;
+    };
+    // One command sequence at a time: the scope marks it under way.
+    class CommandScope : public WaitScope {
+    public:
+        explicit CommandScope(frmFTPClient *window);
+        ~CommandScope();
+    };
+
+    // Window (frmFTPClient.cpp).
     void buildControls();
+    void resetPointerOn(QWidget *widget);
+    bool refuseWhenClosed();
+    void unload();
+    // Connections and upload (frmFTPClientConnection.cpp).
     void connectSockets();
     void disconnectNow();
-    void endBatch();
-    void passiveReply(const QString &line);
-    void sendOpenedFile();
-    void drainDataConnection();
     void replyAction(int code, const QString &line);
-    bool refuseWhenClosed();
-    void resetPointerOn(QWidget *widget);
-    void unload();
+    void transferComplete();
+    void passiveReply(const QString &line);
+    void endBatch();
+    void sendOpenedFile();
+    bool drainDataConnection();
+    void uploadStopped();
 
     QString m_sNewRemotePath;
     QStringList m_sUploadFiles;
     int m_intUploadIndex = 0;
-    // The local file of the STOR under way, opened before the command went out.
-    std::unique_ptr<QFile> m_openedUpload;
-    qint64 m_fileStartedMs = 0;
+    // The file of the STOR under way: opened before the command went out, sent on its 150.
+    struct Upload {
+        std::unique_ptr<QFile> file;
+        qint64 startedMs = 0;
+        bool allSent = false;   // every byte reached the server before this side closed
+    };
+    Upload m_upload;
+    // Timer2's next step: list the folder a CWD went into, else change to `remotePath`.
+    bool m_listNext = false;
     bool m_batchRunning = false;
     int m_waitDepth = 0;
     bool m_closing = false;

@@ -34,27 +34,20 @@ void sendLine(const QString &line)
         modDSSock::SendData(*g_link.control, line + u"\r\n"_s);
 }
 
-bool isDataVerb(const QString &verb)
-{
-    static const QStringList verbs{u"RETR"_s, u"APPE"_s, u"LIST"_s, u"NLST"_s, u"STOR"_s, u"STOU"_s, u"DELE"_s};
-    return verbs.contains(verb);
-}
-
 // A fresh connection starts in type A with nothing held back.
 void resetConnection(State &s)
 {
     s.currentVerb.clear();
     s.pendingCommand.clear();
-    s.pendingArgument.clear();
     s.transferImage = false;
     s.currentTypeImage = false;
-    s.localFile.reset();
     s.loggedIn = false;
     s.lastReplyCode = 0;
     s.userSent = false;
     s.openReplyCode = 0;
     s.dataClosedByServer = false;
     s.listingLines = 0;
+    s.listingBytes = 0;
     s.bytesReceived = 0;
 }
 
@@ -113,9 +106,15 @@ bool detach(const DsSocket *control)
     return true;
 }
 
-void noteProgress()
+void noteReplyLine()
 {
     state().lastProgressMs = Platform::tickCount();
+}
+
+void noteProgress()
+{
+    State &s = state();
+    s.lastProgressMs = s.dataMovedMs = Platform::tickCount();
 }
 
 bool FTPConnect(const QString &host, const QString &user, const QString &password, int timeoutMs)
@@ -147,10 +146,10 @@ bool FTPConnect(const QString &host, const QString &user, const QString &passwor
     return loggedIn;
 }
 
-void SendFTPCommand(const QString &command, bool image, const QString &argument)
+void SendFTPCommand(QString command, bool image)
 {
     State &s = state();
-    modDSSock::writeDebugLog(u"SendFTPCommand: "_s + command + u", "_s + argument + u","_s
+    modDSSock::writeDebugLog(u"SendFTPCommand: "_s + command + u","_s
                              + (image ? u"-1"_s : u"0"_s));
     s.currentVerb = command.left(4).toUpper();
     s.lastReplyCode = 0;
@@ -159,12 +158,10 @@ void SendFTPCommand(const QString &command, bool image, const QString &argument)
     if (s.currentVerb != u"TYPE"_s && s.currentTypeImage != image) {
         s.currentTypeImage = image;
         s.pendingCommand = command;
-        s.pendingArgument = argument;
         s.currentVerb = u"TYPE"_s;
         sendLine(image ? u"TYPE I"_s : u"TYPE A"_s);
         return;
     }
-    s.pendingArgument = argument;
     if (!isDataVerb(s.currentVerb)) {
         s.pendingCommand.clear();
         sendLine(command);
@@ -175,6 +172,7 @@ void SendFTPCommand(const QString &command, bool image, const QString &argument)
     s.pendingCommand = command;
     s.currentVerb = u"PASV"_s;
     s.listingLines = 0;
+    s.listingBytes = 0;
     s.bytesReceived = 0;
     if (g_link.data) {
         g_link.data->setLineMode(!image);
@@ -183,30 +181,60 @@ void SendFTPCommand(const QString &command, bool image, const QString &argument)
     sendLine(u"PASV"_s);
 }
 
+void sendHeldCommand()
+{
+    State &s = state();
+    // From here a 250 ends the transfer as 226 does, not a folder change.
+    s.currentVerb = s.pendingCommand.left(4).toUpper();
+    noteProgress();
+    sendLine(s.pendingCommand);
+}
+
 void CloseDataConnection()
 {
     modDSSock::writeDebugLog(u"CloseDataConnection"_s);
-    state().localFile.reset();
     if (g_link.data && g_link.data->isOpen())
         modDSSock::SocketDisconnect(*g_link.data);
 }
 
+namespace {
+
+// Waits until `done`, the control connection is gone, or a limit passes: the reply limit since
+// the last progress, or the total limit since the data last moved. False after a limit, with
+// "Time out !" in the log.
+bool waitWithinLimits(const std::function<bool()> &done)
+{
+    const State &s = state();
+    const auto timedOut = [&s] {
+        const qint64 now = Platform::tickCount();
+        return now - s.lastProgressMs >= g_intervals.replyMs
+               || now - s.dataMovedMs >= qint64(g_intervals.replyMs) * kTotalReplyLimits;
+    };
+    const auto over = [&] { return done() || !controlUp() || timedOut(); };
+    while (!over())
+        Platform::waitUntil(over, 1000);
+    if (done() || !controlUp())
+        return true;
+    log(u"Time out !"_s);
+    return false;
+}
+
+} // namespace
+
 int waitForReply()
 {
     State &s = state();
-    const auto over = [&s] {
-        return s.lastReplyCode != 0 || !controlUp()
-               || Platform::tickCount() - s.lastProgressMs >= g_intervals.replyMs;
-    };
-    while (!over())
-        Platform::waitUntil(over, 1000);
-    if (s.lastReplyCode == 0 && !controlUp())
-        s.lastReplyCode = 421;
-    if (s.lastReplyCode == 0) {
+    if (!waitWithinLimits([&s] { return s.lastReplyCode != 0; }))
         s.lastReplyCode = 999;
-        log(u"Time out !"_s);
-    }
+    else if (s.lastReplyCode == 0)
+        s.lastReplyCode = 421;   // the control connection is gone
     return std::exchange(s.lastReplyCode, 0);
+}
+
+bool waitForDataClosed()
+{
+    const State &s = state();
+    return waitWithinLimits([&s] { return s.dataClosedByServer || !g_link.data || !g_link.data->isOpen(); });
 }
 
 void closeControl()
@@ -220,6 +248,12 @@ void closeControl()
 }
 
 // ---- Pure readers ----
+
+bool isDataVerb(const QString &verb)
+{
+    static const QStringList verbs{u"RETR"_s, u"APPE"_s, u"LIST"_s, u"NLST"_s, u"STOR"_s, u"STOU"_s, u"DELE"_s};
+    return verbs.contains(verb);
+}
 
 int replyCode(const QString &line)
 {
@@ -276,15 +310,21 @@ std::optional<PassiveReply> parsePassiveReply(const QString &line)
 
 QString getQuotedPath(const QString &reply)
 {
-    QString text = withoutLineEnd(reply).mid(4);
-    const qsizetype blank = text.indexOf(u' ');
-    if (blank >= 0)
-        text.truncate(blank);
-    if (text.startsWith(u'"'))
-        text.remove(0, 1);
-    if (text.endsWith(u'"'))
-        text.chop(1);
-    return text;
+    const QString text = withoutLineEnd(reply).mid(4);
+    if (!text.startsWith(u'"'))
+        return text.section(u' ', 0, 0);
+    QString path;
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text[i] != u'"') {
+            path += text[i];
+        } else if (i + 1 < text.size() && text[i + 1] == u'"') {
+            path += u'"';
+            ++i;
+        } else {
+            break;
+        }
+    }
+    return path;
 }
 
 bool isModeString(const QString &field)
@@ -302,14 +342,28 @@ bool isModeString(const QString &field)
 
 std::optional<RemoteEntry> parseListingLine(const QString &line)
 {
-    const QStringList fields = withoutLineEnd(line).split(u' ', Qt::SkipEmptyParts);
-    // mode links owner group size month day time-or-year name: a name with a blank or a link's
-    // "-> target" makes more fields and is left out.
-    if (fields.size() != 9 || !isModeString(fields[0]))
+    // mode links owner group size month day time-or-year, then the name: the rest of the line,
+    // blanks and all.
+    const QString text = withoutLineEnd(line);
+    QStringList fields;
+    qsizetype at = 0;
+    while (fields.size() < 8) {
+        while (at < text.size() && text[at] == u' ')
+            ++at;
+        const qsizetype end = text.indexOf(u' ', at);
+        if (end < 0)
+            return std::nullopt;
+        fields << text.mid(at, end - at);
+        at = end;
+    }
+    while (at < text.size() && text[at] == u' ')
+        ++at;
+    // A link's "name -> target" names no file of its own.
+    if (at == text.size() || !isModeString(fields[0]) || fields[0].startsWith(u'l'))
         return std::nullopt;
     RemoteEntry entry;
     entry.folder = fields[0].startsWith(u'd');
-    entry.name = fields[8];
+    entry.name = text.mid(at);
     entry.size = fields[4];
     entry.date = fields[5] + u' ' + fields[6] + u' ' + fields[7];
     return entry;

@@ -4,11 +4,9 @@
 // lines). Replies come in on the control socket's events in the FTP window, which moves the state
 // on; the waits here yield to the event loop so those events run inside them.
 #include <functional>
-#include <memory>
 #include <optional>
 
 #include <QDateTime>
-#include <QFile>
 #include <QString>
 
 namespace Platform { class DsSocket; }
@@ -18,6 +16,7 @@ namespace modFTP {
 // Every time limit of the conversation; tests shorten them.
 struct Intervals {
     int replyMs = 40000;           // no progress of a command for this long: "Time out !"
+                                   // (and ten times this since the data last moved, whatever lines come)
     int loginMs = 15000;           // connect, then the login, each within this
     int passiveConnectMs = 15000;  // the data connection of a 227 reply
     int firstStepMs = 2000;        // login to the first CWD
@@ -27,23 +26,26 @@ struct Intervals {
 void setIntervals(const Intervals &intervals);
 Intervals intervals();
 
-// A listing stops after this many lines: a server cannot grow the list without end.
+// A listing stops after this many lines or bytes: a server cannot grow the list without end.
 inline constexpr int kMaxListingLines = 100000;
-inline constexpr int kBlockSize = 32000;
+inline constexpr qint64 kMaxListingBytes = 16 * 1024 * 1024;
+// A wait for a reply ends at this many reply limits, however many lines keep coming.
+inline constexpr int kTotalReplyLimits = 10;
+// The code a transfer's final reply ends its wait with: 226, or 250 where a server uses that.
+inline constexpr int kTransferComplete = 226;
+inline constexpr int kBlockSize = 32000;   // bytes per send of an upload
 
 struct State {
-    QString currentVerb;       // first four letters, upper case, of the last command; TYPE/PASV while held
+    QString currentVerb;       // first four letters, upper case, of the last command; TYPE/PASV while it
+                               // is held; the data command's own verb once sent
     QString pendingCommand;    // the command held back behind TYPE or PASV; the transfer's own command
-    QString pendingArgument;   // the local file of an upload
     QString ftpUserName;
     QString ftpPassword;
     QString remotePath;
-    int blockSize = kBlockSize;
     bool transferImage = false;
     bool currentTypeImage = false;
-    std::unique_ptr<QFile> localFile;   // the open local transfer file
     bool loggedIn = false;
-    int lastReplyCode = 0;     // 0 none yet, 999 time-out, -1 the server closed the data connection
+    int lastReplyCode = 0;     // the final reply of the command under way: 0 none yet, 999 time-out
     bool ftpConnected = false;
     qint64 bytesReceived = 0;
 
@@ -51,9 +53,13 @@ struct State {
     bool userSent = false;     // USER goes out once per connection
     int openReplyCode = 0;     // the code of a multi-line reply still open
     qint64 lastProgressMs = 0; // a reply line, a block handed over, listing data
+    qint64 dataMovedMs = 0;    // the command sent, a block handed over, listing data
     bool busy = false;         // one command sequence at a time
+    // The server closed the data connection: kept apart from the final reply, which may come
+    // before or after it.
     bool dataClosedByServer = false;
     int listingLines = 0;
+    qint64 listingBytes = 0;
 };
 State &state();
 
@@ -67,22 +73,34 @@ void attach(const Link &link);
 // True when that window's link was the one attached.
 bool detach(const Platform::DsSocket *control);
 
-// Restarts the reply limit of the command under way.
+// A reply line came in: restarts the reply limit of the command under way.
+void noteReplyLine();
+// Data moved: restarts the reply limit and the total limit.
 void noteProgress();
 
 // Connects the control socket to "host" (port 21) or "host:port" and waits for the login.
 // True when logged in; on every failure the control socket is closed.
 bool FTPConnect(const QString &host, const QString &user, const QString &password, int timeoutMs);
 // Sends a command, with the TYPE it needs first and, for a data verb, the PASV before it.
-void SendFTPCommand(const QString &command, bool image, const QString &argument = QString());
+// The command is taken by value: the reply handler passes the held-back command, whose slot this
+// empties or fills anew.
+void SendFTPCommand(QString command, bool image);
+// The data command held back behind PASV goes out once its data connection stands.
+void sendHeldCommand();
 void CloseDataConnection();
-// The reply code ending the command under way, 999 after the reply limit without progress, or 421
-// when the control connection is gone.
+// The reply code ending the command under way; 999 ("Time out !") after the reply limit without
+// progress or the total limit; 421 when the control connection is gone.
 int waitForReply();
+// After a transfer's final reply: waits until the data connection is closed, by the server or by
+// this side. False ("Time out !") at the same limits.
+bool waitForDataClosed();
 // Closes the control connection from this side: the waits end at once (421).
 void closeControl();
 
 // ---- Pure readers ----
+
+// RETR, APPE, LIST, NLST, STOR, STOU and DELE: commands that get a passive data connection.
+bool isDataVerb(const QString &verb);
 
 // The leading digits of the text before the first blank; 0 when there are none.
 int replyCode(const QString &line);
@@ -101,7 +119,8 @@ struct PassiveReply {
 };
 std::optional<PassiveReply> parsePassiveReply(const QString &line);
 
-// The folder of a 257 reply: the first word after the code, one pair of quotes dropped.
+// The folder of a 257 reply: the quoted name after the code (a doubled quote stands for one), or
+// the first word when it is not quoted.
 QString getQuotedPath(const QString &reply);
 
 // An accepted line of a long listing.

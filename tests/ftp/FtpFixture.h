@@ -1,5 +1,6 @@
 // The FTP window against a server on 127.0.0.1, with shortened time limits and a local folder of
-// files to upload.
+// files to upload. A test's waits stay below the program's reply limit, so a step that only ends
+// in "Time out !" fails the wait, and the log is checked for "Time out !" unless one is expected.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "support/FakeFtpServer.h"
@@ -22,11 +24,15 @@
 
 class FtpTest : public TestSupport::VelquistTest {
 protected:
+    // The program's reply limit in these tests, and the longest a test waits for one step.
+    static constexpr int kReplyMs = 10000;
+    static constexpr int kStepMs = 4000;
+
     void SetUp() override
     {
         modFTP::state() = modFTP::State{};
         modFTP::Intervals fast;
-        fast.replyMs = 1500;
+        fast.replyMs = kReplyMs;
         fast.loginMs = 2000;
         fast.passiveConnectMs = 2000;
         fast.firstStepMs = 20;
@@ -39,16 +45,33 @@ protected:
     }
     void TearDown() override
     {
+        expectNoUnlookedForTimeOut();
         if (w)
             w->btnClose_Click();
         TestSupport::TestEnvironment::dropQueuedCalls();
         modFTP::setIntervals(modFTP::Intervals{});
     }
 
+    // For the faults that end in a time-out: a short reply limit, and "Time out !" may be logged.
+    void useShortReplyLimit(int replyMs = 1500)
+    {
+        modFTP::Intervals limits = modFTP::intervals();
+        limits.replyMs = replyMs;
+        modFTP::setIntervals(limits);
+        timeOutExpected = true;
+    }
+    void expectNoUnlookedForTimeOut()
+    {
+        if (w && !timeOutExpected) {
+            EXPECT_FALSE(log().contains(QStringLiteral("Time out !"))) << log().join(u'\n').toStdString();
+        }
+    }
+
     // The login dialog answered with these values (OK), then the connect.
     void connectAs(const QString &host, const QString &user, const QString &password,
                    const QString &path = QStringLiteral("/"))
     {
+        expectNoUnlookedForTimeOut();   // the connect clears the log
         QTimer::singleShot(0, [=] {
             auto *login = qobject_cast<frmFTPLogin *>(QApplication::activeModalWidget());
             ASSERT_NE(login, nullptr);
@@ -66,10 +89,17 @@ protected:
         connectAs(server.hostPort(), server.user, server.password, path);
         ASSERT_TRUE(waitIdleAfter(QStringLiteral("LIST")));
     }
-    // Waits until `verb` has been sent and no command sequence is under way.
-    bool waitIdleAfter(const QString &verb, int timeoutMs = 5000)
+    // Waits for `done` no longer than `timeoutMs`, counting also a wait of the window's own that
+    // ran inside this one.
+    static bool within(int timeoutMs, const std::function<bool()> &done)
     {
-        return Platform::waitUntil([&] { return sent(verb) && !w->isBusy() && !w->Timer2.enabled(); }, timeoutMs);
+        const qint64 started = Platform::tickCount();
+        return Platform::waitUntil(done, timeoutMs) && Platform::tickCount() - started <= timeoutMs;
+    }
+    // Waits until `verb` has been sent and no command sequence is under way.
+    bool waitIdleAfter(const QString &verb, int timeoutMs = kStepMs)
+    {
+        return within(timeoutMs, [&] { return sent(verb) && !w->isBusy() && !w->Timer2.enabled(); });
     }
     bool sent(const QString &verb) const
     {
@@ -106,15 +136,43 @@ protected:
                 row->setSelected(true);
         }
     }
+    // No command under way or due.
+    bool idle() const { return !w->isBusy() && !w->Timer1.enabled() && !w->Timer2.enabled(); }
+    // Types a path into the path box and presses Enter there.
+    void enterPath(const QString &path)
+    {
+        w->txtRemotePath->setFocus();
+        w->txtRemotePath->clear();
+        QTest::keyClicks(w->txtRemotePath, path);
+        QTest::keyClick(w->txtRemotePath, Qt::Key_Return);
+    }
+    // A double click on the row with that key, as a user makes it.
+    static void doubleClickRow(KeyedListView *list, const QString &key)
+    {
+        QTreeWidgetItem *row = list->rowByKey(key);
+        ASSERT_NE(row, nullptr) << key.toStdString();
+        list->scrollToItem(row);
+        const QPoint at = list->visualItemRect(row).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);   // the press a double click starts with
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    // Waits until `folder` is current and its listing has ended.
+    bool waitListed(const QString &folder, int timeoutMs = kStepMs)
+    {
+        return within(timeoutMs, [&] {
+            return modFTP::state().remotePath == folder && idle()
+                   && w->lsvRemote->rowByKey(modFTP::getUpDir(folder));
+        });
+    }
+
     // Send File, then waits for the batch and its listing to end.
-    bool upload(int timeoutMs = 8000)
+    bool upload(int timeoutMs = kStepMs)
     {
         const int lists = countSent(QStringLiteral("LIST"));
-        w->btnSendFile_Click();
-        return Platform::waitUntil([&] {
-            return !w->isBusy() && !w->Timer1.enabled() && !w->Timer2.enabled()
-                   && (countSent(QStringLiteral("LIST")) > lists || w->btnSendFile->isEnabled());
-        }, timeoutMs);
+        QTest::mouseClick(w->btnSendFile, Qt::LeftButton);
+        return within(timeoutMs, [&] {
+            return idle() && (countSent(QStringLiteral("LIST")) > lists || w->btnSendFile->isEnabled());
+        });
     }
     int countSent(const QString &verb) const
     {
@@ -127,4 +185,5 @@ protected:
     TestSupport::FakeFtpServer server;
     QPointer<frmFTPClient> w;
     QString local;
+    bool timeOutExpected = false;
 };

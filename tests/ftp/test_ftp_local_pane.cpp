@@ -1,7 +1,8 @@
-// The local file pane and the layout of the FTP window.
+// The local file pane, the layout of the FTP window and the header clicks of both panes.
 #include "FtpFixture.h"
 
 #include <QDir>
+#include <QHeaderView>
 #include <QFile>
 #include <QMouseEvent>
 #include <QSplitter>
@@ -63,16 +64,27 @@ TEST_F(FtpTest, MissingFolderShowsTheNotAccessibleBox)
     EXPECT_EQ(env.dialogs.shown().first().title, u"Error"_s);
 }
 
-TEST_F(FtpTest, NameColumnsAreHalfTheirListAfterAResizeOrADrag)
+TEST_F(FtpTest, DatesStayReadableAtTheDefaultSizeAndAfterADrag)
 {
-    w->resize(900, 600);
+    TestSupport::TestEnvironment::writeFile(local + u"a-rather-long-page-name.htm"_s, "x");
+    w->addDirs(local);
     QApplication::processEvents();
-    const int typeWidth = w->lsvRemote->columnWidth(1);
-    w->picSpliter->setSizes({200, 700});
+    QTreeWidgetItem *row = w->lsvDirs->rowByKey(local + u"a-rather-long-page-name.htm"_s);
+    ASSERT_NE(row, nullptr);
+    const auto dateShown = [&] {
+        KeyedListView *list = w->lsvDirs;
+        const int need = list->fontMetrics().horizontalAdvance(row->text(3));
+        return list->columnWidth(3) >= need && list->header()->sectionViewportPosition(3) + need <= list->viewport()->width();
+    };
+    EXPECT_TRUE(dateShown());
+    // A drag and a resize refit the columns; Name keeps at least a quarter of its list.
+    w->picSpliter->setSizes({330, 630});
     w->Resize();
+    w->resize(1200, 700);
+    QApplication::processEvents();
+    EXPECT_TRUE(dateShown());
     for (KeyedListView *list : {w->lsvDirs, w->lsvRemote})
-        EXPECT_NEAR(list->columnWidth(0), list->viewport()->width() / 2, 1);
-    EXPECT_EQ(w->lsvRemote->columnWidth(1), typeWidth);
+        EXPECT_GE(list->columnWidth(0), list->viewport()->width() / 4);
     // Far too short a window: nothing breaks.
     w->resize(300, 60);
     QApplication::processEvents();
@@ -83,4 +95,30 @@ TEST_F(FtpTest, NameColumnsAreHalfTheirListAfterAResizeOrADrag)
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(w->lsvRemote->viewport(), &move);
     EXPECT_FALSE(Platform::isBusyPointer());
+}
+
+TEST_F(FtpTest, HeaderClicksSortAscendingThenReverseEveryTime)
+{
+    for (const char *name : {"b.txt", "c.txt", "a.txt"})
+        TestSupport::TestEnvironment::writeFile(local + QString::fromLatin1(name), "x");
+    server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 b.txt\r\n"
+                                   "-rw-r--r-- 1 o g 1 Dec 8 18:57 c.txt\r\n"
+                                   "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
+    loginAndList();
+    w->addDirs(local);
+    const auto files = [](KeyedListView *list) {
+        QString order;
+        for (QTreeWidgetItem *row : list->rows())
+            order += itemImageKey(row) == u"WinFile"_s ? row->text(0).left(1) : QString();
+        return order;
+    };
+    for (KeyedListView *list : {w->lsvDirs, w->lsvRemote}) {
+        QStringList orders;
+        for (int click = 0; click < 3; ++click) {
+            const QPoint name(list->header()->sectionViewportPosition(0) + 5, list->header()->height() / 2);
+            QTest::mouseClick(list->header()->viewport(), Qt::LeftButton, {}, name);
+            orders << files(list);
+        }
+        EXPECT_EQ(orders, (QStringList{u"abc"_s, u"cba"_s, u"abc"_s})) << list->objectName().toStdString();
+    }
 }

@@ -58,10 +58,11 @@ TEST(FtpReplies, PassiveRepliesAndQuotedPaths)
     }
     EXPECT_EQ(modFTP::getQuotedPath(u"257 \"/\" is the current directory.\r\n"_s), u"/"_s);
     EXPECT_EQ(modFTP::getQuotedPath(u"257 /usr/web"_s), u"/usr/web"_s);
-    EXPECT_EQ(modFTP::getQuotedPath(u"257 \"/a b\" created"_s), u"/a"_s);
+    EXPECT_EQ(modFTP::getQuotedPath(u"257 \"/a b\" created"_s), u"/a b"_s);
+    EXPECT_EQ(modFTP::getQuotedPath(u"257 \"/say \"\"hi\"\"\" is current"_s), u"/say \"hi\""_s);
 }
 
-TEST(FtpListing, LinesBecomeEntriesOnlyWithAModeStringAndEightFields)
+TEST(FtpListing, LinesBecomeEntriesWithAModeStringEightFieldsAndTheRestAsName)
 {
     struct Case {
         const char *line;
@@ -81,7 +82,9 @@ TEST(FtpListing, LinesBecomeEntriesOnlyWithAModeStringAndEightFields)
         {"\r\n", nullptr, false, nullptr},
         {"-rw-r--r--", nullptr, false, nullptr},
         {"-rw-r--r-- 1 o g 1 Dec 8 18:57", nullptr, false, nullptr},
-        {"-rw-r--r-- 1 o g 1 Dec 8 18:57 name with blank.txt", nullptr, false, nullptr},
+        {"-rw-r--r-- 1 o g 1 Dec 8 18:57 name with  blanks.txt\r\n", "name with  blanks.txt", false, "Dec 8 18:57"},
+        {"drwxr-xr-x 2 o g 4096 Feb  3  2003   open dir", "open dir", true, "Feb 3 2003"},
+        {"-rw-r--r-- 1 o g 1 Dec 8 18:57 ", nullptr, false, nullptr},
         {"lrwxrwxrwx 1 o g 7 Dec 8 18:57 bin -> usr/bin", nullptr, false, nullptr},
         {"xrw-r--r-- 1 o g 1 Dec 8 18:57 a", nullptr, false, nullptr},
         {"-rw-r--r--x 1 o g 1 Dec 8 18:57 a", nullptr, false, nullptr},

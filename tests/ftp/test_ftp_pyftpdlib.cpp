@@ -1,4 +1,5 @@
-// The same client against a real FTP server (Debian's python3-pyftpdlib), started per test.
+// The same client against a real FTP server (Debian's python3-pyftpdlib), started per test. Each
+// listing is given a few seconds, well below the program's reply limit.
 #include "FtpFixture.h"
 
 #include <QDir>
@@ -10,31 +11,50 @@
 
 using namespace Qt::StringLiterals;
 
-TEST_F(FtpTest, RealServerListsChangesFoldersAndStoresExactBytes)
+namespace {
+
+QString servedRoot(const TestSupport::TestEnvironment &env, const QStringList &folders)
 {
     const QString root = env.root() + u"/served"_s;
-    ASSERT_TRUE(QDir().mkpath(root + u"/pub"_s));
-    ASSERT_TRUE(QDir().mkpath(root + u"/open dir"_s));
+    for (const QString &folder : folders)
+        EXPECT_TRUE(QDir().mkpath(root + u'/' + folder));
+    return root;
+}
+
+} // namespace
+
+TEST_F(FtpTest, RealServerListsChangesFoldersAndStoresExactBytes)
+{
+    const QString root = servedRoot(env, {u"pub"_s, u"open dir"_s, u"empty"_s});
     ASSERT_EQ(::chmod(QFile::encodeName(root + u"/pub"_s).constData(), 01777), 0);
-    TestSupport::TestEnvironment::writeFile(root + u"/name with blank.txt"_s, "x");
+    TestSupport::TestEnvironment::writeFile(root + u"/my page.htm"_s, "x");
     TestSupport::TestEnvironment::writeFile(root + u"/index.htm"_s, "<p>");
     ASSERT_TRUE(QFile::link(root + u"/index.htm"_s, root + u"/link.htm"_s));
     TestSupport::PyFtpdServer ftpd(root, u"web"_s, u"secret"_s);
     ASSERT_TRUE(ftpd.started()) << ftpd.failure().toStdString();
 
     connectAs(ftpd.hostPort(), u"web"_s, u"secret"_s, u"/"_s);
-    ASSERT_TRUE(Platform::waitUntil([&] { return w->lsvRemote->rowByKey(u"/pub"_s) && !w->isBusy(); }, 8000));
+    ASSERT_TRUE(waitListed(u"/"_s));
+    ASSERT_NE(w->lsvRemote->rowByKey(u"/pub"_s), nullptr);
     EXPECT_EQ(w->lsvRemote->rowByKey(u"/pub"_s)->text(1), u"Folder"_s);
     EXPECT_EQ(w->lsvRemote->rowByKey(u"/index.htm"_s)->text(1), u"HTML File"_s);
-    EXPECT_EQ(w->lsvRemote->rowByKey(u"/name with blank.txt"_s), nullptr);
-    EXPECT_EQ(w->lsvRemote->rowByKey(u"/open dir"_s), nullptr);
+    ASSERT_NE(w->lsvRemote->rowByKey(u"/my page.htm"_s), nullptr);   // a name with a blank stays whole
+    EXPECT_EQ(w->lsvRemote->rowByKey(u"/my page.htm"_s)->text(0), u"my page.htm"_s);
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/open dir"_s), nullptr);
     EXPECT_EQ(w->lsvRemote->rowByKey(u"/link.htm"_s), nullptr);
 
+    // An empty folder's listing ends with the server's reply, whichever of reply and close came first.
+    for (int round = 0; round < 3; ++round) {
+        enterPath(u"/empty"_s);
+        ASSERT_TRUE(waitListed(u"/empty"_s)) << round;
+        EXPECT_EQ(w->lsvRemote->topLevelItemCount(), 1) << round;   // the Up row
+        enterPath(u"/"_s);
+        ASSERT_TRUE(waitListed(u"/"_s)) << round;
+    }
+
     // Into the sticky world-writable folder by a double click.
-    w->lsvRemote->setCurrentItem(w->lsvRemote->rowByKey(u"/pub"_s));
-    w->lsvRemote_DblClick();
-    ASSERT_TRUE(Platform::waitUntil([&] { return w->lsvRemote->rowByKey(u"/"_s) && !w->isBusy() && !w->Timer2.enabled(); }, 5000));
-    EXPECT_EQ(modFTP::state().remotePath, u"/pub"_s);
+    doubleClickRow(w->lsvRemote, u"/pub"_s);
+    ASSERT_TRUE(waitListed(u"/pub"_s));
 
     QByteArray big;
     for (int i = 0; i < 70000; ++i)
@@ -46,10 +66,65 @@ TEST_F(FtpTest, RealServerListsChangesFoldersAndStoresExactBytes)
         {u"big.bin"_s, big},
     };
     selectLocal(files);
-    ASSERT_TRUE(upload(15000));
+    ASSERT_TRUE(upload());
     for (const auto &[name, bytes] : files)
         EXPECT_EQ(TestSupport::TestEnvironment::readFile(root + u"/pub/"_s + name), bytes) << name.toStdString();
     EXPECT_NE(w->lsvRemote->rowByKey(u"/pub/big.bin"_s), nullptr);   // listed after the batch
     w->btnConnect_Click();
     EXPECT_TRUE(log().contains(u"Disconnect !"_s));
+}
+
+TEST_F(FtpTest, RealServerRelativeLoginPathListsThatFolder)
+{
+    const QString root = servedRoot(env, {u"public_html/images"_s});
+    TestSupport::TestEnvironment::writeFile(root + u"/public_html/index.htm"_s, "<p>");
+    TestSupport::PyFtpdServer ftpd(root, u"web"_s, u"secret"_s);
+    ASSERT_TRUE(ftpd.started()) << ftpd.failure().toStdString();
+    connectAs(ftpd.hostPort(), u"web"_s, u"secret"_s, u"public_html"_s);
+    ASSERT_TRUE(waitListed(u"/public_html"_s)) << log().join(u"\n"_s).toStdString();
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/public_html/index.htm"_s), nullptr);
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/public_html/images"_s), nullptr);
+    EXPECT_EQ(w->txtRemotePath->text(), u"/public_html"_s);
+}
+
+TEST_F(FtpTest, RealServerCutUploadIsNeverCountedAsStored)
+{
+    const QString root = servedRoot(env, {u"pub"_s});
+    TestSupport::TestEnvironment::writeFile(root + u"/pub/index.htm"_s, "<p>");
+    TestSupport::PyFtpdServer::Faults faults;
+    faults.cutUploadAfterBytes = 1024 * 1024;
+    TestSupport::PyFtpdServer ftpd(root, u"web"_s, u"secret"_s, faults);
+    ASSERT_TRUE(ftpd.started()) << ftpd.failure().toStdString();
+    connectAs(ftpd.hostPort(), u"web"_s, u"secret"_s, u"/pub"_s);
+    ASSERT_TRUE(waitListed(u"/pub"_s));
+    QStringList stored;
+    QObject::connect(w.data(), &frmFTPClient::fileStored, w.data(),
+                     [&](const QString &path) { stored << path; });
+    selectLocal({{u"big.bin"_s, QByteArray(16 * 1024 * 1024, 'b')}, {u"next.txt"_s, "n"}});
+    ASSERT_TRUE(upload());
+    EXPECT_TRUE(stored.isEmpty()) << log().join(u"\n"_s).toStdString();
+    EXPECT_TRUE(log().contains(u"Upload stopped: the data connection was closed"_s)) << log().join(u'\n').toStdString();
+    EXPECT_FALSE(QFile::exists(root + u"/pub/next.txt"_s));   // the batch ends at the cut file
+    EXPECT_TRUE(w->btnSendFile->isEnabled());
+    // The connection goes on: the folder lists again.
+    QTest::mouseClick(w->btnList, Qt::LeftButton);
+    EXPECT_TRUE(waitListed(u"/pub"_s));
+}
+
+TEST_F(FtpTest, RealServerRefusedUploadLeavesTheNextFolderChangeWhole)
+{
+    const QString root = servedRoot(env, {u"locked"_s, u"pub"_s});
+    TestSupport::PyFtpdServer::Faults faults;
+    faults.readOnlyFolder = u"locked"_s;
+    TestSupport::PyFtpdServer ftpd(root, u"web"_s, u"secret"_s, faults);
+    ASSERT_TRUE(ftpd.started()) << ftpd.failure().toStdString();
+    connectAs(ftpd.hostPort(), u"web"_s, u"secret"_s, u"/locked"_s);
+    ASSERT_TRUE(waitListed(u"/locked"_s));
+    selectLocal({{u"a.txt"_s, "a"}, {u"b.txt"_s, "b"}});
+    ASSERT_TRUE(upload());
+    EXPECT_TRUE(log().filter(u"550 "_s).size() == 1) << log().join(u'\n').toStdString();
+    EXPECT_FALSE(QFile::exists(root + u"/locked/a.txt"_s));
+    enterPath(u"/pub"_s);   // TYPE A first, then the CWD itself
+    ASSERT_TRUE(waitListed(u"/pub"_s)) << log().join(u'\n').toStdString();
+    EXPECT_EQ(w->txtRemotePath->text(), u"/pub"_s);
 }

@@ -120,8 +120,8 @@ TEST_F(FtpTest, ListingShowsFoldersFilesAndExactNames)
     QLocale::setDefault(QLocale::system());
     EXPECT_TRUE(server.commands.contains(u"CWD /pages"_s));
     EXPECT_TRUE(server.commands.contains(u"LIST /pages"_s));
-    EXPECT_EQ(remoteNames(), (QStringList{u"Index.htm"_s, u"index.htm"_s, QString(QChar(0xA0)), nb("images"),
-                                          nb("open"), nb("pub")}));
+    EXPECT_EQ(remoteNames(), (QStringList{u"Index.htm"_s, u"index.htm"_s, u"name with blank.txt"_s,
+                                          QString(QChar(0xA0)), nb("images"), nb("open"), nb("pub")}));
     QTreeWidgetItem *images = w->lsvRemote->rowByKey(u"/pages/images"_s);
     ASSERT_NE(images, nullptr);
     EXPECT_EQ(Platform::itemTag(images), u"/pages/images"_s);
@@ -145,19 +145,14 @@ TEST_F(FtpTest, ChangingFoldersGoodRefusedUpAndTyped)
         const char *path;   // remotePath and the box afterwards
         const char *lastList;
     } steps[] = {
-        {"typed relative", [&] { w->txtRemotePath->setText(u"docs"_s); w->txtRemotePath_Enter(); }, "/pages/docs", "LIST /pages/docs"},
-        {"typed ..", [&] { w->txtRemotePath->setText(u".."_s); w->txtRemotePath_Enter(); }, "/pages", "LIST /pages"},
-        {"refused", [&] { env.dialogs.answerInput(u"/missing"_s); w->btnChangeDir_Click(); }, "/pages", "LIST /pages"},
-        {"double click on a sticky folder", [&] {
-             QTreeWidgetItem *pub = w->lsvRemote->rowByKey(u"/pages/pub"_s);
-             ASSERT_NE(pub, nullptr);
-             w->lsvRemote->setCurrentItem(pub);
-             w->lsvRemote_DblClick();
-         }, "/pages/pub", "LIST /pages/pub"},
-        {"up row", [&] {
-             w->lsvRemote->setCurrentItem(w->lsvRemote->rowByKey(u"/pages/"_s));
-             w->lsvRemote_DblClick();
-         }, "/pages/", "LIST /pages/"},
+        {"typed relative", [&] { enterPath(u"docs"_s); }, "/pages/docs", "LIST /pages/docs"},
+        {"typed ..", [&] { enterPath(u".."_s); }, "/pages", "LIST /pages"},
+        {"refused", [&] {
+             env.dialogs.answerInput(u"/missing"_s);
+             QTest::mouseClick(w->btnChangeDir, Qt::LeftButton);
+         }, "/pages", "LIST /pages"},
+        {"double click on a sticky folder", [&] { doubleClickRow(w->lsvRemote, u"/pages/pub"_s); }, "/pages/pub", "LIST /pages/pub"},
+        {"up row", [&] { doubleClickRow(w->lsvRemote, u"/pages/"_s); }, "/pages/", "LIST /pages/"},
     };
     for (const Step &step : steps) {
         const int before = server.commands.size();
@@ -169,11 +164,50 @@ TEST_F(FtpTest, ChangingFoldersGoodRefusedUpAndTyped)
         QStringList lists = server.commands.filter(u"LIST"_s);
         EXPECT_EQ(lists.last(), QString::fromLatin1(step.lastList)) << step.name;
     }
-    // No row selected: nothing happens.
+    // No row selected, or an empty path box: nothing is sent.
     const int before = server.commands.size();
     w->lsvRemote->clearSelection();
     w->lsvRemote_DblClick();
+    enterPath(QString());
+    enterPath(u"  "_s);
+    Platform::waitUntil([] { return false; }, 100);
     EXPECT_EQ(server.commands.size(), before);
+    EXPECT_EQ(modFTP::state().remotePath, u"/pages/"_s);
+}
+
+TEST_F(FtpTest, A250EndsAListingAndAnUploadAs226Does)
+{
+    server.transferEndReply = "250 Transfer done\r\n";
+    server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
+    loginAndList();
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
+    QStringList stored;
+    QObject::connect(w.data(), &frmFTPClient::fileStored, w.data(), [&](const QString &path) { stored << path; });
+    selectLocal({{u"b.txt"_s, "b"}, {u"c.txt"_s, "c"}});
+    ASSERT_TRUE(upload());
+    EXPECT_EQ(stored, (QStringList{local + u"b.txt"_s, local + u"c.txt"_s}));
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
+    // Nor does a 250 start a folder change: one CWD, one listing after the login and one after the batch.
+    Platform::waitUntil([] { return false; }, 200);
+    EXPECT_EQ(countSent(u"CWD"_s), 1);
+    EXPECT_EQ(countSent(u"LIST"_s), 2);
+}
+
+TEST_F(FtpTest, AReplyThatNeverEndsStopsAtTenReplyLimits)
+{
+    server.folders.insert(u"/x"_s);
+    loginAndList();
+    useShortReplyLimit(300);
+    server.endlessReplyOn = u"CWD"_s;
+    server.endlessReplyForMs = 8000;
+    const qint64 started = Platform::tickCount();
+    enterPath(u"/x"_s);   // the wait runs inside the key press
+    EXPECT_TRUE(within(1000, [&] { return idle(); }));
+    const qint64 took = Platform::tickCount() - started;
+    EXPECT_GE(took, 10 * 300);
+    EXPECT_LT(took, 5000);   // the server goes on for 8 s
+    EXPECT_TRUE(log().contains(u"Time out !"_s));
+    EXPECT_EQ(modFTP::state().remotePath, u"/"_s);
 }
 
 TEST_F(FtpTest, TypeRepliesInAnyWordingConfirmTheTypeAskedFor)
@@ -284,14 +318,20 @@ TEST_F(FtpTest, ServerFaultsDuringWaitsEndThemAndRestoreTheWindow)
         {"stops reading the data", [&] { server.stopReadingData = true; }, "Upload stopped: the server took no data for 1.5 s", true},
         {"closes the control connection", [&] { server.closeControlOn = u"STOR"_s; }, "STOR ", false},
         {"closes the data connection mid-transfer", [&] { server.closeDataAfterBytes = 100000; }, "Connection Closed. Total bytes received = 0", true},
+        {"cuts the data connection, then says 226", [&] {
+             server.closeDataAfterBytes = 100000;
+             server.cutReply = "226 Transfer complete\r\n";
+         }, "Upload stopped: the data connection was closed", true},
         {"replies during the upload", [&] { server.replyDuringUpload = "451 Local error\r\n"; server.closeDataAfterBytes = 300000; }, "451 Local error", true},
     };
+    useShortReplyLimit();
     const QByteArray big(24 * 1024 * 1024, 'z');
     for (const Case &c : cases) {
         server.silentVerbs.clear();
         server.stopReadingData = false;
         server.closeControlOn.clear();
         server.closeDataAfterBytes = -1;
+        server.cutReply = "426 Connection closed; transfer aborted\r\n";
         server.replyDuringUpload.clear();
         server.commands.clear();
         loginAndList();
@@ -380,6 +420,40 @@ TEST_F(FtpTest, ReconnectAfterARefusedFolderChangesFolderBeforeListing)
     EXPECT_TRUE(server.commands.contains(u"TYPE I"_s));
 }
 
+TEST_F(FtpTest, EnterInAListNeverDisconnectsAndEscWaitsForTheTransfer)
+{
+    server.listings.insert(u"/"_s, "drwxr-xr-x 2 o g 4096 Dec 8 18:57 pub\r\n");
+    server.folders.insert(u"/pub"_s);
+    loginAndList();
+    selectLocal({{u"slow.bin"_s, QByteArray(160 * 1024, 's')}});
+    // Enter on a row of either list, as a user gets there: a click, then the key.
+    for (KeyedListView *list : {w->lsvRemote, w->lsvDirs}) {
+        QTreeWidgetItem *row = list->topLevelItem(list->topLevelItemCount() - 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+        QTest::keyClick(list, Qt::Key_Return);
+        Platform::waitUntil([] { return false; }, 100);
+        ASSERT_FALSE(sent(u"QUIT"_s)) << list->objectName().toStdString();
+        ASSERT_EQ(w->btnConnect->text(), u"D&isconnect"_s);
+    }
+
+    // Esc during an upload: nothing; the file is stored and the window stays.
+    server.readBytesPer50Ms = 16 * 1024;
+    bool shownAfterEsc = false;
+    QTimer::singleShot(300, w.data(), [&] {
+        QTest::keyClick(w->lsvDirs, Qt::Key_Escape);
+        shownAfterEsc = w && w->isVisible();
+    });
+    QTest::mouseClick(w->btnSendFile, Qt::LeftButton);
+    ASSERT_TRUE(within(kStepMs, [&] { return w && server.stored.contains(u"/slow.bin"_s) && idle(); }));
+    EXPECT_TRUE(shownAfterEsc);
+    EXPECT_EQ(server.stored.value(u"/slow.bin"_s).size(), 160 * 1024);
+    // Esc with nothing under way: QUIT, then the window goes.
+    QTest::keyClick(w->lsvDirs, Qt::Key_Escape);
+    EXPECT_TRUE(sent(u"QUIT"_s));
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(frmFTPClient::loadedInstance(), nullptr);
+}
+
 TEST_F(FtpTest, LogKeepsTheNewestEntriesAndHidesOnly503)
 {
     for (int i = 0; i < 150; ++i)
@@ -396,6 +470,8 @@ TEST_F(FtpTest, LogKeepsTheNewestEntriesAndHidesOnly503)
 
 TEST_F(FtpTest, AMovingUploadOutlastsTheReplyLimit)
 {
+    useShortReplyLimit();
+    timeOutExpected = false;
     loginAndList();
     server.readBytesPer50Ms = 64 * 1024;   // a small receive window keeps it near 40 KB/s
     QByteArray bytes(160 * 1024, 'm');
@@ -410,6 +486,7 @@ TEST_F(FtpTest, AMovingUploadOutlastsTheReplyLimit)
 
 TEST_F(FtpTest, PassiveRepliesGoToTheControlPeerAnd421EndsTheWait)
 {
+    useShortReplyLimit();
     server.passiveAddress = "10,0,0,9";
     server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
     loginAndList();
@@ -432,14 +509,32 @@ TEST_F(FtpTest, PassiveRepliesGoToTheControlPeerAnd421EndsTheWait)
     EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed"_s));
 }
 
-TEST_F(FtpTest, AListingStopsAfterItsCap)
+TEST_F(FtpTest, AListingStopsAtItsLineOrByteCap)
 {
-    QByteArray lines;
+    QByteArray manyLines;
     for (int i = 0; i <= modFTP::kMaxListingLines; ++i)
-        lines += "-rw-r--r-- 1 o g 1 Dec 8 18:57 f" + QByteArray::number(i) + "\r\n";
-    server.listings.insert(u"/"_s, lines);
+        manyLines += "-rw-r--r-- 1 o g 1 Dec 8 18:57 f" + QByteArray::number(i) + "\r\n";
+    // Lines of 60 KB: the rows within the byte cap are listed, the rest are not.
+    QByteArray longLines;
+    int linesWithinCap = 0;
+    for (int i = 0; longLines.size() <= modFTP::kMaxListingBytes; ++i) {
+        longLines += "-rw-r--r-- 1 o g 1 Dec 8 18:57 f" + QByteArray::number(i) + QByteArray(60000, 'n') + "\r\n";
+        linesWithinCap += longLines.size() <= modFTP::kMaxListingBytes ? 1 : 0;
+    }
+    struct Case {
+        const char *name;
+        QByteArray listing;
+        const char *logged;
+        int rows;
+    } cases[] = {
+        {"lines", manyLines, "Listing stopped after 100000 entries", modFTP::kMaxListingLines},
+        {"bytes", longLines, "Listing stopped after 16 MB", linesWithinCap},
+    };
     loginAndList();
-    EXPECT_TRUE(log().contains(u"Listing stopped after 100000 entries"_s));
-    EXPECT_EQ(w->lsvRemote->topLevelItemCount(), modFTP::kMaxListingLines + 1);   // and the Up row
-    EXPECT_EQ(w->lsvRemote->rowByKey(u"/f100000"_s), nullptr);
+    for (const Case &c : cases) {
+        server.listings.insert(u"/"_s, c.listing);
+        QTest::mouseClick(w->btnList, Qt::LeftButton);
+        EXPECT_TRUE(log().contains(QString::fromLatin1(c.logged))) << c.name;
+        EXPECT_EQ(w->lsvRemote->topLevelItemCount(), c.rows + 1) << c.name;   // and the Up row
+    }
 }

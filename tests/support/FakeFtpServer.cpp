@@ -76,6 +76,17 @@ void FakeFtpServer::onCommand(const QString &line)
     }
     if (silentVerbs.contains(verb))
         return;
+    if (verb == endlessReplyOn) {
+        auto *lines = new QTimer(m_client);
+        const qint64 until = Platform::tickCount() + endlessReplyForMs;
+        connect(lines, &QTimer::timeout, this, [this, lines, until] {
+            answer("250-Still working\r\n");
+            if (Platform::tickCount() >= until)
+                lines->deleteLater();
+        });
+        lines->start(50);
+        return;
+    }
     if (replies.contains(verb)) {
         answer(replies.value(verb));
         return;
@@ -145,7 +156,7 @@ void FakeFtpServer::startList(const QString &folder)
     answer("150 Here comes the listing\r\n");
     m_data->write(listings.value(folder));
     m_data->disconnectFromHost();
-    answer("226 Listing sent\r\n");
+    answer(transferEndReply);
 }
 
 void FakeFtpServer::startStore(const QString &path)
@@ -180,10 +191,11 @@ void FakeFtpServer::startStore(const QString &path)
             m_replySent = true;
             answer(replyDuringUpload);
         }
-        if (closeDataAfterBytes >= 0 && m_storeBytes.size() >= closeDataAfterBytes) {
+        if (m_storing && closeDataAfterBytes >= 0 && m_storeBytes.size() >= closeDataAfterBytes) {
+            // The reply goes first, so it is waiting when the client finds the connection gone.
             m_storing = false;
-            data->abort();
-            answer("426 Connection closed; transfer aborted\r\n");
+            answer(cutReply);
+            QTimer::singleShot(50, data, [data] { data->abort(); });
         }
     };
     connect(data, &QTcpSocket::readyRead, this, take);
@@ -205,9 +217,9 @@ void FakeFtpServer::finishStore()
     m_storing = false;
     stored.insert(m_storePath, m_storeBytes);
     if (storReplyDelayMs > 0)
-        QTimer::singleShot(storReplyDelayMs, this, [this] { answer("226 Transfer complete\r\n"); });
+        QTimer::singleShot(storReplyDelayMs, this, [this] { answer(transferEndReply); });
     else
-        answer("226 Transfer complete\r\n");
+        answer(transferEndReply);
 }
 
 } // namespace TestSupport

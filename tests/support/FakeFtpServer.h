@@ -34,11 +34,17 @@ public:
 
     // Scripted replies: verb -> bytes sent instead of the usual answer ("TYPE" answers both types).
     QHash<QString, QByteArray> replies;
+    // The final reply of a listing or an upload (a server may use 250).
+    QByteArray transferEndReply = "226 Transfer complete\r\n";
+    // This verb is answered with the lines of a reply that never ends, one every 50 ms, for so long.
+    QString endlessReplyOn;
+    int endlessReplyForMs = 0;
     // Faults.
     QSet<QString> silentVerbs;             // never answered
     QString closeControlOn;                // the control connection is closed on this verb
     bool stopReadingData = false;          // an upload's data is never read
-    qint64 closeDataAfterBytes = -1;       // the upload's data connection is cut after this many
+    qint64 closeDataAfterBytes = -1;       // the upload's data connection is cut after this many,
+    QByteArray cutReply = "426 Connection closed; transfer aborted\r\n";   // this answered just before
     QByteArray replyDuringUpload;          // sent on the control connection once upload data arrives
     QByteArray passiveAddress = "127,0,0,1";
     int storReplyDelayMs = 0;

@@ -5,8 +5,43 @@
 #include <QRegularExpression>
 
 namespace TestSupport {
+namespace {
 
-PyFtpdServer::PyFtpdServer(const QString &root, const QString &user, const QString &password)
+// The server as "python3 -m pyftpdlib -w" sets it up, with the faults a test asks for.
+constexpr char kServerScript[] = R"PY(
+import os, socket, struct, sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.servers import FTPServer
+
+root, user, password, cut, read_only = sys.argv[1:6]
+cut = int(cut)
+
+class CuttingDTPHandler(DTPHandler):
+    def handle_read(self):
+        DTPHandler.handle_read(self)
+        if self.receive and 0 <= cut <= self.tot_bytes_received and not self._closed:
+            self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.handle_close()
+
+    handle_read_event = handle_read
+
+authorizer = DummyAuthorizer()
+authorizer.add_user(user, password, root, perm="elradfmwMT")
+if read_only:
+    authorizer.override_perm(user, os.path.join(root, read_only), perm="elr", recursive=True)
+FTPHandler.authorizer = authorizer
+FTPHandler.dtp_handler = CuttingDTPHandler
+server = FTPServer(("127.0.0.1", 0), FTPHandler)
+sys.stderr.write(">>> starting FTP server on 127.0.0.1:%d\n" % server.address[1])
+sys.stderr.flush()
+server.serve_forever()
+)PY";
+
+} // namespace
+
+PyFtpdServer::PyFtpdServer(const QString &root, const QString &user, const QString &password,
+                           const Faults &faults)
 {
     // The server logs every command on stderr: into a file, so a full pipe never stops it while
     // its caller is not reading.
@@ -16,10 +51,8 @@ PyFtpdServer::PyFtpdServer(const QString &root, const QString &user, const QStri
         return;
     }
     m_process.setProgram(QString::fromLatin1(kPython));
-    m_process.setArguments({QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
-                            QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QStringLiteral("0"),
-                            QStringLiteral("-w"), QStringLiteral("-u"), user, QStringLiteral("-P"), password,
-                            QStringLiteral("-d"), root});
+    m_process.setArguments({QStringLiteral("-c"), QString::fromLatin1(kServerScript), root, user, password,
+                            QString::number(faults.cutUploadAfterBytes), faults.readOnlyFolder});
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(m_log.fileName());
     m_process.start();

@@ -1,18 +1,28 @@
 #pragma once
 // The Debian package's FTP server (python3-pyftpdlib), started for one test or benchmark on
 // 127.0.0.1 with a free port, one writable user and a root folder of the caller's, and stopped by
-// its own process at the end.
+// its own process at the end. Its own handlers, unchanged, except where a fault is asked for.
 #include <QProcess>
 #include <QString>
 #include <QTemporaryFile>
 
 namespace TestSupport {
 
+struct PyFtpdFaults {
+    // Each upload's data connection is cut (reset) once this many bytes have come in; the server
+    // still answers 226 for it, as its handler does for every upload that ends.
+    qint64 cutUploadAfterBytes = -1;
+    // A folder below the root in which the user may list but not store (550).
+    QString readOnlyFolder;
+};
+
 class PyFtpdServer {
 public:
     static constexpr const char *kPython = "/usr/bin/python3";
 
-    PyFtpdServer(const QString &root, const QString &user, const QString &password);
+    using Faults = PyFtpdFaults;
+
+    PyFtpdServer(const QString &root, const QString &user, const QString &password, const Faults &faults = {});
     ~PyFtpdServer();
     PyFtpdServer(const PyFtpdServer &) = delete;
     PyFtpdServer &operator=(const PyFtpdServer &) = delete;

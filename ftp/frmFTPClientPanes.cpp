@@ -1,0 +1,228 @@
+// The FTP window's two panes: the remote folder (listing and navigation) and the local one.
+#include "ftp/frmFTPClient.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include "ftp/modFTP.h"
+#include "platform/CommonControls.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/FolderListing.h"
+#include "platform/KeyedListView.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Both panes list the up entry first, then folders, then files.
+constexpr int kUpGroup = 0;
+constexpr int kFolderGroup = 1;
+constexpr int kFileGroup = 2;
+
+const QString kNoBreak = QString(QChar(0xA0));
+
+void setListRow(QTreeWidgetItem *row, const QString &path, int group)
+{
+    Platform::setItemTag(row, path);
+    row->setData(0, Platform::SortGroupRole, group);
+}
+
+// Sorted by the clicked column: ascending first, then reversed on every click.
+void columnClick(KeyedListView *list, int column)
+{
+    list->sortByColumn(column, Platform::nextClickSortOrder(list));
+}
+
+} // namespace
+
+// ---- Remote pane ----
+
+void frmFTPClient::ListFile(const QString &szParams)
+{
+    if (modFTP::state().busy)
+        return;
+    CommandScope scope(this);
+    Platform::setBusyPointer(true);
+    lsvRemote->setSortingEnabled(false);
+    lsvRemote->clear();
+    const QString up = modFTP::getUpDir(szParams);
+    if (QTreeWidgetItem *row = lsvRemote->addRow(up, {kNoBreak}, u"Up"_s))
+        setListRow(row, up, kUpGroup);
+    const QString path = szParams.isEmpty() ? u"/"_s : szParams;
+    // A relative folder is the one the last CWD went into.
+    modFTP::SendFTPCommand(path.startsWith(u'/') ? u"LIST "_s + path : u"LIST"_s, false);
+    // Over when the final reply has come and the data connection has closed, in either order.
+    const int reply = modFTP::waitForReply();
+    if (m_closing)
+        return;
+    const bool listed = reply == modFTP::kTransferComplete && modFTP::waitForDataClosed();
+    if (m_closing)
+        return;
+    if (!listed)
+        modFTP::CloseDataConnection();
+    lsvRemote->setSortingEnabled(true);
+    QApplication::beep();
+    Platform::setBusyPointer(false);
+}
+
+void frmFTPClient::addRemoteDir(const QString &sListData)
+{
+    const std::optional<modFTP::RemoteEntry> entry = modFTP::parseListingLine(sListData);
+    if (!entry || entry->name.isEmpty())
+        return;
+    const QString path = modFTP::joinRemote(modFTP::state().remotePath, entry->name);
+    const QString kind = modFTP::remoteKind(*entry);
+    const QString icon = entry->folder ? u"Folder"_s : kind == u"HTML File"_s ? u"WebFile"_s : u"WinFile"_s;
+    const QString text = entry->folder ? kNoBreak + entry->name : entry->name;
+    if (QTreeWidgetItem *row
+        = lsvRemote->addRow(path, {text, kind, modFTP::remoteSizeText(entry->size), entry->date}, icon))
+        setListRow(row, path, entry->folder ? kFolderGroup : kFileGroup);
+}
+
+void frmFTPClient::ChangeRemotePath(const QString &sPath)
+{
+    if (modFTP::state().busy)
+        return;
+    CommandScope scope(this);
+    Platform::setBusyPointer(true);
+    DisplayMessage(u"CWD "_s + sPath);
+    modFTP::SendFTPCommand(u"CWD "_s + sPath, false);
+    const int reply = modFTP::waitForReply();
+    if (m_closing)
+        return;
+    if (reply == 250 && !sPath.startsWith(u'/')) {
+        // A relative path (the login's "public_html"): the server names the folder it led to.
+        modFTP::SendFTPCommand(u"PWD"_s, false);
+        modFTP::waitForReply();
+        if (m_closing)
+            return;
+    }
+    Platform::setBusyPointer(false);
+}
+
+void frmFTPClient::Timer2_Timer()
+{
+    Timer2.setEnabled(false);
+    if (isBusy()) {
+        Timer2.setEnabled(true);   // the step follows once the command under way is over
+        return;
+    }
+    modFTP::State &s = modFTP::state();
+    if (!s.ftpConnected)
+        return;
+    if (std::exchange(m_listNext, false))
+        ListFile(s.remotePath);
+    else
+        ChangeRemotePath(s.remotePath);
+}
+
+void frmFTPClient::btnChangeDir_Click()
+{
+    if (refuseWhenClosed() || isBusy())
+        return;
+    modFTP::State &s = modFTP::state();
+    if (s.remotePath.isEmpty())
+        s.remotePath = u"/"_s;
+    const QString answer = Platform::inputBox(u"Enter remote path:"_s, u"FTP Client"_s, s.remotePath);
+    if (answer.isEmpty())
+        return;
+    m_sNewRemotePath = modFTP::resolveRemotePath(s.remotePath, answer);
+    ChangeRemotePath(m_sNewRemotePath);
+}
+
+void frmFTPClient::btnList_Click()
+{
+    if (refuseWhenClosed() || isBusy())
+        return;
+    if (!modFTP::state().remotePath.isEmpty())
+        ListFile(modFTP::state().remotePath);
+}
+
+void frmFTPClient::txtRemotePath_Enter()
+{
+    if (isBusy() || txtRemotePath->text().trimmed().isEmpty())
+        return;
+    m_sNewRemotePath = modFTP::resolveRemotePath(modFTP::state().remotePath, txtRemotePath->text());
+    ChangeRemotePath(m_sNewRemotePath);
+}
+
+void frmFTPClient::lsvRemote_DblClick()
+{
+    QTreeWidgetItem *row = lsvRemote->currentItem();
+    if (!row || !row->isSelected() || itemImageKey(row).contains(u"File"_s) || isBusy())
+        return;
+    m_sNewRemotePath = Platform::itemTag(row);
+    ChangeRemotePath(m_sNewRemotePath);
+}
+
+void frmFTPClient::lsvRemote_ColumnClick(int column)
+{
+    columnClick(lsvRemote, column);
+}
+
+// ---- Local pane ----
+
+void frmFTPClient::addDirs(const QString &startingDir)
+{
+    lsvDirs->clear();
+    QString folder = startingDir;
+    if (folder.contains(u'['))
+        folder = folder.left(folder.indexOf(u'[')).trimmed();
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    const Platform::FolderListing listing = Platform::listFolder(folder);
+    lsvDirs->setUpdatesEnabled(false);
+    for (const Platform::FolderEntry &entry : listing.entries) {
+        if (entry.name == u".."_s) {
+            const QString up = modFTP::getUpDir(folder);
+            if (QTreeWidgetItem *row = lsvDirs->addRow(up, {u" .."_s, u"Folder"_s}, u"Up"_s))
+                setListRow(row, up, kUpGroup);
+            continue;
+        }
+        const QString path = folder + entry.name;
+        const bool isFolder = entry.attributes == 16 || entry.attributes == 17;
+        const bool page = !isFolder && path.contains(u".htm"_s);
+        const QString icon = isFolder ? u"Folder"_s : page ? u"WebFile"_s : u"WinFile"_s;
+        const QString text = isFolder ? kNoBreak + entry.name : entry.name;
+        const QString kind = isFolder ? u"Folder"_s : page ? u"HTML File"_s : u"File"_s;
+        const QString size = isFolder ? QString() : modFTP::localSizeText(entry.size);
+        if (QTreeWidgetItem *row = lsvDirs->addRow(path, {text, kind, size, modFTP::generalDate(entry.modified)}, icon))
+            setListRow(row, path, isFolder ? kFolderGroup : kFileGroup);
+    }
+    lsvDirs->setUpdatesEnabled(true);
+    // A folder that is missing or cannot be opened is "not accessible"; anything else is an error.
+    const QFileInfo info(folder);
+    if (listing.failure == Platform::FolderListing::Failure::NotReady
+        || (!listing.ok() && (!info.isDir() || !info.isReadable() || !info.isExecutable())))
+        Platform::msgBox(folder + u" is not accessible.\r\n\r\nThe device is not ready."_s, Platform::Critical,
+                         u"Error"_s);
+    else if (!listing.ok())
+        Platform::msgBox(u"addDirs_Error: "_s + listing.description, Platform::Critical, u"Error"_s);
+}
+
+void frmFTPClient::Drive1_Change()
+{
+    addDirs(Drive1->currentText());
+}
+
+void frmFTPClient::lsvDirs_DblClick()
+{
+    QTreeWidgetItem *row = lsvDirs->currentItem();
+    if (!row)
+        return;
+    const QString tag = Platform::itemTag(row);
+    const std::optional<int> attributes = tag.isEmpty() ? std::nullopt : Platform::fileAttributes(tag);
+    if (attributes && (*attributes == 16 || *attributes == 17)) {
+        addDirs(tag);
+        return;
+    }
+    btnSendFile_Click();
+}
+
+void frmFTPClient::lsvDirs_ColumnClick(int column)
+{
+    columnClick(lsvDirs, column);
+}
