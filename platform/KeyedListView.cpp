@@ -57,8 +57,13 @@ public:
     {
         const int mine = data(0, Platform::SortGroupRole).toInt();
         const int theirs = other.data(0, Platform::SortGroupRole).toInt();
-        if (mine != theirs)
-            return mine < theirs;
+        if (mine != theirs) {
+            // Groups keep their order when the column sorts descending: Qt then places a row
+            // before another when the other is "less", so the comparison turns round.
+            const QTreeWidget *list = treeWidget();
+            const bool descending = list && list->header()->sortIndicatorOrder() == Qt::DescendingOrder;
+            return descending ? mine > theirs : mine < theirs;
+        }
         return QTreeWidgetItem::operator<(other);
     }
 

@@ -121,6 +121,9 @@ TEST(KeyedRows, SortGroupsComeBeforeTheSortedColumn)
     list.sortItems(0, Qt::AscendingOrder);
     EXPECT_EQ(keysOf(list), (QStringList{QStringLiteral("b"), QStringLiteral("\u00a0"), QStringLiteral("\u00a0m"),
                                          QStringLiteral("a"), QStringLiteral("z")}));
+    list.sortItems(0, Qt::DescendingOrder);   // the column turns round, the groups do not
+    EXPECT_EQ(keysOf(list), (QStringList{QStringLiteral("\u00a0"), QStringLiteral("b"), QStringLiteral("\u00a0m"),
+                                         QStringLiteral("z"), QStringLiteral("a")}));
 }
 
 TEST(KeyedRows, KeysMatchIgnoringCaseBeyondAscii)
