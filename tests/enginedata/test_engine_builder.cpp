@@ -160,8 +160,10 @@ TEST_F(Builder, ModeFollowsRequestCategoryTypeAndMappedRows)
     for (const auto &c : cases) {
         b->ClearFields();
         fill(u"Engine "_s + QString::number(++n));
-        b->cboCategory->setCurrentIndex(c.requestCategory);
-        b->cboEngineType->setCurrentIndex(c.type);
+        TestSupport::clickTab(b->SSTab1, frmEngineBuilder::FieldsTab);
+        TestSupport::chooseItem(b->cboCategory, c.requestCategory);
+        TestSupport::clickTab(b->SSTab1, frmEngineBuilder::SettingsTab);
+        TestSupport::chooseItem(b->cboEngineType, c.type);
         b->setCategoryData(c.mapped[0] ? u"Music="_s + QLatin1String(c.mapped) : QString());
         ASSERT_TRUE(b->saveEngineData());
         EXPECT_EQ(b->store().records().last().Category, QLatin1String(c.mode)) << n;
