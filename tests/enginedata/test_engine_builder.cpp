@@ -2,14 +2,16 @@
 // row editing, the toolbar commands, the page fetch from a server on 127.0.0.1 and closing.
 #include "support/FailingWrites.h"
 #include "support/LoopbackServer.h"
+#include "support/UserInput.h"
 #include "sitedata/MainObjectFixture.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -29,6 +31,7 @@
 using namespace Qt::StringLiterals;
 using TestSupport::LoopbackServer;
 using TestSupport::TestEnvironment;
+using TestSupport::clickOn;
 
 namespace {
 
@@ -42,7 +45,7 @@ protected:
         writeProgramFile(u"cat.vqs"_s, crlf({"Lines before any main category give no row", "[Arts]", "Music", "Theatre",
                                              "[Shopping]", "Music", "Shopping", "Retail", "[]"}));
         myPreference().setTimeOut(2);
-        b = frmEngineBuilder::instance();
+        openBuilder();
     }
     void TearDown() override
     {
@@ -54,6 +57,27 @@ protected:
         MainObjectTest::TearDown();
     }
 
+    // The shown window, as the user meets it.
+    void openBuilder()
+    {
+        b = frmEngineBuilder::instance();
+        EXPECT_TRUE(TestSupport::showWindow(b));
+    }
+    // The toolbar button of a command: "New", "Save", "Delete", "Merge" or "Exit".
+    void press(const QString &key)
+    {
+        for (QAction *action : b->Toolbar1Buttons) {
+            if (action->data().toString() == key)
+                return TestSupport::clickOn(b->Toolbar1->widgetForAction(action));
+        }
+        ADD_FAILURE() << "no toolbar button " << key.toStdString();
+    }
+    void chooseMenu(QAction *item) { TestSupport::chooseFromMenuBar(b->findChild<QMenuBar *>(), item); }
+    void clickDataField(const QString &key)
+    {
+        TestSupport::clickTab(b->SSTab1, frmEngineBuilder::FieldsTab);
+        TestSupport::clickRow(b->lsvDataFields, b->lsvDataFields->rowByKey(key));
+    }
     void fill(const QString &name, const QString &action = u"http://www.shop.example/cgi-bin/add"_s)
     {
         b->txtEngineName->setText(name);
@@ -61,7 +85,7 @@ protected:
     }
     bool saveNew(const QString &name)
     {
-        b->Toolbar1_ButtonClick(u"New"_s);   // answered by the queued input
+        press(u"New"_s);   // answered by the queued input
         fill(name);
         return b->saveEngineData();
     }
@@ -136,8 +160,10 @@ TEST_F(Builder, ModeFollowsRequestCategoryTypeAndMappedRows)
     for (const auto &c : cases) {
         b->ClearFields();
         fill(u"Engine "_s + QString::number(++n));
-        b->cboCategory->setCurrentIndex(c.requestCategory);
-        b->cboEngineType->setCurrentIndex(c.type);
+        TestSupport::clickTab(b->SSTab1, frmEngineBuilder::FieldsTab);
+        TestSupport::chooseItem(b->cboCategory, c.requestCategory);
+        TestSupport::clickTab(b->SSTab1, frmEngineBuilder::SettingsTab);
+        TestSupport::chooseItem(b->cboEngineType, c.type);
         b->setCategoryData(c.mapped[0] ? u"Music="_s + QLatin1String(c.mapped) : QString());
         ASSERT_TRUE(b->saveEngineData());
         EXPECT_EQ(b->store().records().last().Category, QLatin1String(c.mode)) << n;
@@ -191,7 +217,6 @@ TEST_F(Builder, UrlsGetASchemeAndAnEngineSavedUnderAnotherCaseIsUpdated)
 
 TEST_F(Builder, QueryRowsKeepTheirStoredValuesUntilTheUserChangesOne)
 {
-    b->show();   // Enter in a shown window also reaches a default button
     b->setQueryData(u"a=1&bare&c=x=y"_s);
     ASSERT_EQ(b->lsvDataFields->rows().size(), 2);
     EXPECT_EQ(b->lsvDataFields->rowByKey(u"c"_s)->text(1), u"x=y"_s);
@@ -202,16 +227,16 @@ TEST_F(Builder, QueryRowsKeepTheirStoredValuesUntilTheUserChangesOne)
     ASSERT_TRUE(b->saveEngineData());
     EXPECT_EQ(record(0).Query, stored);
 
-    b->lsvDataFields_ItemClick(u"q"_s);
+    clickDataField(u"q"_s);
     EXPECT_EQ(b->txtValue->text(), u"a b"_s);
-    b->cmdUpdate_Click(0);   // shown text unchanged: the stored form stays
-    b->lsvDataFields_ItemClick(u"r"_s);
+    clickOn(b->cmdUpdate[0]);   // shown text unchanged: the stored form stays
+    clickDataField(u"r"_s);
     EXPECT_EQ(b->txtValue->text(), u"%"_s);
     b->txtValue->setText(u"x/y z"_s);
     QTest::keyClick(b->txtValue, Qt::Key_Return);
-    b->lsvDataFields_ItemClick(u"e"_s);
+    clickDataField(u"e"_s);
     b->txtFieldName->setText(u"mail"_s);
-    b->cmdUpdate_Click(0);
+    clickOn(b->cmdUpdate[0]);
     ASSERT_TRUE(b->saveEngineData());
     EXPECT_EQ(record(0).Query, u"p=%2F&q=a+b&r=x%2Fy+z&mail=<EMAIL>"_s);
 }
@@ -223,11 +248,11 @@ TEST_F(Builder, MappingRowsFollowTheCategoryStringAndTheEditors)
     EXPECT_EQ(itemImageKey(mapping(u"Retail"_s)), u"Tick"_s);
     EXPECT_TRUE(errorLog().contains("Gone"));
 
-    b->lsvCategory_ItemClick(u"Theatre"_s);
+    TestSupport::clickTab(b->SSTab1, frmEngineBuilder::CategoryTab);
+    TestSupport::clickRow(b->lsvCategory, mapping(u"Theatre"_s));
     EXPECT_EQ(b->txtDefaultCategory->text(), u"Arts >> Theatre"_s);
     EXPECT_EQ(b->txtEngineCategory->text(), u"Theatre"_s);
-    b->lsvCategory->setCurrentItem(mapping(u"Theatre"_s));
-    b->cmdUpdateCategory_Click();
+    clickOn(b->cmdUpdateCategory);
     EXPECT_EQ(itemImageKey(mapping(u"Theatre"_s)), u"Tick"_s);
 
     b->lsvCategory->clearSelection();
@@ -251,23 +276,24 @@ TEST_F(Builder, RowActionsWithoutAValidSelectionDoNothing)
     b->lsvDataFields->clearSelection();
     b->lsvCategory->clearSelection();
     b->txtEngineCategory->setText(u"Changed"_s);
-    b->cmdUpdate_Click(1);
-    b->cmdUpdateCategory_Click();
+    TestSupport::clickTab(b->SSTab1, frmEngineBuilder::FieldsTab);
+    clickOn(b->cmdUpdate[1]);
+    TestSupport::clickTab(b->SSTab1, frmEngineBuilder::CategoryTab);
+    clickOn(b->cmdUpdateCategory);
     EXPECT_EQ(b->lsvDataFields->rows().size(), 2);
     EXPECT_EQ(mapping(u"Music"_s)->text(1), u"Tunes"_s);
 
-    b->lsvDataFields_ItemClick(u"a"_s);
-    b->lsvDataFields->setCurrentItem(b->lsvDataFields->rowByKey(u"a"_s));
-    b->cmdUpdate_Click(1);
+    clickDataField(u"a"_s);
+    clickOn(b->cmdUpdate[1]);
     b->txtFieldName->setText(u"a"_s);
     b->txtValue->setText(u"9"_s);
-    b->cmdUpdate_Click(0);   // the remembered row has gone
+    clickOn(b->cmdUpdate[0]);   // the remembered row has gone
     ASSERT_EQ(b->lsvDataFields->rows().size(), 1);
     EXPECT_EQ(b->lsvDataFields->rows()[0]->text(1), u"2"_s);
 
     b->txtFieldName->clear();
     env.dialogs.answerMessage(Platform::Ok);
-    b->cmdUpdate_Click(0);
+    clickOn(b->cmdUpdate[0]);
     EXPECT_EQ(env.dialogs.shown().last().title, u"Update"_s);
 }
 
@@ -275,7 +301,7 @@ TEST_F(Builder, ATagThatNeverClosesStopsGetFieldsAndKeepsTheRowsSoFar)
 {
     modCommon::setMultiLineText(b->txtSource, u"<form action=http://x.example/>\r\n<input name=url>\r\n<input name=open"_s);
     env.dialogs.answerMessage(Platform::Ok);
-    b->cmdGetFields_Click();
+    clickOn(b->cmdGetFields);
     EXPECT_EQ(env.dialogs.shown().last().title, QLatin1String(Platform::kApplicationTitle));
     EXPECT_EQ(b->lsvDataFields->rows().size(), 1);
     EXPECT_EQ(b->txtAction->text(), u"http://x.example/"_s);
@@ -291,18 +317,18 @@ TEST_F(Builder, NewRefusesMainDatabaseNamesAndAcceptsCustomOnes)
     myEngines().add(std::move(engine));
     env.dialogs.answerInput(u"FALCON search"_s);
     env.dialogs.answerMessage(Platform::Ok);
-    b->Toolbar1_ButtonClick(u"new"_s);
+    press(u"New"_s);
     EXPECT_EQ(env.dialogs.shown().last().title, u"New Engine"_s);
     EXPECT_TRUE(b->txtEngineName->text().isEmpty());
 
     env.dialogs.answerInput(u" Shop "_s);
     ASSERT_TRUE(saveNew(u"Shop"_s));
     env.dialogs.answerInput(u"shop"_s);
-    b->mnuFileItems_Click(0);
+    chooseMenu(b->mnuFileItems[0]);
     EXPECT_EQ(b->txtEngineName->text(), u"shop"_s);
     EXPECT_EQ(b->SSTab1->currentIndex(), int(frmEngineBuilder::SourceTab));
     fill(u"shop"_s, u"http://shop.example/new"_s);
-    b->mnuFileItems_Click(2);
+    chooseMenu(b->mnuFileItems[2]);
     EXPECT_EQ(engineNames(), QStringList({u"Shop"_s}));
     EXPECT_EQ(record(0).Action, u"http://shop.example/new"_s);
 }
@@ -315,26 +341,26 @@ TEST_F(Builder, DeletingRenumbersTheEntriesAndClosingWritesTheRest)
         b->txtLanguage->setText(name + u" language"_s);
         ASSERT_TRUE(b->saveEngineData());
     }
-    b->lstEngines->setCurrentRow(0);
+    TestSupport::clickRow(b->lstEngines, b->lstEngines->item(0));
     env.dialogs.answerMessage(Platform::Yes);
-    b->Toolbar1_ButtonClick(u"Delete"_s);
+    press(u"Delete"_s);
     EXPECT_TRUE(env.dialogs.shown().last().prompt.endsWith(u"Are you sure you want delete this engine : One ?"_s));
     EXPECT_EQ(b->txtEngineName->text(), u"Two"_s);
     env.dialogs.answerInput(u"Four"_s);
     ASSERT_TRUE(saveNew(u"Four"_s));
     ASSERT_EQ(engineNames(), QStringList({u"Two"_s, u"Three"_s, u"Four"_s}));
     for (int i = 0; i < 3; ++i) {
-        b->lstEngines->setCurrentRow(i);
+        TestSupport::clickRow(b->lstEngines, b->lstEngines->item(i));
         EXPECT_EQ(b->txtEngineName->text(), engineNames()[i]);
     }
     EXPECT_EQ(b->txtLanguage->text(), QString());
-    b->lstEngines->setCurrentRow(1);
+    TestSupport::clickRow(b->lstEngines, b->lstEngines->item(1));
     EXPECT_EQ(b->txtLanguage->text(), u"Three language"_s);
 
     // With no entry selected the question names none and Yes does nothing.
     b->lstEngines->clearSelection();
     env.dialogs.answerMessage(Platform::Yes);
-    b->Toolbar1_ButtonClick(u"Delete"_s);
+    press(u"Delete"_s);
     EXPECT_TRUE(env.dialogs.shown().last().prompt.endsWith(u"engine :  ?"_s));
     EXPECT_EQ(b->lstEngines->count(), 3);
     closeBuilder();
@@ -348,12 +374,12 @@ TEST_F(Builder, DeletingTheLastEntryEmptiesTheControlsAndLeavesNoFiles)
 {
     closeBuilder();
     env.writeFile(enginePath(u"vqzengc.dat"_s), crlf({"Name=Only", "Action=http://only.example/"}));
-    b = frmEngineBuilder::instance();
+    openBuilder();
     ASSERT_EQ(engineNames(), QStringList({u"Only"_s}));
-    b->lstEngines->setCurrentRow(0);
+    TestSupport::clickRow(b->lstEngines, b->lstEngines->item(0));
     EXPECT_EQ(b->txtAction->text(), u"http://only.example/"_s);
     env.dialogs.answerMessage(Platform::Yes);
-    b->mnuFileItems_Click(3);
+    chooseMenu(b->mnuFileItems[3]);
     EXPECT_TRUE(b->txtEngineName->text().isEmpty());
     EXPECT_TRUE(b->txtAction->text().isEmpty());
     EXPECT_EQ(b->lblEngines->text(), u"Engines: 0"_s);
@@ -368,23 +394,23 @@ TEST_F(Builder, MergeAskedFirstAndExportAndHelpGoThroughTheShell)
     env.dialogs.answerInput(u"Shop"_s);
     ASSERT_TRUE(saveNew(u"Shop"_s));
     env.dialogs.answerMessage(Platform::No);
-    b->Toolbar1_ButtonClick(u"Merge"_s);
+    press(u"Merge"_s);
     EXPECT_EQ(TestEnvironment::readFile(enginePath(u"vqzeng5.dat"_s)), sampleFile(u"vqzeng5.dat"_s));
     EXPECT_FALSE(QFile::exists(enginePath(u"vqzengc.dat"_s)));
 
     env.dialogs.answerMessage(Platform::Yes);
     env.dialogs.answerMessage(Platform::Ok);
-    b->mnuFileItems_Click(5);
+    chooseMenu(b->mnuFileItems[5]);
     EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(u"Merge engine data is completed."_s));
     EXPECT_TRUE(TestEnvironment::readFile(enginePath(u"vqzeng5.dat"_s)).contains("\r\nName=Shop\r\n"));
 
-    b->mnuFileItems_Click(6);
+    chooseMenu(b->mnuFileItems[6]);
     EXPECT_EQ(TestEnvironment::readFile(programPath(u"nenglist.txt"_s)), QByteArray("Shop\r\n\r\n"));
     env.dialogs.answerMessage(Platform::Ok);
-    b->mnuHelpItems_Click(0);
+    chooseMenu(b->mnuHelpItems[0]);
     EXPECT_EQ(env.dialogs.shown().last().prompt, u"Help file is missing or could not be found."_s);
     writeProgramFile(u"vqzengb.hlp"_s, "help");
-    b->mnuHelpItems_Click(0);
+    chooseMenu(b->mnuHelpItems[0]);
     EXPECT_EQ(env.shellRequests, QStringList({u"open:"_s + programPath(u"nenglist.txt"_s), u"open:"_s + programPath(u"vqzengb.hlp"_s)}));
 }
 
@@ -395,18 +421,18 @@ TEST_F(Builder, FetchedPageBecomesAnEngineThatTheEngineLoaderReads)
     LoopbackServer server;
     server.replyWith(LoopbackServer::httpReply(200, page));
     env.dialogs.answerMessage(Platform::Ok);
-    b->cmdGetSource_Click();
+    clickOn(b->cmdGetSource);
     EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(u"Please enter engine submit URL."_s));
     EXPECT_EQ(server.connectionCount(), 0);
 
     fill(u"Falcon Custom"_s, QString());
     b->txtSubmitURL->setText(u"http://"_s + server.hostPort() + u"/add.html"_s);
-    b->cmdGetSource_Click();
+    clickOn(b->cmdGetSource);
     ASSERT_TRUE(Platform::waitUntil([this] { return !b->txtSource->toPlainText().isEmpty(); }, kWaitMs));
     EXPECT_TRUE(b->txtSource->toPlainText().startsWith(u"<form method=\"post\""_s));
     EXPECT_TRUE(b->StatusBar1->panelText(1).isEmpty());
     EXPECT_TRUE(b->cmdGetFields->isEnabled());
-    b->cmdGetFields->click();
+    clickOn(b->cmdGetFields);
     EXPECT_FALSE(b->cmdGetFields->isEnabled());
     EXPECT_EQ(b->SSTab1->currentIndex(), int(frmEngineBuilder::FieldsTab));
     EXPECT_EQ(b->cboMethod->currentText(), u"POST"_s);
@@ -416,7 +442,7 @@ TEST_F(Builder, FetchedPageBecomesAnEngineThatTheEngineLoaderReads)
 
     env.dialogs.answerMessage(Platform::Yes);
     env.dialogs.answerMessage(Platform::Ok);
-    b->Toolbar1_ButtonClick(u"Merge"_s);
+    press(u"Merge"_s);
     ASSERT_TRUE(main->loadEngineCategory());
     ASSERT_TRUE(main->loadEngines());
     const clsEngines *merged = myEngines().find(u"falcon custom"_s);
@@ -434,14 +460,14 @@ TEST_F(Builder, AFailedFetchLeavesTheStatusAndALateReplyAfterClosingIsDropped)
     server.replyWith(LoopbackServer::httpReply(404, "gone"));
     b->txtSubmitURL->setText(server.hostPort() + u"/missing.html"_s);
     env.dialogs.answerMessage(Platform::Ok);
-    b->cmdGetSource_Click();
+    clickOn(b->cmdGetSource);
     ASSERT_TRUE(Platform::waitUntil([this] { return !env.dialogs.shown().isEmpty(); }, kWaitMs));
     EXPECT_EQ(b->StatusBar1->panelText(1), u"Retrieving data from "_s + server.hostPort() + u"/missing.html ...."_s);
     EXPECT_TRUE(b->txtSource->toPlainText().isEmpty());
 
     QList<QTcpSocket *> clients;
     server.setHandler([&clients](QTcpSocket *client, const QByteArray &) { clients.append(client); });
-    b->cmdGetSource_Click();
+    clickOn(b->cmdGetSource);
     ASSERT_TRUE(server.waitForRequests(2, kWaitMs));
     TestSupport::FailingWrites counting(1000, enginePath(u"vqzengc.dat"_s));
     env.dialogs.answerInput(u"Late"_s);
@@ -474,22 +500,20 @@ TEST_F(Builder, AMappingThatWouldNotReadBackIsRefusedWhenApplied)
 {
     writeProgramFile(u"cat.vqs"_s, crlf({"[Arts]", "Music", "Key=Value"}));
     closeBuilder();
-    b = frmEngineBuilder::instance();
-    b->show();
-    b->SSTab1->setCurrentIndex(frmEngineBuilder::CategoryTab);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
+    openBuilder();
+    TestSupport::clickTab(b->SSTab1, frmEngineBuilder::CategoryTab);
     const struct { const char *key, *typed, *kept; } cases[] = {
         {"Music", "Arts > Music", ""}, {"Key=Value", "Anything", ""}, {"Music", "Arts & Music", "Arts & Music"},
     };
     for (const auto &c : cases) {
         QTreeWidgetItem *row = mapping(QLatin1String(c.key));
-        QTest::mouseClick(b->lsvCategory->viewport(), Qt::LeftButton, {}, b->lsvCategory->visualItemRect(row).center());
+        TestSupport::clickRow(b->lsvCategory, row);
         b->txtEngineCategory->clear();
         QTest::keyClicks(b->txtEngineCategory, QLatin1String(c.typed));
         env.dialogs.clearLog();
         if (!*c.kept)
             env.dialogs.answerMessage(Platform::Ok);
-        QTest::mouseClick(b->cmdUpdateCategory, Qt::LeftButton);
+        clickOn(b->cmdUpdateCategory);
         EXPECT_EQ(env.dialogs.shown().size(), *c.kept ? 0 : 1) << c.typed;
         EXPECT_EQ(row->text(1), QLatin1String(c.kept)) << c.typed;
     }
@@ -500,12 +524,10 @@ TEST_F(Builder, SaveRefusesANameOfTheMainEngineDatabase)
     auto engine = std::make_unique<clsEngines>();
     engine->Name = u"Falcon Search"_s;
     myEngines().add(std::move(engine));
-    b->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
-    b->SSTab1->setCurrentIndex(frmEngineBuilder::SettingsTab);
+    TestSupport::clickTab(b->SSTab1, frmEngineBuilder::SettingsTab);
     fill(u"falcon SEARCH"_s);
     env.dialogs.answerMessage(Platform::Ok);
-    QTest::mouseClick(b->Toolbar1->widgetForAction(b->Toolbar1Buttons[1]), Qt::LeftButton);
+    press(u"Save"_s);
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"This engine name is already exsit"_s));
     EXPECT_EQ(b->SSTab1->currentIndex(), int(frmEngineBuilder::SourceTab));
@@ -515,13 +537,10 @@ TEST_F(Builder, SaveRefusesANameOfTheMainEngineDatabase)
 
 TEST_F(Builder, AHeaderClickOnTheDataFieldsKeepsTheStoredQueryOrder)
 {
-    b->show();
-    b->SSTab1->setCurrentIndex(frmEngineBuilder::FieldsTab);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
+    TestSupport::clickTab(b->SSTab1, frmEngineBuilder::FieldsTab);
     b->setQueryData(u"b=2&url=<URL>&a=1"_s);
-    QHeaderView *header = b->lsvDataFields->header();
     for (int click = 0; click < 2; ++click)
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(0) + 5, 5));
+        TestSupport::clickHeader(b->lsvDataFields, 0);
     fill(u"Ordered"_s);
     ASSERT_TRUE(b->saveEngineData());
     EXPECT_EQ(record(0).Query, u"b=2&url=<URL>&a=1"_s);
@@ -535,7 +554,7 @@ TEST_F(Builder, CustomFilesThatGiveNoEngineAreKeptAndOnlyAChangeRewritesThem)
     env.writeFile(enginePath(u"vqzengc.dat"_s), utf16);
     env.writeFile(enginePath(u"catcus.dat"_s), categories);
     env.dialogs.answerMessage(Platform::Ok);
-    b = frmEngineBuilder::instance();
+    openBuilder();
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"loadCustomEngineError: "_s));
     {
@@ -548,7 +567,7 @@ TEST_F(Builder, CustomFilesThatGiveNoEngineAreKeptAndOnlyAChangeRewritesThem)
 
     // A change is written, and the unreadable files are kept beside it.
     env.dialogs.answerMessage(Platform::Ok);
-    b = frmEngineBuilder::instance();
+    openBuilder();
     env.dialogs.answerInput(u"Two"_s);
     ASSERT_TRUE(saveNew(u"Two"_s));
     closeBuilder();
@@ -557,8 +576,8 @@ TEST_F(Builder, CustomFilesThatGiveNoEngineAreKeptAndOnlyAChangeRewritesThem)
     EXPECT_EQ(TestEnvironment::readFile(enginePath(u"catcus.dat.bak"_s)), categories);
 
     // Opened, browsed and closed: nothing is written.
-    b = frmEngineBuilder::instance();
-    b->lstEngines->setCurrentRow(0);
+    openBuilder();
+    TestSupport::clickRow(b->lstEngines, b->lstEngines->item(0));
     TestSupport::FailingWrites counting(1000);
     closeBuilder();
     EXPECT_EQ(counting.attempts(), 0);
@@ -566,9 +585,6 @@ TEST_F(Builder, CustomFilesThatGiveNoEngineAreKeptAndOnlyAChangeRewritesThem)
 
 TEST_F(Builder, EscapeKeepsTheWindowAndTabLeavesTheSourceBox)
 {
-    b->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(b));
-    b->activateWindow();
     b->txtEngineName->setFocus();
     QTest::keyClicks(b->txtEngineName, u"Unsaved"_s);
     QTest::keyClick(b->txtEngineName, Qt::Key_Escape);
@@ -584,8 +600,8 @@ TEST_F(Builder, EscapeKeepsTheWindowAndTabLeavesTheSourceBox)
 
     // Exit closes the window, which writes what was saved.
     fill(u"Kept"_s);
-    QTest::mouseClick(b->Toolbar1->widgetForAction(b->Toolbar1Buttons[1]), Qt::LeftButton);
-    QTest::mouseClick(b->Toolbar1->widgetForAction(b->Toolbar1Buttons[4]), Qt::LeftButton);
+    press(u"Save"_s);
+    press(u"Exit"_s);
     TestEnvironment::dropQueuedCalls();
     EXPECT_EQ(frmEngineBuilder::loadedInstance(), nullptr);
     EXPECT_TRUE(customFile().startsWith("Name=Kept\r\n"));

@@ -17,6 +17,7 @@
 #include "support/FailingWrites.h"
 #include "support/LoopbackServer.h"
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 #include "transport/frmHTTP.h"
 
 using namespace Qt::StringLiterals;
@@ -50,7 +51,7 @@ protected:
     frmNews *open()
     {
         frmNews *news = frmNews::instance();
-        news->show();
+        EXPECT_TRUE(TestSupport::showWindow(news));
         Platform::waitUntil([news, this] { return settled(news); }, 5000);
         return news;
     }
@@ -106,7 +107,7 @@ TEST_F(NewsTest, RepliesAreStoredAndShownByTheirDate)
         EXPECT_EQ(TestSupport::TestEnvironment::readFile(newsFile()), c.storesReply ? c.reply + "\r\n" : c.storedBefore);
         EXPECT_FALSE(news->cmdNewMessage->isEnabled());
         EXPECT_TRUE(news->Check1->isChecked());
-        news->Command1_Click(0);
+        TestSupport::clickOn(news->cmdClose);
         Platform::waitUntil([] { return !frmNews::loadedInstance(); }, 1000);
         TestSupport::TestEnvironment::dropQueuedCalls();
         env.dialogs.clearLog();
@@ -138,7 +139,7 @@ TEST_F(NewsTest, WithoutTheCheckAtOpenTheStoredMessageIsShown)
         else
             env.dialogs.answerMessage(Platform::Ok);
         frmNews *news = frmNews::instance();
-        news->show();
+        EXPECT_TRUE(TestSupport::showWindow(news));
         Platform::waitUntil([&] { return !news->lblTitle->text().isEmpty() || !env.dialogs.shown().isEmpty(); }, 2000);
         EXPECT_EQ(news->lblTitle->text(), c.title);
         EXPECT_EQ(message(news), c.message);
@@ -148,7 +149,7 @@ TEST_F(NewsTest, WithoutTheCheckAtOpenTheStoredMessageIsShown)
             EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"loadMessage_Error: "_s));
         }
         EXPECT_EQ(server.connectionCount(), 0);
-        news->Command1_Click(0);
+        TestSupport::clickOn(news->cmdClose);
         TestSupport::TestEnvironment::dropQueuedCalls();
         env.dialogs.clearLog();
     }
@@ -188,7 +189,7 @@ TEST_F(NewsTest, AFailedCheckShowsItsBoxThenTheStoredMessageAndCanBeTriedAgain)
         TestSupport::FailingWrites failing(0, newsFile());
         env.dialogs.answerMessage(Platform::Ok);
         frmNews *news = frmNews::instance();
-        news->show();
+        EXPECT_TRUE(TestSupport::showWindow(news));
         ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty() && news->cmdNewMessage->isEnabled(); }, 5000));
         Platform::waitUntil([] { return !frmHTTP::loadedInstance(); }, 2000);
         EXPECT_EQ(env.dialogs.prompts().size(), 1);
@@ -196,7 +197,7 @@ TEST_F(NewsTest, AFailedCheckShowsItsBoxThenTheStoredMessageAndCanBeTriedAgain)
         EXPECT_EQ(news->lblTitle->text(), c.stored ? u"Older news"_s : QString());
         EXPECT_EQ(message(news), c.stored ? u"Old message\r\n"_s : QString());
         EXPECT_EQ(TestSupport::TestEnvironment::readFile(newsFile()), c.stored ? kOlder : QByteArray());
-        news->Command1_Click(0);
+        TestSupport::clickOn(news->cmdClose);
         TestSupport::TestEnvironment::dropQueuedCalls();
         env.dialogs.clearLog();
     }
@@ -211,9 +212,9 @@ TEST_F(NewsTest, AReplyAfterTheWindowClosedIsDropped)
         });
     });
     frmNews *news = frmNews::instance();
-    news->show();
+    EXPECT_TRUE(TestSupport::showWindow(news));
     ASSERT_TRUE(server.waitForRequests(1, 5000));
-    news->Command1_Click(0);
+    TestSupport::clickOn(news->cmdClose);
     EXPECT_FALSE(frmNews::loadedInstance());
     Platform::waitUntil([] { return !frmHTTP::loadedInstance(); }, 3000);
     EXPECT_FALSE(frmHTTP::loadedInstance());
@@ -227,7 +228,7 @@ TEST_F(NewsTest, AVeryLongLineIsShownBrokenAndStoredWhole)
     env.writeFile(newsFile(), stored);
     setCheckAtOpen("0");
     frmNews *news = frmNews::instance();
-    news->show();
+    EXPECT_TRUE(TestSupport::showWindow(news));
     ASSERT_TRUE(Platform::waitUntil([news] { return news->lblTitle->text() == u"Long"_s; }, 5000));
     const QStringList lines = message(news).split(u"\r\n"_s);
     ASSERT_EQ(lines.size(), 100000 / NewsText::kMaxShownLineChars + 3);

@@ -95,9 +95,7 @@ TEST_F(UpdateTest, LoginDemandsRestartFromTheFirstFileAtMostTwice)
             client->write(LoopbackServer::httpReply(c.proxy ? 407 : 401, "login please"));
             client->disconnectFromHost();
         });
-        delete window;
-        window = frmUpdateEngines::instance();
-        QObject::connect(window, &frmUpdateEngines::engineDataStored, window, [this](bool s) { reports.append(s); });
+        newWindow();
         if (c.box)
             env.dialogs.answerMessage(Platform::Ok);
         ASSERT_TRUE(runUpdate());
@@ -172,7 +170,7 @@ TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingM
         QFile::remove(modDSSock::errorLogFile());
         freshRun();
         if (c.cancelDuringWait)
-            QTimer::singleShot(100, window, [this] { window->Command1_Click(0); });
+            QTimer::singleShot(100, window, [this] { TestSupport::clickOn(window->cmdClose); });
         ASSERT_TRUE(runUpdate(5000));
         expectFailureState();
         EXPECT_EQ(errorLog().contains("ConnectErr:127.0.0.1 - "), !c.cancelDuringWait);
@@ -187,9 +185,9 @@ TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingM
 TEST_F(UpdateTest, CancelWhileTheNextFileIsPendingSendsNoFurtherRequest)
 {
     frmUpdateEngines::setIntervals({300, 200, 2, 700});
-    window->Command1_Click(1);
+    TestSupport::clickOn(window->cmdStart);
     ASSERT_TRUE(Platform::waitUntil([this] { return window->Timer1.enabled(); }, 5000));
-    window->Command1_Click(0);
+    TestSupport::clickOn(window->cmdClose);
     Platform::waitUntil([] { return false; }, 500);
     EXPECT_EQ(server.requests().size(), 1);
     EXPECT_EQ(stored(0), newBody(0) + "\r\n");
@@ -212,8 +210,7 @@ TEST_F(UpdateTest, AFileThatCannotBeWrittenFailsNamingItAndKeepsTheFilesBefore)
 TEST_F(UpdateTest, ClosingTheWindowDuringARunDropsTheFileUnderWayAndTheNextWindowIsFresh)
 {
     answers[0] = [](QTcpSocket *client, int, const QByteArray &) { client->write("HTTP/1.0 200 OK\r\n\r\npart"); };
-    window->show();
-    window->Command1_Click(1);
+    TestSupport::clickOn(window->cmdStart);
     ASSERT_TRUE(server.waitForRequests(1, 5000));
     Platform::waitUntil([] { return false; }, 50);
     window->close();
@@ -229,8 +226,7 @@ TEST_F(UpdateTest, ClosingTheWindowDuringARunDropsTheFileUnderWayAndTheNextWindo
     ASSERT_TRUE(stalled.full());
     qputenv("VELQUIST_VENDOR_HOST", "127.0.0.1:" + QByteArray::number(stalled.port()));
     freshRun();
-    window->show();
-    QTimer::singleShot(0, window, [this] { window->Command1_Click(1); });   // as a click runs it
+    QTimer::singleShot(0, window, [this] { TestSupport::clickOn(window->cmdStart); });
     QTimer::singleShot(100, window, [this] { window->close(); });
     EXPECT_TRUE(Platform::waitUntil([this] { return window.isNull(); }, 3000));
 }
@@ -295,7 +291,7 @@ TEST_F(UpdateTest, TheReminderGoesAndTheOpenerHearsOnlyOnceTheFifthFileIsStored)
         client->write("HTTP/1.0 200 OK\r\n\r\n[Engine]\r\n");
         last = client;
     };
-    window->Command1_Click(1);
+    TestSupport::clickOn(window->cmdStart);
     ASSERT_TRUE(Platform::waitUntil([&last] { return !last.isNull(); }, 8000));
     Platform::waitUntil([] { return false; }, 100);
     // The fifth file cannot take its place: a folder stands there now.

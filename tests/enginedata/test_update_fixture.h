@@ -15,6 +15,7 @@
 #include "platform/SettingsStore.h"
 #include "support/LoopbackServer.h"
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 #include "platform/modDSSockLog.h"
 
 class UpdateTest : public TestSupport::VelquistTest {
@@ -49,15 +50,22 @@ protected:
             env.writeFile(frmUpdateEngines::targetPath(i), oldBytes(i));
         Platform::saveSetting(QStringLiteral("Velquist"), QStringLiteral("Setting"), QStringLiteral("Download"),
                               QStringLiteral("1"));
+        newWindow();
+    }
+    // A new shown window whose reports are collected.
+    void newWindow()
+    {
+        delete window;
         window = frmUpdateEngines::instance();
         QObject::connect(window, &frmUpdateEngines::engineDataStored, window,
                          [this](bool stored) { reports.append(stored); });
+        EXPECT_TRUE(TestSupport::showWindow(window));
     }
 
     // Presses Start and waits until the run has ended, one way or the other.
     bool runUpdate(int timeoutMs = 15000)
     {
-        window->Command1_Click(1);
+        TestSupport::clickOn(window->cmdStart);
         return Platform::waitUntil([this] { return !window || !running(); }, timeoutMs);
     }
     bool running() const { return window->cmdClose->text() == QStringLiteral("&Cancel"); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -40,7 +41,7 @@ protected:
         for (int i = 0; i < 8; ++i)
             window->txtKeywords[i]->setText(keywords.value(i));
     }
-    void click(frmDoorway::Button button) { window->Command1[button]->click(); }
+    void click(frmDoorway::Button button) { TestSupport::clickOn(window->Command1[button]); }
     QString outputFolder() const { return env.programFolder() + QStringLiteral("Doorway/"); }
 
     QPointer<frmDoorway> window;

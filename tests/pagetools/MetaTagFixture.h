@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDir>
+#include <QMenu>
 #include <QTreeWidget>
 
 #include "core/clsPreference.h"
@@ -9,6 +10,7 @@
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 #include "transport/frmHTTP.h"
 
 class MetaTagTest : public TestSupport::VelquistTest {
@@ -33,7 +35,7 @@ protected:
     frmMetaTag *open()
     {
         w = frmMetaTag::instance();
-        w->show();
+        EXPECT_TRUE(TestSupport::showWindow(w));
         w->addDirs(site);
         return w;
     }
@@ -52,6 +54,12 @@ protected:
         for (int i = 0; i < w->lsvDirs->topLevelItemCount(); ++i)
             shown.append(w->lsvDirs->topLevelItem(i)->text(0));
         return shown;
+    }
+    // "View Source" from the row's context menu.
+    void viewSource(const QString &name)
+    {
+        TestSupport::rightClickRow(w->lsvDirs, row(name));
+        TestSupport::chooseFromMenu(w->mnuPopup, w->mnuViewSource);
     }
     void select(const QStringList &rowNames)
     {

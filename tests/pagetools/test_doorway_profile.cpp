@@ -24,8 +24,7 @@ protected:
     {
         const int index = window->cboProfile->findText(name);
         ASSERT_GE(index, 0);
-        window->cboProfile->setCurrentIndex(index);
-        emit window->cboProfile->activated(index);
+        TestSupport::chooseItem(window->cboProfile, index);
     }
     QStringList names() const
     {

@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QTest>
 #include <QPlainTextEdit>
 
@@ -115,11 +114,7 @@ TEST_F(MetaTagTest, SortsUpEntryFoldersFilesIgnoringCaseAndEachClickReverses)
     const QStringList ascending = {u" .."_s, nb + u"alpha"_s, nb + u"Zeta"_s, u"A.txt"_s, u"b.htm"_s, u"c.HTM"_s};
     QStringList descending = ascending;
     std::reverse(descending.begin(), descending.end());
-    const auto clickHeader = [this](int column) {
-        QHeaderView *header = w->lsvDirs->header();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
-    };
+    const auto clickHeader = [this](int column) { TestSupport::clickHeader(w->lsvDirs, column); };
     EXPECT_EQ(names(), ascending);
     clickHeader(0);
     EXPECT_EQ(names(), descending);
@@ -141,19 +136,19 @@ TEST_F(MetaTagTest, ViewSourceOnlyForPagesAndWithTheWholePath)
         {" ..", false}, {"pages.html", false}, {"notes.txt", false}, {"my page.HTM", true},
     };
     for (const auto &c : cases) {
-        select({QString::fromUtf8(c.name)});
         w->mnuViewSource->setEnabled(!c.enabled);
-        w->lsvDirs_MouseDown(Qt::RightButton, QPoint(10, 10));
+        TestSupport::rightClickRow(w->lsvDirs, row(QString::fromUtf8(c.name)));
+        ASSERT_TRUE(w->mnuPopup->isVisible()) << c.name;
         EXPECT_EQ(w->mnuViewSource->isEnabled(), c.enabled) << c.name;
-        w->mnuPopup->hide();
+        QTest::keyClick(w->mnuPopup, Qt::Key_Escape);
     }
-    w->mnuViewSource_Click();
+    viewSource(u"my page.HTM"_s);
     EXPECT_EQ(env.shellRequests, QStringList{u"editor:"_s + site + u"my page.HTM"_s});
 
     w->addDirs(site + u"pages.html"_s);
     w->lsvDirs->clear();   // nothing selected: nothing happens
-    w->lsvDirs_MouseDown(Qt::RightButton, QPoint(10, 10));
-    w->mnuViewSource_Click();
+    TestSupport::rightClickAt(w->lsvDirs->viewport(), QPoint(10, 10));
+    w->mnuViewSource_Click();   // no menu opens to choose it from: the command's own guard
     EXPECT_FALSE(w->mnuPopup->isVisible());
     EXPECT_EQ(env.shellRequests.size(), 1);
 }
@@ -227,16 +222,15 @@ TEST_F(MetaTagTest, ViewSourceStartsAnEditorOrShowsItsBox)
     scope.set("EDITOR", "");
     Platform::setShellHook(nullptr);
     open();
-    select({u"a.htm"_s});
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuViewSource->trigger();
+    viewSource(u"a.htm"_s);
     ASSERT_EQ(env.dialogs.prompts().size(), 1);
     EXPECT_TRUE(env.dialogs.prompts()[0].startsWith(u"ViewSource_Error: "_s));
     EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
     EXPECT_FALSE(QFile::exists(marker));
 
     fakeProgram("gedit");
-    w->mnuViewSource->trigger();
+    viewSource(u"a.htm"_s);
     EXPECT_EQ(env.dialogs.shown().size(), 1);
     ASSERT_TRUE(Platform::waitUntil([&] { return QFile::exists(marker) && QFileInfo(marker).size() > 0; }, 8000));
     EXPECT_EQ(TestSupport::TestEnvironment::readFile(marker), (site + u"a.htm\n"_s).toUtf8());
@@ -250,31 +244,26 @@ TEST_F(MetaTagTest, DoubleClickShowsAPageListsAFolderOrReportsAGoneEntry)
     env.writeFile(site + u"gone.htm"_s, kPage);
     QFile::setPermissions(site + u"a.htm"_s, QFile::ReadOwner);   // a read-only page is edited too
     open();
-    select({u"a.htm"_s});
-    w->lsvDirs_DblClick();
+    TestSupport::doubleClickRow(w->lsvDirs, row(u"a.htm"_s));
     EXPECT_EQ(w->cboAddress->currentText(), site + u"a.htm"_s);
     EXPECT_EQ(w->txtTitle->text(), u"Shop"_s);
     EXPECT_EQ(w->Label1[2]->text(), u"Keywords (3 characters)"_s);
 
-    select({u"notes.txt"_s});
-    w->lsvDirs_DblClick();
+    TestSupport::doubleClickRow(w->lsvDirs, row(u"notes.txt"_s));
     EXPECT_TRUE(w->txtTitle->text().isEmpty());
     EXPECT_EQ(w->Label1[0]->text(), u"Title:"_s);
     EXPECT_EQ(w->Label1[2]->text(), u"Keywords:"_s);
 
     QFile::remove(site + u"gone.htm"_s);
-    select({u"gone.htm"_s});
     env.dialogs.answerMessage(Platform::Ok);
-    w->lsvDirs_DblClick();
+    TestSupport::doubleClickRow(w->lsvDirs, row(u"gone.htm"_s));
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
     EXPECT_EQ(env.dialogs.shown()[0].style & Platform::Critical, int(Platform::Critical));
 
-    select({u"sub"_s});
-    w->lsvDirs_DblClick();
+    TestSupport::doubleClickRow(w->lsvDirs, row(u"sub"_s));
     EXPECT_EQ(names(), (QStringList{u" .."_s, u"b.htm"_s}));
-    select({u" .."_s});
-    w->lsvDirs_DblClick();
+    TestSupport::doubleClickRow(w->lsvDirs, row(u" .."_s));
     EXPECT_EQ(w->cboAddress->currentText(), site);
     EXPECT_TRUE(row(u"a.htm"_s));
 }
@@ -286,9 +275,7 @@ TEST_F(MetaTagTest, DoubleClickOpensAFolderWhoseNameHoldsABracket)
     open();
     QTreeWidgetItem *folder = row(u"photos [2020]"_s);
     ASSERT_TRUE(folder);
-    const QPoint at = w->lsvDirs->visualItemRect(folder).center();
-    QTest::mouseClick(w->lsvDirs->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w->lsvDirs->viewport(), Qt::LeftButton, {}, at);
+    TestSupport::doubleClickRow(w->lsvDirs, folder);
     EXPECT_EQ(names(), (QStringList{u" .."_s, u"a.htm"_s}));
     EXPECT_EQ(Platform::itemTag(row(u"a.htm"_s)), site + u"photos [2020]/a.htm"_s);
 }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -50,9 +51,9 @@ protected:
     // Update in insert or replace mode, answering the question with Yes.
     void update(bool replace)
     {
-        w->optUpdate[replace ? 1 : 0]->setChecked(true);
+        TestSupport::clickOn(w->optUpdate[replace ? 1 : 0]);
         env.dialogs.answerMessage(Platform::Yes);
-        w->Command1_Click(0);
+        TestSupport::clickOn(w->Command1[0]);
     }
     void copySample(const QStringList &names, const char *sample = "sample.htm")
     {
@@ -128,7 +129,7 @@ TEST_F(MetaTagEdit, HistoryKeepsTwentyNewestFirstWithDuplicates)
     EXPECT_EQ(w->cboAddress->itemText(1), u"host21"_s);
     EXPECT_EQ(w->cboAddress->itemText(19), u"host3"_s);
     // Closing releases the window; the next open starts with an empty history.
-    w->Command1_Click(1);
+    TestSupport::clickOn(w->Command1[1]);
     EXPECT_FALSE(frmMetaTag::loadedInstance());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(open()->cboAddress->count(), 0);
@@ -192,7 +193,7 @@ TEST_F(MetaTagEdit, UpdateChecksTheBoxesInOrderThenAsks)
         setBoxes(QString::fromUtf8(c.title), QString::fromUtf8(c.keywords), QString::fromUtf8(c.description));
         env.dialogs.clearLog();
         env.dialogs.answerMessage(Platform::Ok);
-        w->Command1_Click(0);
+        TestSupport::clickOn(w->Command1[0]);
         ASSERT_EQ(env.dialogs.shown().size(), 1);
         EXPECT_EQ(env.dialogs.shown()[0].prompt, QString::fromUtf8(c.message));
         EXPECT_EQ(env.dialogs.shown()[0].title, u"Meta Tag Editor"_s);
@@ -200,7 +201,7 @@ TEST_F(MetaTagEdit, UpdateChecksTheBoxesInOrderThenAsks)
     setBoxes(u" "_s, u" "_s, u" "_s);
     env.dialogs.clearLog();
     env.dialogs.answerMessage(Platform::No);
-    w->Command1_Click(0);
+    TestSupport::clickOn(w->Command1[0]);
     EXPECT_TRUE(env.dialogs.shown()[0].prompt.contains(u"replace the existing Meta tag"_s));
     EXPECT_EQ(env.dialogs.shown()[0].title, u"Meta Tag"_s);
     EXPECT_NE(w->lblStatusBar->text(), u"Done"_s);
@@ -247,7 +248,7 @@ TEST_F(MetaTagEdit, FailedWritesAreReportedInFileOrderAndAGoneFileSkippedWhileTh
     env.dialogs.answerMessage(Platform::Yes);
     env.dialogs.answerMessage(Platform::Ok);
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command1_Click(0);
+    TestSupport::clickOn(w->Command1[0]);
     Platform::setWriteFailureHook({});
     const QStringList prompts = env.dialogs.prompts();
     ASSERT_EQ(prompts.size(), 3);
@@ -277,9 +278,9 @@ TEST_F(MetaTagEdit, ButtonsAndListingsDuringTheRunsYield)
         QPointer<frmMetaTag> window = w;
         QTimer::singleShot(0, w, [&] {
             if (c.during == During::Update)
-                w->Command1_Click(0);   // ignored: no question, no second run
+                TestSupport::clickOn(w->Command1[0]);   // ignored: no question, no second run
             else if (c.during == During::Close)
-                w->Command1_Click(1);
+                TestSupport::clickOn(w->Command1[1]);
             else
                 w->addDirs(env.root() + u"/empty"_s);
         });

@@ -4,6 +4,7 @@
 #include "support/LoopbackServer.h"
 #include "support/StalledListener.h"
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -39,7 +40,7 @@ protected:
         myPreference().setAccessType(0);
         frmHTTP::setIntervals({10, 300, 600});
         window = frmOptimizer::instance();
-        window->show();
+        EXPECT_TRUE(TestSupport::showWindow(window));
     }
     void TearDown() override
     {
@@ -51,7 +52,7 @@ protected:
     void run(const QString &address)
     {
         window->cboSiteURL->setEditText(address);
-        window->cmdRenovator->click();
+        TestSupport::clickOn(window->cmdRenovator);
     }
     QString caption() const { return window->cmdRenovator->text(); }
     QString status() const { return window->StatusBar1->panelText(1); }
@@ -160,7 +161,7 @@ TEST_F(OptimizerWindow, CancelInTheConnectWaitAndInTheReplyMakesNoReport)
     TestSupport::StalledListener stalled;
     ASSERT_TRUE(stalled.full());
     myPreference().setTimeOut(20);
-    QTimer::singleShot(100, window, [this] { window->cmdRenovator->click(); });
+    QTimer::singleShot(100, window, [this] { TestSupport::clickOn(window->cmdRenovator); });
     const qint64 start = Platform::tickCount();
     run(u"127.0.0.1:"_s + QString::number(stalled.port()) + u"/"_s);
     EXPECT_LT(Platform::tickCount() - start, 5000);
@@ -176,7 +177,7 @@ TEST_F(OptimizerWindow, CancelInTheConnectWaitAndInTheReplyMakesNoReport)
     QApplication::sendEvent(window->cmdRenovator, &move);
     EXPECT_FALSE(Platform::isBusyPointer());
     EXPECT_TRUE(status().startsWith(u"Connecting to : "_s));
-    window->cmdRenovator->click();
+    TestSupport::clickOn(window->cmdRenovator);
     EXPECT_EQ(caption(), u"&Optimizer"_s);
     EXPECT_EQ(status(), QString());
     QTest::qWait(900);
@@ -209,7 +210,7 @@ TEST_F(OptimizerWindow, ErrorStatusKeepsCancelUntilClicked)
     EXPECT_EQ(env.dialogs.prompts(), QStringList({u"URL not found."_s}));
     EXPECT_EQ(caption(), u"&Cancel"_s);
     delete frmHTTP::loadedInstance();
-    window->cmdRenovator->click();
+    TestSupport::clickOn(window->cmdRenovator);
     EXPECT_EQ(caption(), u"&Optimizer"_s);
     EXPECT_EQ(status(), QString());
     EXPECT_TRUE(env.shellRequests.isEmpty());

@@ -19,6 +19,7 @@
 #include "ranking/clsRanking.h"
 #include "ranking/frmRanking.h"
 #include "support/LoopbackServer.h"
+#include "support/UserInput.h"
 
 namespace RankingTest {
 
@@ -145,9 +146,11 @@ protected:
             TestSupport::TestEnvironment::dropQueuedCalls();
         }
     }
+    // The shown window, as the user meets it.
     frmRanking *open()
     {
         w = frmRanking::instance();
+        EXPECT_TRUE(TestSupport::showWindow(w));
         return w;
     }
     // Starts the run (no connection question) and waits for its end and its box.
@@ -155,7 +158,7 @@ protected:
     {
         myPreference().setPromptConnection(0);
         env.dialogs.answerMessage(Platform::Ok);
-        w->Command1_Click(0);
+        TestSupport::clickOn(w->Command1[0]);
         return Platform::waitUntil([this] { return !w->ranking().isRunning(); }, timeoutMs);
     }
     QString cell(int row, int column) const { return w->engineRow(row)->text(column); }

@@ -10,6 +10,7 @@
 #include "ranking/frmKeywordBuilder.h"
 #include "support/FailingWrites.h"
 #include "support/LoopbackServer.h"
+#include "support/UserInput.h"
 #include "transport/frmHTTP.h"
 
 #include <QApplication>
@@ -88,9 +89,11 @@ protected:
     QString site(const QString &path) const { return u"http://"_s + host + path; }
     QString closedSite() const { return u"http://127.0.0.1:"_s + QString::number(m_closedPort) + u"/x"_s; }
 
+    // The shown window, as the user meets it.
     frmKeywordBuilder *open()
     {
         w = frmKeywordBuilder::instance();
+        EXPECT_TRUE(TestSupport::showWindow(w));
         return w;
     }
     // Starts a run for `keywords` and waits for its end, answering "Done !".
@@ -98,7 +101,7 @@ protected:
     {
         env.dialogs.answerMessage(Platform::Ok);
         w->cboKeywords->setEditText(keywords);
-        w->Command1_Click(0);
+        TestSupport::clickOn(w->Command1[0]);
         ASSERT_TRUE(Platform::waitUntil([this] { return !w->running(); }, kRunMs));
     }
     QStringList requestedPaths() const
@@ -160,7 +163,7 @@ TEST_F(KeywordBuilder, CommaOptionAndFewerLinksThanSlots)
     const QByteArray h = host.toLatin1();
     anchors = "<a href=http://" + h + "/s1>1</a><a href=http://" + h + "/s3>3</a><a href=http://" + h + "/s2>2</a>";
     open();
-    w->Option1[1]->setChecked(true);
+    TestSupport::clickOn(w->Option1[1]);
     run(u"line\r\nbreak"_s);
     EXPECT_EQ(box(), u"\r\nseo,web,promotion\r\na,b\r\n"_s);
     EXPECT_EQ(status(), u"Done"_s);
@@ -204,7 +207,7 @@ TEST_F(KeywordBuilder, CancelStopsTheRunWhetherAFetchOrTheTimerIsPending)
         SCOPED_TRACE(duringFetch ? "during a fetch" : "while the timer is pending");
         const qsizetype before = server.requests().size();
         w->cboKeywords->setEditText(u"x"_s);
-        w->Command1_Click(0);
+        TestSupport::clickOn(w->Command1[0]);
         EXPECT_EQ(w->Command1[0]->text(), u"&Cancel"_s);
         EXPECT_EQ(w->txtKeywordList->viewport()->cursor().shape(), Qt::WaitCursor);
         EXPECT_EQ(w->Command1[0]->cursor().shape(), Qt::ArrowCursor);
@@ -212,7 +215,7 @@ TEST_F(KeywordBuilder, CancelStopsTheRunWhetherAFetchOrTheTimerIsPending)
             ASSERT_TRUE(server.waitForRequests(static_cast<int>(before) + 2, kRunMs));
         else
             ASSERT_TRUE(Platform::waitUntil([this] { return w->Timer1.enabled(); }, kRunMs));
-        w->Command1_Click(0);
+        TestSupport::clickOn(w->Command1[0]);
         EXPECT_EQ(w->Command1[0]->text(), u"&Get"_s);
         EXPECT_FALSE(w->Timer1.enabled());
         const qsizetype asked = server.requests().size();
@@ -229,7 +232,7 @@ TEST_F(KeywordBuilder, EnterInTheKeywordBoxStartsOneRun)
 {
     writeEngine(1);
     anchors = "<a href=http://" + host.toLatin1() + "/s1>1</a>";
-    open()->show();
+    open();
     env.dialogs.answerMessage(Platform::Ok);
     w->cboKeywords->setEditText(u"seo"_s);
     QTest::keyClick(w->cboKeywords->lineEdit(), Qt::Key_Return);
@@ -243,7 +246,7 @@ TEST_F(KeywordBuilder, EnterInTheKeywordBoxStartsOneRun)
 TEST_F(KeywordBuilder, TabMovesThroughTheWindowInLayoutOrder)
 {
     writeEngine(1);
-    open()->show();
+    open();
     QApplication::setActiveWindow(w);
     w->cboKeywords->setFocus();
     const QList<QWidget *> expected = {w->Command1[0], w->Option1[0], w->txtKeywordList, w->Command1[2],
@@ -265,7 +268,7 @@ TEST_F(KeywordBuilder, NoEngineOrADeclinedPromptFetchesNothing)
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"Engine data file is corrupted"_s));
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command1_Click(0);
+    TestSupport::clickOn(w->Command1[0]);
     EXPECT_EQ(env.dialogs.shown().size(), 2);
     delete w;
 
@@ -273,7 +276,7 @@ TEST_F(KeywordBuilder, NoEngineOrADeclinedPromptFetchesNothing)
     env.writeFile(rankingEngineFilePath(), "[KeywordBuilder]\r\nEngine=Absent\r\nNumOfURLs=3\r\n");
     open();
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command1_Click(0);
+    TestSupport::clickOn(w->Command1[0]);
     EXPECT_EQ(env.dialogs.shown().size(), 3);
     delete w;
 
@@ -282,7 +285,7 @@ TEST_F(KeywordBuilder, NoEngineOrADeclinedPromptFetchesNothing)
     open();
     env.dialogs.answerMessage(Platform::No);
     w->cboKeywords->setEditText(u"kept"_s);
-    w->Command1_Click(0);
+    TestSupport::clickOn(w->Command1[0]);
     EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(u"Please make sure you are connected"_s));
     EXPECT_FALSE(w->running());
     settle(100);
@@ -306,7 +309,7 @@ TEST_F(KeywordBuilder, SavedListGetsItsNameAndAsksBeforeReplacing)
         {u"list"_s, 1, u"list.txt"_s}, {u"other.TXT"_s, 1, u"other.TXT"_s}, {u"plain"_s, 2, u"plain"_s}};
     for (const auto &c : cases) {
         env.dialogs.answerFile(folder + c.chosen, c.filter);
-        w->saveKeywords();
+        TestSupport::clickOn(w->Command1[2]);
         EXPECT_EQ(Platform::readTextFile(folder + c.stored), u"\r\nseo\r\nweb\r\n"_s) << c.stored.toStdString();
     }
     EXPECT_EQ(env.dialogs.shown()[0].defaultText, env.programFolder() + u"Keywords/"_s);
@@ -317,7 +320,7 @@ TEST_F(KeywordBuilder, SavedListGetsItsNameAndAsksBeforeReplacing)
     for (const int button : {int(Platform::No), int(Platform::Yes)}) {
         env.dialogs.answerFile(folder + u"list"_s, 1);
         env.dialogs.answerMessage(button);
-        w->saveKeywords();
+        TestSupport::clickOn(w->Command1[2]);
         EXPECT_EQ(env.dialogs.shown().last().prompt,
                   u"The file "_s + folder + u"list.txt already exists, do you want to replace it?"_s);
         EXPECT_EQ(env.dialogs.shown().last().title, u"Save URL"_s);
@@ -328,7 +331,7 @@ TEST_F(KeywordBuilder, SavedListGetsItsNameAndAsksBeforeReplacing)
     TestSupport::FailingWrites failing;
     env.dialogs.answerFile(folder + u"failed"_s, 1);
     env.dialogs.answerMessage(Platform::Ok);
-    w->saveKeywords();
+    TestSupport::clickOn(w->Command1[2]);
     EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(u"saveKeywords_Error: "_s));
     EXPECT_EQ(env.dialogs.shown().last().title, u"Save Keywords"_s);
     EXPECT_EQ(status(), QString());

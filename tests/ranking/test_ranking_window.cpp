@@ -16,6 +16,7 @@
 #include "transport/HttpClient.h"
 
 using namespace Qt::StringLiterals;
+using TestSupport::clickOn;
 
 namespace {
 
@@ -141,7 +142,7 @@ TEST_F(RankingWindow, TheSaveAndConnectionQuestionsComeOnlyWhenDue)
     server.neverAnswer();
     myPreference().setPromptConnection(1);
     env.dialogs.answerMessage(Platform::No);   // not connected: nothing starts
-    w->Command1_Click(0);
+    clickOn(w->Command1[0]);
     EXPECT_TRUE(env.dialogs.wasShown(u"Please make sure you are connected to the internet"_s));
     EXPECT_EQ(w->Command1[0]->text(), u"&Start Search"_s);
 
@@ -149,7 +150,7 @@ TEST_F(RankingWindow, TheSaveAndConnectionQuestionsComeOnlyWhenDue)
     myPreference().setPromptConnection(0);
     env.dialogs.clearLog();
     env.dialogs.answerMessage(Platform::Yes);   // save the changes
-    w->Command1_Click(0);
+    clickOn(w->Command1[0]);
     EXPECT_EQ(env.dialogs.prompts(),
               QStringList{u"The current profile has been changed, do you want to save the changes before a new searching?"_s});
     EXPECT_EQ(profileValue(u"Shop"_s, u"Keyword"_s), u"new words"_s);
@@ -164,9 +165,9 @@ TEST_F(RankingWindow, ChoosingPagesOrLinksFillsOnlyAnEmptyNumber)
         {1, "", "30"}, {0, "", "3"}, {1, "7", "7"},
     };
     for (const auto &c : cases) {
-        w->Option1[std::size_t(1 - c.option)]->setChecked(true);
+        clickOn(w->Option1[std::size_t(1 - c.option)]);
         w->txtPageLinks->setText(QString::fromLatin1(c.before));
-        w->Option1[std::size_t(c.option)]->setChecked(true);
+        clickOn(w->Option1[std::size_t(c.option)]);
         EXPECT_EQ(w->txtPageLinks->text(), QString::fromLatin1(c.after));
         EXPECT_EQ(w->pagesMode(), c.option == 0);
     }
@@ -179,7 +180,7 @@ TEST_F(RankingWindow, AddAsksAgainForATakenNameAndRefusesUnsafeOnes)
     w->cboSiteURL->setEditText(u"http://www.x.example"_s);
     env.dialogs.answerInput(u"shop"_s);
     env.dialogs.answerInput(QString());   // cancel the second prompt
-    w->Command2_Click(0);
+    clickOn(w->Command2[0]);
     EXPECT_EQ(env.dialogs.shown().constLast().prompt,
               u"The profile 'shop' already exists.\r\n\r\nPlease specify a new profile name: "_s);
     EXPECT_EQ(profileNames(), QStringList{u"Shop"_s});
@@ -188,14 +189,14 @@ TEST_F(RankingWindow, AddAsksAgainForATakenNameAndRefusesUnsafeOnes)
     for (const QString &name : {u"../x"_s, u"a/b"_s, u"."_s, u"[x]"_s}) {
         env.dialogs.answerInput(name);
         env.dialogs.answerMessage(Platform::Ok);
-        w->Command2_Click(0);
+        clickOn(w->Command2[0]);
         EXPECT_EQ(env.dialogs.shown().constLast().prompt, QString::fromLatin1(RankingProfiles::kInvalidName)) << name.toStdString();
     }
     EXPECT_EQ(profileNames(), QStringList{u"Shop"_s});
 
     w->txtKeyword->setText(u"[seo] tools"_s);
     env.dialogs.answerInput(u" Tools "_s);
-    w->Command2_Click(0);
+    clickOn(w->Command2[0]);
     EXPECT_EQ(profileNames(), (QStringList{u"Shop"_s, u"Tools"_s}));
     EXPECT_EQ(w->cboProfile->currentText(), u"Tools"_s);
     EXPECT_TRUE(w->ListView2->rowByKey(u"tools"_s));
@@ -209,10 +210,9 @@ TEST_F(RankingWindow, RemoveSelectsTheFirstLeftAndAFailedWriteChangesNothing)
     writeEngines({{"Alpha Search"}});
     TestSupport::TestEnvironment::writeFile(profileFile(), "[A]\r\nURL=a\r\n[B]\r\nURL=b\r\n[C]\r\nURL=c\r\n");
     open();
-    w->cboProfile->setCurrentIndex(1);
-    w->cboProfile_Click();
+    TestSupport::chooseItem(w->cboProfile, 1);
     env.dialogs.answerMessage(Platform::Yes);
-    w->Command2_Click(2);
+    clickOn(w->Command2[2]);
     EXPECT_EQ(profileNames(), (QStringList{u"A"_s, u"C"_s}));
     EXPECT_EQ(w->cboSiteURL->currentText(), u"a"_s);
     EXPECT_EQ(w->ListView2->topLevelItemCount(), 2);
@@ -221,12 +221,12 @@ TEST_F(RankingWindow, RemoveSelectsTheFirstLeftAndAFailedWriteChangesNothing)
     ASSERT_TRUE(QDir().mkpath(profileFile()));   // a folder where the file should be
     env.dialogs.answerMessage(Platform::Yes);
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command2_Click(2);
+    clickOn(w->Command2[2]);
     EXPECT_TRUE(env.dialogs.wasShown(QString::fromLatin1(RankingProfiles::kRemoveErrorPrefix)));
     EXPECT_EQ(profileNames(), (QStringList{u"A"_s, u"C"_s}));
     env.dialogs.answerInput(u"New"_s);
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command2_Click(0);
+    clickOn(w->Command2[0]);
     EXPECT_TRUE(env.dialogs.wasShown(QString::fromLatin1(RankingProfiles::kSaveErrorPrefix)));
     EXPECT_EQ(profileNames(), (QStringList{u"A"_s, u"C"_s}));
 }
@@ -235,14 +235,14 @@ TEST_F(RankingWindow, GetReportReadsTheFolderOfTheProfileShownAndRecordsTheRepor
 {
     openShop({1, 2});
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command1_Click(1);   // no run yet: no folder
+    clickOn(w->Command1[1]);   // no run yet: no folder
     EXPECT_TRUE(env.dialogs.wasShown(u"Please re-run a new search then generate the ranking report again."_s));
 
     for (int page = 1; page <= 3; ++page)
         TestSupport::TestEnvironment::writeFile(pageFile(u"Alpha Search"_s, page), resultPage(page, 3, "alpha-search", 2, 4));
     TestSupport::TestEnvironment::writeFile(pageFile(u"Beta"_s, 1), "<html>No results</html>");
     for (int pass = 0; pass < 2; ++pass) {
-        w->Command1_Click(1);
+        clickOn(w->Command1[1]);
         EXPECT_EQ(cell(1, 2), u"14"_s);
         EXPECT_EQ(cell(2, 2), QString());
     }
@@ -258,7 +258,7 @@ TEST_F(RankingWindow, GetReportReadsTheFolderOfTheProfileShownAndRecordsTheRepor
 
     w->cboSiteURL->setEditText(QString());
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command1_Click(1);
+    clickOn(w->Command1[1]);
     EXPECT_EQ(env.dialogs.prompts().constLast(), u"Please specify the web site URL you want to rank."_s);
 }
 
@@ -267,7 +267,7 @@ TEST_F(RankingWindow, AFailedReportWriteIsShownAndRecordsNothing)
     openShop();
     ASSERT_TRUE(QDir().mkpath(folder() + u"Shop.html"_s));
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command1_Click(1);
+    clickOn(w->Command1[1]);
     EXPECT_TRUE(env.dialogs.prompts().constLast().startsWith(u"Module: CreateReport - \r\n"_s));
     EXPECT_EQ(env.dialogs.shown().constLast().title, u"Web Ranking"_s);
     EXPECT_TRUE(profileValue(u"Shop"_s, u"ReportFile"_s).isEmpty());
@@ -283,7 +283,7 @@ TEST_F(RankingWindow, AProfileNamedOutsideItsFolderNeitherRunsNorReports)
     myPreference().setPromptConnection(0);
     for (int command : {0, 1}) {
         env.dialogs.answerMessage(Platform::Ok);
-        w->Command1_Click(command);
+        clickOn(w->Command1[std::size_t(command)]);
         EXPECT_EQ(env.dialogs.prompts().constLast(), QString::fromLatin1(RankingProfiles::kInvalidName)) << command;
         EXPECT_TRUE(w->Command2[0]->isEnabled() && w->Command1[1]->isEnabled());
     }
@@ -297,21 +297,22 @@ TEST_F(RankingWindow, ViewReportOpensTheRecordedReportOrSaysWhy)
     openShop();
     const QString missing = u"The ranking report file you want to view is missing or does not exist, please re-run a new "
                             u"ranking and try again."_s;
+    TestSupport::clickTab(w->SSTab1, 1);
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command3_Click();   // no ReportFile
+    clickOn(w->Command3);   // no ReportFile
     EXPECT_EQ(env.dialogs.prompts().constLast(), missing);
     const QString report = folder() + u"Shop.html"_s;
     modCommon::writeINIValue(profileFile(), u"Shop"_s, u"ReportFile"_s, report);
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command3_Click();   // recorded, but gone
+    clickOn(w->Command3);   // recorded, but gone
     EXPECT_EQ(env.dialogs.prompts().constLast(), missing);
 
     TestSupport::TestEnvironment::writeFile(report, "<html></html>");
-    w->Command3_Click();
+    clickOn(w->Command3);
     EXPECT_EQ(env.shellRequests, QStringList{u"open:"_s + report});
     Platform::setShellHook([](Platform::ShellAction, const QString &) { return false; });
     env.dialogs.answerMessage(Platform::Ok);
-    w->Command3_Click();
+    clickOn(w->Command3);
     EXPECT_TRUE(env.dialogs.prompts().constLast().startsWith(u"Invalid Web Browser"_s));
 }
 
@@ -320,11 +321,11 @@ TEST_F(RankingWindow, StopCancelsEveryRowAndReturnsTheWindowToIdle)
     server.neverAnswer();
     openShop({1});
     myPreference().setPromptConnection(0);
-    w->Command1_Click(0);
+    clickOn(w->Command1[0]);
     ASSERT_TRUE(server.waitForRequests(1, 3000));
     EXPECT_EQ(w->Command1[0]->text(), u"&Stop"_s);
     EXPECT_FALSE(w->Command2[0]->isEnabled() || w->Command1[1]->isEnabled());
-    w->Command1_Click(0);
+    clickOn(w->Command1[0]);
     EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3), u"Cancelled|Cancelled"_s);
     EXPECT_EQ(w->StatusBar2->panelText(1), u"Done"_s);
     EXPECT_EQ(w->ProgressBar1->value(), 0);
@@ -339,9 +340,9 @@ TEST_F(RankingWindow, ClosingMidRunDropsTheConnectionsAndKeepsTheHistory)
     QPointer<QTcpSocket> peer;
     server.setHandler([&peer](QTcpSocket *client, const QByteArray &) { peer = client; });
     openShop({1});
-    w->Command2_Click(1);   // Update puts the site into the history
+    clickOn(w->Command2[1]);   // Update puts the site into the history
     myPreference().setPromptConnection(0);
-    w->Command1_Click(0);
+    clickOn(w->Command1[0]);
     ASSERT_TRUE(server.waitForRequests(1, 3000));
     w->close();
     TestSupport::TestEnvironment::dropQueuedCalls();

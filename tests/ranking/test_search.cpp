@@ -4,10 +4,12 @@
 #include "core/modCommon.h"
 #include "ranking/SearchQuery.h"
 #include "ranking/frmSearch.h"
+#include "support/UserInput.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QListWidget>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
@@ -28,17 +30,19 @@ protected:
     {
         if (!engines.isNull())
             env.writeFile(rankingEngineFilePath(), engines);
-        return frmSearch::instance();
+        frmSearch *w = frmSearch::instance();
+        EXPECT_TRUE(TestSupport::showWindow(w));
+        return w;
     }
     // Searches and gives what went to the shell ("" when nothing did).
     QString search(frmSearch *w, int type, const QString &text, int engine = 0)
     {
         env.shellRequests.clear();
-        w->cboSearchType->setCurrentIndex(type);
-        w->cboSearchType_Click();
-        w->cboEngine->setCurrentIndex(engine);
+        TestSupport::chooseItem(w->cboSearchType, type);
+        if (w->cboEngine->count() > 0)
+            TestSupport::chooseItem(w->cboEngine, engine);
         w->cboKeywords->setEditText(text);
-        w->cmdSearch_Click();
+        TestSupport::clickOn(w->cmdSearch);
         return env.shellRequests.value(0);
     }
 };
@@ -123,19 +127,16 @@ TEST_F(SearchWindow, SitesAndTheirUrlsComeFromTheProjectList)
     EXPECT_FALSE(w->cboWebProfile->isEnabled());
     EXPECT_FALSE(w->lstURL->isEnabled());
 
+    TestSupport::chooseItem(w->cboSearchType, SearchQuery::UrlVisibility);
     const struct {
         int site;
         int count;
-    } sites[] = {{0, 2}, {1, 0}, {2, 0}};
+    } sites[] = {{0, 2}, {1, 0}, {2, 0}, {0, 2}};
     for (const auto &s : sites) {
-        w->cboWebProfile->setCurrentIndex(s.site);
-        w->cboWebProfile_Click();
+        TestSupport::chooseItem(w->cboWebProfile, s.site);
         EXPECT_EQ(w->lstURL->count(), s.count) << s.site;
     }
-    w->cboWebProfile->setCurrentIndex(0);
-    w->cboWebProfile_Click();
-    w->lstURL->setCurrentRow(1);
-    w->lstURL_Click();
+    TestSupport::clickRow(w->lstURL, w->lstURL->item(1));
     EXPECT_EQ(w->cboKeywords->currentText(), u"http://shop.example/b"_s);
     EXPECT_EQ(search(w, 2, w->cboKeywords->currentText()), u"open:http://one.example/s?q=link%3Ashop.example&n=10"_s);
     EXPECT_TRUE(w->cboWebProfile->isEnabled());

@@ -1,0 +1,121 @@
+#include "UserInput.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTreeView>
+
+namespace TestSupport {
+
+namespace {
+
+bool visibleToUser(QWidget *control)
+{
+    EXPECT_TRUE(control && control->isVisible())
+        << (control ? control->metaObject()->className() : "null") << " '"
+        << (control ? control->property("text").toString().toStdString() : std::string()) << "' is not on screen";
+    return control && control->isVisible();
+}
+
+} // namespace
+
+bool showWindow(QWidget *window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowExposed(window);
+}
+
+void clickOn(QWidget *control)
+{
+    if (visibleToUser(control))
+        QTest::mouseClick(control, Qt::LeftButton);
+}
+
+void clickAt(QWidget *viewport, QPoint at)
+{
+    if (visibleToUser(viewport))
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+}
+
+// A view takes a double click only on the row the button went down on, as after a real first click.
+void doubleClickAt(QWidget *viewport, QPoint at)
+{
+    if (!visibleToUser(viewport))
+        return;
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+}
+
+// The window system turns a right press into a context menu request; a test's press goes straight
+// to the widget, so the request is sent as the window would send it.
+void rightClickAt(QWidget *viewport, QPoint at)
+{
+    if (!visibleToUser(viewport))
+        return;
+    QTest::mousePress(viewport, Qt::RightButton, {}, at);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &request);
+    QTest::mouseRelease(viewport, Qt::RightButton, {}, at);
+}
+
+void clickHeader(QTreeView *view, int column)
+{
+    QHeaderView *header = view->header();
+    clickAt(header->viewport(),
+            QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
+}
+
+void clickTab(QTabWidget *tabs, int index)
+{
+    clickAt(tabs->tabBar(), tabs->tabBar()->tabRect(index).center());
+}
+
+void chooseItem(QComboBox *combo, int index)
+{
+    if (!visibleToUser(combo))
+        return;
+    QTest::keyClick(combo, Qt::Key_F4);
+    QAbstractItemView *list = combo->view();
+    ASSERT_TRUE(list->isVisible()) << "the combo box's list did not open";
+    for (int step = 0; step < combo->count() && list->currentIndex().row() != index; ++step)
+        QTest::keyClick(list, list->currentIndex().row() < index ? Qt::Key_Down : Qt::Key_Up);
+    EXPECT_EQ(list->currentIndex().row(), index) << "item not reached";
+    QTest::keyClick(list, Qt::Key_Return);
+}
+
+void chooseFromMenu(QMenu *menu, QAction *item)
+{
+    if (!visibleToUser(menu))
+        return;
+    for (qsizetype step = 0; step <= menu->actions().size() && menu->activeAction() != item; ++step)
+        QTest::keyClick(menu, Qt::Key_Down);
+    if (menu->activeAction() != item) {
+        ADD_FAILURE() << "menu item '" << item->text().toStdString() << "' cannot be reached";
+        QTest::keyClick(menu, Qt::Key_Escape);
+        return;
+    }
+    QTest::keyClick(menu, Qt::Key_Return);
+}
+
+void chooseFromMenuBar(QMenuBar *bar, QAction *item)
+{
+    for (QAction *title : bar->actions()) {
+        if (title->menu() && title->menu()->actions().contains(item)) {
+            clickAt(bar, bar->actionGeometry(title).center());
+            chooseFromMenu(title->menu(), item);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no menu of the bar holds '" << item->text().toStdString() << "'";
+}
+
+} // namespace TestSupport
