@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -153,6 +154,23 @@ void frmKeywordBuilder::done(int result)
     QDialog::done(result);
 }
 
+void frmKeywordBuilder::keyPressEvent(QKeyEvent *event)
+{
+    if (m_running && event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// During a run no button is the default, so Enter cannot reach "&Cancel".
+void frmKeywordBuilder::setRunKeys(bool running)
+{
+    for (QPushButton *command : Command1)
+        command->setAutoDefault(!running);
+    Command1[0]->setDefault(!running);
+}
+
 void frmKeywordBuilder::Command1_Click(int index)
 {
     switch (index) {
@@ -193,6 +211,7 @@ void frmKeywordBuilder::startRun()
     StatusBar1->setPanelText(1, QStringLiteral("Please wait while retrieving data from the internet ... "));
     Command1[0]->setText(kCancel);
     showRunPointer(true);
+    setRunKeys(true);
     m_running = true;
     ++m_run;
     m_phase = 0;
@@ -222,6 +241,7 @@ void frmKeywordBuilder::cancelRun()
     Command1[0]->setText(kGet);
     StatusBar1->setPanelText(1, QStringLiteral("Cancelled"));
     showRunPointer(false);
+    setRunKeys(false);
     if (frmHTTP *http = frmHTTP::loadedInstance())
         modDSSock::SocketDisconnect(http->dsSocket2);
 }
@@ -305,6 +325,7 @@ void frmKeywordBuilder::endRun()
 {
     m_running = false;
     showRunPointer(false);
+    setRunKeys(false);
     const qsizetype sites = m_sites.size() - m_sites.count(QString());
     QString status = QStringLiteral("Done");
     if (!m_resultPageFailure.isEmpty())

@@ -61,11 +61,16 @@ public:
     // Closing ends a run under way.
     void done(int result) override;
 
+protected:
+    // Esc leaves a run alone; an idle window closes on it as a dialog does.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     explicit frmKeywordBuilder(QWidget *parent = nullptr);
     void buildControls();
     void startRun();
     void showRunPointer(bool running);
+    void setRunKeys(bool running);
     void cancelRun();
     void fetch(const QString &url);
     void fetchFailed();

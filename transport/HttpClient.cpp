@@ -38,6 +38,9 @@ HttpClient::HttpClient(QObject *parent, int index) : QObject(parent), m_index(in
     m_socket.setByteReceive(true);
     m_deadline.setSingleShot(true);
     m_replyDeadline.setSingleShot(true);
+    // A coarse timer may fire up to 5% early: a deadline never ends a reply before its time.
+    m_deadline.setTimerType(Qt::PreciseTimer);
+    m_replyDeadline.setTimerType(Qt::PreciseTimer);
     connect(&m_socket, &DsSocket::Connect, this, &HttpClient::onConnect);
     connect(&m_socket, &DsSocket::ReceiveBytes, this, [this](int, const QByteArray &bytes) { onBytes(bytes); });
     connect(&m_socket, &DsSocket::Close, this, &HttpClient::onClose);

@@ -122,6 +122,9 @@ frmHTTP::frmHTTP(QWidget *parent)
     dsSocket2.setEolChar('\n');
     m_idleTimer.setSingleShot(true);
     m_replyTimer.setSingleShot(true);
+    // A coarse timer may fire up to 5% early: a deadline never ends a reply before its time.
+    m_idleTimer.setTimerType(Qt::PreciseTimer);
+    m_replyTimer.setTimerType(Qt::PreciseTimer);
 
     connect(&dsSocket2, &Platform::DsSocket::Connect, this, [this](int) { dsSocket2_Connect(); });
     connect(&dsSocket2, &Platform::DsSocket::SendReady, this, [this](int) { dsSocket2_SendReady(); });

@@ -235,11 +235,31 @@ TEST_F(KeywordBuilder, EnterInTheKeywordBoxStartsOneRun)
     open();
     env.dialogs.answerMessage(Platform::Ok);
     w->cboKeywords->setEditText(u"seo"_s);
-    QTest::keyClick(w->cboKeywords->lineEdit(), Qt::Key_Return);
+    QTest::keyClick(w->cboKeywords, Qt::Key_Return);
     EXPECT_TRUE(w->running());
     ASSERT_TRUE(Platform::waitUntil([this] { return !w->running(); }, kRunMs));
     EXPECT_EQ(requestedPaths(), QStringList({u"/search?q=seo&n=10"_s, u"/s1"_s}));
     EXPECT_EQ(w->cboKeywords->count(), 1);
+}
+
+// During a run Enter and Esc leave it alone; an idle window closes on Esc.
+TEST_F(KeywordBuilder, EnterAndEscNeverStopARun)
+{
+    writeEngine(1);
+    anchors = "<a href=http://" + host.toLatin1() + "/silent>S</a>";
+    open();
+    w->cboKeywords->setEditText(u"x"_s);
+    TestSupport::clickOn(w->Command1[0]);
+    ASSERT_TRUE(w->running());
+    for (QWidget *target : {static_cast<QWidget *>(w->cboKeywords), static_cast<QWidget *>(w->Command1[0])})
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape})
+            QTest::keyClick(target, key);
+    EXPECT_TRUE(w->running());
+    EXPECT_TRUE(w->isVisible());
+    TestSupport::clickOn(w->Command1[0]);
+    EXPECT_FALSE(w->running());
+    QTest::keyClick(w->cboKeywords, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
 }
 
 // Tab follows the layout and leaves the keyword list instead of typing into it.
