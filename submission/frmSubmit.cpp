@@ -523,17 +523,15 @@ void frmSubmit::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-// Stop every socket and timer first, then release the run, then give the main window back.
+// Stop every socket and timer first, then release the run, then give the main window back. A run
+// cut short by the close writes nothing: no report, no report entry, no failed-engine list.
 void frmSubmit::Form_Unload()
 {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    if (m_scheduler) {
-        m_scheduler->stopSubmission();
-        delete m_scheduler;
-        m_scheduler = nullptr;
-    }
+    delete m_scheduler;
+    m_scheduler = nullptr;
     m_run.reset();
     if (m_mainWindow)
         m_mainWindow->setEnabled(true);
