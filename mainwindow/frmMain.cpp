@@ -557,7 +557,7 @@ void frmMain::loadProject()
     const std::optional<ProjectList> list = ProjectList::load(clsMain::projectListPath());
     if (!list)
         return;
-    const QList<Project> projects = list->projects();
+    const QList<Project> projects = list->projects(true);
     // One pass: nodes are built apart and added at once, keys checked against a set, and the
     // tree not redrawn meanwhile.
     const QList<QTreeWidgetItem *> existing = Platform::allItems(TreeView1);
@@ -573,10 +573,13 @@ void frmMain::loadProject()
     projectNodes.reserve(projects.size());
     const QString projectImage = QStringLiteral("ProjectFolder");
     const QString siteImage = QStringLiteral("WebFile");
+    QStringList repeatedKeys;   // nodes whose key is taken, reported once the tree stands
     for (const Project &project : projects) {
         const QString projectKey = QStringLiteral("Root\\") + project.name;
-        if (!keys.insert(projectKey))
+        if (!keys.insert(projectKey)) {
+            repeatedKeys.append(projectKey);
             continue;
+        }
         QTreeWidgetItem *projectNode = newTreeNode(project.name, projectKey, projectImage, project.description);
         QList<QTreeWidgetItem *> siteNodes;
         siteNodes.reserve(project.sites.size());
@@ -584,6 +587,8 @@ void frmMain::loadProject()
             const QString siteKey = projectKey + u'\\' + site.name;
             if (keys.insert(siteKey))
                 siteNodes.append(newTreeNode(site.name, siteKey, siteImage, QString::number(site.number) + u'|' + site.file));
+            else
+                repeatedKeys.append(siteKey);
         }
         projectNode->addChildren(siteNodes);
         projectNodes.append(projectNode);
@@ -593,6 +598,8 @@ void frmMain::loadProject()
     Platform::expandChildren(TreeView1, m_rootNode, firstNew, m_rootNode->childCount() - 1);
     m_rootNode->setExpanded(true);
     TreeView1->setUpdatesEnabled(true);
+    for (const QString &key : std::as_const(repeatedKeys))
+        reportAddNodeError(duplicateKeyError(key));
 }
 
 void frmMain::lstMainCategory_Click()
@@ -656,7 +663,9 @@ bool frmMain::Form_QueryUnload()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (!Form_QueryUnload()) {
+    // While a submission window (or a command's dialog) keeps this window disabled, its close box
+    // does nothing: closing would release the engines the running submission still reads.
+    if (!isEnabled() || !Form_QueryUnload()) {
         event->ignore();
         return;
     }

@@ -66,7 +66,7 @@ std::optional<ProjectList> ProjectList::load(const QString &file)
     return ProjectList(std::move(*document));
 }
 
-QList<Project> ProjectList::projects() const
+QList<Project> ProjectList::projects(bool withRepeats) const
 {
     QList<Project> list;
     QSet<QString> seen;
@@ -79,7 +79,7 @@ QList<Project> ProjectList::projects() const
             continue;
         const qsizetype before = seen.size();
         seen.insert(name->toCaseFolded());
-        if (seen.size() > before)
+        if (withRepeats || seen.size() > before)
             list.append(readProject(*name));
     }
     return list;
