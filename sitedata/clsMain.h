@@ -5,6 +5,7 @@
 // the main window.
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QHash>
 #include <QList>
@@ -27,6 +28,7 @@ class EngineListView;
 class SiteFile;
 struct SiteFields;
 struct EngineDatabaseTally;
+class EngineValueCache;
 
 // One custom-category engine with the category path and space id chosen for the current site.
 struct CustomEngineEntry {
@@ -152,9 +154,14 @@ private:
     // Empties the selected list, clearing the Selected flag of each engine it held.
     void unselectAll();
     void selectMainCategoryRow(int row);
-    bool applyEngineLine(clsEngines &engine, const modEngineData::EngineLine &line,
-                         QString &pendingCategoryMode);
+    // Applies one key line of the engine database; false when its number does not fit the field.
+    bool applyEngineValue(clsEngines &engine, modEngineData::EngineKey key, QByteArrayView value,
+                          EngineValueCache &cache, char &categoryMode);
     void readEngineDatabase(const QString &file, EngineDatabaseTally &tally);
+    // getEngineCategoryData for engines met in the order of the category data; `cursor` is the
+    // entry found last.
+    QString engineCategoryDataAfter(const QString &sName, qsizetype &cursor) const;
+    void releaseEngineCategoryData();
     void offerCountry(QString &code);
     QString countryName(const QString &code);
     void clearCustomEngineChoices();
@@ -171,6 +178,7 @@ private:
     QList<clsCategory> m_categories;
     QList<modEngineData::EngineCategoryEntry> m_engineCategory;
     NameIndex m_engineCategoryIndex;   // name -> first entry of m_engineCategory
+    std::vector<bool> m_engineCategoryFirst;   // whether each entry is the first of its name
     QList<clsEngines *> *m_pendingEngineRows = nullptr;   // rows gathered during a load
     QStringList *m_pendingCountryRows = nullptr;          // country filter rows gathered during a load
     // The country names of "country.vqs" by code, read at a load's first new country.
