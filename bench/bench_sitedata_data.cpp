@@ -33,8 +33,8 @@ namespace {
 
 constexpr double kMaxRatio = 13.0;
 constexpr int kRuns = 5;
-constexpr int kMaxRuns = 40;
-constexpr double kMinTimedMs = 400.0;
+constexpr int kMaxRuns = 60;
+constexpr double kMinTimedMs = 1500.0;
 
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {

@@ -6,6 +6,7 @@
 // Entries are only ever added; clear() drops them all.
 #include <vector>
 
+#include <QList>
 #include <QString>
 
 
@@ -46,6 +47,13 @@ public:
         if (m_slots.empty())
             return NotFound;
         return m_slots[slotFor(name, hashOf(name), nameAt)].position;
+    }
+
+    // Brings the name's first slot into the cache ahead of an insert or a look-up.
+    void prefetch(const QString &name) const
+    {
+        if (!m_slots.empty())
+            __builtin_prefetch(&m_slots[hashOf(name) & (m_slots.size() - 1)]);
     }
 
     // Stores the position under the name; false (nothing stored) when the name is already there.
@@ -104,4 +112,39 @@ private:
 
     std::vector<Slot> m_slots;   // a power of two in size
     size_t m_count = 0;
+};
+
+// A set of names compared ignoring case, over a NameIndex: each name keeps the text it was first
+// added with.
+class NameSet {
+    // Where the index finds the name of a stored position.
+    struct NameAt {
+        const QList<QString> &names;
+        const QString &operator()(qint32 position) const { return names[position]; }
+    };
+
+public:
+    // False (nothing added) when an equal name is there already.
+    bool insert(const QString &name)
+    {
+        if (!m_index.insert(name, qint32(m_names.size()), NameAt{m_names}))
+            return false;
+        m_names.append(name);
+        return true;
+    }
+    // The name as it was added, or null.
+    const QString *find(const QString &name) const
+    {
+        const qint32 position = m_index.find(name, NameAt{m_names});
+        return position == NameIndex::NotFound ? nullptr : &m_names[position];
+    }
+    void clear()
+    {
+        m_index.clear();
+        m_names.clear();
+    }
+
+private:
+    QList<QString> m_names;
+    NameIndex m_index;
 };

@@ -89,7 +89,7 @@ public:
     void addEngineListView(EngineListView *myEngineList, clsEngines &InstEngines);
     void addCountryFilterList(const QString &sCountryCode);
     QString m_sCountryCodes;
-    QSet<CaseInsensitiveKey> m_countryCodeEntries;   // the entries of m_sCountryCodes
+    NameSet m_countryCodeEntries;   // the entries of m_sCountryCodes
 
     // --- Categories, countries, engine category data -------------------------------------------
     bool loadCategory();
@@ -162,6 +162,9 @@ private:
     // entry found last.
     QString engineCategoryDataAfter(const QString &sName, qsizetype &cursor) const;
     void releaseEngineCategoryData();
+    // An entry of the error log; batched while the engine database is read.
+    void noteInErrorLog(const QString &text);
+    void flushErrorLogNotes();
     void offerCountry(QString &code);
     QString countryName(const QString &code);
     void clearCustomEngineChoices();
@@ -181,6 +184,7 @@ private:
     std::vector<bool> m_engineCategoryFirst;   // whether each entry is the first of its name
     QList<clsEngines *> *m_pendingEngineRows = nullptr;   // rows gathered during a load
     QStringList *m_pendingCountryRows = nullptr;          // country filter rows gathered during a load
+    QString *m_pendingLog = nullptr;                      // error log entries gathered during a load
     // The country names of "country.vqs" by code, read at a load's first new country.
     std::optional<QHash<CaseInsensitiveKey, QString>> m_countryNames;
     int m_intCustomEngineIndex = 0;

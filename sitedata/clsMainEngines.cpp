@@ -76,7 +76,7 @@ bool clsMain::addEngineList(std::unique_ptr<clsEngines> InstEngines)
     clsEngines *engine = InstEngines.get();
     const QString name = engine->Name;
     if (!myEngines().add(std::move(InstEngines))) {
-        modDSSock::writeErrorLog(QStringLiteral("Duplicate Engine: ") + name);
+        noteInErrorLog(QStringLiteral("Duplicate Engine: ") + name);
         return false;
     }
     addEngineListView(m_frmMain->lsvEngines, *engine);
@@ -88,9 +88,9 @@ void clsMain::addCountryFilterList(const QString &sCountryCode)
     m_sCountryCodes += sCountryCode + QStringLiteral(",");
     if (sCountryCode.contains(QLatin1Char(','))) {
         for (const QString &entry : sCountryCode.split(QLatin1Char(',')))
-            m_countryCodeEntries.insert({entry});
+            m_countryCodeEntries.insert(entry);
     } else {
-        m_countryCodeEntries.insert({sCountryCode});
+        m_countryCodeEntries.insert(sCountryCode);
     }
     const QString row = countryName(sCountryCode) + QStringLiteral("(") + sCountryCode + QStringLiteral(")");
     if (m_pendingCountryRows)
@@ -111,11 +111,11 @@ void clsMain::offerCountry(QString &code)
             addCountryFilterList(code);
         return;
     }
-    const auto offered = m_countryCodeEntries.constFind({code});
-    if (offered == m_countryCodeEntries.constEnd())
+    const QString *offered = m_countryCodeEntries.find(code);
+    if (!offered)
         addCountryFilterList(code);
-    else if (offered->text == code)
-        code = offered->text;
+    else if (*offered == code)
+        code = *offered;
 }
 
 // The name the "Country Code" section of "country.vqs" gives the code (the empty text when it
@@ -304,15 +304,14 @@ bool clsMain::applyEngineValue(clsEngines &engine, EngineKey key, QByteArrayView
         else if (categoryMode == OwnData || categoryMode == Custom)
             engine.CategoryData = engineCategoryDataAfter(engine.Name, cache.categoryCursor);
         if (categoryMode != NoData && engine.CategoryData.isEmpty())
-            modDSSock::writeErrorLog(QStringLiteral("CategoryData missing. Engine: ") + engine.Name);
+            noteInErrorLog(QStringLiteral("CategoryData missing. Engine: ") + engine.Name);
         break;
     }
     case EngineKey::Method: engine.Method = shared(asRead).text; break;
     case EngineKey::Action:
         engine.Action = modDataFiles::decoded(value);
         if (!engine.Action.contains(QLatin1String("http://"), Qt::CaseInsensitive))
-            modDSSock::writeErrorLog(QStringLiteral("Error_Engine_URL:") + engine.Name + QStringLiteral(" - ")
-                                     + engine.Action);
+            noteInErrorLog(QStringLiteral("Error_Engine_URL:") + engine.Name + QStringLiteral(" - ") + engine.Action);
         break;
     case EngineKey::Query: engine.Query = shared(asRead).text; break;
     case EngineKey::AdultOnlySites: engine.AdultOnlySites = shared(firstCharacterUpper).text; break;
@@ -325,6 +324,30 @@ bool clsMain::applyEngineValue(clsEngines &engine, EngineKey key, QByteArrayView
     case EngineKey::Ignored: break;
     }
     return true;
+}
+
+// While the database is read its notes gather and go to the log in a few writes: a database can
+// hold tens of thousands of engines worth a note.
+void clsMain::noteInErrorLog(const QString &text)
+{
+    constexpr qsizetype kBatchChars = 64 * 1024;
+    if (!m_pendingLog) {
+        modDSSock::writeErrorLog(text);
+        return;
+    }
+    if (!m_pendingLog->isEmpty())
+        *m_pendingLog += QStringLiteral("\r\n");
+    *m_pendingLog += text;
+    if (m_pendingLog->size() >= kBatchChars)
+        flushErrorLogNotes();
+}
+
+void clsMain::flushErrorLogNotes()
+{
+    if (m_pendingLog && !m_pendingLog->isEmpty()) {
+        modDSSock::writeErrorLog(*m_pendingLog);
+        m_pendingLog->clear();
+    }
 }
 
 void clsMain::releaseEngineCategoryData()
@@ -399,8 +422,10 @@ void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally
     QStringList countryRows;
     Platform::RedrawSuspender suspendEngines(w.lsvEngines);
     Platform::RedrawSuspender suspendCountries(w.lstCountry);
+    QString notes;
     m_pendingEngineRows = &rows;
     m_pendingCountryRows = &countryRows;
+    m_pendingLog = &notes;
     m_countryNames.reset();
     EngineValueCache cache;
     std::unique_ptr<clsEngines> engine;   // the engine being read
@@ -434,9 +459,11 @@ void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally
             categoryMode = Unknown;
         }
         ++engineLines;
-        if (line.key == EngineKey::Name)
-            ++tally.engineCount;
         tally.failed = !applyEngineValue(*engine, line.key, line.value, cache, categoryMode);
+        if (line.key == EngineKey::Name) {
+            ++tally.engineCount;
+            myEngines().prefetch(engine->Name);
+        }
         return !tally.failed;
     });
     if (tally.failed)
@@ -446,6 +473,8 @@ void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally
     releaseEngineCategoryData();
     tally.readable = reading.readable;
     tally.skippedLines += reading.skippedLines.size();
+    flushErrorLogNotes();
+    m_pendingLog = nullptr;
     m_pendingEngineRows = nullptr;
     m_pendingCountryRows = nullptr;
     m_countryNames.reset();

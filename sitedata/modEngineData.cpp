@@ -1,6 +1,7 @@
 #include "sitedata/modEngineData.h"
 
 #include <array>
+#include <cstring>
 #include <vector>
 
 #include <QHash>
@@ -71,19 +72,30 @@ bool sameIgnoringAsciiCase(QByteArrayView bytes, QLatin1StringView ascii)
 
 constexpr qsizetype kLongestKey = 14;
 
-// Every key line is looked up here: only the names of the key's length are compared.
+// Every key line is looked up here: the key in small letters against the names of its length.
 EngineKey keyOf(QByteArrayView key)
 {
+    struct LowerName {
+        std::array<char, kLongestKey> text;
+        EngineKey key;
+    };
     static const auto byLength = [] {
-        std::array<std::vector<KeyName>, kLongestKey + 1> names;
-        for (const KeyName &known : kKeyNames)
-            names[size_t(known.name.size())].push_back(known);
+        std::array<std::vector<LowerName>, kLongestKey + 1> names;
+        for (const KeyName &known : kKeyNames) {
+            LowerName lower{{}, known.key};
+            for (qsizetype i = 0; i < known.name.size(); ++i)
+                lower.text[size_t(i)] = asciiLower(known.name[i].toLatin1());
+            names[size_t(known.name.size())].push_back(lower);
+        }
         return names;
     }();
     if (key.size() > kLongestKey)
         return EngineKey::Ignored;
-    for (const KeyName &known : byLength[size_t(key.size())]) {
-        if (sameIgnoringAsciiCase(key, known.name))
+    char lower[kLongestKey];
+    for (qsizetype i = 0; i < key.size(); ++i)
+        lower[i] = asciiLower(key[i]);
+    for (const LowerName &known : byLength[size_t(key.size())]) {
+        if (std::memcmp(lower, known.text.data(), size_t(key.size())) == 0)
             return known.key;
     }
     return EngineKey::Ignored;
