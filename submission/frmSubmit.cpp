@@ -70,15 +70,14 @@ void info(const QString &text, const QString &title)
     Platform::msgBox(text, Platform::OkOnly | Platform::Information, title);
 }
 
-// Clicking a column sorts by it, flipping the order each time.
+// Clicking a column sorts by it, ascending first and flipping the order on every click.
 void sortOnHeaderClick(QTreeWidget *list)
 {
     list->header()->setSectionsClickable(true);
     QObject::connect(list->header(), &QHeaderView::sectionClicked, list, [list](int column) {
-        const bool flip = list->isSortingEnabled() && list->sortColumn() == column
-                          && list->header()->sortIndicatorOrder() == Qt::AscendingOrder;
+        const Qt::SortOrder order = Platform::nextClickSortOrder(list);
         list->setSortingEnabled(true);
-        list->sortItems(column, flip ? Qt::DescendingOrder : Qt::AscendingOrder);
+        list->sortItems(column, order);
     });
 }
 

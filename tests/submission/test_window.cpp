@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -308,6 +309,33 @@ TEST_F(SubmitWindow, SiteOfFortyThousandUrlsGetsARowForEveryUrl)
     EXPECT_EQ(window->lsvSiteSubmitting->topLevelItem(39999)->text(0), urls.last());
     EXPECT_EQ(window->ProgressBar1->value(), 40001);
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(SubmitWindow, HeaderClicksSortAscendingFirstThenFlipOnEveryClick)
+{
+    open()->show();
+    QHeaderView *header = window->lsvSiteSelection->header();
+    const auto clickColumn = [header](int column) {
+        const QPoint at(header->sectionViewportPosition(column) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    };
+    const auto names = [this] {
+        QStringList texts;
+        for (int r = 0; r < window->lsvSiteSelection->topLevelItemCount(); ++r)
+            texts << window->lsvSiteSelection->topLevelItem(r)->text(0);
+        return texts;
+    };
+    const QStringList ascending = {u"Empty"_s, u"Odd"_s, u"Shop"_s, u"Shop"_s};
+    const QStringList descending = {u"Shop"_s, u"Shop"_s, u"Odd"_s, u"Empty"_s};
+    const struct { int column; QStringList order; } clicks[] = {{0, ascending}, {0, descending}, {0, ascending}};
+    for (const auto &click : clicks) {
+        clickColumn(click.column);
+        EXPECT_EQ(names(), click.order);
+    }
+    // Another column takes the reverse of the last order.
+    clickColumn(1);
+    EXPECT_EQ(window->lsvSiteSelection->sortColumn(), 1);
+    EXPECT_EQ(window->lsvSiteSelection->topLevelItem(0)->text(1), u"Beta"_s);
 }
 
 TEST_F(SubmitWindow, MinimisingMinimisesTheMainWindow)
