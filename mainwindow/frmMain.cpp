@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <QAction>
@@ -46,6 +47,7 @@
 #include "platform/ImageList.h"
 #include "sitedata/EngineListView.h"
 #include "platform/KeyedListView.h"
+#include "sitedata/NameIndex.h"
 #include "sitedata/ProjectList.h"
 #include "sitedata/clsMain.h"
 #include "transport/frmHTTP.h"
@@ -540,6 +542,22 @@ void frmMain::showPageSet(QTabWidget *pageSet)
 
 namespace {
 
+// The keys of the tree's nodes, compared ignoring case; a key beyond ASCII is folded whole first,
+// so letters written as surrogate pairs fold too. Filed by their hashes: a project list of
+// thousands of projects is checked without going back to each key's text.
+class NodeKeys {
+public:
+    void reserve(qsizetype size) { m_keys.reserve(size); }
+    bool insert(const QString &key)
+    {
+        const bool ascii = std::all_of(key.begin(), key.end(), [](QChar c) { return c.unicode() < 0x80; });
+        return m_keys.insert(ascii ? key : key.toCaseFolded());
+    }
+
+private:
+    NameSet m_keys;
+};
+
 QTreeWidgetItem *newTreeNode(const QString &text, const QString &key, const QString &imageKey, const QString &tag)
 {
     // A lean node: the key and image key live in members, the icon is drawn from the image key.
@@ -564,7 +582,7 @@ void frmMain::loadProject()
     qsizetype nodeCount = existing.size() + projects.size();
     for (const Project &project : projects)
         nodeCount += project.sites.size();
-    Platform::NodeKeySet keys;
+    NodeKeys keys;
     keys.reserve(nodeCount);
     for (QTreeWidgetItem *node : existing)
         keys.insert(Platform::itemKey(node));

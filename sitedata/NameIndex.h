@@ -77,6 +77,16 @@ public:
         m_count = 0;
     }
 
+    // Room for `size` names without growing.
+    void reserve(qsizetype size)
+    {
+        size_t wanted = 16;
+        while (wanted < size_t(size) * 2)
+            wanted *= 2;
+        if (wanted > m_slots.size())
+            rehash(wanted);
+    }
+
 private:
     struct Slot {
         quint32 hash = 0;
@@ -124,6 +134,12 @@ class NameSet {
     };
 
 public:
+    void reserve(qsizetype size)
+    {
+        m_names.reserve(size);
+        m_index.reserve(size);
+    }
+
     // False (nothing added) when an equal name is there already.
     bool insert(const QString &name)
     {
