@@ -3,7 +3,7 @@
 //   - 40,000 engines, each of its own country, loaded into the main window under 1 s;
 //   - modCommon::replaceMetaTag and modCommon::insertMetaTag on a 1 MB page under 20 ms each.
 // The full size may take at most 13 times as long as the tenth (linear growth with room for noise).
-// Each figure is the best of a few runs. Exit code 0 only when every figure is met.
+// Each figure is the best of several runs (more for the quick ones). Exit code 0 only when every figure is met.
 //
 // Part of bench_sitedata, which runs these cases after its own.
 #include "bench/BenchSupport.h"
@@ -40,16 +40,21 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-// The best of `kRuns` timings; `prepare` runs untimed before each of them.
-double bestMs(const std::function<void()> &prepare, const std::function<bool()> &work, bool &ok)
+// The best of at least `kRuns` timings, and of more for quick work, or of `runs` when given
+// (BenchSupport::moreRuns): one slow run of a few milliseconds on a busy machine must not pass for
+// a change of growth. `prepare` runs untimed before each of them.
+double bestMs(const std::function<void()> &prepare, const std::function<bool()> &work, bool &ok, int &runs)
 {
     double best = 1e12;
-    for (int run = 0; run < kRuns; ++run) {
+    double timed = 0.0;
+    for (int run = 0; BenchSupport::moreRuns(run, timed, runs, kRuns); ++run) {
         prepare();
         QElapsedTimer timer;
         timer.start();
         ok = work() && ok;
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        best = std::min(best, ms);
+        timed += ms;
     }
     return best;
 }
@@ -100,7 +105,7 @@ struct EngineFolders {
 };
 
 // A fresh main window for each run: its country filter list starts empty.
-double engineLoadMs(int engines, bool &ok)
+double engineLoadMs(int engines, bool &ok, int &runs)
 {
     EngineFolders folders;
     ok = folders.root.isValid() && folders.prepare(engines);
@@ -117,7 +122,7 @@ double engineLoadMs(int engines, bool &ok)
             return main->loadEngineCategory() && main->loadEngines() && myEngines().count() == engines
                 && main->mainWindow()->lstCountry->count() == engines;
         },
-        ok);
+        ok, runs);
     delete main->mainWindow();
     return ms;
 }
@@ -138,7 +143,7 @@ QByteArray page(qsizetype bytes)
     return text + "</body></html>";
 }
 
-double metaTagMs(qsizetype bytes, bool replace, bool &ok)
+double metaTagMs(qsizetype bytes, bool replace, bool &ok, int &runs)
 {
     QTemporaryDir root;
     const QString file = root.path() + u"/page.htm"_s;
@@ -152,15 +157,16 @@ double metaTagMs(qsizetype bytes, bool replace, bool &ok)
                           modCommon::insertMetaTag(file, u"New title"_s, u"new, words"_s, u"New text"_s);
                       return QFileInfo(file).size() > bytes / 4;
                   },
-                  ok);
+                  ok, runs);
 }
 
 bool engineCase()
 {
     bool fullOk = true;
     bool tenthOk = true;
-    const double full = engineLoadMs(40000, fullOk);
-    const double tenth = engineLoadMs(4000, tenthOk);
+    int runs = 0;   // the full size chooses, the tenth runs as often
+    const double full = engineLoadMs(40000, fullOk, runs);
+    const double tenth = engineLoadMs(4000, tenthOk, runs);
     return report("40,000 engines of distinct countries loaded", full, 1000.0, tenth, fullOk && tenthOk);
 }
 
@@ -168,8 +174,9 @@ bool metaTagCase(bool replace)
 {
     bool fullOk = true;
     bool tenthOk = true;
-    const double full = metaTagMs(1024 * 1024, replace, fullOk);
-    const double tenth = metaTagMs(1024 * 1024 / 10, replace, tenthOk);
+    int runs = 0;
+    const double full = metaTagMs(1024 * 1024, replace, fullOk, runs);
+    const double tenth = metaTagMs(1024 * 1024 / 10, replace, tenthOk, runs);
     return report(replace ? "replaceMetaTag on a 1 MB page" : "insertMetaTag on a 1 MB page", full, 20.0, tenth,
                   fullOk && tenthOk);
 }

@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <QAction>
@@ -46,6 +47,7 @@
 #include "platform/ImageList.h"
 #include "sitedata/EngineListView.h"
 #include "platform/KeyedListView.h"
+#include "sitedata/NameIndex.h"
 #include "sitedata/ProjectList.h"
 #include "sitedata/clsMain.h"
 #include "transport/frmHTTP.h"
@@ -540,6 +542,22 @@ void frmMain::showPageSet(QTabWidget *pageSet)
 
 namespace {
 
+// The keys of the tree's nodes, compared ignoring case; a key beyond ASCII is folded whole first,
+// so letters written as surrogate pairs fold too. Filed by their hashes: a project list of
+// thousands of projects is checked without going back to each key's text.
+class NodeKeys {
+public:
+    void reserve(qsizetype size) { m_keys.reserve(size); }
+    bool insert(const QString &key)
+    {
+        const bool ascii = std::all_of(key.begin(), key.end(), [](QChar c) { return c.unicode() < 0x80; });
+        return m_keys.insert(ascii ? key : key.toCaseFolded());
+    }
+
+private:
+    NameSet m_keys;
+};
+
 QTreeWidgetItem *newTreeNode(const QString &text, const QString &key, const QString &imageKey, const QString &tag)
 {
     // A lean node: the key and image key live in members, the icon is drawn from the image key.
@@ -557,14 +575,14 @@ void frmMain::loadProject()
     const std::optional<ProjectList> list = ProjectList::load(clsMain::projectListPath());
     if (!list)
         return;
-    const QList<Project> projects = list->projects();
+    const QList<Project> projects = list->projects(true);
     // One pass: nodes are built apart and added at once, keys checked against a set, and the
     // tree not redrawn meanwhile.
     const QList<QTreeWidgetItem *> existing = Platform::allItems(TreeView1);
     qsizetype nodeCount = existing.size() + projects.size();
     for (const Project &project : projects)
         nodeCount += project.sites.size();
-    Platform::NodeKeySet keys;
+    NodeKeys keys;
     keys.reserve(nodeCount);
     for (QTreeWidgetItem *node : existing)
         keys.insert(Platform::itemKey(node));
@@ -573,10 +591,13 @@ void frmMain::loadProject()
     projectNodes.reserve(projects.size());
     const QString projectImage = QStringLiteral("ProjectFolder");
     const QString siteImage = QStringLiteral("WebFile");
+    QStringList repeatedKeys;   // nodes whose key is taken, reported once the tree stands
     for (const Project &project : projects) {
         const QString projectKey = QStringLiteral("Root\\") + project.name;
-        if (!keys.insert(projectKey))
+        if (!keys.insert(projectKey)) {
+            repeatedKeys.append(projectKey);
             continue;
+        }
         QTreeWidgetItem *projectNode = newTreeNode(project.name, projectKey, projectImage, project.description);
         QList<QTreeWidgetItem *> siteNodes;
         siteNodes.reserve(project.sites.size());
@@ -584,6 +605,8 @@ void frmMain::loadProject()
             const QString siteKey = projectKey + u'\\' + site.name;
             if (keys.insert(siteKey))
                 siteNodes.append(newTreeNode(site.name, siteKey, siteImage, QString::number(site.number) + u'|' + site.file));
+            else
+                repeatedKeys.append(siteKey);
         }
         projectNode->addChildren(siteNodes);
         projectNodes.append(projectNode);
@@ -593,6 +616,8 @@ void frmMain::loadProject()
     Platform::expandChildren(TreeView1, m_rootNode, firstNew, m_rootNode->childCount() - 1);
     m_rootNode->setExpanded(true);
     TreeView1->setUpdatesEnabled(true);
+    for (const QString &key : std::as_const(repeatedKeys))
+        reportAddNodeError(duplicateKeyError(key));
 }
 
 void frmMain::lstMainCategory_Click()
@@ -656,7 +681,9 @@ bool frmMain::Form_QueryUnload()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (!Form_QueryUnload()) {
+    // While a submission window (or a command's dialog) keeps this window disabled, its close box
+    // does nothing: closing would release the engines the running submission still reads.
+    if (!isEnabled() || !Form_QueryUnload()) {
         event->ignore();
         return;
     }

@@ -260,6 +260,9 @@ protected:
 
 private:
     frmMain();
+    // The failure box of adding a tree node, and its text for a key already taken.
+    static void reportAddNodeError(const QString &error);
+    static QString duplicateKeyError(const QString &key);
     void buildMenus();
     void buildToolbar();
     void takeControlsFromPages();

@@ -132,7 +132,7 @@ bool frmMain::addNewNode(const QString &sNewKey, const QString &sName, const QSt
         if (!parent)
             throw std::runtime_error("The node " + sRelative.toStdString() + " does not exist.");
         if (IsNodeExist(TreeView1, sNewKey))
-            throw std::runtime_error("The key " + sNewKey.toStdString() + " is not unique.");
+            throw std::runtime_error(duplicateKeyError(sNewKey).toStdString());
         auto *node = new QTreeWidgetItem(parent, {sName});
         node->setFlags(node->flags() | Qt::ItemIsEditable);
         Platform::setItemKey(node, sNewKey);
@@ -148,11 +148,20 @@ bool frmMain::addNewNode(const QString &sNewKey, const QString &sName, const QSt
         }
         return true;
     } catch (const std::exception &error) {
-        Platform::msgBox(QStringLiteral("Module: addNewNode") + kCrLf + QStringLiteral("Error: ")
-                             + QString::fromStdString(error.what()),
-                         Platform::Information, QStringLiteral("Error"));
+        reportAddNodeError(QString::fromStdString(error.what()));
         return false;
     }
+}
+
+QString frmMain::duplicateKeyError(const QString &key)
+{
+    return QStringLiteral("The key ") + key + QStringLiteral(" is not unique.");
+}
+
+void frmMain::reportAddNodeError(const QString &error)
+{
+    Platform::msgBox(QStringLiteral("Module: addNewNode") + kCrLf + QStringLiteral("Error: ") + error,
+                     Platform::Information, QStringLiteral("Error"));
 }
 
 void frmMain::TreeView1_NodeClick(QTreeWidgetItem *node)

@@ -4,11 +4,11 @@
 #include "core/modStartUp.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
-#include "platform/IniDocument.h"
-#include "platform/Numbers.h"
 #include "platform/Shell.h"
 #include "platform/TextFile.h"
 #include "ranking/SearchQuery.h"
+#include "sitedata/ProjectList.h"
+#include "sitedata/SiteFile.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -23,19 +23,6 @@
 namespace {
 
 const QString kHistory = QStringLiteral("Search");
-
-// The values of the keys prefix + 1 ... prefix + `lastText` (a number), in order, read in one
-// pass over the keys present: a huge or odd count costs nothing.
-QStringList numberedUpTo(const Platform::IniDocument &file, const QString &section, const QString &prefix,
-                         const QString &lastText)
-{
-    const qint32 last = Platform::lenientToInt32(lastText).value_or(0);
-    QStringList values;
-    const QMap<int, QString> numbered = file.numberedValues(section, prefix);
-    for (auto it = numbered.cbegin(); it != numbered.cend() && it.key() <= last; ++it)
-        values.append(it.value());
-    return values;
-}
 
 } // namespace
 
@@ -133,17 +120,13 @@ void frmSearch::loadWebProfile()
 {
     cboWebProfile->clear();
     m_siteFiles.clear();
-    const std::optional<Platform::IniDocument> list = Platform::IniDocument::load(ProjectListPath);
+    const std::optional<ProjectList> list = ProjectList::load(ProjectListPath);
     if (!list)
         return;
-    for (const QString &project : list->sections()) {
-        for (QString name : numberedUpTo(*list, project, QString(), list->valueOr(project, QStringLiteral("Last")))) {
-            QString path;
-            modCommon::splitAtBar(name, path);
-            if (name.isEmpty())
-                continue;
-            cboWebProfile->addItem(name);
-            m_siteFiles.append(path);
+    for (const Project &project : list->projects()) {
+        for (const ProjectSite &site : project.sites) {
+            cboWebProfile->addItem(site.name);
+            m_siteFiles.append(site.file);
         }
     }
     cboWebProfile->setCurrentIndex(-1);
@@ -154,14 +137,11 @@ void frmSearch::loadURLs(const QString &siteFile)
     lstURL->clear();
     if (siteFile.isEmpty() || !Platform::fileExists(siteFile))
         return;
-    const std::optional<Platform::IniDocument> site = Platform::IniDocument::load(siteFile);
+    const std::optional<SiteFile> site = SiteFile::load(siteFile);
     if (!site)
         return;
-    const QString last = site->valueOr(QStringLiteral("Web Site Info"), QStringLiteral("LastURL"));
-    for (const QString &url : numberedUpTo(*site, QStringLiteral("URL"), QStringLiteral("URL"), last)) {
-        if (!url.isEmpty())
-            lstURL->addItem(url);
-    }
+    for (const SiteUrl &url : site->urls())
+        lstURL->addItem(url.url);
 }
 
 void frmSearch::cboSearchType_Click()

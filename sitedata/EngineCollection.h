@@ -18,6 +18,8 @@ public:
     // The engine of that name (ignoring case), or null.
     clsEngines *find(const QString &name) const;
     bool contains(const QString &name) const { return find(name) != nullptr; }
+    // Asks the processor to fetch where that name will be filed, while the rest of its engine is read.
+    void prefetch(const QString &name) const { m_byName.prefetch(name); }
 
     qsizetype count() const { return static_cast<qsizetype>(m_engines.size()); }
     bool isEmpty() const { return m_engines.empty(); }

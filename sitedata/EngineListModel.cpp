@@ -127,6 +127,7 @@ int EngineListModel::append(const QList<clsEngines *> &engines)
 {
     QList<clsEngines *> fresh;
     fresh.reserve(engines.size());
+    m_members.reserve(m_members.size() + engines.size());
     for (clsEngines *engine : engines) {
         if (engine && !m_members.contains(engine)) {
             m_members.insert(engine);

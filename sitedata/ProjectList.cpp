@@ -5,6 +5,7 @@
 
 #include <QSet>
 
+#include "sitedata/NameIndex.h"
 #include "sitedata/clsMainText.h"
 
 namespace {
@@ -34,18 +35,6 @@ qsizetype findHeaderLine(const QString &text, const QList<clsMainText::LineSpan>
     return -1;
 }
 
-// Key names match as in the document: trimmed already, one character at a time ignoring case.
-bool sameKey(QStringView a, QStringView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i] && a[i].toCaseFolded() != b[i].toCaseFolded())
-            return false;
-    }
-    return true;
-}
-
 // The entry number of a key written as a plain number (no sign, no leading zero, within int).
 std::optional<int> entryNumber(QStringView key)
 {
@@ -66,7 +55,7 @@ std::optional<ProjectList> ProjectList::load(const QString &file)
     return ProjectList(std::move(*document));
 }
 
-QList<Project> ProjectList::projects() const
+QList<Project> ProjectList::projects(bool withRepeats) const
 {
     QList<Project> list;
     QSet<QString> seen;
@@ -79,7 +68,7 @@ QList<Project> ProjectList::projects() const
             continue;
         const qsizetype before = seen.size();
         seen.insert(name->toCaseFolded());
-        if (seen.size() > before)
+        if (withRepeats || seen.size() > before)
             list.append(readProject(*name));
     }
     return list;
@@ -96,9 +85,9 @@ Project ProjectList::readProject(const QString &name) const
     for (const auto &[key, value] : entries) {
         if (const std::optional<int> n = entryNumber(key))
             numbered.emplace_back(*n, value);
-        else if (!description && sameKey(key, kDescription))
+        else if (!description && NameIndex::sameName(key, kDescription))
             description = value;
-        else if (!last && sameKey(key, kLast))
+        else if (!last && NameIndex::sameName(key, kLast))
             last = value;
     }
     const auto byNumber = [](const auto &a, const auto &b) { return a.first < b.first; };

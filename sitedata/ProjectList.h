@@ -27,8 +27,9 @@ public:
     static std::optional<ProjectList> load(const QString &file);
 
     // A project header is a line whose first and last non-blank characters are "[" and "]"; the
-    // name is what they enclose, trimmed. A name repeated in other letter case is listed once.
-    QList<Project> projects() const;
+    // name is what they enclose, trimmed. A name repeated in other letter case is listed once, or,
+    // `withRepeats`, again at each repeat (with the content a look-up by that name reads).
+    QList<Project> projects(bool withRepeats = false) const;
 
     // A new project: an empty description and Last=0. False for a blank name.
     bool addProject(const QString &project);

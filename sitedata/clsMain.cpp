@@ -35,15 +35,12 @@ QString clsMain::projectListPath()
 
 QString clsMain::engineDataFolder()
 {
-    QString folder = WindowsDir.isEmpty() ? Platform::engineDataFolder() : WindowsDir;
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\')))
-        folder += QLatin1Char('/');
-    return folder;
+    return modDataFiles::engineDataFolder();
 }
 
 QString clsMain::programFile(const QString &name)
 {
-    return Platform::joinPath(Platform::programFolder(), name);
+    return modDataFiles::programFile(name);
 }
 
 clsMain *theMain()

@@ -5,6 +5,7 @@
 // the main window.
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QHash>
 #include <QList>
@@ -27,6 +28,7 @@ class EngineListView;
 class SiteFile;
 struct SiteFields;
 struct EngineDatabaseTally;
+class EngineValueCache;
 
 // One custom-category engine with the category path and space id chosen for the current site.
 struct CustomEngineEntry {
@@ -87,7 +89,7 @@ public:
     void addEngineListView(EngineListView *myEngineList, clsEngines &InstEngines);
     void addCountryFilterList(const QString &sCountryCode);
     QString m_sCountryCodes;
-    QSet<CaseInsensitiveKey> m_countryCodeEntries;   // the entries of m_sCountryCodes
+    NameSet m_countryCodeEntries;   // the entries of m_sCountryCodes
 
     // --- Categories, countries, engine category data -------------------------------------------
     bool loadCategory();
@@ -152,9 +154,17 @@ private:
     // Empties the selected list, clearing the Selected flag of each engine it held.
     void unselectAll();
     void selectMainCategoryRow(int row);
-    bool applyEngineLine(clsEngines &engine, const modEngineData::EngineLine &line,
-                         QString &pendingCategoryMode);
+    // Applies one key line of the engine database; false when its number does not fit the field.
+    bool applyEngineValue(clsEngines &engine, modEngineData::EngineKey key, QByteArrayView value,
+                          EngineValueCache &cache, char &categoryMode);
     void readEngineDatabase(const QString &file, EngineDatabaseTally &tally);
+    // getEngineCategoryData for engines met in the order of the category data; `cursor` is the
+    // entry found last.
+    QString engineCategoryDataAfter(const QString &sName, qsizetype &cursor) const;
+    void releaseEngineCategoryData();
+    // An entry of the error log; batched while the engine database is read.
+    void noteInErrorLog(const QString &text);
+    void flushErrorLogNotes();
     void offerCountry(QString &code);
     QString countryName(const QString &code);
     void clearCustomEngineChoices();
@@ -171,8 +181,10 @@ private:
     QList<clsCategory> m_categories;
     QList<modEngineData::EngineCategoryEntry> m_engineCategory;
     NameIndex m_engineCategoryIndex;   // name -> first entry of m_engineCategory
+    std::vector<bool> m_engineCategoryFirst;   // whether each entry is the first of its name
     QList<clsEngines *> *m_pendingEngineRows = nullptr;   // rows gathered during a load
     QStringList *m_pendingCountryRows = nullptr;          // country filter rows gathered during a load
+    QString *m_pendingLog = nullptr;                      // error log entries gathered during a load
     // The country names of "country.vqs" by code, read at a load's first new country.
     std::optional<QHash<CaseInsensitiveKey, QString>> m_countryNames;
     int m_intCustomEngineIndex = 0;

@@ -214,7 +214,7 @@ bool clsMain::loadEngineCategory()
     const QString file = engineDataFolder() + QStringLiteral("catvqs.dat");
     modEngineData::EngineCategoryParser parser;
     if (QFileInfo(file).size() <= 0
-        || !modDataFiles::forEachLine(file, [&parser](const QString &line) { return parser.feed(line); }).readable) {
+        || !modDataFiles::forEachByteLine(file, [&parser](QByteArrayView line) { return parser.feed(line); }).readable) {
         frmSplash::unloadSplash();
         Platform::msgBox(QStringLiteral("Category data file is corrupted, you need to download the ")
                              + QStringLiteral("engine submission data file from our web site by click on the ")
@@ -227,9 +227,27 @@ bool clsMain::loadEngineCategory()
     m_engineCategory.squeeze();   // held through the engine load, where memory peaks
     m_engineCategoryIndex.clear();
     // A repeated name keeps its first entry.
+    m_engineCategoryFirst.assign(size_t(m_engineCategory.size()), false);
     for (qsizetype i = 0; i < m_engineCategory.size(); ++i)
-        m_engineCategoryIndex.insert(m_engineCategory[i].Name, qint32(i), categoryNameAt());
+        m_engineCategoryFirst[size_t(i)] = m_engineCategoryIndex.insert(m_engineCategory[i].Name, qint32(i), categoryNameAt());
     return true;
+}
+
+// The category data lists its engines in the order of the engine database: the entry after the
+// one found last is tried first, and only a name found elsewhere is looked up by its hash.
+QString clsMain::engineCategoryDataAfter(const QString &sName, qsizetype &cursor) const
+{
+    const qsizetype next = cursor + 1;
+    if (next < m_engineCategory.size() && m_engineCategoryFirst[size_t(next)]
+        && NameIndex::sameName(m_engineCategory[next].Name, sName)) {
+        cursor = next;
+        return m_engineCategory[next].CategoryData;
+    }
+    const qint32 entry = m_engineCategoryIndex.find(sName, categoryNameAt());
+    if (entry == NameIndex::NotFound)
+        return QString();
+    cursor = entry;
+    return m_engineCategory[entry].CategoryData;
 }
 
 QString clsMain::getEngineCategoryData(const QString &sName) const

@@ -2,7 +2,10 @@
 // filter, the custom-category engines and the type counts of the main window.
 #include "sitedata/clsMain.h"
 
-#include <stdexcept>
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <vector>
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -10,7 +13,6 @@
 
 #include "core/frmSplash.h"
 #include "mainwindow/frmMain.h"
-#include "platform/Codec1252.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
@@ -35,31 +37,12 @@ TypeCounter typeCounterOf(const QString &type)
     return index < 0 ? TypeMIS : static_cast<TypeCounter>(index);
 }
 
-// The flag is one character: "ß" has no one-character capital and stays as it is.
-QString firstCharacterUpper(const QString &value)
+template <typename Int>
+bool assignNumber(Int &field, std::optional<Int> number)
 {
-    return value.isEmpty() ? QString() : QString(value.front().toUpper());
-}
-
-// A number of the engine database that does not fit its field fails the load.
-struct EngineDataError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-qint32 int32Value(const QString &value)
-{
-    const std::optional<qint32> number = Platform::lenientToInt32(value);
-    if (!number)
-        throw EngineDataError("number out of range");
-    return *number;
-}
-
-qint16 int16Value(const QString &value)
-{
-    const std::optional<qint16> number = Platform::lenientToInt16(value);
-    if (!number)
-        throw EngineDataError("number out of range");
-    return *number;
+    if (number)
+        field = *number;
+    return number.has_value();
 }
 
 void reportCorruptedEngineData()
@@ -93,7 +76,7 @@ bool clsMain::addEngineList(std::unique_ptr<clsEngines> InstEngines)
     clsEngines *engine = InstEngines.get();
     const QString name = engine->Name;
     if (!myEngines().add(std::move(InstEngines))) {
-        modDSSock::writeErrorLog(QStringLiteral("Duplicate Engine: ") + name);
+        noteInErrorLog(QStringLiteral("Duplicate Engine: ") + name);
         return false;
     }
     addEngineListView(m_frmMain->lsvEngines, *engine);
@@ -105,9 +88,9 @@ void clsMain::addCountryFilterList(const QString &sCountryCode)
     m_sCountryCodes += sCountryCode + QStringLiteral(",");
     if (sCountryCode.contains(QLatin1Char(','))) {
         for (const QString &entry : sCountryCode.split(QLatin1Char(',')))
-            m_countryCodeEntries.insert({entry});
+            m_countryCodeEntries.insert(entry);
     } else {
-        m_countryCodeEntries.insert({sCountryCode});
+        m_countryCodeEntries.insert(sCountryCode);
     }
     const QString row = countryName(sCountryCode) + QStringLiteral("(") + sCountryCode + QStringLiteral(")");
     if (m_pendingCountryRows)
@@ -128,11 +111,11 @@ void clsMain::offerCountry(QString &code)
             addCountryFilterList(code);
         return;
     }
-    const auto offered = m_countryCodeEntries.constFind({code});
-    if (offered == m_countryCodeEntries.constEnd())
+    const QString *offered = m_countryCodeEntries.find(code);
+    if (!offered)
         addCountryFilterList(code);
-    else if (offered->text == code)
-        code = offered->text;
+    else if (*offered == code)
+        code = *offered;
 }
 
 // The name the "Country Code" section of "country.vqs" gives the code (the empty text when it
@@ -151,88 +134,228 @@ QString clsMain::countryName(const QString &code)
     return m_countryNames->value({code.trimmed()});
 }
 
-bool clsMain::applyEngineLine(clsEngines &engine, const modEngineData::EngineLine &line, QString &pendingCategoryMode)
+namespace {
+
+// The leading number of a value rounded into the field; nothing when it does not fit. Plain digits
+// are read as they are; anything else as the lenient number reading says.
+template <typename Int>
+std::optional<Int> fieldNumber(QByteArrayView value)
 {
-    const QString &value = line.value;
-    switch (line.key) {
-    case EngineKey::Name: engine.Name = value; break;
-    case EngineKey::Home: engine.Home = value; break;
-    case EngineKey::AddURL: engine.AddURL = value; break;
-    case EngineKey::Country: {
-        QString code = value.trimmed().toUpper();
-        if (code == QLatin1String("NN"))
-            code = QStringLiteral("US");
-        if (!code.isEmpty())
-            offerCountry(code);
-        engine.Country = code;
+    if (!value.isEmpty() && value.size() <= 9
+        && std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        qint64 number = 0;
+        for (const char c : value)
+            number = number * 10 + (c - '0');
+        if (number <= std::numeric_limits<Int>::max())
+            return Int(number);
+    }
+    const QString text = modDataFiles::decoded(value);
+    if constexpr (sizeof(Int) == sizeof(qint16))
+        return Platform::lenientToInt16(text);
+    else
+        return Platform::lenientToInt32(text);
+}
+
+enum CategoryMode : char { NoData = 'N', FreeForAll = 'F', General = 'G', OwnData = 'Y', Custom = 'C', Unknown = 0 };
+
+// The category mode of a value: its one letter in capitals, else Unknown.
+char categoryModeOf(const QString &value)
+{
+    if (value.size() != 1)
+        return Unknown;
+    const char16_t letter = value.front().toUpper().unicode();
+    return letter == 'N' || letter == 'F' || letter == 'G' || letter == 'Y' || letter == 'C' ? char(letter) : char(Unknown);
+}
+
+} // namespace
+
+// The values of one engine database load that many engines share (flags, types, countries,
+// methods, query templates, languages): the bytes of a value are decoded once, and every engine
+// keeps the same text, together with what the load derived from it.
+class EngineValueCache {
+public:
+    struct Entry {
+        QString raw;       // the value as read
+        QString text;      // what the engine keeps
+        int tag = 0;       // the type counter, or the category mode
+        QString data;      // the category data of a mode that names no engine
+    };
+
+    // The entry of these bytes under that key, or null.
+    const Entry *find(EngineKey key, QByteArrayView bytes) const
+    {
+        const Table &table = m_tables[size_t(key)];
+        if (table.buckets.empty())
+            return nullptr;
+        const size_t at = slotOf(table, bytes, hashOf(bytes));
+        return table.buckets[at].entry < 0 ? nullptr : &table.entries[size_t(table.buckets[at].entry)];
+    }
+
+    qsizetype categoryCursor = -1;   // the engine category entry found last
+
+    const Entry &add(EngineKey key, QByteArrayView bytes, Entry entry)
+    {
+        Table &table = m_tables[size_t(key)];
+        if ((table.entries.size() + 1) * 2 > table.buckets.size())
+            grow(table);
+        const quint32 hash = hashOf(bytes);
+        table.buckets[slotOf(table, bytes, hash)] = {hash, qint32(table.entries.size())};
+        table.entries.push_back(std::move(entry));
+        return table.entries.back();
+    }
+
+private:
+    struct Slot {
+        quint32 hash = 0;
+        qint32 entry = -1;
+    };
+    struct Table {
+        std::vector<Slot> buckets;   // a power of two in size, at most half used
+        std::vector<Entry> entries;
+    };
+
+    static quint32 hashOf(QByteArrayView bytes)
+    {
+        quint32 hash = 2166136261u;
+        for (const char c : bytes)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        return hash;
+    }
+    size_t slotOf(const Table &table, QByteArrayView bytes, quint32 hash) const
+    {
+        const size_t mask = table.buckets.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            const Slot &slot = table.buckets[at];
+            if (slot.entry < 0 || (slot.hash == hash && modDataFiles::decodesTo(bytes, table.entries[size_t(slot.entry)].raw)))
+                return at;
+        }
+    }
+    static void grow(Table &table)
+    {
+        std::vector<Slot> buckets(table.buckets.empty() ? 16 : table.buckets.size() * 2);
+        const size_t mask = buckets.size() - 1;
+        for (const Slot &slot : table.buckets) {
+            if (slot.entry < 0)
+                continue;
+            size_t at = slot.hash & mask;
+            while (buckets[at].entry >= 0)
+                at = (at + 1) & mask;
+            buckets[at] = slot;
+        }
+        table.buckets = std::move(buckets);
+    }
+
+    std::array<Table, size_t(EngineKey::Ignored) + 1> m_tables;
+};
+
+bool clsMain::applyEngineValue(clsEngines &engine, EngineKey key, QByteArrayView value, EngineValueCache &cache,
+                               char &categoryMode)
+{
+    // A shared value: decoded and derived at its first sight in this load.
+    const auto shared = [&](const auto &derive) -> const EngineValueCache::Entry & {
+        if (const EngineValueCache::Entry *known = cache.find(key, value))
+            return *known;
+        EngineValueCache::Entry entry{modDataFiles::decoded(value), QString(), 0, QString()};
+        derive(entry);
+        return cache.add(key, value, std::move(entry));
+    };
+    const auto asRead = [](EngineValueCache::Entry &entry) { entry.text = entry.raw; };
+    const auto firstCharacterUpper = [](EngineValueCache::Entry &entry) {
+        // The flag is one character: "ß" has no one-character capital and stays as it is.
+        entry.text = entry.raw.isEmpty() ? QString() : QString(entry.raw.front().toUpper());
+    };
+    switch (key) {
+    case EngineKey::Name: engine.Name = modDataFiles::decoded(value); break;
+    case EngineKey::Home: engine.Home = modDataFiles::decoded(value); break;
+    case EngineKey::AddURL: engine.AddURL = modDataFiles::decoded(value); break;
+    case EngineKey::Country:
+        engine.Country = shared([this](EngineValueCache::Entry &entry) {
+            QString code = entry.raw.trimmed().toUpper();
+            if (code == QLatin1String("NN"))
+                code = QStringLiteral("US");
+            if (!code.isEmpty())
+                offerCountry(code);
+            entry.text = code;
+        }).text;
+        break;
+    case EngineKey::CountryOnly: engine.CountryOnly = shared(asRead).text; break;
+    case EngineKey::Type: {
+        const EngineValueCache::Entry &type = shared([](EngineValueCache::Entry &entry) {
+            entry.text = entry.raw.trimmed().toUpper();
+            entry.tag = typeCounterOf(entry.text);
+        });
+        engine.EngineType = type.text;
+        ++m_typeCounts[type.tag];
         break;
     }
-    case EngineKey::CountryOnly: engine.CountryOnly = value; break;
-    case EngineKey::Type:
-        engine.EngineType = value.trimmed().toUpper();
-        ++m_typeCounts[typeCounterOf(engine.EngineType)];
-        break;
     case EngineKey::Category: {
-        engine.Category = value;
-        const QString mode = value.toUpper();
-        if (mode == QLatin1String("F"))
-            engine.CategoryData = getEngineCategoryData(QStringLiteral("Free For All Links"));
-        else if (mode == QLatin1String("G"))
-            engine.CategoryData = getEngineCategoryData(QStringLiteral("General For All Links"));
-        else if (mode == QLatin1String("Y") || mode == QLatin1String("C"))
-            engine.CategoryData = getEngineCategoryData(engine.Name);
-        pendingCategoryMode = mode;
-        if (mode != QLatin1String("N") && engine.CategoryData.isEmpty())
-            modDSSock::writeErrorLog(QStringLiteral("CategoryData missing. Engine: ") + engine.Name);
+        const EngineValueCache::Entry &category = shared([this](EngineValueCache::Entry &entry) {
+            entry.text = entry.raw;
+            entry.tag = categoryModeOf(entry.raw);
+            if (entry.tag == FreeForAll)
+                entry.data = getEngineCategoryData(QStringLiteral("Free For All Links"));
+            else if (entry.tag == General)
+                entry.data = getEngineCategoryData(QStringLiteral("General For All Links"));
+        });
+        engine.Category = category.text;
+        categoryMode = char(category.tag);
+        if (categoryMode == FreeForAll || categoryMode == General)
+            engine.CategoryData = category.data;
+        else if (categoryMode == OwnData || categoryMode == Custom)
+            engine.CategoryData = engineCategoryDataAfter(engine.Name, cache.categoryCursor);
+        if (categoryMode != NoData && engine.CategoryData.isEmpty())
+            noteInErrorLog(QStringLiteral("CategoryData missing. Engine: ") + engine.Name);
         break;
     }
-    case EngineKey::Method: engine.Method = value; break;
+    case EngineKey::Method: engine.Method = shared(asRead).text; break;
     case EngineKey::Action:
-        engine.Action = value;
-        if (!value.contains(QLatin1String("http://"), Qt::CaseInsensitive))
-            modDSSock::writeErrorLog(QStringLiteral("Error_Engine_URL:") + engine.Name + QStringLiteral(" - ") + value);
+        engine.Action = modDataFiles::decoded(value);
+        if (!engine.Action.contains(QLatin1String("http://"), Qt::CaseInsensitive))
+            noteInErrorLog(QStringLiteral("Error_Engine_URL:") + engine.Name + QStringLiteral(" - ") + engine.Action);
         break;
-    case EngineKey::Query: engine.Query = value; break;
-    case EngineKey::AdultOnlySites: engine.AdultOnlySites = firstCharacterUpper(value); break;
-    case EngineKey::Adults: engine.Adults = firstCharacterUpper(value); break;
-    case EngineKey::Language: engine.Language = value; break;
-    case EngineKey::MaxTitle: engine.MaxTitle = int32Value(value); break;
-    case EngineKey::MaxKeywords: engine.MaxKeywords = int32Value(value); break;
-    case EngineKey::MaxDescription: engine.MaxDescriptions = int32Value(value); break;
-    case EngineKey::SiteLevel: engine.SiteLevel = int16Value(value); break;
+    case EngineKey::Query: engine.Query = shared(asRead).text; break;
+    case EngineKey::AdultOnlySites: engine.AdultOnlySites = shared(firstCharacterUpper).text; break;
+    case EngineKey::Adults: engine.Adults = shared(firstCharacterUpper).text; break;
+    case EngineKey::Language: engine.Language = shared(asRead).text; break;
+    case EngineKey::MaxTitle: return assignNumber(engine.MaxTitle, fieldNumber<qint32>(value));
+    case EngineKey::MaxKeywords: return assignNumber(engine.MaxKeywords, fieldNumber<qint32>(value));
+    case EngineKey::MaxDescription: return assignNumber(engine.MaxDescriptions, fieldNumber<qint32>(value));
+    case EngineKey::SiteLevel: return assignNumber(engine.SiteLevel, fieldNumber<qint16>(value));
     case EngineKey::Ignored: break;
     }
     return true;
 }
 
-namespace {
-
-// Values that many engines share (query templates, methods, languages, flags) are kept once.
-class ValuePool {
-public:
-    void intern(QString &value)
-    {
-        if (value.isEmpty())
-            return;
-        auto it = m_values.constFind(value);
-        if (it == m_values.constEnd())
-            m_values.insert(value, value);
-        else
-            value = it.value();
-    }
-
-private:
-    QHash<QString, QString> m_values;
-};
-
-void shareCommonValues(ValuePool &pool, clsEngines &engine)
+// While the database is read its notes gather and go to the log in a few writes: a database can
+// hold tens of thousands of engines worth a note.
+void clsMain::noteInErrorLog(const QString &text)
 {
-    for (QString *value : {&engine.CountryOnly, &engine.EngineType, &engine.Category, &engine.Method,
-                           &engine.Query, &engine.AdultOnlySites, &engine.Adults, &engine.Language})
-        pool.intern(*value);
+    constexpr qsizetype kBatchChars = 64 * 1024;
+    if (!m_pendingLog) {
+        modDSSock::writeErrorLog(text);
+        return;
+    }
+    if (!m_pendingLog->isEmpty())
+        *m_pendingLog += QStringLiteral("\r\n");
+    *m_pendingLog += text;
+    if (m_pendingLog->size() >= kBatchChars)
+        flushErrorLogNotes();
 }
 
-} // namespace
+void clsMain::flushErrorLogNotes()
+{
+    if (m_pendingLog && !m_pendingLog->isEmpty()) {
+        modDSSock::writeErrorLog(*m_pendingLog);
+        m_pendingLog->clear();
+    }
+}
+
+void clsMain::releaseEngineCategoryData()
+{
+    m_engineCategory = {};
+    m_engineCategoryIndex.clear();
+    m_engineCategoryFirst = {};
+}
 
 // What a read of the engine database met, for the captions and the error log.
 struct EngineDatabaseTally {
@@ -274,8 +397,7 @@ bool clsMain::loadEngines()
     const bool present = QFileInfo(file).size() > 0;
     if (present)
         readEngineDatabase(file, tally);
-    m_engineCategory.clear();
-    m_engineCategoryIndex.clear();
+    releaseEngineCategoryData();
     rebuildCustomEngines(tally.customEngines);
     if (!present || tally.failed || !tally.readable) {
         reportCorruptedEngineData();
@@ -291,8 +413,8 @@ bool clsMain::loadEngines()
     return true;
 }
 
-// Parses the database into myEngines; the engine list and the country filter get their rows
-// in one insertion each at the end, with their redrawing off.
+// Reads the database into myEngines straight from its bytes, one line at a time; the engine list
+// and the country filter get their rows in one insertion each at the end, with their redrawing off.
 void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally)
 {
     frmMain &w = *m_frmMain;
@@ -300,38 +422,59 @@ void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally
     QStringList countryRows;
     Platform::RedrawSuspender suspendEngines(w.lsvEngines);
     Platform::RedrawSuspender suspendCountries(w.lstCountry);
+    QString notes;
     m_pendingEngineRows = &rows;
     m_pendingCountryRows = &countryRows;
+    m_pendingLog = &notes;
     m_countryNames.reset();
-    ValuePool pool;
-    modEngineData::EngineDatabaseParser parser(true, [&](modEngineData::RawEngine &&raw) {
-        if (tally.failed)
+    EngineValueCache cache;
+    std::unique_ptr<clsEngines> engine;   // the engine being read
+    qint64 engineLines = 0;               // its key lines
+    char categoryMode = Unknown;
+    const auto finishEngine = [&] {
+        if (!engine)
             return;
-        auto engine = std::make_unique<clsEngines>();
-        QString categoryMode;
-        try {
-            for (const modEngineData::EngineLine &line : raw.lines) {
-                if (line.key == EngineKey::Name)
-                    ++tally.engineCount;
-                applyEngineLine(*engine, line, categoryMode);
-            }
-        } catch (const EngineDataError &) {
-            tally.failed = true;
-            return;
-        }
         if (engine->Name.isEmpty())
-            tally.skippedLines += raw.lines.size();
-        shareCommonValues(pool, *engine);
+            tally.skippedLines += engineLines;
         const QString name = engine->Name;
-        if (addEngineList(std::move(engine)) && categoryMode == QLatin1String("C"))
+        if (addEngineList(std::move(engine)) && categoryMode == Custom)
             tally.customEngines.append(name);
+        engine.reset();
+    };
+    const Platform::LineReading reading = modDataFiles::forEachByteLine(file, [&](QByteArrayView bytes) {
+        const modEngineData::EngineByteLine line = modEngineData::readEngineLine(bytes);
+        if (line.kind == modEngineData::EngineByteLine::EndMarker) {
+            tally.endMarker = true;
+            return false;
+        }
+        if (line.kind != modEngineData::EngineByteLine::KeyLine) {
+            tally.skippedLines += line.kind == modEngineData::EngineByteLine::Other ? 1 : 0;
+            return true;
+        }
+        // Every engine starts at its Name line; key lines before the first one form a nameless engine.
+        if (line.key == EngineKey::Name || !engine) {
+            finishEngine();
+            engine = std::make_unique<clsEngines>();
+            engineLines = 0;
+            categoryMode = Unknown;
+        }
+        ++engineLines;
+        tally.failed = !applyEngineValue(*engine, line.key, line.value, cache, categoryMode);
+        if (line.key == EngineKey::Name) {
+            ++tally.engineCount;
+            myEngines().prefetch(engine->Name);
+        }
+        return !tally.failed;
     });
-    const Platform::LineReading reading = modDataFiles::forEachLine(
-        file, [&](const QString &line) { return !tally.failed && parser.feed(line); });
-    parser.finish();
+    if (tally.failed)
+        engine.reset();
+    finishEngine();
+    // The engines hold the category data they need: the rest goes before the list rows come.
+    releaseEngineCategoryData();
     tally.readable = reading.readable;
-    tally.endMarker = parser.endMarker();
-    tally.skippedLines += parser.skippedLines() + reading.skippedLines.size();
+    tally.skippedLines += reading.skippedLines.size();
+    flushErrorLogNotes();
+    m_pendingLog = nullptr;
     m_pendingEngineRows = nullptr;
     m_pendingCountryRows = nullptr;
     m_countryNames.reset();

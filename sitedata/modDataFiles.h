@@ -10,12 +10,17 @@
 #include <functional>
 #include <optional>
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
 #include "platform/TextFile.h"
 
 namespace modDataFiles {
+
+// The engine data folder in use (ending in "/") and a file of the program folder.
+QString engineDataFolder();
+QString programFile(const QString &name);
 
 // The installed data folder (ending in "/"), or the empty text when none is found.
 QString installedDataFolder();
@@ -35,5 +40,15 @@ Platform::LineReading forEachLine(const QString &path, const std::function<bool(
 
 // The lines of a data file (Platform::readLines), the lines left out for their length logged.
 std::optional<QStringList> readLines(const QString &path);
+
+// The same lines as forEachLine as bytes, not yet decoded, for the readers of large files. A view
+// holds only until `onLine` returns.
+Platform::LineReading forEachByteLine(const QString &path, const std::function<bool(QByteArrayView)> &onLine);
+
+// Bytes to text through the program's code page, whole or added to the end of a text.
+QString decoded(QByteArrayView bytes);
+void appendDecoded(QString &text, QByteArrayView bytes);
+// Whether the bytes decode to exactly that text.
+bool decodesTo(QByteArrayView bytes, QStringView text);
 
 } // namespace modDataFiles

@@ -1,6 +1,12 @@
 #include "sitedata/modEngineData.h"
 
+#include <array>
+#include <cstring>
+#include <vector>
+
 #include <QHash>
+
+#include "sitedata/modDataFiles.h"
 
 namespace modEngineData {
 
@@ -46,6 +52,64 @@ constexpr KeyName kKeyNames[] = {
     {QLatin1StringView("SiteLevel"), EngineKey::SiteLevel},
 };
 
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c;
+}
+
+// In the program's code page no character but an ASCII letter matches an ASCII letter ignoring
+// case, so comparing bytes this way is the text comparison ignoring case.
+bool sameIgnoringAsciiCase(QByteArrayView bytes, QLatin1StringView ascii)
+{
+    if (bytes.size() != ascii.size())
+        return false;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (asciiLower(bytes[i]) != asciiLower(ascii[i].toLatin1()))
+            return false;
+    }
+    return true;
+}
+
+constexpr qsizetype kLongestKey = 14;
+
+// Every key line is looked up here: the key in small letters against the names of its length.
+EngineKey keyOf(QByteArrayView key)
+{
+    struct LowerName {
+        std::array<char, kLongestKey> text;
+        EngineKey key;
+    };
+    static const auto byLength = [] {
+        std::array<std::vector<LowerName>, kLongestKey + 1> names;
+        for (const KeyName &known : kKeyNames) {
+            LowerName lower{{}, known.key};
+            for (qsizetype i = 0; i < known.name.size(); ++i)
+                lower.text[size_t(i)] = asciiLower(known.name[i].toLatin1());
+            names[size_t(known.name.size())].push_back(lower);
+        }
+        return names;
+    }();
+    if (key.size() > kLongestKey)
+        return EngineKey::Ignored;
+    char lower[kLongestKey];
+    for (qsizetype i = 0; i < key.size(); ++i)
+        lower[i] = asciiLower(key[i]);
+    for (const LowerName &known : byLength[size_t(key.size())]) {
+        if (std::memcmp(lower, known.text.data(), size_t(key.size())) == 0)
+            return known.key;
+    }
+    return EngineKey::Ignored;
+}
+
+QByteArrayView trimmedSpaces(QByteArrayView bytes)
+{
+    while (!bytes.isEmpty() && bytes.front() == ' ')
+        bytes = bytes.sliced(1);
+    while (!bytes.isEmpty() && bytes.back() == ' ')
+        bytes.chop(1);
+    return bytes;
+}
+
 EngineKey keyOf(QStringView key)
 {
     for (const KeyName &known : kKeyNames) {
@@ -82,6 +146,22 @@ QString trimSpaces(const QString &text)
     if (first == 0 && last == text.size())
         return text;
     return text.mid(first, last - first);
+}
+
+EngineByteLine readEngineLine(QByteArrayView line)
+{
+    if (line.isEmpty() || line.front() == '#')
+        return {EngineByteLine::Blank, EngineKey::Ignored, {}};
+    if (sameIgnoringAsciiCase(line, QLatin1StringView("END:Version 6.0")))
+        return {EngineByteLine::EndMarker, EngineKey::Ignored, {}};
+    // Keys are short: a plain walk finds the "=" sooner than a search call.
+    qsizetype equals = 0;
+    while (equals < line.size() && line[equals] != '=')
+        ++equals;
+    const EngineKey key = equals == line.size() ? EngineKey::Ignored : keyOf(line.first(equals));
+    if (key == EngineKey::Ignored)
+        return {EngineByteLine::Other, key, {}};
+    return {EngineByteLine::KeyLine, key, trimmedSpaces(line.sliced(equals + 1))};
 }
 
 EngineDatabaseParser::EngineDatabaseParser(bool stopAtEndMarker, EngineHandler onEngine)
@@ -162,11 +242,44 @@ bool EngineCategoryParser::feed(const QString &line)
     return true;
 }
 
+bool EngineCategoryParser::feed(QByteArrayView line)
+{
+    if (m_ended)
+        return false;
+    if (trimmedSpaces(line).isEmpty() || line.front() == '#')
+        return true;
+    if (sameIgnoringAsciiCase(line, QLatin1StringView("END"))) {
+        m_ended = true;
+        return false;
+    }
+    if (line.front() == '[') {
+        const qsizetype close = line.indexOf(']');
+        if (close >= 0) {
+            finishEntry();
+            m_entries.append({modDataFiles::decoded(line.sliced(1, close - 1)), QString()});
+        }
+        return true;
+    }
+    if (m_entries.isEmpty())
+        return true;
+    // Gathered as bytes and decoded once the entry is whole, into text of its final size.
+    m_pendingData.append(line);
+    m_pendingData.append('>');
+    return true;
+}
+
 // The engines keep an entry's data for as long as they are loaded: drop the room it grew into.
 void EngineCategoryParser::finishEntry()
 {
-    if (!m_entries.isEmpty())
-        m_entries.last().CategoryData.squeeze();
+    if (m_entries.isEmpty())
+        return;
+    QString &data = m_entries.last().CategoryData;
+    if (data.isEmpty())
+        data = modDataFiles::decoded(m_pendingData);
+    else
+        modDataFiles::appendDecoded(data, m_pendingData);
+    m_pendingData.resize(0);
+    data.squeeze();
 }
 
 QList<EngineCategoryEntry> EngineCategoryParser::takeEntries()

@@ -4,6 +4,7 @@
 // custom-category engines) is done by their callers. Lines end at CR LF, CR or a lone LF.
 #include <functional>
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -63,6 +64,17 @@ private:
     qint64 m_skippedLines = 0;
 };
 
+// A line of the engine database read as bytes, by the rules of EngineDatabaseParser::feed: blank
+// (empty or a comment), the end marker, a key line with its value (spaces trimmed), or another
+// line (no "=", or a key not known).
+struct EngineByteLine {
+    enum Kind { Blank, EndMarker, KeyLine, Other };
+    Kind kind = Other;
+    EngineKey key = EngineKey::Ignored;
+    QByteArrayView value;
+};
+EngineByteLine readEngineLine(QByteArrayView line);
+
 // Spaces (only) removed at both ends.
 QString trimSpaces(const QString &text);
 
@@ -78,12 +90,15 @@ class EngineCategoryParser {
 public:
     // False once "END" has been read.
     bool feed(const QString &line);
+    // The same for a line of bytes, decoded as the data is kept.
+    bool feed(QByteArrayView line);
     QList<EngineCategoryEntry> takeEntries();
 
 private:
     void finishEntry();
 
     QList<EngineCategoryEntry> m_entries;
+    QByteArray m_pendingData;   // the last entry's item lines read as bytes, not yet decoded
     bool m_ended = false;
 };
 

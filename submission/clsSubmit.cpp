@@ -3,10 +3,8 @@
 #include <QProgressBar>
 #include <QTreeWidget>
 
-#include "core/modCommon.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
-#include "platform/IniDocument.h"
 #include "platform/Numbers.h"
 #include "platform/TextFile.h"
 #include "sitedata/ProjectList.h"
@@ -17,15 +15,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-int storedCount(const QString &text)
-{
-    return Platform::lenientToInt16(text).value_or(0);
-}
-
-int urlCount(const QString &siteFile)
+// The URLs of a site as the main window lists them, through the one reader of site files.
+QList<SiteUrl> siteUrls(const QString &siteFile)
 {
     const std::optional<SiteFile> file = SiteFile::load(siteFile);
-    return file ? storedCount(file->value(SiteKeys::LastURL)) : 0;
+    return file ? file->urls() : QList<SiteUrl>();
+}
+
+void logDuplicateKey(const QString &key)
+{
+    modDSSock::writeErrorLog(u"addNewItem_Error: Key is not unique in collection: "_s + key);
 }
 
 } // namespace
@@ -41,11 +40,18 @@ bool clsSubmit::addNewItem(QTreeWidget *list, const QString &sText, const QStrin
 {
     const QString itemKey = key.isEmpty() ? sText : key;
     if (Platform::findItemByKey(list, itemKey)) {
-        modDSSock::writeErrorLog(u"addNewItem_Error: Key is not unique in collection: "_s + itemKey);
+        logDuplicateKey(itemKey);
         return false;
     }
-    auto *item = new QTreeWidgetItem(list, QStringList{sText});
-    Platform::setItemKey(item, itemKey);
+    list->addTopLevelItem(newRow(sText, sFileLocation, sSubItem1, sSubItem2, sImageIcon, itemKey));
+    return true;
+}
+
+QTreeWidgetItem *clsSubmit::newRow(const QString &sText, const QString &sFileLocation, const QString &sSubItem1,
+                                   const QString &sSubItem2, const QString &sImageIcon, const QString &key)
+{
+    auto *item = new QTreeWidgetItem(QStringList{sText});
+    Platform::setItemKey(item, key);
     if (!sImageIcon.isEmpty())
         item->setData(0, Qt::UserRole + 3, sImageIcon);
     if (!sFileLocation.isEmpty())
@@ -56,7 +62,7 @@ bool clsSubmit::addNewItem(QTreeWidget *list, const QString &sText, const QStrin
         item->setText(2, sSubItem2);
         item->setCheckState(0, Platform::leadingNumber(sSubItem2) > 0 ? Qt::Checked : Qt::Unchecked);
     }
-    return true;
+    return item;
 }
 
 void clsSubmit::loadProject(const QString &projectListPath, QTreeWidget *siteList)
@@ -70,15 +76,10 @@ void clsSubmit::loadProject(const QString &projectListPath, QTreeWidget *siteLis
     }
     for (const Project &project : list->projects()) {
         for (const ProjectSite &site : project.sites) {
-            const QString lastUrl = modCommon::readINIValue(site.file, SiteKeys::SiteInfo, SiteKeys::LastURL);
-            // Keyed by the site file, so same-named sites of two projects are both listed.
-            if (!addNewItem(siteList, site.name, site.file, project.name, lastUrl, QString(), site.file))
-                continue;
-            QTreeWidgetItem *row = siteList->topLevelItem(siteList->topLevelItemCount() - 1);
-            if (lastUrl.isEmpty())
-                row->setCheckState(0, Qt::Unchecked);
-            else
-                row->setCheckState(0, storedCount(lastUrl) > 0 ? Qt::Checked : Qt::Unchecked);
+            // Keyed by the site file, so same-named sites of two projects are both listed; the
+            // count is that of the URLs Start will build rows for.
+            const QString count = QString::number(siteUrls(site.file).size());
+            addNewItem(siteList, site.name, site.file, project.name, count, QString(), site.file);
         }
     }
 }
@@ -93,23 +94,24 @@ void clsSubmit::createSubmissionData(QTreeWidget *siteList, QTreeWidget *urlList
             progress->setValue(progressCount);
     };
     urlList->clear();
+    // Keys are checked against a set and the rows go into the list at once: linear in the URLs.
+    Platform::NodeKeySet keys;
+    QList<QTreeWidgetItem *> rows;
     for (int r = 0; r < siteList->topLevelItemCount(); ++r) {
         const QTreeWidgetItem *siteRow = siteList->topLevelItem(r);
         if (siteRow->checkState(0) != Qt::Checked)
             continue;
         const QString siteFile = Platform::itemTag(siteRow);
-        const int count = urlCount(siteFile);
-        // One read of the file; the URL keys present up to LastURL, in number order.
-        const std::optional<Platform::IniDocument> file = Platform::IniDocument::load(siteFile);
-        const QMap<int, QString> urls =
-            file ? file->numberedValues(SiteKeys::Urls, SiteKeys::UrlPrefix) : QMap<int, QString>();
-        for (auto it = urls.cbegin(); it != urls.cend() && it.key() <= count; ++it) {
-            if (it.key() < 1 || it.value().isEmpty())
-                continue;   // a gap in the URL keys is not a URL
-            addNewItem(urlList, it.value(), siteFile, siteRow->text(0), QString(), QString());
+        for (const SiteUrl &url : siteUrls(siteFile)) {
+            if (!keys.insert(url.url)) {
+                logDuplicateKey(url.url);
+                continue;
+            }
+            rows.append(newRow(url.url, siteFile, siteRow->text(0), QString(), QString(), url.url));
             advance();
         }
     }
+    urlList->addTopLevelItems(rows);
     setEngineNames(selectedEngines);
     for (int k = 0; k < selectedEngines.size(); ++k)
         advance();

@@ -13,6 +13,7 @@
 
 class QProgressBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 struct EngineEntry {
     QString Name;
@@ -40,7 +41,7 @@ public:
     const clsEngines *findEngine(const QString &name) const { return m_engines ? m_engines(name) : nullptr; }
 
     // Site list: one row per site of the project list (key site file, text site name, column 1
-    // project, column 2 URL count; ticked when it has URLs).
+    // project, column 2 the number of URLs the site file lists; ticked when it has URLs).
     void loadProject(const QString &projectListPath, QTreeWidget *siteList);
     // One row keyed `sText`; false when the key is taken (logged).
     bool addNewItem(QTreeWidget *list, const QString &sText, const QString &sFileLocation,
@@ -74,6 +75,9 @@ public:
     static QString failFile();
 
 private:
+    // A row not yet in any list.
+    static QTreeWidgetItem *newRow(const QString &sText, const QString &sFileLocation, const QString &sSubItem1,
+                                   const QString &sSubItem2, const QString &sImageIcon, const QString &key);
     QString tagValue(const QString &tag, const clsEngines &engine) const;
     QString reportPage(const QString &url, const QString &siteFile);
     QString uniqueReportPath(const QString &url) const;

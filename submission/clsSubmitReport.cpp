@@ -33,13 +33,34 @@ QString linkEntry(const EngineEntry &entry)
     return u"<a href=\"http://"_s % entry.Home % u"\">"_s % entry.Name % u"</a>"_s;
 }
 
-// The stem cut to a byte length a file name can hold, never inside a character.
+// UTF-8 bytes of the character starting at `i` and the UTF-16 units it takes; a lone surrogate
+// is written as a three-byte replacement.
+std::pair<qsizetype, qsizetype> utf8Length(const QString &text, qsizetype i)
+{
+    const char16_t unit = text.at(i).unicode();
+    if (unit < 0x80)
+        return {1, 1};
+    if (unit < 0x800)
+        return {2, 1};
+    if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+        return {4, 2};
+    return {3, 1};
+}
+
+// The stem cut to a byte length a file name can hold, never inside a character: one walk over
+// the characters that fit, whatever the length of the whole.
 QString boundedStem(const QString &stem)
 {
-    QString cut = stem;
-    while (cut.toUtf8().size() > kMaxStemBytes)
-        cut.chop(cut.size() > 1 && cut.at(cut.size() - 1).isLowSurrogate() ? 2 : 1);
-    return cut;
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    while (end < stem.size()) {
+        const auto [length, units] = utf8Length(stem, end);
+        if (bytes + length > kMaxStemBytes)
+            break;
+        bytes += length;
+        end += units;
+    }
+    return stem.left(end);
 }
 
 QString resultRow(int count, const QString &name, const QString &status)

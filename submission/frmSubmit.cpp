@@ -70,15 +70,14 @@ void info(const QString &text, const QString &title)
     Platform::msgBox(text, Platform::OkOnly | Platform::Information, title);
 }
 
-// Clicking a column sorts by it, flipping the order each time.
+// Clicking a column sorts by it, ascending first and flipping the order on every click.
 void sortOnHeaderClick(QTreeWidget *list)
 {
     list->header()->setSectionsClickable(true);
     QObject::connect(list->header(), &QHeaderView::sectionClicked, list, [list](int column) {
-        const bool flip = list->isSortingEnabled() && list->sortColumn() == column
-                          && list->header()->sortIndicatorOrder() == Qt::AscendingOrder;
+        const Qt::SortOrder order = Platform::nextClickSortOrder(list);
         list->setSortingEnabled(true);
-        list->sortItems(column, flip ? Qt::DescendingOrder : Qt::AscendingOrder);
+        list->sortItems(column, order);
     });
 }
 
@@ -523,17 +522,15 @@ void frmSubmit::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-// Stop every socket and timer first, then release the run, then give the main window back.
+// Stop every socket and timer first, then release the run, then give the main window back. A run
+// cut short by the close writes nothing: no report, no report entry, no failed-engine list.
 void frmSubmit::Form_Unload()
 {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    if (m_scheduler) {
-        m_scheduler->stopSubmission();
-        delete m_scheduler;
-        m_scheduler = nullptr;
-    }
+    delete m_scheduler;
+    m_scheduler = nullptr;
     m_run.reset();
     if (m_mainWindow)
         m_mainWindow->setEnabled(true);

@@ -9,7 +9,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
+#include <QWindow>
+#include <QtTest/QTest>
 
 #include "core/clsPreference.h"
 #include "enginedata/frmUpdateEngines.h"
@@ -22,6 +25,7 @@
 #include "platform/KeyedListView.h"
 #include "sitedata/MainObjectFixture.h"
 #include "sitedata/modDataFiles.h"
+#include "submission/frmSubmit.h"
 
 namespace {
 
@@ -108,13 +112,34 @@ TEST_F(MainWindowLoad, EntriesAtTheTopOfTheIntRangeLoadInNumberOrderAtOnce)
 {
     installSample();
     env.writeFile(clsMain::projectListPath(),
-                  crlf({"[Big]", "Last=2147483647", "2147483647=Top|/t.vqs", "1=A|/a.vqs", "[big]", "1=Again|/x.vqs"}));
+                  crlf({"[Big]", "Last=2147483647", "2147483647=Top|/t.vqs", "1=A|/a.vqs"}));
     ASSERT_TRUE(main->Display());
     ASSERT_EQ(w->m_rootNode->childCount(), 1);
     QTreeWidgetItem *big = w->m_rootNode->child(0);
     ASSERT_EQ(big->childCount(), 2);
     EXPECT_EQ(Platform::itemTag(big->child(0)), QStringLiteral("1|/a.vqs"));
     EXPECT_EQ(Platform::itemTag(big->child(1)), QStringLiteral("2147483647|/t.vqs"));
+}
+
+TEST_F(MainWindowLoad, RepeatedProjectsAndSitesAreReportedAndLoadedOnce)
+{
+    installSample();
+    env.writeFile(clsMain::projectListPath(),
+                  crlf({"[Big]", "Last=2", "1=A|/a.vqs", "2=a|/b.vqs", "[big]", "Last=1", "1=Again|/x.vqs", "[Small]"}));
+    env.dialogs.answerMessage(Platform::Ok);
+    env.dialogs.answerMessage(Platform::Ok);
+    ASSERT_TRUE(main->Display());
+    const QStringList expected = {QStringLiteral("Module: addNewNode\r\nError: The key Root\\Big\\a is not unique."),
+                                  QStringLiteral("Module: addNewNode\r\nError: The key Root\\big is not unique.")};
+    ASSERT_EQ(env.dialogs.shown().size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(env.dialogs.shown()[i].prompt, expected[i]);
+        EXPECT_EQ(env.dialogs.shown()[i].title, QStringLiteral("Error"));
+        EXPECT_EQ(env.dialogs.shown()[i].style, Platform::Information);
+    }
+    ASSERT_EQ(w->m_rootNode->childCount(), 2);
+    ASSERT_EQ(w->m_rootNode->child(0)->childCount(), 1);
+    EXPECT_EQ(Platform::itemTag(w->m_rootNode->child(0)->child(0)), QStringLiteral("1|/a.vqs"));
 }
 
 TEST_F(MainWindowLoad, MissingEngineDataOpensTheUpdateWindowThenWarns)
@@ -213,6 +238,38 @@ TEST_F(MainWindowLoad, ClosingAsksAndNoKeepsEverything)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(frmMetaTag::loadedInstance(), nullptr);
     EXPECT_EQ(frmFTPClient::loadedInstance(), nullptr);
+}
+
+TEST_F(MainWindowLoad, CloseBoxOfTheMainWindowIsIgnoredWhileASubmissionWindowIsOpen)
+{
+    installSample();
+    env.writeFile(clsMain::projectListPath(), crlf({"[Web]", "Last=0"}));
+    ASSERT_TRUE(main->Display());
+    w->show();
+    main->EngineSelect(1);
+    const qsizetype engines = myEngines().count();
+    ASSERT_GT(engines, 0);
+    QAction *submit = w->toolbarButton(QStringLiteral("Submit"));
+    QTest::mouseClick(w->ToolbarMain->widgetForAction(submit), Qt::LeftButton);
+    QPointer<frmSubmit> submitWindow;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (auto *found = qobject_cast<frmSubmit *>(top))
+            submitWindow = found;
+    }
+    ASSERT_TRUE(submitWindow);
+    ASSERT_FALSE(w->isEnabled());
+
+    // The window system's close box reaches the disabled window: nothing is asked or released.
+    w->windowHandle()->close();
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(theMain(), main);
+    EXPECT_EQ(myEngines().count(), engines);
+
+    submitWindow->windowHandle()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(submitWindow.isNull());
+    EXPECT_TRUE(w->isEnabled());
 }
 
 TEST_F(MainWindowLoad, SampleDataInstallsOnlyWhereMissingUnlessForced)

@@ -27,6 +27,15 @@ QString valueOf(const RawEngine &engine, EngineKey key)
     return value;
 }
 
+QByteArray randomBytes(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, '\0');
+    QRandomGenerator random(seed);
+    for (char &byte : bytes)
+        byte = static_cast<char>(random.bounded(256));
+    return bytes;
+}
+
 } // namespace
 
 TEST(EngineDatabaseReader, NameStartsEnginesAndKeyLinesBeforeItFormANamelessRecord)
@@ -135,10 +144,7 @@ TEST(CategoryListReader, BracketedLinesStartMainCategoriesOtherLinesAreSubCatego
 
 TEST(BrokenEngineData, EmptyCutShortBinaryAndHugeInputNeverCrash)
 {
-    QByteArray binary(64 * 1024, '\0');
-    QRandomGenerator random(42);
-    for (char &byte : binary)
-        byte = static_cast<char>(random.bounded(256));
+    const QByteArray binary = randomBytes(64 * 1024, 42);
     const QList<QByteArray> inputs = {
         QByteArray(), QByteArray("Name"), QByteArray("Name="), QByteArray("[Alpha"), QByteArray("["), QByteArray("]"),
         QByteArray("Name=A\r\nType=E"), binary, QByteArray(2 * 1024 * 1024, 'x'), QByteArray("=\r\n==\r\n[]]\r\n"),
@@ -152,4 +158,53 @@ TEST(BrokenEngineData, EmptyCutShortBinaryAndHugeInputNeverCrash)
         parseCategoryList(lines);
     }
     EXPECT_EQ(parseEngineDatabase(linesOf("Name=")).engines.size(), 1);
+}
+
+// The engine loader reads the database and the category data as bytes: every input gives the key
+// lines, the end and the category entries the text readers give.
+TEST(EngineByteReaders, ReadWhatTheTextReadersRead)
+{
+    const QByteArray binary = randomBytes(16 * 1024, 7);
+    const QList<QByteArray> inputs = {
+        "Home=http://orphan.example/\r\nname=Alpha\r\nType=ENG\r\nNAME=Beta\r\nName =Gamma\r\n Name=Delta\r\n",
+        "# c\r\n\r\n   \r\n  #Name=Not a comment\r\nName=A\r\nno equals\r\nAdultSites=y\r\nMAXDESCR=1\r\n",
+        "Name=  A b  \r\nQuery=\tx=1 \r\nAction=a=b=c\r\nEND:Version 6.0 \r\nend:version 6.0\r\nName=Late\r\n",
+        "[Alpha]\r\nX=1\r\n\r\n  \r\n#c\r\n[Beta\r\nY=2\r\n[ Gamma]\r\nend\r\nZ=3\r\n",
+        "N\xc1ME=\xe9\x80\r\nName=\xff\r\n[\xe9]\r\n\x81=\x8d\r\nENDE\r\n",
+        binary,
+    };
+    for (const QByteArray &input : inputs) {
+        const QStringList textLines = Platform::splitLines(Platform::fromAnsi(input));
+        QList<QByteArray> byteLines;
+        for (const QString &line : textLines)
+            byteLines.append(Platform::toAnsi(line));
+
+        QList<std::pair<EngineKey, QString>> fromText;
+        for (const RawEngine &engine : parseEngineDatabase(textLines).engines) {
+            for (const EngineLine &line : engine.lines)
+                fromText.append({line.key, line.value});
+        }
+        QList<std::pair<EngineKey, QString>> fromBytes;
+        for (const QByteArray &line : byteLines) {
+            const EngineByteLine read = readEngineLine(line);
+            if (read.kind == EngineByteLine::EndMarker)
+                break;
+            if (read.kind == EngineByteLine::KeyLine)
+                fromBytes.append({read.key, Platform::fromAnsi(read.value.toByteArray())});
+        }
+        EXPECT_EQ(fromBytes, fromText) << input.left(40).toStdString();
+
+        EngineCategoryParser byBytes;
+        for (const QByteArray &line : byteLines) {
+            if (!byBytes.feed(QByteArrayView(line)))
+                break;
+        }
+        const QList<EngineCategoryEntry> expected = parseEngineCategoryData(textLines);
+        const QList<EngineCategoryEntry> entries = byBytes.takeEntries();
+        ASSERT_EQ(entries.size(), expected.size());
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(entries[i].Name, expected[i].Name);
+            EXPECT_EQ(entries[i].CategoryData, expected[i].CategoryData);
+        }
+    }
 }

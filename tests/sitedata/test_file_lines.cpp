@@ -106,3 +106,35 @@ TEST_F(FileLines, LinesOverOneMegabyteAreLeftOutAndNamedInTheLog)
     EXPECT_TRUE(log.contains(QByteArray("Line too long, skipped: " + path.toUtf8() + " line 3\r\n")));
     EXPECT_TRUE(log.contains(" line 5\r\n"));
 }
+
+// The byte reader of the large data files cuts every one of these files into the lines the text
+// reader gives, and leaves out the same overlong lines.
+TEST_F(FileLines, TheByteReaderGivesTheTextReadersLines)
+{
+    TestSupport::TestEnvironment env;   // the overlong lines are logged
+    const qsizetype limit = Platform::kMaxLineBytes;
+    const QList<QByteArray> files = {
+        QByteArray(kChunk - 1, 'a') + "\r\nnext\r\n", QByteArray(kChunk - 1, 'b') + "\rnext\r\rlast",
+        QByteArray(kChunk, 'c') + "\nnext", QByteArray(kChunk - 1, 'd') + "\n\rnext\n",
+        "first\r\n" + QByteArray(kChunk * 2 + 17, 'x') + "\xe9\x81\r\n" + QByteArray(kChunk, 'y'),
+        "a\r\n" + QByteArray(limit, 'k') + "\r\n" + QByteArray(limit + 1, 'x') + "\nb\r" + QByteArray(3 * kChunk + limit, 'y'),
+        QByteArray(), "\r\n\n\r",
+    };
+    for (const QByteArray &bytes : files) {
+        const QString path = write(bytes);
+        QList<qint64> skipped;
+        const std::optional<QStringList> expected = Platform::readLines(path, skipped);
+        QStringList lines;
+        const Platform::LineReading reading = modDataFiles::forEachByteLine(path, [&lines](QByteArrayView line) {
+            lines.append(modDataFiles::decoded(line));
+            return true;
+        });
+        ASSERT_TRUE(expected);
+        EXPECT_TRUE(reading.readable);
+        EXPECT_EQ(lines, *expected);
+        EXPECT_EQ(reading.skippedLines, skipped);
+    }
+    EXPECT_FALSE(modDataFiles::forEachByteLine(dir.path() + QStringLiteral("/missing.dat"), [](QByteArrayView) {
+        return true;
+    }).readable);
+}

@@ -152,6 +152,26 @@ TEST_F(SubmitReport, LongUrlsStillGiveAReport)
     EXPECT_EQ(Platform::readTextFile(clsSubmit::failFile()).value_or(QString()), u"Alpha\r\n"_s);
 }
 
+TEST_F(SubmitReport, ReportNameKeepsTheLongestStemOfWholeCharactersThatFits)
+{
+    clsSubmit run(settings, engines.lookup());
+    run.setEngineNames({u"Alpha"_s});
+    // Characters of one, two, three and four bytes; a URL near the line cap of the site file.
+    const QString mixed = u"a\u00e9\u20ac"_s + QString::fromUcs4(U"\U0001F600", 1);
+    for (const QString &tail : QStringList{mixed.repeated(60), u"ab"_s + mixed.repeated(60), QString(900000, u'\u00e9')}) {
+        const QString url = u"http://shop.example/"_s + tail;
+        const QString path = report(run, url);
+        ASSERT_FALSE(path.isEmpty());
+        const QString name = QFileInfo(path).fileName();
+        const QString stem = name.left(name.lastIndexOf(u'('));
+        const QString whole = clsSubmit::convertURLtoLocalFile(url);
+        ASSERT_TRUE(whole.startsWith(stem));
+        const QString next = whole.mid(stem.size(), whole.at(stem.size()).isHighSurrogate() ? 2 : 1);
+        EXPECT_LE(stem.toUtf8().size(), 200);
+        EXPECT_GT(stem.toUtf8().size() + next.toUtf8().size(), 200) << name.toStdString();
+    }
+}
+
 TEST_F(SubmitReport, FailListHoldsWholeNamesOnceAndLinksWithTheSwitch)
 {
     clsSubmit run(settings, engines.lookup());

@@ -2,12 +2,17 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QWindow>
+#include <QtTest/QTest>
 
 #include "SubmitFixture.h"
 #include "platform/CommonControls.h"
@@ -92,7 +97,8 @@ TEST_F(SubmitWindow, LoadListsEverySiteKeyedByFileAndDisablesTheMainWindow)
     ASSERT_TRUE(site(u"Alpha"_s, u"Shop"_s));
     ASSERT_TRUE(site(u"Beta"_s, u"Shop"_s));
     EXPECT_EQ(site(u"Alpha"_s, u"Shop"_s)->checkState(0), Qt::Checked);
-    EXPECT_EQ(site(u"Alpha"_s, u"Shop"_s)->text(2), u"3"_s);
+    // The count is that of the URLs the site file lists: Alpha's gap is no URL.
+    EXPECT_EQ(site(u"Alpha"_s, u"Shop"_s)->text(2), u"2"_s);
     EXPECT_EQ(site(u"Beta"_s, u"Empty"_s)->checkState(0), Qt::Unchecked);
     EXPECT_EQ(site(u"Beta"_s, u"Odd"_s)->checkState(0), Qt::Checked);
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
@@ -150,10 +156,10 @@ TEST_F(SubmitWindow, NextRefusesWithoutEnginesOrSitesAndShowsTheSummary)
     window->cmdNext_Click();
     EXPECT_EQ(window->SSTab1->currentIndex(), 1);
     EXPECT_EQ(window->lblNumOfWebsites->text(), u"1"_s);
-    EXPECT_EQ(window->lblNumOfURLs->text(), u"3"_s);
+    EXPECT_EQ(window->lblNumOfURLs->text(), u"2"_s);
     EXPECT_EQ(window->lblNumOfEngines->text(), u"300"_s);
     EXPECT_EQ(window->lblNumOfConnections->text(), u"9"_s);
-    EXPECT_EQ(window->lblEstimatedTime->text(), u"44"_s);
+    EXPECT_EQ(window->lblEstimatedTime->text(), u"30"_s);
 }
 
 TEST(SubmitEstimate, RoundsAndGroupsThousands)
@@ -265,6 +271,71 @@ TEST_F(SubmitWindow, StopAndClosingMidRunSendNothingMore)
     EXPECT_TRUE(mainWindow.isEnabled());
     Platform::waitUntil([] { return false; }, 1500);
     EXPECT_EQ(server.requests().size(), 4);
+}
+
+TEST_F(SubmitWindow, ClosingMidRunStopsItAndWritesNothing)
+{
+    server.neverAnswer();
+    addEngines(3);
+    open()->show();
+    QTest::mouseClick(window->cmdNext, Qt::LeftButton);
+    QTest::mouseClick(window->cmdStart, Qt::LeftButton);
+    QTest::mouseClick(window->cmdSubmit, Qt::LeftButton);
+    ASSERT_TRUE(server.waitForRequests(3, 5000));
+    const QString siteFile = env.programFolder() + u"a/Shop.vqs"_s;
+    const QByteArray siteBytes = TestSupport::TestEnvironment::readFile(siteFile);
+    window->windowHandle()->close();
+    EXPECT_EQ(window->scheduler(), nullptr);
+    EXPECT_TRUE(mainWindow.isEnabled());
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(siteFile), siteBytes);
+    EXPECT_FALSE(QFileInfo::exists(clsSubmit::failFile()));
+    EXPECT_TRUE(QDir(env.programFolder() + u"Reports/Submition"_s).isEmpty());
+}
+
+TEST_F(SubmitWindow, SiteOfFortyThousandUrlsGetsARowForEveryUrl)
+{
+    QStringList urls;
+    for (int n = 1; n <= 40000; ++n)
+        urls << u"http://big.example/p%1.html"_s.arg(n);
+    const QString big = SubmitTest::writeSiteFile(env.programFolder() + u"Big.vqs"_s, QByteArray(), urls);
+    TestSupport::TestEnvironment::writeFile(projectList, "[Big]\r\nLast=1\r\n1=Big|" + big.toUtf8() + "\r\n");
+    addEngines(1);
+    open()->show();
+    EXPECT_EQ(window->lsvSiteSelection->topLevelItem(0)->text(2), u"40000"_s);
+    QTest::mouseClick(window->cmdNext, Qt::LeftButton);
+    EXPECT_EQ(window->lblNumOfURLs->text(), u"40000"_s);
+    QTest::mouseClick(window->cmdStart, Qt::LeftButton);
+    ASSERT_EQ(window->lsvSiteSubmitting->topLevelItemCount(), 40000);
+    EXPECT_EQ(window->lsvSiteSubmitting->topLevelItem(39999)->text(0), urls.last());
+    EXPECT_EQ(window->ProgressBar1->value(), 40001);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+TEST_F(SubmitWindow, HeaderClicksSortAscendingFirstThenFlipOnEveryClick)
+{
+    open()->show();
+    QHeaderView *header = window->lsvSiteSelection->header();
+    const auto clickColumn = [header](int column) {
+        const QPoint at(header->sectionViewportPosition(column) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    };
+    const auto names = [this] {
+        QStringList texts;
+        for (int r = 0; r < window->lsvSiteSelection->topLevelItemCount(); ++r)
+            texts << window->lsvSiteSelection->topLevelItem(r)->text(0);
+        return texts;
+    };
+    const QStringList ascending = {u"Empty"_s, u"Odd"_s, u"Shop"_s, u"Shop"_s};
+    const QStringList descending = {u"Shop"_s, u"Shop"_s, u"Odd"_s, u"Empty"_s};
+    const struct { int column; QStringList order; } clicks[] = {{0, ascending}, {0, descending}, {0, ascending}};
+    for (const auto &click : clicks) {
+        clickColumn(click.column);
+        EXPECT_EQ(names(), click.order);
+    }
+    // Another column takes the reverse of the last order.
+    clickColumn(1);
+    EXPECT_EQ(window->lsvSiteSelection->sortColumn(), 1);
+    EXPECT_EQ(window->lsvSiteSelection->topLevelItem(0)->text(1), u"Beta"_s);
 }
 
 TEST_F(SubmitWindow, MinimisingMinimisesTheMainWindow)
