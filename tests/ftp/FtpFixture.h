@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -13,6 +14,7 @@
 
 #include "support/FakeFtpServer.h"
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 #include "ftp/frmFTPClient.h"
 #include "ftp/frmFTPLogin.h"
 #include "ftp/modFTP.h"
@@ -41,13 +43,13 @@ protected:
         modFTP::setIntervals(fast);
         local = env.root() + QStringLiteral("/local/");
         w = frmFTPClient::instance();
-        w->show();
+        ASSERT_TRUE(TestSupport::showWindow(w));
     }
     void TearDown() override
     {
         expectNoUnlookedForTimeOut();
-        if (w)
-            w->btnClose_Click();
+        if (w && w->isVisible())   // a window closed by the test is on its way out already
+            TestSupport::clickOn(w->btnClose);
         TestSupport::TestEnvironment::dropQueuedCalls();
         modFTP::setIntervals(modFTP::Intervals{});
     }
@@ -79,9 +81,20 @@ protected:
             login->txtUsername->setText(user);
             login->txtPassword->setText(password);
             login->txtRemotePath->setText(path);
-            login->btnOK_Click();
+            clickLoginOk(login);
         });
-        w->btnConnect_Click();
+        TestSupport::clickOn(w->btnConnect);
+    }
+    // The login dialog's OK button, clicked.
+    static void clickLoginOk(frmFTPLogin *login)
+    {
+        auto *buttons = login->findChild<QDialogButtonBox *>();
+        ASSERT_NE(buttons, nullptr);
+        for (QAbstractButton *button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                return TestSupport::clickOn(button);
+        }
+        ADD_FAILURE() << "the login dialog has no OK button";
     }
     // Logs in to the fake server and waits for the first listing of `path`.
     void loginAndList(const QString &path = QStringLiteral("/"))
@@ -151,10 +164,7 @@ protected:
     {
         QTreeWidgetItem *row = list->rowByKey(key);
         ASSERT_NE(row, nullptr) << key.toStdString();
-        list->scrollToItem(row);
-        const QPoint at = list->visualItemRect(row).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);   // the press a double click starts with
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        TestSupport::doubleClickRow(list, row);
     }
     // Waits until `folder` is current and its listing has ended.
     bool waitListed(const QString &folder, int timeoutMs = kStepMs)
@@ -169,7 +179,7 @@ protected:
     bool upload(int timeoutMs = kStepMs)
     {
         const int lists = countSent(QStringLiteral("LIST"));
-        QTest::mouseClick(w->btnSendFile, Qt::LeftButton);
+        TestSupport::clickOn(w->btnSendFile);
         return within(timeoutMs, [&] {
             return idle() && (countSent(QStringLiteral("LIST")) > lists || w->btnSendFile->isEnabled());
         });

@@ -45,13 +45,11 @@ TEST_F(FtpTest, LocalPaneKindsSizesAndDoubleClicks)
     EXPECT_EQ(Platform::itemKey(w->lsvDirs->topLevelItem(1)), local + u".well-known"_s);
 
     // A dot-folder opens; a file while not connected asks to reconnect.
-    w->lsvDirs->setCurrentItem(w->lsvDirs->rowByKey(local + u".well-known"_s));
-    w->lsvDirs_DblClick();
+    doubleClickRow(w->lsvDirs, local + u".well-known"_s);
     EXPECT_NE(w->lsvDirs->rowByKey(local + u".well-known/inner"_s), nullptr);
     w->addDirs(local);
     env.dialogs.answerMessage(Platform::Ok);
-    w->lsvDirs->setCurrentItem(w->lsvDirs->rowByKey(local + u"b.bin"_s));
-    w->lsvDirs_DblClick();
+    doubleClickRow(w->lsvDirs, local + u"b.bin"_s);
     EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed, Please re-connect and try again !"_s));
 }
 

@@ -70,7 +70,7 @@ TEST_F(FtpTest, RealServerListsChangesFoldersAndStoresExactBytes)
     for (const auto &[name, bytes] : files)
         EXPECT_EQ(TestSupport::TestEnvironment::readFile(root + u"/pub/"_s + name), bytes) << name.toStdString();
     EXPECT_NE(w->lsvRemote->rowByKey(u"/pub/big.bin"_s), nullptr);   // listed after the batch
-    w->btnConnect_Click();
+    TestSupport::clickOn(w->btnConnect);
     EXPECT_TRUE(log().contains(u"Disconnect !"_s));
 }
 

@@ -55,13 +55,13 @@ TEST_F(FtpTest, LoginGoodBadMultiLineAndRefused)
         EXPECT_EQ(server.commands.count(u"USER web"_s), 1) << c.name;
         if (c.loggedIn) {
             EXPECT_TRUE(waitIdleAfter(u"LIST"_s)) << c.name;
-            w->btnConnect_Click();   // QUIT
+            TestSupport::clickOn(w->btnConnect);   // QUIT
             EXPECT_TRUE(log().contains(u"Disconnect !"_s)) << c.name;
             EXPECT_EQ(log().indexOf(u"Disconnect !"_s) + 1, log().indexOf(u"221 Goodbye"_s)) << c.name;
         } else {
             EXPECT_TRUE(log().contains(u"530 Login incorrect"_s)) << c.name;
             env.dialogs.answerMessage(Platform::Ok);
-            w->btnList_Click();   // refuses: not connected
+            TestSupport::clickOn(w->btnList);   // refuses: not connected
             EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed"_s)) << c.name;
         }
         EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s) << c.name;
@@ -88,13 +88,13 @@ TEST_F(FtpTest, LoginDialogStoresItsFieldsAndAnyOtherWayOutIsCancel)
         login->txtUsername->setText(u"web"_s);
         login->txtPassword->setText(u"secret"_s);
         login->txtRemotePath->setText(u"/"_s);
-        login->btnOK_Click();
+        clickLoginOk(login);
     });
-    w->btnConnect_Click();
+    TestSupport::clickOn(w->btnConnect);
     EXPECT_EQ(shownHost, u"ftp.example.com"_s);
     EXPECT_EQ(Platform::getSetting(u"Velquist"_s, u"FTP"_s, u"Password"_s), u"secret"_s);
     ASSERT_TRUE(waitIdleAfter(u"LIST"_s));
-    w->btnConnect_Click();
+    TestSupport::clickOn(w->btnConnect);
     // Closed by the title-bar button after an earlier OK: no connect, the log stays.
     const QStringList before = log();
     const int connections = server.commands.count(u"USER web"_s);
@@ -105,7 +105,7 @@ TEST_F(FtpTest, LoginDialogStoresItsFieldsAndAnyOtherWayOutIsCancel)
         storedHost = login->txtHostName->text();
         login->close();
     });
-    w->btnConnect_Click();
+    TestSupport::clickOn(w->btnConnect);
     EXPECT_EQ(storedHost, server.hostPort());
     EXPECT_EQ(server.commands.count(u"USER web"_s), connections);
     EXPECT_EQ(log(), before);
@@ -166,8 +166,9 @@ TEST_F(FtpTest, ChangingFoldersGoodRefusedUpAndTyped)
     }
     // No row selected, or an empty path box: nothing is sent.
     const int before = server.commands.size();
-    w->lsvRemote->clearSelection();
-    w->lsvRemote_DblClick();
+    const QPoint belowTheRows(10, w->lsvRemote->viewport()->height() - 4);
+    ASSERT_EQ(w->lsvRemote->itemAt(belowTheRows), nullptr);
+    TestSupport::doubleClickAt(w->lsvRemote->viewport(), belowTheRows);
     enterPath(QString());
     enterPath(u"  "_s);
     Platform::waitUntil([] { return false; }, 100);
@@ -223,7 +224,7 @@ TEST_F(FtpTest, TypeRepliesInAnyWordingConfirmTheTypeAskedFor)
         EXPECT_EQ(server.stored.value(u"/b.bin"_s), QByteArray("a\r\nb\r\n\0\xff\r\n", 10)) << wording.constData();
         const QStringList sequence = server.commands.mid(server.commands.indexOf(u"TYPE I"_s), 4);
         EXPECT_EQ(sequence, (QStringList{u"TYPE I"_s, u"PASV"_s, u"STOR b.bin"_s, u"TYPE A"_s})) << wording.constData();
-        w->btnConnect_Click();
+        TestSupport::clickOn(w->btnConnect);
     }
 }
 
@@ -347,7 +348,7 @@ TEST_F(FtpTest, ServerFaultsDuringWaitsEndThemAndRestoreTheWindow)
         EXPECT_FALSE(Platform::isBusyPointer()) << c.name;
         EXPECT_EQ(modFTP::state().ftpConnected, c.connectedAfter) << c.name;
         if (c.connectedAfter)
-            w->btnConnect_Click();
+            TestSupport::clickOn(w->btnConnect);
         EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s) << c.name;
     }
 }
@@ -366,20 +367,18 @@ TEST_F(FtpTest, BusyGuardDisconnectAndCloseDuringAWait)
     QTimer::singleShot(300, w.data(), [&] {
         storsAtCheck = server.storCount();
         commandsAtCheck = server.commands.size();
-        w->btnList_Click();
-        w->txtRemotePath->setText(u"/x"_s);
-        w->txtRemotePath_Enter();
-        w->lsvDirs->setCurrentItem(w->lsvDirs->rowByKey(local + u"a.txt"_s));
-        w->lsvDirs_DblClick();
-        w->btnSendFile_Click();
-        w->Timer2_Timer();
+        TestSupport::clickOn(w->btnList);
+        enterPath(u"/x"_s);
+        doubleClickRow(w->lsvDirs, local + u"a.txt"_s);
+        TestSupport::clickOn(w->btnSendFile);
+        w->Timer2_Timer();   // a step falling due inside the wait
         timer2Rearmed = w->Timer2.enabled();
         Platform::waitUntil([] { return false; }, 50);
         commandsAfterActions = server.commands.size();
         disconnectedAt = Platform::tickCount();
-        w->btnConnect_Click();   // Disconnect ends the wait at once
+        TestSupport::clickOn(w->btnConnect);   // Disconnect ends the wait at once
     });
-    w->btnSendFile_Click();
+    TestSupport::clickOn(w->btnSendFile);
     ASSERT_TRUE(Platform::waitUntil([&] { return disconnectedAt > 0 && !w->isBusy(); }, 3000));
     EXPECT_LT(Platform::tickCount() - disconnectedAt, 500);
     EXPECT_EQ(storsAtCheck, 1);
@@ -392,11 +391,12 @@ TEST_F(FtpTest, BusyGuardDisconnectAndCloseDuringAWait)
 
     // Close during a wait: the window goes once the wait has returned; a fresh one starts clean.
     loginAndList();
-    QTimer::singleShot(300, w.data(), [&] { w->btnClose_Click(); });
-    w->btnSendFile_Click();
+    QTimer::singleShot(300, w.data(), [&] { TestSupport::clickOn(w->btnClose); });
+    TestSupport::clickOn(w->btnSendFile);
     EXPECT_TRUE(Platform::waitUntil([&] { return w.isNull(); }, 2000));
     EXPECT_EQ(frmFTPClient::loadedInstance(), nullptr);
     w = frmFTPClient::instance();
+    ASSERT_TRUE(TestSupport::showWindow(w));
     EXPECT_FALSE(modFTP::state().ftpConnected);
     EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s);
 }
@@ -406,10 +406,10 @@ TEST_F(FtpTest, ReconnectAfterARefusedFolderChangesFolderBeforeListing)
     server.folders.insert(u"/pages"_s);
     loginAndList(u"/pages"_s);
     env.dialogs.answerInput(u"/missing"_s);
-    w->btnChangeDir_Click();
+    TestSupport::clickOn(w->btnChangeDir);
     selectLocal({{u"a.txt"_s, "a"}});
     ASSERT_TRUE(upload());   // leaves type I
-    w->btnConnect_Click();
+    TestSupport::clickOn(w->btnConnect);
     server.commands.clear();
     connectAs(server.hostPort(), server.user, server.password, u"/pages"_s);
     ASSERT_TRUE(waitIdleAfter(u"LIST"_s));
@@ -494,18 +494,18 @@ TEST_F(FtpTest, PassiveRepliesGoToTheControlPeerAnd421EndsTheWait)
     EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
 
     server.replies.insert(u"PASV"_s, "227 Entering Passive Mode (127,0,0,1,0,0)\r\n");
-    w->btnList_Click();
+    TestSupport::clickOn(w->btnList);
     EXPECT_TRUE(log().contains(u"Passive Mode Connect Failed. Port:0 Address: 127.0.0.1"_s));
     EXPECT_EQ(log().last(), u"Time out !"_s);
 
     server.replies.insert(u"PASV"_s, "421 Service closing\r\n");
     const qint64 started = Platform::tickCount();
-    w->btnList_Click();
+    TestSupport::clickOn(w->btnList);
     EXPECT_LT(Platform::tickCount() - started, 1000);
     EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s);
     EXPECT_FALSE(modFTP::state().ftpConnected);
     env.dialogs.answerMessage(Platform::Ok);
-    w->btnList_Click();
+    TestSupport::clickOn(w->btnList);
     EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed"_s));
 }
 
