@@ -23,21 +23,26 @@ constexpr qint64 kReadChunk = 256 * 1024;
 // falls between CR and LF). A line that grows past kMaxLineBytes is dropped as it comes.
 class LineCutter {
 public:
-    LineCutter(const std::function<bool(const QString &)> &onLine, QList<qint64> &skipped)
+    LineCutter(const std::function<bool(QByteArrayView)> &onLine, QList<qint64> &skipped)
         : m_onLine(onLine), m_skipped(skipped)
     {
     }
 
     // False once `onLine` has asked to stop.
-    bool take(const char *bytes, qsizetype size)
+    bool take(QByteArrayView chunk)
     {
+        const char *bytes = chunk.data();
+        const qsizetype size = chunk.size();
         qsizetype start = m_afterCr && size > 0 && bytes[0] == '\n' ? 1 : 0;
         m_afterCr = false;
         for (qsizetype i = start; i < size; ++i) {
+            // Text bytes lie above CR: one comparison passes over them.
+            if (static_cast<unsigned char>(bytes[i]) > '\r')
+                continue;
             const char byte = bytes[i];
             if (byte != '\r' && byte != '\n')
                 continue;
-            if (!endLine(bytes + start, i - start))
+            if (!endLine(QByteArrayView(bytes + start, i - start)))
                 return false;
             if (byte == '\r') {
                 if (i + 1 == size)
@@ -47,7 +52,7 @@ public:
             }
             start = i + 1;
         }
-        hold(bytes + start, size - start);
+        hold(QByteArrayView(bytes + start, size - start));
         return true;
     }
 
@@ -55,44 +60,43 @@ public:
     void finish()
     {
         if (m_overlong || !m_pending.isEmpty())
-            endLine(nullptr, 0);
+            endLine(QByteArrayView());
     }
 
 private:
-    void hold(const char *bytes, qsizetype size)
+    void hold(QByteArrayView bytes)
     {
         if (m_overlong)
             return;
-        if (m_pending.size() + size > kMaxLineBytes) {
+        if (m_pending.size() + bytes.size() > kMaxLineBytes) {
             m_overlong = true;
             m_pending.clear();
             return;
         }
-        m_pending.append(bytes, size);
+        m_pending.append(bytes);
     }
 
-    // Ends the current line with `bytes`; false when `onLine` asks to stop.
-    bool endLine(const char *bytes, qsizetype size)
+    bool endLine(QByteArrayView bytes)
     {
         ++m_lineNumber;
         bool goOn = true;
-        if (m_pending.isEmpty() && !m_overlong && size <= kMaxLineBytes) {
-            goOn = m_onLine(fromAnsi(QByteArray::fromRawData(bytes, size)));
+        if (m_pending.isEmpty() && !m_overlong && bytes.size() <= kMaxLineBytes) {
+            goOn = m_onLine(bytes);
         } else {
-            hold(bytes, size);
+            hold(bytes);
             if (m_overlong)
                 m_skipped.append(m_lineNumber);
             else
-                goOn = m_onLine(fromAnsi(m_pending));
+                goOn = m_onLine(m_pending);
         }
         m_pending.clear();
         m_overlong = false;
         return goOn;
     }
 
-    const std::function<bool(const QString &)> &m_onLine;
+    const std::function<bool(QByteArrayView)> &m_onLine;
     QList<qint64> &m_skipped;
-    QByteArray m_pending;     // the current line so far
+    QByteArray m_pending;     // the current line so far, when a chunk's end cut it
     bool m_overlong = false;  // the current line is past the limit: its bytes are not kept
     bool m_afterCr = false;   // the last chunk ended in CR: a LF starting the next one belongs to it
     qint64 m_lineNumber = 0;
@@ -429,26 +433,27 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-LineReading forEachLine(const QString &path, const std::function<bool(const QString &)> &onLine)
+LineReading forEachByteLine(const QString &path, const std::function<bool(QByteArrayView)> &onLine)
 {
     LineReading reading;
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return reading;
     LineCutter cutter(onLine, reading.skippedLines);
-    while (true) {
-        const QByteArray chunk = file.read(kReadChunk);
-        if (chunk.isEmpty())
-            break;
-        if (!cutter.take(chunk.constData(), chunk.size())) {
-            reading.readable = true;
-            return reading;
-        }
-    }
-    reading.readable = file.error() == QFileDevice::NoError;
-    if (reading.readable)
+    QByteArray chunk(kReadChunk, Qt::Uninitialized);
+    bool stopped = false;
+    qint64 got = 0;
+    while (!stopped && (got = file.read(chunk.data(), kReadChunk)) > 0)
+        stopped = !cutter.take(QByteArrayView(chunk.constData(), got));
+    reading.readable = stopped || (got == 0 && file.error() == QFileDevice::NoError);
+    if (!stopped && reading.readable)
         cutter.finish();
     return reading;
+}
+
+LineReading forEachLine(const QString &path, const std::function<bool(const QString &)> &onLine)
+{
+    return forEachByteLine(path, [&onLine](QByteArrayView line) { return onLine(fromAnsi(QByteArray::fromRawData(line.data(), line.size()))); });
 }
 
 std::optional<QStringList> readLines(const QString &path)

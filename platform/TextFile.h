@@ -66,6 +66,10 @@ struct LineReading {
 // `onLine` returns false to stop.
 LineReading forEachLine(const QString &path, const std::function<bool(const QString &)> &onLine);
 
+// The same lines as bytes, not yet decoded, for the readers of large files. A view holds only
+// until `onLine` returns.
+LineReading forEachByteLine(const QString &path, const std::function<bool(QByteArrayView)> &onLine);
+
 // The lines of a text file, or nothing when it cannot be read. Lines longer than kMaxLineBytes
 // are left out; the second form gives their numbers.
 std::optional<QStringList> readLines(const QString &path);

@@ -28,91 +28,6 @@ bool holdsDataFiles(const QString &folder)
     return !folder.isEmpty() && QFileInfo::exists(folder + QStringLiteral("/country.vqs"));
 }
 
-constexpr qint64 kReadChunk = 256 * 1024;
-
-// Cuts the bytes of a file into lines as Platform::forEachLine does: CR LF, CR or a lone LF ends a
-// line, also across a chunk's end; a line longer than Platform::kMaxLineBytes is left out.
-class ByteLineCutter {
-public:
-    ByteLineCutter(const std::function<bool(QByteArrayView)> &onLine, QList<qint64> &skipped)
-        : m_onLine(onLine), m_skipped(skipped)
-    {
-    }
-
-    // False once `onLine` has asked to stop.
-    bool take(QByteArrayView chunk)
-    {
-        const char *bytes = chunk.data();
-        const qsizetype size = chunk.size();
-        qsizetype start = m_afterCr && size > 0 && bytes[0] == '\n' ? 1 : 0;
-        m_afterCr = false;
-        for (qsizetype i = start; i < size; ++i) {
-            // Text bytes lie above CR: one comparison passes over them.
-            if (static_cast<unsigned char>(bytes[i]) > '\r')
-                continue;
-            const char byte = bytes[i];
-            if (byte != '\r' && byte != '\n')
-                continue;
-            if (!endLine(QByteArrayView(bytes + start, i - start)))
-                return false;
-            if (byte == '\r') {
-                if (i + 1 == size)
-                    m_afterCr = true;
-                else if (bytes[i + 1] == '\n')
-                    ++i;
-            }
-            start = i + 1;
-        }
-        hold(QByteArrayView(bytes + start, size - start));
-        return true;
-    }
-
-    // The last line, when the file does not end with a line end.
-    void finish()
-    {
-        if (m_overlong || !m_pending.isEmpty())
-            endLine(QByteArrayView());
-    }
-
-private:
-    void hold(QByteArrayView bytes)
-    {
-        if (m_overlong)
-            return;
-        if (m_pending.size() + bytes.size() > Platform::kMaxLineBytes) {
-            m_overlong = true;
-            m_pending.clear();
-            return;
-        }
-        m_pending.append(bytes);
-    }
-
-    bool endLine(QByteArrayView bytes)
-    {
-        ++m_lineNumber;
-        bool goOn = true;
-        if (m_pending.isEmpty() && !m_overlong && bytes.size() <= Platform::kMaxLineBytes) {
-            goOn = m_onLine(bytes);
-        } else {
-            hold(bytes);
-            if (m_overlong)
-                m_skipped.append(m_lineNumber);
-            else
-                goOn = m_onLine(m_pending);
-        }
-        m_pending.clear();
-        m_overlong = false;
-        return goOn;
-    }
-
-    const std::function<bool(QByteArrayView)> &m_onLine;
-    QList<qint64> &m_skipped;
-    QByteArray m_pending;     // the current line so far, when a chunk's end cut it
-    bool m_overlong = false;  // the current line is past the limit: its bytes are not kept
-    bool m_afterCr = false;   // the last chunk ended in CR: a LF starting the next one belongs to it
-    qint64 m_lineNumber = 0;
-};
-
 void logSkippedLines(const QString &path, const QList<qint64> &lines)
 {
     for (qint64 line : lines)
@@ -189,19 +104,7 @@ Platform::LineReading forEachLine(const QString &path, const std::function<bool(
 
 Platform::LineReading forEachByteLine(const QString &path, const std::function<bool(QByteArrayView)> &onLine)
 {
-    Platform::LineReading reading;
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return reading;
-    ByteLineCutter cutter(onLine, reading.skippedLines);
-    QByteArray chunk(kReadChunk, Qt::Uninitialized);
-    bool stopped = false;
-    qint64 got = 0;
-    while (!stopped && (got = file.read(chunk.data(), kReadChunk)) > 0)
-        stopped = !cutter.take(QByteArrayView(chunk.constData(), got));
-    reading.readable = stopped || (got == 0 && file.error() == QFileDevice::NoError);
-    if (!stopped && reading.readable)
-        cutter.finish();
+    const Platform::LineReading reading = Platform::forEachByteLine(path, onLine);
     logSkippedLines(path, reading.skippedLines);
     return reading;
 }
