@@ -149,6 +149,11 @@ KeyedListView::~KeyedListView()
 
 void KeyedListView::indexRows(int first, int last)
 {
+    // Sized once for a batch of rows: growing step by step would hash every key again each time.
+    if (m_exactKeys)
+        m_byExactKey.reserve(m_byExactKey.size() + (last - first + 1));
+    else
+        m_byKey.reserve(m_byKey.size() + (last - first + 1));
     for (int i = first; i <= last; ++i) {
         QTreeWidgetItem *row = topLevelItem(i);
         const QString key = Platform::itemKey(row);

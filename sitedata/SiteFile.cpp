@@ -72,6 +72,7 @@ QList<SiteUrl> SiteFile::urls() const
     const QMap<int, QString> urls = m_document.numberedValues(SiteKeys::Urls, SiteKeys::UrlPrefix);
     const QMap<int, QString> localFiles = m_document.numberedValues(SiteKeys::Urls, SiteKeys::LocalFilePrefix);
     list.reserve(list.size() + urls.size());
+    seen.reserve(list.size() + urls.size());
     for (auto it = urls.cbegin(); it != urls.cend() && it.key() <= last; ++it)
         add(it.value(), localFiles.value(it.key()));
     return list;

@@ -156,8 +156,10 @@ void clsMain::showSiteLists(const SiteFile &site)
 {
     frmMain &w = *m_frmMain;
     // Rows are built apart and added at once: the list is laid out once, not once per row.
+    const QList<SiteUrl> urls = site.urls();
     QList<QTreeWidgetItem *> urlRows;
-    for (const SiteUrl &url : site.urls()) {
+    urlRows.reserve(urls.size());
+    for (const SiteUrl &url : urls) {
         QTreeWidgetItem *row = newKeyedRow(url.url, {url.url}, QStringLiteral("HTMLFile"));
         Platform::setItemTag(row, url.localFile);
         urlRows.append(row);
