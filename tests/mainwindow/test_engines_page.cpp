@@ -98,8 +98,8 @@ TEST_F(EnginesPageTest, CountryAdultAndNameSelectTheirEngines)
         if (w->lstCountry->item(i)->text().endsWith(QStringLiteral("(US)")))
             us = w->lstCountry->item(i);
     ASSERT_TRUE(us);
-    w->lstCountry->setCurrentItem(us);
-    w->lstCountry_Click();
+    showOnEnginesPage(w->lstCountry);
+    TestSupport::clickRow(w->lstCountry, us);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Dir One"), QStringLiteral("Hot One")}));
 
     w->optAdultSite[0]->setChecked(true);
@@ -112,16 +112,18 @@ TEST_F(EnginesPageTest, CountryAdultAndNameSelectTheirEngines)
     EXPECT_TRUE(selectedNames().contains(QStringLiteral("Misc One")));
 
     w->cmdRemoveEngine[1]->click();
-    w->txtFindEngines->setText(QStringLiteral("misc"));
-    w->txtFindEngines_KeyDown(13);
+    QTest::keyClicks(w->txtFindEngines, QStringLiteral("misc"));
+    QTest::keyClick(w->txtFindEngines, Qt::Key_Return);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Misc One")});
     // An empty find box takes the first engine.
-    w->txtFindEngines->clear();
-    w->txtFindEngines_KeyDown(13);
+    QTest::keyClick(w->txtFindEngines, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->txtFindEngines, Qt::Key_Backspace);
+    QTest::keyClick(w->txtFindEngines, Qt::Key_Return);
     EXPECT_TRUE(selectedNames().contains(engineNames().first()));
 
-    w->lsvEngines->showOnly(QStringLiteral("Eng Two"));
-    w->lsvEngines_DblClick();
+    const QModelIndex engTwo = w->lsvEngines->model()->index(engineNames().indexOf(QStringLiteral("Eng Two")), 0);
+    w->lsvEngines->scrollTo(engTwo);
+    TestSupport::doubleClickAt(w->lsvEngines->viewport(), w->lsvEngines->visualRect(engTwo).center());
     EXPECT_TRUE(selectedNames().contains(QStringLiteral("Eng Two")));
     expectInStep();
 }
@@ -161,6 +163,7 @@ TEST_F(EnginesPageTest, EngineTypeListsTheCheckedBoxesInOrder)
 
 TEST_F(EnginesPageTest, ColumnClicksFlipTheOrder)
 {
+    // Direct calls: the lists' headers take no click (their sections are not clickable).
     w->lsvEngines_ColumnClick(0);
     EXPECT_EQ(engineNames().first(), QStringLiteral("Misc One"));
     w->lsvEngines_ColumnClick(0);
@@ -174,16 +177,16 @@ TEST_F(EnginesPageTest, SavingTheSelectionAddsTheExtensionAndAsksBeforeReplacing
 {
     click(QStringLiteral("Root\\Shops"));
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuEngineItems_Click(0);
+    choose(w->mnuEngineItems[0]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("No engines have been selected. Please select the engines you would like to save.")));
 
     w->cmdSelectEngine[1]->click();
     const QString folder = programPath(QStringLiteral("Engines/"));
     env.dialogs.answerFile(folder + QStringLiteral("list.eng"), 2);
-    w->mnuEngineItems_Click(0);
+    choose(w->mnuEngineItems[0]);
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("list.eng.txt")));
     env.dialogs.answerFile(folder + QStringLiteral("list"), 1);
-    w->mnuEngineItems_Click(0);
+    choose(w->mnuEngineItems[0]);
     EXPECT_TRUE(bytes(folder + QStringLiteral("list.eng")).startsWith("Eng One\r\n"));
     EXPECT_EQ(env.dialogs.shown().last().defaultText, folder);
 
@@ -192,7 +195,7 @@ TEST_F(EnginesPageTest, SavingTheSelectionAddsTheExtensionAndAsksBeforeReplacing
     w->cmdSelectEngine[0]->click();
     env.dialogs.answerFile(folder + QStringLiteral("list.eng"), 1);
     env.dialogs.answerMessage(Platform::No);
-    w->mnuEngineItems_Click(0);
+    choose(w->mnuEngineItems[0]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The file '") + folder
                                      + QStringLiteral("list.eng' already exists.\r\n\r\nDo you want to replace it?")));
     EXPECT_TRUE(bytes(folder + QStringLiteral("list.eng")).startsWith("Eng One\r\n"));
@@ -206,7 +209,7 @@ TEST_F(EnginesPageTest, LoadingAListSavesTheSiteAndShowsTheEnginesPage)
     const QString list = programPath(QStringLiteral("Engines/mine.eng"));
     env.writeFile(list, "Misc One\r\nnobody\r\nDir One\r\n");
     env.dialogs.answerFile(list);
-    w->mnuEngineItems_Click(1);
+    choose(w->mnuEngineItems[1]);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Misc One"), QStringLiteral("Dir One")}));
     EXPECT_FALSE(w->SSTab3->isHidden());
     EXPECT_TRUE(w->SSTab1->isHidden());
@@ -219,7 +222,7 @@ TEST_F(EnginesPageTest, FailedEnginesLoadOnlyWhenTheListExists)
 {
     click(QStringLiteral("Root\\Shops"));
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuEngineItems_Click(6);
+    choose(w->mnuEngineItems[6]);
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_EQ(env.dialogs.shown()[0].prompt, QStringLiteral("Failed engine list is empty."));
     EXPECT_EQ(env.dialogs.shown()[0].title, QStringLiteral("Load Engines"));
@@ -227,7 +230,7 @@ TEST_F(EnginesPageTest, FailedEnginesLoadOnlyWhenTheListExists)
     EXPECT_TRUE(w->SSTab3->isHidden());
 
     writeProgramFile(QStringLiteral("fail.eng"), "Hot One\r\n");
-    w->mnuEngineItems_Click(6);
+    choose(w->mnuEngineItems[6]);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Hot One")});
     EXPECT_FALSE(w->SSTab3->isHidden());
 }
@@ -235,22 +238,22 @@ TEST_F(EnginesPageTest, FailedEnginesLoadOnlyWhenTheListExists)
 TEST_F(EnginesPageTest, RulesAndExportFromTheMenu)
 {
     click(QStringLiteral("Root\\Shops"));
-    w->mnuEngineItems_Click(3);
+    choose(w->mnuEngineItems[3]);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Eng One")});
-    w->mnuEngineItems_Click(4);
+    choose(w->mnuEngineItems[4]);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Dir One")});
 
     env.dialogs.answerMessage(Platform::No);
-    w->mnuEngineItems_Click(8);
+    choose(w->mnuEngineItems[8]);
     EXPECT_FALSE(QFile::exists(programPath(QStringLiteral("englist.htm"))));
     env.dialogs.answerMessage(Platform::Yes);
-    w->mnuEngineItems_Click(8);
+    choose(w->mnuEngineItems[8]);
     EXPECT_TRUE(QFile::exists(programPath(QStringLiteral("englist.htm"))));
     EXPECT_EQ(env.shellRequests, QStringList{QStringLiteral("open:") + programPath(QStringLiteral("englist.htm"))});
 
     // With the root current the menu does nothing.
     click(QStringLiteral("Root"));
-    w->mnuEngineItems_Click(3);
+    EXPECT_FALSE(offered(w->mnuEngines, w->mnuEngineItems[3]));
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Dir One")});
 }
 
@@ -277,14 +280,14 @@ TEST_F(EnginesPageTest, SubmitWithoutEnginesShowsTheEnginesPageAndWithEnginesOpe
 {
     click(QStringLiteral("Root\\Shops\\Shop"));
     env.dialogs.answerMessage(Platform::Ok);
-    w->ToolbarMain_ButtonClick(QStringLiteral("Submit"));
+    clickToolbar(QStringLiteral("Submit"));
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("There is no engine selected.\r\n\r\nPlease select the engines before start submitting.")));
     EXPECT_FALSE(w->SSTab3->isHidden());
     EXPECT_FALSE(w->toolbarButton(QStringLiteral("Save"))->isEnabled());
 
     w->cmdSelectEngine[1]->click();
     ProjectListPath = listFile();
-    w->ToolbarMain_ButtonClick(QStringLiteral("SUBMIT"));
+    clickToolbar(QStringLiteral("SUBMIT"));
     frmSubmit *run = nullptr;
     for (QWidget *window : QApplication::topLevelWidgets())
         if (auto *candidate = qobject_cast<frmSubmit *>(window))
@@ -301,7 +304,7 @@ TEST_F(EnginesPageTest, ANewWebSiteStartsWithNoEngineSelectedAndTheRulesSelectAg
     ASSERT_EQ(selectedNames().size(), 5);
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerInput(QStringLiteral("Fresh"));
-    w->mnuFileItems_Click(3);
+    choose(w->mnuFileItems[3]);
     ASSERT_EQ(currentKey(), QStringLiteral("Root\\Empty\\Fresh"));
     EXPECT_TRUE(selectedNames().isEmpty());
     expectInStep();

@@ -80,7 +80,7 @@ TEST_F(TreeInput, TypingInTheLabelEditorRenames)
 {
     openWithProjects();
     click(QStringLiteral("Root\\Empty"));
-    w->TreeView1->editItem(w->m_currentNode);
+    QTest::keyClick(w->TreeView1, Qt::Key_F2);
     QLineEdit *editor = openEditor();
     ASSERT_TRUE(editor);
     editor->setText(QStringLiteral("Renamed"));
@@ -90,7 +90,7 @@ TEST_F(TreeInput, TypingInTheLabelEditorRenames)
 
     // A refused name: the old name shows and the editor opens again with the typed text.
     ASSERT_TRUE(Platform::waitUntil([this] { return openEditor() == nullptr; }, 2000));
-    w->TreeView1->editItem(w->m_currentNode);
+    QTest::keyClick(w->TreeView1, Qt::Key_F2);
     editor = openEditor();
     ASSERT_TRUE(editor);
     editor->setText(QStringLiteral("Shops"));
@@ -110,8 +110,8 @@ TEST_F(TreeInput, TypingInTheLabelEditorRenames)
 TEST_F(TreeInput, ClickingASiteWhileItsProjectIsBeingRenamedRenamesAndOpensTheSite)
 {
     openWithProjects();
-    click(QStringLiteral("Root\\Shops"));
-    w->TreeView1->editItem(w->m_currentNode);
+    ASSERT_EQ(currentKey(), QStringLiteral("Root\\Shops"));   // the first node is selected on opening
+    QTest::keyClick(w->TreeView1, Qt::Key_F2);
     QLineEdit *editor = openEditor();
     ASSERT_TRUE(editor);
     editor->setText(QStringLiteral("Stores"));
