@@ -11,6 +11,7 @@
 #include "platform/CommonControls.h"
 #include "platform/KeyedListView.h"
 #include "sitedata/frmAddURL.h"
+#include "support/UserInput.h"
 
 using namespace Qt::StringLiterals;
 using TestSupport::TestEnvironment;
@@ -39,7 +40,9 @@ protected:
         dialog->chkExtention[1]->setChecked(asp);
         dialog->chkExtention[2]->setChecked(cgi);
         dialog->chkSubDirectory->setChecked(subFolders);
-        dialog->Command1_Click(frmAddURL::GetButton);
+        // The dialog closes after a run: each run opens it again.
+        ASSERT_TRUE(TestSupport::showWindow(dialog));
+        TestSupport::clickOn(dialog->Command1[frmAddURL::GetButton]);
     }
     QStringList urlTexts() const
     {
