@@ -3,6 +3,7 @@
 #include "support/LoopbackServer.h"
 #include "support/StalledListener.h"
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -48,6 +49,7 @@ protected:
         myPreference().setProxy(QString());
         frmHTTP::setIntervals({10, 300, 1500});
         dialog = new frmAddURLFromWeb(&urls);
+        ASSERT_TRUE(TestSupport::showWindow(dialog));
     }
     void TearDown() override
     {
@@ -58,7 +60,9 @@ protected:
     void get(const QString &url)
     {
         dialog->txtWebURL->setText(url);
-        dialog->Command1_Click(frmAddURLFromWeb::GetButton);
+        // The dialog closes after a run: each run opens it again.
+        ASSERT_TRUE(TestSupport::showWindow(dialog));
+        TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::GetButton]);
     }
     bool waitForDone() { return Platform::waitUntil([this] { return dialog->result() == QDialog::Accepted; }, kWaitMs); }
     static void settle(int ms) { Platform::waitUntil([] { return false; }, ms); }
@@ -175,7 +179,7 @@ TEST_F(AddFromWeb, FilterStringsLeaveMatchingLinksOutAndFetchingTwiceAddsNoDupli
     LoopbackServer server;
     server.replyWith(LoopbackServer::httpReply(200, kSamplePage));
     dialog->txtKeyword->setText(u"CGI-BIN"_s);
-    dialog->Command1_Click(frmAddURLFromWeb::AddButton);
+    TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::AddButton]);
     dialog->lstKeywords->addItem(QString());
     get(server.hostPort() + u"/"_s);
     ASSERT_TRUE(waitForDone());
@@ -274,7 +278,7 @@ TEST_F(AddFromWeb, DialogDestroyedWhileFetchingIsNotCalledBack)
 TEST_F(AddFromWeb, FiltersAreAddedWithEnterAndRemovedBySelection)
 {
     env.dialogs.answerMessage(Platform::Ok);
-    dialog->Command1_Click(frmAddURLFromWeb::AddButton);
+    TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::AddButton]);
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_EQ(env.dialogs.shown()[0].prompt, u"Please enter a Filter string you want to add."_s);
     EXPECT_EQ(dialog->lstKeywords->count(), 0);
