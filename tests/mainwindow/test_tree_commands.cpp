@@ -7,11 +7,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
 #include "MainWindowFixture.h"
 #include "core/clsPreference.h"
+#include "platform/EventLoop.h"
 
 namespace {
 
@@ -29,7 +31,37 @@ QList<int> enabledIndexes(const QVector<QAction *> &items, int upTo)
 
 } // namespace
 
-class TreeCommands : public MainWindowTest {};
+class TreeCommands : public MainWindowTest {
+protected:
+    QLineEdit *openEditor() const
+    {
+        for (QLineEdit *editor : w->TreeView1->findChildren<QLineEdit *>())
+            if (editor->isVisible())
+                return editor;
+        return nullptr;
+    }
+    // The user renames the current node: F2 (or the click on the selected node) opens the editor,
+    // the name is typed over the old one, Enter. False when the editor did not open or opened
+    // again with the refused name (then Esc gives up).
+    bool rename(const QString &name)
+    {
+        QTest::keyClick(w->TreeView1, Qt::Key_F2);
+        if (!Platform::waitUntil([this] { return openEditor() != nullptr; }, 2000))
+            return false;
+        QPointer<QLineEdit> editor = openEditor();
+        editor->selectAll();
+        QTest::keyClicks(editor, name);
+        QTest::keyClick(editor, Qt::Key_Return);
+        const auto reopened = [&] { return openEditor() && openEditor() != editor.data(); };
+        Platform::waitUntil([&] { return w->m_currentNode->text(0) == name || reopened(); }, 2000);
+        if (reopened()) {
+            QTest::keyClick(openEditor(), Qt::Key_Escape);
+            QApplication::processEvents();
+            return false;
+        }
+        return w->m_currentNode->text(0) == name;
+    }
+};
 
 TEST_F(TreeCommands, LoadBuildsTheTreeAndLeavesEveryFileAsItWas)
 {
@@ -181,8 +213,7 @@ TEST_F(TreeCommands, RenamingAProjectRenamesItsSectionAndRekeysItsSites)
 {
     openWithProjects();
     click(QStringLiteral("Root\\Shops"));
-    ASSERT_TRUE(w->TreeView1_BeforeLabelEdit());
-    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Stores")));
+    ASSERT_TRUE(rename(QStringLiteral("Stores")));
     EXPECT_TRUE(node(QStringLiteral("Root\\Stores\\Shop")));
     EXPECT_FALSE(node(QStringLiteral("Root\\Shops\\Shop")));
     EXPECT_EQ(listValue(QStringLiteral("Stores"), QStringLiteral("Last")), QStringLiteral("3"));
@@ -194,7 +225,7 @@ TEST_F(TreeCommands, RenamingAProjectRenamesItsSectionAndRekeysItsSites)
     choose(w->mnuFileItems[3]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The name 'Shop' is already exist")));
     // A second rename starts from the new name.
-    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Shops Again")));
+    ASSERT_TRUE(rename(QStringLiteral("Shops Again")));
     EXPECT_TRUE(bytes(listFile()).contains("[Shops Again]"));
 }
 
@@ -203,11 +234,12 @@ TEST_F(TreeCommands, CaseOnlyRenameStoresNothingAndTheRootCannotBeRenamed)
     openWithProjects();
     const QByteArray list = bytes(listFile());
     click(QStringLiteral("Root\\Shops"));
-    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("SHOPS")));
+    ASSERT_TRUE(rename(QStringLiteral("SHOPS")));
     EXPECT_EQ(w->m_currentNode->text(0), QStringLiteral("SHOPS"));
     EXPECT_EQ(bytes(listFile()), list);
     click(QStringLiteral("Root"));
-    EXPECT_FALSE(w->TreeView1_BeforeLabelEdit());
+    QTest::keyClick(w->TreeView1, Qt::Key_F2);
+    EXPECT_FALSE(openEditor());
 }
 
 TEST_F(TreeCommands, RefusedRenameShowsTheOldNameAndLaterCommandsActOnTheRightEntry)
@@ -216,12 +248,12 @@ TEST_F(TreeCommands, RefusedRenameShowsTheOldNameAndLaterCommandsActOnTheRightEn
     click(QStringLiteral("Root\\Shops\\Shop"));
     const QByteArray list = bytes(listFile());
     env.dialogs.answerMessage(Platform::Ok);
-    EXPECT_FALSE(w->TreeView1_AfterLabelEdit(QStringLiteral("outlet")));
+    EXPECT_FALSE(rename(QStringLiteral("outlet")));
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("Cannot rename 'Shop'. A file with the name you specified already exists")));
     EXPECT_EQ(w->m_currentNode->text(0), QStringLiteral("Shop"));
     EXPECT_EQ(bytes(listFile()), list);
     env.dialogs.answerMessage(Platform::Ok);
-    EXPECT_FALSE(w->TreeView1_AfterLabelEdit(QStringLiteral("a/b")));
+    EXPECT_FALSE(rename(QStringLiteral("a/b")));
     EXPECT_TRUE(env.dialogs.wasShown(kRefused));
     EXPECT_EQ(w->m_currentNode->text(0), QStringLiteral("Shop"));
 
@@ -238,7 +270,7 @@ TEST_F(TreeCommands, RenamingASiteRewritesItsEntryAndKeepsItsFile)
 {
     openWithProjects();
     click(QStringLiteral("Root\\Shops\\Outlet"));
-    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Aardvark")));
+    ASSERT_TRUE(rename(QStringLiteral("Aardvark")));
     EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("3")),
               QStringLiteral("Aardvark|") + siteFile(QStringLiteral("Outlet.vqs")));
     // Only the renamed node's own children are sorted; its place stays.
@@ -247,7 +279,7 @@ TEST_F(TreeCommands, RenamingASiteRewritesItsEntryAndKeepsItsFile)
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerInput(QStringLiteral("Other"));
     choose(w->mnuFileItems[3]);
-    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Shop")));
+    ASSERT_TRUE(rename(QStringLiteral("Shop")));
     EXPECT_TRUE(node(QStringLiteral("Root\\Empty\\Shop")));
 }
 
