@@ -63,17 +63,17 @@ protected:
 
 TEST_F(EnginesPageTest, TypeBoxesSelectTheirTypeAndTheAllButtonsSetEveryBoxWithoutTheRule)
 {
-    w->chkType[1]->click();
+    clickOnEngines(w->chkType[1]);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Dir One"), QStringLiteral("Hot One")}));
-    w->chkType[1]->click();
+    clickOnEngines(w->chkType[1]);
     EXPECT_TRUE(selectedNames().isEmpty());
 
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     EXPECT_EQ(selectedNames().size(), 5);
     EXPECT_TRUE(allBoxes(true));
     EXPECT_EQ(w->lsvSelectedEngines->headerCaption(0), QStringLiteral("Selected Engines (5)"));
     EXPECT_TRUE(w->m_bTypeClick);
-    w->cmdRemoveEngine[1]->click();
+    clickOnEngines(w->cmdRemoveEngine[1]);
     EXPECT_TRUE(selectedNames().isEmpty());
     EXPECT_TRUE(allBoxes(false));
     EXPECT_EQ(w->lsvSelectedEngines->headerCaption(0), QStringLiteral("Selected Engines (0)"));
@@ -83,10 +83,10 @@ TEST_F(EnginesPageTest, TypeBoxesSelectTheirTypeAndTheAllButtonsSetEveryBoxWitho
 TEST_F(EnginesPageTest, HighlightedEnginesMoveWithTheArrowButtons)
 {
     highlight(w->lsvEngines, {QStringLiteral("Eng Two"), QStringLiteral("Misc One")});
-    w->cmdSelectEngine[0]->click();
+    clickOnEngines(w->cmdSelectEngine[0]);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Eng Two"), QStringLiteral("Misc One")}));
     highlight(w->lsvSelectedEngines, {QStringLiteral("Eng Two")});
-    w->cmdRemoveEngine[0]->click();
+    clickOnEngines(w->cmdRemoveEngine[0]);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Misc One")});
     expectInStep();
 }
@@ -104,14 +104,14 @@ TEST_F(EnginesPageTest, CountryAdultAndNameSelectTheirEngines)
 
     w->optAdultSite[0]->setChecked(true);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Hot One")});
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     w->optAdultSite[1]->setChecked(true);
     EXPECT_FALSE(selectedNames().contains(QStringLiteral("Hot One")));
     EXPECT_FALSE(selectedNames().contains(QStringLiteral("Eng Two")));
     EXPECT_TRUE(selectedNames().contains(QStringLiteral("Eng One")));
     EXPECT_TRUE(selectedNames().contains(QStringLiteral("Misc One")));
 
-    w->cmdRemoveEngine[1]->click();
+    clickOnEngines(w->cmdRemoveEngine[1]);
     QTest::keyClicks(w->txtFindEngines, QStringLiteral("misc"));
     QTest::keyClick(w->txtFindEngines, Qt::Key_Return);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Misc One")});
@@ -130,7 +130,7 @@ TEST_F(EnginesPageTest, CountryAdultAndNameSelectTheirEngines)
 
 TEST_F(EnginesPageTest, DeleteKeysRemoveOnlyHighlightedRowsAndKeepSelectedTrue)
 {
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     highlight(w->lsvEngines, {QStringLiteral("Eng One")});
     QTest::keyClick(w->lsvEngines, Qt::Key_Delete);
     EXPECT_EQ(engineNames().size(), 4);
@@ -138,7 +138,7 @@ TEST_F(EnginesPageTest, DeleteKeysRemoveOnlyHighlightedRowsAndKeepSelectedTrue)
     EXPECT_TRUE(myEngines().find(QStringLiteral("Eng One"))->Selected);
     expectInStep();
     // Unchecking its type still takes it out of the selection.
-    w->chkType[0]->click();
+    clickOnEngines(w->chkType[0]);
     EXPECT_FALSE(selectedNames().contains(QStringLiteral("Eng One")));
 
     highlight(w->lsvSelectedEngines, {QStringLiteral("Misc One")});
@@ -168,7 +168,7 @@ TEST_F(EnginesPageTest, ColumnClicksFlipTheOrder)
     EXPECT_EQ(engineNames().first(), QStringLiteral("Misc One"));
     w->lsvEngines_ColumnClick(0);
     EXPECT_EQ(engineNames().first(), QStringLiteral("Dir One"));
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     w->lsvSelectedEngines_ColumnClick(1);   // by type, descending
     EXPECT_EQ(selectedNames().first(), QStringLiteral("Misc One"));
 }
@@ -180,7 +180,7 @@ TEST_F(EnginesPageTest, SavingTheSelectionAddsTheExtensionAndAsksBeforeReplacing
     choose(w->mnuEngineItems[0]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("No engines have been selected. Please select the engines you would like to save.")));
 
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     const QString folder = programPath(QStringLiteral("Engines/"));
     env.dialogs.answerFile(folder + QStringLiteral("list.eng"), 2);
     choose(w->mnuEngineItems[0]);
@@ -190,9 +190,9 @@ TEST_F(EnginesPageTest, SavingTheSelectionAddsTheExtensionAndAsksBeforeReplacing
     EXPECT_TRUE(bytes(folder + QStringLiteral("list.eng")).startsWith("Eng One\r\n"));
     EXPECT_EQ(env.dialogs.shown().last().defaultText, folder);
 
-    w->cmdRemoveEngine[1]->click();
+    clickOnEngines(w->cmdRemoveEngine[1]);
     highlight(w->lsvEngines, {QStringLiteral("Dir One")});
-    w->cmdSelectEngine[0]->click();
+    clickOnEngines(w->cmdSelectEngine[0]);
     env.dialogs.answerFile(folder + QStringLiteral("list.eng"), 1);
     env.dialogs.answerMessage(Platform::No);
     choose(w->mnuEngineItems[0]);
@@ -259,7 +259,7 @@ TEST_F(EnginesPageTest, RulesAndExportFromTheMenu)
 
 TEST_F(EnginesPageTest, ReloadEmptiesTheSelectionKeepsTheBoxesAndDoesNotRepeatCustomEngines)
 {
-    w->chkType[1]->click();
+    clickOnEngines(w->chkType[1]);
     const int customEngines = w->cboCustomEngines->count();
     w->RefreshEngineData();
     EXPECT_TRUE(selectedNames().isEmpty());
@@ -270,8 +270,8 @@ TEST_F(EnginesPageTest, ReloadEmptiesTheSelectionKeepsTheBoxesAndDoesNotRepeatCu
     expectInStep();
     // Without both files nothing happens.
     QFile::remove(enginePath(QStringLiteral("catvqs.dat")));
-    w->chkType[1]->click();
-    w->chkType[1]->click();
+    clickOnEngines(w->chkType[1]);
+    clickOnEngines(w->chkType[1]);
     w->RefreshEngineData();
     EXPECT_FALSE(selectedNames().isEmpty());
 }
@@ -285,7 +285,7 @@ TEST_F(EnginesPageTest, SubmitWithoutEnginesShowsTheEnginesPageAndWithEnginesOpe
     EXPECT_FALSE(w->SSTab3->isHidden());
     EXPECT_FALSE(w->toolbarButton(QStringLiteral("Save"))->isEnabled());
 
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     ProjectListPath = listFile();
     clickToolbar(QStringLiteral("SUBMIT"));
     frmSubmit *run = nullptr;
@@ -300,7 +300,7 @@ TEST_F(EnginesPageTest, SubmitWithoutEnginesShowsTheEnginesPageAndWithEnginesOpe
 
 TEST_F(EnginesPageTest, ANewWebSiteStartsWithNoEngineSelectedAndTheRulesSelectAgain)
 {
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     ASSERT_EQ(selectedNames().size(), 5);
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerInput(QStringLiteral("Fresh"));
@@ -310,11 +310,11 @@ TEST_F(EnginesPageTest, ANewWebSiteStartsWithNoEngineSelectedAndTheRulesSelectAg
     expectInStep();
     // No engine is still taken for selected: the rules list them again.
     ASSERT_TRUE(w->chkType[0]->isChecked());
-    w->chkType[0]->click();
+    clickOnEngines(w->chkType[0]);
     EXPECT_TRUE(selectedNames().isEmpty());
-    w->chkType[0]->click();
+    clickOnEngines(w->chkType[0]);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Eng One"), QStringLiteral("Hot One"), QStringLiteral("Eng Two")}));
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     EXPECT_EQ(selectedNames().size(), 5);
     expectInStep();
 }
