@@ -213,7 +213,7 @@ TEST_F(AddFromWeb, CancelWhileFetchingStopsTheFetchAndALatePageAddsNothing)
     ASSERT_TRUE(server.waitForRequests(1, kWaitMs));
     EXPECT_TRUE(dialog->fetching());
     EXPECT_EQ(dialog->StatusBar1->panelText(1), u"Connecting to : "_s + server.hostPort() + u"/slow.htm"_s);
-    dialog->Command1[frmAddURLFromWeb::CancelButton]->click();
+    TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::CancelButton]);
     EXPECT_FALSE(dialog->fetching());
     EXPECT_FALSE(Platform::isBusyPointer());
     // The server answers after all: nobody takes the page.
@@ -231,7 +231,7 @@ TEST_F(AddFromWeb, CancelWhileStillConnectingAddsNothingWhenThePageArrives)
     LoopbackServer server;
     server.replyWith(LoopbackServer::httpReply(200, kSamplePage));
     // The user cancels from the event loop that waits for the connection.
-    QTimer::singleShot(0, dialog, [this] { dialog->Command1[frmAddURLFromWeb::CancelButton]->click(); });
+    QTimer::singleShot(0, dialog, [this] { TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::CancelButton]); });
     get(server.hostPort() + u"/"_s);
     settle(600);
     EXPECT_EQ(urls.topLevelItemCount(), 0);
@@ -245,7 +245,7 @@ TEST_F(AddFromWeb, CancelDuringASlowConnectCutsItAtOnceWithoutAnError)
     TestSupport::StalledListener listener;
     ASSERT_TRUE(listener.full());
     myPreference().setTimeOut(20);
-    QTimer::singleShot(100, dialog, [this] { dialog->Command1[frmAddURLFromWeb::CancelButton]->click(); });
+    QTimer::singleShot(100, dialog, [this] { TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::CancelButton]); });
     const qint64 start = Platform::tickCount();
     get(u"127.0.0.1:"_s + QString::number(listener.port()) + u"/"_s);
     // The connect was given up at the cancel, not at its 20 s time-out, and the user's own
@@ -290,7 +290,7 @@ TEST_F(AddFromWeb, FiltersAreAddedWithEnterAndRemovedBySelection)
     ASSERT_EQ(dialog->lstKeywords->count(), 3);
     dialog->lstKeywords->item(0)->setSelected(true);
     dialog->lstKeywords->item(2)->setSelected(true);
-    dialog->Command1[frmAddURLFromWeb::RemoveButton]->click();
+    TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::RemoveButton]);
     ASSERT_EQ(dialog->lstKeywords->count(), 1);
     EXPECT_EQ(dialog->lstKeywords->item(0)->text(), u"images"_s);
 }
