@@ -2,6 +2,7 @@
 // A loaded main window over the sample engine data, with a project list of two projects:
 // "Shops" (sites Shop = entry 1 and Outlet = entry 3; entry 2 empty) and "Empty".
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -114,6 +115,14 @@ protected:
     {
         showOnEnginesPage(control);
         TestSupport::clickOn(control);
+    }
+    // The label editor that is open now (closed ones linger until the event loop deletes them).
+    QLineEdit *openEditor() const
+    {
+        for (QLineEdit *editor : w->TreeView1->findChildren<QLineEdit *>())
+            if (editor->isVisible())
+                return editor;
+        return nullptr;
     }
     QString currentKey() const { return w->m_currentNode ? Platform::itemKey(w->m_currentNode) : QString(); }
     QString listValue(const QString &section, const QString &key) const

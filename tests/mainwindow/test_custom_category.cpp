@@ -89,11 +89,7 @@ protected:
         ASSERT_TRUE(main->loadEngineCategory());
         ASSERT_TRUE(main->loadEngines());
         browser = w->sitePages->customCategories;
-        // The site pages with the custom category tab, as for a site node.
-        w->SSTab2->hide();
-        w->SSTab3->hide();
-        w->SSTab1->show();
-        ASSERT_TRUE(TestSupport::showWindow(w));
+        ASSERT_TRUE(showSitePages());
         TestSupport::showPageOf(w->SSTab1, w->tabCategory);
         TestSupport::showPageOf(w->tabCategory, w->lsvCustomMainCategory);
     }

@@ -41,11 +41,7 @@ protected:
         myPreference().setProxy(QString());
         frmHTTP::setIntervals({10, 300, 1500});
         pages = w->sitePages;
-        // The site pages, as for a site node.
-        w->SSTab2->hide();
-        w->SSTab3->hide();
-        w->SSTab1->show();
-        ASSERT_TRUE(TestSupport::showWindow(w));
+        ASSERT_TRUE(showSitePages());
     }
     void press(QPushButton *button) { TestSupport::clickOnPage(w->SSTab1, button); }
     void TearDown() override

@@ -33,13 +33,6 @@ QList<int> enabledIndexes(const QVector<QAction *> &items, int upTo)
 
 class TreeCommands : public MainWindowTest {
 protected:
-    QLineEdit *openEditor() const
-    {
-        for (QLineEdit *editor : w->TreeView1->findChildren<QLineEdit *>())
-            if (editor->isVisible())
-                return editor;
-        return nullptr;
-    }
     // The user renames the current node: F2 (or the click on the selected node) opens the editor,
     // the name is typed over the old one, Enter. False when the editor did not open or opened
     // again with the refused name (then Esc gives up).

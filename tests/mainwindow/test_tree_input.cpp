@@ -11,14 +11,6 @@
 
 class TreeInput : public MainWindowTest {
 protected:
-    // The label editor that is open now (closed ones linger until the event loop deletes them).
-    QLineEdit *openEditor() const
-    {
-        for (QLineEdit *editor : w->TreeView1->findChildren<QLineEdit *>())
-            if (editor->isVisible())
-                return editor;
-        return nullptr;
-    }
     QPoint centreOf(const QString &key) const
     {
         return w->TreeView1->visualItemRect(node(key)).center();

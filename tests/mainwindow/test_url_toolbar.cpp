@@ -52,11 +52,7 @@ protected:
         myPreference().setProxy(QString());
         frmHTTP::setIntervals({10, 300, 1500});
         commands = w->sitePages->urlCommands;
-        // The site pages with the URL list, as for a site node.
-        w->SSTab2->hide();
-        w->SSTab3->hide();
-        w->SSTab1->show();
-        ASSERT_TRUE(TestSupport::showWindow(w));
+        ASSERT_TRUE(showSitePages());
         TestSupport::showPageOf(w->SSTab1, w->lsvSiteURLs);
     }
     void TearDown() override
