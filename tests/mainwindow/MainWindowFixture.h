@@ -2,12 +2,19 @@
 // A loaded main window over the sample engine data, with a project list of two projects:
 // "Shops" (sites Shop = entry 1 and Outlet = entry 3; entry 2 empty) and "Empty".
 #include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
 #include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
 
 #include "core/modCommon.h"
 #include "platform/CommonControls.h"
 #include "platform/KeyedListView.h"
 #include "sitedata/MainObjectFixture.h"
+#include "support/UserInput.h"
 
 class MainWindowTest : public MainObjectTest {
 protected:
@@ -49,7 +56,73 @@ protected:
     {
         QTreeWidgetItem *n = node(key);
         ASSERT_TRUE(n) << key.toStdString();
-        w->TreeView1_NodeClick(n);
+        TestSupport::clickRow(w->TreeView1, n);
+    }
+    // A command chosen from its menu on the menu bar.
+    void choose(QAction *item) { TestSupport::chooseFromMenuBar(w->menuBar(), item); }
+    // An item of the File menu's Import menu.
+    void chooseImport(QAction *item)
+    {
+        choose(w->mnuFileItems[10]);
+        TestSupport::chooseFromMenu(w->mnuImport, item);
+    }
+    // The command when its menu offers it; else the menu is closed again.
+    void chooseIfOffered(QMenu *menu, QAction *item)
+    {
+        if (offered(menu, item))
+            choose(item);
+    }
+    // Opens the menu bar's menu and closes it again with Esc, as a user looking at it.
+    void lookAt(QMenu *menu)
+    {
+        TestSupport::clickAt(w->menuBar(), w->menuBar()->actionGeometry(menu->menuAction()).center());
+        EXPECT_TRUE(menu->isVisible()) << menu->title().toStdString();
+        QTest::keyClick(menu, Qt::Key_Escape);
+    }
+    // Whether the menu offers the item when the user opens it.
+    bool offered(QMenu *menu, QAction *item)
+    {
+        lookAt(menu);
+        return item->isEnabled();
+    }
+    // A right click on the current node opens the tree's pop-up menu.
+    void openPopup()
+    {
+        ASSERT_TRUE(w->m_currentNode);
+        TestSupport::rightClickRow(w->TreeView1, w->m_currentNode);
+        ASSERT_TRUE(w->mnuPopup->isVisible());
+    }
+    void chooseFromPopup(QAction *item)
+    {
+        openPopup();
+        TestSupport::chooseFromMenu(w->mnuPopup, item);
+    }
+    // A click on the main toolbar's button of that key.
+    void clickToolbar(const QString &key)
+    {
+        QAction *button = w->toolbarButton(key);
+        ASSERT_TRUE(button) << key.toStdString();
+        TestSupport::clickOn(w->ToolbarMain->widgetForAction(button));
+    }
+    // Brings the engines page's tab holding the control on screen: the toolbar button, then its tab.
+    void showOnEnginesPage(QWidget *control)
+    {
+        if (w->SSTab3->isHidden())
+            clickToolbar(QStringLiteral("Engines"));
+        TestSupport::showPageOf(w->SSTab3, control);
+    }
+    void clickOnEngines(QWidget *control)
+    {
+        showOnEnginesPage(control);
+        TestSupport::clickOn(control);
+    }
+    // The label editor that is open now (closed ones linger until the event loop deletes them).
+    QLineEdit *openEditor() const
+    {
+        for (QLineEdit *editor : w->TreeView1->findChildren<QLineEdit *>())
+            if (editor->isVisible())
+                return editor;
+        return nullptr;
     }
     QString currentKey() const { return w->m_currentNode ? Platform::itemKey(w->m_currentNode) : QString(); }
     QString listValue(const QString &section, const QString &key) const

@@ -58,12 +58,12 @@ TEST_F(Commands, ToolsOpenTheirWindowsWithTheirModality)
     for (const auto &m : modal) {
         QString shown;
         closeNextModal(&shown);
-        w->mnuToolsItems_Click(m.index);
+        choose(w->mnuToolsItems[m.index]);
         EXPECT_EQ(shown, QString::fromLatin1(m.shown)) << m.index;
     }
-    w->mnuToolsItems_Click(0);
-    w->mnuToolsItems_Click(7);
-    w->mnuToolsItems_Click(9);
+    choose(w->mnuToolsItems[0]);
+    choose(w->mnuToolsItems[7]);
+    choose(w->mnuToolsItems[9]);
     EXPECT_TRUE(frmMetaTag::loadedInstance() && frmMetaTag::loadedInstance()->isVisible());
     EXPECT_EQ(frmMetaTag::loadedInstance()->windowTitle(), QStringLiteral("Meta Tag Editor"));
     EXPECT_TRUE(frmFTPClient::loadedInstance() && frmFTPClient::loadedInstance()->isVisible());
@@ -72,7 +72,7 @@ TEST_F(Commands, ToolsOpenTheirWindowsWithTheirModality)
     EXPECT_FALSE(QApplication::activeModalWidget());
     // A second open shows the same single instance.
     frmMetaTag *first = frmMetaTag::loadedInstance();
-    w->ToolbarMain_ButtonClick(QStringLiteral("metatag"));
+    clickToolbar(QStringLiteral("metatag"));
     EXPECT_EQ(frmMetaTag::loadedInstance(), first);
 }
 
@@ -81,15 +81,15 @@ TEST_F(Commands, ToolbarKeysIgnoreCaseAndUnknownKeysDoNothing)
     openEmpty();
     QString shown;
     closeNextModal(&shown);
-    w->ToolbarMain_ButtonClick(QStringLiteral("news"));
+    clickToolbar(QStringLiteral("news"));
     EXPECT_EQ(shown, QStringLiteral("frmNews:News Update"));
     closeNextModal(&shown);
-    w->ToolbarMain_ButtonClick(QStringLiteral("RANKING"));
+    clickToolbar(QStringLiteral("RANKING"));
     EXPECT_EQ(shown, QStringLiteral("frmRanking:Web Ranking"));
     closeNextModal(&shown);
-    w->ToolbarMainButtons[8]->trigger();   // the "Search" button
+    clickToolbar(QStringLiteral("Search"));
     EXPECT_EQ(shown, QStringLiteral("frmSearch:Web Search"));
-    w->ToolbarMain_ButtonClick(QStringLiteral("nothing"));
+    w->ToolbarMain_ButtonClick(QStringLiteral("nothing"));   // no button has this key: no click reaches it
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
 
@@ -97,14 +97,14 @@ TEST_F(Commands, ToolbarNewProjectAndEnginesActions)
 {
     openWithProjects();
     env.dialogs.answerInput(QStringLiteral("From Toolbar"));
-    w->ToolbarMain_ButtonClick(QStringLiteral("NewProject"));
+    clickToolbar(QStringLiteral("NewProject"));
     EXPECT_TRUE(node(QStringLiteral("Root\\From Toolbar")));
     env.dialogs.answerInput(QStringLiteral("Site"));
-    w->ToolbarMain_ButtonClick(QStringLiteral("NewWeb"));
+    clickToolbar(QStringLiteral("NewWeb"));
     EXPECT_TRUE(node(QStringLiteral("Root\\From Toolbar\\Site")));
 
     w->txtSiteTitle->setText(QStringLiteral("saved by Engines"));
-    w->ToolbarMain_ButtonClick(QStringLiteral("Engines"));
+    clickToolbar(QStringLiteral("Engines"));
     const QString file = siteFile(QStringLiteral("Site.vqs"));
     EXPECT_EQ(siteValue(file, QStringLiteral("Title")), QStringLiteral("saved by Engines"));
     EXPECT_FALSE(w->SSTab3->isHidden());
@@ -113,7 +113,7 @@ TEST_F(Commands, ToolbarNewProjectAndEnginesActions)
     EXPECT_FALSE(w->toolbarButton(QStringLiteral("Save"))->isEnabled());
     // Engines again only saves.
     w->txtSiteTitle->setText(QStringLiteral("again"));
-    w->ToolbarMain_ButtonClick(QStringLiteral("Engines"));
+    clickToolbar(QStringLiteral("Engines"));
     EXPECT_EQ(siteValue(file, QStringLiteral("Title")), QStringLiteral("again"));
     EXPECT_FALSE(w->SSTab3->isHidden());
 }
@@ -122,30 +122,30 @@ TEST_F(Commands, HelpOpensTheFileAndTheVendorLinks)
 {
     openEmpty();
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuHelpItems_Click(0);
+    choose(w->mnuHelpItems[0]);
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_EQ(env.dialogs.shown()[0].prompt, QStringLiteral("Help file is missing or could not be found."));
     EXPECT_EQ(env.dialogs.shown()[0].title, QStringLiteral("Help File"));
     EXPECT_TRUE(env.shellRequests.isEmpty());
     writeProgramFile(QStringLiteral("velquist.hlp"), "help");
-    w->mnuHelpItems_Click(0);
+    choose(w->mnuHelpItems[0]);
     EXPECT_EQ(env.shellRequests.last(), QStringLiteral("open:") + programPath(QStringLiteral("velquist.hlp")));
 
     myPreference().setHomePageURL(QString());
-    w->mnuHelpItems_Click(2);
+    choose(w->mnuHelpItems[2]);
     EXPECT_EQ(env.shellRequests.last(), QStringLiteral("open:http://127.0.0.1:9/"));
     EXPECT_EQ(myPreference().HomePageURL(), QStringLiteral("http://127.0.0.1:9/"));
     myPreference().setHomePageURL(QStringLiteral("www.example.com"));
-    w->mnuHelpItems_Click(2);
+    choose(w->mnuHelpItems[2]);
     EXPECT_EQ(env.shellRequests.last(), QStringLiteral("open:http://www.example.com"));
-    w->mnuHelpItems_Click(3);
+    choose(w->mnuHelpItems[3]);
     EXPECT_EQ(env.shellRequests.last(), QStringLiteral("open:") + myPreference().UpdateURL());
-    w->mnuHelpItems_Click(4);
+    choose(w->mnuHelpItems[4]);
     EXPECT_EQ(env.shellRequests.last(), QStringLiteral("open:") + myPreference().SupportURL());
 
     QString shown;
     closeNextModal(&shown);
-    w->mnuHelpItems_Click(6);
+    choose(w->mnuHelpItems[6]);
     EXPECT_EQ(shown, QStringLiteral("frmAbout:About Velquist"));
 }
 
@@ -154,15 +154,15 @@ TEST_F(Commands, FileMenuOpensConfigurationAndTheUpdateWindow)
     openEmpty();
     QString shown;
     closeNextModal(&shown);
-    w->mnuFileItems_Click(13);
+    choose(w->mnuFileItems[13]);
     EXPECT_EQ(shown, QStringLiteral("frmPreference:Preferences"));
 
     // An earlier successful update does not reload the engines again.
     w->m_intRefreshEngineData = -1;
-    w->cmdSelectEngine_Click(1);
+    clickOnEngines(w->cmdSelectEngine[1]);
     const int selected = w->lsvSelectedEngines->count();
     closeNextModal(&shown);
-    w->mnuFileItems_Click(12);
+    choose(w->mnuFileItems[12]);
     EXPECT_EQ(shown, QStringLiteral("frmUpdateEngines:Update Engine Data"));
     EXPECT_EQ(w->lsvSelectedEngines->count(), selected);
 
@@ -173,7 +173,7 @@ TEST_F(Commands, FileMenuOpensConfigurationAndTheUpdateWindow)
     } cases[] = {{{true}, true}, {{false}, false}, {{true, false}, false}, {{false, true}, true}};
     for (const auto &c : cases) {
         SCOPED_TRACE(&c - cases);
-        w->cmdSelectEngine_Click(1);
+        clickOnEngines(w->cmdSelectEngine[1]);
         ASSERT_GT(w->lsvSelectedEngines->count(), 0);
         QTimer::singleShot(0, qApp, [&c] {
             for (bool stored : c.reports)
@@ -181,7 +181,7 @@ TEST_F(Commands, FileMenuOpensConfigurationAndTheUpdateWindow)
             if (QWidget *modal = QApplication::activeModalWidget())
                 modal->close();
         });
-        w->mnuFileItems_Click(12);
+        choose(w->mnuFileItems[12]);
         EXPECT_EQ(w->lsvSelectedEngines->count() == 0, c.reloads);
     }
     // A report after the window has closed no longer reaches the main window.
@@ -216,11 +216,13 @@ protected:
     }
     void selectRow(const QString &url)
     {
-        w->lsvReports->clearSelection();
+        TestSupport::showPageOf(w->SSTab1, w->lsvReports);
         for (int i = 0; i < w->lsvReports->topLevelItemCount(); ++i)
             if (w->lsvReports->topLevelItem(i)->text(0) == url)
-                w->lsvReports->topLevelItem(i)->setSelected(true);
+                TestSupport::clickRow(w->lsvReports, w->lsvReports->topLevelItem(i));
     }
+    void viewReport() { TestSupport::clickOnPage(w->SSTab1, w->cmdViewReport); }
+
 };
 
 TEST_F(ReportsListTest, RowsNeedBothAddressAndReportFile)
@@ -237,18 +239,18 @@ TEST_F(ReportsListTest, RowsNeedBothAddressAndReportFile)
 TEST_F(ReportsListTest, ViewReportOpensOnlyAnExistingHtmlFile)
 {
     openWithReports();
-    w->cmdViewReport_Click();   // nothing selected: nothing at all
+    viewReport();   // nothing selected: nothing at all
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 
     selectRow(QStringLiteral("http://b.example/"));
-    w->cmdViewReport_Click();
+    viewReport();
     EXPECT_EQ(env.shellRequests,
               QStringList{QStringLiteral("open:") + programPath(QStringLiteral("Reports/Submition/b.HTML"))});
 
     for (const char *url : {"http://a.example/", "http://gone.example/"}) {
         selectRow(QString::fromLatin1(url));
         env.dialogs.answerMessage(Platform::Ok);
-        w->cmdViewReport->click();
+        viewReport();
         EXPECT_EQ(env.dialogs.shown().last().prompt,
                   QStringLiteral("Report file is missing and corrupt. Please re-submit and try again."));
         EXPECT_EQ(env.dialogs.shown().last().title, QStringLiteral("View Report"));
@@ -260,6 +262,7 @@ TEST_F(ReportsListTest, ViewReportOpensOnlyAnExistingHtmlFile)
 TEST_F(ReportsListTest, EveryColumnClickFlipsTheOneOrder)
 {
     openWithReports();
+    // Direct calls: the list's header takes no click (its sections are not clickable).
     w->lsvReports_ColumnClick(0);
     EXPECT_EQ(urls().first(), QStringLiteral("http://gone.example/"));
     w->lsvReports_ColumnClick(0);

@@ -1,11 +1,13 @@
 // Custom-category engines: reading directory pages, and browsing them on the category tab through
 // a proxy on 127.0.0.1 that serves the directories' pages.
 #include "support/LoopbackServer.h"
+#include "support/UserInput.h"
 
 #include <QComboBox>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabWidget>
 
 #include "core/clsPreference.h"
 #include "mainwindow/CustomCategoryBrowser.h"
@@ -87,6 +89,9 @@ protected:
         ASSERT_TRUE(main->loadEngineCategory());
         ASSERT_TRUE(main->loadEngines());
         browser = w->sitePages->customCategories;
+        ASSERT_TRUE(showSitePages());
+        TestSupport::showPageOf(w->SSTab1, w->tabCategory);
+        TestSupport::showPageOf(w->tabCategory, w->lsvCustomMainCategory);
     }
     void TearDown() override
     {
@@ -98,8 +103,7 @@ protected:
     void chooseEngine(const QString &name)
     {
         ASSERT_GE(engineIndex(name), 0) << name.toStdString();
-        w->cboCustomEngines->setCurrentIndex(engineIndex(name));
-        browser->cboCustomEngines_Click();
+        TestSupport::chooseItem(w->cboCustomEngines, engineIndex(name));
     }
     QTreeWidgetItem *rowNamed(KeyedListView *list, const QString &text) const
     {
@@ -112,16 +116,13 @@ protected:
     {
         QTreeWidgetItem *row = rowNamed(w->lsvCustomMainCategory, text);
         ASSERT_TRUE(row) << text.toStdString();
-        w->lsvCustomMainCategory->setCurrentItem(row);
-        browser->lsvCustomMainCategory_ItemClick(row);
-        browser->lsvCustomMainCategory_DblClick();
+        TestSupport::doubleClickRow(w->lsvCustomMainCategory, row);
     }
     void openSub(const QString &text)
     {
         QTreeWidgetItem *row = rowNamed(w->lsvCustomSubCategory, text);
         ASSERT_TRUE(row) << text.toStdString();
-        w->lsvCustomSubCategory->setCurrentItem(row);
-        browser->lsvCustomSubCategory_DblClick();
+        TestSupport::doubleClickRow(w->lsvCustomSubCategory, row);
     }
     bool waitForAsked(const DirectoryProxy &proxy, int count)
     {

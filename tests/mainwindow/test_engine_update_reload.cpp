@@ -31,11 +31,11 @@ TEST_F(MainWindowTest, ASuccessfulUpdateReloadsTheEngineData)
     QTimer::singleShot(0, qApp, [] {
         auto *update = qobject_cast<frmUpdateEngines *>(QApplication::activeModalWidget());
         ASSERT_TRUE(update);
-        update->Command1_Click(1);
+        TestSupport::clickOn(update->cmdStart);
         Platform::waitUntil([update] { return update->cmdClose->text() == QStringLiteral("&Close"); }, 10000);
-        update->Command1_Click(0);
+        TestSupport::clickOn(update->cmdClose);
     });
-    w->mnuFileItems_Click(12);
+    choose(w->mnuFileItems[12]);
     frmUpdateEngines::setIntervals({});
     EXPECT_EQ(server.requests().size(), 5);
     EXPECT_EQ(myEngines().count(), 1);

@@ -63,17 +63,17 @@ protected:
 
 TEST_F(EnginesPageTest, TypeBoxesSelectTheirTypeAndTheAllButtonsSetEveryBoxWithoutTheRule)
 {
-    w->chkType[1]->click();
+    clickOnEngines(w->chkType[1]);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Dir One"), QStringLiteral("Hot One")}));
-    w->chkType[1]->click();
+    clickOnEngines(w->chkType[1]);
     EXPECT_TRUE(selectedNames().isEmpty());
 
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     EXPECT_EQ(selectedNames().size(), 5);
     EXPECT_TRUE(allBoxes(true));
     EXPECT_EQ(w->lsvSelectedEngines->headerCaption(0), QStringLiteral("Selected Engines (5)"));
     EXPECT_TRUE(w->m_bTypeClick);
-    w->cmdRemoveEngine[1]->click();
+    clickOnEngines(w->cmdRemoveEngine[1]);
     EXPECT_TRUE(selectedNames().isEmpty());
     EXPECT_TRUE(allBoxes(false));
     EXPECT_EQ(w->lsvSelectedEngines->headerCaption(0), QStringLiteral("Selected Engines (0)"));
@@ -83,10 +83,10 @@ TEST_F(EnginesPageTest, TypeBoxesSelectTheirTypeAndTheAllButtonsSetEveryBoxWitho
 TEST_F(EnginesPageTest, HighlightedEnginesMoveWithTheArrowButtons)
 {
     highlight(w->lsvEngines, {QStringLiteral("Eng Two"), QStringLiteral("Misc One")});
-    w->cmdSelectEngine[0]->click();
+    clickOnEngines(w->cmdSelectEngine[0]);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Eng Two"), QStringLiteral("Misc One")}));
     highlight(w->lsvSelectedEngines, {QStringLiteral("Eng Two")});
-    w->cmdRemoveEngine[0]->click();
+    clickOnEngines(w->cmdRemoveEngine[0]);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Misc One")});
     expectInStep();
 }
@@ -98,37 +98,39 @@ TEST_F(EnginesPageTest, CountryAdultAndNameSelectTheirEngines)
         if (w->lstCountry->item(i)->text().endsWith(QStringLiteral("(US)")))
             us = w->lstCountry->item(i);
     ASSERT_TRUE(us);
-    w->lstCountry->setCurrentItem(us);
-    w->lstCountry_Click();
+    showOnEnginesPage(w->lstCountry);
+    TestSupport::clickRow(w->lstCountry, us);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Dir One"), QStringLiteral("Hot One")}));
 
     w->optAdultSite[0]->setChecked(true);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Hot One")});
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     w->optAdultSite[1]->setChecked(true);
     EXPECT_FALSE(selectedNames().contains(QStringLiteral("Hot One")));
     EXPECT_FALSE(selectedNames().contains(QStringLiteral("Eng Two")));
     EXPECT_TRUE(selectedNames().contains(QStringLiteral("Eng One")));
     EXPECT_TRUE(selectedNames().contains(QStringLiteral("Misc One")));
 
-    w->cmdRemoveEngine[1]->click();
-    w->txtFindEngines->setText(QStringLiteral("misc"));
-    w->txtFindEngines_KeyDown(13);
+    clickOnEngines(w->cmdRemoveEngine[1]);
+    QTest::keyClicks(w->txtFindEngines, QStringLiteral("misc"));
+    QTest::keyClick(w->txtFindEngines, Qt::Key_Return);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Misc One")});
     // An empty find box takes the first engine.
-    w->txtFindEngines->clear();
-    w->txtFindEngines_KeyDown(13);
+    QTest::keyClick(w->txtFindEngines, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->txtFindEngines, Qt::Key_Backspace);
+    QTest::keyClick(w->txtFindEngines, Qt::Key_Return);
     EXPECT_TRUE(selectedNames().contains(engineNames().first()));
 
-    w->lsvEngines->showOnly(QStringLiteral("Eng Two"));
-    w->lsvEngines_DblClick();
+    const QModelIndex engTwo = w->lsvEngines->model()->index(engineNames().indexOf(QStringLiteral("Eng Two")), 0);
+    w->lsvEngines->scrollTo(engTwo);
+    TestSupport::doubleClickAt(w->lsvEngines->viewport(), w->lsvEngines->visualRect(engTwo).center());
     EXPECT_TRUE(selectedNames().contains(QStringLiteral("Eng Two")));
     expectInStep();
 }
 
 TEST_F(EnginesPageTest, DeleteKeysRemoveOnlyHighlightedRowsAndKeepSelectedTrue)
 {
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     highlight(w->lsvEngines, {QStringLiteral("Eng One")});
     QTest::keyClick(w->lsvEngines, Qt::Key_Delete);
     EXPECT_EQ(engineNames().size(), 4);
@@ -136,7 +138,7 @@ TEST_F(EnginesPageTest, DeleteKeysRemoveOnlyHighlightedRowsAndKeepSelectedTrue)
     EXPECT_TRUE(myEngines().find(QStringLiteral("Eng One"))->Selected);
     expectInStep();
     // Unchecking its type still takes it out of the selection.
-    w->chkType[0]->click();
+    clickOnEngines(w->chkType[0]);
     EXPECT_FALSE(selectedNames().contains(QStringLiteral("Eng One")));
 
     highlight(w->lsvSelectedEngines, {QStringLiteral("Misc One")});
@@ -161,11 +163,12 @@ TEST_F(EnginesPageTest, EngineTypeListsTheCheckedBoxesInOrder)
 
 TEST_F(EnginesPageTest, ColumnClicksFlipTheOrder)
 {
+    // Direct calls: the lists' headers take no click (their sections are not clickable).
     w->lsvEngines_ColumnClick(0);
     EXPECT_EQ(engineNames().first(), QStringLiteral("Misc One"));
     w->lsvEngines_ColumnClick(0);
     EXPECT_EQ(engineNames().first(), QStringLiteral("Dir One"));
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     w->lsvSelectedEngines_ColumnClick(1);   // by type, descending
     EXPECT_EQ(selectedNames().first(), QStringLiteral("Misc One"));
 }
@@ -174,25 +177,25 @@ TEST_F(EnginesPageTest, SavingTheSelectionAddsTheExtensionAndAsksBeforeReplacing
 {
     click(QStringLiteral("Root\\Shops"));
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuEngineItems_Click(0);
+    choose(w->mnuEngineItems[0]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("No engines have been selected. Please select the engines you would like to save.")));
 
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     const QString folder = programPath(QStringLiteral("Engines/"));
     env.dialogs.answerFile(folder + QStringLiteral("list.eng"), 2);
-    w->mnuEngineItems_Click(0);
+    choose(w->mnuEngineItems[0]);
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("list.eng.txt")));
     env.dialogs.answerFile(folder + QStringLiteral("list"), 1);
-    w->mnuEngineItems_Click(0);
+    choose(w->mnuEngineItems[0]);
     EXPECT_TRUE(bytes(folder + QStringLiteral("list.eng")).startsWith("Eng One\r\n"));
     EXPECT_EQ(env.dialogs.shown().last().defaultText, folder);
 
-    w->cmdRemoveEngine[1]->click();
+    clickOnEngines(w->cmdRemoveEngine[1]);
     highlight(w->lsvEngines, {QStringLiteral("Dir One")});
-    w->cmdSelectEngine[0]->click();
+    clickOnEngines(w->cmdSelectEngine[0]);
     env.dialogs.answerFile(folder + QStringLiteral("list.eng"), 1);
     env.dialogs.answerMessage(Platform::No);
-    w->mnuEngineItems_Click(0);
+    choose(w->mnuEngineItems[0]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The file '") + folder
                                      + QStringLiteral("list.eng' already exists.\r\n\r\nDo you want to replace it?")));
     EXPECT_TRUE(bytes(folder + QStringLiteral("list.eng")).startsWith("Eng One\r\n"));
@@ -206,7 +209,7 @@ TEST_F(EnginesPageTest, LoadingAListSavesTheSiteAndShowsTheEnginesPage)
     const QString list = programPath(QStringLiteral("Engines/mine.eng"));
     env.writeFile(list, "Misc One\r\nnobody\r\nDir One\r\n");
     env.dialogs.answerFile(list);
-    w->mnuEngineItems_Click(1);
+    choose(w->mnuEngineItems[1]);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Misc One"), QStringLiteral("Dir One")}));
     EXPECT_FALSE(w->SSTab3->isHidden());
     EXPECT_TRUE(w->SSTab1->isHidden());
@@ -219,7 +222,7 @@ TEST_F(EnginesPageTest, FailedEnginesLoadOnlyWhenTheListExists)
 {
     click(QStringLiteral("Root\\Shops"));
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuEngineItems_Click(6);
+    choose(w->mnuEngineItems[6]);
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_EQ(env.dialogs.shown()[0].prompt, QStringLiteral("Failed engine list is empty."));
     EXPECT_EQ(env.dialogs.shown()[0].title, QStringLiteral("Load Engines"));
@@ -227,7 +230,7 @@ TEST_F(EnginesPageTest, FailedEnginesLoadOnlyWhenTheListExists)
     EXPECT_TRUE(w->SSTab3->isHidden());
 
     writeProgramFile(QStringLiteral("fail.eng"), "Hot One\r\n");
-    w->mnuEngineItems_Click(6);
+    choose(w->mnuEngineItems[6]);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Hot One")});
     EXPECT_FALSE(w->SSTab3->isHidden());
 }
@@ -235,28 +238,28 @@ TEST_F(EnginesPageTest, FailedEnginesLoadOnlyWhenTheListExists)
 TEST_F(EnginesPageTest, RulesAndExportFromTheMenu)
 {
     click(QStringLiteral("Root\\Shops"));
-    w->mnuEngineItems_Click(3);
+    choose(w->mnuEngineItems[3]);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Eng One")});
-    w->mnuEngineItems_Click(4);
+    choose(w->mnuEngineItems[4]);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Dir One")});
 
     env.dialogs.answerMessage(Platform::No);
-    w->mnuEngineItems_Click(8);
+    choose(w->mnuEngineItems[8]);
     EXPECT_FALSE(QFile::exists(programPath(QStringLiteral("englist.htm"))));
     env.dialogs.answerMessage(Platform::Yes);
-    w->mnuEngineItems_Click(8);
+    choose(w->mnuEngineItems[8]);
     EXPECT_TRUE(QFile::exists(programPath(QStringLiteral("englist.htm"))));
     EXPECT_EQ(env.shellRequests, QStringList{QStringLiteral("open:") + programPath(QStringLiteral("englist.htm"))});
 
     // With the root current the menu does nothing.
     click(QStringLiteral("Root"));
-    w->mnuEngineItems_Click(3);
+    EXPECT_FALSE(offered(w->mnuEngines, w->mnuEngineItems[3]));
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("Dir One")});
 }
 
 TEST_F(EnginesPageTest, ReloadEmptiesTheSelectionKeepsTheBoxesAndDoesNotRepeatCustomEngines)
 {
-    w->chkType[1]->click();
+    clickOnEngines(w->chkType[1]);
     const int customEngines = w->cboCustomEngines->count();
     w->RefreshEngineData();
     EXPECT_TRUE(selectedNames().isEmpty());
@@ -267,8 +270,8 @@ TEST_F(EnginesPageTest, ReloadEmptiesTheSelectionKeepsTheBoxesAndDoesNotRepeatCu
     expectInStep();
     // Without both files nothing happens.
     QFile::remove(enginePath(QStringLiteral("catvqs.dat")));
-    w->chkType[1]->click();
-    w->chkType[1]->click();
+    clickOnEngines(w->chkType[1]);
+    clickOnEngines(w->chkType[1]);
     w->RefreshEngineData();
     EXPECT_FALSE(selectedNames().isEmpty());
 }
@@ -277,14 +280,14 @@ TEST_F(EnginesPageTest, SubmitWithoutEnginesShowsTheEnginesPageAndWithEnginesOpe
 {
     click(QStringLiteral("Root\\Shops\\Shop"));
     env.dialogs.answerMessage(Platform::Ok);
-    w->ToolbarMain_ButtonClick(QStringLiteral("Submit"));
+    clickToolbar(QStringLiteral("Submit"));
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("There is no engine selected.\r\n\r\nPlease select the engines before start submitting.")));
     EXPECT_FALSE(w->SSTab3->isHidden());
     EXPECT_FALSE(w->toolbarButton(QStringLiteral("Save"))->isEnabled());
 
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     ProjectListPath = listFile();
-    w->ToolbarMain_ButtonClick(QStringLiteral("SUBMIT"));
+    clickToolbar(QStringLiteral("SUBMIT"));
     frmSubmit *run = nullptr;
     for (QWidget *window : QApplication::topLevelWidgets())
         if (auto *candidate = qobject_cast<frmSubmit *>(window))
@@ -297,21 +300,21 @@ TEST_F(EnginesPageTest, SubmitWithoutEnginesShowsTheEnginesPageAndWithEnginesOpe
 
 TEST_F(EnginesPageTest, ANewWebSiteStartsWithNoEngineSelectedAndTheRulesSelectAgain)
 {
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     ASSERT_EQ(selectedNames().size(), 5);
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerInput(QStringLiteral("Fresh"));
-    w->mnuFileItems_Click(3);
+    choose(w->mnuFileItems[3]);
     ASSERT_EQ(currentKey(), QStringLiteral("Root\\Empty\\Fresh"));
     EXPECT_TRUE(selectedNames().isEmpty());
     expectInStep();
     // No engine is still taken for selected: the rules list them again.
     ASSERT_TRUE(w->chkType[0]->isChecked());
-    w->chkType[0]->click();
+    clickOnEngines(w->chkType[0]);
     EXPECT_TRUE(selectedNames().isEmpty());
-    w->chkType[0]->click();
+    clickOnEngines(w->chkType[0]);
     EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("Eng One"), QStringLiteral("Hot One"), QStringLiteral("Eng Two")}));
-    w->cmdSelectEngine[1]->click();
+    clickOnEngines(w->cmdSelectEngine[1]);
     EXPECT_EQ(selectedNames().size(), 5);
     expectInStep();
 }

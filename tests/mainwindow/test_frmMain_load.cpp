@@ -26,6 +26,7 @@
 #include "sitedata/MainObjectFixture.h"
 #include "sitedata/modDataFiles.h"
 #include "submission/frmSubmit.h"
+#include "support/UserInput.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ void answerUpdateWindow(QString *shownText, const std::function<void()> &whileOp
         *shownText = update->Label1->text();
         if (whileOpen)
             whileOpen();
-        update->cmdClose->click();
+        TestSupport::clickOn(update->cmdClose);
     });
 }
 

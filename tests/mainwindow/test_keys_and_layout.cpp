@@ -23,7 +23,7 @@ protected:
     void showEnginesPage()
     {
         click(QStringLiteral("Root\\Shops\\Shop"));
-        w->ToolbarMain_ButtonClick(QStringLiteral("Engines"));
+        clickToolbar(QStringLiteral("Engines"));
         ASSERT_FALSE(w->SSTab3->isHidden());
     }
     QLineEdit *openEditor() const
@@ -90,14 +90,14 @@ TEST_F(KeysAndLayout, TheNameEditorOfANewNodeOpensWithTheNameSelected)
 {
     openWithProjects();
     env.dialogs.answerInput(QStringLiteral("Garden"));
-    w->mnuFileItems_Click(0);
+    choose(w->mnuFileItems[0]);
     QLineEdit *editor = openEditor();
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->selectedText(), QStringLiteral("Garden"));
     QTest::keyClick(editor, Qt::Key_Escape);
 
     env.dialogs.answerInput(QStringLiteral("Roses"));
-    w->mnuFileItems_Click(3);
+    choose(w->mnuFileItems[3]);
     editor = openEditor();
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->selectedText(), QStringLiteral("Roses"));

@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
@@ -42,8 +43,7 @@ TEST_F(Screenshots, EveryPageOfTheMainWindow)
     w->SSTab1->setCurrentIndex(3);
     w->tabCategory->setCurrentIndex(1);
     shoot(QStringLiteral("08-custom-category"));
-    w->cmdSelectEngine_Click(1);
-    w->ToolbarMain_ButtonClick(QStringLiteral("Engines"));
+    clickOnEngines(w->cmdSelectEngine[1]);
     shoot(QStringLiteral("09-engines"));
     w->resize(1400, 900);
     shoot(QStringLiteral("10-engines-wide"));
@@ -53,12 +53,12 @@ TEST_F(Screenshots, TheSubmissionWindowsLists)
 {
     openShopWithReport();
     click(QStringLiteral("Root\\Shops\\Shop"));
-    w->cmdSelectEngine_Click(1);
+    clickOnEngines(w->cmdSelectEngine[1]);
     ProjectListPath = listFile();
     frmSubmit *submit = frmSubmit::Display(w, w->lsvSelectedEngines);
     shoot(submit, QStringLiteral("11-submit-sites"));
-    submit->cmdNext_Click();
-    submit->cmdStart_Click();
+    TestSupport::clickOnPage(submit->SSTab1, submit->cmdNext);
+    TestSupport::clickOnPage(submit->SSTab1, submit->cmdStart);
     // The connection rows as the scheduler shows them while it hands out engines.
     const QStringList engines = w->lsvSelectedEngines->names();
     for (int socket = 1; socket <= 3 && socket <= engines.size(); ++socket)

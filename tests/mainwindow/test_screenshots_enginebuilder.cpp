@@ -28,11 +28,12 @@ TEST_F(Screenshots, EachTabOfTheEngineBuilder)
         "<input type=\"submit\" value=\"Add URL\"></form>"));
     shoot(builder, QStringLiteral("40-engine-builder-source"));
     builder->getFields();
-    builder->lsvDataFields_ItemClick(QStringLiteral("ref"));
+    TestSupport::showPageOf(builder->SSTab1, builder->lsvDataFields);
+    TestSupport::clickRow(builder->lsvDataFields, builder->lsvDataFields->rowByKey(QStringLiteral("ref")));
     shoot(builder, QStringLiteral("40-engine-builder-fields"));
     builder->setCategoryData(QStringLiteral("Retail=Shops & Stores>Music=Sounds"));
-    builder->SSTab1->setCurrentIndex(frmEngineBuilder::CategoryTab);
-    builder->lsvCategory_ItemClick(QStringLiteral("Retail"));
+    TestSupport::clickTab(builder->SSTab1, frmEngineBuilder::CategoryTab);
+    TestSupport::clickRow(builder->lsvCategory, builder->lsvCategory->rowByKey(QStringLiteral("Retail")));
     shoot(builder, QStringLiteral("40-engine-builder-category"));
     builder->SSTab1->setCurrentIndex(frmEngineBuilder::SettingsTab);
     builder->lstEngines->setCurrentRow(0);

@@ -31,7 +31,7 @@ TEST_F(Screenshots, UpdateAndNewsWindows)
         frmUpdateEngines *update = frmUpdateEngines::instance();
         update->show();
         if (!run.host.isEmpty()) {
-            update->Command1_Click(1);
+            TestSupport::clickOn(update->cmdStart);
             Platform::waitUntil([update] { return update->cmdClose->text() == QStringLiteral("&Close"); }, 5000);
         }
         shoot(update, QString::fromLatin1(run.picture));

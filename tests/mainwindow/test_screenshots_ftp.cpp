@@ -13,6 +13,7 @@
 #include "support/FakeFtpServer.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 
 TEST_F(Screenshots, FtpUploadClient)
 {
@@ -47,16 +48,16 @@ TEST_F(Screenshots, FtpUploadClient)
         login->txtPassword->setText(server.password);
         login->txtRemotePath->setText(QStringLiteral("/public_html"));
         shoot(login, QStringLiteral("60-ftp-login"));
-        login->btnOK_Click();
+        QTest::keyClick(login->txtRemotePath, Qt::Key_Return);   // the dialog takes Enter for OK
     });
-    ftp->btnConnect_Click();
+    TestSupport::clickOn(ftp->btnConnect);
     Platform::waitUntil([&] { return ftp->lsvRemote->topLevelItemCount() > 5 && !ftp->isBusy(); }, 5000);
     shoot(ftp, QStringLiteral("60-ftp-client"));
     for (const char *name : {"index.htm", "about.htm"})
         ftp->lsvDirs->rowByKey(local + QString::fromLatin1(name))->setSelected(true);
-    ftp->btnSendFile_Click();
+    TestSupport::clickOn(ftp->btnSendFile);
     Platform::waitUntil([&] { return server.stored.size() == 2 && !ftp->isBusy() && !ftp->Timer1.enabled(); }, 5000);
     shoot(ftp, QStringLiteral("60-ftp-uploaded"));
-    ftp->btnClose_Click();
+    TestSupport::clickOn(ftp->btnClose);
     modFTP::setIntervals(modFTP::Intervals{});
 }

@@ -25,11 +25,9 @@ TEST_F(Screenshots, TheMetaTagEditor)
     editor->addDirs(site);
     for (int i = 0; i < editor->lsvDirs->topLevelItemCount(); ++i) {
         QTreeWidgetItem *item = editor->lsvDirs->topLevelItem(i);
-        item->setSelected(item->text(0) == QStringLiteral("index.htm"));
-        if (item->isSelected())
-            editor->lsvDirs->setCurrentItem(item);
+        if (item->text(0) == QStringLiteral("index.htm"))
+            TestSupport::doubleClickRow(editor->lsvDirs, item);
     }
-    editor->lsvDirs_DblClick();
     shoot(editor, QStringLiteral("50-metatag-page"));
 
     for (int i = 0; i < editor->lsvDirs->topLevelItemCount(); ++i)

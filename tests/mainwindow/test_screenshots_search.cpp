@@ -13,13 +13,10 @@ TEST_F(Screenshots, SearchLauncherAndKeywordBuilder)
 {
     openWithProjects();
     frmSearch *search = frmSearch::instance();
-    search->cboSearchType->setCurrentIndex(1);
-    search->cboSearchType_Click();
-    search->cboWebProfile->setCurrentIndex(0);
-    search->cboWebProfile_Click();
-    search->lstURL->setCurrentRow(0);
-    search->lstURL_Click();
-    search->show();
+    ASSERT_TRUE(TestSupport::showWindow(search));
+    TestSupport::chooseItem(search->cboSearchType, 1);
+    TestSupport::chooseItem(search->cboWebProfile, 0);
+    TestSupport::clickRow(search->lstURL, search->lstURL->item(0));
     shoot(search, QStringLiteral("30-search"));
     delete search;
 

@@ -16,6 +16,7 @@
 #include "platform/KeyedListView.h"
 #include "sitedata/EngineListView.h"
 #include "sitedata/MainObjectFixture.h"
+#include "support/UserInput.h"
 #include "transport/frmHTTP.h"
 
 using namespace Qt::StringLiterals;
@@ -40,7 +41,9 @@ protected:
         myPreference().setProxy(QString());
         frmHTTP::setIntervals({10, 300, 1500});
         pages = w->sitePages;
+        ASSERT_TRUE(showSitePages());
     }
+    void press(QPushButton *button) { TestSupport::clickOnPage(w->SSTab1, button); }
     void TearDown() override
     {
         Platform::setBusyPointer(false);
@@ -50,7 +53,7 @@ protected:
     void getSiteDetails(const QString &answer)
     {
         env.dialogs.answerInput(answer);
-        w->cmdGetSiteInfo->click();
+        press(w->cmdGetSiteInfo);
     }
     static bool waitForFetchEnd() { return Platform::waitUntil([] { return !frmHTTP::loadedInstance(); }, kWaitMs); }
     void fillSiteInfo()
@@ -116,7 +119,7 @@ TEST_F(SiteDetails, AFailedConnectionTakesTheConnectingTextAway)
     }
     env.dialogs.answerInput(address);
     env.dialogs.answerMessage(Platform::Ok);
-    w->cmdGetSiteInfo->click();
+    press(w->cmdGetSiteInfo);
     EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(u"HTTPConnect_Error: "_s));
     EXPECT_EQ(panel(), QString());
 }
@@ -168,7 +171,7 @@ TEST_F(SiteDetails, LocalFileGoesToTheBoxAndToTheSelectedRowOnly)
     const QString page = env.root() + u"/page.htm"_s;
     env.writeFile(page, "<html></html>");
     env.dialogs.answerFile(page);
-    w->cmdFileLocation->click();
+    press(w->cmdFileLocation);
     EXPECT_EQ(w->txtURLFileLocation->text(), page);
     EXPECT_TRUE(w->isEnabled());
     EXPECT_FALSE(Platform::isBusyPointer());
@@ -179,15 +182,15 @@ TEST_F(SiteDetails, LocalFileGoesToTheBoxAndToTheSelectedRowOnly)
     const QString other = env.root() + u"/other.htm"_s;
     env.writeFile(other, "<html></html>");
     env.dialogs.answerFile(other);
-    w->cmdFileLocation->click();
+    press(w->cmdFileLocation);
     EXPECT_EQ(Platform::itemTag(b), other);
     EXPECT_EQ(Platform::itemTag(w->lsvSiteURLs->rowByKey(u"http://a.example/"_s)), QString());
 
     // A cancelled dialog or a missing file changes nothing.
     env.dialogs.answerFile(QString());
-    w->cmdFileLocation->click();
+    press(w->cmdFileLocation);
     env.dialogs.answerFile(env.root() + u"/missing.htm"_s);
-    w->cmdFileLocation->click();
+    press(w->cmdFileLocation);
     EXPECT_EQ(w->txtURLFileLocation->text(), other);
     EXPECT_EQ(Platform::itemTag(b), other);
     EXPECT_TRUE(w->isEnabled());

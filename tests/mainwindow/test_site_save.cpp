@@ -130,7 +130,7 @@ TEST_F(SiteSave, ProjectDescriptionIsSavedOnLeavingAndByTheToolbar)
     click(QStringLiteral("Root\\Shops"));
     EXPECT_EQ(listValue(QStringLiteral("Empty"), QStringLiteral("Description")), QStringLiteral("first line second"));
     w->txtProjectDescr->setPlainText(QStringLiteral("by toolbar"));
-    w->ToolbarMain_ButtonClick(QStringLiteral("save"));
+    clickToolbar(QStringLiteral("save"));
     EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("Description")), QStringLiteral("by toolbar"));
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
@@ -157,7 +157,7 @@ TEST_F(SiteSave, SaveAsAddsTheExtensionOfTheChosenTypeAndKeepsTheEntryNumber)
         const QString typed = env.programFolder() + QString::fromLatin1(c.typed);
         const QString written = env.programFolder() + QString::fromLatin1(c.written);
         env.dialogs.answerFile(typed, c.filter);
-        w->mnuFileItems_Click(8);
+        choose(w->mnuFileItems[8]);
         EXPECT_TRUE(QFile::exists(written)) << c.written;
         EXPECT_EQ(Platform::itemTag(w->m_currentNode), QStringLiteral("1|") + written);
         EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("1")), QStringLiteral("Shop|") + written);
@@ -179,7 +179,7 @@ TEST_F(SiteSave, SaveAsOntoAnExistingFileAnsweredNoChangesNothing)
     const QString tag = Platform::itemTag(w->m_currentNode);
     env.dialogs.answerFile(target, 1);
     env.dialogs.answerMessage(Platform::No);
-    w->mnuFileItems_Click(8);
+    choose(w->mnuFileItems[8]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The file ") + target + QStringLiteral(" already exists.\r\nDo you want to replace it?")));
     EXPECT_EQ(bytes(listFile()), list);
     EXPECT_EQ(bytes(target), outlet);
@@ -188,7 +188,7 @@ TEST_F(SiteSave, SaveAsOntoAnExistingFileAnsweredNoChangesNothing)
 
     // A cancelled dialog writes nothing either.
     env.dialogs.answerFile(QString());
-    w->mnuFileItems_Click(8);
+    choose(w->mnuFileItems[8]);
     EXPECT_EQ(bytes(listFile()), list);
     EXPECT_TRUE(w->isEnabled());
 }
@@ -198,7 +198,7 @@ TEST_F(SiteSave, SaveWritesTheCurrentFileAndAFailedWriteIsReported)
     openWithFullSite();
     click(QStringLiteral("Root\\Shops\\Shop"));
     w->txtCity->setText(QStringLiteral("Saved City"));
-    w->mnuFileItems_Click(7);
+    choose(w->mnuFileItems[7]);
     EXPECT_EQ(siteValue(siteFile(QStringLiteral("Shop.vqs")), QStringLiteral("City")), QStringLiteral("Saved City"));
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 
@@ -207,7 +207,7 @@ TEST_F(SiteSave, SaveWritesTheCurrentFileAndAFailedWriteIsReported)
     env.dialogs.answerFile(siteFile(QStringLiteral("blocked.vqs")), 1);
     env.dialogs.answerMessage(Platform::Yes);   // replace it?
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuFileItems_Click(8);
+    choose(w->mnuFileItems[8]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("saveWebSite_Error: cannot write ")));
     EXPECT_TRUE(errorLog().contains("saveWebSite_Error: cannot write "));
     EXPECT_TRUE(w->isEnabled());
@@ -219,11 +219,11 @@ TEST_F(SiteSave, IncompleteDetailsAskBeforeSaving)
     click(QStringLiteral("Root\\Shops\\Shop"));
     w->txtSiteTitle->clear();
     env.dialogs.answerMessage(Platform::No);
-    w->mnuFileItems_Click(7);
+    choose(w->mnuFileItems[7]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("Please enter your web site title.")));
     EXPECT_EQ(siteValue(siteFile(QStringLiteral("Shop.vqs")), QStringLiteral("Title")), QStringLiteral("Shop title"));
     env.dialogs.answerMessage(Platform::Yes);
-    w->mnuFileItems_Click(7);
+    choose(w->mnuFileItems[7]);
     EXPECT_EQ(siteValue(siteFile(QStringLiteral("Shop.vqs")), QStringLiteral("Title")), QString());
 }
 
@@ -231,11 +231,11 @@ TEST_F(SiteSave, SaveOnTheRootOrAProjectNeverOpensADialog)
 {
     openWithProjects();
     click(QStringLiteral("Root"));
-    w->ToolbarMain_ButtonClick(QStringLiteral("Save"));
-    w->mnuFileItems_Click(7);
-    w->mnuFileItems_Click(8);
+    clickToolbar(QStringLiteral("Save"));
+    chooseIfOffered(w->mnuFile, w->mnuFileItems[7]);
+    chooseIfOffered(w->mnuFile, w->mnuFileItems[8]);
     click(QStringLiteral("Root\\Shops"));
-    w->mnuFileItems_Click(8);
+    chooseIfOffered(w->mnuFile, w->mnuFileItems[8]);
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
 
@@ -246,7 +246,7 @@ TEST_F(SiteSave, AddWebsiteLoadsTheFileIntoTheCurrentProject)
     env.writeFile(elsewhere, siteBytes("Extra title"));
     click(QStringLiteral("Root\\Shops\\Outlet"));
     env.dialogs.answerFile(elsewhere);
-    w->mnuFileItems_Click(6);
+    choose(w->mnuFileItems[6]);
     ASSERT_TRUE(node(QStringLiteral("Root\\Shops\\Extra.vqs")));
     EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Extra.vqs"));
     EXPECT_EQ(Platform::itemTag(w->m_currentNode), QStringLiteral("2|") + elsewhere);
@@ -256,12 +256,12 @@ TEST_F(SiteSave, AddWebsiteLoadsTheFileIntoTheCurrentProject)
 
     env.dialogs.answerFile(elsewhere);
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuFileItems_Click(6);
+    choose(w->mnuFileItems[6]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The file you try to add already exists, please choose a different file.")));
 
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerFile(elsewhere);
-    w->mnuImportItems_Click(0);
+    chooseImport(w->mnuImportItems[0]);
     EXPECT_TRUE(node(QStringLiteral("Root\\Empty\\Extra.vqs")));
 }
 
@@ -277,7 +277,7 @@ TEST_F(SiteSave, ImportedWebFormDataFillsANewSiteAndStaysUntouched)
     env.writeFile(data, form);
     click(QStringLiteral("Root\\Shops\\Shop"));   // its details must not leak into the imported site
     env.dialogs.answerFile(data);
-    w->mnuImportItems_Click(2);
+    chooseImport(w->mnuImportItems[2]);
     EXPECT_EQ(env.dialogs.shown()[0].defaultText, programPath(QStringLiteral("WebFormData/")));
     QTreeWidgetItem *site = node(QStringLiteral("Root\\Shops\\form.txt"));
     ASSERT_TRUE(site);
@@ -308,7 +308,7 @@ TEST_F(SiteSave, ImportStopsAtARepeatedURL)
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerFile(data);
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuImportItems_Click(2);
+    chooseImport(w->mnuImportItems[2]);
     ASSERT_TRUE(env.dialogs.wasShown(QStringLiteral("getWebFormData_Error: ")));
     EXPECT_EQ(env.dialogs.shown().last().title, QStringLiteral("Import Web Form Data"));
     EXPECT_EQ(w->txtSiteTitle->text(), QStringLiteral("First"));
@@ -346,7 +346,7 @@ TEST_F(SiteSave, AFileNameWithABarIsRefusedBecauseTheListSeparatesByIt)
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerFile(odd);
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuFileItems_Click(6);
+    choose(w->mnuFileItems[6]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The file name cannot contain '|'.")));
     EXPECT_EQ(node(QStringLiteral("Root\\Empty"))->childCount(), 0);
     EXPECT_EQ(listValue(QStringLiteral("Empty"), QStringLiteral("Last")), QStringLiteral("0"));
@@ -361,12 +361,12 @@ TEST_F(SiteSave, ANewNodeWhoseEntryCannotBeStoredIsTakenBack)
     QDir().mkpath(listFile());
     env.dialogs.acceptAllMessages();
     env.dialogs.answerInput(QStringLiteral("Lost"));
-    w->mnuFileItems_Click(0);
+    choose(w->mnuFileItems[0]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("addNewProject_Error:")));
     EXPECT_FALSE(node(QStringLiteral("Root\\Lost")));
     EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops"));
     env.dialogs.answerInput(QStringLiteral("Lost site"));
-    w->mnuFileItems_Click(3);
+    choose(w->mnuFileItems[3]);
     EXPECT_FALSE(node(QStringLiteral("Root\\Shops\\Lost site")));
 }
 
@@ -379,7 +379,7 @@ TEST_F(SiteSave, ANewSiteThatCannotBeStoredLeavesTheShownSiteAsItWas)
     QDir().mkpath(listFile());
     env.dialogs.acceptAllMessages();
     env.dialogs.answerInput(QStringLiteral("Lost site"));
-    w->mnuFileItems_Click(3);
+    choose(w->mnuFileItems[3]);
     ASSERT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Shop"));
     // The fields emptied for the new site must not be taken as the Shop's when the user moves on.
     EXPECT_EQ(w->txtSiteTitle->text(), QStringLiteral("Shop title"));
@@ -389,7 +389,7 @@ TEST_F(SiteSave, ANewSiteThatCannotBeStoredLeavesTheShownSiteAsItWas)
     // The same for a new project given up on while a site is shown.
     click(QStringLiteral("Root\\Shops\\Shop"));
     env.dialogs.answerInput(QStringLiteral("Lost project"));
-    w->mnuFileItems_Click(0);
+    choose(w->mnuFileItems[0]);
     ASSERT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Shop"));
     EXPECT_FALSE(w->SSTab1->isHidden());
     click(QStringLiteral("Root\\Shops\\Outlet"));

@@ -7,11 +7,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
 #include "MainWindowFixture.h"
 #include "core/clsPreference.h"
+#include "platform/EventLoop.h"
 
 namespace {
 
@@ -29,7 +31,30 @@ QList<int> enabledIndexes(const QVector<QAction *> &items, int upTo)
 
 } // namespace
 
-class TreeCommands : public MainWindowTest {};
+class TreeCommands : public MainWindowTest {
+protected:
+    // The user renames the current node: F2 (or the click on the selected node) opens the editor,
+    // the name is typed over the old one, Enter. False when the editor did not open or opened
+    // again with the refused name (then Esc gives up).
+    bool rename(const QString &name)
+    {
+        QTest::keyClick(w->TreeView1, Qt::Key_F2);
+        if (!Platform::waitUntil([this] { return openEditor() != nullptr; }, 2000))
+            return false;
+        QPointer<QLineEdit> editor = openEditor();
+        editor->selectAll();
+        QTest::keyClicks(editor, name);
+        QTest::keyClick(editor, Qt::Key_Return);
+        const auto reopened = [&] { return openEditor() && openEditor() != editor.data(); };
+        Platform::waitUntil([&] { return w->m_currentNode->text(0) == name || reopened(); }, 2000);
+        if (reopened()) {
+            QTest::keyClick(openEditor(), Qt::Key_Escape);
+            QApplication::processEvents();
+            return false;
+        }
+        return w->m_currentNode->text(0) == name;
+    }
+};
 
 TEST_F(TreeCommands, LoadBuildsTheTreeAndLeavesEveryFileAsItWas)
 {
@@ -64,7 +89,7 @@ TEST_F(TreeCommands, NewProjectIsTrimmedAddedAndStored)
 {
     openWithProjects();
     env.dialogs.answerInput(QStringLiteral("  New One  "));
-    w->mnuFileItems_Click(0);
+    choose(w->mnuFileItems[0]);
     ASSERT_TRUE(node(QStringLiteral("Root\\New One")));
     EXPECT_EQ(currentKey(), QStringLiteral("Root\\New One"));
     EXPECT_EQ(itemImageKey(w->m_currentNode), QStringLiteral("ProjectFolderOpen"));
@@ -81,13 +106,13 @@ TEST_F(TreeCommands, NamesWithRefusedCharactersAreRefusedEvenAtTheDuplicatePromp
     const QByteArray list = bytes(listFile());
     env.dialogs.answerInput(QStringLiteral("a\"b"));
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuFileItems_Click(0);
+    choose(w->mnuFileItems[0]);
     EXPECT_TRUE(env.dialogs.wasShown(kRefused));
 
     env.dialogs.answerInput(QStringLiteral("Shops"));
     env.dialogs.answerInput(QStringLiteral("x|y"));
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuFileItems_Click(0);
+    choose(w->mnuFileItems[0]);
     EXPECT_EQ(w->TreeView1->topLevelItem(0)->childCount(), 2);
     EXPECT_EQ(bytes(listFile()), list);
 }
@@ -97,7 +122,7 @@ TEST_F(TreeCommands, GivingUpAtTheDuplicatePromptKeepsTheCurrentProjectsData)
     openWithProjects();
     env.dialogs.answerInput(QStringLiteral("shops"));
     env.dialogs.answerInput(QString());
-    w->mnuFileItems_Click(0);
+    choose(w->mnuFileItems[0]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The name 'shops' is already exist, please choose a different name:")));
     EXPECT_EQ(env.dialogs.shown().last().title, QStringLiteral("NewProject"));
     EXPECT_EQ(w->txtProjectDescr->toPlainText(), QStringLiteral("Two shop sites"));
@@ -108,7 +133,7 @@ TEST_F(TreeCommands, GivingUpAtTheDuplicatePromptKeepsTheCurrentProjectsData)
     click(QStringLiteral("Root\\Shops"));
     env.dialogs.answerInput(QStringLiteral("Shops"));
     env.dialogs.answerInput(QStringLiteral(" Shops 2 "));
-    w->mnuFileItems_Click(0);
+    choose(w->mnuFileItems[0]);
     EXPECT_TRUE(node(QStringLiteral("Root\\Shops 2")));
 }
 
@@ -118,7 +143,7 @@ TEST_F(TreeCommands, NewWebSiteTakesTheFreeEntryAndAFileOfItsOwn)
     click(QStringLiteral("Root\\Shops\\Shop"));
     EXPECT_EQ(w->txtSiteTitle->text(), QStringLiteral("Shop title"));
     env.dialogs.answerInput(QStringLiteral("Fresh"));
-    w->mnuFileItems_Click(3);
+    choose(w->mnuFileItems[3]);
     QTreeWidgetItem *fresh = node(QStringLiteral("Root\\Shops\\Fresh"));
     ASSERT_TRUE(fresh);
     const QString path = siteFile(QStringLiteral("Fresh.vqs"));
@@ -138,7 +163,7 @@ TEST_F(TreeCommands, KeptDetailsGoOnlyToTheNewSiteNotToALaterSiteWithoutItsFile)
     myPreference().setDontClearFields(1);
     click(QStringLiteral("Root\\Shops\\Shop"));
     env.dialogs.answerInput(QStringLiteral("Copy"));
-    w->mnuFileItems_Click(3);
+    choose(w->mnuFileItems[3]);
     ASSERT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Copy"));
     // The new site starts with a copy of the details on show.
     EXPECT_EQ(siteValue(siteFile(QStringLiteral("Copy.vqs")), QStringLiteral("Title")), QStringLiteral("Shop title"));
@@ -157,7 +182,7 @@ TEST_F(TreeCommands, NewWebSiteNeverTakesAnExistingFile)
     env.writeFile(siteFile(QStringLiteral("Shop (2).vqs")), "removed site\r\n");
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerInput(QStringLiteral("Shop"));
-    w->mnuFileItems_Click(3);
+    choose(w->mnuFileItems[3]);
     QTreeWidgetItem *site = node(QStringLiteral("Root\\Empty\\Shop"));
     ASSERT_TRUE(site);
     EXPECT_EQ(Platform::itemTag(site), QStringLiteral("1|") + siteFile(QStringLiteral("Shop (3).vqs")));
@@ -170,7 +195,7 @@ TEST_F(TreeCommands, NewWebSiteOnTheRootIsRefusedWithItsMessage)
     openWithProjects();
     click(QStringLiteral("Root"));
     env.dialogs.answerMessage(Platform::Ok);
-    w->mnuFileItems_Click(3);
+    w->mnuFileItems_Click(3);   // direct: on the root no menu item or button offers it
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_EQ(env.dialogs.shown()[0].prompt,
               QStringLiteral("You cannot add website to the Root item. Please select a web project and try again."));
@@ -181,8 +206,7 @@ TEST_F(TreeCommands, RenamingAProjectRenamesItsSectionAndRekeysItsSites)
 {
     openWithProjects();
     click(QStringLiteral("Root\\Shops"));
-    ASSERT_TRUE(w->TreeView1_BeforeLabelEdit());
-    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Stores")));
+    ASSERT_TRUE(rename(QStringLiteral("Stores")));
     EXPECT_TRUE(node(QStringLiteral("Root\\Stores\\Shop")));
     EXPECT_FALSE(node(QStringLiteral("Root\\Shops\\Shop")));
     EXPECT_EQ(listValue(QStringLiteral("Stores"), QStringLiteral("Last")), QStringLiteral("3"));
@@ -191,10 +215,10 @@ TEST_F(TreeCommands, RenamingAProjectRenamesItsSectionAndRekeysItsSites)
     // A new site of an existing name in the renamed project is a duplicate.
     env.dialogs.answerInput(QStringLiteral("Shop"));
     env.dialogs.answerInput(QString());
-    w->mnuFileItems_Click(3);
+    choose(w->mnuFileItems[3]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("The name 'Shop' is already exist")));
     // A second rename starts from the new name.
-    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Shops Again")));
+    ASSERT_TRUE(rename(QStringLiteral("Shops Again")));
     EXPECT_TRUE(bytes(listFile()).contains("[Shops Again]"));
 }
 
@@ -203,11 +227,12 @@ TEST_F(TreeCommands, CaseOnlyRenameStoresNothingAndTheRootCannotBeRenamed)
     openWithProjects();
     const QByteArray list = bytes(listFile());
     click(QStringLiteral("Root\\Shops"));
-    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("SHOPS")));
+    ASSERT_TRUE(rename(QStringLiteral("SHOPS")));
     EXPECT_EQ(w->m_currentNode->text(0), QStringLiteral("SHOPS"));
     EXPECT_EQ(bytes(listFile()), list);
     click(QStringLiteral("Root"));
-    EXPECT_FALSE(w->TreeView1_BeforeLabelEdit());
+    QTest::keyClick(w->TreeView1, Qt::Key_F2);
+    EXPECT_FALSE(openEditor());
 }
 
 TEST_F(TreeCommands, RefusedRenameShowsTheOldNameAndLaterCommandsActOnTheRightEntry)
@@ -216,17 +241,17 @@ TEST_F(TreeCommands, RefusedRenameShowsTheOldNameAndLaterCommandsActOnTheRightEn
     click(QStringLiteral("Root\\Shops\\Shop"));
     const QByteArray list = bytes(listFile());
     env.dialogs.answerMessage(Platform::Ok);
-    EXPECT_FALSE(w->TreeView1_AfterLabelEdit(QStringLiteral("outlet")));
+    EXPECT_FALSE(rename(QStringLiteral("outlet")));
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("Cannot rename 'Shop'. A file with the name you specified already exists")));
     EXPECT_EQ(w->m_currentNode->text(0), QStringLiteral("Shop"));
     EXPECT_EQ(bytes(listFile()), list);
     env.dialogs.answerMessage(Platform::Ok);
-    EXPECT_FALSE(w->TreeView1_AfterLabelEdit(QStringLiteral("a/b")));
+    EXPECT_FALSE(rename(QStringLiteral("a/b")));
     EXPECT_TRUE(env.dialogs.wasShown(kRefused));
     EXPECT_EQ(w->m_currentNode->text(0), QStringLiteral("Shop"));
 
     env.dialogs.answerMessage(Platform::Yes);
-    w->TreeView1_KeyDown(46);
+    QTest::keyClick(w->TreeView1, Qt::Key_Delete);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("Are you sure you want to remove this web site : Shop ?")));
     EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("1")), QString());
     EXPECT_TRUE(listValue(QStringLiteral("Shops"), QStringLiteral("3")).startsWith(QStringLiteral("Outlet|")));
@@ -238,7 +263,7 @@ TEST_F(TreeCommands, RenamingASiteRewritesItsEntryAndKeepsItsFile)
 {
     openWithProjects();
     click(QStringLiteral("Root\\Shops\\Outlet"));
-    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Aardvark")));
+    ASSERT_TRUE(rename(QStringLiteral("Aardvark")));
     EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("3")),
               QStringLiteral("Aardvark|") + siteFile(QStringLiteral("Outlet.vqs")));
     // Only the renamed node's own children are sorted; its place stays.
@@ -246,8 +271,8 @@ TEST_F(TreeCommands, RenamingASiteRewritesItsEntryAndKeepsItsFile)
     // The same name in another project is no duplicate.
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerInput(QStringLiteral("Other"));
-    w->mnuFileItems_Click(3);
-    ASSERT_TRUE(w->TreeView1_AfterLabelEdit(QStringLiteral("Shop")));
+    choose(w->mnuFileItems[3]);
+    ASSERT_TRUE(rename(QStringLiteral("Shop")));
     EXPECT_TRUE(node(QStringLiteral("Root\\Empty\\Shop")));
 }
 
@@ -258,7 +283,7 @@ TEST_F(TreeCommands, RemovingPicksTheNextNodeWithoutWritingIntoIt)
     const QByteArray outlet = bytes(siteFile(QStringLiteral("Outlet.vqs")));
     w->txtSiteTitle->setText(QStringLiteral("edited before removal"));
     env.dialogs.answerMessage(Platform::Yes);
-    w->mnuFileItems_Click(4);
+    choose(w->mnuFileItems[4]);
     EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops\\Outlet"));
     EXPECT_EQ(w->txtSiteTitle->text(), QStringLiteral("Outlet title"));
     click(QStringLiteral("Root\\Shops\\Outlet"));   // the next save writes Outlet's own details
@@ -267,12 +292,12 @@ TEST_F(TreeCommands, RemovingPicksTheNextNodeWithoutWritingIntoIt)
     EXPECT_TRUE(QFile::exists(siteFile(QStringLiteral("Shop.vqs"))));
 
     env.dialogs.answerMessage(Platform::Yes);
-    w->mnuFileItems_Click(4);
+    choose(w->mnuFileItems[4]);
     EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops"));   // the only site gone: its project
 
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerMessage(Platform::Yes);
-    w->mnuFileItems_Click(1);
+    choose(w->mnuFileItems[1]);
     EXPECT_TRUE(env.dialogs.wasShown(QStringLiteral("If you remove this project: Empty, all web sites under this "
                                                     "project will also be removed.\r\n\r\nAre you sure you want to "
                                                     "remove: Empty ?")));
@@ -281,7 +306,7 @@ TEST_F(TreeCommands, RemovingPicksTheNextNodeWithoutWritingIntoIt)
     EXPECT_EQ(listValue(QStringLiteral("Shops"), QStringLiteral("Description")), QStringLiteral("Two shop sites"));
 
     env.dialogs.answerMessage(Platform::Yes);
-    w->mnuFileItems_Click(1);
+    choose(w->mnuFileItems[1]);
     EXPECT_EQ(currentKey(), QStringLiteral("Root"));
 }
 
@@ -290,11 +315,11 @@ TEST_F(TreeCommands, NoAtTheQuestionAndDeleteOnTheRootRemoveNothing)
     openWithProjects();
     const QByteArray list = bytes(listFile());
     env.dialogs.answerMessage(Platform::No);
-    w->mnuFileItems_Click(1);
+    choose(w->mnuFileItems[1]);
     EXPECT_TRUE(node(QStringLiteral("Root\\Shops")));
     click(QStringLiteral("Root"));
-    w->TreeView1_KeyDown(46);   // only a beep: no question
-    w->mnuFileItems_Click(1);
+    QTest::keyClick(w->TreeView1, Qt::Key_Delete);   // only a beep: no question
+    chooseIfOffered(w->mnuFile, w->mnuFileItems[1]);
     EXPECT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_EQ(w->TreeView1->topLevelItem(0)->childCount(), 2);
     EXPECT_EQ(bytes(listFile()), list);
@@ -304,30 +329,32 @@ TEST_F(TreeCommands, MenuItemsAreOfferedByKindOfNode)
 {
     openWithProjects();
     click(QStringLiteral("Root"));
-    w->mnuFile_Click();
+    lookAt(w->mnuFile);
     EXPECT_EQ(enabledIndexes(w->mnuFileItems, 10), QList<int>{0});
-    w->applyPopupEnabling();
+    openPopup();
+    QTest::keyClick(w->mnuPopup, Qt::Key_Escape);
     EXPECT_EQ(enabledIndexes(w->mnuPopupItems, 10), QList<int>{0});
 
     click(QStringLiteral("Root\\Shops"));
-    w->mnuFile_Click();
+    lookAt(w->mnuFile);
     EXPECT_EQ(enabledIndexes(w->mnuFileItems, 10), (QList<int>{0, 1, 3, 6, 10}));
-    w->applyPopupEnabling();
+    openPopup();
+    QTest::keyClick(w->mnuPopup, Qt::Key_Escape);
     EXPECT_EQ(enabledIndexes(w->mnuPopupItems, 10), (QList<int>{0, 1, 3, 6, 10}));
 
     click(QStringLiteral("Root\\Shops\\Shop"));
-    w->mnuFile_Click();
+    lookAt(w->mnuFile);
     EXPECT_EQ(enabledIndexes(w->mnuFileItems, 10), (QList<int>{0, 3, 4, 6, 7, 8, 10}));
     // The later File items are always there.
     EXPECT_EQ(enabledIndexes(w->mnuFileItems, 15), (QList<int>{0, 3, 4, 6, 7, 8, 10, 12, 13, 15}));
 
-    w->ToolbarMain_ButtonClick(QStringLiteral("Engines"));
-    w->mnuFile_Click();
+    clickToolbar(QStringLiteral("Engines"));
+    lookAt(w->mnuFile);
     EXPECT_EQ(enabledIndexes(w->mnuFileItems, 10), (QList<int>{0, 3, 6, 10}));
-    w->mnuEngines_Click();
+    lookAt(w->mnuEngines);
     EXPECT_EQ(enabledIndexes(w->mnuEngineItems, 8), (QList<int>{0, 1, 3, 4, 6, 8}));
     click(QStringLiteral("Root"));
-    w->mnuEngines_Click();
+    lookAt(w->mnuEngines);
     EXPECT_EQ(enabledIndexes(w->mnuEngineItems, 8), QList<int>{});
 }
 
@@ -335,11 +362,9 @@ TEST_F(TreeCommands, PopupDeleteOfASiteWorksWhileTheEnginesPageIsShowing)
 {
     openWithProjects();
     click(QStringLiteral("Root\\Shops\\Shop"));
-    w->ToolbarMain_ButtonClick(QStringLiteral("Engines"));
-    w->applyPopupEnabling();
-    ASSERT_TRUE(w->mnuPopupItems[4]->isEnabled());
+    clickToolbar(QStringLiteral("Engines"));
     env.dialogs.answerMessage(Platform::Yes);
-    w->mnuPopupItems_Click(4);
+    chooseFromPopup(w->mnuPopupItems[4]);
     EXPECT_FALSE(node(QStringLiteral("Root\\Shops\\Shop")));
     EXPECT_TRUE(listValue(QStringLiteral("Shops"), QStringLiteral("1")).isEmpty());
 }
@@ -349,9 +374,9 @@ TEST_F(TreeCommands, PopupRenameStartsEditingAndOtherItemsRunTheFileItems)
     openWithProjects();
     click(QStringLiteral("Root\\Empty"));
     env.dialogs.answerInput(QStringLiteral("Via Popup"));
-    w->mnuPopupItems_Click(3);
+    chooseFromPopup(w->mnuPopupItems[3]);
     EXPECT_TRUE(node(QStringLiteral("Root\\Empty\\Via Popup")));
-    w->mnuPopupItems_Click(10);
+    chooseFromPopup(w->mnuPopupItems[10]);
     EXPECT_TRUE(w->TreeView1->findChild<QLineEdit *>());
 }
 
@@ -360,9 +385,8 @@ TEST_F(TreeCommands, DoubleClickSortsTheChildrenIgnoringCase)
     openWithProjects();
     click(QStringLiteral("Root\\Shops"));
     env.dialogs.answerInput(QStringLiteral("alpha"));
-    w->mnuFileItems_Click(3);
-    click(QStringLiteral("Root\\Shops"));
-    w->TreeView1_DblClick();
+    choose(w->mnuFileItems[3]);
+    TestSupport::doubleClickRow(w->TreeView1, node(QStringLiteral("Root\\Shops")));
     EXPECT_EQ(childTexts(QStringLiteral("Root\\Shops")),
               (QStringList{QStringLiteral("alpha"), QStringLiteral("Outlet"), QStringLiteral("Shop")}));
     EXPECT_EQ(currentKey(), QStringLiteral("Root\\Shops"));

@@ -11,14 +11,6 @@
 
 class TreeInput : public MainWindowTest {
 protected:
-    // The label editor that is open now (closed ones linger until the event loop deletes them).
-    QLineEdit *openEditor() const
-    {
-        for (QLineEdit *editor : w->TreeView1->findChildren<QLineEdit *>())
-            if (editor->isVisible())
-                return editor;
-        return nullptr;
-    }
     QPoint centreOf(const QString &key) const
     {
         return w->TreeView1->visualItemRect(node(key)).center();
@@ -80,7 +72,7 @@ TEST_F(TreeInput, TypingInTheLabelEditorRenames)
 {
     openWithProjects();
     click(QStringLiteral("Root\\Empty"));
-    w->TreeView1->editItem(w->m_currentNode);
+    QTest::keyClick(w->TreeView1, Qt::Key_F2);
     QLineEdit *editor = openEditor();
     ASSERT_TRUE(editor);
     editor->setText(QStringLiteral("Renamed"));
@@ -90,7 +82,7 @@ TEST_F(TreeInput, TypingInTheLabelEditorRenames)
 
     // A refused name: the old name shows and the editor opens again with the typed text.
     ASSERT_TRUE(Platform::waitUntil([this] { return openEditor() == nullptr; }, 2000));
-    w->TreeView1->editItem(w->m_currentNode);
+    QTest::keyClick(w->TreeView1, Qt::Key_F2);
     editor = openEditor();
     ASSERT_TRUE(editor);
     editor->setText(QStringLiteral("Shops"));
@@ -110,8 +102,8 @@ TEST_F(TreeInput, TypingInTheLabelEditorRenames)
 TEST_F(TreeInput, ClickingASiteWhileItsProjectIsBeingRenamedRenamesAndOpensTheSite)
 {
     openWithProjects();
-    click(QStringLiteral("Root\\Shops"));
-    w->TreeView1->editItem(w->m_currentNode);
+    ASSERT_EQ(currentKey(), QStringLiteral("Root\\Shops"));   // the first node is selected on opening
+    QTest::keyClick(w->TreeView1, Qt::Key_F2);
     QLineEdit *editor = openEditor();
     ASSERT_TRUE(editor);
     editor->setText(QStringLiteral("Stores"));

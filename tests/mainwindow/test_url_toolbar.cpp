@@ -9,9 +9,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include "core/clsPreference.h"
 #include "core/modCommon.h"
@@ -24,6 +26,7 @@
 #include "sitedata/MainObjectFixture.h"
 #include "sitedata/frmAddURL.h"
 #include "sitedata/frmAddURLFromWeb.h"
+#include "support/UserInput.h"
 #include "transport/frmHTTP.h"
 
 using namespace Qt::StringLiterals;
@@ -49,6 +52,8 @@ protected:
         myPreference().setProxy(QString());
         frmHTTP::setIntervals({10, 300, 1500});
         commands = w->sitePages->urlCommands;
+        ASSERT_TRUE(showSitePages());
+        TestSupport::showPageOf(w->SSTab1, w->lsvSiteURLs);
     }
     void TearDown() override
     {
@@ -69,7 +74,14 @@ protected:
             texts << row->text(0);
         return texts;
     }
-    void press(const char *key) { commands->ToolbarSiteURL_ButtonClick(QString::fromLatin1(key)); }
+    // A click on the URL toolbar's button of that key (ignoring case).
+    void press(const char *key)
+    {
+        for (QAction *button : w->ToolbarSiteURLButtons)
+            if (button->data().toString().compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
+                return TestSupport::clickOn(w->ToolbarSiteURL->widgetForAction(button));
+        ADD_FAILURE() << "no URL toolbar button " << key;
+    }
     QString label(int index) const { return w->Label1[index]->text(); }
     QString pageFile(const QByteArray &bytes, const QString &name = u"page.htm"_s)
     {
@@ -114,7 +126,7 @@ TEST_F(UrlList, RowClickShowsTheLocalFileAndItsMetaTags)
 {
     const QString file = pageFile(kPage);
     QTreeWidgetItem *row = addRow(u"http://a.example/"_s, file);
-    commands->lsvSiteURLs_ItemClick(row);
+    TestSupport::clickRow(w->lsvSiteURLs, row);
     EXPECT_EQ(w->txtURLFileLocation->text(), file);
     EXPECT_EQ(w->txtURLTitle->text(), u"Boots and Shoes"_s);
     EXPECT_EQ(w->txtURLKeyword->toPlainText(), u"boots, shoes"_s);
@@ -125,13 +137,13 @@ TEST_F(UrlList, RowClickShowsTheLocalFileAndItsMetaTags)
 
     // A file without a head section leaves the boxes and labels as they were.
     QTreeWidgetItem *headless = addRow(u"http://b.example/"_s, pageFile("<html><body>x</body></html>", u"b.htm"_s));
-    commands->lsvSiteURLs_ItemClick(headless);
+    TestSupport::clickRow(w->lsvSiteURLs, headless);
     EXPECT_EQ(w->txtURLTitle->text(), u"Boots and Shoes"_s);
     EXPECT_EQ(label(0), u"Title: (15 chars)"_s);
 
     // A file that is gone empties the four boxes; the labels stay.
     QFile::remove(file);
-    commands->lsvSiteURLs_ItemClick(row);
+    TestSupport::clickRow(w->lsvSiteURLs, row);
     EXPECT_EQ(w->txtURLFileLocation->text(), QString());
     EXPECT_EQ(w->txtURLTitle->text(), QString());
     EXPECT_EQ(w->txtURLKeyword->toPlainText(), QString());
@@ -143,9 +155,9 @@ TEST_F(UrlList, ColumnClickSortsDescendingThenAscending)
 {
     for (const char *url : {"http://b.example/", "http://a.example/", "http://c.example/"})
         addRow(QString::fromLatin1(url));
-    commands->lsvSiteURLs_ColumnClick(0);
+    TestSupport::clickHeader(w->lsvSiteURLs, 0);
     EXPECT_EQ(urlTexts(), QStringList({u"http://c.example/"_s, u"http://b.example/"_s, u"http://a.example/"_s}));
-    commands->lsvSiteURLs_ColumnClick(0);
+    TestSupport::clickHeader(w->lsvSiteURLs, 0);
     EXPECT_EQ(urlTexts(), QStringList({u"http://a.example/"_s, u"http://b.example/"_s, u"http://c.example/"_s}));
 }
 
@@ -160,7 +172,7 @@ TEST_F(UrlList, AddUrlAddsTheAnswerOnceAndCancelAddsNothing)
     EXPECT_EQ(urlTexts(), QStringList({u"http://www."_s}));
     EXPECT_EQ(env.dialogs.shown().at(0).title, u"Insert URL"_s);
     EXPECT_EQ(env.dialogs.shown().at(0).defaultText, u"http://www."_s);
-    press("NoSuchButton");
+    commands->ToolbarSiteURL_ButtonClick(u"NoSuchButton"_s);   // direct: no button has this key
     EXPECT_EQ(env.dialogs.shown().size(), 3);
 }
 
@@ -172,7 +184,7 @@ TEST_F(UrlList, LoadAddsOnlyUrlsNotListedYet)
     press("LoadURL");
     EXPECT_EQ(w->lsvSiteURLs->topLevelItemCount(), 3);
     env.dialogs.answerFile(list);
-    press("LocalURL");
+    commands->ToolbarSiteURL_ButtonClick(u"LocalURL"_s);   // direct: the other key of Load, no button has it
     EXPECT_EQ(w->lsvSiteURLs->topLevelItemCount(), 3);
     EXPECT_TRUE(w->isEnabled());
 }
@@ -354,7 +366,7 @@ TEST_F(UrlList, AddFromWebStartsWithTheSelectedUrlAndAddsThePageLinks)
         frmAddURLFromWeb *dialog = frmAddURLFromWeb::loadedInstance();
         ASSERT_TRUE(dialog);
         shownAddress = dialog->txtWebURL->text();
-        dialog->Command1[frmAddURLFromWeb::GetButton]->click();
+        TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::GetButton]);
     });
     press("AddFromWeb");
     EXPECT_EQ(shownAddress, url);
@@ -371,7 +383,7 @@ TEST_F(UrlList, AddFromLocalFolderAddsTheFolderPages)
         ASSERT_TRUE(dialog);
         dialog->txtFolder->setText(folder);
         dialog->txtDomain->setText(u"shop.example"_s);
-        dialog->Command1[frmAddURL::GetButton]->click();
+        TestSupport::clickOn(dialog->Command1[frmAddURL::GetButton]);
     });
     press("AddFromLocalFolder");
     EXPECT_EQ(urlTexts(), QStringList({u"http://shop.example/index.htm"_s}));

@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <QTabWidget>
 #include <QTimer>
 
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 #include "mainwindow/frmMain.h"
 #include "sitedata/clsMain.h"
 #include "platform/modDSSockLog.h"
@@ -51,6 +53,15 @@ protected:
         writeEngineFile(QStringLiteral("vqzeng5.dat"), engines);
         writeEngineFile(QStringLiteral("catvqs.dat"), categories);
         return main->loadEngineCategory() && main->loadEngines();
+    }
+
+    // The main window on screen with its site pages, as for a site node.
+    bool showSitePages()
+    {
+        w->SSTab2->hide();
+        w->SSTab3->hide();
+        w->SSTab1->show();
+        return TestSupport::showWindow(w);
     }
 
     clsMain *main = nullptr;

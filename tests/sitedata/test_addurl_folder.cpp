@@ -11,6 +11,7 @@
 #include "platform/CommonControls.h"
 #include "platform/KeyedListView.h"
 #include "sitedata/frmAddURL.h"
+#include "support/UserInput.h"
 
 using namespace Qt::StringLiterals;
 using TestSupport::TestEnvironment;
@@ -28,6 +29,7 @@ protected:
             TestEnvironment::writeFile(site + u'/' + QString::fromLatin1(file), "<html></html>");
         TestEnvironment::writeFile(env.root() + u"/site2/stray.htm"_s, "x");
         dialog = new frmAddURL(&urls);
+        ASSERT_TRUE(TestSupport::showWindow(dialog));
     }
     void TearDown() override { delete dialog; }
 
@@ -39,7 +41,9 @@ protected:
         dialog->chkExtention[1]->setChecked(asp);
         dialog->chkExtention[2]->setChecked(cgi);
         dialog->chkSubDirectory->setChecked(subFolders);
-        dialog->Command1_Click(frmAddURL::GetButton);
+        // The dialog closes after a run: each run opens it again.
+        ASSERT_TRUE(TestSupport::showWindow(dialog));
+        TestSupport::clickOn(dialog->Command1[frmAddURL::GetButton]);
     }
     QStringList urlTexts() const
     {
@@ -186,7 +190,8 @@ TEST_F(AddFromFolder, EnterInEitherBoxGetsOnceAndCancelAddsNothing)
 
     frmAddURL second(&urls);
     second.txtFolder->setText(env.root() + u"/site2"_s);
-    second.Command1[frmAddURL::CancelButton]->click();
+    ASSERT_TRUE(TestSupport::showWindow(&second));
+    TestSupport::clickOn(second.Command1[frmAddURL::CancelButton]);
     EXPECT_EQ(urls.topLevelItemCount(), 6);
     EXPECT_EQ(second.result(), QDialog::Rejected);
 }
@@ -194,9 +199,9 @@ TEST_F(AddFromFolder, EnterInEitherBoxGetsOnceAndCancelAddsNothing)
 TEST_F(AddFromFolder, BrowseTakesTheChosenFolderAndCancelKeepsTheOld)
 {
     env.dialogs.answerFolder(site);
-    dialog->cmdBrowse->click();
+    TestSupport::clickOn(dialog->cmdBrowse);
     EXPECT_EQ(dialog->txtFolder->text(), site);
     env.dialogs.answerFolder(QString());
-    dialog->cmdBrowse->click();
+    TestSupport::clickOn(dialog->cmdBrowse);
     EXPECT_EQ(dialog->txtFolder->text(), site);
 }

@@ -3,6 +3,7 @@
 #include "support/LoopbackServer.h"
 #include "support/StalledListener.h"
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -48,6 +49,7 @@ protected:
         myPreference().setProxy(QString());
         frmHTTP::setIntervals({10, 300, 1500});
         dialog = new frmAddURLFromWeb(&urls);
+        ASSERT_TRUE(TestSupport::showWindow(dialog));
     }
     void TearDown() override
     {
@@ -58,7 +60,9 @@ protected:
     void get(const QString &url)
     {
         dialog->txtWebURL->setText(url);
-        dialog->Command1_Click(frmAddURLFromWeb::GetButton);
+        // The dialog closes after a run: each run opens it again.
+        ASSERT_TRUE(TestSupport::showWindow(dialog));
+        TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::GetButton]);
     }
     bool waitForDone() { return Platform::waitUntil([this] { return dialog->result() == QDialog::Accepted; }, kWaitMs); }
     static void settle(int ms) { Platform::waitUntil([] { return false; }, ms); }
@@ -175,7 +179,7 @@ TEST_F(AddFromWeb, FilterStringsLeaveMatchingLinksOutAndFetchingTwiceAddsNoDupli
     LoopbackServer server;
     server.replyWith(LoopbackServer::httpReply(200, kSamplePage));
     dialog->txtKeyword->setText(u"CGI-BIN"_s);
-    dialog->Command1_Click(frmAddURLFromWeb::AddButton);
+    TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::AddButton]);
     dialog->lstKeywords->addItem(QString());
     get(server.hostPort() + u"/"_s);
     ASSERT_TRUE(waitForDone());
@@ -209,7 +213,7 @@ TEST_F(AddFromWeb, CancelWhileFetchingStopsTheFetchAndALatePageAddsNothing)
     ASSERT_TRUE(server.waitForRequests(1, kWaitMs));
     EXPECT_TRUE(dialog->fetching());
     EXPECT_EQ(dialog->StatusBar1->panelText(1), u"Connecting to : "_s + server.hostPort() + u"/slow.htm"_s);
-    dialog->Command1[frmAddURLFromWeb::CancelButton]->click();
+    TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::CancelButton]);
     EXPECT_FALSE(dialog->fetching());
     EXPECT_FALSE(Platform::isBusyPointer());
     // The server answers after all: nobody takes the page.
@@ -227,7 +231,7 @@ TEST_F(AddFromWeb, CancelWhileStillConnectingAddsNothingWhenThePageArrives)
     LoopbackServer server;
     server.replyWith(LoopbackServer::httpReply(200, kSamplePage));
     // The user cancels from the event loop that waits for the connection.
-    QTimer::singleShot(0, dialog, [this] { dialog->Command1[frmAddURLFromWeb::CancelButton]->click(); });
+    QTimer::singleShot(0, dialog, [this] { TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::CancelButton]); });
     get(server.hostPort() + u"/"_s);
     settle(600);
     EXPECT_EQ(urls.topLevelItemCount(), 0);
@@ -241,7 +245,7 @@ TEST_F(AddFromWeb, CancelDuringASlowConnectCutsItAtOnceWithoutAnError)
     TestSupport::StalledListener listener;
     ASSERT_TRUE(listener.full());
     myPreference().setTimeOut(20);
-    QTimer::singleShot(100, dialog, [this] { dialog->Command1[frmAddURLFromWeb::CancelButton]->click(); });
+    QTimer::singleShot(100, dialog, [this] { TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::CancelButton]); });
     const qint64 start = Platform::tickCount();
     get(u"127.0.0.1:"_s + QString::number(listener.port()) + u"/"_s);
     // The connect was given up at the cancel, not at its 20 s time-out, and the user's own
@@ -274,7 +278,7 @@ TEST_F(AddFromWeb, DialogDestroyedWhileFetchingIsNotCalledBack)
 TEST_F(AddFromWeb, FiltersAreAddedWithEnterAndRemovedBySelection)
 {
     env.dialogs.answerMessage(Platform::Ok);
-    dialog->Command1_Click(frmAddURLFromWeb::AddButton);
+    TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::AddButton]);
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_EQ(env.dialogs.shown()[0].prompt, u"Please enter a Filter string you want to add."_s);
     EXPECT_EQ(dialog->lstKeywords->count(), 0);
@@ -286,7 +290,7 @@ TEST_F(AddFromWeb, FiltersAreAddedWithEnterAndRemovedBySelection)
     ASSERT_EQ(dialog->lstKeywords->count(), 3);
     dialog->lstKeywords->item(0)->setSelected(true);
     dialog->lstKeywords->item(2)->setSelected(true);
-    dialog->Command1[frmAddURLFromWeb::RemoveButton]->click();
+    TestSupport::clickOn(dialog->Command1[frmAddURLFromWeb::RemoveButton]);
     ASSERT_EQ(dialog->lstKeywords->count(), 1);
     EXPECT_EQ(dialog->lstKeywords->item(0)->text(), u"images"_s);
 }

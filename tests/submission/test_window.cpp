@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
+#include <QStyle>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -21,6 +22,7 @@
 #include "submission/SubmitScheduler.h"
 #include "submission/frmSubmit.h"
 #include "support/LoopbackServer.h"
+#include "support/UserInput.h"
 
 using namespace Qt::StringLiterals;
 using TestSupport::LoopbackServer;
@@ -56,7 +58,17 @@ protected:
     {
         auto run = std::make_unique<clsSubmit>(settings, engines.lookup());
         window = new frmSubmit(std::move(run), &mainWindow, [this] { return selected; }, projectList);
+        EXPECT_TRUE(TestSupport::showWindow(window));
         return window;
+    }
+    void click(QWidget *control) { TestSupport::clickOnPage(window->SSTab1, control); }
+    // A click on the row's tick box at the row's left edge.
+    void tick(QTreeWidgetItem *row)
+    {
+        QTreeWidget *list = window->lsvSiteSelection;
+        const QPoint at = TestSupport::rowPoint(list, row);
+        const int boxMiddle = list->style()->pixelMetric(QStyle::PM_IndicatorWidth) / 2 + 4;
+        TestSupport::clickAt(list->viewport(), QPoint(list->visualItemRect(row).left() + boxMiddle, at.y()));
     }
     void addEngines(int count)
     {
@@ -121,17 +133,17 @@ TEST_F(SubmitWindow, TicksAreCheckedAndSelectAllTicksOnlyUsableSites)
 {
     open();
     env.dialogs.answerMessage(Platform::Ok);
-    site(u"Beta"_s, u"Empty"_s)->setCheckState(0, Qt::Checked);
+    tick(site(u"Beta"_s, u"Empty"_s));
     EXPECT_TRUE(env.dialogs.wasShown(u"There is not URL in current selected web site"_s));
     EXPECT_EQ(site(u"Beta"_s, u"Empty"_s)->checkState(0), Qt::Unchecked);
 
     env.dialogs.clearLog();
-    window->chkSelectAll->setChecked(true);
-    window->chkSelectAll_Click();
+    click(window->chkSelectAll);
+    ASSERT_TRUE(window->chkSelectAll->isChecked());
     EXPECT_EQ(site(u"Beta"_s, u"Empty"_s)->checkState(0), Qt::Unchecked);
     EXPECT_EQ(site(u"Beta"_s, u"Shop"_s)->checkState(0), Qt::Checked);
-    window->chkSelectAll->setChecked(false);
-    window->chkSelectAll_Click();
+    click(window->chkSelectAll);
+    ASSERT_FALSE(window->chkSelectAll->isChecked());
     for (int r = 0; r < window->lsvSiteSelection->topLevelItemCount(); ++r)
         EXPECT_EQ(window->lsvSiteSelection->topLevelItem(r)->checkState(0), Qt::Unchecked);
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
@@ -141,19 +153,21 @@ TEST_F(SubmitWindow, NextRefusesWithoutEnginesOrSitesAndShowsTheSummary)
 {
     open();
     env.dialogs.answerMessage(Platform::Ok);
-    window->cmdNext_Click();
+    click(window->cmdNext);
     EXPECT_TRUE(env.dialogs.wasShown(u"There is no engine selected"_s));
     EXPECT_EQ(window->SSTab1->currentIndex(), 0);
 
     addEngines(300);
-    window->chkSelectAll->setChecked(false);
-    window->chkSelectAll_Click();
+    // Ticking and unticking the box unticks every site.
+    click(window->chkSelectAll);
+    click(window->chkSelectAll);
+    ASSERT_FALSE(window->chkSelectAll->isChecked());
     env.dialogs.answerMessage(Platform::Ok);
-    window->cmdNext_Click();
+    click(window->cmdNext);
     EXPECT_TRUE(env.dialogs.wasShown(u"There is no web site selected"_s));
 
-    site(u"Alpha"_s, u"Shop"_s)->setCheckState(0, Qt::Checked);
-    window->cmdNext_Click();
+    tick(site(u"Alpha"_s, u"Shop"_s));
+    click(window->cmdNext);
     EXPECT_EQ(window->SSTab1->currentIndex(), 1);
     EXPECT_EQ(window->lblNumOfWebsites->text(), u"1"_s);
     EXPECT_EQ(window->lblNumOfURLs->text(), u"2"_s);
@@ -174,8 +188,8 @@ TEST_F(SubmitWindow, StartBuildsUrlRowsOnceEachAndRemoveDeletesSelectedRows)
 {
     addEngines(2);
     open();
-    window->cmdNext_Click();
-    window->cmdStart_Click();
+    click(window->cmdNext);
+    click(window->cmdStart);
     EXPECT_EQ(window->SSTab1->currentIndex(), 2);
     // Alpha's gap is skipped, Beta's repeat of the same URL is kept once, Odd adds one.
     QStringList urls;
@@ -184,15 +198,17 @@ TEST_F(SubmitWindow, StartBuildsUrlRowsOnceEachAndRemoveDeletesSelectedRows)
     EXPECT_EQ(urls, (QStringList{u"http://shop.example/"_s, u"http://shop.example/b.html"_s, u"http://odd.example/"_s}));
     EXPECT_EQ(window->mySubmit()->NumOfEngines(), 2);
 
-    window->lsvSiteSubmitting->topLevelItem(0)->setSelected(true);
-    window->lsvSiteSubmitting->topLevelItem(1)->setSelected(true);
-    window->cmdRemove_Click();
+    TestSupport::clickRow(window->lsvSiteSubmitting, window->lsvSiteSubmitting->topLevelItem(0));
+    QTreeWidgetItem *second = window->lsvSiteSubmitting->topLevelItem(1);
+    QTest::mouseClick(window->lsvSiteSubmitting->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      TestSupport::rowPoint(window->lsvSiteSubmitting, second));
+    click(window->cmdRemove);
     ASSERT_EQ(window->lsvSiteSubmitting->topLevelItemCount(), 1);
     EXPECT_EQ(window->lsvSiteSubmitting->topLevelItem(0)->text(0), u"http://odd.example/"_s);
 
     // A second Start rebuilds the rows and the engine array.
     selected.removeLast();
-    window->cmdStart_Click();
+    click(window->cmdStart);
     EXPECT_EQ(window->lsvSiteSubmitting->topLevelItemCount(), 3);
     EXPECT_EQ(window->mySubmit()->NumOfEngines(), 1);
 }
@@ -201,13 +217,15 @@ TEST_F(SubmitWindow, SubmitRunsToTheEndAndReportsCanBeOpened)
 {
     addEngines(3);
     open();
-    window->chkSelectAll->setChecked(false);
-    window->chkSelectAll_Click();
-    site(u"Beta"_s, u"Odd"_s)->setCheckState(0, Qt::Checked);
-    window->cmdNext_Click();
-    window->cmdStart_Click();
+    // Ticking and unticking the box unticks every site.
+    click(window->chkSelectAll);
+    click(window->chkSelectAll);
+    ASSERT_FALSE(window->chkSelectAll->isChecked());
+    tick(site(u"Beta"_s, u"Odd"_s));
+    click(window->cmdNext);
+    click(window->cmdStart);
     env.dialogs.answerMessage(Platform::Ok);
-    window->cmdSubmit_Click();
+    click(window->cmdSubmit);
     EXPECT_EQ(window->cmdSubmit->text(), u"&Stop"_s);
     EXPECT_FALSE(window->cmdRemove->isEnabled());
     EXPECT_FALSE(window->cmdStart->isEnabled());
@@ -223,14 +241,14 @@ TEST_F(SubmitWindow, SubmitRunsToTheEndAndReportsCanBeOpened)
     EXPECT_EQ(result->text(0), u"http://odd.example/"_s);
     EXPECT_EQ(result->text(2), u"Finish"_s);
 
-    result->setSelected(true);
-    window->viewReport();
+    TestSupport::clickRow(window->lsvReport, result);
+    click(window->cmdReport);
     ASSERT_EQ(env.shellRequests.size(), 1);
     EXPECT_EQ(env.shellRequests.first(), u"open:"_s + Platform::itemTag(result));
 
     // Submit again with no URL row left is refused.
     env.dialogs.answerMessage(Platform::Ok);
-    window->cmdSubmit_Click();
+    click(window->cmdSubmit);
     EXPECT_TRUE(env.dialogs.wasShown(u"There is no web site to be submitted."_s));
     EXPECT_FALSE(window->scheduler()->isRunning());
 }
@@ -242,7 +260,9 @@ TEST_F(SubmitWindow, MissingReportFileIsReported)
     row->setCheckState(0, Qt::Checked);
     Platform::setItemTag(row, env.programFolder() + u"gone.html"_s);
     env.dialogs.answerMessage(Platform::Ok);
-    window->viewReport();
+    TestSupport::showPageOf(window->SSTab1, window->lsvReport);
+    TestSupport::clickRow(window->lsvReport, row);
+    click(window->cmdReport);
     EXPECT_TRUE(env.dialogs.wasShown(u"Report file is corrupted or missing"_s));
     EXPECT_TRUE(env.shellRequests.isEmpty());
 }
@@ -253,19 +273,19 @@ TEST_F(SubmitWindow, StopAndClosingMidRunSendNothingMore)
     settings.Connections = 2;
     addEngines(6);
     open();
-    window->cmdNext_Click();
-    window->cmdStart_Click();
-    window->cmdSubmit_Click();
+    click(window->cmdNext);
+    click(window->cmdStart);
+    click(window->cmdSubmit);
     ASSERT_TRUE(server.waitForRequests(2, 5000));
-    window->cmdSubmit_Click();
+    click(window->cmdSubmit);
     EXPECT_EQ(window->cmdSubmit->text(), u"&Submit"_s);
     EXPECT_FALSE(window->scheduler()->isRunning());
     ASSERT_GE(window->lsvReport->topLevelItemCount(), 1);
     EXPECT_EQ(window->lsvReport->topLevelItem(0)->text(2), u"Canceled"_s);
 
     // A new run, then closing the window while it runs.
-    window->cmdStart_Click();
-    window->cmdSubmit_Click();
+    click(window->cmdStart);
+    click(window->cmdSubmit);
     ASSERT_TRUE(server.waitForRequests(4, 5000));
     window->close();
     EXPECT_TRUE(mainWindow.isEnabled());

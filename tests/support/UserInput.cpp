@@ -79,6 +79,23 @@ void clickTab(QTabWidget *tabs, int index)
     clickAt(tabs->tabBar(), tabs->tabBar()->tabRect(index).center());
 }
 
+void showPageOf(QTabWidget *tabs, QWidget *control)
+{
+    for (QWidget *page = control; page; page = page->parentWidget()) {
+        if (const int index = tabs->indexOf(page); index >= 0) {
+            if (index != tabs->currentIndex())
+                clickTab(tabs, index);
+            return;
+        }
+    }
+}
+
+void clickOnPage(QTabWidget *tabs, QWidget *control)
+{
+    showPageOf(tabs, control);
+    clickOn(control);
+}
+
 void chooseItem(QComboBox *combo, int index)
 {
     if (!visibleToUser(combo))

@@ -52,6 +52,10 @@ void rightClickRow(View *view, Item *row)
 void clickHeader(QTreeView *view, int column);
 // A click on a tab's title.
 void clickTab(QTabWidget *tabs, int index);
+// A click on the tab of the page holding the control when another page is shown.
+void showPageOf(QTabWidget *tabs, QWidget *control);
+// A click on a control of a tab page, its page shown first.
+void clickOnPage(QTabWidget *tabs, QWidget *control);
 // Opens the combo box's list, moves to the item and takes it with Enter (as a click in the list,
 // this reports the choice even when the item was the current one).
 void chooseItem(QComboBox *combo, int index);
