@@ -70,6 +70,8 @@ void frmMain::wireCommands()
     connect(SSTab1, &QTabWidget::currentChanged, this, [this] { resizeTabControl(); });
     connect(tabCategory, &QTabWidget::currentChanged, this, [this] { resizeCustomTabControl(); });
 
+    // A tree view's header takes no clicks unless asked to.
+    lsvReports->header()->setSectionsClickable(true);
     connect(lsvReports->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { lsvReports_ColumnClick(column); });
     connect(lsvReports, &QTreeWidget::itemDoubleClicked, this, [this] { cmdViewReport_Click(); });

@@ -46,6 +46,9 @@ void frmMain::wireEnginesPage()
         connect(cmdSelectEngine[i], &QPushButton::clicked, this, [this, i] { cmdSelectEngine_Click(i); });
     for (int i = 0; i < cmdRemoveEngine.size(); ++i)
         connect(cmdRemoveEngine[i], &QPushButton::clicked, this, [this, i] { cmdRemoveEngine_Click(i); });
+    // A tree view's header takes no clicks unless asked to.
+    lsvEngines->header()->setSectionsClickable(true);
+    lsvSelectedEngines->header()->setSectionsClickable(true);
     connect(lsvEngines->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { sortByColumn(lsvEngines, column); });
     connect(lsvSelectedEngines->header(), &QHeaderView::sectionClicked, this,

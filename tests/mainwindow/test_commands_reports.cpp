@@ -262,12 +262,12 @@ TEST_F(ReportsListTest, ViewReportOpensOnlyAnExistingHtmlFile)
 TEST_F(ReportsListTest, EveryColumnClickFlipsTheOneOrder)
 {
     openWithReports();
-    // Direct calls: the list's header takes no click (its sections are not clickable).
-    w->lsvReports_ColumnClick(0);
+    TestSupport::showPageOf(w->SSTab1, w->lsvReports);
+    TestSupport::clickHeader(w->lsvReports, 0);
     EXPECT_EQ(urls().first(), QStringLiteral("http://gone.example/"));
-    w->lsvReports_ColumnClick(0);
+    TestSupport::clickHeader(w->lsvReports, 0);
     EXPECT_EQ(urls().first(), QStringLiteral("http://a.example/"));
-    w->lsvReports_ColumnClick(1);   // by the date text, descending: month names sort as text
+    TestSupport::clickHeader(w->lsvReports, 1);   // by the date text, descending: month names sort as text
     EXPECT_EQ(w->lsvReports->topLevelItem(0)->text(1), QStringLiteral("Mar 01, 2026 10:00"));
     EXPECT_EQ(w->lsvReports->topLevelItem(2)->text(1), QStringLiteral("Feb 10, 2026 09:15"));
 }

@@ -163,13 +163,13 @@ TEST_F(EnginesPageTest, EngineTypeListsTheCheckedBoxesInOrder)
 
 TEST_F(EnginesPageTest, ColumnClicksFlipTheOrder)
 {
-    // Direct calls: the lists' headers take no click (their sections are not clickable).
-    w->lsvEngines_ColumnClick(0);
+    showOnEnginesPage(w->lsvEngines);
+    TestSupport::clickHeader(w->lsvEngines, 0);
     EXPECT_EQ(engineNames().first(), QStringLiteral("Misc One"));
-    w->lsvEngines_ColumnClick(0);
+    TestSupport::clickHeader(w->lsvEngines, 0);
     EXPECT_EQ(engineNames().first(), QStringLiteral("Dir One"));
     clickOnEngines(w->cmdSelectEngine[1]);
-    w->lsvSelectedEngines_ColumnClick(1);   // by type, descending
+    TestSupport::clickHeader(w->lsvSelectedEngines, 1);   // by type, descending
     EXPECT_EQ(selectedNames().first(), QStringLiteral("Misc One"));
 }
 
