@@ -1,6 +1,7 @@
 #include "ftp/modFTP.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <QStringList>
 
 #include "platform/DsSocket.h"
@@ -310,7 +311,10 @@ std::optional<PassiveReply> parsePassiveReply(const QString &line)
 
 QString getQuotedPath(const QString &reply)
 {
-    const QString text = withoutLineEnd(reply).mid(4);
+    // A stray CR inside the reply ends the path: it must never reach a command line.
+    QString text = withoutLineEnd(reply).mid(4);
+    const auto lineEnd = std::find_if(text.cbegin(), text.cend(), [](QChar c) { return c == u'\r' || c == u'\n'; });
+    text.truncate(lineEnd - text.cbegin());
     if (!text.startsWith(u'"'))
         return text.section(u' ', 0, 0);
     QString path;

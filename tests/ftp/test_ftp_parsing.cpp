@@ -60,6 +60,8 @@ TEST(FtpReplies, PassiveRepliesAndQuotedPaths)
     EXPECT_EQ(modFTP::getQuotedPath(u"257 /usr/web"_s), u"/usr/web"_s);
     EXPECT_EQ(modFTP::getQuotedPath(u"257 \"/a b\" created"_s), u"/a b"_s);
     EXPECT_EQ(modFTP::getQuotedPath(u"257 \"/say \"\"hi\"\"\" is current"_s), u"/say \"hi\""_s);
+    EXPECT_EQ(modFTP::getQuotedPath(u"257 \"/a\rDELE x\" is current\r\n"_s), u"/a"_s);
+    EXPECT_EQ(modFTP::getQuotedPath(u"257 /b\r\r\n"_s), u"/b"_s);
 }
 
 TEST(FtpListing, LinesBecomeEntriesWithAModeStringEightFieldsAndTheRestAsName)

@@ -20,10 +20,13 @@ void checkLine(const QString &line, int &openCode)
         if (passive->port < 0 || passive->address.count(u'.') < 3)
             std::abort();
     }
-    if (modFTP::getQuotedPath(line).contains(u' '))
+    // A quoted folder keeps its blanks, but never a line end.
+    const QString quoted = modFTP::getQuotedPath(line);
+    if (quoted.contains(u'\r') || quoted.contains(u'\n'))
         std::abort();
     if (const auto entry = modFTP::parseListingLine(line)) {
-        if (entry->name.isEmpty() || entry->name.contains(u' ') || entry->name.contains(u'\n')
+        // A name is the rest of the line after the date, blanks included, but never a line end.
+        if (entry->name.isEmpty() || entry->name.contains(u'\n')
             || entry->name.contains(u'\r'))
             std::abort();
         (void)modFTP::remoteSizeText(entry->size);
