@@ -190,16 +190,14 @@ TEST_F(TreeCommands, NewWebSiteNeverTakesAnExistingFile)
     EXPECT_EQ(bytes(siteFile(QStringLiteral("Shop (2).vqs"))), QByteArray("removed site\r\n"));
 }
 
-TEST_F(TreeCommands, NewWebSiteOnTheRootIsRefusedWithItsMessage)
+// On the root neither the File menu nor the toolbar offers a new web site.
+TEST_F(TreeCommands, NewWebSiteIsNotOfferedOnTheRoot)
 {
     openWithProjects();
     click(QStringLiteral("Root"));
-    env.dialogs.answerMessage(Platform::Ok);
-    w->mnuFileItems_Click(3);   // direct: on the root no menu item or button offers it
-    ASSERT_EQ(env.dialogs.shown().size(), 1);
-    EXPECT_EQ(env.dialogs.shown()[0].prompt,
-              QStringLiteral("You cannot add website to the Root item. Please select a web project and try again."));
-    EXPECT_EQ(env.dialogs.shown()[0].title, QStringLiteral("New Website"));
+    EXPECT_FALSE(offered(w->mnuFile, w->mnuFileItems[3]));
+    EXPECT_FALSE(w->toolbarButton(QStringLiteral("NewWeb"))->isEnabled());
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
 
 TEST_F(TreeCommands, RenamingAProjectRenamesItsSectionAndRekeysItsSites)
