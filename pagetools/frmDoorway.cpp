@@ -14,7 +14,7 @@
 
 #include "core/modCommon.h"
 #include "pagetools/DoorwayProfile.h"
-#include "pagetools/LongWordWrap.h"
+#include "platform/LongWordWrap.h"
 #include "pagetools/TypingCap.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"

@@ -21,7 +21,7 @@
 #include "core/modCommon.h"
 #include "core/modCommonHtml.h"
 #include "pagetools/FolderRows.h"
-#include "pagetools/LongWordWrap.h"
+#include "platform/LongWordWrap.h"
 #include "pagetools/MetaTagWrites.h"
 #include "pagetools/PageAddress.h"
 #include "pagetools/TypingCap.h"

@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "pagetools/DoorwayProfile.h"
-#include "pagetools/LongWordWrap.h"
+#include "platform/LongWordWrap.h"
 #include "support/FailingWrites.h"
 
 using namespace Qt::StringLiterals;

@@ -1,4 +1,4 @@
-#include "pagetools/LongWordWrap.h"
+#include "platform/LongWordWrap.h"
 
 #include <QPlainTextEdit>
 #include <QTextDocument>
