@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <tuple>
 
 namespace Platform {
@@ -24,7 +25,8 @@ bool isQuoted(const QString &text)
 // The INI reader trims blanks: a value with a blank at either end is stored in quotation marks,
 // and so is one that is itself in quotation marks, so that every value reads back exactly. A
 // store the earlier version wrote has no such marks: its values read as they stand (a password
-// saved as "pw" with its quotation marks keeps them), so the store says which way it is written.
+// saved as "pw" with its quotation marks keeps them), so a store holding the quoted form says so;
+// one whose values need no quoting stays in the earlier form.
 const QString kFormatSection = QStringLiteral("Settings Store");
 const QString kFormatKey = QStringLiteral("Format");
 const QString kQuotedFormat = QStringLiteral("2");
@@ -97,10 +99,15 @@ bool saveSettings(const QString &appName, const QString &section, const QList<st
     if (!QDir().mkpath(settingsFolder()))
         return false;
     std::optional<IniDocument> document = IniDocument::load(settingsFile(appName));
-    if (!document || !toQuotedFormat(*document))
+    if (!document)
+        return false;
+    // Values that read the same either way leave a store the earlier version wrote as it was.
+    const bool quoting = isQuotedFormat(*document)
+                         || std::any_of(values.begin(), values.end(), [](const auto &entry) { return storedForm(entry.second) != entry.second; });
+    if (quoting && !toQuotedFormat(*document))
         return false;
     for (const auto &[key, value] : values) {
-        if (!document->setValue(section, key, storedForm(value)))
+        if (!document->setValue(section, key, quoting ? storedForm(value) : value))
             return false;
     }
     // The store holds the login password: it is the owner's only, from the moment it is written.

@@ -242,9 +242,10 @@ bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
         return false;
     const std::optional<QFileDevice::Permissions> permissions =
         mode ? mode : existing.exists() ? std::optional(existing.permissions()) : std::nullopt;
+    // The permissions come before the bytes: an owner-only file is never readable by others.
     const bool failedByTest = writeFailureHook() && writeFailureHook()(path);
-    const bool written = !failedByTest && file.write(bytes) == bytes.size() && syncToDisk(file)
-                         && (!permissions || file.setPermissions(*permissions));
+    const bool written = !failedByTest && (!permissions || file.setPermissions(*permissions))
+                         && file.write(bytes) == bytes.size() && syncToDisk(file);
     file.close();
     if (!written || !moveOver(file.fileName(), target)) {
         file.remove();

@@ -58,11 +58,15 @@ TEST_F(SettingsStoreTest, AStoreTheEarlierVersionWroteReadsAsBeforeAndAfterASave
         {"Preference", "Auth_User", "bob"},        {"FTP", "Password", "\"secret\""},
         {"FTP", "Quote", "\""},
     };
-    for (int saves = 0; saves < 3; ++saves) {
+    // A plain value keeps the earlier form; the first one that needs quoting changes the store.
+    const QString saved[] = {QStringLiteral("30"), QStringLiteral(" 30 "), QStringLiteral(" 30 ")};
+    for (const QString &timeOut : saved) {
         for (const auto &c : cases)
-            EXPECT_EQ(getSetting(app, QLatin1String(c.section), QLatin1String(c.key)), QLatin1String(c.value)) << saves;
-        ASSERT_TRUE(saveSetting(app, QStringLiteral("Preference"), QStringLiteral("TimeOut"), QStringLiteral(" 30 ")));
-        EXPECT_EQ(getSetting(app, QStringLiteral("Preference"), QStringLiteral("TimeOut")), QStringLiteral(" 30 "));
+            EXPECT_EQ(getSetting(app, QLatin1String(c.section), QLatin1String(c.key)), QLatin1String(c.value)) << c.key;
+        ASSERT_TRUE(saveSetting(app, QStringLiteral("Preference"), QStringLiteral("TimeOut"), timeOut));
+        EXPECT_EQ(getSetting(app, QStringLiteral("Preference"), QStringLiteral("TimeOut")), timeOut);
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(settingsFile(app)).contains("Auth_Password=\"pw\"\r\n"),
+                  timeOut == QStringLiteral("30"));
     }
     ASSERT_TRUE(saveSetting(app, QStringLiteral("FTP"), QStringLiteral("Password"), QStringLiteral("\"new\"")));
     EXPECT_EQ(getSetting(app, QStringLiteral("FTP"), QStringLiteral("Password")), QStringLiteral("\"new\""));
