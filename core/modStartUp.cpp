@@ -36,7 +36,10 @@ bool Main(const std::function<void()> &createAndDisplayMain)
     try {
         ProjectListPath = Platform::joinPath(Platform::programFolder(), QStringLiteral("project.vqj"));
         WindowsDir = modCommon::getWindowsDirectory();
-        Platform::finishInterruptedWrites({Platform::engineDataFolder(), Platform::programFolder()});
+        const QStringList unfinished =
+            Platform::finishInterruptedWrites({Platform::engineDataFolder(), Platform::programFolder()});
+        for (const QString &report : unfinished)
+            modDSSock::writeErrorLog(report);
 
         frmSplash::loadAndShow();   // on the screen and drawn before the load goes on
         trace = QStringLiteral("Debug breakpoint #1") + crlf;

@@ -228,7 +228,7 @@ void frmMetaTag::Form_Load()
     picSpliter->setSizes({splitterWidth * 2 / 5, splitterWidth - splitterWidth * 2 / 5});
     optUpdate[1]->setChecked(true);
     // The list starts sorted, so the first header click reverses it.
-    lsvDirs->sortItems(0, Platform::nextClickSortOrder(lsvDirs));
+    lsvDirs->sortItems(0, Qt::AscendingOrder);
     m_loaded = true;
     addDirs(FolderRows::driveFolder(Drive1->currentText()));
     Resize();

@@ -1,5 +1,6 @@
 #include "platform/CommonControls.h"
 
+#include <QHeaderView>
 #include <QLabel>
 
 #include <algorithm>
@@ -8,12 +9,9 @@ namespace Platform {
 
 Qt::SortOrder nextClickSortOrder(QTreeWidget *list)
 {
-    static constexpr char kLastOrder[] = "velquistClickSortOrder";
-    const QVariant last = list->property(kLastOrder);
-    const Qt::SortOrder order = last.isValid() && last.toInt() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                                      : Qt::AscendingOrder;
-    list->setProperty(kLastOrder, static_cast<int>(order));
-    return order;
+    // Before any handler runs, the click has turned the indicator: to the reverse on the column it
+    // was on, else to ascending on the clicked column.
+    return list->header()->sortIndicatorOrder();
 }
 
 QString itemKey(const QTreeWidgetItem *item)

@@ -47,10 +47,10 @@ private:
     QSet<CaseInsensitiveKey> m_keys;
 };
 
-// The order for a click on a list's column header: ascending when the list was never sorted by a
-// click, else the reverse of the order the last click chose, whatever column that was. The order
-// is kept on the list itself, because Qt's header flips its own sort indicator before any handler
-// of the click runs, so the indicator cannot tell what the list shows.
+// The order for a click on a list's column header, asked from the header's sectionClicked: the
+// reverse of the order the list shows when the clicked column is the one it is sorted by, else
+// ascending. The list's sortItems keeps the header's sort indicator on the order it shows (also
+// when the indicator is hidden), and Qt's header turns that indicator this way on every click.
 Qt::SortOrder nextClickSortOrder(QTreeWidget *list);
 
 // A status bar of numbered text panels.

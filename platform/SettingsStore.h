@@ -1,7 +1,9 @@
 #pragma once
 // The per-user settings store: values addressed by application name, section and key, all text.
 // Kept in "<settings folder>/<application>.ini" through the INI code, readable only by the user.
-// A value reads back exactly as it was saved, blanks at either end included.
+// A value reads back exactly as it was saved, blanks at either end included. The store carries a
+// format mark for that quoting; a store without it (as the earlier version wrote it) reads as it
+// did then, and its values keep reading the same once this version saves into it.
 #include <optional>
 #include <QList>
 #include <QString>

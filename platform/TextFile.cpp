@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <QSet>
 
+#include <algorithm>
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
@@ -120,54 +122,20 @@ std::optional<QString> readTextFile(const QString &path)
     return fromAnsi(*bytes);
 }
 
-namespace {
-
-WriteFailureHook &writeFailureHook()
-{
-    static WriteFailureHook hook;
-    return hook;
-}
-
-} // namespace
-
-void setWriteFailureHook(WriteFailureHook hook)
-{
-    writeFailureHook() = std::move(hook);
-}
-
-bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
-                               std::optional<QFileDevice::Permissions> mode)
-{
-    if (path.isEmpty())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const bool failedByTest = writeFailureHook() && writeFailureHook()(path);
-    if (failedByTest || file.write(bytes) != bytes.size() || (mode && !file.setPermissions(*mode))) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
-// ---- Sets of files replaced as one
+// ---- Temporary names
 //
-// Each new file is written and flushed to disk beside its target as "<target>.vqnew", and each
-// old target gets a second name "<target>.vqold". Then a journal "<first target>.vqjournal"
-// naming the targets is put in place: from then on the set rolls forward. The new files take
-// their targets' places, the journal goes, the old names go. A move that fails turns the journal
-// to rolling back, and the old files take their places again. A start after a crash finishes the
-// journal it finds (finishInterruptedWrites); without one, the new files were never complete and
-// are removed.
+// Every file the program writes is first complete under a name only its own writers make:
+// "<target>.<6 letters or digits>.vqtmp" for a single file, "<target>.vqnew" and "<target>.vqold"
+// for a set and "<first target>.vqjournal" for a set's journal. A start removes only files of
+// those names, so a user's own copies beside the data files ("cat.vqs.Before") stay.
 
 namespace {
 
+const QString kTempSuffix = QStringLiteral(".vqtmp");
 const QString kNewSuffix = QStringLiteral(".vqnew");
 const QString kOldSuffix = QStringLiteral(".vqold");
 const QString kJournalSuffix = QStringLiteral(".vqjournal");
-const QByteArray kForward = "forward";
-const QByteArray kBack = "back";
+constexpr qsizetype kTempRandomLength = 6;
 
 bool syncToDisk(QFile &file)
 {
@@ -178,18 +146,6 @@ bool syncToDisk(QFile &file)
 #else
     return true;
 #endif
-}
-
-// Writes the file whole under its own name and flushes it to disk; false leaves no file.
-bool writeSynced(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size()
-                         && syncToDisk(file);
-    file.close();
-    if (!written)
-        QFile::remove(path);
-    return written;
 }
 
 // Gives `from` the name `to`, replacing any file of that name in one step.
@@ -211,6 +167,146 @@ void syncFolderOf(const QString &path)
 #endif
 }
 
+QString randomLettersAndDigits(qsizetype length)
+{
+    static const QLatin1StringView kAlphabet("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
+    QString text;
+    for (qsizetype i = 0; i < length; ++i)
+        text += QLatin1Char(kAlphabet.at(QRandomGenerator::global()->bounded(static_cast<int>(kAlphabet.size()))));
+    return text;
+}
+
+bool isLetterOrDigit(QChar ch)
+{
+    return ch.unicode() < 128 && ch.isLetterOrNumber();
+}
+
+// "<name>.<6 letters or digits>.vqtmp": the temporary copy of a single write a kill left.
+bool isTempName(const QString &name)
+{
+    const qsizetype randomStart = name.size() - kTempSuffix.size() - kTempRandomLength;
+    if (!name.endsWith(kTempSuffix) || randomStart < 2 || name.at(randomStart - 1) != QLatin1Char('.'))
+        return false;
+    const QStringView random = QStringView(name).mid(randomStart, kTempRandomLength);
+    return std::all_of(random.begin(), random.end(), isLetterOrDigit);
+}
+
+// Opens a new file of a temporary name beside the target; its permissions are those of a new
+// file (the umask applies), as for any other file the program creates.
+bool openTemp(const QString &target, QFile &file)
+{
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        file.setFileName(target + QLatin1Char('.') + randomLettersAndDigits(kTempRandomLength) + kTempSuffix);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return true;
+        if (file.exists())
+            continue;
+        return false;
+    }
+    return false;
+}
+
+// The file a write to `path` replaces: a symbolic link's final target, so the link stays.
+QString finalTarget(const QString &path)
+{
+    QFileInfo info(path);
+    for (int depth = 0; depth < 32 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.isSymLink() ? path : info.filePath();
+}
+
+WriteFailureHook &writeFailureHook()
+{
+    static WriteFailureHook hook;
+    return hook;
+}
+
+} // namespace
+
+void setWriteFailureHook(WriteFailureHook hook)
+{
+    writeFailureHook() = std::move(hook);
+}
+
+bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
+                               std::optional<QFileDevice::Permissions> mode)
+{
+    if (path.isEmpty())
+        return false;
+    const QString target = finalTarget(path);
+    const QFileInfo existing(target);
+    if (existing.isDir() || (existing.exists() && !existing.isWritable()))
+        return false;
+    QFile file;
+    if (!openTemp(target, file))
+        return false;
+    const std::optional<QFileDevice::Permissions> permissions =
+        mode ? mode : existing.exists() ? std::optional(existing.permissions()) : std::nullopt;
+    // The permissions come before the bytes: an owner-only file is never readable by others.
+    const bool failedByTest = writeFailureHook() && writeFailureHook()(path);
+    const bool written = !failedByTest && (!permissions || file.setPermissions(*permissions))
+                         && file.write(bytes) == bytes.size() && syncToDisk(file);
+    file.close();
+    if (!written || !moveOver(file.fileName(), target)) {
+        file.remove();
+        return false;
+    }
+    syncFolderOf(target);
+    return true;
+}
+
+// ---- Sets of files replaced as one
+//
+// A set's files all lie in one folder. Each new file is written and flushed to disk beside its
+// target as "<target>.vqnew", and each old target gets a second name "<target>.vqold". Then a
+// journal "<first target>.vqjournal" naming the targets is put in place: from then on the set
+// rolls forward. The new files take their targets' places, the journal goes, the old names go.
+// A move that fails turns the journal to rolling back, and the old files take their places
+// again. A start after a crash finishes the journal it finds (finishInterruptedWrites); without
+// one, the new files were never complete and are removed.
+//
+// The journal names its targets by their plain file names, read as names in the journal's own
+// folder: a folder copied elsewhere after a crash recovers itself, and a journal can never
+// reach a file outside its folder.
+
+namespace {
+
+const QByteArray kForward = "forward";
+const QByteArray kBack = "back";
+const QByteArray kJournalEnd = "end";
+
+// Writes the file whole under its own name and flushes it to disk; false leaves no file.
+bool writeSynced(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size()
+                         && syncToDisk(file);
+    file.close();
+    if (!written)
+        QFile::remove(path);
+    return written;
+}
+
+// A file in its folder that the recovery may act on: a regular file, not a link to elsewhere.
+bool isRegularFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.isSymLink() && info.isFile();
+}
+
+// Missing, or a regular file.
+bool isAbsentOrRegular(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.isSymLink() && (!info.exists() || info.isFile());
+}
+
+bool isPlainFileName(const QString &name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(QLatin1Char('/'))
+           && !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1Char(':'));
+}
+
 // A second name of the old target, so that a roll back finds it whole.
 bool keepOldName(const QString &target)
 {
@@ -224,7 +320,7 @@ bool keepOldName(const QString &target)
 }
 
 struct JournalEntry {
-    QString target;
+    QString name;           // the target's file name in the journal's folder
     bool existed = false;   // an old file stood there
 };
 
@@ -237,8 +333,8 @@ QByteArray journalBytes(const QByteArray &direction, const QList<JournalEntry> &
 {
     QByteArray bytes = direction + '\n';
     for (const JournalEntry &entry : entries)
-        bytes += (entry.existed ? "1 " : "0 ") + entry.target.toUtf8() + '\n';
-    return bytes;
+        bytes += (entry.existed ? "1 " : "0 ") + entry.name.toUtf8() + '\n';
+    return bytes + kJournalEnd + '\n';
 }
 
 bool putJournal(const QString &path, const QByteArray &direction, const QList<JournalEntry> &entries)
@@ -248,69 +344,89 @@ bool putJournal(const QString &path, const QByteArray &direction, const QList<Jo
     return put;
 }
 
-std::optional<Journal> readJournal(const QString &path)
-{
-    const auto bytes = readBinaryFile(path);
-    if (!bytes)
-        return std::nullopt;
-    const QList<QByteArray> lines = bytes->split('\n');
+// What a journal's lines say, as far as they can be read: `complete` only when every line
+// keeps the format, ending with the end mark.
+struct JournalReading {
     Journal journal;
-    journal.direction = lines.value(0);
-    if (journal.direction != kForward && journal.direction != kBack)
-        return std::nullopt;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
+    bool complete = false;
+};
+
+JournalReading readJournal(const QString &path)
+{
+    JournalReading reading;
+    const auto bytes = isRegularFile(path) ? readBinaryFile(path) : std::nullopt;
+    if (!bytes)
+        return reading;
+    QList<QByteArray> lines = bytes->split('\n');
+    reading.journal.direction = lines.value(0);
+    bool wellFormed = reading.journal.direction == kForward || reading.journal.direction == kBack;
+    const bool ended = lines.size() >= 3 && lines.last().isEmpty() && lines.at(lines.size() - 2) == kJournalEnd;
+    for (qsizetype i = 1; i < lines.size() - (ended ? 2 : 0); ++i) {
         const QByteArray &line = lines.at(i);
-        if (line.size() > 2 && (line.startsWith("1 ") || line.startsWith("0 ")))
-            journal.entries.append({QString::fromUtf8(line.mid(2)), line.startsWith('1')});
+        const QString name = QString::fromUtf8(line.mid(2));
+        const bool entry = (line.startsWith("1 ") || line.startsWith("0 ")) && isPlainFileName(name);
+        if (entry)
+            reading.journal.entries.append({name, line.startsWith('1')});
+        wellFormed = wellFormed && entry;
     }
-    return journal;
+    reading.complete = wellFormed && ended && !reading.journal.entries.isEmpty();
+    return reading;
 }
 
 // Puts every new file in its target's place; the old names go once all have.
-bool rollForward(const QList<JournalEntry> &entries)
+bool rollForward(const QString &folder, const QList<JournalEntry> &entries)
 {
     bool done = true;
     for (const JournalEntry &entry : entries) {
-        const QString fresh = entry.target + kNewSuffix;
-        if (QFileInfo::exists(fresh) && !moveOver(fresh, entry.target))
+        const QString target = folder + entry.name;
+        if (QFileInfo::exists(target + kNewSuffix) && !moveOver(target + kNewSuffix, target))
             done = false;
     }
     return done;
 }
 
 // Puts every old file back (a target that had none goes) and drops the new files.
-bool rollBack(const QList<JournalEntry> &entries)
+bool rollBack(const QString &folder, const QList<JournalEntry> &entries)
 {
     bool done = true;
     for (const JournalEntry &entry : entries) {
-        const QString old = entry.target + kOldSuffix;
+        const QString target = folder + entry.name;
+        const QString old = target + kOldSuffix;
         if (entry.existed && QFileInfo::exists(old))
-            done = moveOver(old, entry.target) && done;
-        else if (!entry.existed && QFileInfo::exists(entry.target))
-            done = QFile::remove(entry.target) && done;
-        QFile::remove(entry.target + kNewSuffix);
+            done = moveOver(old, target) && done;
+        else if (!entry.existed && QFileInfo::exists(target))
+            done = QFile::remove(target) && done;
+        QFile::remove(target + kNewSuffix);
     }
     return done;
 }
 
-void removeOldNames(const QList<JournalEntry> &entries)
+void removeOldNames(const QString &folder, const QList<JournalEntry> &entries)
 {
     for (const JournalEntry &entry : entries)
-        QFile::remove(entry.target + kOldSuffix);
+        QFile::remove(folder + entry.name + kOldSuffix);
+}
+
+// Every file the journal would act on is a regular file in its folder, or missing.
+bool actsOnRegularFilesOnly(const QString &folder, const Journal &journal)
+{
+    return std::all_of(journal.entries.begin(), journal.entries.end(), [&folder](const JournalEntry &entry) {
+        const QString target = folder + entry.name;
+        return isAbsentOrRegular(target) && isAbsentOrRegular(target + kNewSuffix)
+               && isAbsentOrRegular(target + kOldSuffix);
+    });
 }
 
 // Ends the journal's set one way or the other; false leaves the journal for the next start.
-bool finishJournal(const QString &journalPath)
+bool finishJournal(const QString &folder, const QString &journalPath, const Journal &journal)
 {
-    const std::optional<Journal> journal = readJournal(journalPath);
-    if (!journal)
-        return false;
-    const bool done = journal->direction == kForward ? rollForward(journal->entries) : rollBack(journal->entries);
+    const bool done = journal.direction == kForward ? rollForward(folder, journal.entries)
+                                                    : rollBack(folder, journal.entries);
     if (!done)
         return false;
     syncFolderOf(journalPath);
     QFile::remove(journalPath);
-    removeOldNames(journal->entries);
+    removeOldNames(folder, journal.entries);
     return true;
 }
 
@@ -322,23 +438,60 @@ void dropNewFiles(const QList<FileBytes> &files)
     }
 }
 
-// A temporary copy of QSaveFile: "<existing file>.XXXXXX", six random letters and digits of
-// both cases.
-bool isSaveFileLeftover(const QFileInfo &info)
+// The one folder all the files lie in, ending in "/"; nothing when they lie in several.
+std::optional<QString> commonFolder(const QList<FileBytes> &files)
 {
-    const QString name = info.fileName();
-    if (name.size() < 8 || name.at(name.size() - 7) != QLatin1Char('.'))
-        return false;
-    const QStringView suffix = QStringView(name).right(6);
-    bool upper = false;
-    bool lower = false;
-    for (const QChar ch : suffix) {
-        if (!ch.isLetterOrNumber() || ch.unicode() > 127)
-            return false;
-        upper = upper || ch.isUpper();
-        lower = lower || ch.isLower();
+    const QString folder = QFileInfo(files.first().path).absolutePath();
+    for (const FileBytes &file : files) {
+        if (QFileInfo(file.path).absolutePath() != folder)
+            return std::nullopt;
     }
-    return upper && lower && QFileInfo(info.absolutePath() + QLatin1Char('/') + name.chopped(7)).isFile();
+    return folder + QLatin1Char('/');
+}
+
+// The journals of one folder that a start could not finish, by the names of the targets they
+// hold on to: those targets' new files and old names stay for a later start.
+struct LeftJournals {
+    QSet<QString> heldNames;
+    QStringList reports;
+};
+
+void finishJournalsIn(const QString &folder, LeftJournals &left)
+{
+    const QStringList journals = QDir(folder).entryList({QLatin1Char('*') + kJournalSuffix},
+                                                        QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &journalName : journals) {
+        const QString journalPath = folder + journalName;
+        const JournalReading reading = readJournal(journalPath);
+        QString problem;
+        if (!reading.complete)
+            problem = QStringLiteral("it cannot be read or names files outside its folder");
+        else if (!actsOnRegularFilesOnly(folder, reading.journal))
+            problem = QStringLiteral("a file it names is not a regular file");
+        else if (!finishJournal(folder, journalPath, reading.journal))
+            problem = QStringLiteral("its files could not be moved");
+        if (problem.isEmpty())
+            continue;
+        left.heldNames.insert(journalName.chopped(kJournalSuffix.size()));
+        for (const JournalEntry &entry : reading.journal.entries)
+            left.heldNames.insert(entry.name);
+        left.reports.append(QStringLiteral("Interrupted write not finished: ") + QDir::toNativeSeparators(journalPath)
+                            + QStringLiteral(" was left alone, as ") + problem);
+    }
+}
+
+// Removes the files only the program's writers name that a kill left, except those a journal
+// left for a later start holds on to.
+void removeLeftovers(const QString &folder, const QSet<QString> &heldNames)
+{
+    for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (info.isSymLink())
+            continue;
+        const QString name = info.fileName();
+        const bool setCopy = name.endsWith(kNewSuffix) || name.endsWith(kOldSuffix);
+        if ((setCopy && !heldNames.contains(name.chopped(kNewSuffix.size()))) || isTempName(name))
+            QFile::remove(info.absoluteFilePath());
+    }
 }
 
 } // namespace
@@ -347,9 +500,13 @@ bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
 {
     if (files.isEmpty())
         return true;
+    const std::optional<QString> folder = commonFolder(files);
+    if (!folder)
+        return false;
     QList<JournalEntry> entries;
     for (const FileBytes &file : files) {
-        if (file.path.isEmpty() || QFileInfo(file.path).isDir()) {
+        const QString name = QFileInfo(file.path).fileName();
+        if (file.path.isEmpty() || !isPlainFileName(name) || QFileInfo(file.path).isDir()) {
             dropNewFiles(files);
             return false;
         }
@@ -358,7 +515,7 @@ bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
             dropNewFiles(files);
             return false;
         }
-        entries.append({file.path, existed});
+        entries.append({name, existed});
     }
     const QString journalPath = files.first().path + kJournalSuffix;
     if (!putJournal(journalPath, kForward, entries)) {
@@ -366,38 +523,36 @@ bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
         dropNewFiles(files);
         return false;
     }
-    for (const JournalEntry &entry : entries) {
-        const bool failedByTest = writeFailureHook() && writeFailureHook()(entry.target);
-        if (failedByTest || !moveOver(entry.target + kNewSuffix, entry.target)) {
+    for (const FileBytes &file : files) {
+        const bool failedByTest = writeFailureHook() && writeFailureHook()(file.path);
+        if (failedByTest || !moveOver(file.path + kNewSuffix, file.path)) {
             // Rolling back from here on, also for a start that finds the journal after a crash.
             if (putJournal(journalPath, kBack, entries))
-                finishJournal(journalPath);
+                finishJournal(*folder, journalPath, {kBack, entries});
             return false;
         }
     }
     syncFolderOf(journalPath);
     QFile::remove(journalPath);
-    removeOldNames(entries);
+    removeOldNames(*folder, entries);
     return true;
 }
 
-void finishInterruptedWrites(const QStringList &folders)
+QStringList finishInterruptedWrites(const QStringList &folders)
 {
-    // Every journal first: a set may have its files in more than one of the folders.
-    bool journalLeft = false;
-    for (const QString &folder : folders) {
-        for (const QFileInfo &journal : QDir(folder).entryInfoList({QLatin1Char('*') + kJournalSuffix}, QDir::Files))
-            journalLeft = !finishJournal(journal.absoluteFilePath()) || journalLeft;
+    QStringList reports;
+    QSet<QString> done;   // a folder given twice is cleaned, and reported, once
+    for (const QString &path : folders) {
+        const QString folder = QFileInfo(path).canonicalFilePath() + QLatin1Char('/');
+        if (path.isEmpty() || !QFileInfo(path).isDir() || done.contains(folder))
+            continue;
+        done.insert(folder);
+        LeftJournals left;
+        finishJournalsIn(folder, left);
+        removeLeftovers(folder, left.heldNames);
+        reports += left.reports;
     }
-    // Without a journal a set never got complete: its new files and second names go.
-    for (const QString &folder : folders) {
-        for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden)) {
-            const QString name = info.fileName();
-            const bool setLeftover = !journalLeft && (name.endsWith(kNewSuffix) || name.endsWith(kOldSuffix));
-            if (setLeftover || isSaveFileLeftover(info))
-                QFile::remove(info.absoluteFilePath());
-        }
-    }
+    return reports;
 }
 
 bool writeTextFileAtomically(const QString &path, const QString &text)

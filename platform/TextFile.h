@@ -23,9 +23,10 @@ std::optional<QString> readTextFile(const QString &path);
 bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
                                std::optional<QFileDevice::Permissions> mode = std::nullopt);
 
-// Replaces several files as one: each is written in full beside its target first, and only
-// when every one is complete do they take their targets' places, under a journal that a crash
-// leaves for the next start. False, with every old file as it was, when any step fails.
+// Replaces several files of one folder as one: each is written in full beside its target first,
+// and only when every one is complete do they take their targets' places, under a journal that a
+// crash leaves for the next start. False, with every old file as it was, when any step fails or
+// the files lie in more than one folder.
 struct FileBytes {
     QString path;
     QByteArray bytes;
@@ -34,8 +35,10 @@ bool writeBinaryFilesAtomically(const QList<FileBytes> &files);
 
 // At a start: finishes the sets of files in the folders whose replacing a crash interrupted (all
 // new files or all old ones, as far as the set had come), and removes the temporary copies that
-// killed writes left there.
-void finishInterruptedWrites(const QStringList &folders);
+// killed writes left there. Only names the program's own writers make are touched, and a journal
+// acts only on regular files of its own folder. Gives one line for each journal it left alone
+// (unreadable, naming anything else, or not finished), for the error log.
+QStringList finishInterruptedWrites(const QStringList &folders);
 
 // Tests make atomic writes fail as a full disk would: while a hook is set, a write whose path it
 // accepts is given up before it replaces the file (in a set of files, when that file's turn

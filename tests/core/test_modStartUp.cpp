@@ -7,6 +7,8 @@
 #include "platform/Timer.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <stdexcept>
@@ -61,6 +63,36 @@ TEST_F(StartUpTest, UnusableSettingEndsTheStartWithBothBoxesAndALogEntry)
     EXPECT_EQ(env.dialogs.shown()[1].prompt, QStringLiteral("Main: ") + reason);
     EXPECT_EQ(env.dialogs.shown()[1].style, Platform::Critical);
     EXPECT_EQ(env.dialogs.shown()[1].title, QStringLiteral("Velquist"));
+}
+
+// Only what the program's own writers name goes at a start; a user's copies beside the data
+// files stay, whatever their names, and a journal naming a file elsewhere is left and logged.
+TEST_F(StartUpTest, StartKeepsTheUsersCopiesAndRemovesOnlyTheProgramsLeftovers)
+{
+    const QString program = env.programFolder();
+    const QString engines = env.engineDataFolder();
+    const QString outside = env.root() + QStringLiteral("/outside.txt");
+    const QStringList users = {program + QStringLiteral("project.vqj.Backup"), program + QStringLiteral("cat.vqs.Before"),
+                               program + QStringLiteral("notes.txt.Backup"), engines + QStringLiteral("vqzeng5.dat.Backup")};
+    const QStringList ours = {program + QStringLiteral("project.vqj.Xy12aB.vqtmp"), program + QStringLiteral("cat.vqs.vqnew"),
+                              engines + QStringLiteral("vqzeng5.dat.aB12cd.vqtmp")};
+    for (const QString &path : users + QStringList{program + QStringLiteral("project.vqj"), program + QStringLiteral("cat.vqs"),
+                                                   program + QStringLiteral("notes.txt"), engines + QStringLiteral("vqzeng5.dat"), outside})
+        TestEnvironment::writeFile(path, "user's");
+    for (const QString &path : ours)
+        TestEnvironment::writeFile(path, "left");
+    const QString journal = engines + QStringLiteral("vqzeng5.dat.vqjournal");
+    TestEnvironment::writeFile(journal, "back\n0 " + QFile::encodeName(outside) + "\nend\n");
+
+    for (int start = 0; start < 2; ++start)
+        ASSERT_TRUE(modStartUp::Main([] {}));
+    for (const QString &path : users)
+        EXPECT_EQ(TestEnvironment::readFile(path), QByteArray("user's")) << path.toStdString();
+    for (const QString &path : ours)
+        EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+    EXPECT_EQ(TestEnvironment::readFile(outside), QByteArray("user's"));
+    EXPECT_TRUE(QFileInfo::exists(journal));
+    EXPECT_EQ(log().count(QDir::toNativeSeparators(journal).toUtf8()), 2);   // once for each start
 }
 
 TEST_F(StartUpTest, ExceptionFromTheMainWindowTakesTheFailurePath)

@@ -120,6 +120,8 @@ TEST_F(MetaTagTest, SortsUpEntryFoldersFilesIgnoringCaseAndEachClickReverses)
     EXPECT_EQ(names(), descending);
     clickHeader(0);
     EXPECT_EQ(names(), ascending);
+    clickHeader(1);   // another column sorts ascending
+    EXPECT_EQ(names(), ascending);
     clickHeader(1);   // by type, descending: "HTML File" before "File"
     EXPECT_EQ(names(), (QStringList{u"c.HTM"_s, u"b.htm"_s, u"A.txt"_s, nb + u"Zeta"_s, nb + u"alpha"_s, u" .."_s}));
     w->addDirs(site);   // a new listing keeps the order

@@ -45,6 +45,33 @@ TEST_F(SettingsStoreTest, ValuesReadBackExactlyBlanksAndQuotesIncluded)
     EXPECT_TRUE(TestSupport::TestEnvironment::readFile(settingsFile(app)).contains("Auth_Password=a b\r\n"));
 }
 
+// The earlier version stored every value as typed and read it back as it stood, quotation marks
+// included: its store reads the same before and after this version first saves into it.
+TEST_F(SettingsStoreTest, AStoreTheEarlierVersionWroteReadsAsBeforeAndAfterASave)
+{
+    TestSupport::TestEnvironment::writeFile(settingsFile(app), "[Preference]\r\nAuth_Password=\"pw\"\r\n"
+                                                                "Proxy=\"corp proxy\"\r\nAuth_User= bob \r\n"
+                                                                "[FTP]\r\nPassword=\"secret\"\r\nQuote=\"\r\n"
+                                                                "[preference]\r\nAuth_Password=\"later\"\r\n");
+    const struct { const char *section, *key, *value; } cases[] = {
+        {"Preference", "Auth_Password", "\"pw\""}, {"Preference", "Proxy", "\"corp proxy\""},
+        {"Preference", "Auth_User", "bob"},        {"FTP", "Password", "\"secret\""},
+        {"FTP", "Quote", "\""},
+    };
+    // A plain value keeps the earlier form; the first one that needs quoting changes the store.
+    const QString saved[] = {QStringLiteral("30"), QStringLiteral(" 30 "), QStringLiteral(" 30 ")};
+    for (const QString &timeOut : saved) {
+        for (const auto &c : cases)
+            EXPECT_EQ(getSetting(app, QLatin1String(c.section), QLatin1String(c.key)), QLatin1String(c.value)) << c.key;
+        ASSERT_TRUE(saveSetting(app, QStringLiteral("Preference"), QStringLiteral("TimeOut"), timeOut));
+        EXPECT_EQ(getSetting(app, QStringLiteral("Preference"), QStringLiteral("TimeOut")), timeOut);
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(settingsFile(app)).contains("Auth_Password=\"pw\"\r\n"),
+                  timeOut == QStringLiteral("30"));
+    }
+    ASSERT_TRUE(saveSetting(app, QStringLiteral("FTP"), QStringLiteral("Password"), QStringLiteral("\"new\"")));
+    EXPECT_EQ(getSetting(app, QStringLiteral("FTP"), QStringLiteral("Password")), QStringLiteral("\"new\""));
+}
+
 TEST_F(SettingsStoreTest, StoreLivesInTheSettingsFolderReadableOnlyByItsOwner)
 {
     qputenv("VELQUIST_CONFIG", (env.root() + QStringLiteral("/fresh/config")).toUtf8());

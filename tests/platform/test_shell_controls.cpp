@@ -102,20 +102,33 @@ TEST(CommonControls, RedrawSuspenderRestoresTheFormerState)
     EXPECT_TRUE(widget.updatesEnabled());
 }
 
-// A real click on the header: Qt flips its indicator first, the order still alternates.
-TEST(CommonControls, HeaderClicksAlternateTheOrderWhateverTheIndicatorDid)
+// Real clicks on a shown list that starts sorted by its first column, with the indicator shown
+// and hidden: a click on the sorted column reverses what the list shows, one on another column
+// sorts it ascending.
+TEST(CommonControls, AHeaderClickReversesTheSortedColumnAndSortsAnotherAscending)
 {
-    QTreeWidget list;
-    list.setColumnCount(2);
-    list.header()->setSectionsClickable(true);
-    list.header()->setSortIndicatorShown(true);
-    QList<Qt::SortOrder> chosen;
-    QObject::connect(list.header(), &QHeaderView::sectionClicked, &list,
-                     [&](int) { chosen.append(Platform::nextClickSortOrder(&list)); });
-    list.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-    const QPoint firstColumn(list.header()->sectionPosition(0) + 5, list.header()->height() / 2);
-    for (int click = 0; click < 3; ++click)
-        QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, {}, firstColumn);
-    EXPECT_EQ(chosen, (QList<Qt::SortOrder>{Qt::AscendingOrder, Qt::DescendingOrder, Qt::AscendingOrder}));
+    const struct { int column; const char *shown; } clicks[] = {
+        {0, "cba"}, {0, "abc"}, {1, "acb"}, {1, "bca"}, {0, "abc"}, {1, "acb"},
+    };
+    for (const bool indicatorShown : {true, false}) {
+        QTreeWidget list;
+        list.setColumnCount(2);
+        for (const char *row : {"b3", "c2", "a1"})   // the second column sorts them a, c, b
+            new QTreeWidgetItem(&list, {QString(QLatin1Char(row[0])), QString(QLatin1Char(row[1]))});
+        list.header()->setSectionsClickable(true);
+        list.header()->setSortIndicatorShown(indicatorShown);
+        list.sortItems(0, Qt::AscendingOrder);
+        QObject::connect(list.header(), &QHeaderView::sectionClicked, &list,
+                         [&list](int column) { list.sortItems(column, Platform::nextClickSortOrder(&list)); });
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        for (const auto &click : clicks) {
+            const QPoint at(list.header()->sectionViewportPosition(click.column) + 5, list.header()->height() / 2);
+            QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, {}, at);
+            QString shown;
+            for (int row = 0; row < list.topLevelItemCount(); ++row)
+                shown += list.topLevelItem(row)->text(0);
+            EXPECT_EQ(shown, QLatin1String(click.shown)) << "indicator shown " << indicatorShown;
+        }
+    }
 }

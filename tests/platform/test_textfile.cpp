@@ -48,6 +48,22 @@ TEST_F(TextFileTest, AppendAddsToTheEndAndCreatesTheFile)
     EXPECT_FALSE(fileExists(env.root()));
 }
 
+TEST_F(TextFileTest, AWholeWriteKeepsTheFilesPermissionsAndLinkAndLeavesNothingBeside)
+{
+    const QString folder = env.root() + QStringLiteral("/w/");
+    QDir().mkpath(folder);
+    const QString real = folder + QStringLiteral("real.txt");
+    env.writeFile(real, "old");
+    ASSERT_TRUE(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::link(real, folder + QStringLiteral("link.txt")));
+    ASSERT_TRUE(writeBinaryFileAtomically(folder + QStringLiteral("link.txt"), "new"));
+    EXPECT_EQ(TestEnvironment::readFile(real), QByteArray("new"));
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("link.txt")).isSymLink());
+    EXPECT_EQ(QFile::permissions(real), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+              (QStringList{QStringLiteral("link.txt"), QStringLiteral("real.txt")}));
+}
+
 namespace {
 
 // Stands for the program being killed in the middle of a write.
@@ -63,8 +79,8 @@ protected:
         QDir().mkpath(folder);
         QDir().mkpath(other);
         a = folder + QStringLiteral("a.dat");
-        c = other + QStringLiteral("c.dat");
         b = folder + QStringLiteral("b.dat");
+        c = folder + QStringLiteral("c.dat");
         env.writeFile(a, "old a");
         env.writeFile(b, "old b");
     }
@@ -73,9 +89,28 @@ protected:
         setWriteFailureHook({});
         TextFileTest::TearDown();
     }
-    QStringList files() const { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
-    // The journal goes beside the first file; the third is in another folder.
+    QStringList files(const QString &in) const { return QDir(in).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name); }
+    QStringList files() const { return files(folder); }
+    // The journal goes beside the first file; the third has no old file.
     bool writeSet() { return writeBinaryFilesAtomically({{a, "new a"}, {b, "new b"}, {c, "new c"}}); }
+    // The set as a kill when `killedAt`'s turn came to take its place left it.
+    void killSetAt(const QString &killedAt)
+    {
+        setWriteFailureHook([killedAt](const QString &path) {
+            if (path == killedAt)
+                throw Crash();
+            return false;
+        });
+        EXPECT_THROW(writeSet(), Crash);
+        setWriteFailureHook({});
+    }
+    void expectNewSet(const QString &in)
+    {
+        EXPECT_EQ(files(in), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat"), QStringLiteral("c.dat")}));
+        EXPECT_EQ(TestEnvironment::readFile(in + QStringLiteral("a.dat")), QByteArray("new a"));
+        EXPECT_EQ(TestEnvironment::readFile(in + QStringLiteral("b.dat")), QByteArray("new b"));
+        EXPECT_EQ(TestEnvironment::readFile(in + QStringLiteral("c.dat")), QByteArray("new c"));
+    }
 
     QString folder, other, a, b, c;
 };
@@ -90,44 +125,122 @@ TEST_F(FileSetTest, ASetIsReplacedWholeOrNotAtAllAndLeavesNothingBeside)
     EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
     EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("old b"));
     EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
-    EXPECT_TRUE(QDir(other).isEmpty());
 
     setWriteFailureHook({});
     ASSERT_TRUE(writeSet());
-    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
-    EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("new b"));
-    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
-    EXPECT_EQ(QDir(other).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("c.dat")});
+    expectNewSet(folder);
     EXPECT_FALSE(writeBinaryFilesAtomically({{a, "x"}, {folder, "a folder"}}));
-    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
+    // A journal names files of its own folder only: a set spread over two is refused whole.
+    EXPECT_FALSE(writeBinaryFilesAtomically({{a, "x"}, {other + QStringLiteral("d.dat"), "x"}}));
+    expectNewSet(folder);
+    EXPECT_TRUE(QDir(other).isEmpty());
 }
 
-TEST_F(FileSetTest, TheNextStartFinishesASetThatACrashInterruptedAndRemovesTemporaryCopies)
+TEST_F(FileSetTest, TheNextStartFinishesASetAKillInterruptedAtAnyFile)
 {
-    // Killed after the first file took its place: the start puts the rest in place.
-    setWriteFailureHook([](const QString &path) {
-        if (path.endsWith(QStringLiteral("b.dat")))
-            throw Crash();
-        return false;
-    });
-    EXPECT_THROW(writeSet(), Crash);
-    setWriteFailureHook({});
-    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
-    EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("old b"));
-    finishInterruptedWrites({other, folder});   // the folder of the journal need not come first
-    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
-    EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("new b"));
-    EXPECT_EQ(TestEnvironment::readFile(c), QByteArray("new c"));
+    for (const QString &killedAt : {a, b, c}) {
+        env.writeFile(a, "old a");
+        env.writeFile(b, "old b");
+        QFile::remove(c);
+        killSetAt(killedAt);
+        EXPECT_TRUE(finishInterruptedWrites({other, folder}).isEmpty());
+        expectNewSet(folder);
+    }
+}
 
-    // Killed before the set was complete, and in the middle of single writes.
-    const char *left[] = {"a.dat.vqnew", "b.dat.vqold", "a.dat.abWjZZ", "b.dat.X1y2Z3"};
-    const char *kept[] = {"b.dat.backup", "gone.dat.abWjZZ", "notes.txt"};
+TEST_F(FileSetTest, TheStartRemovesOnlyTheProgramsOwnTemporaryNames)
+{
+    const char *left[] = {"a.dat.vqnew", "b.dat.vqold", "a.dat.abWjZZ.vqtmp", "b.dat.X1y2Z3.vqtmp", "x.vqjournal.vqnew"};
+    const char *kept[] = {"a.dat.Backup", "b.dat.X1y2Z3", "cat.vqs.Before", "notes.txt.Backup", "notes.txt",
+                          "a.dat.vqtmp", "a.dat.abc.vqtmp"};
     for (const char *name : left)
         env.writeFile(folder + QLatin1String(name), "left");
     for (const char *name : kept)
         env.writeFile(folder + QLatin1String(name), "kept");
-    finishInterruptedWrites({folder});
-    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat"), QStringLiteral("b.dat.backup"),
-                                    QStringLiteral("gone.dat.abWjZZ"), QStringLiteral("notes.txt")}));
-    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
+    EXPECT_TRUE(finishInterruptedWrites({folder, folder}).isEmpty());
+    QStringList expected{QStringLiteral("a.dat"), QStringLiteral("b.dat")};
+    for (const char *name : kept)
+        expected.append(QLatin1String(name));
+    expected.sort();
+    EXPECT_EQ(files(), expected);
+    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
+}
+
+TEST_F(FileSetTest, AJournalActsOnlyOnRegularFilesOfItsOwnFolder)
+{
+    const QString victim = other + QStringLiteral("victim.txt");
+    const QString victimNew = other + QStringLiteral("victim.txt.vqnew");
+    const QByteArray outside = QFile::encodeName(victim);
+    const QByteArray outsideJournal = "back\n0 " + outside + "\nend\n";
+    enum Setup { Plain, JournalLinked, NewLinked, OldLinked };
+    const struct {
+        const char *label;
+        QByteArray journal;
+        Setup setup;
+    } cases[] = {
+        {"absolute", outsideJournal, Plain},
+        {"absolute forward", "forward\n1 " + outside + "\nend\n", Plain},
+        {"up and out", "back\n0 ../other/victim.txt\nend\n", Plain},
+        {"relative to the working folder", "back\n0 other/victim.txt\nend\n", Plain},
+        {"backslash", "back\n0 ..\\other\\victim.txt\nend\n", Plain},
+        {"truncated", "forward\n1 a.dat\n1 b.d", Plain},
+        {"no end mark", "forward\n1 a.dat\n", Plain},
+        {"cut in the first line", "forw", Plain},
+        {"linked journal", outsideJournal, JournalLinked},
+        {"linked new file", "forward\n1 a.dat\nend\n", NewLinked},
+        {"linked old file", "back\n1 a.dat\nend\n", OldLinked},
+    };
+    const QString journal = folder + QStringLiteral("a.dat.vqjournal");
+    const struct WorkingFolder {
+        QString before = QDir::currentPath();
+        ~WorkingFolder() { QDir::setCurrent(before); }
+    } restore;
+    QDir::setCurrent(env.root());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        env.writeFile(victim, "user's");
+        env.writeFile(victimNew, "user's new");
+        env.writeFile(folder + QStringLiteral("z.dat.vqnew"), "another set's leftover");
+        QFile::remove(journal);
+        if (c.setup == JournalLinked) {
+            env.writeFile(other + QStringLiteral("j"), c.journal);
+            ASSERT_TRUE(QFile::link(other + QStringLiteral("j"), journal));
+        } else {
+            env.writeFile(journal, c.journal);
+        }
+        if (c.setup == NewLinked || c.setup == OldLinked) {
+            const QString copyName = a + (c.setup == NewLinked ? QStringLiteral(".vqnew") : QStringLiteral(".vqold"));
+            ASSERT_TRUE(QFile::link(victim, copyName));
+        }
+
+        const QStringList reports = finishInterruptedWrites({folder});
+        ASSERT_EQ(reports.size(), 1);
+        EXPECT_TRUE(reports.first().contains(QStringLiteral("a.dat.vqjournal"))) << reports.first().toStdString();
+        EXPECT_EQ(TestEnvironment::readFile(victim), QByteArray("user's"));
+        EXPECT_EQ(TestEnvironment::readFile(victimNew), QByteArray("user's new"));
+        EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
+        EXPECT_FALSE(QFileInfo(a).isSymLink());
+        EXPECT_TRUE(QFileInfo(journal).exists());
+        // The journal left alone does not stop the clean-up of the other sets.
+        EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("z.dat.vqnew")));
+        QFile::remove(a + QStringLiteral(".vqnew"));
+        QFile::remove(a + QStringLiteral(".vqold"));
+    }
+}
+
+TEST_F(FileSetTest, AFolderCopiedAfterAKillRecoversItselfAndNotTheOriginal)
+{
+    killSetAt(b);
+    const QString copy = env.root() + QStringLiteral("/copy/");
+    QDir().mkpath(copy);
+    QMap<QString, QByteArray> original;
+    for (const QString &name : files()) {
+        original.insert(name, TestEnvironment::readFile(folder + name));
+        ASSERT_TRUE(QFile::copy(folder + name, copy + name));
+    }
+    EXPECT_TRUE(finishInterruptedWrites({copy}).isEmpty());
+    expectNewSet(copy);
+    EXPECT_EQ(files(), QStringList(original.keys()));
+    for (auto it = original.cbegin(); it != original.cend(); ++it)
+        EXPECT_EQ(TestEnvironment::readFile(folder + it.key()), it.value()) << it.key().toStdString();
 }

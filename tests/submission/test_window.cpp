@@ -352,10 +352,10 @@ TEST_F(SubmitWindow, HeaderClicksSortAscendingFirstThenFlipOnEveryClick)
         clickColumn(click.column);
         EXPECT_EQ(names(), click.order);
     }
-    // Another column takes the reverse of the last order.
+    // Another column sorts ascending.
     clickColumn(1);
     EXPECT_EQ(window->lsvSiteSelection->sortColumn(), 1);
-    EXPECT_EQ(window->lsvSiteSelection->topLevelItem(0)->text(1), u"Beta"_s);
+    EXPECT_EQ(window->lsvSiteSelection->topLevelItem(0)->text(1), u"Alpha"_s);
 }
 
 TEST_F(SubmitWindow, MinimisingMinimisesTheMainWindow)
