@@ -300,7 +300,8 @@ void frmSubmit::connectScheduler()
         const QTreeWidgetItem *source = lsvSiteSubmitting->topLevelItem(urlRow - 1);
         if (!source)
             return;
-        auto *row = new QTreeWidgetItem(lsvReport, {source->text(0), source->text(1), resultSummary(source->text(2), *m_run)});
+        auto *row = new QTreeWidgetItem(lsvReport,
+                                        {source->text(0), source->text(1), resultSummary(source->text(2), *m_run)});
         row->setCheckState(0, Qt::Unchecked);
         Platform::setItemKey(row, Platform::itemKey(source));
         Platform::setItemTag(row, path);
