@@ -27,6 +27,7 @@
 #include "platform/EventLoop.h"
 #include "platform/TextFile.h"
 #include "platform/KeyedListView.h"
+#include "platform/LongWordWrap.h"
 #include "transport/frmHTTP.h"
 
 namespace {
@@ -48,11 +49,20 @@ QComboBox *anyTextCombo(QWidget *parent, const char *name)
 }
 
 // A multi-line field: Tab moves on to the next field, as in the one-line fields, instead of typing
-// a tab character that would be saved and submitted.
+// a tab character that would be saved and submitted. A word wider than the box wraps anywhere.
 QPlainTextEdit *multiLineBox(QWidget *parent, const char *name)
 {
     auto *box = named(new QPlainTextEdit(parent), name);
     box->setTabChangesFocus(true);
+    LongWordWrap::keepWrappingFast(box);
+    return box;
+}
+
+// A one-line field: typing stops at the bound of what a fetch puts into any box.
+QLineEdit *titleBox(QWidget *parent, const char *name)
+{
+    auto *box = named(new QLineEdit(parent), name);
+    box->setMaxLength(SitePages::kMaxFetchedChars);
     return box;
 }
 
@@ -87,7 +97,7 @@ QWidget *SitePages::buildSiteInfoTab()
 {
     auto *page = new QWidget(this);
     fraSiteDetails = named(new QGroupBox(QStringLiteral("Details of your web site"), page), "fraSiteInfo1");
-    txtSiteTitle = named(new QLineEdit(fraSiteDetails), "txtSiteTitle");
+    txtSiteTitle = titleBox(fraSiteDetails, "txtSiteTitle");
     txtSiteKeywords = multiLineBox(fraSiteDetails, "txtSiteKeywords");
     txtSiteDescription = multiLineBox(fraSiteDetails, "txtSiteDescription");
     cboWebType = anyTextCombo(fraSiteDetails, "cboWebType");
@@ -142,7 +152,7 @@ QWidget *SitePages::buildSiteURLsTab()
     fraSiteURls = named(new QGroupBox(QStringLiteral("Meta Tag of your Web Page"), page), "fraSiteURls");
     txtURLFileLocation = named(new QLineEdit(fraSiteURls), "txtURLFileLocation");
     cmdFileLocation = named(new QPushButton(QStringLiteral("..."), fraSiteURls), "cmdFileLocation");
-    txtURLTitle = named(new QLineEdit(fraSiteURls), "txtURLTitle");
+    txtURLTitle = titleBox(fraSiteURls, "txtURLTitle");
     txtURLKeyword = multiLineBox(fraSiteURls, "txtURLKeyword");
     txtURLDescription = multiLineBox(fraSiteURls, "txtURLDescription");
     lblMetaTag = named(new QLabel(fraSiteURls), "lblMetaTag");
@@ -314,17 +324,22 @@ void SitePages::SetSiteInfo(const QString &sFileData)
         Platform::setBusyPointer(false);
         return;
     }
-    if (!sFileData.isEmpty()) {
-        QString keywords;
-        QString description;
-        QString title;
-        QString text;
-        modCommon::retrieveMetaTag(sFileData, keywords, description, title, text);
-        txtSiteTitle->setText(modCommon::replaceCrLf(title));
-        modCommon::setMultiLineText(txtSiteKeywords, keywords);
-        modCommon::setMultiLineText(txtSiteDescription, description);
-    }
+    if (!sFileData.isEmpty())
+        showMetaTags(sFileData, txtSiteTitle, txtSiteKeywords, txtSiteDescription);
     Platform::setBusyPointer(false);
+}
+
+void SitePages::showMetaTags(const QString &page, QLineEdit *title, QPlainTextEdit *keywords,
+                             QPlainTextEdit *description)
+{
+    QString keywordText;
+    QString descriptionText;
+    QString titleText;
+    QString bodyText;
+    modCommon::retrieveMetaTag(page, keywordText, descriptionText, titleText, bodyText);
+    title->setText(modCommon::replaceCrLf(titleText).left(kMaxFetchedChars));
+    modCommon::setMultiLineText(keywords, keywordText.left(kMaxFetchedChars));
+    modCommon::setMultiLineText(description, descriptionText.left(kMaxFetchedChars));
 }
 
 void SitePages::cmdFileLocation_Click()

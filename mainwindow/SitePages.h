@@ -97,6 +97,15 @@ public:
     // Chooses the local HTML file of the current URL row.
     void cmdFileLocation_Click();
 
+    // What one fetched page may put into a box: as much as a one-line box takes (QLineEdit's
+    // maxLength, the limit of typing into the title boxes), so a page of megabytes of keywords
+    // cannot hold the window while it lays them out.
+    static constexpr int kMaxFetchedChars = 32767;
+    // Fills a title box and the keyword and description boxes from a page's meta tags, each
+    // bounded to kMaxFetchedChars.
+    static void showMetaTags(const QString &page, QLineEdit *title, QPlainTextEdit *keywords,
+                             QPlainTextEdit *description);
+
     // Panel 1 of the main window's status bar (nothing when there is no main window).
     static void setStatusText(const QString &text);
     // Takes a fetch's "Connecting to ..." away when no connection could be made.

@@ -110,16 +110,8 @@ QString UrlToolbar::getFirstSelectedItem() const
 void UrlToolbar::getMetaTag(const QString &sFileData)
 {
     SitePages::setStatusText(QString());
-    if (!sFileData.isEmpty()) {
-        QString keywords;
-        QString description;
-        QString title;
-        QString text;
-        modCommon::retrieveMetaTag(sFileData, keywords, description, title, text);
-        m_pages->txtURLTitle->setText(modCommon::replaceCrLf(title));
-        modCommon::setMultiLineText(m_pages->txtURLKeyword, keywords);
-        modCommon::setMultiLineText(m_pages->txtURLDescription, description);
-    }
+    if (!sFileData.isEmpty())
+        SitePages::showMetaTags(sFileData, m_pages->txtURLTitle, m_pages->txtURLKeyword, m_pages->txtURLDescription);
     m_pages->Label1[0]->setText(charCount(QStringLiteral("Title:"), m_pages->txtURLTitle->text()));
     m_pages->Label1[2]->setText(charCount(QStringLiteral("Keywords:"), modCommon::multiLineText(m_pages->txtURLKeyword)));
     m_pages->Label1[4]->setText(

@@ -108,12 +108,17 @@ CategoryPage readCategoryPage(const QString &page, const QString &engineName, co
     const QString spaceIdMark = kDirectoryAddHost + QStringLiteral("/fast/add?");
     const bool openDirectory = isEngine(engineName, kOpenDirectoryEngine);
     qsizetype anchor = modCommon::indexOfNoCase(page, u"<a href=");
+    qsizetype closer = -1;   // the first "</a>" at or after the current anchor
     while (anchor >= 0) {
-        // Only the anchor itself is copied, so that a page of many anchors is read in one pass.
         const qsizetype start = anchor + 8;
-        const qsizetype end = modCommon::indexOfNoCase(page, u"</a>", start);
-        if (end < 0)
+        if (closer < start)
+            closer = modCommon::indexOfNoCase(page, u"</a>", start);
+        if (closer < 0)
             break;   // an anchor that never closes ends the page
+        // An anchor left open ends where the next one begins: no text is read twice, so a page
+        // of openers before a single "</a>" is read in one pass like any other.
+        const qsizetype next = modCommon::indexOfNoCase(page, u"<a href=", start);
+        const qsizetype end = next >= 0 && next < closer ? next : closer;
         const QString link = page.mid(start, end - start);
 
         if (containsNoCase(link, spaceIdMark)) {
@@ -133,7 +138,7 @@ CategoryPage readCategoryPage(const QString &page, const QString &engineName, co
             if (!text.isEmpty() && (!openDirectory || containsNoCase(href, categoryKey)))
                 result.rows.append({text, href});
         }
-        anchor = modCommon::indexOfNoCase(page, u"<a href=", anchor + 4);
+        anchor = next;
     }
     return result;
 }

@@ -71,6 +71,9 @@ public:
     QStringList failList() const { return m_failList; }
     void getSubmitResults();
     QString CreateReport(const QString &sURLName, const QString &sWebFileLocation);
+    // The engines of the last report that took the URL, and those that did not.
+    int successCount() const { return m_successCount; }
+    int failureCount() const { return m_failureCount; }
     static QString convertURLtoLocalFile(const QString &sURL);
     static QString failFile();
 

@@ -28,6 +28,7 @@
 #include "platform/Shell.h"
 #include "sitedata/EngineCollection.h"
 #include "sitedata/EngineListView.h"
+#include "submission/SubmitHttp.h"
 #include "submission/SubmitScheduler.h"
 #include "platform/modDSSockLog.h"
 
@@ -43,6 +44,7 @@ QIcon iconFor(const QString &key)
     if (key == u"Connecting"_s) return style->standardIcon(QStyle::SP_BrowserReload);
     if (key == u"Connected"_s) return style->standardIcon(QStyle::SP_DriveNetIcon);
     if (key == u"Completed"_s) return style->standardIcon(QStyle::SP_DialogApplyButton);
+    if (key == u"Failed"_s) return style->standardIcon(QStyle::SP_MessageBoxWarning);
     if (key == u"Submitting"_s) return style->standardIcon(QStyle::SP_MediaPlay);
     if (key == u"Finish"_s) return style->standardIcon(QStyle::SP_DialogYesButton);
     return QIcon();
@@ -52,6 +54,21 @@ void setRowIcon(QTreeWidgetItem *row, const QString &key)
 {
     row->setData(0, IconKeyRole, key);
     row->setIcon(0, iconFor(key));
+}
+
+// A finished request keeps its key "Completed" (a stop passes over such rows) but shows the
+// check only when the report counts it as a success.
+void showResultIcon(QTreeWidgetItem *row, int status)
+{
+    if (status != SubmitHttp::kSuccess)
+        row->setIcon(0, iconFor(u"Failed"_s));
+}
+
+// "Finish: 2 succeeded, 4 failed", as the URL's report splits its engines.
+QString resultSummary(const QString &urlStatus, const clsSubmit &run)
+{
+    return urlStatus % u": "_s % QString::number(run.successCount()) % u" succeeded, "_s
+           % QString::number(run.failureCount()) % u" failed"_s;
 }
 
 // A list whose columns take those fractions of its width, on show and on every resize.
@@ -241,7 +258,8 @@ QWidget *frmSubmit::buildResultsTab()
     auto *tab = new QWidget;
     auto *layout = new QVBoxLayout(tab);
     layout->addWidget(new QLabel(u"Please select a web site in the list and press the 'View Report' button to see its report in your browser."_s));
-    lsvReport = newList({u"URL"_s, u"Web Site"_s, u"Status"_s}, {3 / 5.0, 2 / 5.0, 1 / 5.0});
+    // The status column is wide enough for "Finish: 2 succeeded, 4 failed".
+    lsvReport = newList({u"URL"_s, u"Web Site"_s, u"Status"_s}, {2 / 5.0, 1 / 5.0, 2 / 5.0});
     sortOnHeaderClick(lsvReport);
     layout->addWidget(lsvReport);
     auto *buttons = new QHBoxLayout;
@@ -267,6 +285,10 @@ void frmSubmit::connectScheduler()
                 row->setText(2, status);
                 setRowIcon(row, icon);
             });
+    connect(m_scheduler, &SubmitScheduler::requestEnded, this, [this](int socket, int, int status) {
+        if (QTreeWidgetItem *row = lsvConnections->topLevelItem(socket - 1))
+            showResultIcon(row, status);
+    });
     connect(m_scheduler, &SubmitScheduler::urlRowChanged, this,
             [this](int urlRow, const QString &status, const QString &icon) {
                 if (QTreeWidgetItem *row = lsvSiteSubmitting->topLevelItem(urlRow - 1)) {
@@ -279,7 +301,8 @@ void frmSubmit::connectScheduler()
         const QTreeWidgetItem *source = lsvSiteSubmitting->topLevelItem(urlRow - 1);
         if (!source)
             return;
-        auto *row = new QTreeWidgetItem(lsvReport, {source->text(0), source->text(1), source->text(2)});
+        auto *row = new QTreeWidgetItem(lsvReport,
+                                        {source->text(0), source->text(1), resultSummary(source->text(2), *m_run)});
         row->setCheckState(0, Qt::Unchecked);
         Platform::setItemKey(row, Platform::itemKey(source));
         Platform::setItemTag(row, path);

@@ -270,7 +270,7 @@ TEST_F(CustomEngines, AnIncompleteLoadMergesOnlyTheRecordsHeldAndTheDatabaseStil
         EXPECT_TRUE(env.dialogs.shown().isEmpty());
         const clsEngines *vendor = myEngines().find(u"Secure Example Search"_s);
         ASSERT_NE(vendor, nullptr);
-        EXPECT_EQ(vendor->Action, u"https://secure-search.example/submit"_s);
+        EXPECT_EQ(vendor->Action, u"http://secure-search.example/submit"_s);
         ASSERT_NE(myEngines().find(u"Disk Engine"_s), nullptr);
         EXPECT_EQ(myEngines().find(u"Disk Engine"_s)->Action, u"http://disk.example/"_s);
         QFile::remove(customFile() + u".bak"_s);

@@ -186,6 +186,12 @@ TEST(CustomCategoryPages, UnclosedAnchorEndsTheReadingAndCaseIsIgnored)
     const CategoryPage page = readCategoryPage(
         u"<A HREF=\"/one/\">One</A><a href=\"/two/\">Two<a href=\"/three/\">Three"_s, u"X"_s, QString());
     EXPECT_EQ(texts(page.rows), QStringList({u"One=/one/"_s}));
+    // An anchor left open before a closed one ends where the next begins, and an absolute
+    // address in the next anchor is not its own.
+    const CategoryPage open = readCategoryPage(u"<a href=\"/arts/\">Arts<a href=\"http://x.example/\">X"
+                                               "<a href=\"/b/\">B</a>"_s,
+                                               u"X"_s, QString());
+    EXPECT_EQ(texts(open.rows), QStringList({u"Arts=/arts/"_s, u"B=/b/"_s}));
 }
 
 TEST(CustomCategoryPages, OpenDirectoryTakesItsAddLinkAndOnlyRowsBelowTheKey)

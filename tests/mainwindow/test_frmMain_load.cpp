@@ -291,3 +291,17 @@ TEST_F(MainWindowLoad, SampleDataInstallsOnlyWhereMissingUnlessForced)
     EXPECT_EQ(TestSupport::TestEnvironment::readFile(enginePath(QStringLiteral("vqzeng5.dat"))),
               sampleFile(QStringLiteral("vqzeng5.dat")));
 }
+
+TEST_F(MainWindowLoad, InstalledSampleDataLoadsWithNothingLogged)
+{
+    ASSERT_TRUE(modDataFiles::installProgramData());
+    ASSERT_TRUE(modDataFiles::installSampleEngineData());
+    ASSERT_TRUE(main->Display());
+    EXPECT_GE(myEngines().count(), 55);
+    EXPECT_EQ(errorLog().toStdString(), std::string());
+    // Reading the engine data again, as after an update, logs nothing either.
+    w->RefreshEngineData();
+    EXPECT_GE(myEngines().count(), 55);
+    EXPECT_EQ(errorLog().toStdString(), std::string());
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}

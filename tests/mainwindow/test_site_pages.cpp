@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QtTest/QTest>
 
 #include "core/clsPreference.h"
 #include "mainwindow/SitePages.h"
@@ -164,6 +165,40 @@ TEST_F(SiteDetails, PageArrivingAfterTheUserMovedToAnotherSiteIsDropped)
     EXPECT_EQ(w->txtSiteKeywords->toPlainText(), u"old"_s);
     EXPECT_EQ(panel(), QString());
     EXPECT_FALSE(Platform::isBusyPointer());
+}
+
+TEST_F(SiteDetails, FetchedWordsOfAnyLengthAreBoundedAndWrapAnywhere)
+{
+    constexpr int kMax = SitePages::kMaxFetchedChars;
+    // Keywords of one word, a description of short words over lines, a title of one word.
+    const struct { int chars; int shown; } cases[] = {{kMax, kMax}, {kMax + 1, kMax}, {256 * 1024, kMax}};
+    for (const auto &c : cases) {
+        QByteArray description;
+        while (description.size() < c.chars)
+            description += "walk on\r\n";
+        description.truncate(c.chars);
+        LoopbackServer server;
+        server.replyWith(LoopbackServer::httpReply(
+            200, "<html><head><title>" + QByteArray(c.chars, 'T') + "</title><meta name=\"keywords\" content=\""
+                     + QByteArray(c.chars, 'k') + "\"><meta name=\"description\" content=\"" + description
+                     + "\"></head></html>"));
+        getSiteDetails(server.hostPort());
+        ASSERT_TRUE(waitForFetchEnd());
+        EXPECT_EQ(w->txtSiteTitle->text().size(), c.shown) << c.chars;
+        EXPECT_EQ(w->txtSiteKeywords->toPlainText().size(), c.shown) << c.chars;
+        EXPECT_EQ(w->txtSiteKeywords->wordWrapMode(), QTextOption::WrapAnywhere) << c.chars;
+        // Line breaks count once each in the box.
+        const QString shown = w->txtSiteDescription->toPlainText();
+        EXPECT_TRUE(u"walk on\n"_s.repeated(kMax / 9 + 1).startsWith(shown)) << c.chars;
+        EXPECT_GE(shown.size(), kMax - kMax / 9 - 1) << c.chars;
+        EXPECT_NE(w->txtSiteDescription->wordWrapMode(), QTextOption::WrapAnywhere) << c.chars;
+    }
+    // The user's own short words wrap at blanks again.
+    w->txtSiteKeywords->setFocus();
+    w->txtSiteKeywords->selectAll();
+    QTest::keyClicks(w->txtSiteKeywords, u"shoes boots"_s);
+    EXPECT_EQ(w->txtSiteKeywords->toPlainText(), u"shoes boots"_s);
+    EXPECT_NE(w->txtSiteKeywords->wordWrapMode(), QTextOption::WrapAnywhere);
 }
 
 TEST_F(SiteDetails, LocalFileGoesToTheBoxAndToTheSelectedRowOnly)

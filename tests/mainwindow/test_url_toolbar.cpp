@@ -254,6 +254,13 @@ TEST_F(UrlList, GetMetaTagWithoutSelectionReadsTheLocalFile)
     press("GetMetaTag");
     EXPECT_EQ(w->txtURLKeyword->toPlainText(), u"boots, shoes"_s);
     EXPECT_EQ(label(2), u"Keywords: (12 chars)"_s);
+
+    // A page's keyword of one word of 256 KB fills the box only up to the bound, wrapped anywhere.
+    w->txtURLFileLocation->setText(pageFile("<head><meta name=\"keywords\" content=\"" + QByteArray(256 * 1024, 'k')
+                                            + "\"></head>"));
+    press("GetMetaTag");
+    EXPECT_EQ(label(2), u"Keywords: (%1 chars)"_s.arg(SitePages::kMaxFetchedChars));
+    EXPECT_EQ(w->txtURLKeyword->wordWrapMode(), QTextOption::WrapAnywhere);
 }
 
 TEST_F(UrlList, InsertAndReplaceRefuseAMissingFile)

@@ -239,7 +239,7 @@ TEST_F(SubmitWindow, SubmitRunsToTheEndAndReportsCanBeOpened)
     ASSERT_EQ(window->lsvReport->topLevelItemCount(), 1);
     QTreeWidgetItem *result = window->lsvReport->topLevelItem(0);
     EXPECT_EQ(result->text(0), u"http://odd.example/"_s);
-    EXPECT_EQ(result->text(2), u"Finish"_s);
+    EXPECT_EQ(result->text(2), u"Finish: 3 succeeded, 0 failed"_s);
 
     TestSupport::clickRow(window->lsvReport, result);
     click(window->cmdReport);
@@ -251,6 +251,55 @@ TEST_F(SubmitWindow, SubmitRunsToTheEndAndReportsCanBeOpened)
     click(window->cmdSubmit);
     EXPECT_TRUE(env.dialogs.wasShown(u"There is no web site to be submitted."_s));
     EXPECT_FALSE(window->scheduler()->isRunning());
+}
+
+TEST_F(SubmitWindow, FailedEnginesShowAWarningAndTheResultCountsThem)
+{
+    // Through the proxy every engine reaches the server; each answers in its own way.
+    const QMap<QByteArray, QByteArray> replies = {
+        {"e1", LoopbackServer::httpReply(200, "ok\r\n")}, {"e2", LoopbackServer::httpReply(404, "no\r\n")},
+        {"e3", LoopbackServer::httpReply(500, "down\r\n")}, {"e4", QByteArray()},
+        {"e5", "HTTP/1.0 abc\r\n\r\nodd\r\n"}, {"e6", LoopbackServer::httpReply(302, QByteArray())},
+    };
+    server.setHandler([&replies](QTcpSocket *client, const QByteArray &request) {
+        const QByteArray engine = request.mid(request.indexOf("://") + 3, 2);
+        if (replies.value(engine).isEmpty())
+            return;   // silent until the time-out
+        client->write(replies.value(engine));
+        client->disconnectFromHost();
+    });
+    addEngines(6);
+    open();
+    click(window->chkSelectAll);
+    click(window->chkSelectAll);
+    tick(site(u"Alpha"_s, u"Shop"_s));   // two URLs: each result counts its own URL
+    click(window->cmdNext);
+    click(window->cmdStart);
+    env.dialogs.answerMessage(Platform::Ok);
+    click(window->cmdSubmit);
+    ASSERT_TRUE(Platform::waitUntil([&] { return env.dialogs.wasShown(u"Submission done !"_s); }, 20000));
+
+    const auto looksLike = [](const QIcon &icon, QStyle::StandardPixmap standard) {
+        const QIcon expected = QApplication::style()->standardIcon(standard);
+        return icon.pixmap(16).toImage() == expected.pixmap(16).toImage();
+    };
+    QStringList served;
+    for (int r = 0; r < window->lsvConnections->topLevelItemCount(); ++r) {
+        const QTreeWidgetItem *row = window->lsvConnections->topLevelItem(r);
+        if (row->text(1).isEmpty())
+            continue;   // a connection the run did not need
+        served << row->text(1);
+        const bool success = row->text(1) == u"e1"_s || row->text(1) == u"e6"_s;
+        EXPECT_EQ(row->text(2), u"Completed"_s);
+        EXPECT_EQ(row->data(0, Qt::UserRole + 3).toString(), u"Completed"_s);
+        EXPECT_NE(looksLike(row->icon(0), QStyle::SP_MessageBoxWarning), success) << row->text(1).toStdString();
+    }
+    EXPECT_EQ(served.size(), 6);
+    ASSERT_EQ(window->lsvReport->topLevelItemCount(), 2);
+    for (int r = 0; r < 2; ++r)
+        EXPECT_EQ(window->lsvReport->topLevelItem(r)->text(2), u"Finish: 2 succeeded, 4 failed"_s);
+    const QString longest = u"Canceled: 0 succeeded, 6 failed"_s;
+    EXPECT_GE(window->lsvReport->columnWidth(2), window->lsvReport->fontMetrics().horizontalAdvance(longest));
 }
 
 TEST_F(SubmitWindow, MissingReportFileIsReported)
@@ -281,7 +330,8 @@ TEST_F(SubmitWindow, StopAndClosingMidRunSendNothingMore)
     EXPECT_EQ(window->cmdSubmit->text(), u"&Submit"_s);
     EXPECT_FALSE(window->scheduler()->isRunning());
     ASSERT_GE(window->lsvReport->topLevelItemCount(), 1);
-    EXPECT_EQ(window->lsvReport->topLevelItem(0)->text(2), u"Canceled"_s);
+    // The two cut requests and the four never handed out all count as failed.
+    EXPECT_EQ(window->lsvReport->topLevelItem(0)->text(2), u"Canceled: 0 succeeded, 6 failed"_s);
 
     // A new run, then closing the window while it runs.
     click(window->cmdStart);
@@ -376,7 +426,7 @@ TEST_F(SubmitWindow, ListColumnsTakeTheirShareOfTheWidthOnShowAndOnResize)
         {window->lsvSiteSelection, 0, {0.5, 0.25}},
         {window->lsvSiteSubmitting, 2, {0.5, 0.25}},
         {window->lsvConnections, 2, {0.3 / 5.5, 3.8 / 5.5}},
-        {window->lsvReport, 3, {0.5, 1 / 3.0}},
+        {window->lsvReport, 3, {0.4, 0.2}},
     };
     for (const QSize size : {QSize(640, 480), QSize(1000, 700)}) {
         window->resize(size);
