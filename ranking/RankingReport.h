@@ -32,6 +32,8 @@ struct EngineRow {
     QString position;                // the "Position" column; empty prints "Not Found"
     QString status;                  // the "Status" column
     QList<PageAnalysis> savedPages;  // the saved pages read, from page 1 on
+    bool searched = true;            // false: no saved page, so no position at all
+    bool earlierPageNames = false;   // the pages carry the names of legacySavedPageName
 };
 
 struct Input {
@@ -51,6 +53,11 @@ struct Input {
 QString savedPageName(const QString &engineName, qint64 page);
 // What every saved page name of the engine starts with, up to and including its "[".
 QString savedPagePrefix(const QString &engineName);
+// The name earlier versions gave a saved page: the engine name in lower case with "/", "\\" and
+// control characters as "_", then the page number and ".html". Read in folders of those versions.
+QString legacySavedPageName(const QString &engineName, qint64 page);
+// The saved page's name under either naming.
+QString pageName(const EngineRow &row, qint64 page);
 
 // The whole report page.
 QString reportText(const Input &input);
