@@ -185,7 +185,7 @@ QString facts(const Input &input)
 
 QString positionCell(const EngineRow &row)
 {
-    if (!row.searched)
+    if (!row.measured)
         return QString();
     return row.position.isEmpty() ? u"Not Found"_s : escaped(row.position);
 }

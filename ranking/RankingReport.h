@@ -32,7 +32,9 @@ struct EngineRow {
     QString position;                // the "Position" column; empty prints "Not Found"
     QString status;                  // the "Status" column
     QList<PageAnalysis> savedPages;  // the saved pages read, from page 1 on
-    bool searched = true;            // false: no saved page, so no position at all
+    // false: no page read tells where the site stands (not searched, or failed before finding
+    // it), so the Position cell stays empty instead of "Not Found"
+    bool measured = true;
     bool earlierPageNames = false;   // the pages carry the names of legacySavedPageName
 };
 

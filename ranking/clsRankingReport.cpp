@@ -102,14 +102,13 @@ QString clsRanking::readSavedPages(RankingReport::EngineRow &row, const RankingI
             break;
         }
     }
-    const bool failed = row.status == u"Failed"_s || row.status == u"Cancelled"_s;
+    // An engine that failed or was cancelled did not read all its pages: that it found nothing
+    // on those it read is no "Not Found".
+    const bool cut = row.status == u"Failed"_s || row.status == u"Cancelled"_s;
     row.pages = QString::number(saved);
-    row.searched = saved > 0;
-    if (!row.searched && !failed)
+    row.measured = saved > 0 && !(cut && positions.isEmpty());
+    if (saved == 0 && !cut)
         row.status = u"Not searched"_s;
-    // Only pages read whole tell that the site is not there.
-    if (failed && positions.isEmpty())
-        row.searched = false;
     return positions.join(u", "_s);
 }
 
