@@ -258,10 +258,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     WindowsDir = Platform::engineDataFolder();
     ProjectListPath = Platform::programFolder() + u"project.vqj"_s;
-    // Every box is answered with its first button.
+    // Every box is answered with its first button, but the run's end offers the report: No, so
+    // the run's figures hold the run alone (the report is measured on its own).
     Platform::setDialogHook([](const Platform::DialogRequest &request) -> std::optional<Platform::DialogAnswer> {
         Platform::DialogAnswer answer;
-        answer.button = (request.style & 7) == Platform::YesNo ? Platform::Yes : Platform::Ok;
+        const bool yesNo = (request.style & 7) == Platform::YesNo;
+        answer.button = !yesNo ? Platform::Ok : request.prompt.startsWith(u"Search Done !"_s) ? Platform::No : Platform::Yes;
         return answer;
     });
     Platform::setShellHook([](Platform::ShellAction, const QString &) { return true; });

@@ -60,13 +60,23 @@ QString getKeywords(const QString &page, bool onePerLine)
 {
     QString keywords, description, title, text;
     modCommon::retrieveMetaTag(page, keywords, description, title, text);
-    QStringList kept;
+    const QString separator = onePerLine ? QStringLiteral("\r\n") : QStringLiteral(",");
+    QString kept;
     for (const QString &element : keywords.split(u',')) {
         const QString keyword = element.trimmed();
-        if (!keyword.isEmpty())
-            kept.append(keyword);
+        if (keyword.isEmpty())
+            continue;
+        const qsizetype added = (kept.isEmpty() ? 0 : separator.size()) + keyword.size();
+        if (kept.size() + added > kMaxSiteKeywordChars) {
+            if (kept.isEmpty())
+                kept = keyword.left(kMaxSiteKeywordChars);
+            break;
+        }
+        if (!kept.isEmpty())
+            kept += separator;
+        kept += keyword;
     }
-    return kept.join(onePerLine ? QStringLiteral("\r\n") : QStringLiteral(","));
+    return kept;
 }
 
 QString noPageReason(int statusCode)

@@ -19,8 +19,12 @@ QString GetURLName(QStringView anchor, const QString &engineURL);
 // the engine's own links; none when the page holds the engine's no-results text.
 QStringList getURL(const KeywordBuilderEngine &builder, QStringView page);
 
+// What one site can add to the list at most, in characters.
+inline constexpr qsizetype kMaxSiteKeywordChars = 32 * 1024;
+
 // The page's meta keywords, each trimmed, empty ones dropped, one per line (CR LF) or joined
-// by ",".
+// by ","; at most kMaxSiteKeywordChars of them, cut after the last whole keyword that fits (a
+// single longer keyword is cut at the bound).
 QString getKeywords(const QString &page, bool onePerLine);
 
 // Why the page fetch gave no page, from the status it ended with.

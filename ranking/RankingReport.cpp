@@ -124,7 +124,7 @@ QString details(const EngineRow &row)
     qint64 page = 0;
     for (const PageAnalysis &analysis : row.savedPages) {
         const QString number = QString::number(++page);
-        const QString pageLink = QString::fromLatin1(QUrl::toPercentEncoding(savedPageName(row.engine.name, page)));
+        const QString pageLink = QString::fromLatin1(QUrl::toPercentEncoding(pageName(row, page)));
         items += u"<br><b>Page "_s % number % u": </b><a href="_s % pageLink
                  % u">View full search results for this page</a><br><br>"_s;
         if (analysis.noDocuments)
@@ -183,6 +183,13 @@ QString facts(const Input &input)
     return text % u"</table><br>"_s % kCrLf;
 }
 
+QString positionCell(const EngineRow &row)
+{
+    if (!row.measured)
+        return QString();
+    return row.position.isEmpty() ? u"Not Found"_s : escaped(row.position);
+}
+
 QString summary(const Input &input)
 {
     QString text = u"<center><b><font color=#0060C0 face=arial size=2>Ranking Summary</font></b></center><br>"_s
@@ -206,7 +213,7 @@ QString summary(const Input &input)
                 % u"<td><font face=arial size=2>"_s % escaped(row.pages) % u" - <a href=\"#"_s % name
                 % u"\">Details</a></font></td>"_s % kCrLf
                 % u"<td><font face=arial size=2>"_s
-                % (row.position.isEmpty() ? u"Not Found"_s : escaped(row.position)) % u"</font></td>"_s % kCrLf
+                % positionCell(row) % u"</font></td>"_s % kCrLf
                 % u"<td width= 20%><font face=arial size=2>"_s % escaped(row.status) % u"<font color="_s % colour
                 % u">.</font></font></td>"_s % kCrLf % u"</tr>"_s;
     }
@@ -264,6 +271,21 @@ QString savedPagePrefix(const QString &engineName)
             name += ch;
     }
     return name % u'[';
+}
+
+QString legacySavedPageName(const QString &engineName, qint64 page)
+{
+    QString name = engineName.toLower();
+    for (QChar &ch : name) {
+        if (ch == u'/' || ch == u'\\' || ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            ch = u'_';
+    }
+    return name % QString::number(page) % u".html"_s;
+}
+
+QString pageName(const EngineRow &row, qint64 page)
+{
+    return row.earlierPageNames ? legacySavedPageName(row.engine.name, page) : savedPageName(row.engine.name, page);
 }
 
 QString reportText(const Input &input)

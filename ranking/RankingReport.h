@@ -32,6 +32,10 @@ struct EngineRow {
     QString position;                // the "Position" column; empty prints "Not Found"
     QString status;                  // the "Status" column
     QList<PageAnalysis> savedPages;  // the saved pages read, from page 1 on
+    // false: no page read tells where the site stands (not searched, or failed before finding
+    // it), so the Position cell stays empty instead of "Not Found"
+    bool measured = true;
+    bool earlierPageNames = false;   // the pages carry the names of legacySavedPageName
 };
 
 struct Input {
@@ -51,6 +55,11 @@ struct Input {
 QString savedPageName(const QString &engineName, qint64 page);
 // What every saved page name of the engine starts with, up to and including its "[".
 QString savedPagePrefix(const QString &engineName);
+// The name earlier versions gave a saved page: the engine name in lower case with "/", "\\" and
+// control characters as "_", then the page number and ".html". Read in folders of those versions.
+QString legacySavedPageName(const QString &engineName, qint64 page);
+// The saved page's name under either naming.
+QString pageName(const EngineRow &row, qint64 page);
 
 // The whole report page.
 QString reportText(const Input &input);

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include "ranking/RankingEngine.h"
@@ -74,8 +75,10 @@ public:
     static QString queryKeywords(const QString &typed);
     // EngineURL, QueryKeyword1, the query keywords and QueryKeyword2, joined.
     static QString queryURL(const RankingEngine &engine, const QString &keywords);
-    // Deletes every saved page of the engines in the folder, and nothing else.
-    static void deleteSavedPages(const QString &folder, const std::vector<RankingEngine> &engines);
+    // Deletes every saved page of the engines in the folder, under either naming, and nothing
+    // else: `reportFile`, the profile's report, may carry an earlier page name and stays.
+    static void deleteSavedPages(const QString &folder, const std::vector<RankingEngine> &engines,
+                                 const QString &reportFile);
 
     // One HTTP client and one paused 100 ms timer per engine row, from 1.
     void loadSockets(int engines);
@@ -100,11 +103,14 @@ public:
     std::vector<Platform::Timer *> TimerNextPage;
 
     // --- Report ---------------------------------------------------------------------------------
-    // Reads back the saved pages of every ticked engine and sets each row's Position (and in
-    // links mode Status) once; false (after its box) when the profile has no report folder.
+    // Reads back the saved pages of every ticked engine (under their earlier names in a folder
+    // of an earlier version) and sets each row's Pages and Position once, and Status where no
+    // page says more; false (after its box) when the profile has no report folder or no ticked
+    // engine has a saved page, so a recorded report is never replaced by an empty one.
     bool getResults(const RankingInput &input);
-    // Writes the report of the last getResults, records it in the profile file and opens it.
-    void Report(const RankingInput &input, const QString &profilePath);
+    // Writes the report of the last getResults, records it in the profile file and opens it;
+    // false (after its box) when it could not be written or recorded.
+    bool Report(const RankingInput &input, const QString &profilePath);
 
 signals:
     // A cell of engine row `index` (from 1) gets its text.
@@ -112,8 +118,11 @@ signals:
     void progressChanged(int value, int maximum);
     // The run is idle again: it ended, was cancelled or did not start.
     void idle();
-    // A started run ended: every engine completed (true) or it was cancelled (false).
-    void runEnded(bool completed);
+    // A started run ended: every engine completed or failed (true) or it was cancelled (false).
+    // `pagesSaved`: some engine saved a result page.
+    void runEnded(bool completed, bool pagesSaved);
+    // The user asked, at the end of the run, to see the report now.
+    void reportRequested();
     // The report was written and recorded under the profile with this date.
     void reportWritten(const QString &profile, const QString &date);
     // Traces of the run for measurements: a request of the engine handed to its client, its
@@ -158,18 +167,23 @@ private:
         QString location;
         int redirects = 0;              // redirects in a row for the page under way
         bool repeatRequest = false;     // the timer repeats the request for a redirect
+        qint64 savedPages = 0;          // result pages saved, once the engine has ended
+        QString failure;                // why the engine failed
     };
 
     bool resetRun(const RankingInput &input);
     void request(int index, const QString &url, qint64 page);
     void completeEngine(int index);
-    void failEngine(int index);
+    void failEngine(int index, const QString &reason);
+    QStringList failureLines() const;
     void countEngine(int index);
     void StopProcess();
     void setProgress(int value);
     void showConnectError(const QString &description);
     EngineRun *runOf(int index);
     RankingReport::Input reportInput(const RankingInput &input) const;
+    QString readSavedPages(RankingReport::EngineRow &row, const RankingInput &input, qint16 limit, qint32 linkLimit,
+                           const QString &reportFile);
 
     std::vector<EngineRun> m_runs;    // indexed from 1
     bool m_running = false;

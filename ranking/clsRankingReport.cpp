@@ -36,45 +36,80 @@ bool clsRanking::getResults(const RankingInput &input)
     const qint16 limit = pageLimit(input.pagesMode, input.pageLinks);
     const qint32 linkLimit =
         input.pagesMode ? 0 : qMax<qint32>(Platform::lenientToInt16(input.pageLinks).value_or(0), 0);
+    const QString reportFile = input.profile + u".html"_s;
     setProgress(0);
     m_reportRows.clear();
+    bool anyPage = false;
     for (int i = 1; i <= static_cast<int>(input.rows.size()); ++i) {
         const RankingInput::Row &listed = input.rows[std::size_t(i - 1)];
         RankingReport::EngineRow row;
         row.engine = listed.engine;
         row.ticked = listed.ticked;
-        row.pages = listed.pages;
         row.status = listed.status;
-        QStringList positions;
-        qint32 links = 0;
-        for (qint64 page = 1; row.ticked && page <= limit; ++page) {
-            const std::optional<QString> text =
-                Platform::readTextFile(folder + RankingReport::savedPageName(row.engine.name, page));
-            if (!text)
-                break;
-            const PageAnalysis analysis = analysePage(row.engine, *text, input.site, links, linkLimit);
-            for (const RankedAnchor &anchor : analysis.anchors) {
-                links = anchor.position;
-                if (anchor.matchesSite)
-                    positions.append(QString::number(anchor.position));
-            }
-            row.savedPages.append(analysis);
-            if (m_progress + 1 < m_progressMaximum)
-                setProgress(m_progress + 1);
-            if (analysis.linkLimitReached) {
-                if (positions.isEmpty())
-                    positions.append(u"Not Found"_s);
-                row.status = u"Completed"_s;
-                emit rowText(i, kStatusColumn, row.status);
-                break;
-            }
-        }
+        if (row.ticked)
+            row.position = readSavedPages(row, input, limit, linkLimit, reportFile);
         // Set once: a row laid out again for every match grows with the square of the matches.
-        row.position = positions.join(u", "_s);
         emit rowText(i, kPositionColumn, row.position);
+        if (row.ticked) {
+            emit rowText(i, kPagesColumn, row.pages);
+            emit rowText(i, kStatusColumn, row.status);
+        }
+        anyPage = anyPage || (row.ticked && row.pages != u"0"_s);
         m_reportRows.push_back(row);
     }
+    if (!anyPage) {
+        Platform::msgBox(u"No result page of the last search was found for the selected engines, so no new ranking "
+                         u"report was made.\r\n\r\nPlease re-run a new search then generate the ranking report again."_s,
+                         Platform::Information, u"Web Ranking"_s);
+        return false;
+    }
     return true;
+}
+
+// Reads the saved pages of a ticked row into it; gives its Position column. Pages counts the
+// pages saved, also those past the page that reached the link limit.
+QString clsRanking::readSavedPages(RankingReport::EngineRow &row, const RankingInput &input, qint16 limit,
+                                   qint32 linkLimit, const QString &reportFile)
+{
+    const QString &folder = m_reportFolder;
+    const QString earlierFirstPage = RankingReport::legacySavedPageName(row.engine.name, 1);
+    row.earlierPageNames = !QFileInfo::exists(folder + RankingReport::savedPageName(row.engine.name, 1))
+                           && earlierFirstPage != reportFile && QFileInfo::exists(folder + earlierFirstPage);
+    qint64 saved = 0;
+    while (saved < limit && QFileInfo::exists(folder + RankingReport::pageName(row, saved + 1)))
+        ++saved;
+    QStringList positions;
+    qint32 links = 0;
+    for (qint64 page = 1; page <= saved; ++page) {
+        const std::optional<QString> text = Platform::readTextFile(folder + RankingReport::pageName(row, page));
+        if (!text) {
+            saved = page - 1;
+            break;
+        }
+        const PageAnalysis analysis = analysePage(row.engine, *text, input.site, links, linkLimit);
+        for (const RankedAnchor &anchor : analysis.anchors) {
+            links = anchor.position;
+            if (anchor.matchesSite)
+                positions.append(QString::number(anchor.position));
+        }
+        row.savedPages.append(analysis);
+        if (m_progress + 1 < m_progressMaximum)
+            setProgress(m_progress + 1);
+        if (analysis.linkLimitReached) {
+            if (positions.isEmpty())
+                positions.append(u"Not Found"_s);
+            row.status = u"Completed"_s;
+            break;
+        }
+    }
+    // An engine that failed or was cancelled did not read all its pages: that it found nothing
+    // on those it read is no "Not Found".
+    const bool cut = row.status == u"Failed"_s || row.status == u"Cancelled"_s;
+    row.pages = QString::number(saved);
+    row.measured = saved > 0 && !(cut && positions.isEmpty());
+    if (saved == 0 && !cut)
+        row.status = u"Not searched"_s;
+    return positions.join(u", "_s);
 }
 
 RankingReport::Input clsRanking::reportInput(const RankingInput &fields) const
@@ -92,7 +127,7 @@ RankingReport::Input clsRanking::reportInput(const RankingInput &fields) const
     return input;
 }
 
-void clsRanking::Report(const RankingInput &fields, const QString &profilePath)
+bool clsRanking::Report(const RankingInput &fields, const QString &profilePath)
 {
     Platform::setBusyPointer(true);
     const QString &profile = fields.profile;
@@ -116,8 +151,9 @@ void clsRanking::Report(const RankingInput &fields, const QString &profilePath)
         const QString text = u"Module: CreateReport - \r\n"_s + error;
         modDSSock::writeErrorLog(text);
         Platform::msgBox(text, Platform::Critical, u"Web Ranking"_s);
-        return;
+        return false;
     }
     emit reportWritten(profile, date);
     Platform::shellOpen(path);
+    return true;
 }

@@ -37,18 +37,43 @@ bool isRedirect(int status)
     return status == 301 || status == 302;
 }
 
-// Whether `file` is a saved page of the engine: its prefix, digits, "].html".
-bool isSavedPageOf(const QString &file, const QString &engineName)
+// Whether `file` is `prefix`, digits, `suffix`.
+bool isNumberedName(const QString &file, const QString &prefix, const QString &suffix)
 {
-    const QString prefix = RankingReport::savedPagePrefix(engineName);
-    const QString html = u"].html"_s;
-    if (!file.startsWith(prefix) || !file.endsWith(html) || file.size() <= prefix.size() + html.size())
+    if (!file.startsWith(prefix) || !file.endsWith(suffix) || file.size() <= prefix.size() + suffix.size())
         return false;
-    for (QChar ch : QStringView(file).sliced(prefix.size(), file.size() - prefix.size() - html.size())) {
+    for (QChar ch : QStringView(file).sliced(prefix.size(), file.size() - prefix.size() - suffix.size())) {
         if (!ch.isDigit())
             return false;
     }
     return true;
+}
+
+// Whether `file` is a saved page of the engine, under this version's name or an earlier one.
+bool isSavedPageOf(const QString &file, const QString &engineName)
+{
+    return isNumberedName(file, RankingReport::savedPagePrefix(engineName), u"].html"_s)
+           || isNumberedName(file, RankingReport::legacySavedPageName(engineName, 0).chopped(6), u".html"_s);
+}
+
+// Where the path of an address begins: after "scheme://host:port", at the first "/", "?" or "#".
+qsizetype pathStart(const QString &address)
+{
+    const qsizetype scheme = address.indexOf(u"://"_s);
+    for (qsizetype at = scheme < 0 ? 0 : scheme + 3; at < address.size(); ++at) {
+        if (address[at] == u'/' || address[at] == u'?' || address[at] == u'#')
+            return at;
+    }
+    return address.size();
+}
+
+// Scheme and host name no letter case; paths and queries on real servers do.
+bool sameAddress(const QString &a, const QString &b)
+{
+    const qsizetype aPath = pathStart(a);
+    const qsizetype bPath = pathStart(b);
+    return QStringView(a).first(aPath).compare(QStringView(b).first(bPath), Qt::CaseInsensitive) == 0
+           && QStringView(a).sliced(aPath) == QStringView(b).sliced(bPath);
 }
 
 // The settings' proxy on a client, or direct mode.
@@ -89,10 +114,13 @@ QString clsRanking::queryURL(const RankingEngine &engine, const QString &keyword
     return engine.EngineURL + engine.QueryKeyword1 + keywords + engine.QueryKeyword2;
 }
 
-void clsRanking::deleteSavedPages(const QString &folder, const std::vector<RankingEngine> &engines)
+void clsRanking::deleteSavedPages(const QString &folder, const std::vector<RankingEngine> &engines,
+                                  const QString &reportFile)
 {
     const QDir dir(folder);
     for (const QString &file : dir.entryList(QDir::Files)) {
+        if (file == reportFile)
+            continue;
         for (const RankingEngine &engine : engines) {
             if (isSavedPageOf(file, engine.name)) {
                 QFile::remove(dir.filePath(file));
@@ -168,7 +196,8 @@ bool clsRanking::resetRun(const RankingInput &input)
         showConnectError(u"the report folder could not be made: "_s + m_reportFolder);
         return false;
     }
-    deleteSavedPages(m_reportFolder, engines);
+    // Pages of an earlier version go too: a report after this run reads this run's pages only.
+    deleteSavedPages(m_reportFolder, engines, input.profile + u".html"_s);
     return true;
 }
 
@@ -259,7 +288,7 @@ void clsRanking::Http1_HeaderDone(int index, const QString &statusLine, const QL
     }
 }
 
-void clsRanking::Http1_Done(int index, const QString &body, int resultCode, const QString &)
+void clsRanking::Http1_Done(int index, const QString &body, int resultCode, const QString &resultText)
 {
     EngineRun *run = runOf(index);
     if (!run || hasEnded(run->status))
@@ -270,17 +299,17 @@ void clsRanking::Http1_Done(int index, const QString &body, int resultCode, cons
     const int status = std::exchange(run->httpStatus, 0);
     if (resultCode != Platform::HttpClient::kResultOK) {
         // The client has logged why; "Button" engines end here too.
-        failEngine(index);
+        failEngine(index, resultText);
         return;
     }
     const QString current = Http1[std::size_t(index)]->url();
     const QString target = isRedirect(status) ? modDSSock::resolveLocation(current, run->location) : QString();
-    if (target.isEmpty() || target.compare(current, Qt::CaseInsensitive) == 0) {
+    if (target.isEmpty() || sameAddress(target, current)) {
         run->redirects = 0;
         nextPageURL(run->engine, body, run->pages, m_keywords);
     } else if (++run->redirects > frmHTTP::kMaxRedirects) {
         modDSSock::writeErrorLog(u"Ranking_httpError: too many redirects: "_s + current);
-        failEngine(index);
+        failEngine(index, u"too many redirects"_s);
         return;
     } else {
         // The same page again, from where the engine sent it.
@@ -324,11 +353,15 @@ void clsRanking::getNextPage(int index)
         completeEngine(index);
 }
 
-// The page under way is no result page: a redirect's body may already stand in its file.
-void clsRanking::failEngine(int index)
+// The page under way is no result page: a redirect's body may already stand in its file. Pages
+// counts the pages saved before it.
+void clsRanking::failEngine(int index, const QString &reason)
 {
     EngineRun &run = m_runs[std::size_t(index)];
     QFile::remove(m_reportFolder + RankingReport::savedPageName(run.engine.name, run.pages));
+    run.savedPages = run.pages - 1;
+    run.failure = reason.isEmpty() ? u"no page"_s : reason;
+    emit rowText(index, kPagesColumn, QString::number(run.savedPages));
     emit rowText(index, kStatusColumn, u"Failed"_s);
     run.status = kFailed;
     countEngine(index);
@@ -336,8 +369,10 @@ void clsRanking::failEngine(int index)
 
 void clsRanking::completeEngine(int index)
 {
+    EngineRun &run = m_runs[std::size_t(index)];
+    run.savedPages = run.pages;
     emit rowText(index, kStatusColumn, u"Completed"_s);
-    m_runs[std::size_t(index)].status = kCompleted;
+    run.status = kCompleted;
     countEngine(index);
 }
 
@@ -351,14 +386,38 @@ void clsRanking::countEngine(int index)
         StopProcess();
 }
 
+// "Name: reason" of every ticked engine, or nothing when some engine saved a page.
+QStringList clsRanking::failureLines() const
+{
+    QStringList lines;
+    for (std::size_t i = 1; i < m_runs.size(); ++i) {
+        const EngineRun &run = m_runs[i];
+        if (run.ticked && run.savedPages > 0)
+            return {};
+        if (run.ticked)
+            lines.append(run.engine.name + u": "_s + run.failure);
+    }
+    return lines;
+}
+
+// The report is offered only when some engine saved a page; else the box says why none did.
 void clsRanking::StopProcess()
 {
     m_running = false;
     setProgress(0);
+    const QStringList failures = failureLines();
     emit idle();
-    emit runEnded(true);
-    Platform::msgBox(u"Search Completed !\r\n\r\nPlease click the 'Get Report' button to view your Ranking Report."_s,
-                     Platform::Information, kTitle);
+    emit runEnded(true, failures.isEmpty());
+    if (!failures.isEmpty()) {
+        Platform::msgBox(u"No engine could be searched, so there is no ranking report to view.\r\n\r\n"_s
+                             + failures.join(u"\r\n"_s),
+                         Platform::Exclamation, kTitle);
+        return;
+    }
+    if (Platform::msgBox(u"Search Done !\r\n\r\nDo you want to view your ranking report now?"_s,
+                         Platform::YesNo | Platform::Information, kTitle)
+        == Platform::Yes)
+        emit reportRequested();
 }
 
 void clsRanking::CancelProcess()
@@ -383,6 +442,6 @@ void clsRanking::CancelProcess()
     m_running = false;
     if (wasRunning) {
         emit idle();
-        emit runEnded(false);
+        emit runEnded(false, false);
     }
 }

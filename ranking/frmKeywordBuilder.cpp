@@ -7,6 +7,7 @@
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "platform/LongWordWrap.h"
 #include "platform/TextFile.h"
 #include "ranking/KeywordBuilderText.h"
 #include "ranking/SearchQuery.h"
@@ -105,6 +106,8 @@ void frmKeywordBuilder::buildControls()
     txtKeywordList = new QPlainTextEdit(this);
     // Tab moves on: a tab typed into the list would be saved into the file.
     txtKeywordList->setTabChangesFocus(true);
+    // A site's one long keyword would otherwise hold the window while the list lays it out.
+    LongWordWrap::keepWrappingFast(txtKeywordList);
     StatusBar1 = new Platform::StatusBar(1, this);
     // A long list of sites that gave no page is cut, not widening the window; the tip shows it whole.
     StatusBar1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -228,10 +228,11 @@ void frmRanking::connectRun()
         ProgressBar1->setValue(value);
     });
     connect(run, &clsRanking::idle, this, &frmRanking::showIdle);
-    connect(run, &clsRanking::runEnded, this, [this](bool completed) {
+    connect(run, &clsRanking::runEnded, this, [this](bool completed, bool pagesSaved) {
         if (completed)
-            StatusBar2->setPanelText(1, u"Search Completed !"_s);
+            StatusBar2->setPanelText(1, pagesSaved ? u"Search completed !"_s : u"No engine could be searched."_s);
     });
+    connect(run, &clsRanking::reportRequested, this, [this] { Command1_Click(1); });
     connect(run, &clsRanking::reportWritten, this, [this](const QString &profile, const QString &date) {
         if (QTreeWidgetItem *row = ListView2->rowByKey(profile))
             row->setText(1, date);
@@ -367,6 +368,9 @@ void frmRanking::startRun()
     setRunKeys(true);
     StatusBar2->setPanelText(1, u"Retrieving data, please wait ...."_s);
     myRanking->StartSearch(input);
+    // Replies come from the event loop only, so a run not running here never started.
+    if (!myRanking->isRunning())
+        StatusBar2->setPanelText(1, u"The search could not be started."_s);
 }
 
 void frmRanking::Command1_Click(int index)
@@ -382,14 +386,18 @@ void frmRanking::Command1_Click(int index)
         inform(u"Please specify the web site URL you want to rank."_s);
         return;
     }
+    // Disabling the focused button moves the focus on (to "&Exit"): it comes back afterwards.
+    const QPointer<QWidget> focused = focusWidget();
     StatusBar2->setPanelText(1, u"Please wait for creating ranking report ....."_s);
     setProfileButtons(false);
     Command1[0]->setEnabled(false);
     const RankingInput input = rankingInput();
-    if (myRanking->getResults(input))
-        myRanking->Report(input, profilePath());
+    const bool made = myRanking->getResults(input) && myRanking->Report(input, profilePath());
+    StatusBar2->setPanelText(1, made ? u"Ranking report created."_s : u"No ranking report was created."_s);
     setProfileButtons(true);
     Command1[0]->setEnabled(true);
+    if (focused)
+        focused->setFocus();
 }
 
 void frmRanking::Command3_Click()

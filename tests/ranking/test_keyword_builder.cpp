@@ -7,6 +7,7 @@
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
 #include "platform/TextFile.h"
+#include "ranking/KeywordBuilderText.h"
 #include "ranking/frmKeywordBuilder.h"
 #include "support/FailingWrites.h"
 #include "support/LoopbackServer.h"
@@ -74,6 +75,8 @@ protected:
                 200, "<html><head><meta name=\"keywords\" content=\" seo , web,, promotion \"></head></html>"));
         else if (path == "/s3")
             client->write(LoopbackServer::httpReply(200, "<meta name=keywords content=\"a,b\">"));
+        else if (path == "/long")
+            client->write(LoopbackServer::httpReply(200, "<meta name=keywords content=\"" + QByteArray(2 << 20, 'w') + "\">"));
         else if (path == "/s404")
             client->write(LoopbackServer::httpReply(404, "gone"));
         else if (path == "/loop")
@@ -155,6 +158,20 @@ TEST_F(KeywordBuilder, RunCollectsKeywordsAndNamesEverySiteThatGaveNoPage)
     EXPECT_EQ(paths.first(), u"/search?q=gift+ideas&n=10"_s);
     EXPECT_EQ(paths.count(u"/loop"_s), 1 + frmHTTP::kMaxRedirects);
     EXPECT_EQ(paths.size(), 6 + 1 + frmHTTP::kMaxRedirects);
+}
+
+// A site whose keywords are one word of 2 MB adds the bound's share, wrapped anywhere, so the
+// list is laid out at once; the next site's keywords follow it.
+TEST_F(KeywordBuilder, OneLongKeywordIsBoundedAndWrappedAnywhere)
+{
+    writeEngine(2);
+    const QByteArray h = host.toLatin1();
+    anchors = "<a href=http://" + h + "/long>Long</a><a href=http://" + h + "/s1>One</a>";
+    open();
+    run();
+    EXPECT_EQ(box(), u"\r\n"_s + QString(KeywordBuilderText::kMaxSiteKeywordChars, u'w') + u"\r\nseo\r\nweb\r\npromotion"_s);
+    EXPECT_EQ(w->txtKeywordList->wordWrapMode(), QTextOption::WrapAnywhere);
+    EXPECT_EQ(status(), u"Done"_s);
 }
 
 TEST_F(KeywordBuilder, CommaOptionAndFewerLinksThanSlots)

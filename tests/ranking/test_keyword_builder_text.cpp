@@ -124,3 +124,29 @@ TEST(KeywordBuilderText, KeywordsAreTrimmedAndJoined)
     EXPECT_EQ(getKeywords(u"<html>none</html>"_s, true), QString());
     EXPECT_EQ(getKeywords(u"<meta name=keywords content=\" , \">"_s, false), QString());
 }
+
+// What one site adds is bounded: whole keywords up to the bound, one longer keyword cut at it.
+TEST(KeywordBuilderText, OneSiteAddsAtMostTheBound)
+{
+    const qsizetype bound = KeywordBuilderText::kMaxSiteKeywordChars;
+    const QString word(bound / 4 - 1, u'k');   // four with their separators fill the bound exactly
+    const auto page = [](const QString &content) -> QString { return u"<meta name=keywords content=\""_s + content + u"\">"_s; };
+    const struct {
+        QString content;
+        bool onePerLine;
+        QString kept;
+    } cases[] = {
+        {QString(bound, u'w'), false, QString(bound, u'w')},
+        {QString(bound + 1, u'w') + u",next"_s, false, QString(bound, u'w')},
+        {QStringList(4, word).join(u','), false, QStringList(4, word).join(u',')},
+        {QStringList(5, word).join(u','), false, QStringList(4, word).join(u',')},
+        {QStringList(5, word).join(u','), true, QStringList(3, word).join(u"\r\n"_s)},   // CR LF is two
+        {u"a, "_s + QString(bound, u'w'), true, u"a"_s},
+    };
+    for (const auto &c : cases) {
+        const QString kept = getKeywords(page(c.content), c.onePerLine);
+        EXPECT_LE(kept.size(), bound);
+        EXPECT_EQ(kept.size(), c.kept.size());
+        EXPECT_TRUE(kept == c.kept);
+    }
+}

@@ -82,9 +82,7 @@ TEST_F(RankingRun, EachEngineFetchesItsPagesUpToTheLimitThenCompletesOnce)
         EXPECT_EQ(cell(1, 3), u"Completed"_s);
         EXPECT_TRUE(QFileInfo::exists(pageFile(u"Alpha Search"_s, c.requests)));
         EXPECT_FALSE(QFileInfo::exists(pageFile(u"Alpha Search"_s, c.requests + 1)));
-        EXPECT_EQ(env.dialogs.prompts().count(
-                      u"Search Completed !\r\n\r\nPlease click the 'Get Report' button to view your Ranking Report."_s),
-                  1);
+        EXPECT_EQ(env.dialogs.prompts(), QStringList{u"Search Done !\r\n\r\nDo you want to view your ranking report now?"_s});
         EXPECT_EQ(idles, 1);
         idles = 0;
         env.dialogs.clearLog();
@@ -110,8 +108,9 @@ TEST_F(RankingRun, KeywordsGoOutFormEncodedOnOneRequestLine)
     }
 }
 
-// Alpha moves to an absolute address, Beta to itself, Gamma to a relative one; Delta bounces
-// between two addresses until the redirect limit ends it as a failed request.
+// Alpha moves to an absolute address, Beta to itself, Gamma to a relative one, Echo to a path
+// that differs only in letter case; Delta bounces between two addresses until the redirect limit
+// ends it as a failed request, with no page saved.
 TEST_F(RankingRun, RedirectsAreFollowedIntoTheSamePageUpToTheLimit)
 {
     server.setHandler([this](QTcpSocket *client, const QByteArray &request) {
@@ -129,23 +128,26 @@ TEST_F(RankingRun, RedirectsAreFollowedIntoTheSamePageUpToTheLimit)
             redirect("/delta/b");
         else if (path.startsWith("/delta/b"))
             redirect("/delta/1?q=web+tools");
+        else if (path.startsWith("/echo/1"))
+            redirect("/Echo/1?q=web+tools");
         else
             client->write(TestSupport::LoopbackServer::httpReply(200, "<html>moved here</html>"));
         client->disconnectFromHost();
     });
-    openShop({{"Alpha Search"}, {"Beta"}, {"Gamma"}, {"Delta"}}, {1, 2, 3, 4});
+    openShop({{"Alpha Search"}, {"Beta"}, {"Gamma"}, {"Delta"}, {"Echo"}}, {1, 2, 3, 4, 5});
     ASSERT_TRUE(runToEnd(6000));
     const QStringList lines = requestLines();
+    EXPECT_EQ(lines.filter(u"GET /Echo/1?q=web+tools HTTP/1.0"_s).size(), 1);
     EXPECT_EQ(lines.filter(u"/alpha-search/moved HTTP/1.0"_s).size(), 1);
     EXPECT_EQ(lines.filter(u"GET /gamma/moved?from=1 HTTP/1.0"_s).size(), 1);
     EXPECT_EQ(lines.filter(u"GET /delta/"_s).size(), 1 + frmHTTP::kMaxRedirects);
-    EXPECT_EQ(lines.size(), 2 + 1 + 2 + 1 + frmHTTP::kMaxRedirects);
-    for (const char *engine : {"Alpha Search", "Gamma"})
+    EXPECT_EQ(lines.size(), 2 + 1 + 2 + 1 + frmHTTP::kMaxRedirects + 2);
+    for (const char *engine : {"Alpha Search", "Gamma", "Echo"})
         EXPECT_EQ(TestSupport::TestEnvironment::readFile(pageFile(QString::fromLatin1(engine), 1)), "<html>moved here</html>");
     EXPECT_FALSE(QFileInfo::exists(pageFile(u"Delta"_s, 1)));   // a redirect body is no result page
-    EXPECT_EQ(cell(1, 1) + cell(2, 1) + cell(3, 1) + cell(4, 1), u"1111"_s);
-    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3) + u'|' + cell(3, 3) + u'|' + cell(4, 3),
-              u"Completed|Completed|Completed|Failed"_s);
+    EXPECT_EQ(cell(1, 1) + cell(2, 1) + cell(3, 1) + cell(4, 1) + cell(5, 1), u"11101"_s);
+    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3) + u'|' + cell(3, 3) + u'|' + cell(4, 3) + u'|' + cell(5, 3),
+              u"Completed|Completed|Completed|Failed|Completed"_s);
     EXPECT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_TRUE(TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s).contains("too many redirects"));
 }
@@ -165,6 +167,7 @@ TEST_F(RankingRun, FailedRequestsShowFailedAndAnErrorStatusIsAPage)
     ASSERT_TRUE(runToEnd(6000));
     EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3) + u'|' + cell(3, 3) + u'|' + cell(4, 3),
               u"Failed|Completed|Failed|Failed"_s);
+    EXPECT_EQ(cell(1, 1) + cell(2, 1) + cell(3, 1) + cell(4, 1), u"0100"_s);
     EXPECT_FALSE(QFileInfo::exists(pageFile(u"Alpha Search"_s, 1)));
     EXPECT_FALSE(QFileInfo::exists(pageFile(u"Gamma"_s, 1)));
     EXPECT_EQ(TestSupport::TestEnvironment::readFile(pageFile(u"Beta"_s, 1)), "<html>not here</html>");
@@ -239,20 +242,23 @@ TEST_F(RankingRun, CancelMarksEveryRowNotCompletedAndANewStartRunsUndisturbed)
     EXPECT_EQ(server.requests().size(), 4);
 }
 
+// Pages of an earlier version go too, so a report reads this run's pages only; the report and
+// a user's file stay.
 TEST_F(RankingRun, ASecondShorterRunDeletesOnlyThePagesOfItsEngines)
 {
     openShop({{"Alpha Search"}, {"Beta"}}, {1});
     ASSERT_TRUE(runToEnd());
     ASSERT_TRUE(QFileInfo::exists(pageFile(u"Alpha Search"_s, 3)));
     for (const QString &file : QStringList{pageFile(u"Alpha Search"_s, 12), pageFile(u"Beta"_s, 4), folder() + u"Shop.html"_s,
-                                folder() + u"alpha search1.html"_s, folder() + u"notes.html"_s})
+                                folder() + u"alpha search1.html"_s, folder() + u"beta2.html"_s,
+                                folder() + u"betamax1.html"_s, folder() + u"notes.html"_s})
         TestSupport::TestEnvironment::writeFile(file, "old");
     input.pageLinks = u"1"_s;
     ASSERT_TRUE(runToEnd());
     QStringList left = QDir(folder()).entryList(QDir::Files);
     left.sort();
-    EXPECT_EQ(left, (QStringList{RankingReport::savedPageName(u"Alpha Search"_s, 1), u"Shop.html"_s,
-                                 u"alpha search1.html"_s, u"notes.html"_s}));
+    EXPECT_EQ(left, (QStringList{RankingReport::savedPageName(u"Alpha Search"_s, 1), u"Shop.html"_s, u"betamax1.html"_s,
+                                 u"notes.html"_s}));
 }
 
 // The profile "alpha1" names its report as engine "Alpha" once named its first page; "Web" page

@@ -39,6 +39,27 @@ protected:
     {
         return modCommon::readINIValue(profileFile(), profile, key);
     }
+    // Clicks the engine's name and ticks or unticks it with the space bar.
+    void toggleTick(int row)
+    {
+        QTreeWidget *list = w->lsvRankingEngines;
+        const int y = TestSupport::rowPoint(list, w->engineRow(row)).y();
+        TestSupport::clickAt(list->viewport(), QPoint(list->columnViewportPosition(0) + list->columnWidth(0) / 2, y));
+        QTest::keyClick(list, Qt::Key_Space);
+    }
+    // Pages, Position and Status of a row.
+    QString columns(int row) const { return cell(row, 1) + u'|' + cell(row, 2) + u'|' + cell(row, 3); }
+    QString status() const { return w->StatusBar2->panelText(1); }
+    QByteArray report() const { return TestSupport::TestEnvironment::readFile(folder() + u"Shop.html"_s); }
+    // Answers the end of the run's box and waits for the end.
+    bool runAnswering(int answer)
+    {
+        myPreference().setPromptConnection(0);
+        env.dialogs.answerMessage(answer);
+        clickOn(w->Command1[0]);
+        return Platform::waitUntil([this] { return !w->ranking().isRunning(); }, 8000);
+    }
+    static constexpr const char *kDone = "Search Done !\r\n\r\nDo you want to view your ranking report now?";
 };
 
 TEST_F(RankingWindow, RowsCarryTheirRecordsAndEachGetsAClientAndATimer)
@@ -265,6 +286,7 @@ TEST_F(RankingWindow, GetReportReadsTheFolderOfTheProfileShownAndRecordsTheRepor
 TEST_F(RankingWindow, AFailedReportWriteIsShownAndRecordsNothing)
 {
     openShop();
+    TestSupport::TestEnvironment::writeFile(pageFile(u"Alpha Search"_s, 1), resultPage(1, 1, "alpha-search"));
     ASSERT_TRUE(QDir().mkpath(folder() + u"Shop.html"_s));
     env.dialogs.answerMessage(Platform::Ok);
     clickOn(w->Command1[1]);
@@ -385,6 +407,111 @@ TEST_F(RankingWindow, EnterAndEscNeverStopARunAndEscClosesAnIdleWindow)
     TestSupport::TestEnvironment::dropQueuedCalls();
     EXPECT_FALSE(frmRanking::loadedInstance());
     EXPECT_EQ(requestLines().size(), 1);
+}
+
+// Run 1 finds the site with all three engines. Run 2 ticks Alpha and Gamma, and Gamma's server
+// redirects in a loop; Yes at its end makes the report at once. Reopened, the window gets the
+// profile's ticks back, and Beta and Gamma, which the last run did not search, say so.
+TEST_F(RankingWindow, TheReportStatesOnlyWhatTheLastRunMeasured)
+{
+    openShop({1, 2, 3});
+    ASSERT_TRUE(runAnswering(Platform::No));
+    EXPECT_EQ(env.dialogs.prompts(), QStringList{QString::fromLatin1(kDone)});
+    EXPECT_EQ(env.dialogs.shown()[0].style, int(Platform::YesNo | Platform::Information));
+    EXPECT_EQ(status(), u"Search completed !"_s);
+    EXPECT_TRUE(env.shellRequests.isEmpty());
+
+    server.setHandler([this](QTcpSocket *client, const QByteArray &request) {
+        const QByteArray path = requestPath(request);
+        if (!path.startsWith("/gamma/"))
+            return answer(client, request);
+        client->write(TestSupport::LoopbackServer::httpReply(
+            302, "", path.startsWith("/gamma/1") ? "Location: /gamma/b\r\n" : "Location: /gamma/1?q=web+tools\r\n"));
+        client->disconnectFromHost();
+    });
+    toggleTick(2);
+    ASSERT_EQ(w->engineRow(2)->checkState(0), Qt::Unchecked);
+    ASSERT_TRUE(runAnswering(Platform::Yes));
+    EXPECT_EQ(env.shellRequests.size(), 1);
+    EXPECT_EQ(status(), u"Ranking report created."_s);
+    EXPECT_EQ(columns(1) + u'/' + columns(3), u"3|14|Completed/0||Failed"_s);
+    QByteArray html = report();
+    EXPECT_TRUE(html.contains("<td><font face=arial size=2>0 - <a href=\"#Gamma\">Details</a></font></td>\r\n"
+                              "<td><font face=arial size=2></font></td>\r\n<td width= 20%><font face=arial size=2>Failed"));
+    EXPECT_FALSE(html.contains("Not Found"));
+    EXPECT_FALSE(html.contains("#Beta"));
+
+    w->close();
+    TestSupport::TestEnvironment::dropQueuedCalls();
+    open();
+    ASSERT_EQ(w->engineRow(2)->checkState(0), Qt::Checked);
+    w->show();
+    QApplication::setActiveWindow(w);
+    QTest::mouseClick(w->Command1[1], Qt::LeftButton);
+    EXPECT_EQ(columns(1) + u'/' + columns(2) + u'/' + columns(3), u"3|14|/0||Not searched/0||Not searched"_s);
+    html = report();
+    EXPECT_EQ(html.count("Not searched"), 2);
+    EXPECT_FALSE(html.contains("Not Found"));
+    EXPECT_TRUE(html.contains("<b>Page: 2 Position: 14</b>"));
+    // The focus stays on "&Get Report": Enter makes the report again, it never closes the window.
+    EXPECT_EQ(QApplication::focusWidget(), w->Command1[1]);
+    QTest::keyClick(w->Command1[1], Qt::Key_Return);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(env.shellRequests.size(), 3);
+}
+
+// Every engine fails: the end box names each engine's reason and offers no report, and
+// "&Get Report" then keeps the recorded report rather than write one with no page.
+TEST_F(RankingWindow, WhenEveryEngineFailsNoReportIsOfferedOrWritten)
+{
+    writeEngines({{"Alpha Search", "Link", "http://127.0.0.1:1"}, {"Beta", "Link", "https://127.0.0.1:1"}});
+    writeProfile({1, 2});
+    TestSupport::TestEnvironment::writeFile(folder() + u"Shop.html"_s, "recorded report");
+    open();
+    ASSERT_TRUE(runAnswering(Platform::Ok));
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    const QString box = env.dialogs.shown()[0].prompt;
+    EXPECT_TRUE(box.startsWith(u"No engine could be searched, so there is no ranking report to view.\r\n\r\n"
+                               u"Alpha Search: "_s)) << box.toStdString();
+    EXPECT_TRUE(box.contains(u"\r\nBeta: "_s)) << box.toStdString();
+    EXPECT_EQ(env.dialogs.shown()[0].style, int(Platform::Exclamation));
+    EXPECT_EQ(status(), u"No engine could be searched."_s);
+    EXPECT_EQ(columns(1) + u'/' + columns(2), u"0||Failed/0||Failed"_s);
+
+    env.dialogs.answerMessage(Platform::Ok);
+    clickOn(w->Command1[1]);
+    EXPECT_TRUE(env.dialogs.prompts().constLast().startsWith(u"No result page of the last search was found"_s));
+    EXPECT_EQ(report(), "recorded report");
+    EXPECT_TRUE(env.shellRequests.isEmpty());
+    EXPECT_EQ(status(), u"No ranking report was created."_s);
+    EXPECT_TRUE(w->Command1[0]->isEnabled() && w->Command1[1]->isEnabled());
+}
+
+// A folder from before the page names changed: its pages are read under their old names and
+// the report links to them; a failed start says so in the status line.
+TEST_F(RankingWindow, AFolderOfAnEarlierVersionIsReadUnderItsOldPageNames)
+{
+    openShop({1, 2});
+    for (int page = 1; page <= 3; ++page)
+        TestSupport::TestEnvironment::writeFile(folder() + u"alpha search%1.html"_s.arg(page),
+                                                resultPage(page, 3, "alpha-search", 2, 4));
+    TestSupport::TestEnvironment::writeFile(folder() + u"beta1.html"_s, "<html>No results</html>");
+    TestSupport::TestEnvironment::writeFile(folder() + u"Shop.html"_s, "recorded report");
+    clickOn(w->Command1[1]);
+    EXPECT_EQ(columns(1) + u'/' + columns(2), u"3|14|/1||"_s);
+    const QByteArray html = report();
+    EXPECT_TRUE(html.contains("<b>Page: 2 Position: 14</b>"));
+    EXPECT_TRUE(html.contains("<a href=alpha%20search3.html>"));
+    EXPECT_TRUE(html.contains("<li>No documents match the query !</blink><br>"));
+    EXPECT_EQ(env.shellRequests.size(), 1);
+
+    ASSERT_TRUE(QDir(folder()).removeRecursively());
+    TestSupport::TestEnvironment::writeFile(folder().chopped(1), "a file where the folder goes");
+    env.dialogs.answerMessage(Platform::Ok);
+    myPreference().setPromptConnection(0);
+    clickOn(w->Command1[0]);
+    EXPECT_TRUE(env.dialogs.prompts().constLast().startsWith(u"RankingConnect_Error: "_s));
+    EXPECT_EQ(status(), u"The search could not be started."_s);
 }
 
 } // namespace
