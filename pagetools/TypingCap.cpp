@@ -79,7 +79,10 @@ private:
         QTextCursor cursor(m_box->document());
         cursor.setPosition(int(from));
         cursor.setPosition(int(range.to), QTextCursor::KeepAnchor);
+        // One undo step with the edit: undoing the cut alone would only bring the cap back.
+        cursor.joinPreviousEditBlock();
         cursor.removeSelectedText();
+        cursor.endEditBlock();
         m_text = m_box->toPlainText();   // Qt reports a change made during its report of another one late or not at all
     }
 

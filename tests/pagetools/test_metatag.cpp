@@ -226,6 +226,10 @@ TEST_F(MetaTagEdit, APasteKeepsTheBoxsTextAndTakesWhatFits)
         QTest::keyClick(c.box, Qt::Key_V, Qt::ControlModifier);
         const QString expected = c.text.left(cursor) + c.kept + c.text.mid(cursor);
         EXPECT_EQ(c.box->toPlainText(), expected) << c.text.size() << " " << int(c.where) << " " << c.paste.toStdString();
+        QTest::keyClick(c.box, Qt::Key_Z, Qt::ControlModifier);   // undo takes the paste back whole
+        EXPECT_EQ(c.box->toPlainText(), c.text) << c.text.size() << " " << int(c.where) << " " << c.paste.toStdString();
+        QTest::keyClick(c.box, Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(c.box->toPlainText(), expected);
     }
     // Typing after a capped paste goes on as before: nothing more fits, a deletion makes room.
     QTest::keyClicks(w->txtDescription, u"q"_s);
