@@ -1,5 +1,7 @@
 #include "pagetools/FolderRows.h"
 
+#include <QHeaderView>
+
 #include "platform/CommonControls.h"
 #include "platform/FolderListing.h"
 #include "platform/KeyedListView.h"
@@ -45,8 +47,11 @@ public:
         const auto *that = dynamic_cast<const FolderItem *>(&other);
         if (!that)
             return QTreeWidgetItem::operator<(other);
-        if (rank(m_kind) != rank(that->m_kind))
-            return rank(m_kind) < rank(that->m_kind);
+        if (rank(m_kind) != rank(that->m_kind)) {
+            // A descending sort asks whether the other row is less; the groups must not turn.
+            const bool descending = treeWidget() && treeWidget()->header()->sortIndicatorOrder() == Qt::DescendingOrder;
+            return descending ? rank(m_kind) > rank(that->m_kind) : rank(m_kind) < rank(that->m_kind);
+        }
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
         const int order = sortText(column).compare(that->sortText(column), Qt::CaseInsensitive);
         if (order != 0 || column == 0)

@@ -40,7 +40,8 @@ Kind classify(int attributes, const QString &name, const QString &fullPath);
 QList<Row> listRows(const QString &startingDir);
 
 // A list item of a row: key and tag the path, the icon by image key, the type in column 1. It
-// sorts the up entry first, then folders, then files, each by the sorted column ignoring case.
+// sorts the up entry first, then folders, then files in either order, each group by the sorted
+// column ignoring case.
 QTreeWidgetItem *newItem(const Row &row);
 Kind itemKind(const QTreeWidgetItem *item);
 

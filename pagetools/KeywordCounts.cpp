@@ -16,6 +16,16 @@ char16_t folded(QChar ch)
 }
 
 // A keyword automaton (Aho-Corasick) over the distinct folded keywords. Node 0 is the root.
+//
+// A keyword without a border (no proper prefix that is also its suffix) never overlaps itself,
+// so its count is the number of its occurrences: one count per node visited, summed once along
+// the failure links. A keyword with a border is counted where it ends, each one counted only
+// where it starts after the end of its last counted one. Such a keyword of period q at most half
+// its length ("aaa", "abab") occurs every q characters through a stretch of the text that
+// repeats with period q; its counts there follow from the stretch's end, found once per stretch
+// and period, and while the stretch lasts the walk steps over it and every shorter keyword of the
+// same period at once. The walk thus stays linear in the text and the keywords, also when the
+// keywords nest ("a", "aa", "aaa", ...).
 class Matcher {
 public:
     explicit Matcher(const QStringList &patterns);
@@ -24,9 +34,14 @@ public:
     std::vector<int> count(const QString &text) const;
 
 private:
+    struct Counting;
     int child(int node, char16_t c) const;
     int addChild(int node, char16_t c);
-    void linkFailures();
+    std::vector<int> nodesByDepth() const;
+    void linkFailures(const std::vector<int> &byDepth);
+    void linkBordered(const std::vector<int> &byDepth);
+    bool bordered(int node) const { return m_pattern[size_t(node)] >= 0 && m_period[size_t(node)] < m_depth[size_t(node)]; }
+    bool periodic(int node) const { return 2 * m_period[size_t(node)] <= m_depth[size_t(node)]; }
 
     std::vector<int> m_rootChild = std::vector<int>(0x10000, 0);   // 0: none
     std::unordered_map<quint64, int> m_children;                     // (node, char) -> child
@@ -34,10 +49,26 @@ private:
     std::vector<char16_t> m_char{0};
     std::vector<int> m_depth{0};
     std::vector<int> m_pattern{-1};   // the pattern ending at a node, else -1
+    std::vector<int> m_period{0};     // a pattern node's smallest period
     std::vector<int> m_fail{0};
-    std::vector<int> m_nextEnd{0};    // the nearest shorter node on the failure chain ending a pattern, 0 none
+    std::vector<int> m_byDepth;       // nodes in order of depth
+    std::vector<int> m_nextBordered;  // the nearest shorter node on the failure chain ending a bordered pattern, 0 none
+    std::vector<int> m_belowPeriod;   // of a periodic node: that nearest one shorter than twice its period
     int m_patternCount = 0;
 };
+
+// The smallest period of a pattern: its length less its longest border.
+int smallestPeriod(const QString &pattern)
+{
+    std::vector<int> border(size_t(pattern.size()), 0);
+    for (qsizetype i = 1; i < pattern.size(); ++i) {
+        int k = border[size_t(i - 1)];
+        while (k > 0 && pattern[i] != pattern[k])
+            k = border[size_t(k - 1)];
+        border[size_t(i)] = pattern[i] == pattern[k] ? k + 1 : 0;
+    }
+    return int(pattern.size()) - (pattern.isEmpty() ? 0 : border.back());
+}
 
 Matcher::Matcher(const QStringList &patterns) : m_patternCount(int(patterns.size()))
 {
@@ -49,8 +80,11 @@ Matcher::Matcher(const QStringList &patterns) : m_patternCount(int(patterns.size
             node = next != 0 ? next : addChild(node, c);
         }
         m_pattern[size_t(node)] = p;
+        m_period[size_t(node)] = smallestPeriod(patterns[p]);
     }
-    linkFailures();
+    m_byDepth = nodesByDepth();
+    linkFailures(m_byDepth);
+    linkBordered(m_byDepth);
 }
 
 int Matcher::child(int node, char16_t c) const
@@ -68,6 +102,7 @@ int Matcher::addChild(int node, char16_t c)
     m_char.push_back(c);
     m_depth.push_back(m_depth[size_t(node)] + 1);
     m_pattern.push_back(-1);
+    m_period.push_back(0);
     if (node == 0)
         m_rootChild[c] = added;
     else
@@ -75,16 +110,19 @@ int Matcher::addChild(int node, char16_t c)
     return added;
 }
 
-// Nodes in order of depth, so that every shorter node has its links before it is used.
-void Matcher::linkFailures()
+std::vector<int> Matcher::nodesByDepth() const
 {
-    const size_t nodes = m_parent.size();
-    m_fail.assign(nodes, 0);
-    m_nextEnd.assign(nodes, 0);
-    std::vector<int> byDepth(nodes);
-    for (size_t n = 0; n < nodes; ++n)
+    std::vector<int> byDepth(m_parent.size());
+    for (size_t n = 0; n < byDepth.size(); ++n)
         byDepth[n] = int(n);
     std::stable_sort(byDepth.begin(), byDepth.end(), [this](int a, int b) { return m_depth[size_t(a)] < m_depth[size_t(b)]; });
+    return byDepth;
+}
+
+// In order of depth, so that every shorter node has its links before it is used.
+void Matcher::linkFailures(const std::vector<int> &byDepth)
+{
+    m_fail.assign(byDepth.size(), 0);
     for (const int node : byDepth) {
         const int parent = m_parent[size_t(node)];
         if (node == 0 || parent == 0)
@@ -94,35 +132,116 @@ void Matcher::linkFailures()
         while (fallback != 0 && child(fallback, c) == 0)
             fallback = m_fail[size_t(fallback)];
         m_fail[size_t(node)] = child(fallback, c);
-        const int fail = m_fail[size_t(node)];
-        m_nextEnd[size_t(node)] = m_pattern[size_t(fail)] >= 0 ? fail : m_nextEnd[size_t(fail)];
     }
 }
 
+// The shorter keywords on a periodic keyword's failure chain down to twice its period are its
+// suffixes of that period: the one below them follows from the next one's.
+void Matcher::linkBordered(const std::vector<int> &byDepth)
+{
+    m_nextBordered.assign(byDepth.size(), 0);
+    m_belowPeriod.assign(byDepth.size(), 0);
+    for (const int node : byDepth) {
+        if (node == 0)
+            continue;
+        const int fail = m_fail[size_t(node)];
+        const int next = bordered(fail) ? fail : m_nextBordered[size_t(fail)];
+        m_nextBordered[size_t(node)] = next;
+        if (bordered(node) && periodic(node))
+            m_belowPeriod[size_t(node)] = next == 0 || m_depth[size_t(next)] < 2 * m_period[size_t(node)]
+                                              ? next : m_belowPeriod[size_t(next)];
+    }
+}
+
+// The state of one count over one text.
+struct Matcher::Counting {
+    const Matcher &matcher;
+    std::vector<char16_t> text;
+    std::vector<int> counts;
+    std::vector<qsizetype> freeFrom;    // per node: where its next counted occurrence may start
+    std::vector<qsizetype> stretchEnd;  // per periodic node: the last end counted with its stretch
+    std::unordered_map<int, std::pair<qsizetype, qsizetype>> repeats;   // period -> [from, to) of text[k] == text[k - period]
+
+    // The first position from `from` on where the text stops repeating with `period`.
+    qsizetype repeatsUpTo(int period, qsizetype from)
+    {
+        auto &known = repeats[period];
+        if (known.first <= from && from <= known.second)
+            return known.second;
+        qsizetype to = from;
+        const auto size = qsizetype(text.size());
+        while (to < size && text[size_t(to)] == text[size_t(to - period)])
+            ++to;
+        known = {from, to};
+        return to;
+    }
+
+    void countOne(int node, qsizetype end)
+    {
+        const size_t n = size_t(node);
+        if (end + 1 - matcher.m_depth[n] >= freeFrom[n]) {
+            ++counts[size_t(matcher.m_pattern[n])];
+            freeFrom[n] = end + 1;
+        }
+    }
+
+    // A periodic keyword ending at `end` after no occurrence a period before: it occurs every
+    // period characters while the text repeats; counted every ceil(length / period) of them.
+    void countStretch(int node, qsizetype end)
+    {
+        const size_t n = size_t(node);
+        const qsizetype period = matcher.m_period[n];
+        const qsizetype length = matcher.m_depth[n];
+        const qsizetype last = (repeatsUpTo(int(period), end + 1) - 1 - end) / period;   // occurrences end + t * period, t <= last
+        stretchEnd[n] = end + last * period;
+        const qsizetype first = qMax<qsizetype>(0, (freeFrom[n] + length - 1 - end + period - 1) / period);
+        if (first > last)
+            return;
+        const qsizetype step = (length + period - 1) / period;
+        const qsizetype picks = (last - first) / step + 1;
+        counts[size_t(matcher.m_pattern[n])] += int(picks);
+        freeFrom[n] = end + (first + step * (picks - 1)) * period + 1;
+    }
+};
+
 std::vector<int> Matcher::count(const QString &text) const
 {
-    std::vector<int> counts(size_t(m_patternCount), 0);
-    std::vector<qsizetype> freeFrom(size_t(m_patternCount), 0);   // where the next counted one may start
+    const size_t nodes = m_parent.size();
+    Counting counting{*this, std::vector<char16_t>(size_t(text.size())), std::vector<int>(size_t(m_patternCount), 0),
+                      std::vector<qsizetype>(nodes, 0), std::vector<qsizetype>(nodes, -1), {}};
+    for (qsizetype i = 0; i < text.size(); ++i)
+        counting.text[size_t(i)] = folded(text[i]);
+    std::vector<qint64> visits(nodes, 0);
     int state = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = folded(text[i]);
+        const char16_t c = counting.text[size_t(i)];
         int next = child(state, c);
         while (next == 0 && state != 0) {
             state = m_fail[size_t(state)];
             next = child(state, c);
         }
         state = next;
-        for (int end = m_pattern[size_t(state)] >= 0 ? state : m_nextEnd[size_t(state)]; end != 0;
-             end = m_nextEnd[size_t(end)]) {
-            const size_t p = size_t(m_pattern[size_t(end)]);
-            const qsizetype start = i + 1 - m_depth[size_t(end)];
-            if (start >= freeFrom[p]) {
-                ++counts[p];
-                freeFrom[p] = i + 1;
+        ++visits[size_t(state)];
+        for (int node = bordered(state) ? state : m_nextBordered[size_t(state)]; node != 0;) {
+            if (!periodic(node)) {
+                counting.countOne(node, i);
+                node = m_nextBordered[size_t(node)];
+            } else if (i <= counting.stretchEnd[size_t(node)]) {
+                node = m_belowPeriod[size_t(node)];   // it and its shorter suffixes of its period are counted
+            } else {
+                counting.countStretch(node, i);
+                node = m_nextBordered[size_t(node)];
             }
         }
     }
-    return counts;
+    // A node's visits count for every node on its failure chain.
+    for (auto it = m_byDepth.crbegin(); it != m_byDepth.crend(); ++it)
+        if (*it != 0)
+            visits[size_t(m_fail[size_t(*it)])] += visits[size_t(*it)];
+    for (size_t n = 1; n < nodes; ++n)
+        if (m_pattern[n] >= 0 && !bordered(int(n)))
+            counting.counts[size_t(m_pattern[n])] = int(visits[n]);
+    return counting.counts;
 }
 
 QString foldedText(const QString &text)

@@ -7,10 +7,10 @@ class QPlainTextEdit;
 
 namespace TypingCap {
 
-// From now on every edit of the box that leaves it above `maxChars` loses the characters it
-// added, last first, until the box is back at the cap or the edit's additions are gone; a box
-// the program filled above the cap keeps that text. Changes made while `programSetting` answers
-// true are the program's own and are left whole.
+// From now on every edit of the box that leaves it above `maxChars` keeps what the box held and
+// only as much of the edit's new text as fits, its beginning; wherever the cursor stands, the
+// text around the insertion stays whole. A box the program filled above the cap keeps that text.
+// Changes made while `programSetting` answers true are the program's own and are left whole.
 void capEdits(QPlainTextEdit *box, int maxChars, std::function<bool()> programSetting);
 
 } // namespace TypingCap

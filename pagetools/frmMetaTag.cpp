@@ -87,7 +87,7 @@ frmMetaTag::frmMetaTag(QWidget *parent) : QDialog(parent)
     setSizeGripEnabled(true);
     buildWindow();
     wireControls();
-    frmHTTP::setReceiver(kRequestKind, this, {[this](const QString &page, int) { getMetaTag(page); }, {}});
+    frmHTTP::setReceiver(kRequestKind, this, {[this](const QString &page, int) { pageArrived(page); }, {}});
     Form_Load();
 }
 
@@ -212,7 +212,8 @@ void frmMetaTag::wireControls()
     connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
     connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });
     connect(Drive1, &QComboBox::activated, this, [this] { Drive1_Change(); });
-    connect(lsvDirs, &QTreeWidget::itemDoubleClicked, this, [this] { lsvDirs_DblClick(); });
+    // Enter and a double click both activate a row.
+    connect(lsvDirs, &QTreeWidget::itemActivated, this, [this] { lsvDirs_DblClick(); });
     connect(lsvDirs->header(), &QHeaderView::sectionClicked, this, [this](int column) { lsvDirs_ColumnClick(column); });
     connect(lsvDirs, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { lsvDirs_MouseDown(Qt::RightButton, lsvDirs->viewport()->mapToGlobal(pos)); });
@@ -399,8 +400,8 @@ void frmMetaTag::cboAddress_KeyDown(int keyCode)
 {
     if (keyCode != kEnterKey)
         return;
+    // The boxes keep what the user typed until a page is read.
     const QString address = cboAddress->currentText();
-    clearBoxes();
     if (address.isEmpty())
         return;
     cboAddress->insertItem(0, address);
@@ -422,6 +423,12 @@ void frmMetaTag::cboAddress_KeyDown(int keyCode)
     frmHTTP *fetch = frmHTTP::instance();
     fetch->Tag = kRequestKind;
     fetch->Connect(address);
+}
+
+void frmMetaTag::pageArrived(const QString &page)
+{
+    lblStatusBar->setText(u"Done"_s);
+    getMetaTag(page);
 }
 
 void frmMetaTag::getMetaTag(const QString &sFileData)
@@ -487,13 +494,10 @@ void frmMetaTag::updateMetaTag(bool nUpdateType)
     m_updating = true;
     Platform::setBusyPointer(true);
     MetaTagWrites writes;
-    const int count = lsvDirs->topLevelItemCount();
-    for (int position = 0; position < count && !m_closeAfterUpdate; ++position) {
-        // By position at every step: the list may have been listed anew during the last yield.
-        QTreeWidgetItem *item = lsvDirs->topLevelItem(position);
-        if (!item || !item->isSelected() || FolderRows::itemKind(item) != FolderRows::Kind::HtmlFile)
-            continue;
-        const QString path = Platform::itemTag(item);
+    // The targets are fixed at the start: a click during a yield may sort or list the rows anew.
+    for (const QString &path : selectedPages()) {
+        if (m_closeAfterUpdate)
+            break;
         if (!Platform::fileExists(path))
             continue;
         lblStatusBar->setText(u"Updating file : "_s + path);
@@ -508,6 +512,18 @@ void frmMetaTag::updateMetaTag(bool nUpdateType)
     m_updating = false;
     if (m_closeAfterUpdate)
         close();
+}
+
+// The paths of the selected HTML file rows, in the list's order.
+QStringList frmMetaTag::selectedPages() const
+{
+    QStringList paths;
+    for (int position = 0; position < lsvDirs->topLevelItemCount(); ++position) {
+        const QTreeWidgetItem *item = lsvDirs->topLevelItem(position);
+        if (item->isSelected() && FolderRows::itemKind(item) == FolderRows::Kind::HtmlFile)
+            paths.append(Platform::itemTag(item));
+    }
+    return paths;
 }
 
 // The boxes are read again for every file: a change made during the last yield reaches it.

@@ -86,6 +86,8 @@ private:
     void showCounters();
     void updateFile(MetaTagWrites &writes, const QString &path, bool replace);
     QTreeWidgetItem *selectedItem() const;
+    QStringList selectedPages() const;
+    void pageArrived(const QString &page);
 
     static QPointer<frmMetaTag> s_instance;
     bool m_unloaded = false;

@@ -28,19 +28,32 @@ QUrl urlOf(const QString &target)
     return QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
 }
 
+// Editors that open a window of their own, by the name they are run as or the name of the
+// program a link leads to.
+bool isGraphicalEditorName(const QString &name, const QStringList &arguments)
+{
+    static const QStringList graphicalEditors = {
+        QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"), QStringLiteral("kate"), QStringLiteral("kwrite"),
+        QStringLiteral("mousepad"), QStringLiteral("pluma"), QStringLiteral("xed"), QStringLiteral("featherpad"),
+        QStringLiteral("leafpad"), QStringLiteral("geany"), QStringLiteral("gvim"), QStringLiteral("code"),
+        QStringLiteral("codium"), QStringLiteral("subl"), QStringLiteral("sublime_text"), QStringLiteral("xemacs"),
+        QStringLiteral("scite"), QStringLiteral("nedit"), QStringLiteral("xedit"), QStringLiteral("notepadqq"),
+        QStringLiteral("bluefish"), QStringLiteral("emacs"), QStringLiteral("emacs-gtk"), QStringLiteral("emacs-lucid")};
+    if (!graphicalEditors.contains(name))
+        return false;
+    if (name.startsWith(QStringLiteral("emacs")))
+        return !arguments.contains(QStringLiteral("-nw")) && !arguments.contains(QStringLiteral("--no-window-system"));
+    return true;
+}
+
+// Any editor not known to open its own window is run in a terminal: started detached without one
+// it would show nothing. Wrappers such as "editor" or "sensible-editor" are judged by the program
+// their link leads to; a wrapper script stays unknown.
 bool needsTerminal(const QString &program, const QStringList &arguments)
 {
-    static const QStringList terminalEditors = {
-        QStringLiteral("vi"),    QStringLiteral("vim"),  QStringLiteral("nvim"),   QStringLiteral("vim.basic"),
-        QStringLiteral("vim.tiny"), QStringLiteral("view"), QStringLiteral("nvi"), QStringLiteral("elvis"),
-        QStringLiteral("nano"),  QStringLiteral("pico"), QStringLiteral("ed"),     QStringLiteral("ex"),
-        QStringLiteral("micro"), QStringLiteral("joe"),  QStringLiteral("jed"),    QStringLiteral("ne"),
-        QStringLiteral("mg"),    QStringLiteral("kak"),  QStringLiteral("hx"),     QStringLiteral("mcedit"),
-        QStringLiteral("zile"),  QStringLiteral("jove"), QStringLiteral("le")};
-    const QString name = QFileInfo(program).fileName();
-    if (name == QStringLiteral("emacs"))
-        return arguments.contains(QStringLiteral("-nw")) || arguments.contains(QStringLiteral("--no-window-system"));
-    return terminalEditors.contains(name);
+    const QString target = QFileInfo(program).canonicalFilePath();
+    return !isGraphicalEditorName(QFileInfo(program).fileName(), arguments)
+           && (target.isEmpty() || !isGraphicalEditorName(QFileInfo(target).fileName(), arguments));
 }
 
 // A terminal window that runs a command given after its prefix arguments.

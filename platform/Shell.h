@@ -26,7 +26,8 @@ struct Launch {
 };
 
 // The ways to show a file in a text editor, best first: the editor in $VISUAL, then in $EDITOR,
-// then the graphical text editors installed. An editor that needs a terminal (vi, nano, ...) is
+// then the graphical text editors installed. An editor not known to open its own window (vi,
+// nano, a wrapper script, ...), judged by its name and by the program its links lead to, is
 // started inside a terminal window, or left out when there is none: started without one it would
 // show nothing. `findProgram` gives a program's full path, empty when it is not installed.
 QList<Launch> textEditorLaunches(const QString &path, const std::function<QString(const QString &)> &findProgram);

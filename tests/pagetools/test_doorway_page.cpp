@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QClipboard>
 #include <QTest>
 
 #include "platform/SettingsStore.h"
@@ -229,6 +230,12 @@ TEST_F(DoorwayTest, TypedDescriptionIsCapped)
     window->txtDescription->moveCursor(QTextCursor::End);
     QTest::keyClick(window->txtDescription, Qt::Key_Return);
     EXPECT_EQ(modCommon::multiLineText(window->txtDescription), QString(999, u'd'));
+    // A paste at the start keeps the text and takes what fits of the pasted one.
+    window->txtDescription->setPlainText(u"first\n"_s + QString(990, u'd'));
+    QTest::keyClick(window->txtDescription, Qt::Key_Home, Qt::ControlModifier);
+    QApplication::clipboard()->setText(u"0123456789"_s);
+    QTest::keyClick(window->txtDescription, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(window->txtDescription->toPlainText(), u"012first\n"_s + QString(990, u'd'));
 }
 
 TEST_F(DoorwayTest, AddressHistoryKeepsThirtyAndIsStoredAtClose)

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QTest>
 #include <QPlainTextEdit>
 
@@ -103,6 +104,7 @@ TEST_F(MetaTagTest, ListsFoldersFilesAndTheUpEntryWithTheirPaths)
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
 
+// The up entry, then the folders, then the files, in either order of a column, as the FTP panes.
 TEST_F(MetaTagTest, SortsUpEntryFoldersFilesIgnoringCaseAndEachClickReverses)
 {
     for (const char *file : {"b.htm", "A.txt", "c.HTM"})
@@ -112,8 +114,7 @@ TEST_F(MetaTagTest, SortsUpEntryFoldersFilesIgnoringCaseAndEachClickReverses)
     open();
     const QString nb(QChar(0x00A0));
     const QStringList ascending = {u" .."_s, nb + u"alpha"_s, nb + u"Zeta"_s, u"A.txt"_s, u"b.htm"_s, u"c.HTM"_s};
-    QStringList descending = ascending;
-    std::reverse(descending.begin(), descending.end());
+    const QStringList descending = {u" .."_s, nb + u"Zeta"_s, nb + u"alpha"_s, u"c.HTM"_s, u"b.htm"_s, u"A.txt"_s};
     const auto clickHeader = [this](int column) { TestSupport::clickHeader(w->lsvDirs, column); };
     EXPECT_EQ(names(), ascending);
     clickHeader(0);
@@ -122,10 +123,34 @@ TEST_F(MetaTagTest, SortsUpEntryFoldersFilesIgnoringCaseAndEachClickReverses)
     EXPECT_EQ(names(), ascending);
     clickHeader(1);   // another column sorts ascending
     EXPECT_EQ(names(), ascending);
-    clickHeader(1);   // by type, descending: "HTML File" before "File"
-    EXPECT_EQ(names(), (QStringList{u"c.HTM"_s, u"b.htm"_s, u"A.txt"_s, nb + u"Zeta"_s, nb + u"alpha"_s, u" .."_s}));
+    clickHeader(1);   // by type, descending: "HTML File" before "File", the up entry and folders still first
+    EXPECT_EQ(names(), descending);
+    const QStringList byType = names();
     w->addDirs(site);   // a new listing keeps the order
-    EXPECT_EQ(names().first(), u"c.HTM"_s);
+    EXPECT_EQ(names(), byType);
+}
+
+// Enter on a row does what a double click does: a folder opens, a page shows its tags.
+TEST_F(MetaTagTest, EnterOnARowOpensAFolderOrShowsAPage)
+{
+    env.writeFile(site + u"sub [1]/b.htm"_s, kPage);
+    open();
+    const auto pressEnterOn = [this](const QString &name) {
+        QTreeWidgetItem *item = row(name);
+        ASSERT_TRUE(item) << name.toStdString();
+        w->lsvDirs->setFocus();
+        w->lsvDirs->setCurrentItem(item);
+        QTest::keyClick(w->lsvDirs, Qt::Key_Return);
+    };
+    pressEnterOn(u"sub [1]"_s);
+    EXPECT_EQ(names(), (QStringList{u" .."_s, u"b.htm"_s}));
+    pressEnterOn(u"b.htm"_s);
+    EXPECT_EQ(w->txtTitle->text(), u"Shop"_s);
+    EXPECT_EQ(w->cboAddress->currentText(), site + u"sub [1]/b.htm"_s);
+    pressEnterOn(u" .."_s);
+    EXPECT_TRUE(row(u"sub [1]"_s));
+    EXPECT_EQ(w->txtTitle->text(), u"Shop"_s);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
 
 TEST_F(MetaTagTest, ViewSourceOnlyForPagesAndWithTheWholePath)

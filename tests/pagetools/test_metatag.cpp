@@ -65,23 +65,31 @@ protected:
 
 } // namespace
 
+// What the user typed stays until a page is read: a folder, a missing page or a text that names
+// no page leaves the boxes as they are.
 TEST_F(MetaTagEdit, EnterReadsAnExistingLocalPageAndIgnoresOtherTexts)
 {
     env.writeFile(site + u"a.htm"_s, kHead);
+    env.writeFile(site + u"nohead.htm"_s, "<html><body>x</body></html>");
     open();
-    const struct { QString text; const char *title; int history; } cases[] = {
-        {site + u"a.htm"_s, "Boots and Shoes", 1},
-        {u""_s, "", 1},
-        {site + u"missing.htm"_s, "", 2},
-        {u"localhost"_s, "", 3},
+    const struct { QString text; const char *title; const char *keywords; int history; } cases[] = {
+        {site + u"a.htm"_s, "Boots and Shoes", "boots, shoes", 1},
+        {u""_s, "typed", "mine", 1},
+        {site + u"missing.htm"_s, "typed", "mine", 2},
+        {site, "typed", "mine", 3},
+        {site + u"nohead.htm"_s, "typed", "mine", 4},
+        {u"localhost"_s, "typed", "mine", 5},
     };
     for (const auto &c : cases) {
-        w->txtTitle->setText(u"old"_s);
+        w->txtTitle->clear();
+        QTest::keyClicks(w->txtTitle, u"typed"_s);
+        modCommon::setMultiLineText(w->txtKeyword, u"mine"_s);
         enter(c.text);
         EXPECT_EQ(w->txtTitle->text(), QString::fromUtf8(c.title)) << c.text.toStdString();
+        EXPECT_EQ(modCommon::multiLineText(w->txtKeyword), QString::fromUtf8(c.keywords)) << c.text.toStdString();
         EXPECT_EQ(w->cboAddress->count(), c.history) << c.text.toStdString();
     }
-    EXPECT_EQ(w->Label1[0]->text(), u"Title:"_s);
+    EXPECT_EQ(w->Label1[0]->text(), u"Title (5 characters)"_s);
     EXPECT_FALSE(frmHTTP::loadedInstance());   // nothing was fetched
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
@@ -92,10 +100,13 @@ TEST_F(MetaTagEdit, EnterFetchesAWebAddressAndShowsItsTags)
     server.replyWith(LoopbackServer::httpReply(200, kHead));
     open();
     const QString address = server.hostPort() + u"/x.htm"_s;
+    QTest::keyClicks(w->txtTitle, u"typed"_s);
     enter(address);
     EXPECT_EQ(w->lblStatusBar->text(), u"Connecting to "_s + address);
-    ASSERT_TRUE(Platform::waitUntil([&] { return !w->txtTitle->text().isEmpty(); }, kWaitMs));
+    EXPECT_EQ(w->txtTitle->text(), u"typed"_s);   // until the page is there
+    ASSERT_TRUE(Platform::waitUntil([&] { return w->txtTitle->text() != u"typed"_s; }, kWaitMs));
     EXPECT_EQ(w->txtTitle->text(), u"Boots and Shoes"_s);
+    EXPECT_EQ(w->lblStatusBar->text(), u"Done"_s);
     EXPECT_EQ(modCommon::multiLineText(w->txtKeyword), u"boots, shoes"_s);
     EXPECT_EQ(w->Label1[4]->text(), u"Description (13 characters)"_s);
     EXPECT_TRUE(server.requests().value(0).startsWith("GET /x.htm "));
@@ -181,6 +192,52 @@ TEST_F(MetaTagEdit, PastingStopsAtTheCapAndEscapeKeepsTheWindow)
     EXPECT_EQ(frmMetaTag::loadedInstance(), w);
 }
 
+// A paste into a full or nearly full box keeps every character the box held and takes the
+// beginning of the pasted text, as much as fits, wherever the cursor stands.
+TEST_F(MetaTagEdit, APasteKeepsTheBoxsTextAndTakesWhatFits)
+{
+    open();
+    const QString nearlyFull = QString(990, u'a') + u"END"_s;
+    const QString full = QString(997, u'a') + u"END"_s;
+    const QString threeLines = u"first line\nsecond\n"_s + QString(977, u'c');   // 997 with CR LF
+    const QString repeating = u"abab"_s + QString(993, u'c');
+    enum Where { Start, Middle, End };
+    const struct { QPlainTextEdit *box; QString text; Where where; QString paste; QString kept; } cases[] = {
+        {w->txtKeyword, nearlyFull, Start, u"0123456789XYZ"_s, u"0123456"_s},
+        {w->txtKeyword, nearlyFull, Middle, u"0123456789XYZ"_s, u"0123456"_s},
+        {w->txtKeyword, nearlyFull, End, u"0123456789XYZ"_s, u"0123456"_s},
+        {w->txtKeyword, full, Start, u"x"_s, u""_s},
+        {w->txtKeyword, full, Middle, u"xyz"_s, u""_s},
+        {w->txtKeyword, full, End, u"x"_s, u""_s},
+        {w->txtDescription, threeLines, Start, u"xy\nz"_s, u"xy"_s},   // the line break would take two
+        {w->txtDescription, threeLines, Middle, u"xyz"_s, u"xyz"_s},
+        {w->txtDescription, repeating, Start, u"ababab"_s, u"aba"_s},   // its end repeats the text after it
+    };
+    for (const auto &c : cases) {
+        const int cursor = c.where == Start ? 0 : c.where == Middle ? 5 : int(c.text.size());
+        modCommon::setMultiLineText(c.box, c.text);
+        c.box->setFocus();
+        QTest::keyClick(c.box, Qt::Key_Home, Qt::ControlModifier);
+        if (c.where == End)
+            QTest::keyClick(c.box, Qt::Key_End, Qt::ControlModifier);
+        for (int i = 0; c.where == Middle && i < cursor; ++i)
+            QTest::keyClick(c.box, Qt::Key_Right);
+        QApplication::clipboard()->setText(c.paste);
+        QTest::keyClick(c.box, Qt::Key_V, Qt::ControlModifier);
+        const QString expected = c.text.left(cursor) + c.kept + c.text.mid(cursor);
+        EXPECT_EQ(c.box->toPlainText(), expected) << c.text.size() << " " << int(c.where) << " " << c.paste.toStdString();
+        QTest::keyClick(c.box, Qt::Key_Z, Qt::ControlModifier);   // undo takes the paste back whole
+        EXPECT_EQ(c.box->toPlainText(), c.text) << c.text.size() << " " << int(c.where) << " " << c.paste.toStdString();
+        QTest::keyClick(c.box, Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(c.box->toPlainText(), expected);
+    }
+    // Typing after a capped paste goes on as before: nothing more fits, a deletion makes room.
+    QTest::keyClicks(w->txtDescription, u"q"_s);
+    QTest::keyClick(w->txtDescription, Qt::Key_Backspace);
+    QTest::keyClicks(w->txtDescription, u"rs"_s);
+    EXPECT_EQ(w->txtDescription->toPlainText(), u"abrabab"_s + QString(993, u'c'));
+}
+
 TEST_F(MetaTagEdit, UpdateChecksTheBoxesInOrderThenAsks)
 {
     open();
@@ -263,17 +320,20 @@ TEST_F(MetaTagEdit, FailedWritesAreReportedInFileOrderAndAGoneFileSkippedWhileTh
     EXPECT_EQ(w->lblStatusBar->text(), u"Done"_s);
 }
 
+// The pages selected when the run starts are updated, each once, whatever is clicked during its
+// yields: the Update button, Close, a header click that sorts the list anew, another listing.
 TEST_F(MetaTagEdit, ButtonsAndListingsDuringTheRunsYield)
 {
-    enum class During { Update, Close, Relist };
+    enum class During { Update, Close, SortClick, Relist };
     const struct { During during; int edited; bool stillLoaded; } cases[] = {
-        {During::Update, 2, true}, {During::Close, 0, false}, {During::Relist, 1, true},
+        {During::Update, 8, true}, {During::Close, 0, false}, {During::SortClick, 8, true}, {During::Relist, 8, true},
     };
+    const QStringList pages = {u"a.htm"_s, u"b.htm"_s, u"c.htm"_s, u"d.htm"_s, u"e.htm"_s, u"f.htm"_s, u"g.htm"_s, u"h.htm"_s};
     for (const auto &c : cases) {
-        copySample({u"a.htm"_s, u"b.htm"_s});
+        copySample(pages + QStringList{u"x.htm"_s});
         QDir().mkpath(env.root() + u"/empty"_s);
         open();
-        select({u"a.htm"_s, u"b.htm"_s});
+        select(pages);
         setBoxes(u"New"_s, u"x"_s, u"d"_s);
         QPointer<frmMetaTag> window = w;
         QTimer::singleShot(0, w, [&] {
@@ -281,18 +341,24 @@ TEST_F(MetaTagEdit, ButtonsAndListingsDuringTheRunsYield)
                 TestSupport::clickOn(w->Command1[0]);   // ignored: no question, no second run
             else if (c.during == During::Close)
                 TestSupport::clickOn(w->Command1[1]);
+            else if (c.during == During::SortClick)
+                TestSupport::clickHeader(w->lsvDirs, 0);
             else
                 w->addDirs(env.root() + u"/empty"_s);
         });
         update(false);
         int edited = 0;
-        for (const char *page : {"a.htm", "b.htm"}) {
-            const QByteArray bytes = fileBytes(QString::fromUtf8(page));
-            EXPECT_FALSE(bytes.contains("NewNew")) << page;
+        for (const QString &page : pages) {
+            const QByteArray bytes = fileBytes(page);
+            EXPECT_FALSE(bytes.contains("NewNew")) << page.toStdString();
             edited += bytes.contains("NewShop") ? 1 : 0;
         }
         EXPECT_EQ(edited, c.edited) << int(c.during);
+        EXPECT_EQ(fileBytes(u"x.htm"_s), env.readFile(dataFile("sample.htm")));   // not selected
         EXPECT_EQ(bool(frmMetaTag::loadedInstance()), c.stillLoaded) << int(c.during);
+        if (c.stillLoaded) {
+            EXPECT_EQ(w->lblStatusBar->text(), u"Done"_s);
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(window.isNull(), !c.stillLoaded);
         delete frmMetaTag::loadedInstance();

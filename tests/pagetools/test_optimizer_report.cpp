@@ -3,6 +3,9 @@
 // the advice at each length threshold, the keyword marks, the notes, escaping and file names.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
+
 #include "pagetools/KeywordCounts.h"
 #include "pagetools/OptimizerReport.h"
 #include "platform/Codec1252.h"
@@ -121,6 +124,46 @@ TEST(OptimizerReportText, KeywordsCountedTogetherAsEachAlone)
     const QList<int> expected = {3, 3, 1, 1, 3, 0, 2, 4, 1, 1, 3, 0, 0};
     EXPECT_EQ(KeywordCounts::countAll(u"uSHers she hishe aaaa"_s, keywords), expected);
     EXPECT_EQ(KeywordCounts::countAll(QString(), keywords), QList<int>(keywords.size(), 0));
+}
+
+// The same on texts of few letters, where keywords nest, repeat with short periods and overlap
+// themselves and one another: each keyword's count is the left-to-right count of it alone.
+TEST(OptimizerReportText, KeywordsCountedTogetherAsEachAloneOnRepetitiveTexts)
+{
+    const auto alone = [](const QString &text, const QString &keyword) {
+        int count = 0;
+        for (qsizetype at = text.indexOf(keyword, 0, Qt::CaseInsensitive); at >= 0;
+             at = text.indexOf(keyword, at + keyword.size(), Qt::CaseInsensitive))
+            ++count;
+        return count;
+    };
+    std::mt19937 random(20261209);
+    const auto word = [&random](const char *letters, int length) {
+        QString text;
+        for (int i = 0; i < length; ++i)
+            text += QLatin1Char(letters[random() % std::strlen(letters)]);
+        return text;
+    };
+    QStringList nested;
+    for (int k = 1; k <= 12; ++k)
+        nested.append(QString(k, u'a'));
+    for (int round = 0; round < 400; ++round) {
+        // A keyword of period 3 whose next occurrence overlaps the last one of a stretch by one letter.
+        const QString text = round == 0 ? u"aabaabaaabaabaabaaxaabaabaabaa"_s
+                           : round % 4 == 0 ? word("aaab", int(random() % 80)) : word(round % 2 ? "ab" : "abcAB", int(random() % 80));
+        QStringList keywords = nested;
+        for (int k = 0; k < 12; ++k) {
+            const int from = text.isEmpty() ? 0 : int(random() % text.size());
+            keywords.append(k % 2 ? word("ab", 1 + int(random() % 7)) : text.mid(from, 1 + int(random() % 9)));
+        }
+        keywords.append({u"abab"_s, u"ababab"_s, u"aba"_s, u"abaab"_s, u"baabaab"_s, u"AAB"_s, u"aabaabaa"_s});
+        const QList<int> counts = KeywordCounts::countAll(text, keywords);
+        for (qsizetype k = 0; k < keywords.size(); ++k) {
+            if (keywords[k].isEmpty())
+                continue;
+            ASSERT_EQ(counts[k], alone(text, keywords[k])) << text.toStdString() << " / " << keywords[k].toStdString();
+        }
+    }
 }
 
 // Page content is text in the report: no markup of the page reaches it.

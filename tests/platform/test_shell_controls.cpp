@@ -3,6 +3,7 @@
 
 #include "support/TestEnvironment.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QTest>
 
@@ -131,4 +132,45 @@ TEST(CommonControls, AHeaderClickReversesTheSortedColumnAndSortsAnotherAscending
             EXPECT_EQ(shown, QLatin1String(click.shown)) << "indicator shown " << indicatorShown;
         }
     }
+}
+
+// $EDITOR is judged by the program it runs, links followed: a wrapper script or an editor not
+// known to open a window of its own runs in a terminal window, or is passed over without one.
+TEST_F(ShellTest, TheUsersEditorIsJudgedByTheProgramItRuns)
+{
+    const QString bin = env.root() + QStringLiteral("/bin/");
+    for (const char *program : {"gedit", "vim.nox", "vim.gtk3", "sensible-editor", "xterm"})
+        env.writeFile(bin + QString::fromLatin1(program), "#!/bin/sh\n");
+    const struct { const char *link, *target; } links[] = {
+        {"editor", "vim.nox"}, {"gui-editor", "gedit"}, {"gvim", "vim.gtk3"}, {"vi", "vim.gtk3"},
+    };
+    for (const auto &link : links)
+        ASSERT_TRUE(QFile::link(bin + QString::fromLatin1(link.target), bin + QString::fromLatin1(link.link)));
+    const QString page = QStringLiteral("/site/a.htm");
+    enum Expected { Direct, InTerminal, InstalledEditor };
+    const struct { const char *editor; bool terminalInstalled; Expected expected; } cases[] = {
+        {"sensible-editor", true, InTerminal}, {"editor", true, InTerminal}, {"vim.nox", true, InTerminal},
+        {"vi", true, InTerminal},              {"gui-editor", true, Direct}, {"gvim", true, Direct},
+        {"editor", false, InstalledEditor},    {"sensible-editor", false, InstalledEditor},
+    };
+    const auto restore = [](const char *name, bool wasSet, const QByteArray &value) { wasSet ? qputenv(name, value) : qunsetenv(name); };
+    const bool visualSet = qEnvironmentVariableIsSet("VISUAL"), editorSet = qEnvironmentVariableIsSet("EDITOR");
+    const QByteArray oldVisual = qgetenv("VISUAL"), oldEditor = qgetenv("EDITOR");
+    for (const auto &c : cases) {
+        const QString editor = bin + QString::fromLatin1(c.editor);
+        const auto find = [&](const QString &name) {
+            const bool installed = QFile::exists(bin + name) && (name != QStringLiteral("xterm") || c.terminalInstalled);
+            return installed ? bin + name : QString();
+        };
+        qputenv("VISUAL", QByteArray());
+        qputenv("EDITOR", c.editor);
+        const QList<Launch> launches = textEditorLaunches(page, find);
+        const Launch expected[] = {{editor, {page}},
+                                   {bin + QStringLiteral("xterm"), {QStringLiteral("-e"), editor, page}},
+                                   {bin + QStringLiteral("gedit"), {page}}};
+        EXPECT_EQ(launches.value(0), expected[c.expected])
+            << c.editor << (c.terminalInstalled ? " with a terminal: " : ": ") << launches.value(0).program.toStdString();
+    }
+    restore("VISUAL", visualSet, oldVisual);
+    restore("EDITOR", editorSet, oldEditor);
 }
