@@ -134,7 +134,8 @@ TEST_F(StartUpTest, SplashClosesItselfAfterItsIntervalAndRestoresThePointer)
     EXPECT_EQ(frmSplash::instance()->Timer1->interval(), 2500);
     // The timer runs inside the waits of a main window that is still loading.
     EXPECT_TRUE(Platform::waitUntil([] { return !splashUp(); }, 10000));
-    EXPECT_GE(Platform::tickCount() - start, 2400);
+    // A coarse timer may fire up to 5% before its interval.
+    EXPECT_GE(Platform::tickCount() - start, 2500 * 95 / 100);
     EXPECT_FALSE(Platform::isBusyPointer());
 }
 
