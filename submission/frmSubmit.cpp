@@ -87,7 +87,7 @@ void info(const QString &text, const QString &title)
     Platform::msgBox(text, Platform::OkOnly | Platform::Information, title);
 }
 
-// Clicking a column sorts by it, ascending first and flipping the order on every click.
+// A click on the sorted column reverses it; a click on another column sorts by it ascending.
 void sortOnHeaderClick(QTreeWidget *list)
 {
     list->header()->setSectionsClickable(true);
