@@ -76,18 +76,14 @@ void CustomEngineStore::load()
     m_stored.clear();
     m_errors.clear();
     m_loadIncomplete = false;
+    m_unreadable.clear();
+    m_readCategories.clear();
     if (!fileHoldsBytes(m_engineFile))
         return;
 
     m_customCategory.clear();
-    if (fileHoldsBytes(m_categoryFile)) {
-        modEngineData::EngineCategoryParser categories;
-        const auto reading = modDataFiles::forEachLine(m_categoryFile, [&](const QString &line) { return categories.feed(line); });
-        m_loadIncomplete = !reading.readable || !reading.skippedLines.isEmpty();
-        // A later entry of a name takes the place of an earlier one: the last one wins.
-        for (const auto &entry : categories.takeEntries())
-            m_customCategory.insert(entry.Name.toCaseFolded(), entry.CategoryData);
-    }
+    if (fileHoldsBytes(m_categoryFile))
+        readCategoryFile();
 
     auto reject = [this](const QString &line) {
         const QString error = QStringLiteral("loadCustomEngineError: ") + line;
@@ -145,15 +141,41 @@ void CustomEngineStore::load()
     });
     parser.finish();
     m_customCategory.clear();
-    if (!reading.readable) {
-        reject(QStringLiteral("cannot read ") + m_engineFile);
-    } else if (!reading.skippedLines.isEmpty()) {
-        reject(QStringLiteral("line %1 is too long").arg(reading.skippedLines.first()));
-    } else if (m_records.isEmpty()) {
+    if (!reading.readable)
+        m_unreadable = QStringLiteral("cannot read ") + m_engineFile;
+    else if (!reading.skippedLines.isEmpty())
+        m_unreadable = QStringLiteral("line %1 is too long").arg(reading.skippedLines.first());
+    else if (m_records.isEmpty())
         // Bytes without a single engine (another encoding, a binary file) are still the user's.
-        reject(QStringLiteral("no engine could be read from ") + m_engineFile);
-    }
+        m_unreadable = QStringLiteral("no engine could be read from ") + m_engineFile;
+    if (!m_unreadable.isEmpty())
+        reject(m_unreadable);
     m_stored = m_records;
+}
+
+void CustomEngineStore::readCategoryFile()
+{
+    modEngineData::EngineCategoryParser categories;
+    QList<QStringList> entryLines;
+    const auto reading = modDataFiles::forEachLine(m_categoryFile, [&](const QString &line) {
+        if (!categories.feed(line))
+            return false;
+        if (line.startsWith(QLatin1Char('['))) {
+            if (line.contains(QLatin1Char(']')))
+                entryLines.append(QStringList());
+        } else if (!entryLines.isEmpty() && !line.startsWith(QLatin1Char('#')) && !modEngineData::trimSpaces(line).isEmpty()) {
+            entryLines.last().append(line);
+        }
+        return true;
+    });
+    m_loadIncomplete = !reading.readable || !reading.skippedLines.isEmpty();
+    const QList<modEngineData::EngineCategoryEntry> entries = categories.takeEntries();
+    // A later entry of a name takes the place of an earlier one: the last one wins.
+    for (qsizetype i = 0; i < entries.size() && i < entryLines.size(); ++i) {
+        const QString name = entries.at(i).Name.toCaseFolded();
+        m_customCategory.insert(name, entries.at(i).CategoryData);
+        m_readCategories.insert(name, {entries.at(i).CategoryData, entryLines.at(i)});
+    }
 }
 
 bool CustomEngineStore::changed(const QList<qsizetype> &order) const
@@ -211,6 +233,13 @@ QByteArray CustomEngineStore::categoryFileBytes(const QList<qsizetype> &order) c
         if (!beginsWithY(r.Category) || r.CategoryData.isEmpty())
             continue;
         text += QLatin1Char('[') + oneLine(r.Name) + QLatin1String("]\r\n");
+        const auto read = m_readCategories.constFind(r.Name.toCaseFolded());
+        if (read != m_readCategories.cend() && read->data == r.CategoryData) {
+            for (const QString &item : read->lines)
+                text += item + QLatin1String("\r\n");
+            text += QLatin1String("\r\n\r\n");
+            continue;
+        }
         const QStringList pieces = r.CategoryData.split(QLatin1Char('>'));
         for (qsizetype i = 0; i < pieces.size(); ++i) {
             if (i + 1 < pieces.size() || !pieces.at(i).isEmpty())
@@ -275,9 +304,11 @@ bool CustomEngineStore::save()
 bool CustomEngineStore::merge(const QList<qsizetype> &order)
 {
     // The blocks hold the records, never the file as it stands: lines the load rejected would
-    // break the engine database or fill the fields of the engine before them. A list left empty
-    // by a load that read nothing does not replace the files it could not read.
-    if (!(m_loadIncomplete && order.isEmpty()) && !save(order))
+    // break the engine database or fill the fields of the engine before them.
+    if (!m_unreadable.isEmpty())
+        return fail(QStringLiteral("the custom engine file could not be read (") + m_unreadable
+                    + QStringLiteral("), so the engine data files were not changed."));
+    if (!save(order))
         return false;
     const QString databasePath = Platform::joinPath(m_folder, QLatin1String(kEngineDataFileName));
     const QString categoryDataPath = Platform::joinPath(m_folder, QLatin1String(kCategoryDataFileName));
@@ -374,6 +405,25 @@ QByteArray intoCategoryData(const QByteArray &categoryData, const QByteArray &bl
     if (end < 0 || block.isEmpty())
         return appended(categoryData, block);
     return categoryData.left(end) + block + categoryData.mid(end);
+}
+
+QSet<QString> mergedEngineNames(const QByteArray &database)
+{
+    QSet<QString> names;
+    const qsizetype start = findBlock(database, "# Custom Engine Data");
+    if (start < 0)
+        return names;
+    for (qsizetype at = start; at < database.size();) {
+        const qsizetype next = modEngineData::nextLineStart(database, at);
+        QByteArrayView line = QByteArrayView(database).sliced(at, next - at);
+        while (!line.isEmpty() && (line.back() == '\r' || line.back() == '\n'))
+            line.chop(1);
+        const modEngineData::EngineByteLine read = modEngineData::readEngineLine(line);
+        if (read.kind == modEngineData::EngineByteLine::KeyLine && read.key == EngineKey::Name)
+            names.insert(Platform::fromAnsi(read.value.toByteArray()).toCaseFolded());
+        at = next;
+    }
+    return names;
 }
 
 } // namespace CustomEngineMerge
