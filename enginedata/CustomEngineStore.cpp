@@ -7,6 +7,7 @@
 #include "platform/Folders.h"
 #include "platform/Numbers.h"
 #include "platform/TextFile.h"
+#include "sitedata/EngineRecordReader.h"
 #include "sitedata/modDataFiles.h"
 #include "sitedata/modEngineData.h"
 #include "platform/modDSSockLog.h"
@@ -21,17 +22,6 @@ bool isNumberKey(EngineKey key)
 {
     return key == EngineKey::MaxTitle || key == EngineKey::MaxKeywords || key == EngineKey::MaxDescription
            || key == EngineKey::SiteLevel;
-}
-
-bool numberFits(EngineKey key, const QString &value)
-{
-    return key == EngineKey::SiteLevel ? Platform::lenientToInt16(value).has_value()
-                                       : Platform::lenientToInt32(value).has_value();
-}
-
-QString firstLetterUpper(const QString &value)
-{
-    return value.left(1).toUpper();
 }
 
 bool beginsWithY(const QString &mode)
@@ -63,6 +53,35 @@ std::optional<QByteArray> bytesOrEmpty(const QString &path)
 
 } // namespace
 
+// A value of the record reader into its field of the record.
+void CustomEngineStore::fill(CustomEngineRecord &record, EngineKey key, const EngineRecordReader::Value &value) const
+{
+    switch (key) {
+    case EngineKey::Name: record.Name = value.text; break;
+    case EngineKey::Home: record.Home = value.text; break;
+    case EngineKey::AddURL: record.AddURL = value.text; break;
+    case EngineKey::Country: record.Country = value.text; break;
+    case EngineKey::CountryOnly: record.CountryOnly = value.text; break;
+    case EngineKey::Type: record.Type = value.text; break;
+    case EngineKey::Category:
+        // Only a mode that begins with "Y" takes the engine's entry of the custom category file.
+        record.Category = value.text;
+        record.CategoryData = beginsWithY(value.text) ? lastCategoryData(record.Name) : QString();
+        break;
+    case EngineKey::Method: record.Method = value.text; break;
+    case EngineKey::Action: record.Action = value.text; break;
+    case EngineKey::Query: record.Query = value.text; break;
+    case EngineKey::AdultOnlySites: record.AdultOnlySites = value.text; break;
+    case EngineKey::Adults: record.Adults = value.text; break;
+    case EngineKey::Language: record.Language = value.text; break;
+    case EngineKey::MaxTitle: record.MaxTitle = value.number.value_or(0); break;
+    case EngineKey::MaxKeywords: record.MaxKeywords = value.number.value_or(0); break;
+    case EngineKey::MaxDescription: record.MaxDescription = value.number.value_or(0); break;
+    case EngineKey::SiteLevel: record.SiteLevel = qint16(value.number.value_or(0)); break;
+    case EngineKey::Ignored: break;
+    }
+}
+
 CustomEngineStore::CustomEngineStore(const QString &folder)
     : m_folder(folder),
       m_engineFile(Platform::joinPath(folder, QLatin1String(kEngineFileName))),
@@ -91,55 +110,26 @@ void CustomEngineStore::load()
         modDSSock::writeErrorLog(error);
         m_loadIncomplete = true;
     };
+    // No end marker here: an "END:Version 6.0" line is one more line without a key.
+    EngineRecordReader reader(EngineRecordReader::Source::CustomEngineFile);
     bool seenName = false;
-    modEngineData::EngineDatabaseParser parser(false, [this](modEngineData::RawEngine &&raw) {
-        if (!raw.hasName())
-            return;
-        CustomEngineRecord record;
-        for (const modEngineData::EngineLine &line : raw.lines) {
-            const QString &value = line.value;
-            switch (line.key) {
-            case EngineKey::Name: record.Name = value; break;
-            case EngineKey::Home: record.Home = value; break;
-            case EngineKey::AddURL: record.AddURL = value; break;
-            case EngineKey::Country: record.Country = value.trimmed().toUpper(); break;
-            case EngineKey::CountryOnly: record.CountryOnly = value; break;
-            case EngineKey::Type: record.Type = value.trimmed().toUpper(); break;
-            case EngineKey::Category:
-                record.Category = value;
-                record.CategoryData = beginsWithY(value) ? lastCategoryData(record.Name) : QString();
-                break;
-            case EngineKey::Method: record.Method = value; break;
-            case EngineKey::Action: record.Action = value; break;
-            case EngineKey::Query: record.Query = value; break;
-            case EngineKey::AdultOnlySites: record.AdultOnlySites = firstLetterUpper(value); break;
-            case EngineKey::Adults: record.Adults = firstLetterUpper(value); break;
-            case EngineKey::Language: record.Language = value; break;
-            // A number out of range was named in the errors and is left at 0.
-            case EngineKey::MaxTitle: record.MaxTitle = Platform::lenientToInt32(value).value_or(0); break;
-            case EngineKey::MaxKeywords: record.MaxKeywords = Platform::lenientToInt32(value).value_or(0); break;
-            case EngineKey::MaxDescription: record.MaxDescription = Platform::lenientToInt32(value).value_or(0); break;
-            case EngineKey::SiteLevel: record.SiteLevel = Platform::lenientToInt16(value).value_or(0); break;
-            case EngineKey::Ignored: break;
-            }
+    const auto reading = modDataFiles::forEachByteLine(m_engineFile, [&](QByteArrayView bytes) {
+        const modEngineData::EngineByteLine line = modEngineData::readEngineLine(bytes);
+        if (line.kind != modEngineData::EngineByteLine::KeyLine)
+            return true;
+        if (line.key == EngineKey::Name) {
+            seenName = true;
+            m_records.append(CustomEngineRecord());
+        } else if (!seenName) {
+            reject(modDataFiles::decoded(bytes));
+            return true;
         }
-        m_records.append(record);
-    });
-    const auto reading = modDataFiles::forEachLine(m_engineFile, [&](const QString &line) {
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (!line.startsWith(QLatin1Char('#')) && equals > 0) {
-            const EngineKey key = modEngineData::engineKeyOf(line.left(equals));
-            if (key == EngineKey::Name)
-                seenName = true;
-            else if (key != EngineKey::Ignored && !seenName)
-                reject(line);
-            else if (isNumberKey(key) && !numberFits(key, modEngineData::trimSpaces(line.mid(equals + 1))))
-                reject(line);
-        }
-        parser.feed(line);
+        const EngineRecordReader::Value &value = reader.read(line.key, line.value);
+        if (isNumberKey(line.key) && !value.number)
+            reject(modDataFiles::decoded(bytes));   // left at 0
+        fill(m_records.last(), line.key, value);
         return true;
     });
-    parser.finish();
     m_customCategory.clear();
     if (!reading.readable)
         m_unreadable = QStringLiteral("cannot read ") + m_engineFile;

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "sitedata/EngineRecordReader.h"
+
 struct CustomEngineRecord {
     QString Name;
     QString Home;
@@ -86,6 +88,7 @@ public:
 
 private:
     QString lastCategoryData(const QString &name) const;
+    void fill(CustomEngineRecord &record, modEngineData::EngineKey key, const EngineRecordReader::Value &value) const;
     void readCategoryFile();
     bool keepBackups();
     bool fail(const QString &error);
