@@ -128,11 +128,17 @@ bool holdsNamedEngine(QByteArrayView body)
     return found;
 }
 
+// An entry line before any "END" line, as the engine category reader sees them.
 bool holdsCategoryEntry(QByteArrayView body)
 {
-    modEngineData::EngineCategoryParser parser;
-    forEachLine(body, [&](QByteArrayView line) { return parser.feed(line); });
-    return !parser.takeEntries().isEmpty();
+    bool found = false;
+    forEachLine(body, [&](QByteArrayView line) {
+        if (line.compare("END", Qt::CaseInsensitive) == 0)
+            return false;
+        found = line.startsWith('[') && line.contains(']');
+        return !found;
+    });
+    return found;
 }
 
 QString startProblem(QByteArrayView body)

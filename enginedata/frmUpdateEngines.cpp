@@ -32,6 +32,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kCrLf = u"\r\n"_s;
+constexpr qint64 kReservedBodyBytes = qint64(64) * 1024 * 1024;
 const QString kCancel = u"&Cancel"_s;
 const QString kClose = u"&Close"_s;
 
@@ -371,6 +372,9 @@ void frmUpdateEngines::headerEnded()
         ProgressBar1->setMaximum(m_reply.progressMaximum());
         QByteArray &body = m_bodies[m_fileIndex];
         body.clear();
+        // Room for the announced length and the closing CR LF at once, within a bound: a length
+        // alone holds no memory.
+        body.reserve(qMin<qint64>(m_reply.contentLength().value_or(0), kReservedBodyBytes) + 2);
         m_reply.setSink([&body](QByteArrayView bytes) {
             body.append(bytes);
             return true;

@@ -296,7 +296,7 @@ void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally
     m_pendingCountryRows = &countryRows;
     m_pendingLog = &notes;
     m_countryNames.reset();
-    EngineValueCache cache;
+    auto cache = std::make_unique<EngineValueCache>();
     std::unique_ptr<clsEngines> engine;   // the engine being read
     qint64 engineLines = 0;               // its key lines
     char categoryMode = Unknown;
@@ -328,7 +328,7 @@ void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally
             categoryMode = Unknown;
         }
         ++engineLines;
-        tally.failed = !applyEngineValue(*engine, line.key, line.value, cache, categoryMode);
+        tally.failed = !applyEngineValue(*engine, line.key, line.value, *cache, categoryMode);
         if (line.key == EngineKey::Name) {
             ++tally.engineCount;
             myEngines().prefetch(engine->Name);
@@ -338,7 +338,9 @@ void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally
     if (tally.failed)
         engine.reset();
     finishEngine();
-    // The engines hold the category data they need: the rest goes before the list rows come.
+    // The engines hold the values and the category data they need: the rest goes before the list
+    // rows come.
+    cache.reset();
     releaseEngineCategoryData();
     tally.readable = reading.readable;
     tally.skippedLines += reading.skippedLines.size();
