@@ -303,7 +303,7 @@ void frmUpdateEngines::connectAndSend(bool atStart)
     if (result != modDSSock::kConnected) {
         const QString reason = result == modDSSock::kConnectTimeout
                                    ? QString(u"no connection to "_s + server() + u" within "_s
-                                             + QString::number(currentIntervals().connectSeconds) + u" seconds."_s)
+                                             + QString::number(currentIntervals().connectSeconds) + u" seconds (time-out)."_s)
                                    : QString(server() + u" refused the connection or could not be found."_s);
         failWith(atStart ? u"ConnectErr:"_s + where : QString(), reason);
         return;

@@ -162,7 +162,7 @@ TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingM
     };
     const Case cases[] = {
         {"refused", refusedHost, false, QString::fromLatin1(refusedHost) + u" refused the connection"_s},
-        {"stalled", stalledHost, false, u"no connection to "_s + QString::fromLatin1(stalledHost) + u" within 1 seconds."_s},
+        {"stalled", stalledHost, false, u"no connection to "_s + QString::fromLatin1(stalledHost) + u" within 1 seconds (time-out)."_s},
         {"cancelled while waiting", stalledHost, true, QString()},
     };
     for (const Case &c : cases) {
