@@ -33,6 +33,7 @@ namespace {
 
 const QString kCrLf = u"\r\n"_s;
 constexpr qint64 kReservedBodyBytes = qint64(64) * 1024 * 1024;
+constexpr qsizetype kShownStatusChars = 200;
 const QString kCancel = u"&Cancel"_s;
 const QString kClose = u"&Close"_s;
 
@@ -179,6 +180,8 @@ void frmUpdateEngines::buildControls()
     Label1 = new QLabel(introText(), this);
     Label1->setObjectName(u"Label1"_s);
     Label1->setWordWrap(true);
+    // Failures quote the server: its text is shown as it is, never as markup.
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setMinimumWidth(420);
     Label1->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     Label2 = new QLabel(this);
@@ -531,7 +534,7 @@ QString frmUpdateEngines::failedReplyReason() const
     if (status == 0 || status == HttpReply::kNoSpaceStatus)
         return server() + u" sent no valid HTTP reply to "_s + file + u'.';
     if (status != 200)
-        return server() + u" answered \""_s + m_reply.header().section(u'\n', 0, 0).trimmed()
+        return server() + u" answered \""_s + m_reply.header().section(u'\n', 0, 0).trimmed().left(kShownStatusChars)
                + u"\" to "_s + file + u'.';
     if (!m_reply.headerEnded())
         return u"the connection to "_s + server() + u" ended inside the reply header of "_s + file + u'.';

@@ -126,6 +126,8 @@ TEST_F(UpdateTest, AWrongOrSlowReplyNamesTheFileAndItsReasonAndStoresNothing)
          u"vqreng.dat: it holds no engine section."_s},
         {"a 404", 1, "HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\ngone",
          where + u" answered \"HTTP/1.0 404 Not Found\" to /enginedata/catvqs.dat."_s},
+        {"a status line with markup", 4, "HTTP/1.0 500 <b>Broken</b>\r\n\r\n",
+         where + u" answered \"HTTP/1.0 500 <b>Broken</b>\" to /enginedata/vqreng.dat."_s},
         {"a trickle", 1, QByteArray(), where + u" took more than 3 seconds (time-out) to send /enginedata/catvqs.dat."_s},
     };
     for (const Case &c : cases) {
@@ -148,6 +150,7 @@ TEST_F(UpdateTest, AWrongOrSlowReplyNamesTheFileAndItsReasonAndStoresNothing)
         expectFailureState();
         expectOldFiles();
         EXPECT_TRUE(window->Label1->text().contains(c.reason)) << window->Label1->text().toStdString();
+        EXPECT_EQ(window->Label1->textFormat(), Qt::PlainText);
         EXPECT_EQ(server.requests().size() - before, c.file + 1);
         EXPECT_TRUE(env.dialogs.shown().isEmpty());
     }
