@@ -6,7 +6,9 @@
 // Figures a run must meet: the whole load of 10,000 and of 100,000 engines (category data, engine
 // database, list rows) within 1.5 times its floor, a plain loop measured in the same run that
 // reads the same database file and splits each line at its first "=" into two byte strings; peak
-// memory within 142 MB; a selection rule over up to 10,000 engines under 50 ms.
+// memory within 142 MB; a selection rule over up to 10,000 engines under 50 ms. The load and the
+// floor each count their best of several runs, taken in turns after an untimed run of each, so
+// a burst of other work on the machine slows both alike; the peak is that of the first load.
 //
 // Usage: bench_engine_load [engines]...   (default: 10000 100000)
 #include <sys/resource.h>
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -40,6 +43,7 @@ namespace {
 constexpr double kLoadTargetRatio = 1.5;
 constexpr double kPeakTargetMb = 142.0;
 constexpr double kSelectionTargetMs = 50.0;
+constexpr int kRuns = 5;
 
 double peakMb()
 {
@@ -131,14 +135,37 @@ bool runCase(int engines)
     Platform::doEvents();
     const double before = BenchMemory::residentMb();
 
-    const double floor = floorMs(qEnvironmentVariable("VELQUIST_WINDIR") + u"vqzeng5.dat"_s);
+    const QString database = qEnvironmentVariable("VELQUIST_WINDIR") + u"vqzeng5.dat"_s;
     bool loaded = false;
-    const double categoryMs = timedMs([&] { loaded = main->loadEngineCategory(); });
-    const double databaseMs = timedMs([&] { loaded = loaded && main->loadEngines(); });
+    double categoryMs = 0.0;
+    double databaseMs = 0.0;
+    const auto load = [&] {
+        const double category = timedMs([&] { loaded = main->loadEngineCategory(); });
+        const double engines = timedMs([&] { loaded = loaded && main->loadEngines(); });
+        return std::pair{category, engines};
+    };
+    // The untimed runs: the first load gives the peak and the first paint.
+    load();
     const double paintMs = timedMs([] { Platform::doEvents(); });
-    const double loadMs = categoryMs + databaseMs;
     const double peak = peakMb();
     const double after = BenchMemory::residentMb();
+    floorMs(database);
+    double floor = -1.0;
+    double loadMs = -1.0;
+    double timed = 0.0;
+    int runs = 0;
+    for (int i = 0; BenchSupport::moreRuns(i, timed, runs, kRuns); ++i) {
+        const double floorRun = floorMs(database);
+        const auto [category, engines] = load();
+        if (floor < 0.0 || floorRun < floor)
+            floor = floorRun;
+        if (loadMs < 0.0 || category + engines < loadMs) {
+            loadMs = category + engines;
+            categoryMs = category;
+            databaseMs = engines;
+        }
+        timed += category + engines;
+    }
 
     const double ratio = floor > 0.0 ? loadMs / floor : 0.0;
     const bool checkLoad = engines == 10000 || engines == 100000;
@@ -146,16 +173,13 @@ bool runCase(int engines)
                         && (!checkLoad || ratio <= kLoadTargetRatio);
     const bool peakOk = peak <= kPeakTargetMb;
     std::printf("engines %d\n", engines);
-    std::printf("  load %.1f ms (category data %.1f ms, engine database %.1f ms), %lld engines\n", loadMs,
-                categoryMs, databaseMs, static_cast<long long>(myEngines().count()));
+    std::printf("  load %.1f ms (category data %.1f ms, engine database %.1f ms), %lld engines, best of %d\n", loadMs,
+                categoryMs, databaseMs, static_cast<long long>(myEngines().count()), runs);
     std::printf("  floor %.1f ms (read and split at \"=\"), ratio %.2f, target %.1f, %s\n", floor, ratio,
                 kLoadTargetRatio, verdict(loadOk));
     std::printf("  first paint after the load %.1f ms\n", paintMs);
     std::printf("  peak memory %.1f MB (resident %.1f MB before the load, %.1f MB after it), target %.0f MB, %s\n",
                 peak, before, after, kPeakTargetMb, verdict(peakOk));
-
-    const double reloadMs = timedMs([&] { loaded = main->loadEngineCategory() && main->loadEngines(); });
-    std::printf("  reload %.1f ms\n", reloadMs);
 
     const bool selectionOk = timeSelectionRules(*main, *window, engines <= 10000);
     std::fflush(stdout);

@@ -3,11 +3,14 @@
 // from the same server in the same run as the floor. The five files: "vqzeng5.dat" and
 // "catvqs.dat" of 100,000 generated engines, "top.vqs", "cat.vqs" and "vqreng.dat" from data/.
 // Curl and the update (the offscreen window in a child process of its own, so its peak memory
-// is its own) run alternately three times; the best time of each counts.
+// is its own) run alternately five times; the best time of each counts. The update holds the five
+// bodies until the last has come and stores them as one set, synced to disk.
 //
 // Figures a run must meet: the update under 2x curl's time; its peak memory (VmHWM, see
 // BenchMemory::peakMb) under the resident memory before Start plus 2.5x the largest file; the
 // stored files equal the served bytes plus CR LF. Without curl on the PATH the comparison reads FAIL.
+// Then kill trials: an update over old files killed at points spread over a whole run, and the
+// interrupted writes finished as the next start does: the five files are all old or all new.
 //
 // Usage: bench_engine_update [engines]   (default: 100000)
 #include <arpa/inet.h>
@@ -30,12 +33,14 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "bench/BenchSupport.h"
 #include "BenchMemory.h"
 #include "enginedata/frmUpdateEngines.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
+#include "platform/TextFile.h"
 
 using namespace Qt::StringLiterals;
 
@@ -43,7 +48,8 @@ namespace {
 
 constexpr double kTimeFactor = 2.0;
 constexpr double kMemoryFactor = 2.5;
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
+constexpr int kKillTrials = 12;
 const char *const kNames[] = {"vqzeng5.dat", "catvqs.dat", "top.vqs", "cat.vqs", "vqreng.dat"};
 
 using BenchSupport::verdict;
@@ -155,11 +161,16 @@ struct UpdateRun {
     double beforeMb = 0;
 };
 
+QStringList childArguments(int port, const QString &root)
+{
+    return {u"--child"_s, u"127.0.0.1:"_s + QString::number(port), root};
+}
+
 UpdateRun runChild(const QString &program, int port, const QString &root)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(program, {u"--child"_s, u"127.0.0.1:"_s + QString::number(port), root});
+    child.start(program, childArguments(port, root));
     child.waitForFinished(-1);
     UpdateRun run;
     for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
@@ -185,15 +196,67 @@ double runCurl(const QString &curl, int port, const QString &folder)
     return exitCode == 0 ? ms : -1.0;
 }
 
+QString storedPath(const QString &root, const char *name)
+{
+    const bool inProgram = QByteArray(name).endsWith(".vqs");
+    return root + (inProgram ? u"/program/"_s : u"/program/system/"_s) + QLatin1StringView(name);
+}
+
+QByteArray storedBytes(const QString &root, const char *name)
+{
+    QFile stored(storedPath(root, name));
+    return stored.open(QIODevice::ReadOnly) ? stored.readAll() : QByteArray("(missing)");
+}
+
 bool storedAsServed(const QString &root, const std::map<std::string, QByteArray> &files)
 {
     for (const char *name : kNames) {
-        const bool inProgram = QByteArray(name).endsWith(".vqs");
-        QFile stored(root + (inProgram ? u"/program/"_s : u"/program/system/"_s) + QLatin1StringView(name));
-        if (!stored.open(QIODevice::ReadOnly) || stored.readAll() != files.at(name) + "\r\n")
+        if (storedBytes(root, name) != files.at(name) + "\r\n")
             return false;
     }
     return true;
+}
+
+QByteArray oldBytes(const char *name)
+{
+    return "old " + QByteArray(name) + "\r\n";
+}
+
+// Kills updates over old files at points spread over `spanMs` from the child's start, then
+// finishes the interrupted writes as the next start does. Counts the trials that left a mixed set.
+int killTrials(const QString &program, int port, const QString &work, double spanMs,
+               const std::map<std::string, QByteArray> &files, int &allNew)
+{
+    int mixed = 0;
+    allNew = 0;
+    for (int trial = 0; trial < kKillTrials; ++trial) {
+        const QString root = work + u"/kill%1"_s.arg(trial);
+        QDir().mkpath(root + u"/program/system"_s);
+        QDir().mkpath(root + u"/config"_s);
+        for (const char *name : kNames) {
+            QFile old(storedPath(root, name));
+            if (!old.open(QIODevice::WriteOnly) || old.write(oldBytes(name)) < 0)
+                return kKillTrials;
+        }
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(program, childArguments(port, root));
+        child.waitForStarted();
+        QThread::msleep(static_cast<unsigned long>(spanMs * trial / (kKillTrials - 1)));
+        child.kill();
+        child.waitForFinished(-1);
+        Platform::finishInterruptedWrites({root + u"/program/system/"_s, root + u"/program/"_s});
+        int news = 0;
+        int olds = 0;
+        for (const char *name : kNames) {
+            const QByteArray bytes = storedBytes(root, name);
+            news += bytes == files.at(name) + "\r\n" ? 1 : 0;
+            olds += bytes == oldBytes(name) ? 1 : 0;
+        }
+        allNew += news == int(std::size(kNames)) ? 1 : 0;
+        mixed += news == int(std::size(kNames)) || olds == int(std::size(kNames)) ? 0 : 1;
+    }
+    return mixed;
 }
 
 std::map<std::string, QByteArray> servedFiles(const QString &folder, int engines)
@@ -241,6 +304,7 @@ int main(int argc, char **argv)
     UpdateRun best;
     bool allStored = true;
     bool allDone = true;
+    double longestChildMs = 0.0;
     for (int round = 0; round < kRounds; ++round) {
         if (!curl.isEmpty()) {
             const QString folder = work.path() + u"/curl%1"_s.arg(round);
@@ -252,7 +316,10 @@ int main(int argc, char **argv)
         const QString root = work.path() + u"/update%1"_s.arg(round);
         QDir().mkpath(root + u"/program/system"_s);
         QDir().mkpath(root + u"/config"_s);
+        QElapsedTimer childTimer;
+        childTimer.start();
         const UpdateRun run = runChild(QString::fromLocal8Bit(argv[0]), server.port(), root);
+        longestChildMs = std::max(longestChildMs, double(childTimer.nsecsElapsed()) / 1e6);
         allDone = allDone && run.done;
         allStored = allStored && storedAsServed(root, files);
         if (run.done && (best.ms == 0 || run.ms < best.ms))
@@ -279,5 +346,9 @@ int main(int argc, char **argv)
                 best.beforeMb, memoryTarget, verdict(lean));
     std::printf("  every run completed: %s; stored files equal the served bytes plus CR LF: %s\n", verdict(allDone),
                 verdict(allStored));
-    return ok && lean ? 0 : 1;
+    int allNew = 0;
+    const int mixed = killTrials(QString::fromLocal8Bit(argv[0]), server.port(), work.path(), longestChildMs, files, allNew);
+    std::printf("  kill trials over %.0f ms: %d of %d left a mixed set after the next start (%d all new): %s\n",
+                longestChildMs, mixed, kKillTrials, allNew, verdict(mixed == 0));
+    return ok && lean && mixed == 0 ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include "platform/Folders.h"
 #include "platform/Numbers.h"
 #include "platform/TextFile.h"
+#include "sitedata/EngineRecordReader.h"
 #include "sitedata/modDataFiles.h"
 #include "sitedata/modEngineData.h"
 #include "platform/modDSSockLog.h"
@@ -21,17 +22,6 @@ bool isNumberKey(EngineKey key)
 {
     return key == EngineKey::MaxTitle || key == EngineKey::MaxKeywords || key == EngineKey::MaxDescription
            || key == EngineKey::SiteLevel;
-}
-
-bool numberFits(EngineKey key, const QString &value)
-{
-    return key == EngineKey::SiteLevel ? Platform::lenientToInt16(value).has_value()
-                                       : Platform::lenientToInt32(value).has_value();
-}
-
-QString firstLetterUpper(const QString &value)
-{
-    return value.left(1).toUpper();
 }
 
 bool beginsWithY(const QString &mode)
@@ -63,6 +53,35 @@ std::optional<QByteArray> bytesOrEmpty(const QString &path)
 
 } // namespace
 
+// A value of the record reader into its field of the record.
+void CustomEngineStore::fill(CustomEngineRecord &record, EngineKey key, const EngineRecordReader::Value &value) const
+{
+    switch (key) {
+    case EngineKey::Name: record.Name = value.text; break;
+    case EngineKey::Home: record.Home = value.text; break;
+    case EngineKey::AddURL: record.AddURL = value.text; break;
+    case EngineKey::Country: record.Country = value.text; break;
+    case EngineKey::CountryOnly: record.CountryOnly = value.text; break;
+    case EngineKey::Type: record.Type = value.text; break;
+    case EngineKey::Category:
+        // Only a mode that begins with "Y" takes the engine's entry of the custom category file.
+        record.Category = value.text;
+        record.CategoryData = beginsWithY(value.text) ? lastCategoryData(record.Name) : QString();
+        break;
+    case EngineKey::Method: record.Method = value.text; break;
+    case EngineKey::Action: record.Action = value.text; break;
+    case EngineKey::Query: record.Query = value.text; break;
+    case EngineKey::AdultOnlySites: record.AdultOnlySites = value.text; break;
+    case EngineKey::Adults: record.Adults = value.text; break;
+    case EngineKey::Language: record.Language = value.text; break;
+    case EngineKey::MaxTitle: record.MaxTitle = value.number.value_or(0); break;
+    case EngineKey::MaxKeywords: record.MaxKeywords = value.number.value_or(0); break;
+    case EngineKey::MaxDescription: record.MaxDescription = value.number.value_or(0); break;
+    case EngineKey::SiteLevel: record.SiteLevel = qint16(value.number.value_or(0)); break;
+    case EngineKey::Ignored: break;
+    }
+}
+
 CustomEngineStore::CustomEngineStore(const QString &folder)
     : m_folder(folder),
       m_engineFile(Platform::joinPath(folder, QLatin1String(kEngineFileName))),
@@ -76,18 +95,14 @@ void CustomEngineStore::load()
     m_stored.clear();
     m_errors.clear();
     m_loadIncomplete = false;
+    m_unreadable.clear();
+    m_readCategories.clear();
     if (!fileHoldsBytes(m_engineFile))
         return;
 
     m_customCategory.clear();
-    if (fileHoldsBytes(m_categoryFile)) {
-        modEngineData::EngineCategoryParser categories;
-        const auto reading = modDataFiles::forEachLine(m_categoryFile, [&](const QString &line) { return categories.feed(line); });
-        m_loadIncomplete = !reading.readable || !reading.skippedLines.isEmpty();
-        // A later entry of a name takes the place of an earlier one: the last one wins.
-        for (const auto &entry : categories.takeEntries())
-            m_customCategory.insert(entry.Name.toCaseFolded(), entry.CategoryData);
-    }
+    if (fileHoldsBytes(m_categoryFile))
+        readCategoryFile();
 
     auto reject = [this](const QString &line) {
         const QString error = QStringLiteral("loadCustomEngineError: ") + line;
@@ -95,65 +110,62 @@ void CustomEngineStore::load()
         modDSSock::writeErrorLog(error);
         m_loadIncomplete = true;
     };
+    // No end marker here: an "END:Version 6.0" line is one more line without a key.
+    EngineRecordReader reader(EngineRecordReader::Source::CustomEngineFile);
     bool seenName = false;
-    modEngineData::EngineDatabaseParser parser(false, [this](modEngineData::RawEngine &&raw) {
-        if (!raw.hasName())
-            return;
-        CustomEngineRecord record;
-        for (const modEngineData::EngineLine &line : raw.lines) {
-            const QString &value = line.value;
-            switch (line.key) {
-            case EngineKey::Name: record.Name = value; break;
-            case EngineKey::Home: record.Home = value; break;
-            case EngineKey::AddURL: record.AddURL = value; break;
-            case EngineKey::Country: record.Country = value.trimmed().toUpper(); break;
-            case EngineKey::CountryOnly: record.CountryOnly = value; break;
-            case EngineKey::Type: record.Type = value.trimmed().toUpper(); break;
-            case EngineKey::Category:
-                record.Category = value;
-                record.CategoryData = beginsWithY(value) ? lastCategoryData(record.Name) : QString();
-                break;
-            case EngineKey::Method: record.Method = value; break;
-            case EngineKey::Action: record.Action = value; break;
-            case EngineKey::Query: record.Query = value; break;
-            case EngineKey::AdultOnlySites: record.AdultOnlySites = firstLetterUpper(value); break;
-            case EngineKey::Adults: record.Adults = firstLetterUpper(value); break;
-            case EngineKey::Language: record.Language = value; break;
-            // A number out of range was named in the errors and is left at 0.
-            case EngineKey::MaxTitle: record.MaxTitle = Platform::lenientToInt32(value).value_or(0); break;
-            case EngineKey::MaxKeywords: record.MaxKeywords = Platform::lenientToInt32(value).value_or(0); break;
-            case EngineKey::MaxDescription: record.MaxDescription = Platform::lenientToInt32(value).value_or(0); break;
-            case EngineKey::SiteLevel: record.SiteLevel = Platform::lenientToInt16(value).value_or(0); break;
-            case EngineKey::Ignored: break;
-            }
+    const auto reading = modDataFiles::forEachByteLine(m_engineFile, [&](QByteArrayView bytes) {
+        const modEngineData::EngineByteLine line = modEngineData::readEngineLine(bytes);
+        if (line.kind != modEngineData::EngineByteLine::KeyLine)
+            return true;
+        if (line.key == EngineKey::Name) {
+            seenName = true;
+            m_records.append(CustomEngineRecord());
+        } else if (!seenName) {
+            reject(modDataFiles::decoded(bytes));
+            return true;
         }
-        m_records.append(record);
-    });
-    const auto reading = modDataFiles::forEachLine(m_engineFile, [&](const QString &line) {
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (!line.startsWith(QLatin1Char('#')) && equals > 0) {
-            const EngineKey key = modEngineData::engineKeyOf(line.left(equals));
-            if (key == EngineKey::Name)
-                seenName = true;
-            else if (key != EngineKey::Ignored && !seenName)
-                reject(line);
-            else if (isNumberKey(key) && !numberFits(key, modEngineData::trimSpaces(line.mid(equals + 1))))
-                reject(line);
-        }
-        parser.feed(line);
+        const EngineRecordReader::Value &value = reader.read(line.key, line.value);
+        if (isNumberKey(line.key) && !value.number)
+            reject(modDataFiles::decoded(bytes));   // left at 0
+        fill(m_records.last(), line.key, value);
         return true;
     });
-    parser.finish();
     m_customCategory.clear();
-    if (!reading.readable) {
-        reject(QStringLiteral("cannot read ") + m_engineFile);
-    } else if (!reading.skippedLines.isEmpty()) {
-        reject(QStringLiteral("line %1 is too long").arg(reading.skippedLines.first()));
-    } else if (m_records.isEmpty()) {
+    if (!reading.readable)
+        m_unreadable = QStringLiteral("cannot read ") + m_engineFile;
+    else if (!reading.skippedLines.isEmpty())
+        m_unreadable = QStringLiteral("line %1 is too long").arg(reading.skippedLines.first());
+    else if (m_records.isEmpty())
         // Bytes without a single engine (another encoding, a binary file) are still the user's.
-        reject(QStringLiteral("no engine could be read from ") + m_engineFile);
-    }
+        m_unreadable = QStringLiteral("no engine could be read from ") + m_engineFile;
+    if (!m_unreadable.isEmpty())
+        reject(m_unreadable);
     m_stored = m_records;
+}
+
+void CustomEngineStore::readCategoryFile()
+{
+    modEngineData::EngineCategoryParser categories;
+    QList<QStringList> entryLines;
+    const auto reading = modDataFiles::forEachLine(m_categoryFile, [&](const QString &line) {
+        if (!categories.feed(line))
+            return false;
+        if (line.startsWith(QLatin1Char('['))) {
+            if (line.contains(QLatin1Char(']')))
+                entryLines.append(QStringList());
+        } else if (!entryLines.isEmpty() && !line.startsWith(QLatin1Char('#')) && !modEngineData::trimSpaces(line).isEmpty()) {
+            entryLines.last().append(line);
+        }
+        return true;
+    });
+    m_loadIncomplete = !reading.readable || !reading.skippedLines.isEmpty();
+    const QList<modEngineData::EngineCategoryEntry> entries = categories.takeEntries();
+    // A later entry of a name takes the place of an earlier one: the last one wins.
+    for (qsizetype i = 0; i < entries.size() && i < entryLines.size(); ++i) {
+        const QString name = entries.at(i).Name.toCaseFolded();
+        m_customCategory.insert(name, entries.at(i).CategoryData);
+        m_readCategories.insert(name, {entries.at(i).CategoryData, entryLines.at(i)});
+    }
 }
 
 bool CustomEngineStore::changed(const QList<qsizetype> &order) const
@@ -211,6 +223,13 @@ QByteArray CustomEngineStore::categoryFileBytes(const QList<qsizetype> &order) c
         if (!beginsWithY(r.Category) || r.CategoryData.isEmpty())
             continue;
         text += QLatin1Char('[') + oneLine(r.Name) + QLatin1String("]\r\n");
+        const auto read = m_readCategories.constFind(r.Name.toCaseFolded());
+        if (read != m_readCategories.cend() && read->data == r.CategoryData) {
+            for (const QString &item : read->lines)
+                text += item + QLatin1String("\r\n");
+            text += QLatin1String("\r\n\r\n");
+            continue;
+        }
         const QStringList pieces = r.CategoryData.split(QLatin1Char('>'));
         for (qsizetype i = 0; i < pieces.size(); ++i) {
             if (i + 1 < pieces.size() || !pieces.at(i).isEmpty())
@@ -275,9 +294,11 @@ bool CustomEngineStore::save()
 bool CustomEngineStore::merge(const QList<qsizetype> &order)
 {
     // The blocks hold the records, never the file as it stands: lines the load rejected would
-    // break the engine database or fill the fields of the engine before them. A list left empty
-    // by a load that read nothing does not replace the files it could not read.
-    if (!(m_loadIncomplete && order.isEmpty()) && !save(order))
+    // break the engine database or fill the fields of the engine before them.
+    if (!m_unreadable.isEmpty())
+        return fail(QStringLiteral("the custom engine file could not be read (") + m_unreadable
+                    + QStringLiteral("), so the engine data files were not changed."));
+    if (!save(order))
         return false;
     const QString databasePath = Platform::joinPath(m_folder, QLatin1String(kEngineDataFileName));
     const QString categoryDataPath = Platform::joinPath(m_folder, QLatin1String(kCategoryDataFileName));
@@ -374,6 +395,25 @@ QByteArray intoCategoryData(const QByteArray &categoryData, const QByteArray &bl
     if (end < 0 || block.isEmpty())
         return appended(categoryData, block);
     return categoryData.left(end) + block + categoryData.mid(end);
+}
+
+QSet<QString> mergedEngineNames(const QByteArray &database)
+{
+    QSet<QString> names;
+    const qsizetype start = findBlock(database, "# Custom Engine Data");
+    if (start < 0)
+        return names;
+    for (qsizetype at = start; at < database.size();) {
+        const qsizetype next = modEngineData::nextLineStart(database, at);
+        QByteArrayView line = QByteArrayView(database).sliced(at, next - at);
+        while (!line.isEmpty() && (line.back() == '\r' || line.back() == '\n'))
+            line.chop(1);
+        const modEngineData::EngineByteLine read = modEngineData::readEngineLine(line);
+        if (read.kind == modEngineData::EngineByteLine::KeyLine && read.key == EngineKey::Name)
+            names.insert(Platform::fromAnsi(read.value.toByteArray()).toCaseFolded());
+        at = next;
+    }
+    return names;
 }
 
 } // namespace CustomEngineMerge

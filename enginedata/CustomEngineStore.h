@@ -5,8 +5,11 @@
 // A plain class the builder window owns, so all of it runs without widgets.
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include "sitedata/EngineRecordReader.h"
 
 struct CustomEngineRecord {
     QString Name;
@@ -54,6 +57,8 @@ public:
     // True after a load that could not take everything on disk: the next rewrite keeps the old
     // files as ".bak" copies first.
     bool loadIncomplete() const { return m_loadIncomplete; }
+    // Why the last load could not read the custom engine file at all, or the empty text.
+    QString unreadable() const { return m_unreadable; }
 
     QList<CustomEngineRecord> &records() { return m_records; }
     const QList<CustomEngineRecord> &records() const { return m_records; }
@@ -68,6 +73,8 @@ public:
 
     // Writes the custom files from the records at `order` (keeping ".bak" copies after an
     // incomplete load), then puts the merge blocks of those records into the engine data files.
+    // After a load that could not read the custom engine file it changes no file: the engines
+    // merged earlier would be cut from the engine database.
     bool merge(const QList<qsizetype> &order);
 
     // Writes the names, one a line, into `path`.
@@ -81,6 +88,8 @@ public:
 
 private:
     QString lastCategoryData(const QString &name) const;
+    void fill(CustomEngineRecord &record, modEngineData::EngineKey key, const EngineRecordReader::Value &value) const;
+    void readCategoryFile();
     bool keepBackups();
     bool fail(const QString &error);
 
@@ -89,6 +98,14 @@ private:
     QString m_categoryFile;
     QList<CustomEngineRecord> m_records;
     QHash<QString, QString> m_customCategory;   // while loading only: case-folded name, last entry's data
+    // The item lines of each name's last entry as read, case-folded name first: data the user did
+    // not change is written back line for line (an item may hold ">", which the data cannot).
+    struct ReadEntry {
+        QString data;
+        QStringList lines;
+    };
+    QHash<QString, ReadEntry> m_readCategories;
+    QString m_unreadable;
     QList<CustomEngineRecord> m_stored;   // the records as the files hold them, in file order
     QStringList m_errors;
     bool m_loadIncomplete = false;
@@ -108,5 +125,8 @@ QByteArray intoEngineDatabase(const QByteArray &database, const QByteArray &bloc
 // The engine category data with the block in place: over an earlier block up to the next "END"
 // line, else before the first "END" line, else after the last line.
 QByteArray intoCategoryData(const QByteArray &categoryData, const QByteArray &block);
+
+// The names (case-folded) of the engines that a merge put into the engine database.
+QSet<QString> mergedEngineNames(const QByteArray &database);
 
 } // namespace CustomEngineMerge

@@ -367,9 +367,16 @@ void frmEngineBuilder::loadCategory()
     }
 }
 
+void frmEngineBuilder::readMergedNames()
+{
+    const QString database = Platform::joinPath(Platform::engineDataFolder(), QLatin1String(CustomEngineStore::kEngineDataFileName));
+    m_mergedNames = CustomEngineMerge::mergedEngineNames(Platform::readBinaryFile(database).value_or(QByteArray()));
+}
+
 void frmEngineBuilder::loadEngines()
 {
     m_store.load();
+    readMergedNames();
     const QSignalBlocker blocker(lstEngines);
     // All names in one insertion: one at a time costs the view a round of work per entry.
     QStringList names;

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QLatin1StringView>
 #include <QPointer>
+#include <QSet>
 #include <QVector>
 
 #include "enginedata/CustomEngineStore.h"
@@ -66,6 +67,8 @@ public:
     void ClearFields();
     void setQueryData(const QString &query);
     void setCategoryData(const QString &categoryData);
+    // Whether the main engine database holds the name for an engine other than one a merge put
+    // there: those came from the custom engine file and stay the user's to edit.
     bool isEngineExist(const QString &name) const;
     bool isEngineInList(const QString &name) const;
     void mergeEngineFile();
@@ -127,6 +130,7 @@ private:
     void Form_Load();
     void loadCategory();
     void loadEngines();
+    void readMergedNames();
     void newEngine();
     void deleteEngine();
     void showHelp();
@@ -140,6 +144,7 @@ private:
 
     static QPointer<frmEngineBuilder> s_instance;
     CustomEngineStore m_store;
+    QSet<QString> m_mergedNames;   // case-folded names of the merged engines in the engine database
     QString m_selectedFieldKey;   // the data-field row last clicked, by key
     bool m_closed = false;
 };

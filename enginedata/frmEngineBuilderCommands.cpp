@@ -126,6 +126,8 @@ void frmEngineBuilder::mergeEngineFile()
     Platform::setBusyPointer(true);
     StatusBar1->setPanelText(1, QStringLiteral("Merging engine data file ..."));
     const bool merged = m_store.merge(listOrder());
+    if (merged)
+        readMergedNames();
     StatusBar1->setPanelText(1, QString());
     Platform::setBusyPointer(false);
     if (merged)
@@ -159,7 +161,7 @@ void frmEngineBuilder::saveEngineFile()
 
 bool frmEngineBuilder::isEngineExist(const QString &name) const
 {
-    return myEngines().contains(name);
+    return myEngines().contains(name) && !m_mergedNames.contains(name.toCaseFolded());
 }
 
 bool frmEngineBuilder::isEngineInList(const QString &name) const
@@ -201,7 +203,9 @@ EngineDefinition::Controls frmEngineBuilder::controls() const
 bool frmEngineBuilder::saveEngineData()
 {
     const EngineDefinition::Controls c = controls();
-    if (const auto refused = EngineDefinition::refusal(c, [this](const QString &name) { return isEngineExist(name); })) {
+    // An entry of the list is the user's own: saving under its name replaces its record.
+    const auto taken = [this](const QString &name) { return isEngineExist(name) && !isEngineInList(name); };
+    if (const auto refused = EngineDefinition::refusal(c, taken)) {
         message(refused->message, refused->title);
         if (refused->tab >= 0)
             SSTab1->setCurrentIndex(refused->tab);

@@ -49,17 +49,20 @@ QString messageOf(const QString &text)
     return at < 0 ? QString() : text.mid(at + 8);
 }
 
-QString shownText(const QString &message)
+namespace {
+
+// The text cut at `maxChars`, its lines broken with `lineBreak` into pieces of `lineChars`.
+QString brokenText(QStringView text, qsizetype maxChars, qsizetype lineChars, QStringView lineBreak)
 {
-    const QStringView text = QStringView(message).left(kMaxShownChars);
+    text = text.left(maxChars);
     QString shown;
-    shown.reserve(text.size() + text.size() / kMaxShownLineChars * 2);
+    shown.reserve(text.size() + text.size() / lineChars * 2);
     qsizetype lineLength = 0;
     for (const QChar ch : text) {
         if (ch == u'\r' || ch == u'\n') {
             lineLength = 0;
-        } else if (lineLength == kMaxShownLineChars) {
-            shown += u"\r\n"_s;
+        } else if (lineLength == lineChars) {
+            shown += lineBreak;
             lineLength = 1;
         } else {
             ++lineLength;
@@ -67,6 +70,18 @@ QString shownText(const QString &message)
         shown += ch;
     }
     return shown;
+}
+
+} // namespace
+
+QString shownText(const QString &message)
+{
+    return brokenText(message, kMaxShownChars, kMaxShownLineChars, u"\r\n");
+}
+
+QString shownTitle(const QString &title)
+{
+    return brokenText(title, kMaxTitleChars, kMaxTitleLineChars, u"\n");
 }
 
 } // namespace NewsText
@@ -120,6 +135,8 @@ void frmNews::buildControls()
     lblTitle = new QLabel(this);
     lblTitle->setObjectName(u"lblTitle"_s);
     lblTitle->setWordWrap(true);
+    // The title is the vendor's text: shown as it is, never as markup.
+    lblTitle->setTextFormat(Qt::PlainText);
     QFont bold = lblTitle->font();
     bold.setBold(true);
     lblTitle->setFont(bold);
@@ -253,7 +270,7 @@ void frmNews::loadMessages()
         title = u"Velquist V6.0"_s;
         message = u"Best professional web promotion site submission software for all business."_s;
     }
-    lblTitle->setText(title);
+    lblTitle->setText(NewsText::shownTitle(title));
     modCommon::setMultiLineText(txtMessage, NewsText::shownText(message));
 }
 

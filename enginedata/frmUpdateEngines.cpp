@@ -1,6 +1,7 @@
 #include "enginedata/frmUpdateEngines.h"
 
 #include <tuple>
+#include <utility>
 
 #include <QApplication>
 #include <QEvent>
@@ -8,17 +9,19 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QVBoxLayout>
 
 #include "core/clsPreference.h"
 #include "core/modCommon.h"
+#include "enginedata/CustomEngineStore.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "platform/ImageList.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "platform/TextFile.h"
 #include "transport/HttpReply.h"
 #include "transport/HttpRequest.h"
 #include "transport/modDSSock.h"
@@ -29,6 +32,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kCrLf = u"\r\n"_s;
+constexpr qint64 kReservedBodyBytes = qint64(64) * 1024 * 1024;
+constexpr qsizetype kShownStatusChars = 200;
 const QString kCancel = u"&Cancel"_s;
 const QString kClose = u"&Close"_s;
 
@@ -56,14 +61,18 @@ QString introText()
            "Internet connection."_s;
 }
 
-QString failureText()
+// What went wrong first, then that nothing was changed and where the installer is.
+QString failureText(const QString &reason)
 {
-    return u"Error occur when update engine data. If you are connected to the internet through a proxy server, "
-           "please enter your correct 'Proxy Server' address in the 'File/Configuration' window then try again. "_s
-        + u"\n\n"_s
+    return u"Error occur when update engine data: "_s + reason + u"\n\nNo engine file was changed. "_s
         + u"If you are still having problem to update the engine data. please download the engine data "
           "installation program 'vqzeng.exe' to your PC from below and double click on the file 'vqzeng.exe' "
           "to install."_s;
+}
+
+int seconds(int ms)
+{
+    return (ms + 999) / 1000;
 }
 
 QString linkText()
@@ -136,6 +145,7 @@ frmUpdateEngines::frmUpdateEngines(QWidget *parent)
         std::tie(m_sHost, m_lngPort) = HttpReply::splitHostPort(Platform::vendorHost());
     }
     m_idleTimer.setSingleShot(true);
+    m_replyTimer.setSingleShot(true);
 
     const auto connected = [this](int) {
         Label2->setText(u"Connecting to Velquist web site ...."_s);
@@ -154,6 +164,7 @@ frmUpdateEngines::frmUpdateEngines(QWidget *parent)
     connect(&Timer1, &Platform::Timer::timeout, this, &frmUpdateEngines::Timer1_Timer);
     connect(&Timer2, &Platform::Timer::timeout, this, &frmUpdateEngines::Timer2_Timer);
     connect(&m_idleTimer, &QTimer::timeout, this, &frmUpdateEngines::idleTimeout);
+    connect(&m_replyTimer, &QTimer::timeout, this, &frmUpdateEngines::replyTimeout);
 }
 
 frmUpdateEngines::~frmUpdateEngines()
@@ -169,6 +180,8 @@ void frmUpdateEngines::buildControls()
     Label1 = new QLabel(introText(), this);
     Label1->setObjectName(u"Label1"_s);
     Label1->setWordWrap(true);
+    // Failures quote the server: its text is shown as it is, never as markup.
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setMinimumWidth(420);
     Label1->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     Label2 = new QLabel(this);
@@ -226,6 +239,7 @@ void frmUpdateEngines::start()
         return;
     m_fileIndex = 0;
     m_intAuthCount = 0;
+    m_bodies = QList<QByteArray>(kFileCount);
     ProgressBar1->setValue(0);
     setTextColour(Label1, Qt::black);
     Label1->setText(u"Please wait while updating your engine data. It will take "_s
@@ -241,7 +255,7 @@ void frmUpdateEngines::start()
 void frmUpdateEngines::cancel()
 {
     stopRequest();
-    setErrorMsg();
+    showCancelled();
 }
 
 void frmUpdateEngines::closeWindow()
@@ -274,7 +288,6 @@ void frmUpdateEngines::connectAndSend(bool atStart)
 {
     const quint64 request = ++m_request;
     m_reply.reset();
-    m_file.reset();
     dsSocket1.setByteReceive(false);
     dsSocket1.setLineMode(true);
     cmdClose->setText(kCancel);
@@ -291,13 +304,28 @@ void frmUpdateEngines::connectAndSend(bool atStart)
     m_connecting = false;
     const QString where = m_sHost + u" - "_s + QString::number(m_lngPort);
     if (result != modDSSock::kConnected) {
-        failWith(atStart ? u"ConnectErr:"_s + where : QString());
+        const QString reason = result == modDSSock::kConnectTimeout
+                                   ? QString(u"no connection to "_s + server() + u" within "_s
+                                             + QString::number(currentIntervals().connectSeconds) + u" seconds (time-out)."_s)
+                                   : QString(server() + u" refused the connection or could not be found."_s);
+        failWith(atStart ? u"ConnectErr:"_s + where : QString(), reason);
         return;
     }
     if (atStart)
         modDSSock::writeErrorLog(u"SocketConnect:"_s + where);
     if (!SendQuery())
-        failWith(u"SendQuery: the request could not be sent to "_s + where);
+        failWith(u"SendQuery: the request could not be sent to "_s + where,
+                 u"the request could not be sent to "_s + server() + u'.');
+}
+
+QString frmUpdateEngines::server() const
+{
+    return m_sHost + u':' + QString::number(m_lngPort);
+}
+
+QString frmUpdateEngines::requestedFile() const
+{
+    return requestPath(qBound(0, m_fileIndex, kFileCount - 1));
 }
 
 QString frmUpdateEngines::requestText() const
@@ -312,6 +340,9 @@ bool frmUpdateEngines::SendQuery()
 {
     Label2->setText(u"Retrieving engine data from Velquist web site"_s);
     restartIdleTimer();
+    const int replyMs = currentIntervals().replyMs > 0 ? currentIntervals().replyMs
+                                                       : 10000 * qMax<int>(1, myPreference().TimeOut());
+    m_replyTimer.start(replyMs);
     return modDSSock::SendData(dsSocket1, requestText());
 }
 
@@ -329,24 +360,28 @@ void frmUpdateEngines::dsSocket1_Receive(const QString &line)
     restartIdleTimer();
     const UpdateReply::Step step = m_reply.headerLine(line);
     if (step == UpdateReply::Step::Failed)
-        failWith(u"EngineUpdate: "_s + m_reply.failure() + u" - "_s + QString::number(m_fileIndex));
+        failWith(u"EngineUpdate: "_s + m_reply.failure() + u" - "_s + QString::number(m_fileIndex),
+                 server() + u" sent a reply that cannot be read for "_s + requestedFile() + u": "_s
+                     + m_reply.failure() + u'.');
     else if (step == UpdateReply::Step::HeaderEnded)
         headerEnded();
 }
 
-// The body comes as bytes from here on; a good reply's bytes go straight into the new file.
+// The body comes as bytes from here on; a good reply's bytes are kept for the set.
 void frmUpdateEngines::headerEnded()
 {
     ProgressBar1->setValue(0);
     if (m_reply.status() == 200) {
         ProgressBar1->setMaximum(m_reply.progressMaximum());
-        m_file = std::make_unique<QSaveFile>(targetPath(m_fileIndex));
-        if (!m_file->open(QIODevice::WriteOnly)) {
-            failWith(u"EngineUpdate: cannot write "_s + targetPath(m_fileIndex) + u": "_s + m_file->errorString());
-            return;
-        }
-        QSaveFile *file = m_file.get();
-        m_reply.setSink([file](QByteArrayView bytes) { return file->write(bytes.data(), bytes.size()) == bytes.size(); });
+        QByteArray &body = m_bodies[m_fileIndex];
+        body.clear();
+        // Room for the announced length and the closing CR LF at once, within a bound: a length
+        // alone holds no memory.
+        body.reserve(qMin<qint64>(m_reply.contentLength().value_or(0), kReservedBodyBytes) + 2);
+        m_reply.setSink([&body](QByteArrayView bytes) {
+            body.append(bytes);
+            return true;
+        });
     }
     dsSocket1.setByteReceive(true);
     dsSocket1.setLineMode(false);
@@ -358,7 +393,8 @@ void frmUpdateEngines::dsSocket1_ReceiveBytes(const QByteArray &bytes)
     if (!running() || m_connecting || m_reply.readingHeader())
         return;
     if (m_reply.bodyBytes(bytes) == UpdateReply::Step::Failed) {
-        failWith(u"EngineUpdate: "_s + m_reply.failure() + u" - "_s + targetPath(m_fileIndex));
+        failWith(u"EngineUpdate: "_s + m_reply.failure() + u" - "_s + targetPath(m_fileIndex),
+                 requestedFile() + u" from "_s + server() + u": "_s + m_reply.failure() + u'.');
         return;
     }
     if (!m_reply.lengthReached())
@@ -370,7 +406,7 @@ void frmUpdateEngines::dsSocket1_ReceiveBytes(const QByteArray &bytes)
 void frmUpdateEngines::afterBody()
 {
     // An error page is read to its end but is no part of the engine data.
-    if (m_file)
+    if (m_reply.status() == 200)
         ProgressBar1->setValue(m_reply.progressValue());
     if (m_reply.lengthReached()) {
         m_idleTimer.stop();
@@ -397,7 +433,18 @@ void frmUpdateEngines::idleTimeout()
 {
     if (running() && !m_connecting)
         failWith(u"EngineUpdate: no data from the server for file "_s + QString::number(m_fileIndex) + kCrLf
-                 + m_reply.header());
+                     + m_reply.header(),
+                 server() + u" sent nothing for "_s + QString::number(seconds(int(m_idleTimer.interval())))
+                     + u" seconds (time-out) while sending "_s + requestedFile() + u'.');
+}
+
+// A server that trickles its reply would hold the window for ever: each reply has its limit.
+void frmUpdateEngines::replyTimeout()
+{
+    if (running() && !m_connecting)
+        failWith(u"EngineUpdate: the reply took too long for file "_s + QString::number(m_fileIndex),
+                 server() + u" took more than "_s + QString::number(seconds(int(m_replyTimer.interval())))
+                     + u" seconds (time-out) to send "_s + requestedFile() + u'.');
 }
 
 void frmUpdateEngines::dsSocket1_Exception(int code, const QString &text)
@@ -407,20 +454,28 @@ void frmUpdateEngines::dsSocket1_Exception(int code, const QString &text)
     if (!running() || m_connecting)
         modDSSock::writeErrorLog(logLine);
     else
-        failWith(logLine);
+        failWith(logLine, u"the connection to "_s + server() + u" failed: "_s + text + u'.');
 }
 
 void frmUpdateEngines::responseEnded(int code, const QString &text)
 {
     Timer2.setEnabled(false);
     m_idleTimer.stop();
+    m_replyTimer.stop();
     modDSSock::SocketDisconnect(dsSocket1);
     const bool mayBeEmpty = kFiles[m_fileIndex].mayBeEmpty;
     if (m_reply.completeAt(code) && (mayBeEmpty || m_reply.bodyBytesReceived() > 0)) {
-        if (saveEngineData()) {
-            modDSSock::writeErrorLog(u"EngineFileSaved: "_s + QString::number(m_fileIndex));
-            Timer1.setEnabled(true);
+        m_reply.setSink({});
+        const QString problem = UpdateFiles::problem(m_fileIndex, m_bodies.at(m_fileIndex));
+        if (!problem.isEmpty()) {
+            failWith(u"EngineUpdate: "_s + requestedFile() + u" is not engine data: "_s + problem + kCrLf
+                         + QString::fromLatin1(m_reply.loggedBody()),
+                     requestedFile() + u" from "_s + server() + u" is not the engine data file "_s
+                         + QLatin1StringView(kFiles[m_fileIndex].name) + u": "_s + problem + u'.');
+            return;
         }
+        modDSSock::writeErrorLog(u"EngineFileReceived: "_s + QString::number(m_fileIndex));
+        Timer1.setEnabled(true);
         return;
     }
     failedResponse(code, text);
@@ -435,13 +490,15 @@ void frmUpdateEngines::failedResponse(int code, const QString &text)
         Platform::msgBox(u"Error: Proxy Authentication Required"_s + kCrLf
                              + u"You must authenticate with a proxy server before this request can be serviced."_s,
                          Platform::Critical, applicationTitle());
-        setErrorMsg();
+        setErrorMsg(server() + u" still asks for a login (status "_s + QString::number(m_reply.status())
+                    + u") for "_s + requestedFile() + u'.');
         return;
     }
     ++m_intAuthCount;
     if (!loginDemand) {
         failWith(u"dsSocket1_Close:"_s + QString::number(code) + u'-' + text + kCrLf + u"StatusCode:"_s
-                 + QString::number(m_reply.status()));
+                     + QString::number(m_reply.status()),
+                 failedReplyReason());
         return;
     }
     askedForLogin();
@@ -463,25 +520,51 @@ void frmUpdateEngines::askedForLogin()
                            "the 'Configuration' windows and try again."_s,
                      Platform::Information, applicationTitle());
     Platform::setBusyPointer(false);
-    setErrorMsg();
+    setErrorMsg(server() + u" asks for a login (status "_s + QString::number(status) + u") for "_s
+                + requestedFile() + u'.');
 }
 
-// The fifth file completes the engine data: once it has taken its place the reminder to
-// download goes and the opener hears of it.
+// What a reply that makes no file was, for the user.
+QString frmUpdateEngines::failedReplyReason() const
+{
+    const QString file = requestedFile();
+    if (!m_reply.headerEnded() && m_reply.status() == 0)
+        return u"the connection to "_s + server() + u" ended before any reply to "_s + file + u'.';
+    const int status = m_reply.status();
+    if (status == 0 || status == HttpReply::kNoSpaceStatus)
+        return server() + u" sent no valid HTTP reply to "_s + file + u'.';
+    if (status != 200)
+        return server() + u" answered \""_s + m_reply.header().section(u'\n', 0, 0).trimmed().left(kShownStatusChars)
+               + u"\" to "_s + file + u'.';
+    if (!m_reply.headerEnded())
+        return u"the connection to "_s + server() + u" ended inside the reply header of "_s + file + u'.';
+    if (m_reply.bodyBytesReceived() == 0)
+        return file + u" from "_s + server() + u" is empty."_s;
+    return u"the connection to "_s + server() + u" ended after "_s + QString::number(m_reply.bodyBytesReceived())
+           + u" bytes of "_s + file + u", before its end."_s;
+}
+
+// The five files take their places as one set, each body with one more CR LF; a crash on the
+// way leaves a journal that the next start finishes. Then the reminder to download goes and
+// the opener hears of it.
 bool frmUpdateEngines::saveEngineData()
 {
-    const QString path = targetPath(m_fileIndex);
-    const std::unique_ptr<QSaveFile> file = std::move(m_file);
-    m_reply.setSink({});
-    if (file && file->write("\r\n", 2) == 2 && file->commit()) {
-        if (m_fileIndex == kFileCount - 1) {
-            Platform::saveSetting(u"Velquist"_s, u"Setting"_s, u"Download"_s, u"0"_s);
-            emit engineDataStored(true);
-        }
-        return true;
+    QList<Platform::FileBytes> files;
+    for (int i = 0; i < kFileCount; ++i) {
+        m_bodies[i].append("\r\n");
+        files.append({targetPath(i), std::exchange(m_bodies[i], QByteArray())});
     }
-    failWith(u"saveEngineData: "_s + path + u" could not be written"_s + (file ? u": "_s + file->errorString() : QString()));
-    return false;
+    if (!Platform::writeBinaryFilesAtomically(files)) {
+        failWith(u"saveEngineData: the engine data files could not be written"_s,
+                 u"the engine data files could not be written to "_s + Platform::engineDataFolder() + u" and "_s
+                     + Platform::programFolder() + u'.');
+        return false;
+    }
+    for (int i = 0; i < kFileCount; ++i)
+        modDSSock::writeErrorLog(u"EngineFileSaved: "_s + QString::number(i));
+    Platform::saveSetting(u"Velquist"_s, u"Setting"_s, u"Download"_s, u"0"_s);
+    emit engineDataStored(true);
+    return true;
 }
 
 void frmUpdateEngines::Timer1_Timer()
@@ -490,7 +573,8 @@ void frmUpdateEngines::Timer1_Timer()
     if (!running())
         return;
     if (m_fileIndex == kFileCount - 1) {
-        updateComplete();
+        if (saveEngineData())
+            updateComplete();
         return;
     }
     m_fileIndex = m_fileIndex >= 0 && m_fileIndex < kFileCount - 1 ? m_fileIndex + 1 : 0;
@@ -501,8 +585,15 @@ void frmUpdateEngines::updateComplete()
 {
     stopRequest();
     setTextColour(Label1, Qt::black);
-    Label1->setText(u"Engine files have been successfully updated."_s + u"\n\n"_s + u"We recommend that "_s
-                    + u"you update your Engine Data at least once per month to keep the Engine Data fresh."_s);
+    QString text = u"Engine files have been successfully updated."_s + u"\n\n"_s + u"We recommend that "_s
+                   + u"you update your Engine Data at least once per month to keep the Engine Data fresh."_s;
+    // The new engine database holds none of the user's own engines until they are merged again.
+    const QFileInfo customFile(Platform::joinPath(Platform::engineDataFolder(),
+                                                  QLatin1StringView(CustomEngineStore::kEngineFileName)));
+    if (customFile.isFile() && customFile.size() > 0)
+        text += u"\n\nYour own engines are not part of the new engine data: open the Engine Builder and merge "
+                "them again."_s;
+    Label1->setText(text);
     QApplication::beep();
     Label2->clear();
     Label2->hide();
@@ -510,16 +601,16 @@ void frmUpdateEngines::updateComplete()
     cmdClose->setDefault(true);
 }
 
-void frmUpdateEngines::failWith(const QString &logLine)
+void frmUpdateEngines::failWith(const QString &logLine, const QString &reason)
 {
     if (!logLine.isEmpty())
         modDSSock::writeErrorLog(logLine);
     stopRequest();
-    setErrorMsg();
+    setErrorMsg(reason);
 }
 
 // Both timers off first, so nothing of this request starts again, then the connection goes and
-// the file under way is dropped: its old copy stays as it was.
+// the bodies received are dropped: every old file stays as it was.
 void frmUpdateEngines::stopRequest()
 {
     ++m_request;
@@ -527,19 +618,30 @@ void frmUpdateEngines::stopRequest()
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
     m_idleTimer.stop();
+    m_replyTimer.stop();
     modDSSock::SocketDisconnect(dsSocket1);
-    if (m_file)
-        m_file->cancelWriting();
-    m_file.reset();
     m_reply.setSink({});
+    m_bodies.fill(QByteArray());
 }
 
-void frmUpdateEngines::setErrorMsg()
+void frmUpdateEngines::showCancelled()
+{
+    emit engineDataStored(false);
+    ProgressBar1->setValue(0);
+    setTextColour(Label1, Qt::black);
+    Label1->setText(u"The engine data update was cancelled. No engine file was changed."_s);
+    Label2->clear();
+    Label2->unsetCursor();
+    cmdClose->setText(kClose);
+    cmdStart->setEnabled(true);
+}
+
+void frmUpdateEngines::setErrorMsg(const QString &reason)
 {
     emit engineDataStored(false);
     ProgressBar1->setValue(0);
     setTextColour(Label1, Qt::red);
-    Label1->setText(failureText());
+    Label1->setText(failureText(reason));
     Label2->setText(linkText());
     Label2->setCursor(Qt::PointingHandCursor);
     Label2->show();

@@ -1,14 +1,12 @@
 #pragma once
 // The engine data update window: shown modally, it downloads the five engine data files from
 // the vendor's web host one after another, each with its own HTTP/1.0 GET on its own
-// connection, straight or through the proxy. Each file is stored whole or not at all; the files
-// stored before a failure stay. It reports a finished or failed update through
+// connection, straight or through the proxy. Each body is checked to read as the file it
+// replaces; the five are stored as one set once all have come, or none is. It reports a finished or failed update through
 // engineDataStored; the window that opened it decides what to reload.
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
-
-#include <memory>
 
 #include "enginedata/UpdateReply.h"
 #include "platform/DsSocket.h"
@@ -17,18 +15,18 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QSaveFile;
 
 class frmUpdateEngines : public QDialog {
     Q_OBJECT
 public:
     // Waits and pauses of the download; tests shorten them. `idleMs` 0 means twice the
-    // preference's time-out.
+    // preference's time-out, `replyMs` (from a request to the end of its reply) 0 ten times it.
     struct Intervals {
         int nextFileMs = 100;
         int closeMs = 10000;
         int connectSeconds = 40;
         int idleMs = 0;
+        int replyMs = 0;
     };
     static void setIntervals(const Intervals &intervals);
     static Intervals intervals();
@@ -82,17 +80,23 @@ private:
     void Timer1_Timer();
     void Timer2_Timer();
     void idleTimeout();
+    void replyTimeout();
     void headerEnded();
     void afterBody();
     void responseEnded(int code, const QString &text);
     void failedResponse(int code, const QString &text);
     void askedForLogin();
+    QString failedReplyReason() const;
     bool saveEngineData();
     void updateComplete();
-    void failWith(const QString &logLine);
+    void failWith(const QString &logLine, const QString &reason);
     void stopRequest();
-    void setErrorMsg();
+    void setErrorMsg(const QString &reason);
+    void showCancelled();
     void restartIdleTimer();
+    // The server this window talks to ("host:port"), as failures name it.
+    QString server() const;
+    QString requestedFile() const;
     void setLinkLook(bool hover);
     bool running() const;
 
@@ -108,6 +112,8 @@ private:
     bool m_inConnectWait = false;
     bool m_deleteAfterWait = false;
     UpdateReply m_reply;
-    std::unique_ptr<QSaveFile> m_file;
+    // The checked bodies of the files received so far; stored together after the fifth.
+    QList<QByteArray> m_bodies;
     QTimer m_idleTimer;
+    QTimer m_replyTimer;
 };

@@ -3,9 +3,7 @@
 #include "sitedata/clsMain.h"
 
 #include <algorithm>
-#include <array>
-#include <limits>
-#include <vector>
+#include <optional>
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -16,9 +14,9 @@
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
-#include "platform/Numbers.h"
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
+#include "sitedata/EngineRecordReader.h"
 #include "sitedata/EngineListView.h"
 #include "sitedata/modDataFiles.h"
 #include "platform/modDSSockLog.h"
@@ -27,21 +25,12 @@ using modEngineData::EngineKey;
 
 namespace {
 
-enum TypeCounter { TypeENG, TypeDIR, TypeFFA, TypeNEWS, TypeMALL, TypeHOT, TypeMIS };
-
-TypeCounter typeCounterOf(const QString &type)
-{
-    static const QStringList known = {QStringLiteral("ENG"), QStringLiteral("DIR"), QStringLiteral("FFA"),
-                                      QStringLiteral("NEWS"), QStringLiteral("MALL"), QStringLiteral("HOT")};
-    const qsizetype index = known.indexOf(type);
-    return index < 0 ? TypeMIS : static_cast<TypeCounter>(index);
-}
-
+// The reader gives a number only when it fits its field.
 template <typename Int>
-bool assignNumber(Int &field, std::optional<Int> number)
+bool assignNumber(Int &field, std::optional<qint32> number)
 {
     if (number)
-        field = *number;
+        field = Int(*number);
     return number.has_value();
 }
 
@@ -134,193 +123,73 @@ QString clsMain::countryName(const QString &code)
     return m_countryNames->value({code.trimmed()});
 }
 
-namespace {
+// What one engine database load keeps beside its record reader: the place of the engine category
+// entry found last, and the category data of the modes that name no engine.
+class EngineValueCache {
+public:
+    EngineRecordReader reader{EngineRecordReader::Source::EngineDatabase};
+    qsizetype categoryCursor = -1;
+    std::optional<QString> freeForAllData;
+    std::optional<QString> generalData;
+};
 
-// The leading number of a value rounded into the field; nothing when it does not fit. Plain digits
-// are read as they are; anything else as the lenient number reading says.
-template <typename Int>
-std::optional<Int> fieldNumber(QByteArrayView value)
-{
-    if (!value.isEmpty() && value.size() <= 9
-        && std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        qint64 number = 0;
-        for (const char c : value)
-            number = number * 10 + (c - '0');
-        if (number <= std::numeric_limits<Int>::max())
-            return Int(number);
-    }
-    const QString text = modDataFiles::decoded(value);
-    if constexpr (sizeof(Int) == sizeof(qint16))
-        return Platform::lenientToInt16(text);
-    else
-        return Platform::lenientToInt32(text);
-}
+namespace {
 
 enum CategoryMode : char { NoData = 'N', FreeForAll = 'F', General = 'G', OwnData = 'Y', Custom = 'C', Unknown = 0 };
 
-// The category mode of a value: its one letter in capitals, else Unknown.
-char categoryModeOf(const QString &value)
-{
-    if (value.size() != 1)
-        return Unknown;
-    const char16_t letter = value.front().toUpper().unicode();
-    return letter == 'N' || letter == 'F' || letter == 'G' || letter == 'Y' || letter == 'C' ? char(letter) : char(Unknown);
-}
-
 } // namespace
 
-// The values of one engine database load that many engines share (flags, types, countries,
-// methods, query templates, languages): the bytes of a value are decoded once, and every engine
-// keeps the same text, together with what the load derived from it.
-class EngineValueCache {
-public:
-    struct Entry {
-        QString raw;       // the value as read
-        QString text;      // what the engine keeps
-        int tag = 0;       // the type counter, or the category mode
-        QString data;      // the category data of a mode that names no engine
-    };
-
-    // The entry of these bytes under that key, or null.
-    const Entry *find(EngineKey key, QByteArrayView bytes) const
-    {
-        const Table &table = m_tables[size_t(key)];
-        if (table.buckets.empty())
-            return nullptr;
-        const size_t at = slotOf(table, bytes, hashOf(bytes));
-        return table.buckets[at].entry < 0 ? nullptr : &table.entries[size_t(table.buckets[at].entry)];
-    }
-
-    qsizetype categoryCursor = -1;   // the engine category entry found last
-
-    const Entry &add(EngineKey key, QByteArrayView bytes, Entry entry)
-    {
-        Table &table = m_tables[size_t(key)];
-        if ((table.entries.size() + 1) * 2 > table.buckets.size())
-            grow(table);
-        const quint32 hash = hashOf(bytes);
-        table.buckets[slotOf(table, bytes, hash)] = {hash, qint32(table.entries.size())};
-        table.entries.push_back(std::move(entry));
-        return table.entries.back();
-    }
-
-private:
-    struct Slot {
-        quint32 hash = 0;
-        qint32 entry = -1;
-    };
-    struct Table {
-        std::vector<Slot> buckets;   // a power of two in size, at most half used
-        std::vector<Entry> entries;
-    };
-
-    static quint32 hashOf(QByteArrayView bytes)
-    {
-        quint32 hash = 2166136261u;
-        for (const char c : bytes)
-            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-        return hash;
-    }
-    size_t slotOf(const Table &table, QByteArrayView bytes, quint32 hash) const
-    {
-        const size_t mask = table.buckets.size() - 1;
-        for (size_t at = hash & mask;; at = (at + 1) & mask) {
-            const Slot &slot = table.buckets[at];
-            if (slot.entry < 0 || (slot.hash == hash && modDataFiles::decodesTo(bytes, table.entries[size_t(slot.entry)].raw)))
-                return at;
-        }
-    }
-    static void grow(Table &table)
-    {
-        std::vector<Slot> buckets(table.buckets.empty() ? 16 : table.buckets.size() * 2);
-        const size_t mask = buckets.size() - 1;
-        for (const Slot &slot : table.buckets) {
-            if (slot.entry < 0)
-                continue;
-            size_t at = slot.hash & mask;
-            while (buckets[at].entry >= 0)
-                at = (at + 1) & mask;
-            buckets[at] = slot;
-        }
-        table.buckets = std::move(buckets);
-    }
-
-    std::array<Table, size_t(EngineKey::Ignored) + 1> m_tables;
-};
-
-bool clsMain::applyEngineValue(clsEngines &engine, EngineKey key, QByteArrayView value, EngineValueCache &cache,
+bool clsMain::applyEngineValue(clsEngines &engine, EngineKey key, QByteArrayView bytes, EngineValueCache &cache,
                                char &categoryMode)
 {
-    // A shared value: decoded and derived at its first sight in this load.
-    const auto shared = [&](const auto &derive) -> const EngineValueCache::Entry & {
-        if (const EngineValueCache::Entry *known = cache.find(key, value))
-            return *known;
-        EngineValueCache::Entry entry{modDataFiles::decoded(value), QString(), 0, QString()};
-        derive(entry);
-        return cache.add(key, value, std::move(entry));
-    };
-    const auto asRead = [](EngineValueCache::Entry &entry) { entry.text = entry.raw; };
-    const auto firstCharacterUpper = [](EngineValueCache::Entry &entry) {
-        // The flag is one character: "ß" has no one-character capital and stays as it is.
-        entry.text = entry.raw.isEmpty() ? QString() : QString(entry.raw.front().toUpper());
+    const EngineRecordReader::Value &value = cache.reader.read(key, bytes);
+    const auto modeData = [this](std::optional<QString> &data, const char *entry) -> const QString & {
+        if (!data)
+            data = getEngineCategoryData(QLatin1String(entry));
+        return *data;
     };
     switch (key) {
-    case EngineKey::Name: engine.Name = modDataFiles::decoded(value); break;
-    case EngineKey::Home: engine.Home = modDataFiles::decoded(value); break;
-    case EngineKey::AddURL: engine.AddURL = modDataFiles::decoded(value); break;
+    case EngineKey::Name: engine.Name = value.text; break;
+    case EngineKey::Home: engine.Home = value.text; break;
+    case EngineKey::AddURL: engine.AddURL = value.text; break;
     case EngineKey::Country:
-        engine.Country = shared([this](EngineValueCache::Entry &entry) {
-            QString code = entry.raw.trimmed().toUpper();
-            if (code == QLatin1String("NN"))
-                code = QStringLiteral("US");
-            if (!code.isEmpty())
-                offerCountry(code);
-            entry.text = code;
-        }).text;
+        if (value.firstSight && !value.text.isEmpty()) {
+            QString code = value.text;
+            offerCountry(code);
+        }
+        engine.Country = value.text;
         break;
-    case EngineKey::CountryOnly: engine.CountryOnly = shared(asRead).text; break;
-    case EngineKey::Type: {
-        const EngineValueCache::Entry &type = shared([](EngineValueCache::Entry &entry) {
-            entry.text = entry.raw.trimmed().toUpper();
-            entry.tag = typeCounterOf(entry.text);
-        });
-        engine.EngineType = type.text;
-        ++m_typeCounts[type.tag];
+    case EngineKey::CountryOnly: engine.CountryOnly = value.text; break;
+    case EngineKey::Type:
+        engine.EngineType = value.text;
+        ++m_typeCounts[value.typeCounter];
         break;
-    }
-    case EngineKey::Category: {
-        const EngineValueCache::Entry &category = shared([this](EngineValueCache::Entry &entry) {
-            entry.text = entry.raw;
-            entry.tag = categoryModeOf(entry.raw);
-            if (entry.tag == FreeForAll)
-                entry.data = getEngineCategoryData(QStringLiteral("Free For All Links"));
-            else if (entry.tag == General)
-                entry.data = getEngineCategoryData(QStringLiteral("General For All Links"));
-        });
-        engine.Category = category.text;
-        categoryMode = char(category.tag);
-        if (categoryMode == FreeForAll || categoryMode == General)
-            engine.CategoryData = category.data;
+    case EngineKey::Category:
+        engine.Category = value.text;
+        categoryMode = value.categoryMode;
+        if (categoryMode == FreeForAll)
+            engine.CategoryData = modeData(cache.freeForAllData, "Free For All Links");
+        else if (categoryMode == General)
+            engine.CategoryData = modeData(cache.generalData, "General For All Links");
         else if (categoryMode == OwnData || categoryMode == Custom)
             engine.CategoryData = engineCategoryDataAfter(engine.Name, cache.categoryCursor);
         if (categoryMode != NoData && engine.CategoryData.isEmpty())
             noteInErrorLog(QStringLiteral("CategoryData missing. Engine: ") + engine.Name);
         break;
-    }
-    case EngineKey::Method: engine.Method = shared(asRead).text; break;
+    case EngineKey::Method: engine.Method = value.text; break;
     case EngineKey::Action:
-        engine.Action = modDataFiles::decoded(value);
+        engine.Action = value.text;
         if (!engine.Action.contains(QLatin1String("http://"), Qt::CaseInsensitive))
             noteInErrorLog(QStringLiteral("Error_Engine_URL:") + engine.Name + QStringLiteral(" - ") + engine.Action);
         break;
-    case EngineKey::Query: engine.Query = shared(asRead).text; break;
-    case EngineKey::AdultOnlySites: engine.AdultOnlySites = shared(firstCharacterUpper).text; break;
-    case EngineKey::Adults: engine.Adults = shared(firstCharacterUpper).text; break;
-    case EngineKey::Language: engine.Language = shared(asRead).text; break;
-    case EngineKey::MaxTitle: return assignNumber(engine.MaxTitle, fieldNumber<qint32>(value));
-    case EngineKey::MaxKeywords: return assignNumber(engine.MaxKeywords, fieldNumber<qint32>(value));
-    case EngineKey::MaxDescription: return assignNumber(engine.MaxDescriptions, fieldNumber<qint32>(value));
-    case EngineKey::SiteLevel: return assignNumber(engine.SiteLevel, fieldNumber<qint16>(value));
+    case EngineKey::Query: engine.Query = value.text; break;
+    case EngineKey::AdultOnlySites: engine.AdultOnlySites = value.text; break;
+    case EngineKey::Adults: engine.Adults = value.text; break;
+    case EngineKey::Language: engine.Language = value.text; break;
+    case EngineKey::MaxTitle: return assignNumber(engine.MaxTitle, value.number);
+    case EngineKey::MaxKeywords: return assignNumber(engine.MaxKeywords, value.number);
+    case EngineKey::MaxDescription: return assignNumber(engine.MaxDescriptions, value.number);
+    case EngineKey::SiteLevel: return assignNumber(engine.SiteLevel, value.number);
     case EngineKey::Ignored: break;
     }
     return true;
@@ -427,7 +296,7 @@ void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally
     m_pendingCountryRows = &countryRows;
     m_pendingLog = &notes;
     m_countryNames.reset();
-    EngineValueCache cache;
+    auto cache = std::make_unique<EngineValueCache>();
     std::unique_ptr<clsEngines> engine;   // the engine being read
     qint64 engineLines = 0;               // its key lines
     char categoryMode = Unknown;
@@ -459,7 +328,7 @@ void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally
             categoryMode = Unknown;
         }
         ++engineLines;
-        tally.failed = !applyEngineValue(*engine, line.key, line.value, cache, categoryMode);
+        tally.failed = !applyEngineValue(*engine, line.key, line.value, *cache, categoryMode);
         if (line.key == EngineKey::Name) {
             ++tally.engineCount;
             myEngines().prefetch(engine->Name);
@@ -469,7 +338,9 @@ void clsMain::readEngineDatabase(const QString &file, EngineDatabaseTally &tally
     if (tally.failed)
         engine.reset();
     finishEngine();
-    // The engines hold the category data they need: the rest goes before the list rows come.
+    // The engines hold the values and the category data they need: the rest goes before the list
+    // rows come.
+    cache.reset();
     releaseEngineCategoryData();
     tally.readable = reading.readable;
     tally.skippedLines += reading.skippedLines.size();

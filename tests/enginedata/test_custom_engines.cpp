@@ -284,3 +284,37 @@ TEST_F(CustomEngines, ExportWritesOneNameALineAndOneMoreLineEnd)
     ASSERT_TRUE(store.exportList(programPath(u"nenglist.txt"_s), {}));
     EXPECT_EQ(TestEnvironment::readFile(programPath(u"nenglist.txt"_s)), QByteArray("\r\n"));
 }
+
+// The crafted database of the engine load through the builder's reader: no end marker, "NN"
+// kept, repeated and empty names loaded, category data only for a mode beginning with "Y".
+TEST_F(CustomEngines, ACraftedFileLoadsFieldByFieldAsItAlwaysHas)
+{
+    env.writeFile(customFile(), "# crafted\r\nName=Caf\xe9 Suche\r\nHome=http://caf\xe9.example/?a=b=c\r\nCountry= nn \n"
+                                "EngineType=dir\rCategoryType=Y\r\nAdult=yes\r\nAdultOnlySite=\r\nMaxKeyword=12 words\r\n"
+                                "MaxDescr=\r\nSiteLevel=  2\r\nQuery=q=<URL>&x=1=2\r\nLanguage=\xc4 \t\r\nName =Ignored\r\n"
+                                "WebType=X\r\n\r\nname=CAF\xc9 SUCHE\r\nType=ENG\r\nName=Second\nType=News\nCategory=f\n"
+                                "Method=POST\nAction=https://second.example/add\nCountry=de\nAdults=\xdf\nMaxTitle=-7\n"
+                                "Name=Third\rCategory=G\rCountry=DE\rCountryOnly=Yes\rType= mall \rCategory=yes\r"
+                                "Name=\r\nType=HOT\r\nName=Fourth\r\nCategory=Q\r\nType=odd\r\nMaxTitle=2147483647\r\n"
+                                "end:version 6.0\r\nName=After\r\n");
+    env.writeFile(categoryFile(), "[caf\xe9 suche]\r\nMusic=Arts > Music\r\n[Third]\r\nT=3\r\n[THIRD]\r\nT=4\r\n");
+    store.load();
+    QStringList lines;
+    for (const CustomEngineRecord &r : store.records()) {
+        lines.append(QStringList{r.Name, r.Home, r.AddURL, r.Country, r.CountryOnly, r.Type, r.Category, r.CategoryData,
+                                 r.Method, r.Action, r.Query, r.WebType, r.Adults, r.AdultOnlySites, r.Language,
+                                 QString::number(r.MaxTitle), QString::number(r.MaxKeywords),
+                                 QString::number(r.MaxDescription), QString::number(r.SiteLevel)}
+                         .join(u'|'));
+    }
+    // "ß" has no one-character capital: the flag keeps its one character.
+    EXPECT_EQ(lines.join(u'\n'),
+              QStringLiteral("Café Suche|http://café.example/?a=b=c||NN||DIR|Y|Music=Arts > Music>|||q=<URL>&x=1=2||Y||Ä \t|0|12|0|2\n"
+                             "CAFÉ SUCHE|||||ENG||||||||||0|0|0|0\n"
+                             "Second|||DE||NEWS|f||POST|https://second.example/add|||ß|||-7|0|0|0\n"
+                             "Third|||DE|Yes|MALL|yes|T=4>||||||||0|0|0|0\n"
+                             "|||||HOT||||||||||0|0|0|0\n"
+                             "Fourth|||||ODD|Q|||||||||2147483647|0|0|0\n"
+                             "After|||||||||||||||0|0|0|0"));
+    EXPECT_TRUE(store.errors().isEmpty());
+}

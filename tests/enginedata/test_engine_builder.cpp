@@ -641,3 +641,96 @@ TEST(EngineDefinition, RefusalsComeInTheOrderTheUserMeetsThem)
     EXPECT_EQ(r.MaxTitle, 70);
     EXPECT_TRUE(EngineDefinition::mappingRefusal(u"A=B"_s, QString()).isEmpty());   // clearing is always fine
 }
+
+// After a merge and a restart the database holds the user's own engines: they stay editable,
+// also deleted and made anew, while the vendor's names stay refused.
+TEST_F(Builder, MergedEnginesStayEditableAfterARestart)
+{
+    installSample();
+    env.dialogs.answerInput(u"Mine"_s);
+    ASSERT_TRUE(saveNew(u"Mine"_s));
+    env.dialogs.answerMessage(Platform::Yes);
+    env.dialogs.answerMessage(Platform::Ok);
+    press(u"Merge"_s);
+    closeBuilder();
+    ASSERT_TRUE(main->loadEngineCategory());
+    ASSERT_TRUE(main->loadEngines());
+    ASSERT_TRUE(myEngines().contains(u"mine"_s));
+    openBuilder();
+    const qsizetype shown = env.dialogs.shown().size();
+
+    TestSupport::clickRow(b->lstEngines, b->lstEngines->item(0));
+    TestSupport::clickTab(b->SSTab1, frmEngineBuilder::SettingsTab);
+    b->txtLanguage->selectAll();
+    QTest::keyClicks(b->txtLanguage, u"German"_s);
+    press(u"Save"_s);
+    EXPECT_EQ(env.dialogs.shown().size(), shown);
+    EXPECT_EQ(record(0).Language, u"German"_s);
+
+    env.dialogs.answerMessage(Platform::Yes);
+    press(u"Delete"_s);
+    ASSERT_EQ(b->lstEngines->count(), 0);
+    env.dialogs.answerInput(u"MINE"_s);
+    ASSERT_TRUE(saveNew(u"MINE"_s));
+    EXPECT_EQ(engineNames(), QStringList{u"MINE"_s});
+    closeBuilder();
+    EXPECT_TRUE(customFile().startsWith("Name=MINE\r\n"));
+
+    openBuilder();
+    for (const QString &vendorName : {u"alpha search"_s, u"Beacon Search"_s}) {
+        env.dialogs.answerInput(vendorName);
+        env.dialogs.answerMessage(Platform::Ok);
+        press(u"New"_s);
+        EXPECT_EQ(env.dialogs.shown().last().title, u"New Engine"_s);
+    }
+}
+
+// A merge after a load that could not read the custom file leaves both engine data files (and
+// the engines merged into them before) as they were, and says why.
+TEST_F(Builder, AMergeAfterAnUnreadableCustomFileChangesNoDatabaseFile)
+{
+    installSample();
+    env.dialogs.answerInput(u"Mine"_s);
+    ASSERT_TRUE(saveNew(u"Mine"_s));
+    b->setCategoryData(u"Music=Tunes"_s);
+    ASSERT_TRUE(b->saveEngineData());
+    env.dialogs.answerMessage(Platform::Yes);
+    env.dialogs.answerMessage(Platform::Ok);
+    press(u"Merge"_s);
+    closeBuilder();
+    const QByteArray database = TestEnvironment::readFile(enginePath(u"vqzeng5.dat"_s));
+    const QByteArray categoryData = TestEnvironment::readFile(enginePath(u"catvqs.dat"_s));
+    ASSERT_TRUE(database.contains("Name=Mine\r\n"));
+
+    const QByteArray utf16("\xFF\xFEN\0a\0m\0e\0=\0M\0i\0n\0e\0\r\0\n\0", 24);
+    env.writeFile(enginePath(u"vqzengc.dat"_s), utf16);
+    env.dialogs.answerMessage(Platform::Ok);
+    openBuilder();
+    ASSERT_EQ(b->lstEngines->count(), 0);
+    env.dialogs.answerMessage(Platform::Yes);
+    env.dialogs.answerMessage(Platform::Ok);
+    press(u"Merge"_s);
+    EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(u"mergeEngineFile_Error: the custom engine file could not be read"_s));
+    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"vqzeng5.dat"_s)), database);
+    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"catvqs.dat"_s)), categoryData);
+    EXPECT_EQ(customFile(), utf16);
+}
+
+// Category items of the user's own file come back as they were read when another engine
+// changes, also items holding ">".
+TEST_F(Builder, UneditedCategoryItemsAreWrittenBackAsRead)
+{
+    closeBuilder();
+    const QByteArray categories = crlf({"[Hand]", "Music=Arts > Music", "  Theatre=Stage  ", "", ""});
+    env.writeFile(enginePath(u"vqzengc.dat"_s), crlf({"Name=Hand", "Category=Y", "Action=http://h.example/", "",
+                                                      "Name=Other", "Category=N", "Action=http://o.example/"}));
+    env.writeFile(enginePath(u"catcus.dat"_s), categories);
+    openBuilder();
+    TestSupport::clickRow(b->lstEngines, b->lstEngines->item(1));
+    TestSupport::clickTab(b->SSTab1, frmEngineBuilder::SettingsTab);
+    QTest::keyClicks(b->txtLanguage, u"French"_s);
+    press(u"Save"_s);
+    closeBuilder();
+    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"catcus.dat"_s)), categories);
+    EXPECT_TRUE(customFile().contains("Language=French\r\n"));
+}

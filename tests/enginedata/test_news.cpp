@@ -245,3 +245,30 @@ TEST_F(NewsTest, AVeryLongLineIsShownBrokenAndStoredWhole)
     for (const auto &c : cases)
         EXPECT_EQ(NewsText::shownText(c.message), c.shown);
 }
+
+// A title of one huge word from the vendor is stored whole, and shown cut and broken at every
+// opening, fetched or stored; markup in it is shown as text.
+TEST_F(NewsTest, AHugeTitleIsShownCutAndBrokenAtEveryOpening)
+{
+    const QByteArray title = "<b>" + QByteArray(1024 * 1024, 't');
+    const QByteArray reply = "[News]\r\nTitle=" + title + "\r\nDate=2026-12-03\r\nMessage=short";
+    server.replyWith(LoopbackServer::httpReply(200, reply));
+    const QString expected = NewsText::shownTitle(QString::fromLatin1(title));
+    for (const char *checkAtOpen : {"1", "0"}) {
+        SCOPED_TRACE(checkAtOpen);
+        setCheckAtOpen(checkAtOpen);
+        frmNews *news = open();
+        ASSERT_TRUE(settled(news));
+        EXPECT_EQ(news->lblTitle->text(), expected);
+        EXPECT_EQ(news->lblTitle->textFormat(), Qt::PlainText);
+        EXPECT_EQ(message(news), u"short\r\n"_s);
+        delete news;
+    }
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(newsFile()), reply + "\r\n");
+
+    const QStringList lines = expected.split(u'\n');
+    EXPECT_EQ(lines.join(QString()), QString::fromLatin1(title.left(NewsText::kMaxTitleChars)));
+    for (const QString &line : lines)
+        EXPECT_LE(line.size(), NewsText::kMaxTitleLineChars);
+    EXPECT_EQ(NewsText::shownTitle(u"a\nb"_s), u"a\nb"_s);
+}

@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         qputenv("VELQUIST_VENDOR_HOST", server.hostPort().toUtf8());
-        frmUpdateEngines::setIntervals({5, 200, 2, 700});
+        frmUpdateEngines::setIntervals({5, 200, 2, 700, 3000});
         server.setHandler([this](QTcpSocket *client, const QByteArray &request) {
             const int index = fileIndexOf(request);
             const Answer answer = answers.value(index, answerWhole);
@@ -80,7 +80,14 @@ protected:
         return -1;
     }
     static QByteArray oldBytes(int i) { return "old file " + QByteArray::number(i) + "\r\n"; }
-    static QByteArray newBody(int i) { return "Name=New engine " + QByteArray::number(i) + "\r\nQuery=a=1\r\n"; }
+    // Each body reads as the file it replaces.
+    static QByteArray newBody(int i)
+    {
+        static const char *const bodies[] = {"Name=New engine 0\r\nQuery=a=1\r\n", "[New engine 1]\r\nArts=1\r\n",
+                                             "New engine 2\r\n", "[New category 3]\r\nSub\r\n",
+                                             "[New engine 4]\r\nURL=x\r\n"};
+        return bodies[i];
+    }
     static QByteArray stored(int i) { return TestSupport::TestEnvironment::readFile(frmUpdateEngines::targetPath(i)); }
     static QString setting(const char *section, const char *key)
     {
@@ -94,14 +101,31 @@ protected:
         client->disconnectFromHost();
     }
 
-    // The failure state: red text, the installer link, Start enabled again, no success reported.
+    // The failure state: the reason, the installer link, Start enabled again, no success reported.
     void expectFailureState() const
     {
-        EXPECT_TRUE(window->Label1->text().startsWith(QStringLiteral("Error occur when update engine data.")));
+        EXPECT_TRUE(window->Label1->text().startsWith(QStringLiteral("Error occur when update engine data: ")));
+        EXPECT_TRUE(window->Label1->text().contains(QStringLiteral("No engine file was changed.")));
         EXPECT_TRUE(window->Label2->text().contains(QStringLiteral("'vqzeng.exe'")));
         EXPECT_EQ(window->cmdClose->text(), QStringLiteral("&Close"));
         EXPECT_TRUE(window->cmdStart->isEnabled());
         EXPECT_FALSE(reports.isEmpty() || reports.last());
+    }
+    void expectOldFiles() const
+    {
+        for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
+            EXPECT_EQ(stored(i), oldBytes(i)) << i;
+    }
+    // A cancel: says so, in black, without the installer link; nothing stored.
+    void expectCancelledState() const
+    {
+        EXPECT_EQ(window->Label1->text(), QStringLiteral("The engine data update was cancelled. No engine file was changed."));
+        EXPECT_EQ(window->Label1->palette().color(QPalette::WindowText), QColor(Qt::black));
+        EXPECT_TRUE(window->Label2->text().isEmpty());
+        EXPECT_EQ(window->cmdClose->text(), QStringLiteral("&Close"));
+        EXPECT_TRUE(window->cmdStart->isEnabled());
+        EXPECT_EQ(reports, QList<bool>{false});
+        expectOldFiles();
     }
 
     TestSupport::LoopbackServer server;

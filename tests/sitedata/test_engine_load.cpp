@@ -243,3 +243,50 @@ TEST_F(EngineLoad, TheSampleDataLoadsEveryEngineWithEveryType)
     EXPECT_GT(main->m_intNumOfCustEngines, 0);
     EXPECT_FALSE(errorLog().contains("Duplicate Engine"));
 }
+
+namespace {
+
+// Every field of every loaded engine, one engine a line, then the country rows and type captions.
+QString loadedFields(const frmMain *w)
+{
+    QStringList lines;
+    for (const clsEngines &e : myEngines()) {
+        lines.append(QStringList{e.Name, e.Home, e.AddURL, e.Country, e.CountryOnly, e.EngineType, e.Category,
+                                 e.CategoryData, e.Method, e.Action, e.Query, e.AdultOnlySites, e.Adults, e.WebType,
+                                 e.Language, QString::number(e.MaxTitle), QString::number(e.MaxKeywords),
+                                 QString::number(e.MaxDescriptions), QString::number(e.SiteLevel)}
+                         .join(u'|'));
+    }
+    lines.append(countryRows(w).join(u','));
+    for (const QCheckBox *type : w->chkType)
+        lines.append(type->text());
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+// A database made of the cases where readers differ: non-ASCII and case-duplicate names, every
+// line end, "=" inside values, empty values, a blank before "=", key synonyms, a number with
+// words, lines after the end marker. The fields are those the loader has always given.
+TEST_F(EngineLoad, ACraftedDatabaseLoadsFieldByFieldAsItAlwaysHas)
+{
+    const QByteArray database = "# crafted\r\nName=Caf\xe9 Suche\r\nHome=http://caf\xe9.example/?a=b=c\r\nCountry= nn \n"
+                                "EngineType=dir\rCategoryType=Y\r\nAdult=yes\r\nAdultOnlySite=\r\nMaxKeyword=12 words\r\n"
+                                "MaxDescr=\r\nSiteLevel=  2\r\nQuery=q=<URL>&x=1=2\r\nLanguage=\xc4 \t\r\nName =Ignored\r\n"
+                                "WebType=X\r\n\r\nname=CAF\xc9 SUCHE\r\nType=ENG\r\nName=Second\nType=News\nCategory=f\n"
+                                "Method=POST\nAction=https://second.example/add\nCountry=de\nAdults=\xdf\nMaxTitle=-7\n"
+                                "Name=Third\rCategory=G\rCountry=DE\rCountryOnly=Yes\rType= mall \rCategory=c\r"
+                                "Name=\r\nType=HOT\r\nName=Fourth\r\nCategory=Q\r\nType=odd\r\nMaxTitle=2147483647\r\n"
+                                "end:version 6.0\r\nName=After\r\n";
+    const QByteArray categories = "[Free For All Links]\r\nArts=1\r\n[General For All Links]\r\nG=2\r\n"
+                                  "[caf\xe9 suche]\r\nMusic=Arts > Music\r\n[Third]\r\nT=3\r\n";
+    ASSERT_TRUE(loadEngineFiles(database, categories));
+    const QString expected = QStringLiteral(
+        "Café Suche|http://café.example/?a=b=c||US||DIR|Y|Music=Arts > Music>|||q=<URL>&x=1=2||Y||Ä \t|0|12|0|2\n"
+        "Second|||DE||NEWS|f|Arts=1>|POST|https://second.example/add|||ß|||-7|0|0|0\n"
+        "Third|||DE|Yes|MALL|c|T=3>||||||||0|0|0|0\n"
+        "Fourth|||||ODD|Q|||||||||2147483647|0|0|0\n"
+        "(US),(DE)\n&General Engines(1)\n&Directories(1)\n&FFA Links(0)\n&News/Classifieds(1)\n&Online Mall(1)\n"
+        "&Hot Sites(1)\n&Miscellaneous(1)");
+    EXPECT_EQ(loadedFields(w), expected);
+}
