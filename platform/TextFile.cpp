@@ -268,12 +268,20 @@ bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
 // The journal names its targets by their plain file names, read as names in the journal's own
 // folder: a folder copied elsewhere after a crash recovers itself, and a journal can never
 // reach a file outside its folder.
+//
+// A set over several folders (the engine data update stores into the program folder and the
+// engine data folder) puts a journal "set <id>" in each folder, which rolls back unless a mark
+// "<id>.vqcommit" stands in one of the folders a start looks into. Writing the mark is the one
+// step after which the whole set rolls forward; it goes last, once every journal has.
 
 namespace {
 
 const QByteArray kForward = "forward";
 const QByteArray kBack = "back";
+const QByteArray kSetPrefix = "set ";
 const QByteArray kJournalEnd = "end";
+const QString kCommitSuffix = QStringLiteral(".vqcommit");
+constexpr qsizetype kSetIdLength = 12;
 
 // Writes the file whole under its own name and flushes it to disk; false leaves no file.
 bool writeSynced(const QString &path, const QByteArray &bytes)
@@ -337,11 +345,28 @@ QByteArray journalBytes(const QByteArray &direction, const QList<JournalEntry> &
     return bytes + kJournalEnd + '\n';
 }
 
-bool putJournal(const QString &path, const QByteArray &direction, const QList<JournalEntry> &entries)
+// Puts the file in its place complete or not at all, and on the disk.
+bool putSynced(const QString &path, const QByteArray &bytes)
 {
-    const bool put = writeSynced(path + kNewSuffix, journalBytes(direction, entries)) && moveOver(path + kNewSuffix, path);
+    const bool put = writeSynced(path + kNewSuffix, bytes) && moveOver(path + kNewSuffix, path);
     syncFolderOf(path);
     return put;
+}
+
+bool putJournal(const QString &path, const QByteArray &direction, const QList<JournalEntry> &entries)
+{
+    return putSynced(path, journalBytes(direction, entries));
+}
+
+bool isSetId(QStringView id)
+{
+    return !id.isEmpty() && std::all_of(id.begin(), id.end(), isLetterOrDigit);
+}
+
+// The set a journal of a set over several folders belongs to; empty for any other journal.
+QString setIdOf(const QByteArray &direction)
+{
+    return direction.startsWith(kSetPrefix) ? QString::fromLatin1(direction.mid(kSetPrefix.size())) : QString();
 }
 
 // What a journal's lines say, as far as they can be read: `complete` only when every line
@@ -359,7 +384,8 @@ JournalReading readJournal(const QString &path)
         return reading;
     QList<QByteArray> lines = bytes->split('\n');
     reading.journal.direction = lines.value(0);
-    bool wellFormed = reading.journal.direction == kForward || reading.journal.direction == kBack;
+    const QByteArray &direction = reading.journal.direction;
+    bool wellFormed = direction == kForward || direction == kBack || isSetId(setIdOf(direction));
     const bool ended = lines.size() >= 3 && lines.last().isEmpty() && lines.at(lines.size() - 2) == kJournalEnd;
     for (qsizetype i = 1; i < lines.size() - (ended ? 2 : 0); ++i) {
         const QByteArray &line = lines.at(i);
@@ -418,16 +444,23 @@ bool actsOnRegularFilesOnly(const QString &folder, const Journal &journal)
 }
 
 // Ends the journal's set one way or the other; false leaves the journal for the next start.
-bool finishJournal(const QString &folder, const QString &journalPath, const Journal &journal)
+bool finishJournal(const QString &folder, const QString &journalPath, const QList<JournalEntry> &entries, bool forward)
 {
-    const bool done = journal.direction == kForward ? rollForward(folder, journal.entries)
-                                                    : rollBack(folder, journal.entries);
+    const bool done = forward ? rollForward(folder, entries) : rollBack(folder, entries);
     if (!done)
         return false;
     syncFolderOf(journalPath);
     QFile::remove(journalPath);
-    removeOldNames(folder, journal.entries);
+    removeOldNames(folder, entries);
     return true;
+}
+
+// Whether a start rolls the journal's set forward: a one-folder set once its journal says so,
+// a set over several folders once its mark was written.
+bool rollsForward(const Journal &journal, const QSet<QString> &committedSets)
+{
+    const QString id = setIdOf(journal.direction);
+    return id.isEmpty() ? journal.direction == kForward : committedSets.contains(id);
 }
 
 void dropNewFiles(const QList<FileBytes> &files)
@@ -438,25 +471,67 @@ void dropNewFiles(const QList<FileBytes> &files)
     }
 }
 
-// The one folder all the files lie in, ending in "/"; nothing when they lie in several.
-std::optional<QString> commonFolder(const QList<FileBytes> &files)
+// The files of a set that lie in one folder, under the journal beside the first of them.
+struct FolderPart {
+    QString folder;   // ending in "/"
+    QString journalPath;
+    QList<JournalEntry> entries;
+};
+
+FolderPart &partFor(QList<FolderPart> &parts, const QString &path)
 {
-    const QString folder = QFileInfo(files.first().path).absolutePath();
-    for (const FileBytes &file : files) {
-        if (QFileInfo(file.path).absolutePath() != folder)
-            return std::nullopt;
+    const QString folder = QFileInfo(path).absolutePath() + QLatin1Char('/');
+    for (FolderPart &part : parts) {
+        if (part.folder == folder)
+            return part;
     }
-    return folder + QLatin1Char('/');
+    parts.append({folder, path + kJournalSuffix, {}});
+    return parts.last();
+}
+
+void removeJournals(const QList<FolderPart> &parts)
+{
+    for (const FolderPart &part : parts)
+        QFile::remove(part.journalPath);
+}
+
+// The sets over several folders whose mark stands in one of the folders.
+QSet<QString> committedSets(const QStringList &folders)
+{
+    QSet<QString> sets;
+    for (const QString &folder : folders) {
+        for (const QFileInfo &info : QDir(folder).entryInfoList({QLatin1Char('*') + kCommitSuffix},
+                                                                QDir::Files | QDir::Hidden | QDir::System)) {
+            const QString id = info.fileName().chopped(kCommitSuffix.size());
+            if (!info.isSymLink() && isSetId(id))
+                sets.insert(id);
+        }
+    }
+    return sets;
+}
+
+// Removes the marks of sets no journal is left for.
+void removeCommitMarks(const QStringList &folders, const QSet<QString> &heldSets)
+{
+    for (const QString &folder : folders) {
+        for (const QFileInfo &info : QDir(folder).entryInfoList({QLatin1Char('*') + kCommitSuffix},
+                                                                QDir::Files | QDir::Hidden | QDir::System)) {
+            const QString id = info.fileName().chopped(kCommitSuffix.size());
+            if (!info.isSymLink() && isSetId(id) && !heldSets.contains(id))
+                QFile::remove(info.absoluteFilePath());
+        }
+    }
 }
 
 // The journals of one folder that a start could not finish, by the names of the targets they
 // hold on to: those targets' new files and old names stay for a later start.
 struct LeftJournals {
     QSet<QString> heldNames;
+    QSet<QString> heldSets;   // sets over several folders whose mark must stay
     QStringList reports;
 };
 
-void finishJournalsIn(const QString &folder, LeftJournals &left)
+void finishJournalsIn(const QString &folder, const QSet<QString> &committed, LeftJournals &left)
 {
     const QStringList journals = QDir(folder).entryList({QLatin1Char('*') + kJournalSuffix},
                                                         QDir::Files | QDir::System | QDir::Hidden);
@@ -468,11 +543,13 @@ void finishJournalsIn(const QString &folder, LeftJournals &left)
             problem = QStringLiteral("it cannot be read or names files outside its folder");
         else if (!actsOnRegularFilesOnly(folder, reading.journal))
             problem = QStringLiteral("a file it names is not a regular file");
-        else if (!finishJournal(folder, journalPath, reading.journal))
+        else if (!finishJournal(folder, journalPath, reading.journal.entries, rollsForward(reading.journal, committed)))
             problem = QStringLiteral("its files could not be moved");
         if (problem.isEmpty())
             continue;
         left.heldNames.insert(journalName.chopped(kJournalSuffix.size()));
+        if (const QString id = setIdOf(reading.journal.direction); isSetId(id))
+            left.heldSets.insert(id);
         for (const JournalEntry &entry : reading.journal.entries)
             left.heldNames.insert(entry.name);
         left.reports.append(QStringLiteral("Interrupted write not finished: ") + QDir::toNativeSeparators(journalPath)
@@ -500,10 +577,7 @@ bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
 {
     if (files.isEmpty())
         return true;
-    const std::optional<QString> folder = commonFolder(files);
-    if (!folder)
-        return false;
-    QList<JournalEntry> entries;
+    QList<FolderPart> parts;
     for (const FileBytes &file : files) {
         const QString name = QFileInfo(file.path).fileName();
         if (file.path.isEmpty() || !isPlainFileName(name) || QFileInfo(file.path).isDir()) {
@@ -515,43 +589,59 @@ bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
             dropNewFiles(files);
             return false;
         }
-        entries.append({name, existed});
+        partFor(parts, file.path).entries.append({name, existed});
     }
-    const QString journalPath = files.first().path + kJournalSuffix;
-    if (!putJournal(journalPath, kForward, entries)) {
-        QFile::remove(journalPath);
+    const QString setId = parts.size() > 1 ? randomLettersAndDigits(kSetIdLength) : QString();
+    const QByteArray direction = setId.isEmpty() ? kForward : kSetPrefix + setId.toLatin1();
+    const QString commitMark = parts.first().folder + setId + kCommitSuffix;
+    bool committed = std::all_of(parts.begin(), parts.end(), [&direction](const FolderPart &part) {
+        return putJournal(part.journalPath, direction, part.entries);
+    });
+    committed = committed && (setId.isEmpty() || putSynced(commitMark, QByteArray()));
+    if (!committed) {
+        removeJournals(parts);
         dropNewFiles(files);
         return false;
     }
     for (const FileBytes &file : files) {
         const bool failedByTest = writeFailureHook() && writeFailureHook()(file.path);
         if (failedByTest || !moveOver(file.path + kNewSuffix, file.path)) {
-            // Rolling back from here on, also for a start that finds the journal after a crash.
-            if (putJournal(journalPath, kBack, entries))
-                finishJournal(*folder, journalPath, {kBack, entries});
+            // Rolling back from here on, also for a start that finds the journals after a crash.
+            for (const FolderPart &part : parts) {
+                if (putJournal(part.journalPath, kBack, part.entries))
+                    finishJournal(part.folder, part.journalPath, part.entries, false);
+            }
+            if (!setId.isEmpty())
+                QFile::remove(commitMark);
             return false;
         }
     }
-    syncFolderOf(journalPath);
-    QFile::remove(journalPath);
-    removeOldNames(*folder, entries);
+    for (const FolderPart &part : parts)
+        finishJournal(part.folder, part.journalPath, part.entries, true);
+    if (!setId.isEmpty())
+        QFile::remove(commitMark);
     return true;
 }
 
 QStringList finishInterruptedWrites(const QStringList &folders)
 {
-    QStringList reports;
-    QSet<QString> done;   // a folder given twice is cleaned, and reported, once
+    QStringList unique;   // a folder given twice is cleaned, and reported, once
     for (const QString &path : folders) {
         const QString folder = QFileInfo(path).canonicalFilePath() + QLatin1Char('/');
-        if (path.isEmpty() || !QFileInfo(path).isDir() || done.contains(folder))
-            continue;
-        done.insert(folder);
+        if (!path.isEmpty() && QFileInfo(path).isDir() && !unique.contains(folder))
+            unique.append(folder);
+    }
+    const QSet<QString> committed = committedSets(unique);
+    QStringList reports;
+    QSet<QString> heldSets;
+    for (const QString &folder : unique) {
         LeftJournals left;
-        finishJournalsIn(folder, left);
+        finishJournalsIn(folder, committed, left);
         removeLeftovers(folder, left.heldNames);
         reports += left.reports;
+        heldSets += left.heldSets;
     }
+    removeCommitMarks(unique, heldSets);
     return reports;
 }
 

@@ -23,10 +23,9 @@ std::optional<QString> readTextFile(const QString &path);
 bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
                                std::optional<QFileDevice::Permissions> mode = std::nullopt);
 
-// Replaces several files of one folder as one: each is written in full beside its target first,
-// and only when every one is complete do they take their targets' places, under a journal that a
-// crash leaves for the next start. False, with every old file as it was, when any step fails or
-// the files lie in more than one folder.
+// Replaces several files as one: each is written in full beside its target first, and only when
+// every one is complete do they take their targets' places, under a journal in each folder that
+// a crash leaves for the next start. False, with every old file as it was, when any step fails.
 struct FileBytes {
     QString path;
     QByteArray bytes;

@@ -94,14 +94,14 @@ protected:
     // The journal goes beside the first file; the third has no old file.
     bool writeSet() { return writeBinaryFilesAtomically({{a, "new a"}, {b, "new b"}, {c, "new c"}}); }
     // The set as a kill when `killedAt`'s turn came to take its place left it.
-    void killSetAt(const QString &killedAt)
+    void killSetAt(const QString &killedAt, const std::function<bool()> &write = {})
     {
         setWriteFailureHook([killedAt](const QString &path) {
             if (path == killedAt)
                 throw Crash();
             return false;
         });
-        EXPECT_THROW(writeSet(), Crash);
+        EXPECT_THROW(write ? write() : writeSet(), Crash);
         setWriteFailureHook({});
     }
     void expectNewSet(const QString &in)
@@ -130,10 +130,45 @@ TEST_F(FileSetTest, ASetIsReplacedWholeOrNotAtAllAndLeavesNothingBeside)
     ASSERT_TRUE(writeSet());
     expectNewSet(folder);
     EXPECT_FALSE(writeBinaryFilesAtomically({{a, "x"}, {folder, "a folder"}}));
-    // A journal names files of its own folder only: a set spread over two is refused whole.
-    EXPECT_FALSE(writeBinaryFilesAtomically({{a, "x"}, {other + QStringLiteral("d.dat"), "x"}}));
     expectNewSet(folder);
     EXPECT_TRUE(QDir(other).isEmpty());
+}
+
+// A set over two folders, as the engine data update stores: a kill at any file leaves both
+// folders all new after the next start once the set's mark stood, all old before it.
+TEST_F(FileSetTest, ASetOverTwoFoldersEndsAllOldOrAllNewAfterAKill)
+{
+    const QString d = other + QStringLiteral("d.dat");
+    const auto writeSpread = [&] { return writeBinaryFilesAtomically({{a, "new a"}, {d, "new d"}, {b, "new b"}}); };
+    const auto reset = [&] {
+        env.writeFile(a, "old a");
+        env.writeFile(b, "old b");
+        env.writeFile(d, "old d");
+    };
+    const auto contents = [&] {
+        return QStringList{QString::fromLatin1(TestEnvironment::readFile(a)), QString::fromLatin1(TestEnvironment::readFile(d)),
+                           QString::fromLatin1(TestEnvironment::readFile(b))};
+    };
+    const QStringList allNew{QStringLiteral("new a"), QStringLiteral("new d"), QStringLiteral("new b")};
+    const QStringList allOld{QStringLiteral("old a"), QStringLiteral("old d"), QStringLiteral("old b")};
+    for (const bool markStood : {true, false}) {
+        for (const QString &killedAt : {a, d, b}) {
+            reset();
+            killSetAt(killedAt, writeSpread);
+            if (!markStood) {   // as if the kill came before the mark was written
+                for (const QString &mark : QDir(folder).entryList({QStringLiteral("*.vqcommit")}))
+                    QFile::remove(folder + mark);
+            }
+            EXPECT_TRUE(finishInterruptedWrites({folder, other}).isEmpty());
+            EXPECT_EQ(contents(), markStood ? allNew : allOld) << killedAt.toStdString();
+            EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
+            EXPECT_EQ(files(other), QStringList{QStringLiteral("d.dat")});
+        }
+    }
+    reset();
+    ASSERT_TRUE(writeSpread());
+    EXPECT_EQ(contents(), allNew);
+    EXPECT_EQ(files(other), QStringList{QStringLiteral("d.dat")});
 }
 
 TEST_F(FileSetTest, TheNextStartFinishesASetAKillInterruptedAtAnyFile)
