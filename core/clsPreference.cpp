@@ -157,6 +157,10 @@ void clsPreference::readSettings()
     m_Connections = readStrict<qint16>(QStringLiteral("Connections"), QStringLiteral("9"));
     m_Authentication = readStrict<qint16>(QStringLiteral("Authentication"), QStringLiteral("0"));
     m_AuthenticationHost = readText(kPreference, QStringLiteral("AuthenticationHost"));
+    m_AuthenticationHosts = readText(kPreference, QStringLiteral("AuthenticationHosts")).split(u' ', Qt::SkipEmptyParts);
+    // A store written before the list existed: the one server that asked is the first entry.
+    if (m_AuthenticationHosts.isEmpty() && !m_AuthenticationHost.isEmpty())
+        m_AuthenticationHosts.append(m_AuthenticationHost);
     m_HTTPUserName = readText(kPreference, QStringLiteral("Auth_Username"));
     m_HTTPPassword = readText(kPreference, QStringLiteral("Auth_Password"));
 

@@ -7,6 +7,7 @@
 // integer, halves to the even neighbour (12.5 -> 12, 13.5 -> 14). A value outside the property's
 // range throws std::overflow_error("Overflow"); nothing is changed then.
 #include <QString>
+#include <QStringList>
 
 class clsPreference {
 public:
@@ -50,6 +51,9 @@ public:
     // "host:port" of the server whose login demand (401) Authentication holds; empty for none.
     QString AuthenticationHost() const { return m_AuthenticationHost; }
     void setAuthenticationHost(const QString &value) { m_AuthenticationHost = value; }
+    // The "host:port" entries the user allowed the stored server login to go to.
+    QStringList AuthenticationHosts() const { return m_AuthenticationHosts; }
+    void setAuthenticationHosts(const QStringList &value) { m_AuthenticationHosts = value; }
     QString SMTPServer() const { return m_SMTPServer; }
     void setSMTPServer(const QString &value) { m_SMTPServer = value; }
     QString HomePageURL() const { return m_HomePageURL; }
@@ -102,6 +106,7 @@ private:
     QString m_HTTPLogin;
     qint16 m_Authentication = 0;
     QString m_AuthenticationHost;
+    QStringList m_AuthenticationHosts;
     QString m_SMTPServer;
     QString m_HomePageURL;
     qint32 m_Port = 0;

@@ -128,8 +128,11 @@ frmEngineBuilder::frmEngineBuilder(QWidget *parent)
         if (!m_closed)
             getDataFromHTML(page);
     };
-    // The fetch has told the user; the status text stays as a trace of what was tried.
-    receiver.connectFailed = [] { Platform::setBusyPointer(false); };
+    // The fetch has shown its box, naming the server and what went wrong.
+    receiver.connectFailed = [this] {
+        Platform::setBusyPointer(false);
+        StatusBar1->setPanelText(1, QString());
+    };
     frmHTTP::setReceiver(kRequestKind, this, receiver);
     Form_Load();
 }

@@ -122,9 +122,8 @@ frmNews::frmNews(QWidget *parent) : QDialog(parent)
     modCommon::centerForm(this);
     frmHTTP::PageReceiver receiver;
     receiver.pageArrived = [this](const QString &page, int status) { showNewMessage(page, status); };
+    // Every failed check comes here after the fetch's box, so that it ends with the window usable.
     receiver.connectFailed = [this] { fetchFailed(); };
-    // An error status comes here too, so that every failed check ends with the window usable.
-    receiver.silentHttpFailure = true;
     frmHTTP::setReceiver(kRequestKind, this, receiver);
 }
 
@@ -274,17 +273,9 @@ void frmNews::loadMessages()
     modCommon::setMultiLineText(txtMessage, NewsText::shownText(message));
 }
 
-// A connection that failed has had the fetch's own box; an error status gets the same box here.
+// The fetch has shown its box, naming the server and what went wrong.
 void frmNews::fetchFailed()
 {
-    if (m_closed)
-        return;
-    const frmHTTP *fetch = frmHTTP::loadedInstance();
-    const int status = fetch ? fetch->statusCode() : 0;
-    if (status == 400 || status == 404)
-        Platform::msgBox(u"URL not found."_s, Platform::Critical, u"Connect"_s);
-    else if (status != 0)
-        Platform::msgBox(u"ConnectError - StatusCode: "_s + QString::number(status));
     if (!m_closed)
         showStoredMessageAgain();
 }

@@ -87,7 +87,9 @@ frmMetaTag::frmMetaTag(QWidget *parent) : QDialog(parent)
     setSizeGripEnabled(true);
     buildWindow();
     wireControls();
-    frmHTTP::setReceiver(kRequestKind, this, {[this](const QString &page, int) { pageArrived(page); }, {}});
+    // A failed fetch has shown its box: the window is no longer connecting.
+    frmHTTP::setReceiver(kRequestKind, this,
+                         {[this](const QString &page, int) { pageArrived(page); }, [this] { lblStatusBar->clear(); }});
     Form_Load();
 }
 

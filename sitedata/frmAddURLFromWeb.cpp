@@ -17,6 +17,7 @@
 #include "platform/KeyedListView.h"
 #include "transport/frmHTTP.h"
 #include "transport/modDSSockSocket.h"
+#include "transport/modDSSockUrl.h"
 
 namespace {
 
@@ -26,11 +27,6 @@ QPointer<frmAddURLFromWeb> &openDialog()
 {
     static QPointer<frmAddURLFromWeb> dialog;
     return dialog;
-}
-
-bool startsWithNoCase(const QString &text, const QString &start)
-{
-    return text.startsWith(start, Qt::CaseInsensitive);
 }
 
 // The link up to its first blank, CR or LF, without the quotation marks around it.
@@ -47,6 +43,12 @@ QString cleanLink(QString link)
     if (link.endsWith(QLatin1Char('"')) || link.endsWith(QLatin1Char('\'')))
         link = link.chopped(1).trimmed();
     return link;
+}
+
+QString withoutScheme(const QString &url)
+{
+    const qsizetype scheme = url.indexOf(QStringLiteral("://"));
+    return scheme < 0 ? url : url.mid(scheme + 3);
 }
 
 // The page address without query or fragment: links never resolve through them.
@@ -198,18 +200,19 @@ void frmAddURLFromWeb::removeFilters()
 
 void frmAddURLFromWeb::startFetch()
 {
-    m_sPageURL = txtWebURL->text();
-    const qsizetype scheme = m_sPageURL.indexOf(QStringLiteral("://"));
-    if (scheme >= 0)
-        m_sPageURL = m_sPageURL.mid(scheme + 3);
+    m_sPageURL = withoutScheme(txtWebURL->text());
     StatusBar1->setPanelText(1, QStringLiteral("Connecting to : ") + m_sPageURL);
     Platform::setBusyPointer(true);
 
     frmHTTP::PageReceiver receiver;
     receiver.pageArrived = [this](const QString &page, int) {
         // A page of a fetch the user has cancelled is not wanted any more.
-        if (m_bFetching)
-            getURL(page);
+        if (!m_bFetching)
+            return;
+        // Links are relative to where the page was found, after any redirect.
+        if (const frmHTTP *fetch = frmHTTP::loadedInstance())
+            m_sPageURL = withoutScheme(fetch->currentURL());
+        getURL(page);
     };
     receiver.connectFailed = [this] {
         m_bFetching = false;
@@ -277,7 +280,7 @@ QString frmAddURLFromWeb::getFullURL(const QString &sNewURL) const
 QString frmAddURLFromWeb::getFullURL(const QString &pageURL, const QString &sNewURL)
 {
     const QString link = cleanLink(sNewURL);
-    if (startsWithNoCase(link, QStringLiteral("http")))
+    if (modDSSock::hasHttpScheme(link))
         return link;
     return joinedLink(QStringLiteral("http://") + pageBase(pageURL), link);
 }

@@ -24,6 +24,19 @@ QString absoluteURL(const QString &url)
     return result;
 }
 
+QString wholeTarget(const QString &target)
+{
+    QString result;
+    result.reserve(target.size());
+    for (QChar ch : target) {
+        if (ch.unicode() <= 0x20 || ch.unicode() == 0x7F)
+            result += u'%' + QString::number(ch.unicode(), 16).toUpper().rightJustified(2, u'0');
+        else
+            result += ch;
+    }
+    return result;
+}
+
 QString proxyHostLine(const RequestSettings &settings)
 {
     return settings.proxy + u':' + QString::number(settings.port);
@@ -62,13 +75,13 @@ RequestSettings RequestSettings::current()
     settings.port = pref.Port();
     settings.authentication = pref.Authentication();
     settings.login = pref.HTTPLogin();
-    settings.loginHost = pref.AuthenticationHost();
+    settings.allowedHosts = pref.AuthenticationHosts().join(u' ');
     return settings;
 }
 
 QString HttpRequest::textBeforeAccept() const
 {
-    QString text = method + u' ' + target + u" HTTP/1.0"_s + kCrLf;
+    QString text = method + u' ' + wholeTarget(target) + u" HTTP/1.0"_s + kCrLf;
     if (loginAt == LoginAt::BeforeHost)
         text += loginLine(*this);
     if (!host.isEmpty())
@@ -99,8 +112,14 @@ QString hostPortKey(const QString &hostPort)
 
 bool serverLoginGoesTo(const RequestSettings &settings, const QString &hostPort)
 {
-    return settings.authentication == 401 && !settings.loginHost.isEmpty()
-           && hostPortKey(settings.loginHost) == hostPortKey(hostPort);
+    if (hostPort.trimmed().isEmpty())
+        return false;
+    const QString key = hostPortKey(hostPort);
+    for (const QString &allowed : settings.allowedHosts.split(u' ', Qt::SkipEmptyParts)) {
+        if (hostPortKey(allowed) == key)
+            return true;
+    }
+    return false;
 }
 
 HttpRequest pageFetchRequest(const QString &url, const RequestSettings &settings)

@@ -16,7 +16,7 @@ struct RequestSettings {
     int port = 0;           // the proxy's port
     int authentication = 0; // the last login demand: 0, 401 (a server) or 407 (the proxy)
     QString login;          // Base64 of "user:password", or empty
-    QString loginHost;      // "host:port" of the server that asked (401), or empty
+    QString allowedHosts;   // the "host:port" entries the user allowed the server login to go to, blank-separated
 
     bool viaProxy() const { return accessType == 2 && !proxy.isEmpty(); }
     // The settings held by myPreference().
@@ -37,7 +37,8 @@ struct HttpRequest {
     QString userAgent;     // no User-Agent line when empty
     std::optional<QString> formBody;   // the url-encoded body of a POST
 
-    // The whole request, HTTP/1.0, every line ending in CR LF.
+    // The whole request, HTTP/1.0, every line ending in CR LF. A blank or a control character
+    // of the target goes out as "%XX", so that the request line stays whole.
     QString text() const;
     // The head up to its login lines, for the log: without Accept, body and the empty line.
     QString textBeforeAccept() const;
@@ -45,7 +46,8 @@ struct HttpRequest {
 
 // "host:port" with the host in lower case and the port always named (80 when none).
 QString hostPortKey(const QString &hostPort);
-// Whether the stored server login may go to `hostPort` (a URL's host with its port, if any).
+// Whether the stored server login may go to `hostPort` (a URL's host with its port, if any):
+// only to a host and port the user allowed.
 bool serverLoginGoesTo(const RequestSettings &settings, const QString &hostPort);
 
 // The page fetch's GET of a whole URL.

@@ -7,6 +7,7 @@
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "transport/HttpReply.h"
+#include "transport/HttpRequest.h"
 #include "platform/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
 #include "transport/modDSSockUrl.h"
@@ -47,10 +48,6 @@ QPointer<frmHTTP> &loadedWindow()
     static QPointer<frmHTTP> window;
     return window;
 }
-
-// 0 at process start, 1 once a login demand has been answered; it outlives the window and is
-// set back only when a second demand is refused.
-int authenticationCounter = 0;
 
 // The receiver of a kind whose owner still lives, or null.
 const frmHTTP::PageReceiver *liveReceiver(const QString &kind)
@@ -94,11 +91,6 @@ void frmHTTP::setReceiver(const QString &kind, QObject *owner, PageReceiver rece
 void frmHTTP::removeReceiver(const QString &kind)
 {
     receiverTable().remove(kind.toLower());
-}
-
-void frmHTTP::resetLoginDemands()
-{
-    authenticationCounter = 0;
 }
 
 void frmHTTP::setIntervals(const Intervals &intervals)
@@ -153,6 +145,7 @@ void frmHTTP::resetSocket2()
 void frmHTTP::Connect(const QString &sURL)
 {
     m_redirects = 0;
+    m_loginTried = false;
     startFetch(sURL);
 }
 
@@ -164,6 +157,8 @@ void frmHTTP::startFetch(const QString &url)
     m_currentURL = url;
     m_lastError.clear();
     m_socketFailed = false;
+    m_receivedChars = 0;
+    m_sentServerLogin = false;
 
     QString host;
     int port = 80;
@@ -179,27 +174,72 @@ void frmHTTP::startFetch(const QString &url)
     if (generation != m_generation || result == modDSSock::kConnectCancelled)
         return;
     if (result != modDSSock::kConnected) {
-        connectFailed(result, host, url);
+        connectFailed(result, host, port, url);
         return;
     }
     restartIdleTimer();
     startReplyTimer();
+    m_sentServerLogin = modDSSock::sendsServerLogin(url);
     modDSSock::sendHTTPGet(dsSocket2, url);
 }
 
-void frmHTTP::connectFailed(int result, const QString &host, const QString &url)
+void frmHTTP::connectFailed(int result, const QString &host, int port, const QString &url)
 {
-    Platform::setBusyPointer(false);
     const PageReceiver *registered = liveReceiver(Tag);
-    if (!registered || !registered->silentConnectFailure)
-        Platform::msgBox(QStringLiteral("HTTPConnect_Error: ") + m_lastError + kCrLf + kCrLf
-                             + QStringLiteral("Please check your web site URL and try again."),
-                         Platform::Information, QStringLiteral("HTTPError"));
+    const bool quiet = registered && registered->silentConnectFailure;
+    const QString server = host + u':' + QString::number(port);
+    QString what;
+    if (result == modDSSock::kConnectTimeout)
+        what = server + u" did not answer within "_s + QString::number(myPreference().TimeOut()) + u" s."_s;
+    else if (result == modDSSock::kEmptyHost)
+        what = u"The address names no server."_s;
+    else
+        what = u"Could not connect to "_s + server + u'.';
+    QString advice = u"Please check your web site URL and try again."_s;
+    if (modDSSock::useProxy())
+        advice = u"Please check the proxy in the 'Configuration' window and try again."_s;
+    else if (onVendorSite(url))
+        advice = u"Please check your connection to the Internet and try again."_s;
     modDSSock::writeErrorLog(QStringLiteral("HTTPConnect_Error(") + QString::number(result)
                              + QStringLiteral("): ") + m_lastError + kCrLf
                              + (onVendorSite(url) ? QStringLiteral("Host: ") + host
                                                   : QStringLiteral("URL: ") + url));
+    endFailed(quiet, QStringLiteral("HTTPConnect_Error: ") + m_lastError + kCrLf + kCrLf + what + kCrLf + advice,
+              Platform::Information, QStringLiteral("HTTPError"));
+}
+
+// The box comes first (a receiver told later finds the fetch window as the box left it).
+void frmHTTP::endFailed(bool quiet, const QString &prompt, int style, const QString &title)
+{
+    Platform::setBusyPointer(false);
+    if (!quiet)
+        Platform::msgBox(prompt, style, title);
     tellConnectFailed();
+}
+
+bool frmHTTP::quietHttpFailure() const
+{
+    const PageReceiver *receiver = liveReceiver(Tag);
+    return receiver && receiver->silentHttpFailure;
+}
+
+QString frmHTTP::serverName() const
+{
+    return modDSSock::hostPortKey(modDSSock::getHostName(m_currentURL));
+}
+
+// A fetch that timed out or was cut: never handed over as a page.
+void frmHTTP::endUnfinished(const QString &what)
+{
+    modDSSock::writeErrorLog(u"HTTP fetch failed: "_s + what + kCrLf + u"URL: "_s + m_currentURL);
+    dsSocket2.setAction(Platform::DsSocket::kActionClose);
+    stopTimers();
+    endFailed(quietHttpFailure(), u"HTTPConnect_Error: "_s + what, Platform::Information, u"HTTPError"_s);
+}
+
+QString frmHTTP::secondsText(int ms)
+{
+    return QString::number(ms / 1000.0, 'g', 3) + u" s"_s;
 }
 
 void frmHTTP::tellConnectFailed()
@@ -210,16 +250,6 @@ void frmHTTP::tellConnectFailed()
         const auto connectFailed = receiver->connectFailed;
         connectFailed();
     }
-}
-
-bool frmHTTP::failedQuietly()
-{
-    const PageReceiver *receiver = liveReceiver(Tag);
-    if (!receiver || !receiver->silentHttpFailure)
-        return false;
-    Platform::setBusyPointer(false);
-    tellConnectFailed();
-    return true;
 }
 
 void frmHTTP::dsSocket2_Connect()
@@ -243,6 +273,7 @@ void frmHTTP::dsSocket2_Exception(int number, const QString &description)
 
 void frmHTTP::dsSocket2_Receive(const QString &line)
 {
+    m_receivedChars += line.size();
     // Once the body is complete the close timer decides when the reply ends.
     if (!Timer2.enabled())
         restartIdleTimer();
@@ -256,7 +287,8 @@ void frmHTTP::readHeaderLine(const QString &line)
 {
     m_headerText += line;
     if (m_headerText.size() > kMaxHeaderChars) {
-        endReply(QStringLiteral("HTTP reply header too large: ") + m_currentURL);
+        endUnfinished(serverName() + u" sent a reply header of more than "_s + QString::number(kMaxHeaderChars)
+                      + u" bytes."_s);
         return;
     }
     if (HttpReply::endsHeader(line)) {
@@ -341,7 +373,11 @@ void frmHTTP::idleTimeout()
         stopTimers();
         return;
     }
-    endReply(QStringLiteral("HTTP time-out: no data from the server: ") + m_currentURL);
+    if (m_receivedChars == 0)
+        endUnfinished(serverName() + u" did not answer within "_s + secondsText(m_idleTimer.interval()) + u'.');
+    else
+        endUnfinished(serverName() + u" stopped sending after "_s + QString::number(m_receivedChars)
+                      + u" bytes."_s);
 }
 
 // A server that keeps sending, however slowly, still gets no more than the whole reply's time.
@@ -351,13 +387,17 @@ void frmHTTP::replyTimeout()
         stopTimers();
         return;
     }
-    endReply(QStringLiteral("HTTP time-out: the reply took too long: ") + m_currentURL);
+    endUnfinished(serverName() + u" did not send its whole reply within "_s + secondsText(m_replyTimer.interval())
+                  + u" ("_s + QString::number(m_receivedChars) + u" bytes came)."_s);
 }
 
 void frmHTTP::closeHandling()
 {
     stopTimers();
-    if (m_statusCode == 301 || m_statusCode == 302) {
+    if (cutShort()) {
+        endUnfinished(serverName() + u" stopped sending after "_s + QString::number(m_pageText.size()) + u" of "_s
+                      + QString::number(m_expectedLength) + u" bytes."_s);
+    } else if (m_statusCode == 301 || m_statusCode == 302) {
         followRedirect();
     } else if (m_statusCode == 401 || m_statusCode == 407) {
         goServerAuthenticate();
@@ -368,15 +408,20 @@ void frmHTTP::closeHandling()
     }
 }
 
+// The server closed before the body it announced was complete (the page cap ends a reply early
+// on purpose and does not count).
+bool frmHTTP::cutShort() const
+{
+    return !m_headerFlag && m_expectedLength > 0 && m_pageText.size() < m_expectedLength
+           && m_pageText.size() < kMaxPageChars;
+}
+
 void frmHTTP::followRedirect()
 {
     if (++m_redirects > kMaxRedirects) {
         modDSSock::writeErrorLog(QStringLiteral("HTTPConnect_Error: too many redirects") + kCrLf
                                  + QStringLiteral("URL: ") + m_currentURL);
-        if (failedQuietly())
-            return;
-        Platform::setBusyPointer(false);
-        Platform::msgBox(QStringLiteral("ConnectError - StatusCode: ") + QString::number(m_statusCode));
+        endFailed(quietHttpFailure(), QStringLiteral("ConnectError - StatusCode: ") + QString::number(m_statusCode));
         return;
     }
     m_currentURL = modDSSock::resolveLocation(m_currentURL, m_location);
@@ -387,13 +432,12 @@ void frmHTTP::reportErrorStatus()
 {
     modDSSock::writeErrorLog(QStringLiteral("HTTPConnect_Error:") + m_headerText + kCrLf
                              + QStringLiteral("-----") + m_pageText.left(300));
-    if (failedQuietly())
-        return;
     if (m_statusCode == 400 || m_statusCode == 404)
-        Platform::msgBox(QStringLiteral("URL not found."), Platform::Critical, QStringLiteral("Connect"));
+        endFailed(quietHttpFailure(), QStringLiteral("URL not found.") + kCrLf + m_currentURL, Platform::Critical,
+                  QStringLiteral("Connect"));
     else
-        Platform::msgBox(QStringLiteral("ConnectError - StatusCode: ") + QString::number(m_statusCode));
-    Platform::setBusyPointer(false);
+        endFailed(quietHttpFailure(), QStringLiteral("ConnectError - StatusCode: ") + QString::number(m_statusCode)
+                                          + kCrLf + m_currentURL);
 }
 
 void frmHTTP::handOver()
@@ -416,40 +460,73 @@ void frmHTTP::handOver()
     unloadWindow();
 }
 
+// A login demand is answered once per fetch. The server login goes only to a host and port the
+// user allowed; a fetch the user started asks before it goes to a new one, a run never asks.
 void frmHTTP::goServerAuthenticate()
 {
-    if (authenticationCounter == 0) {
-        authenticationCounter = 1;
-        m_headerText.clear();
-        m_pageText.clear();
-        m_headerFlag = true;
-        modDSSock::rememberLoginDemand(m_statusCode, m_currentURL);
-        if (!myPreference().HTTPLogin().isEmpty()) {
-            reconnectLater();
-            return;
-        }
-        if (failedQuietly())
-            return;
-        Platform::setBusyPointer(false);
-        Platform::msgBox(QStringLiteral("Your server or proxy require authentication ")
-                             + QStringLiteral("before allowing access to the internet. Please enter your "
-                                              "Username and Password in the 'Configuration' windows "
-                                              "and try again."),
-                         Platform::Information);
+    const bool refused = m_loginTried || (m_statusCode == 401 && m_sentServerLogin);
+    m_loginTried = true;
+    if (refused) {
+        loginRefused();
         return;
     }
-    modDSSock::writeErrorLog(m_headerText + kCrLf + m_pageText.left(500) + kCrLf
-                             + QStringLiteral("---------") + QString::number(authenticationCounter)
-                             + QStringLiteral("--------"));
-    Platform::setBusyPointer(false);
-    authenticationCounter = 0;
-    modDSSock::writeErrorLog(QStringLiteral("Error: Authentication Required"));
-    if (failedQuietly())
+    m_headerText.clear();
+    m_pageText.clear();
+    m_headerFlag = true;
+    if (myPreference().HTTPLogin().isEmpty()) {
+        modDSSock::writeErrorLog(u"HTTP login demand without a stored login: "_s + serverName());
+        endFailed(quietHttpFailure(),
+                  QStringLiteral("Your server or proxy require authentication ")
+                      + QStringLiteral("before allowing access to the internet. Please enter your "
+                                       "Username and Password in the 'Configuration' windows "
+                                       "and try again."),
+                  Platform::Information);
         return;
-    Platform::msgBox(QStringLiteral("Error: Authentication Required") + kCrLf
-                         + QStringLiteral("You must authenticate with a server before this request "
-                                          "can be serviced."),
-                     Platform::Critical);
+    }
+    if (m_statusCode == 401 && !loginAllowedHere())
+        return;
+    modDSSock::rememberLoginDemand(m_statusCode, m_currentURL);
+    reconnectLater();
+}
+
+// Whether the user lets the stored login go to this fetch's server; a No ends the fetch.
+bool frmHTTP::loginAllowedHere()
+{
+    const QString server = serverName();
+    const quint64 generation = m_generation;
+    bool allowed = false;
+    if (!quietHttpFailure()) {
+        Platform::setBusyPointer(false);
+        allowed = Platform::msgBox(server + u" asks for a login."_s + kCrLf + kCrLf
+                                       + u"Send the stored login of user \""_s + myPreference().HTTPUserName()
+                                       + u"\" to "_s + server + u'?',
+                                       Platform::YesNo | Platform::Question | Platform::DefaultButton2,
+                                       u"Authentication"_s)
+                  == Platform::Yes;
+        // Another fetch started while the question was open: this one is over.
+        if (generation != m_generation)
+            return false;
+    }
+    if (allowed) {
+        Platform::setBusyPointer(true);
+        return true;
+    }
+    modDSSock::writeErrorLog(u"HTTP login not sent to "_s + server);
+    modDSSock::writeErrorLog(QStringLiteral("Error: Authentication Required"));
+    endFailed(true, QString());
+    return false;
+}
+
+void frmHTTP::loginRefused()
+{
+    modDSSock::writeErrorLog(m_headerText + kCrLf + m_pageText.left(500) + kCrLf
+                             + QStringLiteral("---------1--------"));
+    modDSSock::writeErrorLog(QStringLiteral("Error: Authentication Required"));
+    endFailed(quietHttpFailure(),
+              QStringLiteral("Error: Authentication Required") + kCrLf
+                  + QStringLiteral("You must authenticate with a server before this request "
+                                   "can be serviced."),
+              Platform::Critical);
 }
 
 void frmHTTP::stopTimers()

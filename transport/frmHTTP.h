@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/Dialogs.h"
 #include "platform/DsSocket.h"
 #include "platform/Timer.h"
 
@@ -17,10 +18,12 @@ class frmHTTP : public QWidget {
     Q_OBJECT
 public:
     // What a feature registers for its request kind. `pageArrived` gets the page text and the
-    // HTTP status; `connectFailed` (optional) runs when no connection could be made, after the
-    // connect error box unless `silentConnectFailure` is set. With `silentHttpFailure` an error
-    // status, a redirect loop and a refused login show no box either and end in `connectFailed`
-    // too (statusCode() tells which), so that every fetch of the feature ends in a call.
+    // HTTP status of a complete reply; `connectFailed` (optional) runs after every fetch that
+    // failed, after its one box: no connection, a time-out, a reply cut short, an error status, a
+    // redirect loop, a login demand not answered. `silentConnectFailure` leaves out the box of a
+    // failed connection, `silentHttpFailure` that of every other failure (statusCode() tells
+    // which); a receiver with `silentHttpFailure` is a run of its own: it is never asked whether
+    // the stored login may go to a server.
     struct PageReceiver {
         std::function<void(const QString &page, int statusCode)> pageArrived;
         std::function<void()> connectFailed;
@@ -52,9 +55,6 @@ public:
     static void setReceiver(const QString &kind, QObject *owner, PageReceiver receiver);
     static void removeReceiver(const QString &kind);
 
-    // Forgets an answered login demand, as at process start.
-    static void resetLoginDemands();
-
     static void setIntervals(const Intervals &intervals);
     static Intervals intervals();
 
@@ -66,7 +66,7 @@ public:
     void Connect(const QString &sURL);
     // Clears the reply state for a new fetch.
     void resetSocket2();
-    // Answers a 401 or 407 once with the stored login.
+    // Answers a 401 or 407 once per fetch with the stored login.
     void goServerAuthenticate();
 
     Platform::DsSocket dsSocket2;
@@ -81,9 +81,17 @@ private:
     explicit frmHTTP(QWidget *parent = nullptr);
 
     void startFetch(const QString &url);
-    void connectFailed(int result, const QString &host, const QString &url);
-    // True when the receiver takes an HTTP failure without a box; it has then been told.
-    bool failedQuietly();
+    void connectFailed(int result, const QString &host, int port, const QString &url);
+    // Ends the fetch as failed: the box unless `quiet`, then the receiver is told.
+    void endFailed(bool quiet, const QString &prompt, int style = Platform::OkOnly, const QString &title = QString());
+    bool quietHttpFailure() const;
+    void endUnfinished(const QString &what);
+    bool cutShort() const;
+    bool loginAllowedHere();
+    void loginRefused();
+    // "host:port" of the server of the current URL.
+    QString serverName() const;
+    static QString secondsText(int ms);
     void tellConnectFailed();
     void dsSocket2_Connect();
     void dsSocket2_SendReady();
@@ -119,6 +127,10 @@ private:
     int m_redirects = 0;
     QString m_lastError;
     bool m_socketFailed = false;
+    // The reply's size so far in bytes (one character per byte), header included.
+    qint64 m_receivedChars = 0;
+    bool m_loginTried = false;
+    bool m_sentServerLogin = false;
     // Numbers each fetch so that a replaced fetch does not go on after its wait.
     quint64 m_generation = 0;
     quint64 m_disconnectsBeforeWait = 0;

@@ -1,6 +1,7 @@
 #include "transport/modDSSockUrl.h"
 
 #include "core/modCommonHtml.h"
+#include "platform/Codec1252.h"
 
 #include <QStringList>
 #include <QUrl>
@@ -55,6 +56,23 @@ QString encodedChar(QChar ch)
     if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
         return u'%' + QString::number(ch.unicode(), 16).toUpper().rightJustified(2, u'0');
     return QString(ch);
+}
+
+// A URL's bytes as they may stand in a request line: blanks, control characters, bytes above
+// 127 and the few characters a URL never holds raw as "%XX"; escapes already made stay.
+QByteArray encodedUrlBytes(const QByteArray &bytes)
+{
+    static const QByteArray unsafe = QByteArrayLiteral("\"<>\\^`{|}");
+    QByteArray result;
+    result.reserve(bytes.size());
+    for (const char ch : bytes) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte <= 0x20 || byte >= 0x7F || unsafe.contains(ch))
+            result += '%' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
+        else
+            result += ch;
+    }
+    return result;
 }
 
 QString lineBreaksForTag(const QString &tagName)
@@ -197,12 +215,25 @@ QString trimLineEnd(const QString &text)
 
 QString resolveLocation(const QString &pageURL, const QString &location)
 {
-    if (location.isEmpty() || modCommon::indexOfNoCase(location.left(4), u"http") == 0)
-        return location;
+    // The header line holds the Location's bytes one character each: read them as UTF-8 bytes.
+    QByteArray bytes = Platform::toAnsi(location).trimmed();
+    const qsizetype fragment = bytes.indexOf('#');
+    if (bytes.isEmpty())
+        return QString();
+    if (fragment >= 0)
+        bytes.truncate(fragment);
+    const QString encoded = QString::fromLatin1(encodedUrlBytes(bytes));
+    if (hasHttpScheme(encoded))
+        return encoded;
     QString base = pageURL;
     if (!base.contains(QStringLiteral("://")))
         base.prepend(QStringLiteral("http://"));
-    return QUrl(base).resolved(QUrl(location)).toString(QUrl::FullyEncoded);
+    return QUrl(base).resolved(QUrl(encoded)).toString(QUrl::FullyEncoded);
+}
+
+bool hasHttpScheme(const QString &url)
+{
+    return url.startsWith(u"http:"_s, Qt::CaseInsensitive) || url.startsWith(u"https:"_s, Qt::CaseInsensitive);
 }
 
 } // namespace modDSSock

@@ -24,9 +24,14 @@ QString convertString(const QString &value);
 // the text after the last tag is kept, a tag left open at the end is not.
 QString htmlToText(const QString &html);
 
-// The Location of a redirect as an absolute URL: one that starts "http" is kept as it is, any
-// other is resolved against the page it came from (a page URL without a scheme counts as http).
+// The Location of a redirect as an absolute URL to request: without its fragment, its bytes
+// (read as UTF-8) encoded where a request line cannot hold them raw, then, unless it starts with
+// "http:" or "https:", resolved against the page it came from (a page URL without a scheme
+// counts as http).
 QString resolveLocation(const QString &pageURL, const QString &location);
+
+// Whether the URL starts with "http:" or "https:" (any case).
+bool hasHttpScheme(const QString &url);
 
 // The n-th (1-based) field of `text` split at `delimiter`; "" when there are fewer fields.
 QString getField(const QString &text, const QString &delimiter, int n);

@@ -31,13 +31,24 @@ void sendHTTPGet(Platform::DsSocket &socket, const QString &url)
     SendData(socket, buildHTTPGet(url));
 }
 
+bool sendsServerLogin(const QString &url)
+{
+    return serverLoginGoesTo(RequestSettings::current(), getHostName(url));
+}
+
 void rememberLoginDemand(int statusCode, const QString &url)
 {
     const QString host = statusCode == 401 ? hostPortKey(getHostName(url)) : QString();
+    QStringList allowed = myPreference().AuthenticationHosts();
+    if (!host.isEmpty() && !sendsServerLogin(url))
+        allowed.append(host);
     myPreference().setAuthentication(statusCode);
     myPreference().setAuthenticationHost(host);
+    myPreference().setAuthenticationHosts(allowed);
     Platform::saveSettings(u"Velquist"_s, u"Preference"_s,
-                           {{u"Authentication"_s, QString::number(statusCode)}, {u"AuthenticationHost"_s, host}});
+                           {{u"Authentication"_s, QString::number(statusCode)},
+                            {u"AuthenticationHost"_s, host},
+                            {u"AuthenticationHosts"_s, allowed.join(u' ')}});
 }
 
 } // namespace modDSSock

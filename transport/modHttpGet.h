@@ -20,8 +20,12 @@ QString buildHTTPGet(const QString &url);
 // Builds the request and sends it on the connected socket.
 void sendHTTPGet(Platform::DsSocket &socket, const QString &url);
 
-// Remembers a login demand (401 or 407) in the settings, at once: for a server's demand also the
-// host and port of `url`, the only place its login will go.
+// Whether the request for `url` carries the stored server login (its host and port are allowed).
+bool sendsServerLogin(const QString &url);
+
+// Remembers a login demand (401 or 407) in the settings, at once. A server's demand is
+// remembered only once the login is to go there: the host and port of `url` join the allowed
+// list, and the login goes to them from then on.
 void rememberLoginDemand(int statusCode, const QString &url);
 
 } // namespace modDSSock

@@ -148,7 +148,7 @@ TEST_F(KeywordBuilder, RunCollectsKeywordsAndNamesEverySiteThatGaveNoPage)
     EXPECT_EQ(box(), u"\r\nseo\r\nweb\r\npromotion\r\n"_s);
     EXPECT_EQ(status(), u"Done: 5 of 7 sites gave no page: "_s + site(u"/s404"_s) + u" (404), "_s + site(u"/loop"_s)
                             + u" (too many redirects), "_s + site(u"/login"_s) + u" (login refused), "_s + closedSite()
-                            + u" (no connection), "_s + site(u"/silent"_s) + u" (empty page)"_s);
+                            + u" (no connection), "_s + site(u"/silent"_s) + u" (no connection)"_s);
     ASSERT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_EQ(env.dialogs.shown()[0].prompt, u"Done !"_s);
     EXPECT_EQ(env.dialogs.shown()[0].title, u"Keyword Builder"_s);

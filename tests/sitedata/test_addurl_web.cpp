@@ -109,6 +109,9 @@ TEST(AddFromWebLinks, RootAbsoluteAndSchemeRelativeLinks)
     EXPECT_EQ(resolve("h/d/p.htm", "/root.htm"), u"http://h/root.htm"_s);
     EXPECT_EQ(resolve("h/d/p.htm", "//cdn.example/a.js"), u"http://cdn.example/a.js"_s);
     EXPECT_EQ(resolve("h/d/p.htm", "HTTPS://Other.example/"), u"HTTPS://Other.example/"_s);
+    // Only "http:" and "https:" make a link absolute.
+    EXPECT_EQ(resolve("h/d/p.htm", "http-status.htm"), u"http://h/d/http-status.htm"_s);
+    EXPECT_EQ(resolve("h/d/p.htm", "https.htm?x=http://y"), u"http://h/d/https.htm?x=http://y"_s);
     EXPECT_EQ(resolve("h/d/p.htm", "\"quoted.htm\""), u"http://h/d/quoted.htm"_s);
     EXPECT_EQ(resolve("h/d/p.htm", "a.htm\" class=\"x\""), u"http://h/d/a.htm"_s);
     EXPECT_EQ(resolve("h/d/p.htm", "b.htm'"), u"http://h/d/b.htm"_s);
@@ -172,6 +175,23 @@ TEST_F(AddFromWeb, FetchedPageAddsItsResolvedLinksAndCloses)
     EXPECT_EQ(dialog->StatusBar1->panelText(1), u"Done"_s);
     EXPECT_FALSE(Platform::isBusyPointer());
     EXPECT_FALSE(dialog->fetching());
+}
+
+TEST_F(AddFromWeb, LinksResolveAgainstTheAddressTheRedirectsEndedAt)
+{
+    LoopbackServer server;
+    server.setHandler([](QTcpSocket *client, const QByteArray &request) {
+        const QByteArray path = request.split(' ').value(1);
+        if (path == "/shop")
+            client->write(LoopbackServer::httpReply(301, "", "Location: /shop/\r\n"));
+        else
+            client->write(LoopbackServer::httpReply(200, "<a href=boots.htm>B</a><a href=\"http-status.htm\">S</a>"));
+        client->disconnectFromHost();
+    });
+    get(server.hostPort() + u"/shop"_s);
+    ASSERT_TRUE(waitForDone());
+    const QString folder = u"http://"_s + server.hostPort() + u"/shop/"_s;
+    EXPECT_EQ(urlTexts(), QStringList({folder + u"boots.htm"_s, folder + u"http-status.htm"_s}));
 }
 
 TEST_F(AddFromWeb, FilterStringsLeaveMatchingLinksOutAndFetchingTwiceAddsNoDuplicate)

@@ -45,14 +45,13 @@ TestEnvironment::~TestEnvironment()
 
 // What one test leaves in the process must not reach the next one when a whole test program runs
 // as one process: open log handles (they follow the old program folder), the page fetch with its
-// answered login demand and shortened timers, the settings loaded by an earlier test, the two
+// shortened timers, the settings loaded by an earlier test, the two
 // paths the start-up sets (here as it sets them, in this test's folders).
 void TestEnvironment::resetProcessState()
 {
     myPreference() = clsPreference();
     modDSSock::closeLogFiles();
     delete frmHTTP::loadedInstance();
-    frmHTTP::resetLoginDemands();
     frmHTTP::setIntervals({});
     ProjectListPath = programFolder() + QStringLiteral("project.vqj");
     WindowsDir = engineDataFolder();

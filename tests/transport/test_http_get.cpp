@@ -21,6 +21,7 @@ protected:
         myPreference().setAuthentication(0);
         myPreference().setHTTPLogin(QString());
         myPreference().setAuthenticationHost(QString());
+        myPreference().setAuthenticationHosts({});
     }
     static void throughProxy()
     {
@@ -62,7 +63,7 @@ TEST_F(HttpGetRequest, ProxyAccessWithoutAProxyUsesTheDirectForm)
 TEST_F(HttpGetRequest, ServerLoginGoesBeforeAcceptAndIsMaskedInTheLog)
 {
     myPreference().setAuthentication(401);
-    myPreference().setAuthenticationHost(u"h:80"_s);
+    myPreference().setAuthenticationHosts({u"h:80"_s});
     myPreference().setHTTPLogin(u"dTpw"_s);
     EXPECT_EQ(modDSSock::buildHTTPGet(u"http://h/x"_s),
               u"GET /x HTTP/1.0\r\nHost: h\r\nUser-Agent: Velquist\r\nAuthorization: Basic dTpw\r\n"
@@ -88,13 +89,15 @@ TEST_F(HttpGetRequest, ProxyLoginFormHasNoUserAgentAndStaysOnHttp10)
               u"GET /x HTTP/1.0\r\nHost: h\r\nUser-Agent: Velquist\r\nAccept: */*\r\n\r\n"_s);
 }
 
-TEST_F(HttpGetRequest, EmptyLoginAndUnknownDemand)
+TEST_F(HttpGetRequest, EmptyLoginAndServerNotAllowed)
 {
     myPreference().setAuthentication(401);
-    myPreference().setAuthenticationHost(u"h:80"_s);
+    myPreference().setAuthenticationHosts({u"h:80"_s});
     EXPECT_TRUE(modDSSock::buildHTTPGet(u"http://h/"_s).contains(u"\r\nAuthorization: Basic \r\nAccept"_s));
 
+    // An unknown demand and a server not allowed: no login.
     myPreference().setAuthentication(999);
+    myPreference().setAuthenticationHosts({u"h:8080"_s});
     const QString request = modDSSock::buildHTTPGet(u"http://h/"_s);
     EXPECT_FALSE(request.contains(u"Authorization"_s));
     EXPECT_EQ(log().count(u"-------\r\n"_s), 2);

@@ -88,12 +88,16 @@ TEST(RequestMakers, ServerLoginGoesOnlyToTheHostAndPortThatAsked)
     };
     for (const auto &c : cases)
         EXPECT_EQ(modDSSock::serverLoginGoesTo(asked, c.hostPort), c.sent) << c.hostPort.toStdString();
-    RequestSettings unknownHost = asked;
-    unknownHost.loginHost.clear();
-    EXPECT_FALSE(modDSSock::serverLoginGoesTo(unknownHost, u"site.example"_s));
-    RequestSettings proxyDemand = asked;
-    proxyDemand.authentication = 407;
-    EXPECT_FALSE(modDSSock::serverLoginGoesTo(proxyDemand, u"site.example"_s));
+    RequestSettings nothingAllowed = asked;
+    nothingAllowed.allowedHosts.clear();
+    EXPECT_FALSE(modDSSock::serverLoginGoesTo(nothingAllowed, u"site.example"_s));
+    // Every allowed server keeps its login, whatever demand came last.
+    RequestSettings twoAllowed = asked;
+    twoAllowed.authentication = 407;
+    twoAllowed.allowedHosts += u" 127.0.0.1:8080"_s;
+    EXPECT_TRUE(modDSSock::serverLoginGoesTo(twoAllowed, u"site.example"_s));
+    EXPECT_TRUE(modDSSock::serverLoginGoesTo(twoAllowed, u"127.0.0.1:8080"_s));
+    EXPECT_FALSE(modDSSock::serverLoginGoesTo(twoAllowed, u"localhost:8080"_s));
 }
 
 TEST(RequestMakers, SubmissionPostCarriesItsBodyAndItsLengthInBytes)

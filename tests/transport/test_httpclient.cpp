@@ -114,6 +114,8 @@ TEST_F(HttpClientTest, RequestLineHostAndLoginFollowTheMode)
         {0, u"user"_s, u"http://{server}/a/b?q=R%26D+x"_s, u"GET /a/b?q=R%26D+x HTTP/1.0"_s, u"{server}"_s, {}},
         {0, {}, u"http://{server}"_s, u"GET / HTTP/1.0"_s, u"{server}"_s, {}},
         {0, {}, u"http://{server}?x=1"_s, u"GET /?x=1 HTTP/1.0"_s, u"{server}"_s, {}},
+        // A blank (as a redirect target of the rank check may hold one) never splits the line.
+        {0, {}, u"http://{server}/u 0"_s, u"GET /u%200 HTTP/1.0"_s, u"{server}"_s, {}},
         {3, u"user"_s, u"HTTP://engine.test:8080/s?q=a%22b"_s, u"GET http://engine.test:8080/s?q=a%22b HTTP/1.0"_s,
          u"engine.test:8080"_s, basic},
         {3, {}, u"http://engine.test/s"_s, u"GET http://engine.test/s HTTP/1.0"_s, u"engine.test"_s, {}},

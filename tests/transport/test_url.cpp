@@ -90,6 +90,15 @@ TEST(UrlHelpers, RedirectLocationResolvesAgainstThePage)
         {u"h.example/a/", u"../x", u"http://h.example/x"},
         {u"http://h.example/", u"HTTP://other.example/p", u"HTTP://other.example/p"},
         {u"http://h.example/", u"", u""},
+        // What real servers write: a fragment, a blank, raw UTF-8 bytes (read one character each),
+        // a control character, a name that merely starts with "http".
+        {u"http://h.example/t3", u"/t4#frag", u"http://h.example/t4"},
+        {u"http://h.example/t3", u"#frag", u"http://h.example/t3"},
+        {u"http://h.example/", u"http://h.example/u 0#x", u"http://h.example/u%200"},
+        {u"http://h.example/a/", u"v0\u00C3\u00A9?q=\u00C3\u00A9", u"http://h.example/a/v0%C3%A9?q=%C3%A9"},
+        {u"http://h.example/a/", u"https://h.example/v0\u00C3\u00A9", u"https://h.example/v0%C3%A9"},
+        {u"http://h.example/a/", u"/b\tc%20d", u"http://h.example/b%09c%20d"},
+        {u"http://h.example/a/", u"http-status.htm", u"http://h.example/a/http-status.htm"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(resolveLocation(QString::fromUtf16(c.page), QString::fromUtf16(c.location)),
