@@ -61,8 +61,9 @@ void frmFTPClient::ListFile(const QString &szParams)
     const bool listed = reply == modFTP::kTransferComplete && modFTP::waitForDataClosed();
     if (m_closing)
         return;
-    if (!listed)
-        modFTP::CloseDataConnection();
+    modFTP::CloseDataConnection();
+    if (listed)
+        m_listedFolder = szParams;
     lsvRemote->setSortingEnabled(true);
     QApplication::beep();
     Platform::setBusyPointer(false);
@@ -73,6 +74,10 @@ void frmFTPClient::addRemoteDir(const QString &sListData)
     const std::optional<modFTP::RemoteEntry> entry = modFTP::parseListingLine(sListData);
     if (!entry || entry->name.isEmpty())
         return;
+    if (m_sizeProbe) {
+        m_sizeProbe->append(*entry);
+        return;
+    }
     const QString path = modFTP::joinRemote(modFTP::state().remotePath, entry->name);
     const QString kind = modFTP::remoteKind(*entry);
     const QString icon = entry->folder ? u"Folder"_s : kind == u"HTML File"_s ? u"WebFile"_s : u"WinFile"_s;
@@ -93,14 +98,39 @@ void frmFTPClient::ChangeRemotePath(const QString &sPath)
     const int reply = modFTP::waitForReply();
     if (m_closing)
         return;
+    modFTP::State &s = modFTP::state();
     if (reply == 250 && !sPath.startsWith(u'/')) {
         // A relative path (the login's "public_html"): the server names the folder it led to.
         modFTP::SendFTPCommand(u"PWD"_s, false);
         modFTP::waitForReply();
         if (m_closing)
             return;
+    } else if (reply >= 400 && reply <= 599 && s.ftpConnected) {
+        reportFailure(u"Folder change to "_s + sPath + u" refused"_s, s.lastReplyLine);
+        if (m_closing)
+            return;
+        showServerFolder();
     }
     Platform::setBusyPointer(false);
+}
+
+// After a refused folder change: the pane and the path box show the folder the server is in, so
+// an upload lands where the pane shows. Unknown (PWD refused at login) leaves them empty.
+void frmFTPClient::showServerFolder()
+{
+    modFTP::State &s = modFTP::state();
+    modFTP::SendFTPCommand(u"PWD"_s, false);
+    if (modFTP::waitForReply() != 257 && !m_closing)
+        s.remotePath = m_listedFolder;
+    if (m_closing)
+        return;
+    m_sNewRemotePath = s.remotePath;
+    txtRemotePath->setText(s.remotePath);
+    if (!s.remotePath.isEmpty() && s.remotePath != m_listedFolder) {
+        m_listNext = true;
+        Timer2.setInterval(modFTP::intervals().nextStepMs);
+        Timer2.setEnabled(true);
+    }
 }
 
 void frmFTPClient::Timer2_Timer()

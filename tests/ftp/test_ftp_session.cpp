@@ -28,50 +28,82 @@ QString nb(const char *name)
 
 } // namespace
 
-TEST_F(FtpTest, LoginGoodBadMultiLineAndRefused)
+TEST_F(FtpTest, LoginGoodBadMultiLineRefusedAndSilent)
 {
     struct Case {
         const char *name;
-        QByteArray greeting;
+        QByteArray greeting;   // empty: the server never greets nor answers
         QByteArray passReply;
         const char *password;
-        bool loggedIn;
+        const char *failure;   // the reason named in the log and the box; none when logged in
     } cases[] = {
-        {"plain", "220 ready\r\n", {}, "secret", true},
-        {"multi-line greeting", "220-Welcome\r\n220-to the server\r\n220 ready\r\n", {}, "secret", true},
-        {"230-", "220 ready\r\n", "230-Welcome\r\n230-Rules apply\r\n230 Logged in\r\n", "secret", true},
-        {"wrong password", "220 ready\r\n", {}, "wrong", false},
+        {"plain", "220 ready\r\n", {}, "secret", nullptr},
+        {"multi-line greeting", "220-Welcome\r\n220-to the server\r\n220 ready\r\n", {}, "secret", nullptr},
+        {"230-", "220 ready\r\n", "230-Welcome\r\n230-Rules apply\r\n230 Logged in\r\n", "secret", nullptr},
+        {"wrong password", "220 ready\r\n", {}, "wrong", "530 Login incorrect"},
+        {"never greets", {}, {}, "secret", "no login within 2 s"},
     };
     for (const Case &c : cases) {
         server.commands.clear();
         server.greeting = c.greeting;
+        server.silentVerbs.clear();
+        if (c.greeting.isEmpty())
+            server.silentVerbs.insert(u"USER"_s);
         server.replies.remove(u"PASS"_s);
         if (!c.passReply.isEmpty())
             server.replies.insert(u"PASS"_s, c.passReply);
+        env.dialogs.clearLog();
+        if (c.failure)
+            env.dialogs.answerMessage(Platform::Ok);
+        // While the login is under way the log says so and Send File cannot be clicked.
+        bool sendFileWhileConnecting = true;
+        QStringList logWhileConnecting;
+        if (c.greeting.isEmpty()) {
+            QTimer::singleShot(200, w.data(), [&] {
+                sendFileWhileConnecting = w->btnSendFile->isEnabled();
+                logWhileConnecting = log();
+            });
+        }
         connectAs(server.hostPort(), server.user, QString::fromLatin1(c.password));
-        EXPECT_EQ(modFTP::state().ftpConnected, c.loggedIn) << c.name;
-        EXPECT_EQ(w->btnConnect->text(), c.loggedIn ? u"D&isconnect"_s : u"&Connect"_s) << c.name;
+        if (c.greeting.isEmpty()) {
+            EXPECT_FALSE(sendFileWhileConnecting) << c.name;
+            EXPECT_EQ(logWhileConnecting, QStringList{u"Connecting to "_s + server.hostPort()}) << c.name;
+        }
+        EXPECT_EQ(modFTP::state().ftpConnected, !c.failure) << c.name;
+        EXPECT_EQ(w->btnConnect->text(), c.failure ? u"&Connect"_s : u"D&isconnect"_s) << c.name;
         EXPECT_EQ(server.commands.first(), u"USER web"_s) << c.name;   // USER once per connection
         EXPECT_EQ(server.commands.count(u"USER web"_s), 1) << c.name;
-        if (c.loggedIn) {
+        if (!c.failure) {
             EXPECT_TRUE(waitIdleAfter(u"LIST"_s)) << c.name;
+            EXPECT_TRUE(w->btnSendFile->isEnabled()) << c.name;
             TestSupport::clickOn(w->btnConnect);   // QUIT
             EXPECT_TRUE(log().contains(u"Disconnect !"_s)) << c.name;
             EXPECT_EQ(log().indexOf(u"Disconnect !"_s) + 1, log().indexOf(u"221 Goodbye"_s)) << c.name;
         } else {
-            EXPECT_TRUE(log().contains(u"530 Login incorrect"_s)) << c.name;
+            const QString failure = u"Login failed ("_s + server.hostPort() + u"): "_s + QString::fromLatin1(c.failure);
+            EXPECT_EQ(log().last(), failure) << c.name;
+            EXPECT_EQ(env.dialogs.prompts(), QStringList{failure}) << c.name;
             env.dialogs.answerMessage(Platform::Ok);
             TestSupport::clickOn(w->btnList);   // refuses: not connected
             EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed"_s)) << c.name;
         }
+        // Not connected: no folder shown, nothing to send to.
         EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s) << c.name;
+        EXPECT_TRUE(w->txtRemotePath->text().isEmpty()) << c.name;
+        EXPECT_EQ(w->lsvRemote->topLevelItemCount(), 0) << c.name;
+        EXPECT_FALSE(w->btnSendFile->isEnabled()) << c.name;
     }
-    // A refused port and an unusable one fail at once.
-    for (const QString &host : {u"127.0.0.1:1"_s, u"127.0.0.1:0"_s}) {
+    // A refused port and an unusable one fail at once, each with its box.
+    for (const auto &[port, reason] : {std::pair{u"1"_s, u"the connection was refused or the host cannot be reached"_s},
+                                       std::pair{u"0"_s, u"no usable port"_s}}) {
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
         const qint64 started = Platform::tickCount();
-        connectAs(host, u"u"_s, u"p"_s);
-        EXPECT_LT(Platform::tickCount() - started, 1000) << host.toStdString();
-        EXPECT_FALSE(modFTP::state().ftpConnected) << host.toStdString();
+        connectAs(u"127.0.0.1:"_s + port, u"u"_s, u"p"_s);
+        EXPECT_LT(Platform::tickCount() - started, 1000) << port.toStdString();
+        EXPECT_FALSE(modFTP::state().ftpConnected) << port.toStdString();
+        EXPECT_EQ(env.dialogs.prompts(), QStringList{u"Login failed (127.0.0.1:"_s + port + u"): "_s + reason});
+        EXPECT_FALSE(w->btnSendFile->isEnabled()) << port.toStdString();
     }
 }
 
@@ -149,7 +181,12 @@ TEST_F(FtpTest, ChangingFoldersGoodRefusedUpAndTyped)
         {"typed ..", [&] { enterPath(u".."_s); }, "/pages", "LIST /pages"},
         {"refused", [&] {
              env.dialogs.answerInput(u"/missing"_s);
+             env.dialogs.answerMessage(Platform::Ok);
              QTest::mouseClick(w->btnChangeDir, Qt::LeftButton);
+         }, "/pages", "LIST /pages"},
+        {"typed, refused", [&] {
+             env.dialogs.answerMessage(Platform::Ok);
+             enterPath(u"/nope"_s);
          }, "/pages", "LIST /pages"},
         {"double click on a sticky folder", [&] { doubleClickRow(w->lsvRemote, u"/pages/pub"_s); }, "/pages/pub", "LIST /pages/pub"},
         {"up row", [&] { doubleClickRow(w->lsvRemote, u"/pages/"_s); }, "/pages/", "LIST /pages/"},
@@ -163,6 +200,12 @@ TEST_F(FtpTest, ChangingFoldersGoodRefusedUpAndTyped)
         EXPECT_EQ(w->txtRemotePath->text(), QString::fromLatin1(step.path)) << step.name;
         QStringList lists = server.commands.filter(u"LIST"_s);
         EXPECT_EQ(lists.last(), QString::fromLatin1(step.lastList)) << step.name;
+    }
+    for (const char *refused : {"/missing", "/nope"}) {
+        const QString failure = u"Folder change to "_s + QString::fromLatin1(refused) + u" refused ("_s
+                                + server.hostPort() + u"): 550 No such folder"_s;
+        EXPECT_EQ(env.dialogs.prompts().count(failure), 1) << refused;
+        EXPECT_EQ(log().count(failure), 1) << refused;
     }
     // No row selected, or an empty path box: nothing is sent.
     const int before = server.commands.size();
@@ -222,8 +265,9 @@ TEST_F(FtpTest, TypeRepliesInAnyWordingConfirmTheTypeAskedFor)
         selectLocal({{u"b.bin"_s, QByteArray("a\r\nb\r\n\0\xff\r\n", 10)}});
         ASSERT_TRUE(upload()) << wording.constData();
         EXPECT_EQ(server.stored.value(u"/b.bin"_s), QByteArray("a\r\nb\r\n\0\xff\r\n", 10)) << wording.constData();
-        const QStringList sequence = server.commands.mid(server.commands.indexOf(u"TYPE I"_s), 4);
-        EXPECT_EQ(sequence, (QStringList{u"TYPE I"_s, u"PASV"_s, u"STOR b.bin"_s, u"TYPE A"_s})) << wording.constData();
+        const QStringList sequence = server.commands.mid(server.commands.indexOf(u"TYPE I"_s), 5);
+        EXPECT_EQ(sequence, (QStringList{u"TYPE I"_s, u"PASV"_s, u"STOR b.bin"_s, u"SIZE b.bin"_s, u"TYPE A"_s}))
+            << wording.constData();
         TestSupport::clickOn(w->btnConnect);
     }
 }
@@ -344,7 +388,7 @@ TEST_F(FtpTest, ServerFaultsDuringWaitsEndThemAndRestoreTheWindow)
         EXPECT_TRUE(log().join(u'\n').contains(QString::fromLatin1(c.logged)))
             << c.name << "\n" << log().join(u'\n').toStdString();
         EXPECT_EQ(server.storCount(), 1) << c.name;   // the batch ends
-        EXPECT_TRUE(w->btnSendFile->isEnabled()) << c.name;
+        EXPECT_EQ(w->btnSendFile->isEnabled(), c.connectedAfter) << c.name;
         EXPECT_FALSE(Platform::isBusyPointer()) << c.name;
         EXPECT_EQ(modFTP::state().ftpConnected, c.connectedAfter) << c.name;
         if (c.connectedAfter)
@@ -385,7 +429,7 @@ TEST_F(FtpTest, BusyGuardDisconnectAndCloseDuringAWait)
     EXPECT_EQ(commandsAfterActions, commandsAtCheck);
     EXPECT_TRUE(timer2Rearmed);
     EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s);
-    EXPECT_TRUE(w->btnSendFile->isEnabled());
+    EXPECT_FALSE(w->btnSendFile->isEnabled());
     EXPECT_EQ(w->dsSocket1.state(), Platform::DsSocket::kStateClosed);
     EXPECT_EQ(w->dsSocket2.state(), Platform::DsSocket::kStateClosed);
 
@@ -406,6 +450,7 @@ TEST_F(FtpTest, ReconnectAfterARefusedFolderChangesFolderBeforeListing)
     server.folders.insert(u"/pages"_s);
     loginAndList(u"/pages"_s);
     env.dialogs.answerInput(u"/missing"_s);
+    env.dialogs.answerMessage(Platform::Ok);
     TestSupport::clickOn(w->btnChangeDir);
     selectLocal({{u"a.txt"_s, "a"}});
     ASSERT_TRUE(upload());   // leaves type I
@@ -420,21 +465,33 @@ TEST_F(FtpTest, ReconnectAfterARefusedFolderChangesFolderBeforeListing)
     EXPECT_TRUE(server.commands.contains(u"TYPE I"_s));
 }
 
-TEST_F(FtpTest, EnterInAListNeverDisconnectsAndEscWaitsForTheTransfer)
+TEST_F(FtpTest, EnterOpensFoldersInBothListsAndEscWaitsForTheTransfer)
 {
     server.listings.insert(u"/"_s, "drwxr-xr-x 2 o g 4096 Dec 8 18:57 pub\r\n");
     server.folders.insert(u"/pub"_s);
     loginAndList();
+    QDir().mkpath(local + u"sub"_s);
+    TestSupport::TestEnvironment::writeFile(local + u"sub/inner.htm"_s, "i");
     selectLocal({{u"slow.bin"_s, QByteArray(160 * 1024, 's')}});
-    // Enter on a row of either list, as a user gets there: a click, then the key.
-    for (KeyedListView *list : {w->lsvRemote, w->lsvDirs}) {
-        QTreeWidgetItem *row = list->topLevelItem(list->topLevelItemCount() - 1);
+    // A click on a folder row, then Enter: the folder opens, as on a double click; nothing
+    // disconnects.
+    const auto enterOn = [](KeyedListView *list, const QString &key) {
+        QTreeWidgetItem *row = list->rowByKey(key);
+        ASSERT_NE(row, nullptr) << key.toStdString();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
         QTest::keyClick(list, Qt::Key_Return);
-        Platform::waitUntil([] { return false; }, 100);
-        ASSERT_FALSE(sent(u"QUIT"_s)) << list->objectName().toStdString();
-        ASSERT_EQ(w->btnConnect->text(), u"D&isconnect"_s);
-    }
+    };
+    enterOn(w->lsvRemote, u"/pub"_s);
+    EXPECT_TRUE(waitListed(u"/pub"_s));
+    enterOn(w->lsvDirs, local + u"sub"_s);
+    EXPECT_NE(w->lsvDirs->rowByKey(local + u"sub/inner.htm"_s), nullptr);
+    EXPECT_FALSE(sent(u"QUIT"_s));
+    EXPECT_EQ(w->btnConnect->text(), u"D&isconnect"_s);
+    // Enter on a file row uploads the selection, as a double click does.
+    enterOn(w->lsvDirs, local + u"sub/inner.htm"_s);
+    EXPECT_TRUE(within(kStepMs, [&] { return server.stored.contains(u"/pub/inner.htm"_s) && idle(); }));
+    w->addDirs(local);
+    w->lsvDirs->rowByKey(local + u"slow.bin"_s)->setSelected(true);
 
     // Esc during an upload: nothing; the file is stored and the window stays.
     server.readBytesPer50Ms = 16 * 1024;
@@ -444,9 +501,9 @@ TEST_F(FtpTest, EnterInAListNeverDisconnectsAndEscWaitsForTheTransfer)
         shownAfterEsc = w && w->isVisible();
     });
     QTest::mouseClick(w->btnSendFile, Qt::LeftButton);
-    ASSERT_TRUE(within(kStepMs, [&] { return w && server.stored.contains(u"/slow.bin"_s) && idle(); }));
+    ASSERT_TRUE(within(kStepMs, [&] { return w && server.stored.contains(u"/pub/slow.bin"_s) && idle(); }));
     EXPECT_TRUE(shownAfterEsc);
-    EXPECT_EQ(server.stored.value(u"/slow.bin"_s).size(), 160 * 1024);
+    EXPECT_EQ(server.stored.value(u"/pub/slow.bin"_s).size(), 160 * 1024);
     // Esc with nothing under way: QUIT, then the window goes.
     QTest::keyClick(w->lsvDirs, Qt::Key_Escape);
     EXPECT_TRUE(sent(u"QUIT"_s));

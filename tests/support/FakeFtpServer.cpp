@@ -113,6 +113,11 @@ void FakeFtpServer::onCommand(const QString &line)
         startList(argument.isEmpty() ? cwd : absolute(argument));
     else if (verb == u"STOR"_s)
         startStore(absolute(argument));
+    else if (verb == u"SIZE"_s) {
+        const QString path = absolute(argument);
+        answer(stored.contains(path) ? "213 " + QByteArray::number(stored.value(path).size()) + "\r\n"
+                                     : QByteArray("550 No such file\r\n"));
+    }
     else if (verb == u"QUIT"_s) {
         answer("221 Goodbye\r\n");
         m_client->disconnectFromHost();
@@ -154,8 +159,13 @@ void FakeFtpServer::startList(const QString &folder)
         return;
     }
     answer("150 Here comes the listing\r\n");
-    m_data->write(listings.value(folder));
-    m_data->disconnectFromHost();
+    // A stored file lists as itself.
+    const QString name = folder.section(u'/', -1);
+    m_data->write(stored.contains(folder) ? "-rw-r--r-- 1 o g " + QByteArray::number(stored.value(folder).size())
+                                                + " Dec 8 18:57 " + name.toLatin1() + "\r\n"
+                                          : listings.value(folder));
+    if (!keepListingOpen)
+        m_data->disconnectFromHost();
     answer(transferEndReply);
 }
 
