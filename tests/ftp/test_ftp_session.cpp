@@ -595,3 +595,45 @@ TEST_F(FtpTest, AListingStopsAtItsLineOrByteCap)
         EXPECT_EQ(w->lsvRemote->topLevelItemCount(), c.rows + 1) << c.name;   // and the Up row
     }
 }
+
+TEST_F(FtpTest, AnUploadCountsOnlyWhenTheServerHoldsEveryByte)
+{
+    struct Case {
+        const char *name;
+        QByteArray sizeReply;   // empty: the server answers SIZE
+        qint64 keepAtMost;
+        bool listsTheName;
+        const char *failure;    // logged; none when both files count as stored
+    } cases[] = {
+        {"SIZE, all held", {}, -1, true, nullptr},
+        {"SIZE, cut", {}, 4096, true, "the server holds 4096 of 10000 bytes"},
+        {"SIZE refused, listing, all held", "502 Not implemented\r\n", -1, true, nullptr},
+        {"SIZE refused, listing, cut", "550 Not allowed\r\n", 4096, true, "the server holds 4096 of 10000 bytes"},
+        {"SIZE refused, name not listed", "502 Not implemented\r\n", -1, false, "the server did not confirm its size"},
+    };
+    loginAndList();
+    for (const Case &c : cases) {
+        server.replies.remove(u"SIZE"_s);
+        if (!c.sizeReply.isEmpty())
+            server.replies.insert(u"SIZE"_s, c.sizeReply);
+        server.keepAtMost = c.keepAtMost;
+        server.stored.clear();
+        server.listings.clear();
+        if (!c.listsTheName)   // the listing of the name shows another file only
+            server.listings.insert(u"/a page.htm"_s, "-rw-r--r-- 1 o g 10000 Dec 8 18:57 other.htm\r\n");
+        QStringList stored;
+        QObject context;
+        QObject::connect(w.data(), &frmFTPClient::fileStored, &context, [&](const QString &path) { stored << path; });
+        selectLocal({{u"a page.htm"_s, QByteArray(10000, 'p')}, {u"b.htm"_s, {}}});
+        ASSERT_TRUE(upload()) << c.name;
+        if (c.failure) {
+            EXPECT_TRUE(stored.isEmpty()) << c.name;
+            EXPECT_EQ(log().last(), u"Upload failed: a page.htm: "_s + QString::fromLatin1(c.failure)) << c.name;
+            EXPECT_FALSE(server.stored.contains(u"/b.htm"_s)) << c.name;   // the batch ends
+        } else {
+            EXPECT_EQ(stored, (QStringList{local + u"a page.htm"_s, local + u"b.htm"_s})) << c.name;
+        }
+        EXPECT_TRUE(w->btnSendFile->isEnabled()) << c.name;
+    }
+    server.keepAtMost = -1;
+}

@@ -159,11 +159,12 @@ void FakeFtpServer::startList(const QString &folder)
         return;
     }
     answer("150 Here comes the listing\r\n");
-    // A stored file lists as itself.
+    // A stored file without a listing of its own lists as itself.
     const QString name = folder.section(u'/', -1);
-    m_data->write(stored.contains(folder) ? "-rw-r--r-- 1 o g " + QByteArray::number(stored.value(folder).size())
-                                                + " Dec 8 18:57 " + name.toLatin1() + "\r\n"
-                                          : listings.value(folder));
+    const bool storedFile = stored.contains(folder) && !listings.contains(folder);
+    m_data->write(storedFile ? "-rw-r--r-- 1 o g " + QByteArray::number(stored.value(folder).size()) + " Dec 8 18:57 "
+                                   + name.toLatin1() + "\r\n"
+                             : listings.value(folder));
     if (!keepListingOpen)
         m_data->disconnectFromHost();
     answer(transferEndReply);
@@ -225,7 +226,7 @@ void FakeFtpServer::finishStore()
     if (!m_storing)
         return;
     m_storing = false;
-    stored.insert(m_storePath, m_storeBytes);
+    stored.insert(m_storePath, keepAtMost >= 0 ? m_storeBytes.left(keepAtMost) : m_storeBytes);
     if (storReplyDelayMs > 0)
         QTimer::singleShot(storReplyDelayMs, this, [this] { answer(transferEndReply); });
     else
