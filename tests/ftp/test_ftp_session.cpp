@@ -237,21 +237,45 @@ TEST_F(FtpTest, A250EndsAListingAndAnUploadAs226Does)
     EXPECT_EQ(countSent(u"LIST"_s), 2);
 }
 
-TEST_F(FtpTest, AReplyThatNeverEndsStopsAtTenReplyLimits)
+TEST_F(FtpTest, AReplyThatNeverEndsClosesTheConnectionWithAMessage)
 {
+    struct Case {
+        const char *name;
+        int linesForMs;   // continuation lines for so long, then silence
+        int atLeastMs;    // the wait the limits allow
+    } cases[] = {
+        {"lines all along: ten reply limits", 8000, 10 * 300},
+        {"lines, then silence: one reply limit", 200, 300},
+    };
     server.folders.insert(u"/x"_s);
+    for (const Case &c : cases) {
+        useShortReplyLimit();   // for the login's listing
+        loginAndList();
+        useShortReplyLimit(300);
+        server.endlessReplyOn = u"CWD"_s;
+        server.endlessReplyForMs = c.linesForMs;
+        const qint64 started = Platform::tickCount();
+        enterPath(u"/x"_s);   // the wait runs inside the key press
+        EXPECT_TRUE(within(1000, [&] { return idle(); })) << c.name;
+        const qint64 took = Platform::tickCount() - started;
+        EXPECT_GE(took, c.atLeastMs) << c.name;
+        EXPECT_LT(took, 5000) << c.name;   // the server goes on for 8 s
+        const QStringList lines = log();
+        EXPECT_EQ(lines.mid(lines.size() - 2),
+                  (QStringList{u"Time out !"_s, u"Connection closed: the server's reply did not end"_s})) << c.name;
+        // Told, not left to time out on every command: the window shows it is not connected.
+        EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s) << c.name;
+        EXPECT_FALSE(w->btnSendFile->isEnabled()) << c.name;
+        EXPECT_EQ(w->lsvRemote->topLevelItemCount(), 0) << c.name;
+        EXPECT_FALSE(modFTP::state().ftpConnected) << c.name;
+        server.endlessReplyOn.clear();
+    }
+    // A new connection works at once.
+    modFTP::setIntervals([] { modFTP::Intervals limits = modFTP::intervals(); limits.replyMs = kReplyMs; return limits; }());
     loginAndList();
-    useShortReplyLimit(300);
-    server.endlessReplyOn = u"CWD"_s;
-    server.endlessReplyForMs = 8000;
-    const qint64 started = Platform::tickCount();
-    enterPath(u"/x"_s);   // the wait runs inside the key press
-    EXPECT_TRUE(within(1000, [&] { return idle(); }));
-    const qint64 took = Platform::tickCount() - started;
-    EXPECT_GE(took, 10 * 300);
-    EXPECT_LT(took, 5000);   // the server goes on for 8 s
-    EXPECT_TRUE(log().contains(u"Time out !"_s));
-    EXPECT_EQ(modFTP::state().remotePath, u"/"_s);
+    timeOutExpected = false;
+    enterPath(u"/x"_s);
+    EXPECT_TRUE(waitListed(u"/x"_s));
 }
 
 TEST_F(FtpTest, TypeRepliesInAnyWordingConfirmTheTypeAskedFor)
@@ -636,4 +660,64 @@ TEST_F(FtpTest, AnUploadCountsOnlyWhenTheServerHoldsEveryByte)
         EXPECT_TRUE(w->btnSendFile->isEnabled()) << c.name;
     }
     server.keepAtMost = -1;
+}
+
+TEST_F(FtpTest, AListingWhoseDataConnectionStaysOpenEndsAfterItsReply)
+{
+    server.keepListingOpen = true;
+    server.folders.insert(u"/x"_s);
+    server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
+    server.listings.insert(u"/x"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 b.txt\r\n");
+    loginAndList();   // well within the reply limit
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
+    // Each further listing ends the same way, and the connection goes on.
+    QTest::mouseClick(w->btnList, Qt::LeftButton);
+    EXPECT_TRUE(waitListed(u"/"_s));
+    enterPath(u"/x"_s);
+    ASSERT_TRUE(waitListed(u"/x"_s));
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/x/b.txt"_s), nullptr);
+    selectLocal({{u"c.txt"_s, "c"}});
+    ASSERT_TRUE(upload());
+    EXPECT_EQ(server.stored.value(u"/x/c.txt"_s), QByteArray("c"));
+}
+
+TEST_F(FtpTest, ARefusedLoginFolderShowsTheFolderTheServerIsIn)
+{
+    struct Case {
+        const char *name;
+        QByteArray pwdReply;   // empty: the server names its folder
+        const char *shown;     // in the path box, and listed; empty: none known
+    } cases[] = {
+        {"PWD names it", {}, "/"},
+        {"PWD refused too", "502 Not implemented\r\n", ""},
+    };
+    server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
+    for (const Case &c : cases) {
+        server.replies.remove(u"PWD"_s);
+        if (!c.pwdReply.isEmpty())
+            server.replies.insert(u"PWD"_s, c.pwdReply);
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
+        server.stored.clear();
+        connectAs(server.hostPort(), server.user, server.password, u"/missing"_s);
+        ASSERT_TRUE(within(kStepMs, [&] { return sent(u"PWD"_s) && idle(); })) << c.name;
+        const QString shown = QString::fromLatin1(c.shown);
+        EXPECT_EQ(env.dialogs.prompts(), QStringList{u"Folder change to /missing refused ("_s + server.hostPort()
+                                                     + u"): 550 No such folder"_s}) << c.name;
+        EXPECT_EQ(w->txtRemotePath->text(), shown) << c.name;
+        EXPECT_EQ(w->lsvRemote->rowByKey(u"/a.txt"_s) != nullptr, !shown.isEmpty()) << c.name;
+        // The upload lands in the folder the pane shows, or is refused when none is known.
+        selectLocal({{u"b.txt"_s, "b"}});
+        if (shown.isEmpty())
+            env.dialogs.answerMessage(Platform::Ok);
+        ASSERT_TRUE(upload()) << c.name;
+        if (shown.isEmpty()) {
+            EXPECT_TRUE(env.dialogs.wasShown(u"Invalid remote path"_s)) << c.name;
+            EXPECT_TRUE(server.stored.isEmpty()) << c.name;
+        } else {
+            EXPECT_TRUE(server.stored.contains(u"/b.txt"_s)) << c.name;
+            EXPECT_EQ(server.commands.filter(u"LIST"_s).last(), u"LIST /"_s) << c.name;
+        }
+        TestSupport::clickOn(w->btnConnect);
+    }
 }

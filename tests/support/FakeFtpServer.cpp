@@ -79,9 +79,10 @@ void FakeFtpServer::onCommand(const QString &line)
     if (verb == endlessReplyOn) {
         auto *lines = new QTimer(m_client);
         const qint64 until = Platform::tickCount() + endlessReplyForMs;
-        connect(lines, &QTimer::timeout, this, [this, lines, until] {
-            answer("250-Still working\r\n");
-            if (Platform::tickCount() >= until)
+        connect(lines, &QTimer::timeout, this, [this, lines, until, client = m_client] {
+            if (client == m_client)   // only on the connection that asked
+                answer("250-Still working\r\n");
+            if (Platform::tickCount() >= until || client != m_client)
                 lines->deleteLater();
         });
         lines->start(50);
