@@ -160,6 +160,7 @@ private:
     void showNotConnected();
     void enableSendFile();
     void showServerFolder();
+    void changeFolderTo(const QString &folder);
 
     QString m_sNewRemotePath;
     QStringList m_sUploadFiles;
@@ -177,6 +178,8 @@ private:
     QString m_serverName;
     // The folder the remote pane lists; empty while it lists none.
     QString m_listedFolder;
+    // The folder the server is in: "." (the login folder) until a folder change succeeds.
+    QString m_serverFolder;
     // Filled instead of the remote pane while a listing confirms an upload's size.
     std::optional<QList<modFTP::RemoteEntry>> m_sizeProbe;
     bool m_batchRunning = false;

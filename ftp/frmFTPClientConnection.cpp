@@ -70,6 +70,7 @@ void frmFTPClient::btnConnect_Click()
     showNotConnected();
     const auto [host, port] = modFTP::hostAndPort(m_sFTPHost);
     m_serverName = host + u':' + QString::number(port);
+    m_serverFolder = u"."_s;
     DisplayMessage(u"Connecting to "_s + m_serverName);
     const modFTP::Intervals limits = modFTP::intervals();
     dsSocket2.setSendStallMs(limits.replyMs);

@@ -87,6 +87,13 @@ void frmFTPClient::addRemoteDir(const QString &sListData)
         setListRow(row, path, entry->folder ? kFolderGroup : kFileGroup);
 }
 
+// A relative folder is reached from the one the server is in.
+void frmFTPClient::changeFolderTo(const QString &folder)
+{
+    m_sNewRemotePath = folder;
+    ChangeRemotePath(modFTP::routeBetween(m_serverFolder, folder));
+}
+
 void frmFTPClient::ChangeRemotePath(const QString &sPath)
 {
     if (modFTP::state().busy)
@@ -99,12 +106,16 @@ void frmFTPClient::ChangeRemotePath(const QString &sPath)
     if (m_closing)
         return;
     modFTP::State &s = modFTP::state();
-    if (reply == 250 && !sPath.startsWith(u'/')) {
-        // A relative path (the login's "public_html"): the server names the folder it led to.
-        modFTP::SendFTPCommand(u"PWD"_s, false);
-        modFTP::waitForReply();
-        if (m_closing)
-            return;
+    if (reply == 250) {
+        // A relative path (the login's "public_html"): the server names the folder it led to;
+        // where it will not, the path stays relative to the login folder.
+        if (!sPath.startsWith(u'/')) {
+            modFTP::SendFTPCommand(u"PWD"_s, false);
+            modFTP::waitForReply();
+            if (m_closing)
+                return;
+        }
+        m_serverFolder = s.remotePath;
     } else if (reply >= 400 && reply <= 599 && s.ftpConnected) {
         reportFailure(u"Folder change to "_s + sPath + u" refused"_s, s.lastReplyLine);
         if (m_closing)
@@ -115,15 +126,16 @@ void frmFTPClient::ChangeRemotePath(const QString &sPath)
 }
 
 // After a refused folder change: the pane and the path box show the folder the server is in, so
-// an upload lands where the pane shows. Unknown (PWD refused at login) leaves them empty.
+// an upload lands where the pane shows ("." for the login folder when the server will not name it).
 void frmFTPClient::showServerFolder()
 {
     modFTP::State &s = modFTP::state();
     modFTP::SendFTPCommand(u"PWD"_s, false);
     if (modFTP::waitForReply() != 257 && !m_closing)
-        s.remotePath = m_listedFolder;
+        s.remotePath = m_serverFolder;
     if (m_closing)
         return;
+    m_serverFolder = s.remotePath;
     m_sNewRemotePath = s.remotePath;
     txtRemotePath->setText(s.remotePath);
     if (!s.remotePath.isEmpty() && s.remotePath != m_listedFolder) {
@@ -146,7 +158,7 @@ void frmFTPClient::Timer2_Timer()
     if (std::exchange(m_listNext, false))
         ListFile(s.remotePath);
     else
-        ChangeRemotePath(s.remotePath);
+        changeFolderTo(s.remotePath);
 }
 
 void frmFTPClient::btnChangeDir_Click()
@@ -159,8 +171,7 @@ void frmFTPClient::btnChangeDir_Click()
     const QString answer = Platform::inputBox(u"Enter remote path:"_s, u"FTP Client"_s, s.remotePath);
     if (answer.isEmpty())
         return;
-    m_sNewRemotePath = modFTP::resolveRemotePath(s.remotePath, answer);
-    ChangeRemotePath(m_sNewRemotePath);
+    changeFolderTo(modFTP::resolveRemotePath(s.remotePath, answer));
 }
 
 void frmFTPClient::btnList_Click()
@@ -175,8 +186,7 @@ void frmFTPClient::txtRemotePath_Enter()
 {
     if (isBusy() || txtRemotePath->text().trimmed().isEmpty())
         return;
-    m_sNewRemotePath = modFTP::resolveRemotePath(modFTP::state().remotePath, txtRemotePath->text());
-    ChangeRemotePath(m_sNewRemotePath);
+    changeFolderTo(modFTP::resolveRemotePath(modFTP::state().remotePath, txtRemotePath->text()));
 }
 
 void frmFTPClient::lsvRemote_DblClick()
@@ -184,8 +194,7 @@ void frmFTPClient::lsvRemote_DblClick()
     QTreeWidgetItem *row = lsvRemote->currentItem();
     if (!row || !row->isSelected() || itemImageKey(row).contains(u"File"_s) || isBusy())
         return;
-    m_sNewRemotePath = Platform::itemTag(row);
-    ChangeRemotePath(m_sNewRemotePath);
+    changeFolderTo(Platform::itemTag(row));
 }
 
 void frmFTPClient::lsvRemote_ColumnClick(int column)

@@ -424,8 +424,26 @@ std::optional<RemoteEntry> parseListingLine(const QString &line)
     return entry;
 }
 
+namespace {
+
+bool isRelative(const QString &path)
+{
+    return !path.isEmpty() && !path.startsWith(u'/');
+}
+
+QStringList segments(const QString &path)
+{
+    QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
+    parts.removeAll(u"."_s);
+    return parts;
+}
+
+} // namespace
+
 QString getUpDir(const QString &fullPath)
 {
+    if (isRelative(fullPath))
+        return resolveRemotePath(fullPath, u".."_s);
     QString path = fullPath;
     if (path.endsWith(u'/'))
         path.chop(1);
@@ -437,23 +455,42 @@ QString resolveRemotePath(const QString &current, const QString &typed)
 {
     if (typed.isEmpty())
         return typed;
+    const bool relative = !typed.startsWith(u'/') && isRelative(current);
     const QString joined = typed.startsWith(u'/') ? typed : current + u'/' + typed;
     QStringList parts;
-    for (const QString &part : joined.split(u'/', Qt::SkipEmptyParts)) {
-        if (part == u"."_s)
-            continue;
-        if (part == u".."_s) {
-            if (!parts.isEmpty())
-                parts.removeLast();
-            continue;
-        }
-        parts << part;
+    for (const QString &part : segments(joined)) {
+        if (part != u".."_s)
+            parts << part;
+        else if (!parts.isEmpty() && parts.last() != u".."_s)
+            parts.removeLast();
+        else if (relative)
+            parts << part;   // above the login folder
     }
+    if (relative)
+        return parts.isEmpty() ? u"."_s : parts.join(u'/');
     return u'/' + parts.join(u'/');
+}
+
+QString routeBetween(const QString &from, const QString &to)
+{
+    if (!isRelative(from) || !isRelative(to))
+        return to;
+    const QStringList start = segments(from);
+    const QStringList end = segments(to);
+    qsizetype common = 0;
+    while (common < start.size() && common < end.size() && start[common] == end[common])
+        ++common;
+    QStringList route;
+    for (qsizetype i = common; i < start.size(); ++i)
+        route << u".."_s;
+    route += end.mid(common);
+    return route.isEmpty() ? u"."_s : route.join(u'/');
 }
 
 QString joinRemote(const QString &folder, const QString &name)
 {
+    if (folder == u"."_s)
+        return name;
     return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
 }
 

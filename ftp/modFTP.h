@@ -142,11 +142,18 @@ struct RemoteEntry {
 std::optional<RemoteEntry> parseListingLine(const QString &line);
 bool isModeString(const QString &field);
 
-// The parent folder: "/pages/images" and "/pages/images/" give "/pages/", "docs" gives "/".
+// Remote folders are absolute, or, where the server never named its folder (PWD refused),
+// relative to the login folder: "." is the login folder itself.
+
+// The parent folder: "/pages/images" and "/pages/images/" give "/pages/", "" gives "/"; a
+// relative "docs" gives ".".
 QString getUpDir(const QString &fullPath);
 // A typed path against the current folder: absolute paths stay, relative ones are joined; "."
-// and ".." are resolved.
+// and ".." are resolved. Against a relative folder the result stays relative.
 QString resolveRemotePath(const QString &current, const QString &typed);
+// The CWD argument that leads from the folder the server is in to `to`: `to` itself unless both
+// are relative, where it is the way between them ("images", "..").
+QString routeBetween(const QString &from, const QString &to);
 // Remote path of a name in a folder.
 QString joinRemote(const QString &folder, const QString &name);
 // "Folder", "HTML File" or "File" (".htm" anywhere, exact case).

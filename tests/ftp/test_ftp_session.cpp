@@ -686,10 +686,11 @@ TEST_F(FtpTest, ARefusedLoginFolderShowsTheFolderTheServerIsIn)
     struct Case {
         const char *name;
         QByteArray pwdReply;   // empty: the server names its folder
-        const char *shown;     // in the path box, and listed; empty: none known
+        const char *shown;     // in the path box
+        const char *row;       // the key of the listed file
     } cases[] = {
-        {"PWD names it", {}, "/"},
-        {"PWD refused too", "502 Not implemented\r\n", ""},
+        {"PWD names it", {}, "/", "/a.txt"},
+        {"PWD refused too: the login folder", "502 Not implemented\r\n", ".", "a.txt"},
     };
     server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
     for (const Case &c : cases) {
@@ -700,24 +701,48 @@ TEST_F(FtpTest, ARefusedLoginFolderShowsTheFolderTheServerIsIn)
         env.dialogs.answerMessage(Platform::Ok);
         server.stored.clear();
         connectAs(server.hostPort(), server.user, server.password, u"/missing"_s);
-        ASSERT_TRUE(within(kStepMs, [&] { return sent(u"PWD"_s) && idle(); })) << c.name;
         const QString shown = QString::fromLatin1(c.shown);
+        ASSERT_TRUE(waitListed(shown)) << c.name;
         EXPECT_EQ(env.dialogs.prompts(), QStringList{u"Folder change to /missing refused ("_s + server.hostPort()
                                                      + u"): 550 No such folder"_s}) << c.name;
         EXPECT_EQ(w->txtRemotePath->text(), shown) << c.name;
-        EXPECT_EQ(w->lsvRemote->rowByKey(u"/a.txt"_s) != nullptr, !shown.isEmpty()) << c.name;
-        // The upload lands in the folder the pane shows, or is refused when none is known.
+        EXPECT_NE(w->lsvRemote->rowByKey(QString::fromLatin1(c.row)), nullptr) << c.name;
+        // The upload lands in the folder the pane shows.
         selectLocal({{u"b.txt"_s, "b"}});
-        if (shown.isEmpty())
-            env.dialogs.answerMessage(Platform::Ok);
         ASSERT_TRUE(upload()) << c.name;
-        if (shown.isEmpty()) {
-            EXPECT_TRUE(env.dialogs.wasShown(u"Invalid remote path"_s)) << c.name;
-            EXPECT_TRUE(server.stored.isEmpty()) << c.name;
-        } else {
-            EXPECT_TRUE(server.stored.contains(u"/b.txt"_s)) << c.name;
-            EXPECT_EQ(server.commands.filter(u"LIST"_s).last(), u"LIST /"_s) << c.name;
-        }
+        EXPECT_TRUE(server.stored.contains(u"/b.txt"_s)) << c.name;
         TestSupport::clickOn(w->btnConnect);
     }
+}
+
+TEST_F(FtpTest, WithoutPwdARelativeFolderIsReachedFromTheOneTheServerIsIn)
+{
+    server.replies.insert(u"PWD"_s, "502 Not implemented\r\n");
+    server.folders += {u"/public_html"_s, u"/public_html/images"_s};
+    server.listings.insert(u"/public_html"_s, "drwxr-xr-x 2 o g 4096 Dec 8 18:57 images\r\n");
+    server.listings.insert(u"/public_html/images"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 logo.gif\r\n");
+    connectAs(server.hostPort(), server.user, server.password, u"public_html"_s);
+    ASSERT_TRUE(waitListed(u"public_html"_s));
+    EXPECT_EQ(w->txtRemotePath->text(), u"public_html"_s);
+    struct Step {
+        const char *name;
+        std::function<void()> act;
+        const char *shown;
+        const char *serverIn;
+    } steps[] = {
+        {"double click on a folder", [&] { doubleClickRow(w->lsvRemote, u"public_html/images"_s); },
+         "public_html/images", "/public_html/images"},
+        {"up row", [&] { doubleClickRow(w->lsvRemote, u"public_html"_s); }, "public_html", "/public_html"},
+        {"typed", [&] { enterPath(u"images"_s); }, "public_html/images", "/public_html/images"},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        ASSERT_TRUE(waitListed(QString::fromLatin1(step.shown))) << step.name;
+        EXPECT_EQ(server.cwd, QString::fromLatin1(step.serverIn)) << step.name;
+        EXPECT_EQ(w->txtRemotePath->text(), QString::fromLatin1(step.shown)) << step.name;
+    }
+    EXPECT_NE(w->lsvRemote->rowByKey(u"public_html/images/logo.gif"_s), nullptr);
+    selectLocal({{u"a.txt"_s, "a"}});
+    ASSERT_TRUE(upload());
+    EXPECT_TRUE(server.stored.contains(u"/public_html/images/a.txt"_s));
 }

@@ -60,9 +60,14 @@ void FakeFtpServer::answer(const QByteArray &reply)
 
 QString FakeFtpServer::absolute(const QString &path) const
 {
-    if (path.startsWith(u'/'))
-        return path.size() > 1 && path.endsWith(u'/') ? path.chopped(1) : path;
-    return cwd.endsWith(u'/') ? QString(cwd + path) : QString(cwd + u'/' + path);
+    QStringList parts;
+    for (const QString &part : (path.startsWith(u'/') ? path : cwd + u'/' + path).split(u'/', Qt::SkipEmptyParts)) {
+        if (part == u".."_s && !parts.isEmpty())
+            parts.removeLast();
+        else if (part != u"."_s && part != u".."_s)
+            parts << part;
+    }
+    return u'/' + parts.join(u'/');
 }
 
 void FakeFtpServer::onCommand(const QString &line)
