@@ -161,6 +161,7 @@ private:
     void enableSendFile();
     void showServerFolder();
     void changeFolderTo(const QString &folder);
+    void listSoon();
 
     QString m_sNewRemotePath;
     QStringList m_sUploadFiles;

@@ -217,9 +217,7 @@ void frmFTPClient::replyAction(int code, const QString &line)
         if (!m_sNewRemotePath.isEmpty() && m_sNewRemotePath != s.remotePath)
             s.remotePath = m_sNewRemotePath;
         txtRemotePath->setText(s.remotePath);
-        m_listNext = true;
-        Timer2.setInterval(modFTP::intervals().nextStepMs);
-        Timer2.setEnabled(true);
+        listSoon();
         break;
     case 257:
         s.lastReplyCode = 257;

@@ -138,11 +138,16 @@ void frmFTPClient::showServerFolder()
     m_serverFolder = s.remotePath;
     m_sNewRemotePath = s.remotePath;
     txtRemotePath->setText(s.remotePath);
-    if (!s.remotePath.isEmpty() && s.remotePath != m_listedFolder) {
-        m_listNext = true;
-        Timer2.setInterval(modFTP::intervals().nextStepMs);
-        Timer2.setEnabled(true);
-    }
+    if (!s.remotePath.isEmpty() && s.remotePath != m_listedFolder)
+        listSoon();
+}
+
+// Timer2 lists the current folder once the command under way is over.
+void frmFTPClient::listSoon()
+{
+    m_listNext = true;
+    Timer2.setInterval(modFTP::intervals().nextStepMs);
+    Timer2.setEnabled(true);
 }
 
 void frmFTPClient::Timer2_Timer()

@@ -81,7 +81,7 @@ TEST_F(FtpTest, LoginGoodBadMultiLineRefusedAndSilent)
             EXPECT_EQ(log().indexOf(u"Disconnect !"_s) + 1, log().indexOf(u"221 Goodbye"_s)) << c.name;
         } else {
             const QString failure = u"Login failed ("_s + server.hostPort() + u"): "_s + QString::fromLatin1(c.failure);
-            EXPECT_EQ(log().last(), failure) << c.name;
+            EXPECT_EQ(log().value(log().size() - 1), failure) << c.name;
             EXPECT_EQ(env.dialogs.prompts(), QStringList{failure}) << c.name;
             env.dialogs.answerMessage(Platform::Ok);
             TestSupport::clickOn(w->btnList);   // refuses: not connected
@@ -652,7 +652,7 @@ TEST_F(FtpTest, AnUploadCountsOnlyWhenTheServerHoldsEveryByte)
         ASSERT_TRUE(upload()) << c.name;
         if (c.failure) {
             EXPECT_TRUE(stored.isEmpty()) << c.name;
-            EXPECT_EQ(log().last(), u"Upload failed: a page.htm: "_s + QString::fromLatin1(c.failure)) << c.name;
+            EXPECT_EQ(log().value(log().size() - 1), u"Upload failed: a page.htm: "_s + QString::fromLatin1(c.failure)) << c.name;
             EXPECT_FALSE(server.stored.contains(u"/b.htm"_s)) << c.name;   // the batch ends
         } else {
             EXPECT_EQ(stored, (QStringList{local + u"a page.htm"_s, local + u"b.htm"_s})) << c.name;
