@@ -48,7 +48,7 @@ void frmFTPClient::ListFile(const QString &szParams)
     Platform::setBusyPointer(true);
     lsvRemote->setSortingEnabled(false);
     lsvRemote->clear();
-    const QString up = modFTP::getUpDir(szParams);
+    const QString up = modFTP::remoteParent(szParams);
     if (QTreeWidgetItem *row = lsvRemote->addRow(up, {kNoBreak}, u"Up"_s))
         setListRow(row, up, kUpGroup);
     const QString path = szParams.isEmpty() ? u"/"_s : szParams;

@@ -442,13 +442,16 @@ QStringList segments(const QString &path)
 
 QString getUpDir(const QString &fullPath)
 {
-    if (isRelative(fullPath))
-        return resolveRemotePath(fullPath, u".."_s);
     QString path = fullPath;
     if (path.endsWith(u'/'))
         path.chop(1);
     const qsizetype slash = path.lastIndexOf(u'/');
     return slash < 0 ? u"/"_s : path.left(slash + 1);
+}
+
+QString remoteParent(const QString &folder)
+{
+    return isRelative(folder) ? resolveRemotePath(folder, u".."_s) : getUpDir(folder);
 }
 
 QString resolveRemotePath(const QString &current, const QString &typed)

@@ -145,9 +145,11 @@ bool isModeString(const QString &field);
 // Remote folders are absolute, or, where the server never named its folder (PWD refused),
 // relative to the login folder: "." is the login folder itself.
 
-// The parent folder: "/pages/images" and "/pages/images/" give "/pages/", "" gives "/"; a
-// relative "docs" gives ".".
+// The parent folder: "/pages/images" and "/pages/images/" give "/pages/", "docs" gives "/".
 QString getUpDir(const QString &fullPath);
+// The parent of a remote folder: getUpDir's, but a relative folder's stays relative ("docs"
+// gives ".").
+QString remoteParent(const QString &folder);
 // A typed path against the current folder: absolute paths stay, relative ones are joined; "."
 // and ".." are resolved. Against a relative folder the result stays relative.
 QString resolveRemotePath(const QString &current, const QString &typed);

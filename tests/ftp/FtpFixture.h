@@ -171,7 +171,7 @@ protected:
     {
         return within(timeoutMs, [&] {
             return modFTP::state().remotePath == folder && idle()
-                   && w->lsvRemote->rowByKey(modFTP::getUpDir(folder));
+                   && w->lsvRemote->rowByKey(modFTP::remoteParent(folder));
         });
     }
 

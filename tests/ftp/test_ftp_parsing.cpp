@@ -111,9 +111,12 @@ TEST(FtpListing, LinesBecomeEntriesWithAModeStringEightFieldsAndTheRestAsName)
 TEST(FtpPaths, UpFoldersJoinsAndTypedPaths)
 {
     const std::pair<const char *, const char *> ups[] = {
-        {"/pages/images", "/pages/"}, {"/pages/images/", "/pages/"}, {"/pages", "/"}, {"/", "/"}, {"docs", "."}, {"docs/images", "docs"}, {"", "/"}};
+        {"/pages/images", "/pages/"}, {"/pages/images/", "/pages/"}, {"/pages", "/"}, {"/", "/"}, {"docs", "/"}, {"", "/"}};
     for (const auto &[path, up] : ups)
         EXPECT_EQ(modFTP::getUpDir(QString::fromLatin1(path)), QString::fromLatin1(up)) << path;
+    // A remote folder known only relative to the login folder keeps its parent relative.
+    for (const auto &[folder, up] : {std::pair{"docs", "."}, {"docs/images", "docs"}, {".", ".."}, {"/pages/x", "/pages/"}})
+        EXPECT_EQ(modFTP::remoteParent(QString::fromLatin1(folder)), QString::fromLatin1(up)) << folder;
     const std::tuple<const char *, const char *, const char *> typed[] = {
         {"/pages", "docs", "/pages/docs"}, {"/pages", "..", "/"}, {"/pages/", "./a/../b", "/pages/b"},
         {"/pages", "/other/", "/other"}, {"", "docs", "/docs"}, {"/", "../..", "/"}, {"/pages", "", ""},
