@@ -116,11 +116,18 @@ void frmFTPClient::ChangeRemotePath(const QString &sPath)
                 return;
         }
         m_serverFolder = s.remotePath;
-    } else if (reply >= 400 && reply <= 599 && s.ftpConnected) {
-        reportFailure(u"Folder change to "_s + sPath + u" refused"_s, s.lastReplyLine);
+    } else {
+        const bool refused = reply >= 400 && reply <= 599 && s.ftpConnected;
+        const QString reason = refused          ? s.lastReplyLine
+                               : s.ftpConnected ? u"no reply in time"_s
+                                                : u"the connection was closed"_s;
+        reportFailure(u"Folder change to "_s + sPath + u" failed"_s, reason);
         if (m_closing)
             return;
-        showServerFolder();
+        if (refused)
+            showServerFolder();
+        else if (s.ftpConnected)
+            txtRemotePath->setText(s.remotePath);   // the server gave no sign of moving
     }
     Platform::setBusyPointer(false);
 }

@@ -202,7 +202,7 @@ TEST_F(FtpTest, ChangingFoldersGoodRefusedUpAndTyped)
         EXPECT_EQ(lists.last(), QString::fromLatin1(step.lastList)) << step.name;
     }
     for (const char *refused : {"/missing", "/nope"}) {
-        const QString failure = u"Folder change to "_s + QString::fromLatin1(refused) + u" refused ("_s
+        const QString failure = u"Folder change to "_s + QString::fromLatin1(refused) + u" failed ("_s
                                 + server.hostPort() + u"): 550 No such folder"_s;
         EXPECT_EQ(env.dialogs.prompts().count(failure), 1) << refused;
         EXPECT_EQ(log().count(failure), 1) << refused;
@@ -237,38 +237,49 @@ TEST_F(FtpTest, A250EndsAListingAndAnUploadAs226Does)
     EXPECT_EQ(countSent(u"LIST"_s), 2);
 }
 
-TEST_F(FtpTest, AReplyThatNeverEndsClosesTheConnectionWithAMessage)
+TEST_F(FtpTest, AFolderChangeWithoutAnEndingReplyIsNamedAndAHalfReadReplyClosesTheConnection)
 {
     struct Case {
         const char *name;
-        int linesForMs;   // continuation lines for so long, then silence
+        int linesForMs;   // continuation lines for so long, then silence; 0: no line at all
         int atLeastMs;    // the wait the limits allow
+        bool closed;      // a reply left half read: the conversation is out of step
     } cases[] = {
-        {"lines all along: ten reply limits", 8000, 10 * 300},
-        {"lines, then silence: one reply limit", 200, 300},
+        {"lines all along: ten reply limits", 8000, 10 * 300, true},
+        {"lines, then silence: one reply limit", 200, 300, true},
+        {"silence: one reply limit, still connected", 0, 300, false},
     };
     server.folders.insert(u"/x"_s);
     for (const Case &c : cases) {
         useShortReplyLimit();   // for the login's listing
         loginAndList();
         useShortReplyLimit(300);
-        server.endlessReplyOn = u"CWD"_s;
+        server.endlessReplyOn = c.linesForMs > 0 ? u"CWD"_s : QString();
         server.endlessReplyForMs = c.linesForMs;
+        server.silentVerbs = c.linesForMs > 0 ? QSet<QString>{} : QSet<QString>{u"CWD"_s};
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
         const qint64 started = Platform::tickCount();
         enterPath(u"/x"_s);   // the wait runs inside the key press
         EXPECT_TRUE(within(1000, [&] { return idle(); })) << c.name;
         const qint64 took = Platform::tickCount() - started;
         EXPECT_GE(took, c.atLeastMs) << c.name;
         EXPECT_LT(took, 5000) << c.name;   // the server goes on for 8 s
-        const QStringList lines = log();
-        EXPECT_EQ(lines.mid(lines.size() - 2),
-                  (QStringList{u"Time out !"_s, u"Connection closed: the server's reply did not end"_s})) << c.name;
-        // Told, not left to time out on every command: the window shows it is not connected.
-        EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s) << c.name;
-        EXPECT_FALSE(w->btnSendFile->isEnabled()) << c.name;
-        EXPECT_EQ(w->lsvRemote->topLevelItemCount(), 0) << c.name;
-        EXPECT_FALSE(modFTP::state().ftpConnected) << c.name;
+        const QString failure = u"Folder change to /x failed ("_s + server.hostPort() + u"): "_s
+                                + (c.closed ? u"the connection was closed"_s : u"no reply in time"_s);
+        const QStringList expected = c.closed ? QStringList{u"Time out !"_s, u"Connection closed: the server's reply did not end"_s, failure}
+                                              : QStringList{u"Time out !"_s, failure};
+        EXPECT_EQ(log().mid(log().size() - expected.size()), expected) << c.name;
+        EXPECT_EQ(env.dialogs.prompts(), QStringList{failure}) << c.name;
+        // Told, not left to time out on every command: the window shows whether it is connected.
+        EXPECT_EQ(w->btnConnect->text(), c.closed ? u"&Connect"_s : u"D&isconnect"_s) << c.name;
+        EXPECT_EQ(w->btnSendFile->isEnabled(), !c.closed) << c.name;
+        EXPECT_EQ(w->txtRemotePath->text(), c.closed ? QString() : u"/"_s) << c.name;
+        EXPECT_EQ(modFTP::state().ftpConnected, !c.closed) << c.name;
         server.endlessReplyOn.clear();
+        server.silentVerbs.clear();
+        if (!c.closed)
+            TestSupport::clickOn(w->btnConnect);
     }
     // A new connection works at once.
     modFTP::setIntervals([] { modFTP::Intervals limits = modFTP::intervals(); limits.replyMs = kReplyMs; return limits; }());
@@ -703,7 +714,7 @@ TEST_F(FtpTest, ARefusedLoginFolderShowsTheFolderTheServerIsIn)
         connectAs(server.hostPort(), server.user, server.password, u"/missing"_s);
         const QString shown = QString::fromLatin1(c.shown);
         ASSERT_TRUE(waitListed(shown)) << c.name;
-        EXPECT_EQ(env.dialogs.prompts(), QStringList{u"Folder change to /missing refused ("_s + server.hostPort()
+        EXPECT_EQ(env.dialogs.prompts(), QStringList{u"Folder change to /missing failed ("_s + server.hostPort()
                                                      + u"): 550 No such folder"_s}) << c.name;
         EXPECT_EQ(w->txtRemotePath->text(), shown) << c.name;
         EXPECT_NE(w->lsvRemote->rowByKey(QString::fromLatin1(c.row)), nullptr) << c.name;
