@@ -95,7 +95,8 @@ frmFTPClient::frmFTPClient(QWidget *parent)
     connectSockets();
     dsSocket1.setLineMode(true);
     dsSocket1.setEolChar('\n');
-    modFTP::attach({&dsSocket1, &dsSocket2, [this](const QString &text) { DisplayMessage(text); }});
+    modFTP::attach({&dsSocket1, &dsSocket2, [this](const QString &text) { DisplayMessage(text); },
+                    [this] { showNotConnected(); }});
     resize(1100, 700);
     modCommon::centerForm(this);
     picSpliter->setSizes({width() * 2 / 5, width() * 3 / 5});
@@ -141,6 +142,7 @@ void frmFTPClient::buildControls()
         button->setAutoDefault(false);
     for (QPushButton *button : {btnConnect, btnSendFile, btnChangeDir, btnList})
         buttons->addWidget(button);
+    btnSendFile->setEnabled(false);   // until logged in
     buttons->addStretch();
     buttons->addWidget(btnClose);
     txtRemotePath = new QLineEdit;
@@ -168,8 +170,9 @@ void frmFTPClient::buildControls()
     connect(btnChangeDir, &QPushButton::clicked, this, &frmFTPClient::btnChangeDir_Click);
     connect(btnList, &QPushButton::clicked, this, &frmFTPClient::btnList_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmFTPClient::btnClose_Click);
-    connect(lsvRemote, &QTreeWidget::itemDoubleClicked, this, [this] { lsvRemote_DblClick(); });
-    connect(lsvDirs, &QTreeWidget::itemDoubleClicked, this, [this] { lsvDirs_DblClick(); });
+    // Activation is a double click or Enter on a row.
+    connect(lsvRemote, &QTreeWidget::itemActivated, this, [this] { lsvRemote_DblClick(); });
+    connect(lsvDirs, &QTreeWidget::itemActivated, this, [this] { lsvDirs_DblClick(); });
     connect(lsvRemote->header(), &QHeaderView::sectionClicked, this, &frmFTPClient::lsvRemote_ColumnClick);
     connect(lsvDirs->header(), &QHeaderView::sectionClicked, this, &frmFTPClient::lsvDirs_ColumnClick);
     lsvRemote->header()->setSectionsClickable(true);

@@ -5,12 +5,14 @@
 // it and hands it nothing. Split by area: frmFTPClient.cpp (window, layout, keys, log),
 // frmFTPClientConnection.cpp (login, replies, data connection, upload), frmFTPClientPanes.cpp.
 #include <memory>
+#include <optional>
 
 #include <QDialog>
 #include <QFile>
 #include <QPointer>
 #include <QStringList>
 
+#include "ftp/modFTP.h"
 #include "platform/DsSocket.h"
 #include "platform/Timer.h"
 
@@ -153,6 +155,13 @@ private:
     void sendOpenedFile();
     bool drainDataConnection();
     void uploadStopped();
+    std::optional<qint64> storedSize(const QString &remoteName);
+    void reportFailure(const QString &what, const QString &reason);
+    void showNotConnected();
+    void enableSendFile();
+    void showServerFolder();
+    void changeFolderTo(const QString &folder);
+    void listSoon();
 
     QString m_sNewRemotePath;
     QStringList m_sUploadFiles;
@@ -166,6 +175,14 @@ private:
     Upload m_upload;
     // Timer2's next step: list the folder a CWD went into, else change to `remotePath`.
     bool m_listNext = false;
+    // host:port of the connection, for the failures named to the user.
+    QString m_serverName;
+    // The folder the remote pane lists; empty while it lists none.
+    QString m_listedFolder;
+    // The folder the server is in: "." (the login folder) until a folder change succeeds.
+    QString m_serverFolder;
+    // Filled instead of the remote pane while a listing confirms an upload's size.
+    std::optional<QList<modFTP::RemoteEntry>> m_sizeProbe;
     bool m_batchRunning = false;
     int m_waitDepth = 0;
     bool m_closing = false;

@@ -66,22 +66,55 @@ void frmFTPClient::btnConnect_Click()
     List1->clear();
     s.ftpConnected = false;
     m_sNewRemotePath = s.remotePath;
-    txtRemotePath->setText(s.remotePath);
+    // The pane and the path box show a folder only once the server is in it.
+    showNotConnected();
+    const auto [host, port] = modFTP::hostAndPort(m_sFTPHost);
+    m_serverName = host + u':' + QString::number(port);
+    m_serverFolder = u"."_s;
+    DisplayMessage(u"Connecting to "_s + m_serverName);
     const modFTP::Intervals limits = modFTP::intervals();
     dsSocket2.setSendStallMs(limits.replyMs);
     bool loggedIn = false;
+    QString failure;
     {
         CommandScope scope(this);
-        loggedIn = modFTP::FTPConnect(m_sFTPHost, m_sFTPUserName, m_sFTPPassword, limits.loginMs);
+        loggedIn = modFTP::FTPConnect(m_sFTPHost, m_sFTPUserName, m_sFTPPassword, limits.loginMs, failure);
     }
     if (m_closing)
         return;
-    if (loggedIn) {
-        btnConnect->setText(kDisconnectCaption);
-        m_listNext = false;
-        Timer2.setInterval(limits.firstStepMs);
-        Timer2.setEnabled(true);
+    if (!loggedIn) {
+        showNotConnected();
+        reportFailure(u"Login failed"_s, failure);
+        return;
     }
+    btnConnect->setText(kDisconnectCaption);
+    enableSendFile();
+    m_listNext = false;
+    Timer2.setInterval(limits.firstStepMs);
+    Timer2.setEnabled(true);
+}
+
+// One line in the log and one box, naming the server and the reason.
+void frmFTPClient::reportFailure(const QString &what, const QString &reason)
+{
+    const QString text = what + u" ("_s + m_serverName + u"): "_s + reason;
+    DisplayMessage(text);
+    Platform::msgBox(text, Platform::Exclamation, u"FTP Client"_s);
+}
+
+void frmFTPClient::showNotConnected()
+{
+    btnConnect->setText(kConnectCaption);
+    btnSendFile->setEnabled(false);
+    lsvRemote->clear();
+    txtRemotePath->clear();
+    m_listedFolder.clear();
+}
+
+void frmFTPClient::enableSendFile()
+{
+    const modFTP::State &s = modFTP::state();
+    btnSendFile->setEnabled(s.loggedIn && s.ftpConnected);
 }
 
 // Always works: a command under way is abandoned with both connections; otherwise QUIT first.
@@ -101,8 +134,7 @@ void frmFTPClient::disconnectNow()
     modFTP::closeControl();
     m_batchRunning = false;
     m_upload = {};
-    btnConnect->setText(kConnectCaption);
-    btnSendFile->setEnabled(true);
+    showNotConnected();
     Platform::setBusyPointer(false);
 }
 
@@ -123,6 +155,7 @@ void frmFTPClient::dsSocket1_Receive(const QString &receiveData)
         DisplayMessage(line);
         return;
     }
+    s.lastReplyLine = line;
     if (reply.code == 227) {
         DisplayMessage(line);
         passiveReply(line);
@@ -136,7 +169,7 @@ void frmFTPClient::dsSocket1_Receive(const QString &receiveData)
     replyAction(reply.code, line);
     if (reply.code >= 300 && reply.code <= 599) {
         Platform::setBusyPointer(false);
-        btnSendFile->setEnabled(true);
+        enableSendFile();
         s.lastReplyCode = reply.code;
     }
     if (reply.code != 503)
@@ -164,6 +197,9 @@ void frmFTPClient::replyAction(int code, const QString &line)
         btnConnect->setText(kConnectCaption);
         DisplayMessage(u"Disconnect !"_s);
         break;
+    case 213:   // the size of a stored file
+        s.lastReplyCode = 213;
+        break;
     case 226:
         transferComplete();
         break;
@@ -181,9 +217,7 @@ void frmFTPClient::replyAction(int code, const QString &line)
         if (!m_sNewRemotePath.isEmpty() && m_sNewRemotePath != s.remotePath)
             s.remotePath = m_sNewRemotePath;
         txtRemotePath->setText(s.remotePath);
-        m_listNext = true;
-        Timer2.setInterval(modFTP::intervals().nextStepMs);
-        Timer2.setEnabled(true);
+        listSoon();
         break;
     case 257:
         s.lastReplyCode = 257;
@@ -261,9 +295,10 @@ void frmFTPClient::dsSocket1_Close()
 {
     modDSSock::writeDebugLog(u"dsSocket1_Close"_s);
     modFTP::state().ftpConnected = false;
+    modFTP::state().loggedIn = false;
     modDSSock::connectedFlag = false;
     Platform::setBusyPointer(false);
-    btnConnect->setText(kConnectCaption);
+    showNotConnected();
 }
 
 void frmFTPClient::dsSocket1_Exception(int errorCode, const QString &errorDesc)
@@ -375,7 +410,7 @@ void frmFTPClient::endBatch()
     m_batchRunning = false;
     m_upload = {};
     Platform::setBusyPointer(false);
-    btnSendFile->setEnabled(true);
+    enableSendFile();
 }
 
 void frmFTPClient::SendFile(int index)
@@ -395,18 +430,32 @@ void frmFTPClient::SendFile(int index)
     Platform::setBusyPointer(true);
     DisplayMessage(u"STOR "_s + path);
     btnSendFile->setEnabled(false);
+    const qint64 size = file->size();
     m_upload = {std::move(file), Platform::tickCount(), false};
+    const QString remoteName = Platform::fromAnsi(QFile::encodeName(name));
     int reply = 0;
+    std::optional<qint64> held;
     {
         CommandScope scope(this);
-        modFTP::SendFTPCommand(u"STOR "_s + Platform::fromAnsi(QFile::encodeName(name)), true);
+        modFTP::SendFTPCommand(u"STOR "_s + remoteName, true);
         reply = modFTP::waitForReply();
         if (m_closing)
             return;
+        // A file whose bytes did not all leave is not stored, whatever the server says; nor is
+        // one of which the server holds fewer bytes than were sent.
+        if (reply == modFTP::kTransferComplete && m_upload.allSent) {
+            held = storedSize(remoteName);
+            if (m_closing)
+                return;
+        }
     }
-    // A file whose bytes did not all leave is not stored, whatever the server says.
     const Upload upload = std::exchange(m_upload, {});
-    if (reply != modFTP::kTransferComplete || !upload.allSent) {
+    if (reply != modFTP::kTransferComplete || !upload.allSent || held != size) {
+        if (reply == modFTP::kTransferComplete && upload.allSent)
+            DisplayMessage(u"Upload failed: "_s + name + u": "_s
+                           + (held ? u"the server holds "_s + QString::number(*held) + u" of "_s
+                                         + QString::number(size) + u" bytes"_s
+                                   : u"the server did not confirm its size"_s));
         modFTP::CloseDataConnection();
         endBatch();
         return;
@@ -418,6 +467,31 @@ void frmFTPClient::SendFile(int index)
     }
     endBatch();
     ListFile(modFTP::state().remotePath);
+}
+
+// The size the server gives for a file in its current folder: SIZE, or where the server refuses
+// that, the size its listing shows for the name. None when neither tells.
+std::optional<qint64> frmFTPClient::storedSize(const QString &remoteName)
+{
+    modFTP::SendFTPCommand(u"SIZE "_s + remoteName, true);
+    const int reply = modFTP::waitForReply();
+    if (reply == 213)
+        return modFTP::parseSizeReply(modFTP::state().lastReplyLine);
+    if (reply < 500 || reply > 599 || m_closing)
+        return std::nullopt;
+    m_sizeProbe.emplace();
+    modFTP::SendFTPCommand(u"LIST "_s + remoteName, false);
+    if (modFTP::waitForReply() == modFTP::kTransferComplete && !m_closing)
+        modFTP::waitForDataClosed();
+    modFTP::CloseDataConnection();
+    const QList<modFTP::RemoteEntry> entries = *std::exchange(m_sizeProbe, std::nullopt);
+    for (const modFTP::RemoteEntry &entry : entries) {
+        bool ok = false;
+        const qint64 size = entry.size.toLongLong(&ok);
+        if (!entry.folder && ok && (entry.name == remoteName || entry.name.endsWith(u'/' + remoteName)))
+            return size;
+    }
+    return std::nullopt;
 }
 
 // The 150 (or 125) of a STOR: the file goes out in blocks as bytes, then the data connection is

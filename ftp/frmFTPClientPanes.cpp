@@ -48,7 +48,7 @@ void frmFTPClient::ListFile(const QString &szParams)
     Platform::setBusyPointer(true);
     lsvRemote->setSortingEnabled(false);
     lsvRemote->clear();
-    const QString up = modFTP::getUpDir(szParams);
+    const QString up = modFTP::remoteParent(szParams);
     if (QTreeWidgetItem *row = lsvRemote->addRow(up, {kNoBreak}, u"Up"_s))
         setListRow(row, up, kUpGroup);
     const QString path = szParams.isEmpty() ? u"/"_s : szParams;
@@ -61,8 +61,9 @@ void frmFTPClient::ListFile(const QString &szParams)
     const bool listed = reply == modFTP::kTransferComplete && modFTP::waitForDataClosed();
     if (m_closing)
         return;
-    if (!listed)
-        modFTP::CloseDataConnection();
+    modFTP::CloseDataConnection();
+    if (listed)
+        m_listedFolder = szParams;
     lsvRemote->setSortingEnabled(true);
     QApplication::beep();
     Platform::setBusyPointer(false);
@@ -73,6 +74,10 @@ void frmFTPClient::addRemoteDir(const QString &sListData)
     const std::optional<modFTP::RemoteEntry> entry = modFTP::parseListingLine(sListData);
     if (!entry || entry->name.isEmpty())
         return;
+    if (m_sizeProbe) {
+        m_sizeProbe->append(*entry);
+        return;
+    }
     const QString path = modFTP::joinRemote(modFTP::state().remotePath, entry->name);
     const QString kind = modFTP::remoteKind(*entry);
     const QString icon = entry->folder ? u"Folder"_s : kind == u"HTML File"_s ? u"WebFile"_s : u"WinFile"_s;
@@ -80,6 +85,13 @@ void frmFTPClient::addRemoteDir(const QString &sListData)
     if (QTreeWidgetItem *row
         = lsvRemote->addRow(path, {text, kind, modFTP::remoteSizeText(entry->size), entry->date}, icon))
         setListRow(row, path, entry->folder ? kFolderGroup : kFileGroup);
+}
+
+// A relative folder is reached from the one the server is in.
+void frmFTPClient::changeFolderTo(const QString &folder)
+{
+    m_sNewRemotePath = folder;
+    ChangeRemotePath(modFTP::routeBetween(m_serverFolder, folder));
 }
 
 void frmFTPClient::ChangeRemotePath(const QString &sPath)
@@ -93,14 +105,56 @@ void frmFTPClient::ChangeRemotePath(const QString &sPath)
     const int reply = modFTP::waitForReply();
     if (m_closing)
         return;
-    if (reply == 250 && !sPath.startsWith(u'/')) {
-        // A relative path (the login's "public_html"): the server names the folder it led to.
-        modFTP::SendFTPCommand(u"PWD"_s, false);
-        modFTP::waitForReply();
+    modFTP::State &s = modFTP::state();
+    if (reply == 250) {
+        // A relative path (the login's "public_html"): the server names the folder it led to;
+        // where it will not, the path stays relative to the login folder.
+        if (!sPath.startsWith(u'/')) {
+            modFTP::SendFTPCommand(u"PWD"_s, false);
+            modFTP::waitForReply();
+            if (m_closing)
+                return;
+        }
+        m_serverFolder = s.remotePath;
+    } else {
+        const bool refused = reply >= 400 && reply <= 599 && s.ftpConnected;
+        const QString reason = refused          ? s.lastReplyLine
+                               : s.ftpConnected ? u"no reply in time"_s
+                                                : u"the connection was closed"_s;
+        reportFailure(u"Folder change to "_s + sPath + u" failed"_s, reason);
         if (m_closing)
             return;
+        if (refused)
+            showServerFolder();
+        else if (s.ftpConnected)
+            txtRemotePath->setText(s.remotePath);   // the server gave no sign of moving
     }
     Platform::setBusyPointer(false);
+}
+
+// After a refused folder change: the pane and the path box show the folder the server is in, so
+// an upload lands where the pane shows ("." for the login folder when the server will not name it).
+void frmFTPClient::showServerFolder()
+{
+    modFTP::State &s = modFTP::state();
+    modFTP::SendFTPCommand(u"PWD"_s, false);
+    if (modFTP::waitForReply() != 257 && !m_closing)
+        s.remotePath = m_serverFolder;
+    if (m_closing)
+        return;
+    m_serverFolder = s.remotePath;
+    m_sNewRemotePath = s.remotePath;
+    txtRemotePath->setText(s.remotePath);
+    if (!s.remotePath.isEmpty() && s.remotePath != m_listedFolder)
+        listSoon();
+}
+
+// Timer2 lists the current folder once the command under way is over.
+void frmFTPClient::listSoon()
+{
+    m_listNext = true;
+    Timer2.setInterval(modFTP::intervals().nextStepMs);
+    Timer2.setEnabled(true);
 }
 
 void frmFTPClient::Timer2_Timer()
@@ -116,7 +170,7 @@ void frmFTPClient::Timer2_Timer()
     if (std::exchange(m_listNext, false))
         ListFile(s.remotePath);
     else
-        ChangeRemotePath(s.remotePath);
+        changeFolderTo(s.remotePath);
 }
 
 void frmFTPClient::btnChangeDir_Click()
@@ -129,8 +183,7 @@ void frmFTPClient::btnChangeDir_Click()
     const QString answer = Platform::inputBox(u"Enter remote path:"_s, u"FTP Client"_s, s.remotePath);
     if (answer.isEmpty())
         return;
-    m_sNewRemotePath = modFTP::resolveRemotePath(s.remotePath, answer);
-    ChangeRemotePath(m_sNewRemotePath);
+    changeFolderTo(modFTP::resolveRemotePath(s.remotePath, answer));
 }
 
 void frmFTPClient::btnList_Click()
@@ -145,8 +198,7 @@ void frmFTPClient::txtRemotePath_Enter()
 {
     if (isBusy() || txtRemotePath->text().trimmed().isEmpty())
         return;
-    m_sNewRemotePath = modFTP::resolveRemotePath(modFTP::state().remotePath, txtRemotePath->text());
-    ChangeRemotePath(m_sNewRemotePath);
+    changeFolderTo(modFTP::resolveRemotePath(modFTP::state().remotePath, txtRemotePath->text()));
 }
 
 void frmFTPClient::lsvRemote_DblClick()
@@ -154,8 +206,7 @@ void frmFTPClient::lsvRemote_DblClick()
     QTreeWidgetItem *row = lsvRemote->currentItem();
     if (!row || !row->isSelected() || itemImageKey(row).contains(u"File"_s) || isBusy())
         return;
-    m_sNewRemotePath = Platform::itemTag(row);
-    ChangeRemotePath(m_sNewRemotePath);
+    changeFolderTo(Platform::itemTag(row));
 }
 
 void frmFTPClient::lsvRemote_ColumnClick(int column)

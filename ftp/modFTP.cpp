@@ -118,7 +118,24 @@ void noteProgress()
     s.lastProgressMs = s.dataMovedMs = Platform::tickCount();
 }
 
-bool FTPConnect(const QString &host, const QString &user, const QString &password, int timeoutMs)
+namespace {
+
+QString connectFailure(int result, int timeoutMs)
+{
+    switch (result) {
+    case modDSSock::kEmptyHost:
+        return u"no host name"_s;
+    case modDSSock::kConnectTimeout:
+        return u"no connection within "_s + QString::number(wholeSeconds(timeoutMs)) + u" s"_s;
+    default:
+        return u"the connection was refused or the host cannot be reached"_s;
+    }
+}
+
+} // namespace
+
+bool FTPConnect(const QString &host, const QString &user, const QString &password, int timeoutMs,
+                QString &failure)
 {
     State &s = state();
     if (!g_link.control)
@@ -132,10 +149,20 @@ bool FTPConnect(const QString &host, const QString &user, const QString &passwor
     s.ftpPassword = password;
     const auto [name, port] = hostAndPort(host);
     bool loggedIn = false;
-    if (modDSSock::SocketConnect(control, port, name, wholeSeconds(timeoutMs)) == modDSSock::kConnected) {
+    const int result = port > 0 ? modDSSock::SocketConnect(control, port, name, wholeSeconds(timeoutMs))
+                                : int(modDSSock::kConnectError);
+    if (result == modDSSock::kConnected) {
         // A refusal (530) or a closed connection ends the wait before the time limit.
         Platform::waitUntil([&] { return s.loggedIn || !controlUp() || s.lastReplyCode >= 400; }, timeoutMs);
         loggedIn = s.loggedIn && controlUp();
+        if (s.lastReplyCode >= 400)
+            failure = s.lastReplyLine;
+        else if (!controlUp())
+            failure = u"the server closed the connection"_s;
+        else if (!loggedIn)
+            failure = u"no login within "_s + QString::number(wholeSeconds(timeoutMs)) + u" s"_s;
+    } else {
+        failure = port > 0 ? connectFailure(result, timeoutMs) : u"no usable port"_s;
     }
     if (!loggedIn) {
         modDSSock::SocketDisconnect(control);
@@ -225,17 +252,31 @@ bool waitWithinLimits(const std::function<bool()> &done)
 int waitForReply()
 {
     State &s = state();
-    if (!waitWithinLimits([&s] { return s.lastReplyCode != 0; }))
+    if (!waitWithinLimits([&s] { return s.lastReplyCode != 0; })) {
         s.lastReplyCode = 999;
-    else if (s.lastReplyCode == 0)
+        if (std::exchange(s.openReplyCode, 0) != 0) {
+            log(u"Connection closed: the server's reply did not end"_s);
+            closeControl();
+        }
+    } else if (s.lastReplyCode == 0)
         s.lastReplyCode = 421;   // the control connection is gone
     return std::exchange(s.lastReplyCode, 0);
 }
 
 bool waitForDataClosed()
 {
+    // Some servers send the final reply but leave the data connection open: once no data has
+    // come for the grace period, what came is all there is.
     const State &s = state();
-    return waitWithinLimits([&s] { return s.dataClosedByServer || !g_link.data || !g_link.data->isOpen(); });
+    const qint64 replyAt = Platform::tickCount();
+    const auto over = [&s, replyAt] {
+        const qint64 quietSince = std::max(replyAt, s.dataMovedMs);
+        return s.dataClosedByServer || !g_link.data || !g_link.data->isOpen() || !controlUp()
+               || Platform::tickCount() - quietSince >= g_intervals.dataCloseGraceMs;
+    };
+    while (!over())
+        Platform::waitUntil(over, 1000);
+    return controlUp();
 }
 
 void closeControl()
@@ -245,7 +286,10 @@ void closeControl()
         modDSSock::SocketDisconnect(*g_link.control);
     s.ftpConnected = false;
     s.loggedIn = false;
+    s.openReplyCode = 0;
     CloseDataConnection();
+    if (g_link.closed)
+        g_link.closed();
 }
 
 // ---- Pure readers ----
@@ -309,6 +353,14 @@ std::optional<PassiveReply> parsePassiveReply(const QString &line)
     return PassiveReply{address.join(u'.'), high.toInt() * 256 + low.toInt()};
 }
 
+std::optional<qint64> parseSizeReply(const QString &line)
+{
+    const QString number = withoutLineEnd(line).mid(4).trimmed();
+    if (!allDigits(number) || number.size() > 18)
+        return std::nullopt;
+    return number.toLongLong();
+}
+
 QString getQuotedPath(const QString &reply)
 {
     // A stray CR inside the reply ends the path: it must never reach a command line.
@@ -346,8 +398,8 @@ bool isModeString(const QString &field)
 
 std::optional<RemoteEntry> parseListingLine(const QString &line)
 {
-    // mode links owner group size month day time-or-year, then the name: the rest of the line,
-    // blanks and all.
+    // mode links owner group size month day time-or-year, one blank, then the name: the rest of
+    // the line, blanks and all, leading ones too.
     const QString text = withoutLineEnd(line);
     QStringList fields;
     qsizetype at = 0;
@@ -360,8 +412,7 @@ std::optional<RemoteEntry> parseListingLine(const QString &line)
         fields << text.mid(at, end - at);
         at = end;
     }
-    while (at < text.size() && text[at] == u' ')
-        ++at;
+    ++at;
     // A link's "name -> target" names no file of its own.
     if (at == text.size() || !isModeString(fields[0]) || fields[0].startsWith(u'l'))
         return std::nullopt;
@@ -373,6 +424,22 @@ std::optional<RemoteEntry> parseListingLine(const QString &line)
     return entry;
 }
 
+namespace {
+
+bool isRelative(const QString &path)
+{
+    return !path.isEmpty() && !path.startsWith(u'/');
+}
+
+QStringList segments(const QString &path)
+{
+    QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
+    parts.removeAll(u"."_s);
+    return parts;
+}
+
+} // namespace
+
 QString getUpDir(const QString &fullPath)
 {
     QString path = fullPath;
@@ -382,27 +449,51 @@ QString getUpDir(const QString &fullPath)
     return slash < 0 ? u"/"_s : path.left(slash + 1);
 }
 
+QString remoteParent(const QString &folder)
+{
+    return isRelative(folder) ? resolveRemotePath(folder, u".."_s) : getUpDir(folder);
+}
+
 QString resolveRemotePath(const QString &current, const QString &typed)
 {
     if (typed.isEmpty())
         return typed;
+    const bool relative = !typed.startsWith(u'/') && isRelative(current);
     const QString joined = typed.startsWith(u'/') ? typed : current + u'/' + typed;
     QStringList parts;
-    for (const QString &part : joined.split(u'/', Qt::SkipEmptyParts)) {
-        if (part == u"."_s)
-            continue;
-        if (part == u".."_s) {
-            if (!parts.isEmpty())
-                parts.removeLast();
-            continue;
-        }
-        parts << part;
+    for (const QString &part : segments(joined)) {
+        if (part != u".."_s)
+            parts << part;
+        else if (!parts.isEmpty() && parts.last() != u".."_s)
+            parts.removeLast();
+        else if (relative)
+            parts << part;   // above the login folder
     }
+    if (relative)
+        return parts.isEmpty() ? u"."_s : parts.join(u'/');
     return u'/' + parts.join(u'/');
+}
+
+QString routeBetween(const QString &from, const QString &to)
+{
+    if (!isRelative(from) || !isRelative(to))
+        return to;
+    const QStringList start = segments(from);
+    const QStringList end = segments(to);
+    qsizetype common = 0;
+    while (common < start.size() && common < end.size() && start[common] == end[common])
+        ++common;
+    QStringList route;
+    for (qsizetype i = common; i < start.size(); ++i)
+        route << u".."_s;
+    route += end.mid(common);
+    return route.isEmpty() ? u"."_s : route.join(u'/');
 }
 
 QString joinRemote(const QString &folder, const QString &name)
 {
+    if (folder == u"."_s)
+        return name;
     return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
 }
 

@@ -22,6 +22,7 @@ struct Intervals {
     int firstStepMs = 2000;        // login to the first CWD
     int nextStepMs = 1000;         // a CWD's 250 to its listing
     int nextFileMs = 100;          // one upload's 226 to the next file
+    int dataCloseGraceMs = 2000;   // a listing's final reply to the close of its data connection
 };
 void setIntervals(const Intervals &intervals);
 Intervals intervals();
@@ -48,6 +49,7 @@ struct State {
     int lastReplyCode = 0;     // the final reply of the command under way: 0 none yet, 999 time-out
     bool ftpConnected = false;
     qint64 bytesReceived = 0;
+    QString lastReplyLine;     // the final line of the last reply
 
     // Bookkeeping of this connection.
     bool userSent = false;     // USER goes out once per connection
@@ -68,6 +70,7 @@ struct Link {
     Platform::DsSocket *control = nullptr;
     Platform::DsSocket *data = nullptr;
     std::function<void(const QString &)> log;
+    std::function<void()> closed;   // this side closed the control connection
 };
 void attach(const Link &link);
 // True when that window's link was the one attached.
@@ -79,8 +82,9 @@ void noteReplyLine();
 void noteProgress();
 
 // Connects the control socket to "host" (port 21) or "host:port" and waits for the login.
-// True when logged in; on every failure the control socket is closed.
-bool FTPConnect(const QString &host, const QString &user, const QString &password, int timeoutMs);
+// True when logged in; on every failure the control socket is closed and `failure` says why.
+bool FTPConnect(const QString &host, const QString &user, const QString &password, int timeoutMs,
+                QString &failure);
 // Sends a command, with the TYPE it needs first and, for a data verb, the PASV before it.
 // The command is taken by value: the reply handler passes the held-back command, whose slot this
 // empties or fills anew.
@@ -89,10 +93,12 @@ void SendFTPCommand(QString command, bool image);
 void sendHeldCommand();
 void CloseDataConnection();
 // The reply code ending the command under way; 999 ("Time out !") after the reply limit without
-// progress or the total limit; 421 when the control connection is gone.
+// progress or the total limit; 421 when the control connection is gone. A time-out in the middle
+// of a multi-line reply leaves the conversation out of step: the connection is closed.
 int waitForReply();
 // After a transfer's final reply: waits until the data connection is closed, by the server or by
-// this side. False ("Time out !") at the same limits.
+// this side, or until no data has come for the grace period. False when the control connection
+// went meanwhile.
 bool waitForDataClosed();
 // Closes the control connection from this side: the waits end at once (421).
 void closeControl();
@@ -119,6 +125,9 @@ struct PassiveReply {
 };
 std::optional<PassiveReply> parsePassiveReply(const QString &line);
 
+// The size of a 213 reply to SIZE; none when the line carries no number.
+std::optional<qint64> parseSizeReply(const QString &line);
+
 // The folder of a 257 reply: the quoted name after the code (a doubled quote stands for one), or
 // the first word when it is not quoted.
 QString getQuotedPath(const QString &reply);
@@ -133,11 +142,20 @@ struct RemoteEntry {
 std::optional<RemoteEntry> parseListingLine(const QString &line);
 bool isModeString(const QString &field);
 
+// Remote folders are absolute, or, where the server never named its folder (PWD refused),
+// relative to the login folder: "." is the login folder itself.
+
 // The parent folder: "/pages/images" and "/pages/images/" give "/pages/", "docs" gives "/".
 QString getUpDir(const QString &fullPath);
+// The parent of a remote folder: getUpDir's, but a relative folder's stays relative ("docs"
+// gives ".").
+QString remoteParent(const QString &folder);
 // A typed path against the current folder: absolute paths stay, relative ones are joined; "."
-// and ".." are resolved.
+// and ".." are resolved. Against a relative folder the result stays relative.
 QString resolveRemotePath(const QString &current, const QString &typed);
+// The CWD argument that leads from the folder the server is in to `to`: `to` itself unless both
+// are relative, where it is the way between them ("images", "..").
+QString routeBetween(const QString &from, const QString &to);
 // Remote path of a name in a folder.
 QString joinRemote(const QString &folder, const QString &name);
 // "Folder", "HTML File" or "File" (".htm" anywhere, exact case).

@@ -171,7 +171,7 @@ protected:
     {
         return within(timeoutMs, [&] {
             return modFTP::state().remotePath == folder && idle()
-                   && w->lsvRemote->rowByKey(modFTP::getUpDir(folder));
+                   && w->lsvRemote->rowByKey(modFTP::remoteParent(folder));
         });
     }
 
@@ -181,7 +181,8 @@ protected:
         const int lists = countSent(QStringLiteral("LIST"));
         TestSupport::clickOn(w->btnSendFile);
         return within(timeoutMs, [&] {
-            return idle() && (countSent(QStringLiteral("LIST")) > lists || w->btnSendFile->isEnabled());
+            return idle() && (countSent(QStringLiteral("LIST")) > lists || w->btnSendFile->isEnabled()
+                              || !modFTP::state().ftpConnected);
         });
     }
     int countSent(const QString &verb) const

@@ -85,7 +85,8 @@ TEST(FtpListing, LinesBecomeEntriesWithAModeStringEightFieldsAndTheRestAsName)
         {"-rw-r--r--", nullptr, false, nullptr},
         {"-rw-r--r-- 1 o g 1 Dec 8 18:57", nullptr, false, nullptr},
         {"-rw-r--r-- 1 o g 1 Dec 8 18:57 name with  blanks.txt\r\n", "name with  blanks.txt", false, "Dec 8 18:57"},
-        {"drwxr-xr-x 2 o g 4096 Feb  3  2003   open dir", "open dir", true, "Feb 3 2003"},
+        {"drwxr-xr-x 2 o g 4096 Feb  3  2003   open dir", "  open dir", true, "Feb 3 2003"},
+        {"-rw-r--r-- 1 o g 1 Dec 8 18:57   lead blank.htm", "  lead blank.htm", false, "Dec 8 18:57"},
         {"-rw-r--r-- 1 o g 1 Dec 8 18:57 ", nullptr, false, nullptr},
         {"lrwxrwxrwx 1 o g 7 Dec 8 18:57 bin -> usr/bin", nullptr, false, nullptr},
         {"xrw-r--r-- 1 o g 1 Dec 8 18:57 a", nullptr, false, nullptr},
@@ -113,14 +114,28 @@ TEST(FtpPaths, UpFoldersJoinsAndTypedPaths)
         {"/pages/images", "/pages/"}, {"/pages/images/", "/pages/"}, {"/pages", "/"}, {"/", "/"}, {"docs", "/"}, {"", "/"}};
     for (const auto &[path, up] : ups)
         EXPECT_EQ(modFTP::getUpDir(QString::fromLatin1(path)), QString::fromLatin1(up)) << path;
+    // A remote folder known only relative to the login folder keeps its parent relative.
+    for (const auto &[folder, up] : {std::pair{"docs", "."}, {"docs/images", "docs"}, {".", ".."}, {"/pages/x", "/pages/"}})
+        EXPECT_EQ(modFTP::remoteParent(QString::fromLatin1(folder)), QString::fromLatin1(up)) << folder;
     const std::tuple<const char *, const char *, const char *> typed[] = {
         {"/pages", "docs", "/pages/docs"}, {"/pages", "..", "/"}, {"/pages/", "./a/../b", "/pages/b"},
-        {"/pages", "/other/", "/other"}, {"", "docs", "/docs"}, {"/", "../..", "/"}, {"/pages", "", ""}};
+        {"/pages", "/other/", "/other"}, {"", "docs", "/docs"}, {"/", "../..", "/"}, {"/pages", "", ""},
+        // Relative to the login folder, where the server never named its folder.
+        {"public_html", "images", "public_html/images"}, {"public_html", "..", "."}, {".", "..", ".."},
+        {"public_html", "/abs", "/abs"}, {".", "docs", "docs"}};
     for (const auto &[current, input, result] : typed)
         EXPECT_EQ(modFTP::resolveRemotePath(QString::fromLatin1(current), QString::fromLatin1(input)),
                   QString::fromLatin1(result)) << input;
     EXPECT_EQ(modFTP::joinRemote(u"/pages"_s, u"a"_s), u"/pages/a"_s);
     EXPECT_EQ(modFTP::joinRemote(u"/"_s, u"a"_s), u"/a"_s);
+    EXPECT_EQ(modFTP::joinRemote(u"."_s, u"a"_s), u"a"_s);
+    const std::tuple<const char *, const char *, const char *> routes[] = {
+        {".", "public_html", "public_html"}, {"public_html", "public_html/images", "images"},
+        {"public_html/images", "public_html", ".."}, {"public_html", ".", ".."}, {"a/b", "a/c", "../c"},
+        {"public_html", "/abs", "/abs"}, {"/pages", "/pages/x", "/pages/x"}, {".", "", ""}};
+    for (const auto &[from, to, route] : routes)
+        EXPECT_EQ(modFTP::routeBetween(QString::fromLatin1(from), QString::fromLatin1(to)), QString::fromLatin1(route))
+            << from << " -> " << to;
     const std::tuple<const char *, const char *, int> hosts[] = {
         {"ftp.example.com", "ftp.example.com", 21}, {"host:2121", "host", 2121}, {"host:0", "host", 0},
         {"host:99999", "host", 0}, {"host:x", "host", 0}, {" 127.0.0.1:21 ", "127.0.0.1", 21}};

@@ -28,50 +28,82 @@ QString nb(const char *name)
 
 } // namespace
 
-TEST_F(FtpTest, LoginGoodBadMultiLineAndRefused)
+TEST_F(FtpTest, LoginGoodBadMultiLineRefusedAndSilent)
 {
     struct Case {
         const char *name;
-        QByteArray greeting;
+        QByteArray greeting;   // empty: the server never greets nor answers
         QByteArray passReply;
         const char *password;
-        bool loggedIn;
+        const char *failure;   // the reason named in the log and the box; none when logged in
     } cases[] = {
-        {"plain", "220 ready\r\n", {}, "secret", true},
-        {"multi-line greeting", "220-Welcome\r\n220-to the server\r\n220 ready\r\n", {}, "secret", true},
-        {"230-", "220 ready\r\n", "230-Welcome\r\n230-Rules apply\r\n230 Logged in\r\n", "secret", true},
-        {"wrong password", "220 ready\r\n", {}, "wrong", false},
+        {"plain", "220 ready\r\n", {}, "secret", nullptr},
+        {"multi-line greeting", "220-Welcome\r\n220-to the server\r\n220 ready\r\n", {}, "secret", nullptr},
+        {"230-", "220 ready\r\n", "230-Welcome\r\n230-Rules apply\r\n230 Logged in\r\n", "secret", nullptr},
+        {"wrong password", "220 ready\r\n", {}, "wrong", "530 Login incorrect"},
+        {"never greets", {}, {}, "secret", "no login within 2 s"},
     };
     for (const Case &c : cases) {
         server.commands.clear();
         server.greeting = c.greeting;
+        server.silentVerbs.clear();
+        if (c.greeting.isEmpty())
+            server.silentVerbs.insert(u"USER"_s);
         server.replies.remove(u"PASS"_s);
         if (!c.passReply.isEmpty())
             server.replies.insert(u"PASS"_s, c.passReply);
+        env.dialogs.clearLog();
+        if (c.failure)
+            env.dialogs.answerMessage(Platform::Ok);
+        // While the login is under way the log says so and Send File cannot be clicked.
+        bool sendFileWhileConnecting = true;
+        QStringList logWhileConnecting;
+        if (c.greeting.isEmpty()) {
+            QTimer::singleShot(200, w.data(), [&] {
+                sendFileWhileConnecting = w->btnSendFile->isEnabled();
+                logWhileConnecting = log();
+            });
+        }
         connectAs(server.hostPort(), server.user, QString::fromLatin1(c.password));
-        EXPECT_EQ(modFTP::state().ftpConnected, c.loggedIn) << c.name;
-        EXPECT_EQ(w->btnConnect->text(), c.loggedIn ? u"D&isconnect"_s : u"&Connect"_s) << c.name;
+        if (c.greeting.isEmpty()) {
+            EXPECT_FALSE(sendFileWhileConnecting) << c.name;
+            EXPECT_EQ(logWhileConnecting, QStringList{u"Connecting to "_s + server.hostPort()}) << c.name;
+        }
+        EXPECT_EQ(modFTP::state().ftpConnected, !c.failure) << c.name;
+        EXPECT_EQ(w->btnConnect->text(), c.failure ? u"&Connect"_s : u"D&isconnect"_s) << c.name;
         EXPECT_EQ(server.commands.first(), u"USER web"_s) << c.name;   // USER once per connection
         EXPECT_EQ(server.commands.count(u"USER web"_s), 1) << c.name;
-        if (c.loggedIn) {
+        if (!c.failure) {
             EXPECT_TRUE(waitIdleAfter(u"LIST"_s)) << c.name;
+            EXPECT_TRUE(w->btnSendFile->isEnabled()) << c.name;
             TestSupport::clickOn(w->btnConnect);   // QUIT
             EXPECT_TRUE(log().contains(u"Disconnect !"_s)) << c.name;
             EXPECT_EQ(log().indexOf(u"Disconnect !"_s) + 1, log().indexOf(u"221 Goodbye"_s)) << c.name;
         } else {
-            EXPECT_TRUE(log().contains(u"530 Login incorrect"_s)) << c.name;
+            const QString failure = u"Login failed ("_s + server.hostPort() + u"): "_s + QString::fromLatin1(c.failure);
+            EXPECT_EQ(log().value(log().size() - 1), failure) << c.name;
+            EXPECT_EQ(env.dialogs.prompts(), QStringList{failure}) << c.name;
             env.dialogs.answerMessage(Platform::Ok);
             TestSupport::clickOn(w->btnList);   // refuses: not connected
             EXPECT_TRUE(env.dialogs.wasShown(u"FTP Connection seems closed"_s)) << c.name;
         }
+        // Not connected: no folder shown, nothing to send to.
         EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s) << c.name;
+        EXPECT_TRUE(w->txtRemotePath->text().isEmpty()) << c.name;
+        EXPECT_EQ(w->lsvRemote->topLevelItemCount(), 0) << c.name;
+        EXPECT_FALSE(w->btnSendFile->isEnabled()) << c.name;
     }
-    // A refused port and an unusable one fail at once.
-    for (const QString &host : {u"127.0.0.1:1"_s, u"127.0.0.1:0"_s}) {
+    // A refused port and an unusable one fail at once, each with its box.
+    for (const auto &[port, reason] : {std::pair{u"1"_s, u"the connection was refused or the host cannot be reached"_s},
+                                       std::pair{u"0"_s, u"no usable port"_s}}) {
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
         const qint64 started = Platform::tickCount();
-        connectAs(host, u"u"_s, u"p"_s);
-        EXPECT_LT(Platform::tickCount() - started, 1000) << host.toStdString();
-        EXPECT_FALSE(modFTP::state().ftpConnected) << host.toStdString();
+        connectAs(u"127.0.0.1:"_s + port, u"u"_s, u"p"_s);
+        EXPECT_LT(Platform::tickCount() - started, 1000) << port.toStdString();
+        EXPECT_FALSE(modFTP::state().ftpConnected) << port.toStdString();
+        EXPECT_EQ(env.dialogs.prompts(), QStringList{u"Login failed (127.0.0.1:"_s + port + u"): "_s + reason});
+        EXPECT_FALSE(w->btnSendFile->isEnabled()) << port.toStdString();
     }
 }
 
@@ -149,7 +181,12 @@ TEST_F(FtpTest, ChangingFoldersGoodRefusedUpAndTyped)
         {"typed ..", [&] { enterPath(u".."_s); }, "/pages", "LIST /pages"},
         {"refused", [&] {
              env.dialogs.answerInput(u"/missing"_s);
+             env.dialogs.answerMessage(Platform::Ok);
              QTest::mouseClick(w->btnChangeDir, Qt::LeftButton);
+         }, "/pages", "LIST /pages"},
+        {"typed, refused", [&] {
+             env.dialogs.answerMessage(Platform::Ok);
+             enterPath(u"/nope"_s);
          }, "/pages", "LIST /pages"},
         {"double click on a sticky folder", [&] { doubleClickRow(w->lsvRemote, u"/pages/pub"_s); }, "/pages/pub", "LIST /pages/pub"},
         {"up row", [&] { doubleClickRow(w->lsvRemote, u"/pages/"_s); }, "/pages/", "LIST /pages/"},
@@ -163,6 +200,12 @@ TEST_F(FtpTest, ChangingFoldersGoodRefusedUpAndTyped)
         EXPECT_EQ(w->txtRemotePath->text(), QString::fromLatin1(step.path)) << step.name;
         QStringList lists = server.commands.filter(u"LIST"_s);
         EXPECT_EQ(lists.last(), QString::fromLatin1(step.lastList)) << step.name;
+    }
+    for (const char *refused : {"/missing", "/nope"}) {
+        const QString failure = u"Folder change to "_s + QString::fromLatin1(refused) + u" failed ("_s
+                                + server.hostPort() + u"): 550 No such folder"_s;
+        EXPECT_EQ(env.dialogs.prompts().count(failure), 1) << refused;
+        EXPECT_EQ(log().count(failure), 1) << refused;
     }
     // No row selected, or an empty path box: nothing is sent.
     const int before = server.commands.size();
@@ -194,21 +237,56 @@ TEST_F(FtpTest, A250EndsAListingAndAnUploadAs226Does)
     EXPECT_EQ(countSent(u"LIST"_s), 2);
 }
 
-TEST_F(FtpTest, AReplyThatNeverEndsStopsAtTenReplyLimits)
+TEST_F(FtpTest, AFolderChangeWithoutAnEndingReplyIsNamedAndAHalfReadReplyClosesTheConnection)
 {
+    struct Case {
+        const char *name;
+        int linesForMs;   // continuation lines for so long, then silence; 0: no line at all
+        int atLeastMs;    // the wait the limits allow
+        bool closed;      // a reply left half read: the conversation is out of step
+    } cases[] = {
+        {"lines all along: ten reply limits", 8000, 10 * 300, true},
+        {"lines, then silence: one reply limit", 200, 300, true},
+        {"silence: one reply limit, still connected", 0, 300, false},
+    };
     server.folders.insert(u"/x"_s);
+    for (const Case &c : cases) {
+        useShortReplyLimit();   // for the login's listing
+        loginAndList();
+        useShortReplyLimit(300);
+        server.endlessReplyOn = c.linesForMs > 0 ? u"CWD"_s : QString();
+        server.endlessReplyForMs = c.linesForMs;
+        server.silentVerbs = c.linesForMs > 0 ? QSet<QString>{} : QSet<QString>{u"CWD"_s};
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
+        const qint64 started = Platform::tickCount();
+        enterPath(u"/x"_s);   // the wait runs inside the key press
+        EXPECT_TRUE(within(1000, [&] { return idle(); })) << c.name;
+        const qint64 took = Platform::tickCount() - started;
+        EXPECT_GE(took, c.atLeastMs) << c.name;
+        EXPECT_LT(took, 5000) << c.name;   // the server goes on for 8 s
+        const QString failure = u"Folder change to /x failed ("_s + server.hostPort() + u"): "_s
+                                + (c.closed ? u"the connection was closed"_s : u"no reply in time"_s);
+        const QStringList expected = c.closed ? QStringList{u"Time out !"_s, u"Connection closed: the server's reply did not end"_s, failure}
+                                              : QStringList{u"Time out !"_s, failure};
+        EXPECT_EQ(log().mid(log().size() - expected.size()), expected) << c.name;
+        EXPECT_EQ(env.dialogs.prompts(), QStringList{failure}) << c.name;
+        // Told, not left to time out on every command: the window shows whether it is connected.
+        EXPECT_EQ(w->btnConnect->text(), c.closed ? u"&Connect"_s : u"D&isconnect"_s) << c.name;
+        EXPECT_EQ(w->btnSendFile->isEnabled(), !c.closed) << c.name;
+        EXPECT_EQ(w->txtRemotePath->text(), c.closed ? QString() : u"/"_s) << c.name;
+        EXPECT_EQ(modFTP::state().ftpConnected, !c.closed) << c.name;
+        server.endlessReplyOn.clear();
+        server.silentVerbs.clear();
+        if (!c.closed)
+            TestSupport::clickOn(w->btnConnect);
+    }
+    // A new connection works at once.
+    modFTP::setIntervals([] { modFTP::Intervals limits = modFTP::intervals(); limits.replyMs = kReplyMs; return limits; }());
     loginAndList();
-    useShortReplyLimit(300);
-    server.endlessReplyOn = u"CWD"_s;
-    server.endlessReplyForMs = 8000;
-    const qint64 started = Platform::tickCount();
-    enterPath(u"/x"_s);   // the wait runs inside the key press
-    EXPECT_TRUE(within(1000, [&] { return idle(); }));
-    const qint64 took = Platform::tickCount() - started;
-    EXPECT_GE(took, 10 * 300);
-    EXPECT_LT(took, 5000);   // the server goes on for 8 s
-    EXPECT_TRUE(log().contains(u"Time out !"_s));
-    EXPECT_EQ(modFTP::state().remotePath, u"/"_s);
+    timeOutExpected = false;
+    enterPath(u"/x"_s);
+    EXPECT_TRUE(waitListed(u"/x"_s));
 }
 
 TEST_F(FtpTest, TypeRepliesInAnyWordingConfirmTheTypeAskedFor)
@@ -222,8 +300,9 @@ TEST_F(FtpTest, TypeRepliesInAnyWordingConfirmTheTypeAskedFor)
         selectLocal({{u"b.bin"_s, QByteArray("a\r\nb\r\n\0\xff\r\n", 10)}});
         ASSERT_TRUE(upload()) << wording.constData();
         EXPECT_EQ(server.stored.value(u"/b.bin"_s), QByteArray("a\r\nb\r\n\0\xff\r\n", 10)) << wording.constData();
-        const QStringList sequence = server.commands.mid(server.commands.indexOf(u"TYPE I"_s), 4);
-        EXPECT_EQ(sequence, (QStringList{u"TYPE I"_s, u"PASV"_s, u"STOR b.bin"_s, u"TYPE A"_s})) << wording.constData();
+        const QStringList sequence = server.commands.mid(server.commands.indexOf(u"TYPE I"_s), 5);
+        EXPECT_EQ(sequence, (QStringList{u"TYPE I"_s, u"PASV"_s, u"STOR b.bin"_s, u"SIZE b.bin"_s, u"TYPE A"_s}))
+            << wording.constData();
         TestSupport::clickOn(w->btnConnect);
     }
 }
@@ -344,7 +423,7 @@ TEST_F(FtpTest, ServerFaultsDuringWaitsEndThemAndRestoreTheWindow)
         EXPECT_TRUE(log().join(u'\n').contains(QString::fromLatin1(c.logged)))
             << c.name << "\n" << log().join(u'\n').toStdString();
         EXPECT_EQ(server.storCount(), 1) << c.name;   // the batch ends
-        EXPECT_TRUE(w->btnSendFile->isEnabled()) << c.name;
+        EXPECT_EQ(w->btnSendFile->isEnabled(), c.connectedAfter) << c.name;
         EXPECT_FALSE(Platform::isBusyPointer()) << c.name;
         EXPECT_EQ(modFTP::state().ftpConnected, c.connectedAfter) << c.name;
         if (c.connectedAfter)
@@ -385,7 +464,7 @@ TEST_F(FtpTest, BusyGuardDisconnectAndCloseDuringAWait)
     EXPECT_EQ(commandsAfterActions, commandsAtCheck);
     EXPECT_TRUE(timer2Rearmed);
     EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s);
-    EXPECT_TRUE(w->btnSendFile->isEnabled());
+    EXPECT_FALSE(w->btnSendFile->isEnabled());
     EXPECT_EQ(w->dsSocket1.state(), Platform::DsSocket::kStateClosed);
     EXPECT_EQ(w->dsSocket2.state(), Platform::DsSocket::kStateClosed);
 
@@ -406,6 +485,7 @@ TEST_F(FtpTest, ReconnectAfterARefusedFolderChangesFolderBeforeListing)
     server.folders.insert(u"/pages"_s);
     loginAndList(u"/pages"_s);
     env.dialogs.answerInput(u"/missing"_s);
+    env.dialogs.answerMessage(Platform::Ok);
     TestSupport::clickOn(w->btnChangeDir);
     selectLocal({{u"a.txt"_s, "a"}});
     ASSERT_TRUE(upload());   // leaves type I
@@ -420,21 +500,33 @@ TEST_F(FtpTest, ReconnectAfterARefusedFolderChangesFolderBeforeListing)
     EXPECT_TRUE(server.commands.contains(u"TYPE I"_s));
 }
 
-TEST_F(FtpTest, EnterInAListNeverDisconnectsAndEscWaitsForTheTransfer)
+TEST_F(FtpTest, EnterOpensFoldersInBothListsAndEscWaitsForTheTransfer)
 {
     server.listings.insert(u"/"_s, "drwxr-xr-x 2 o g 4096 Dec 8 18:57 pub\r\n");
     server.folders.insert(u"/pub"_s);
     loginAndList();
+    QDir().mkpath(local + u"sub"_s);
+    TestSupport::TestEnvironment::writeFile(local + u"sub/inner.htm"_s, "i");
     selectLocal({{u"slow.bin"_s, QByteArray(160 * 1024, 's')}});
-    // Enter on a row of either list, as a user gets there: a click, then the key.
-    for (KeyedListView *list : {w->lsvRemote, w->lsvDirs}) {
-        QTreeWidgetItem *row = list->topLevelItem(list->topLevelItemCount() - 1);
+    // A click on a folder row, then Enter: the folder opens, as on a double click; nothing
+    // disconnects.
+    const auto enterOn = [](KeyedListView *list, const QString &key) {
+        QTreeWidgetItem *row = list->rowByKey(key);
+        ASSERT_NE(row, nullptr) << key.toStdString();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
         QTest::keyClick(list, Qt::Key_Return);
-        Platform::waitUntil([] { return false; }, 100);
-        ASSERT_FALSE(sent(u"QUIT"_s)) << list->objectName().toStdString();
-        ASSERT_EQ(w->btnConnect->text(), u"D&isconnect"_s);
-    }
+    };
+    enterOn(w->lsvRemote, u"/pub"_s);
+    EXPECT_TRUE(waitListed(u"/pub"_s));
+    enterOn(w->lsvDirs, local + u"sub"_s);
+    EXPECT_NE(w->lsvDirs->rowByKey(local + u"sub/inner.htm"_s), nullptr);
+    EXPECT_FALSE(sent(u"QUIT"_s));
+    EXPECT_EQ(w->btnConnect->text(), u"D&isconnect"_s);
+    // Enter on a file row uploads the selection, as a double click does.
+    enterOn(w->lsvDirs, local + u"sub/inner.htm"_s);
+    EXPECT_TRUE(within(kStepMs, [&] { return server.stored.contains(u"/pub/inner.htm"_s) && idle(); }));
+    w->addDirs(local);
+    w->lsvDirs->rowByKey(local + u"slow.bin"_s)->setSelected(true);
 
     // Esc during an upload: nothing; the file is stored and the window stays.
     server.readBytesPer50Ms = 16 * 1024;
@@ -444,9 +536,9 @@ TEST_F(FtpTest, EnterInAListNeverDisconnectsAndEscWaitsForTheTransfer)
         shownAfterEsc = w && w->isVisible();
     });
     QTest::mouseClick(w->btnSendFile, Qt::LeftButton);
-    ASSERT_TRUE(within(kStepMs, [&] { return w && server.stored.contains(u"/slow.bin"_s) && idle(); }));
+    ASSERT_TRUE(within(kStepMs, [&] { return w && server.stored.contains(u"/pub/slow.bin"_s) && idle(); }));
     EXPECT_TRUE(shownAfterEsc);
-    EXPECT_EQ(server.stored.value(u"/slow.bin"_s).size(), 160 * 1024);
+    EXPECT_EQ(server.stored.value(u"/pub/slow.bin"_s).size(), 160 * 1024);
     // Esc with nothing under way: QUIT, then the window goes.
     QTest::keyClick(w->lsvDirs, Qt::Key_Escape);
     EXPECT_TRUE(sent(u"QUIT"_s));
@@ -537,4 +629,131 @@ TEST_F(FtpTest, AListingStopsAtItsLineOrByteCap)
         EXPECT_TRUE(log().contains(QString::fromLatin1(c.logged))) << c.name;
         EXPECT_EQ(w->lsvRemote->topLevelItemCount(), c.rows + 1) << c.name;   // and the Up row
     }
+}
+
+TEST_F(FtpTest, AnUploadCountsOnlyWhenTheServerHoldsEveryByte)
+{
+    struct Case {
+        const char *name;
+        QByteArray sizeReply;   // empty: the server answers SIZE
+        qint64 keepAtMost;
+        bool listsTheName;
+        const char *failure;    // logged; none when both files count as stored
+    } cases[] = {
+        {"SIZE, all held", {}, -1, true, nullptr},
+        {"SIZE, cut", {}, 4096, true, "the server holds 4096 of 10000 bytes"},
+        {"SIZE refused, listing, all held", "502 Not implemented\r\n", -1, true, nullptr},
+        {"SIZE refused, listing, cut", "550 Not allowed\r\n", 4096, true, "the server holds 4096 of 10000 bytes"},
+        {"SIZE refused, name not listed", "502 Not implemented\r\n", -1, false, "the server did not confirm its size"},
+    };
+    loginAndList();
+    for (const Case &c : cases) {
+        server.replies.remove(u"SIZE"_s);
+        if (!c.sizeReply.isEmpty())
+            server.replies.insert(u"SIZE"_s, c.sizeReply);
+        server.keepAtMost = c.keepAtMost;
+        server.stored.clear();
+        server.listings.clear();
+        if (!c.listsTheName)   // the listing of the name shows another file only
+            server.listings.insert(u"/a page.htm"_s, "-rw-r--r-- 1 o g 10000 Dec 8 18:57 other.htm\r\n");
+        QStringList stored;
+        QObject context;
+        QObject::connect(w.data(), &frmFTPClient::fileStored, &context, [&](const QString &path) { stored << path; });
+        selectLocal({{u"a page.htm"_s, QByteArray(10000, 'p')}, {u"b.htm"_s, {}}});
+        ASSERT_TRUE(upload()) << c.name;
+        if (c.failure) {
+            EXPECT_TRUE(stored.isEmpty()) << c.name;
+            EXPECT_EQ(log().value(log().size() - 1), u"Upload failed: a page.htm: "_s + QString::fromLatin1(c.failure)) << c.name;
+            EXPECT_FALSE(server.stored.contains(u"/b.htm"_s)) << c.name;   // the batch ends
+        } else {
+            EXPECT_EQ(stored, (QStringList{local + u"a page.htm"_s, local + u"b.htm"_s})) << c.name;
+        }
+        EXPECT_TRUE(w->btnSendFile->isEnabled()) << c.name;
+    }
+    server.keepAtMost = -1;
+}
+
+TEST_F(FtpTest, AListingWhoseDataConnectionStaysOpenEndsAfterItsReply)
+{
+    server.keepListingOpen = true;
+    server.folders.insert(u"/x"_s);
+    server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
+    server.listings.insert(u"/x"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 b.txt\r\n");
+    loginAndList();   // well within the reply limit
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
+    // Each further listing ends the same way, and the connection goes on.
+    QTest::mouseClick(w->btnList, Qt::LeftButton);
+    EXPECT_TRUE(waitListed(u"/"_s));
+    enterPath(u"/x"_s);
+    ASSERT_TRUE(waitListed(u"/x"_s));
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/x/b.txt"_s), nullptr);
+    selectLocal({{u"c.txt"_s, "c"}});
+    ASSERT_TRUE(upload());
+    EXPECT_EQ(server.stored.value(u"/x/c.txt"_s), QByteArray("c"));
+}
+
+TEST_F(FtpTest, ARefusedLoginFolderShowsTheFolderTheServerIsIn)
+{
+    struct Case {
+        const char *name;
+        QByteArray pwdReply;   // empty: the server names its folder
+        const char *shown;     // in the path box
+        const char *row;       // the key of the listed file
+    } cases[] = {
+        {"PWD names it", {}, "/", "/a.txt"},
+        {"PWD refused too: the login folder", "502 Not implemented\r\n", ".", "a.txt"},
+    };
+    server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
+    for (const Case &c : cases) {
+        server.replies.remove(u"PWD"_s);
+        if (!c.pwdReply.isEmpty())
+            server.replies.insert(u"PWD"_s, c.pwdReply);
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
+        server.stored.clear();
+        connectAs(server.hostPort(), server.user, server.password, u"/missing"_s);
+        const QString shown = QString::fromLatin1(c.shown);
+        ASSERT_TRUE(waitListed(shown)) << c.name;
+        EXPECT_EQ(env.dialogs.prompts(), QStringList{u"Folder change to /missing failed ("_s + server.hostPort()
+                                                     + u"): 550 No such folder"_s}) << c.name;
+        EXPECT_EQ(w->txtRemotePath->text(), shown) << c.name;
+        EXPECT_NE(w->lsvRemote->rowByKey(QString::fromLatin1(c.row)), nullptr) << c.name;
+        // The upload lands in the folder the pane shows.
+        selectLocal({{u"b.txt"_s, "b"}});
+        ASSERT_TRUE(upload()) << c.name;
+        EXPECT_TRUE(server.stored.contains(u"/b.txt"_s)) << c.name;
+        TestSupport::clickOn(w->btnConnect);
+    }
+}
+
+TEST_F(FtpTest, WithoutPwdARelativeFolderIsReachedFromTheOneTheServerIsIn)
+{
+    server.replies.insert(u"PWD"_s, "502 Not implemented\r\n");
+    server.folders += {u"/public_html"_s, u"/public_html/images"_s};
+    server.listings.insert(u"/public_html"_s, "drwxr-xr-x 2 o g 4096 Dec 8 18:57 images\r\n");
+    server.listings.insert(u"/public_html/images"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 logo.gif\r\n");
+    connectAs(server.hostPort(), server.user, server.password, u"public_html"_s);
+    ASSERT_TRUE(waitListed(u"public_html"_s));
+    EXPECT_EQ(w->txtRemotePath->text(), u"public_html"_s);
+    struct Step {
+        const char *name;
+        std::function<void()> act;
+        const char *shown;
+        const char *serverIn;
+    } steps[] = {
+        {"double click on a folder", [&] { doubleClickRow(w->lsvRemote, u"public_html/images"_s); },
+         "public_html/images", "/public_html/images"},
+        {"up row", [&] { doubleClickRow(w->lsvRemote, u"public_html"_s); }, "public_html", "/public_html"},
+        {"typed", [&] { enterPath(u"images"_s); }, "public_html/images", "/public_html/images"},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        ASSERT_TRUE(waitListed(QString::fromLatin1(step.shown))) << step.name;
+        EXPECT_EQ(server.cwd, QString::fromLatin1(step.serverIn)) << step.name;
+        EXPECT_EQ(w->txtRemotePath->text(), QString::fromLatin1(step.shown)) << step.name;
+    }
+    EXPECT_NE(w->lsvRemote->rowByKey(u"public_html/images/logo.gif"_s), nullptr);
+    selectLocal({{u"a.txt"_s, "a"}});
+    ASSERT_TRUE(upload());
+    EXPECT_TRUE(server.stored.contains(u"/public_html/images/a.txt"_s));
 }

@@ -60,9 +60,14 @@ void FakeFtpServer::answer(const QByteArray &reply)
 
 QString FakeFtpServer::absolute(const QString &path) const
 {
-    if (path.startsWith(u'/'))
-        return path.size() > 1 && path.endsWith(u'/') ? path.chopped(1) : path;
-    return cwd.endsWith(u'/') ? QString(cwd + path) : QString(cwd + u'/' + path);
+    QStringList parts;
+    for (const QString &part : (path.startsWith(u'/') ? path : cwd + u'/' + path).split(u'/', Qt::SkipEmptyParts)) {
+        if (part == u".."_s && !parts.isEmpty())
+            parts.removeLast();
+        else if (part != u"."_s && part != u".."_s)
+            parts << part;
+    }
+    return u'/' + parts.join(u'/');
 }
 
 void FakeFtpServer::onCommand(const QString &line)
@@ -79,9 +84,10 @@ void FakeFtpServer::onCommand(const QString &line)
     if (verb == endlessReplyOn) {
         auto *lines = new QTimer(m_client);
         const qint64 until = Platform::tickCount() + endlessReplyForMs;
-        connect(lines, &QTimer::timeout, this, [this, lines, until] {
-            answer("250-Still working\r\n");
-            if (Platform::tickCount() >= until)
+        connect(lines, &QTimer::timeout, this, [this, lines, until, client = m_client] {
+            if (client == m_client)   // only on the connection that asked
+                answer("250-Still working\r\n");
+            if (Platform::tickCount() >= until || client != m_client)
                 lines->deleteLater();
         });
         lines->start(50);
@@ -113,6 +119,11 @@ void FakeFtpServer::onCommand(const QString &line)
         startList(argument.isEmpty() ? cwd : absolute(argument));
     else if (verb == u"STOR"_s)
         startStore(absolute(argument));
+    else if (verb == u"SIZE"_s) {
+        const QString path = absolute(argument);
+        answer(stored.contains(path) ? "213 " + QByteArray::number(stored.value(path).size()) + "\r\n"
+                                     : QByteArray("550 No such file\r\n"));
+    }
     else if (verb == u"QUIT"_s) {
         answer("221 Goodbye\r\n");
         m_client->disconnectFromHost();
@@ -154,8 +165,14 @@ void FakeFtpServer::startList(const QString &folder)
         return;
     }
     answer("150 Here comes the listing\r\n");
-    m_data->write(listings.value(folder));
-    m_data->disconnectFromHost();
+    // A stored file without a listing of its own lists as itself.
+    const QString name = folder.section(u'/', -1);
+    const bool storedFile = stored.contains(folder) && !listings.contains(folder);
+    m_data->write(storedFile ? "-rw-r--r-- 1 o g " + QByteArray::number(stored.value(folder).size()) + " Dec 8 18:57 "
+                                   + name.toLatin1() + "\r\n"
+                             : listings.value(folder));
+    if (!keepListingOpen)
+        m_data->disconnectFromHost();
     answer(transferEndReply);
 }
 
@@ -215,7 +232,7 @@ void FakeFtpServer::finishStore()
     if (!m_storing)
         return;
     m_storing = false;
-    stored.insert(m_storePath, m_storeBytes);
+    stored.insert(m_storePath, keepAtMost >= 0 ? m_storeBytes.left(keepAtMost) : m_storeBytes);
     if (storReplyDelayMs > 0)
         QTimer::singleShot(storReplyDelayMs, this, [this] { answer(transferEndReply); });
     else

@@ -49,6 +49,8 @@ public:
     QByteArray passiveAddress = "127,0,0,1";
     int storReplyDelayMs = 0;
     qint64 readBytesPer50Ms = 0;           // a slow line: the upload is read at this pace
+    bool keepListingOpen = false;          // a listing's data connection stays open after its 226
+    qint64 keepAtMost = -1;                // an upload keeps only this many bytes, and says 226
 
     // Waits (bounded) until `count` commands have come in.
     bool waitForCommands(int count, int timeoutMs = 5000);

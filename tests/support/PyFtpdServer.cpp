@@ -19,6 +19,9 @@ cut = int(cut)
 
 class CuttingDTPHandler(DTPHandler):
     def handle_read(self):
+        if self.receive and cut >= 0:
+            # Never more than the cut: the file holds exactly that many bytes.
+            self.ac_in_buffer_size = max(1, min(65536, cut - self.tot_bytes_received))
         DTPHandler.handle_read(self)
         if self.receive and 0 <= cut <= self.tot_bytes_received and not self._closed:
             self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))

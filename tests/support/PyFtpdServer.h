@@ -9,8 +9,9 @@
 namespace TestSupport {
 
 struct PyFtpdFaults {
-    // Each upload's data connection is cut (reset) once this many bytes have come in; the server
-    // still answers 226 for it, as its handler does for every upload that ends.
+    // Each upload's data connection is cut (reset) once this many bytes have come in, and the
+    // file holds exactly those; the server still answers 226 for it, as its handler does for
+    // every upload that ends.
     qint64 cutUploadAfterBytes = -1;
     // A folder below the root in which the user may list but not store (550).
     QString readOnlyFolder;
