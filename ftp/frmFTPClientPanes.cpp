@@ -30,7 +30,7 @@ void setListRow(QTreeWidgetItem *row, const QString &path, int group)
     row->setData(0, Platform::SortGroupRole, group);
 }
 
-// Sorted by the clicked column: ascending first, then reversed on every click.
+// A click on the sorted column reverses it; a click on another column sorts by it ascending.
 void columnClick(KeyedListView *list, int column)
 {
     list->sortByColumn(column, Platform::nextClickSortOrder(list));
