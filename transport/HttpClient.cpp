@@ -260,11 +260,20 @@ bool HttpClient::readBody(const QByteArray &bytes)
     return true;
 }
 
-// The server's close ends the reply with what came, a header cut short included.
+// The server's close ends the reply with what came, a header cut short included; a close
+// before any byte, or before the body its Content-Length named, is a broken connection.
 void HttpClient::onClose()
 {
     if (m_phase != Phase::Reading) {
         closeConnection();
+        return;
+    }
+    if (m_inHeader && m_header.isEmpty()) {
+        fail(kResultConnectFailed, u"Connection closed without a reply"_s);
+        return;
+    }
+    if (!m_inHeader && m_expectedLength >= 0 && m_body.size() < m_expectedLength) {
+        fail(kResultConnectFailed, u"Connection closed after %1 of %2 bytes"_s.arg(m_body.size()).arg(m_expectedLength));
         return;
     }
     if (m_inHeader) {

@@ -6,7 +6,8 @@
 //   used yet) or over a new one: direct to the URL's host and port (80 when none), else to the
 //   proxy. Redirects are reported, never followed.
 // - A complete reply (the server closed, or the announced Content-Length came) is written to
-//   responseFile() atomically, then Done(body, kResultOK, "OK"). Any status counts as a reply.
+//   responseFile() atomically, then Done(body, kResultOK, "OK"). Any status counts as a reply;
+//   a close before any byte or before the announced length is a broken connection.
 // - Every request started by get() or connectToProxy() ends in exactly one Done; a failure
 //   raises one Error just before it and its Done carries an empty body.
 // - A new get(), connectToProxy() or cancel() drops whatever the request before it had still

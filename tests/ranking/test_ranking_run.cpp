@@ -159,19 +159,24 @@ TEST_F(RankingRun, FailedRequestsShowFailedAndAnErrorStatusIsAPage)
     server.setHandler([](QTcpSocket *client, const QByteArray &request) {
         if (requestPath(request).startsWith("/gamma/"))
             return;   // silence until the time-out
+        if (requestPath(request).startsWith("/epsilon/")) {
+            client->disconnectFromHost();   // closed without a reply
+            return;
+        }
         client->write(TestSupport::LoopbackServer::httpReply(404, "<html>not here</html>"));
         client->disconnectFromHost();
     });
-    openShop({{"Alpha Search", "Button", "http://127.0.0.1:1"}, {"Beta"}, {"Gamma"}, {"Delta", "Link", "https://127.0.0.1:1"}},
-             {1, 2, 3, 4});
+    openShop({{"Alpha Search", "Button", "http://127.0.0.1:1"}, {"Beta"}, {"Gamma"}, {"Delta", "Link", "https://127.0.0.1:1"},
+              {"Epsilon"}},
+             {1, 2, 3, 4, 5});
     ASSERT_TRUE(runToEnd(6000));
-    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3) + u'|' + cell(3, 3) + u'|' + cell(4, 3),
-              u"Failed|Completed|Failed|Failed"_s);
-    EXPECT_EQ(cell(1, 1) + cell(2, 1) + cell(3, 1) + cell(4, 1), u"0100"_s);
-    EXPECT_FALSE(QFileInfo::exists(pageFile(u"Alpha Search"_s, 1)));
-    EXPECT_FALSE(QFileInfo::exists(pageFile(u"Gamma"_s, 1)));
+    EXPECT_EQ(cell(1, 3) + u'|' + cell(2, 3) + u'|' + cell(3, 3) + u'|' + cell(4, 3) + u'|' + cell(5, 3),
+              u"Failed|Completed|Failed|Failed|Failed"_s);
+    EXPECT_EQ(cell(1, 1) + cell(2, 1) + cell(3, 1) + cell(4, 1) + cell(5, 1), u"01000"_s);
+    for (const QString &failed : {u"Alpha Search"_s, u"Gamma"_s, u"Epsilon"_s})
+        EXPECT_FALSE(QFileInfo::exists(pageFile(failed, 1))) << failed.toStdString();
     EXPECT_EQ(TestSupport::TestEnvironment::readFile(pageFile(u"Beta"_s, 1)), "<html>not here</html>");
-    EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(server.requests().size(), 3);
     EXPECT_EQ(env.dialogs.prompts().size(), 1);   // the completion box only
 }
 

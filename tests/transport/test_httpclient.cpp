@@ -160,7 +160,6 @@ TEST_F(HttpClientTest, AnyCompleteReplyIsSavedAndEndsInOneDone)
          "abc"},
         {"404 is a reply", LoopbackServer::httpReply(404, "gone"), true, u"HTTP/1.0 404 Status"_s, "gone"},
         {"to the close", "HTTP/1.0 200 OK\r\n\r\nall\r\nof it", true, u"HTTP/1.0 200 OK"_s, "all\r\nof it"},
-        {"cut mid-body", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabcd", true, u"HTTP/1.0 200 OK"_s, "abcd"},
         {"bare LF, never followed", "HTTP/1.0 302 Found\nLocation:  http://elsewhere.test/ \n\nmoved", true,
          u"HTTP/1.0 302 Found"_s, "moved", {{u"Location"_s, u"http://elsewhere.test/"_s}}},
         {"no status line", "<html>\xe4</html>", true, QString(), "<html>\xe4</html>"},
@@ -200,6 +199,7 @@ TEST_F(HttpClientTest, FailuresRaiseOneErrorThenOneDoneWithAnEmptyBody)
         int mode;
         QString responseFile;   // empty: the fixture's file
         int code;
+        QByteArray reply = LoopbackServer::httpReply(200, "page");
     };
     const QString missingFolder = env.root() + u"/missing/page1.html"_s;
     const QList<Case> cases = {
@@ -211,14 +211,17 @@ TEST_F(HttpClientTest, FailuresRaiseOneErrorThenOneDoneWithAnEmptyBody)
         {u"http://%1/a\tb"_s.arg(server.hostPort()), 0, {}, HttpClient::kResultUrlRefused},
         {u"http://%1/a\x7f"_s.arg(server.hostPort()), 0, {}, HttpClient::kResultUrlRefused},
         {u"http://%1/"_s.arg(server.hostPort()), 0, missingFolder, HttpClient::kResultFileNotWritten},
+        {u"http://%1/"_s.arg(server.hostPort()), 0, {}, HttpClient::kResultConnectFailed, ""},   // closed at once
+        {u"http://%1/"_s.arg(server.hostPort()), 0, {}, HttpClient::kResultConnectFailed,
+         "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabcd"},   // cut mid-body
     };
-    server.replyWith(LoopbackServer::httpReply(200, "page"));
     client.setTimeout(30);
     client.setProxyHost(server.host());
     client.setProxyPort(refusedPort);
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.url.toStdString());
+        SCOPED_TRACE(c.url.toStdString() + ' ' + c.reply.toStdString());
         events.log.clear();
+        server.replyWith(c.reply);
         client.setProxyMode(c.mode);
         const int connectionsBefore = server.connectionCount();
         aim(c.url);
