@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QTcpSocket>
 
 #include "ScreenshotFixture.h"
 #include "enginedata/frmNews.h"
@@ -10,11 +11,19 @@
 #include "platform/EventLoop.h"
 #include "platform/SettingsStore.h"
 #include "support/LoopbackServer.h"
+#include "support/TestEnvironment.h"
 
 TEST_F(Screenshots, UpdateAndNewsWindows)
 {
     TestSupport::LoopbackServer server;
-    server.replyWith(TestSupport::LoopbackServer::httpReply(200, "Name=Engine\r\n"));
+    // Each file as the bundled sample data has it, so the update passes its checks.
+    server.setHandler([](QTcpSocket *client, const QByteArray &request) {
+        const QByteArray path = request.mid(4, request.indexOf(' ', 4) - 4);
+        const QByteArray file = path.mid(path.lastIndexOf('/') + 1);
+        const QString sample = QStringLiteral(VELQUIST_SOURCE_DIR "/data/") + QString::fromLatin1(file);
+        client->write(TestSupport::LoopbackServer::httpReply(200, TestSupport::TestEnvironment::readFile(sample)));
+        client->disconnectFromHost();
+    });
     const struct {
         const char *picture;
         QByteArray host;   // empty: not started
