@@ -23,8 +23,6 @@ using TestSupport::FailingServers;
 
 namespace {
 
-constexpr int kWaitMs = 8000;
-
 class FetchFailures : public MainObjectTest {
 protected:
     void SetUp() override
@@ -44,16 +42,6 @@ protected:
         Platform::setBusyPointer(false);
         MainObjectTest::TearDown();
     }
-    // Waits for the one box of the failed fetch and checks it names what happened.
-    void expectOneBox(const TestSupport::FailingServer &server, const std::function<bool()> &usable)
-    {
-        ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty() && usable(); }, kWaitMs));
-        Platform::waitUntil([] { return false; }, 100);
-        ASSERT_EQ(env.dialogs.shown().size(), 1);
-        EXPECT_TRUE(env.dialogs.shown()[0].prompt.contains(server.told)) << env.dialogs.shown()[0].prompt.toStdString();
-        EXPECT_FALSE(Platform::isBusyPointer());
-        env.dialogs.clearLog();
-    }
 };
 
 } // namespace
@@ -70,7 +58,7 @@ TEST_F(FetchFailures, NewsCheckShowsTheStoredMessageAgain)
         qputenv("VELQUIST_VENDOR_HOST", server.hostPort.toUtf8());
         env.dialogs.answerMessage(Platform::Ok);
         TestSupport::clickOn(news->cmdNewMessage);
-        expectOneBox(server, [news] { return news->cmdNewMessage->isEnabled(); });
+        TestSupport::expectOneFailureBox(env.dialogs, server, [news] { return news->cmdNewMessage->isEnabled(); });
         EXPECT_EQ(news->lblTitle->text(), u"Older news"_s);
         EXPECT_EQ(modCommon::multiLineText(news->txtMessage), u"Old message\r\n"_s);
     }
@@ -87,7 +75,7 @@ TEST_F(FetchFailures, EngineBuilderFormFetchClearsItsStatus)
         builder->txtSubmitURL->setText(server.hostPort + u"/add.html"_s);
         env.dialogs.answerMessage(Platform::Ok);
         TestSupport::clickOn(builder->cmdGetSource);
-        expectOneBox(server, [builder] { return builder->StatusBar1->panelText(1).isEmpty(); });
+        TestSupport::expectOneFailureBox(env.dialogs, server, [builder] { return builder->StatusBar1->panelText(1).isEmpty(); });
         EXPECT_TRUE(builder->txtSource->toPlainText().isEmpty());
     }
 }

@@ -18,8 +18,6 @@ using TestSupport::FailingServer;
 
 namespace {
 
-constexpr int kWaitMs = 8000;
-
 class FetchFailures : public MetaTagTest {
 protected:
     void SetUp() override
@@ -32,16 +30,6 @@ protected:
         delete frmOptimizer::loadedInstance();
         delete frmHTTP::loadedInstance();
         MetaTagTest::TearDown();
-    }
-    // Waits until the fetch has failed and the window is usable again, then checks its one box.
-    void expectOneBox(const FailingServer &server, const std::function<bool()> &usable)
-    {
-        ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty() && usable(); }, kWaitMs));
-        Platform::waitUntil([] { return false; }, 100);
-        ASSERT_EQ(env.dialogs.shown().size(), 1);
-        EXPECT_TRUE(env.dialogs.shown()[0].prompt.contains(server.told)) << env.dialogs.shown()[0].prompt.toStdString();
-        EXPECT_FALSE(Platform::isBusyPointer());
-        env.dialogs.clearLog();
     }
 };
 
@@ -57,7 +45,7 @@ TEST_F(FetchFailures, OptimizerRestoresItsButtonAndMakesNoReport)
         optimizer->cboSiteURL->setEditText(server.hostPort + u"/shop.htm"_s);
         env.dialogs.answerMessage(Platform::Ok);
         TestSupport::clickOn(optimizer->cmdRenovator);
-        expectOneBox(server, [optimizer] {
+        TestSupport::expectOneFailureBox(env.dialogs, server, [optimizer] {
             return optimizer->cmdRenovator->text() == u"&Optimizer"_s && optimizer->StatusBar1->panelText(1).isEmpty();
         });
         EXPECT_TRUE(optimizer->cmdRenovator->isEnabled());
@@ -75,7 +63,7 @@ TEST_F(FetchFailures, MetaTagEditorClearsItsConnectingStatus)
         w->cboAddress->setEditText(server.hostPort + u"/x.htm"_s);
         env.dialogs.answerMessage(Platform::Ok);
         QTest::keyClick(w->cboAddress, Qt::Key_Return);
-        expectOneBox(server, [this] { return w->lblStatusBar->text().isEmpty(); });
+        TestSupport::expectOneFailureBox(env.dialogs, server, [this] { return w->lblStatusBar->text().isEmpty(); });
         EXPECT_TRUE(w->txtTitle->text().isEmpty());
     }
 }

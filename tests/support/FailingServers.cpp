@@ -1,7 +1,11 @@
 #include "FailingServers.h"
 
+#include <gtest/gtest.h>
+
 #include <QTcpServer>
 #include <QTcpSocket>
+
+#include "platform/EventLoop.h"
 
 namespace TestSupport {
 
@@ -24,6 +28,17 @@ QList<FailingServer> FailingServers::all() const
         {"stops in the body", m_cut.hostPort(), m_cut.hostPort() + QStringLiteral(" stopped sending after 17 of 100 bytes.")},
         {"refuses", m_refused, QStringLiteral("Could not connect to ") + m_refused + u'.'},
     };
+}
+
+void expectOneFailureBox(ScriptedDialogs &dialogs, const FailingServer &server, const std::function<bool()> &usable)
+{
+    constexpr int kWaitMs = 8000;   // above the fetch's own time-out in these tests
+    ASSERT_TRUE(Platform::waitUntil([&] { return !dialogs.shown().isEmpty() && usable(); }, kWaitMs));
+    Platform::waitUntil([] { return false; }, 100);   // a second box would come now
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_TRUE(dialogs.shown()[0].prompt.contains(server.told)) << dialogs.shown()[0].prompt.toStdString();
+    EXPECT_FALSE(Platform::isBusyPointer());
+    dialogs.clearLog();
 }
 
 } // namespace TestSupport

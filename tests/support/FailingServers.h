@@ -2,10 +2,13 @@
 // Three servers on 127.0.0.1 that a page fetch fails against, each with the text its box must
 // hold: one that never answers, one that stops in the middle of the body and closes, and a port
 // that refuses the connection.
+#include <functional>
+
 #include <QList>
 #include <QString>
 
 #include "LoopbackServer.h"
+#include "ScriptedDialogs.h"
 
 namespace TestSupport {
 
@@ -25,5 +28,10 @@ private:
     LoopbackServer m_cut;
     QString m_refused;
 };
+
+// Waits until the fetch against `server` has failed and `usable` holds (the window's buttons and
+// status are back), then checks that one box came, naming what happened, with the pointer back.
+// Clears the log of shown boxes for the next server.
+void expectOneFailureBox(ScriptedDialogs &dialogs, const FailingServer &server, const std::function<bool()> &usable);
 
 } // namespace TestSupport
