@@ -240,6 +240,7 @@ void frmUpdateEngines::start()
     m_fileIndex = 0;
     m_intAuthCount = 0;
     m_bodies = QList<QByteArray>(kFileCount);
+    m_newFiles.abandon();
     ProgressBar1->setValue(0);
     setTextColour(Label1, Qt::black);
     Label1->setText(u"Please wait while updating your engine data. It will take "_s
@@ -474,6 +475,14 @@ void frmUpdateEngines::responseEnded(int code, const QString &text)
                          + QLatin1StringView(kFiles[m_fileIndex].name) + u": "_s + problem + u'.');
             return;
         }
+        // On the disk beside its target now, while the next file comes; none takes its place yet.
+        QByteArray body = std::exchange(m_bodies[m_fileIndex], QByteArray());
+        body.append("\r\n");
+        if (!m_newFiles.add(targetPath(m_fileIndex), body)) {
+            failWith(u"saveEngineData: cannot write "_s + targetPath(m_fileIndex),
+                     u"the engine data file "_s + targetPath(m_fileIndex) + u" could not be written."_s);
+            return;
+        }
         modDSSock::writeErrorLog(u"EngineFileReceived: "_s + QString::number(m_fileIndex));
         Timer1.setEnabled(true);
         return;
@@ -549,12 +558,7 @@ QString frmUpdateEngines::failedReplyReason() const
 // the opener hears of it.
 bool frmUpdateEngines::saveEngineData()
 {
-    QList<Platform::FileBytes> files;
-    for (int i = 0; i < kFileCount; ++i) {
-        m_bodies[i].append("\r\n");
-        files.append({targetPath(i), std::exchange(m_bodies[i], QByteArray())});
-    }
-    if (!Platform::writeBinaryFilesAtomically(files)) {
+    if (!m_newFiles.commit()) {
         failWith(u"saveEngineData: the engine data files could not be written"_s,
                  u"the engine data files could not be written to "_s + Platform::engineDataFolder() + u" and "_s
                      + Platform::programFolder() + u'.');
@@ -622,6 +626,7 @@ void frmUpdateEngines::stopRequest()
     modDSSock::SocketDisconnect(dsSocket1);
     m_reply.setSink({});
     m_bodies.fill(QByteArray());
+    m_newFiles.abandon();
 }
 
 void frmUpdateEngines::showCancelled()

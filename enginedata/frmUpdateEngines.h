@@ -10,6 +10,7 @@
 
 #include "enginedata/UpdateReply.h"
 #include "platform/DsSocket.h"
+#include "platform/TextFile.h"
 #include "platform/Timer.h"
 
 class QLabel;
@@ -112,8 +113,10 @@ private:
     bool m_inConnectWait = false;
     bool m_deleteAfterWait = false;
     UpdateReply m_reply;
-    // The checked bodies of the files received so far; stored together after the fifth.
+    // The body of the file coming now. Each checked body goes to the disk beside its target at
+    // once; the five take their targets' places together after the fifth.
     QList<QByteArray> m_bodies;
+    Platform::FileSet m_newFiles;
     QTimer m_idleTimer;
     QTimer m_replyTimer;
 };

@@ -463,14 +463,6 @@ bool rollsForward(const Journal &journal, const QSet<QString> &committedSets)
     return id.isEmpty() ? journal.direction == kForward : committedSets.contains(id);
 }
 
-void dropNewFiles(const QList<FileBytes> &files)
-{
-    for (const FileBytes &file : files) {
-        QFile::remove(file.path + kNewSuffix);
-        QFile::remove(file.path + kOldSuffix);
-    }
-}
-
 // The files of a set that lie in one folder, under the journal beside the first of them.
 struct FolderPart {
     QString folder;   // ending in "/"
@@ -573,24 +565,41 @@ void removeLeftovers(const QString &folder, const QSet<QString> &heldNames)
 
 } // namespace
 
-bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
+FileSet::~FileSet()
 {
-    if (files.isEmpty())
+    abandon();
+}
+
+bool FileSet::add(const QString &path, const QByteArray &bytes)
+{
+    if (path.isEmpty() || !isPlainFileName(QFileInfo(path).fileName()) || QFileInfo(path).isDir()) {
+        abandon();
+        return false;
+    }
+    const bool existed = QFileInfo::exists(path);
+    m_added.append({path, existed});
+    const bool written = writeSynced(path + kNewSuffix, bytes) && (!existed || keepOldName(path));
+    if (!written)
+        abandon();
+    return written;
+}
+
+void FileSet::abandon()
+{
+    for (const Added &file : std::as_const(m_added)) {
+        QFile::remove(file.path + kNewSuffix);
+        QFile::remove(file.path + kOldSuffix);
+    }
+    m_added.clear();
+}
+
+bool FileSet::commit()
+{
+    if (m_added.isEmpty())
         return true;
     QList<FolderPart> parts;
-    for (const FileBytes &file : files) {
-        const QString name = QFileInfo(file.path).fileName();
-        if (file.path.isEmpty() || !isPlainFileName(name) || QFileInfo(file.path).isDir()) {
-            dropNewFiles(files);
-            return false;
-        }
-        const bool existed = QFileInfo::exists(file.path);
-        if (!writeSynced(file.path + kNewSuffix, file.bytes) || (existed && !keepOldName(file.path))) {
-            dropNewFiles(files);
-            return false;
-        }
-        partFor(parts, file.path).entries.append({name, existed});
-    }
+    for (const Added &file : std::as_const(m_added))
+        partFor(parts, file.path).entries.append({QFileInfo(file.path).fileName(), file.existed});
     const QString setId = parts.size() > 1 ? randomLettersAndDigits(kSetIdLength) : QString();
     const QByteArray direction = setId.isEmpty() ? kForward : kSetPrefix + setId.toLatin1();
     const QString commitMark = parts.first().folder + setId + kCommitSuffix;
@@ -600,10 +609,11 @@ bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
     committed = committed && (setId.isEmpty() || putSynced(commitMark, QByteArray()));
     if (!committed) {
         removeJournals(parts);
-        dropNewFiles(files);
+        abandon();
         return false;
     }
-    for (const FileBytes &file : files) {
+    const QList<Added> added = std::exchange(m_added, {});   // from here on the journals own them
+    for (const Added &file : added) {
         const bool failedByTest = writeFailureHook() && writeFailureHook()(file.path);
         if (failedByTest || !moveOver(file.path + kNewSuffix, file.path)) {
             // Rolling back from here on, also for a start that finds the journals after a crash.
@@ -621,6 +631,16 @@ bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
     if (!setId.isEmpty())
         QFile::remove(commitMark);
     return true;
+}
+
+bool writeBinaryFilesAtomically(const QList<FileBytes> &files)
+{
+    FileSet set;
+    for (const FileBytes &file : files) {
+        if (!set.add(file.path, file.bytes))
+            return false;
+    }
+    return set.commit();
 }
 
 QStringList finishInterruptedWrites(const QStringList &folders)

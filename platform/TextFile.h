@@ -32,6 +32,29 @@ struct FileBytes {
 };
 bool writeBinaryFilesAtomically(const QList<FileBytes> &files);
 
+// The same, for files that come one by one (a download): add() puts each new file whole and on
+// disk beside its target at once, commit() lets every added file take its target's place as one.
+// Files added but not committed are removed when the set is abandoned or ends, and by the next
+// start after a crash; a failed add() abandons the set.
+class FileSet {
+public:
+    FileSet() = default;
+    FileSet(const FileSet &) = delete;
+    FileSet &operator=(const FileSet &) = delete;
+    ~FileSet();
+
+    bool add(const QString &path, const QByteArray &bytes);
+    bool commit();
+    void abandon();
+
+private:
+    struct Added {
+        QString path;
+        bool existed = false;   // an old file stood there when it was added
+    };
+    QList<Added> m_added;
+};
+
 // At a start: finishes the sets of files in the folders whose replacing a crash interrupted (all
 // new files or all old ones, as far as the set had come), and removes the temporary copies that
 // killed writes left there. Only names the program's own writers make are touched, and a journal

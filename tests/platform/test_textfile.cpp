@@ -1,5 +1,8 @@
 #include "platform/TextFile.h"
 
+#include <memory>
+#include <tuple>
+
 #include "support/TestEnvironment.h"
 
 using namespace Platform;
@@ -169,6 +172,36 @@ TEST_F(FileSetTest, ASetOverTwoFoldersEndsAllOldOrAllNewAfterAKill)
     ASSERT_TRUE(writeSpread());
     EXPECT_EQ(contents(), allNew);
     EXPECT_EQ(files(other), QStringList{QStringLiteral("d.dat")});
+}
+
+// Files added one by one stand beside their targets until the commit; a set that ends or is
+// killed before it leaves every old file and, after the next start, nothing of its own.
+TEST_F(FileSetTest, FilesAddedOneByOneTakeTheirPlacesOnlyAtTheCommit)
+{
+    const QStringList before = files();
+    {
+        FileSet set;
+        ASSERT_TRUE(set.add(a, "new a"));
+        ASSERT_TRUE(set.add(other + QStringLiteral("d.dat"), "new d"));
+        EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
+    }   // ended without a commit
+    EXPECT_EQ(files(), before);
+    EXPECT_TRUE(QDir(other).isEmpty());
+
+    auto killed = std::make_unique<FileSet>();
+    ASSERT_TRUE(killed->add(a, "new a"));
+    ASSERT_TRUE(killed->add(b, "new b"));
+    std::ignore = killed.release();   // as a kill leaves it: no clean-up runs
+    EXPECT_TRUE(finishInterruptedWrites({folder}).isEmpty());
+    EXPECT_EQ(files(), before);
+    EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("old b"));
+
+    FileSet set;
+    ASSERT_TRUE(set.add(a, "new a"));
+    EXPECT_FALSE(set.add(folder, "a folder"));   // a failed add abandons the set
+    EXPECT_TRUE(set.commit());                   // with nothing left in it
+    EXPECT_EQ(files(), before);
+    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
 }
 
 TEST_F(FileSetTest, TheNextStartFinishesASetAKillInterruptedAtAnyFile)
