@@ -316,6 +316,9 @@ int main(int argc, char **argv)
         const QString root = work.path() + u"/update%1"_s.arg(round);
         QDir().mkpath(root + u"/program/system"_s);
         QDir().mkpath(root + u"/config"_s);
+        // curl's files are not synced: on the disk first, so the update's own syncs do not pay
+        // for writing them.
+        ::sync();
         QElapsedTimer childTimer;
         childTimer.start();
         const UpdateRun run = runChild(QString::fromLocal8Bit(argv[0]), server.port(), root);

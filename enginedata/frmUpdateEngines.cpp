@@ -379,9 +379,15 @@ void frmUpdateEngines::headerEnded()
         // Room for the announced length and the closing CR LF at once, within a bound: a length
         // alone holds no memory.
         body.reserve(qMin<qint64>(m_reply.contentLength().value_or(0), kReservedBodyBytes) + 2);
-        m_reply.setSink([&body](QByteArrayView bytes) {
+        // The bytes also go to the disk beside the target as they come; none takes its place yet.
+        if (!m_newFiles.start(targetPath(m_fileIndex))) {
+            failWith(u"saveEngineData: cannot write "_s + targetPath(m_fileIndex),
+                     u"the engine data file "_s + targetPath(m_fileIndex) + u" could not be written."_s);
+            return;
+        }
+        m_reply.setSink([this, &body](QByteArrayView bytes) {
             body.append(bytes);
-            return true;
+            return m_newFiles.write(bytes);
         });
     }
     dsSocket1.setByteReceive(true);
@@ -475,10 +481,8 @@ void frmUpdateEngines::responseEnded(int code, const QString &text)
                          + QLatin1StringView(kFiles[m_fileIndex].name) + u": "_s + problem + u'.');
             return;
         }
-        // On the disk beside its target now, while the next file comes; none takes its place yet.
-        QByteArray body = std::exchange(m_bodies[m_fileIndex], QByteArray());
-        body.append("\r\n");
-        if (!m_newFiles.add(targetPath(m_fileIndex), body)) {
+        m_bodies[m_fileIndex] = QByteArray();
+        if (!m_newFiles.write("\r\n") || !m_newFiles.finish()) {
             failWith(u"saveEngineData: cannot write "_s + targetPath(m_fileIndex),
                      u"the engine data file "_s + targetPath(m_fileIndex) + u" could not be written."_s);
             return;

@@ -572,20 +572,64 @@ FileSet::~FileSet()
 
 bool FileSet::add(const QString &path, const QByteArray &bytes)
 {
+    return start(path) && write(bytes) && finish();
+}
+
+bool FileSet::start(const QString &path)
+{
+    closeOpenFile(true);
     if (path.isEmpty() || !isPlainFileName(QFileInfo(path).fileName()) || QFileInfo(path).isDir()) {
         abandon();
         return false;
     }
+    m_open = std::make_unique<QFile>(path + kNewSuffix);
+    m_openPath = path;
+    if (m_open->open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return true;
+    abandon();
+    return false;
+}
+
+bool FileSet::write(QByteArrayView bytes)
+{
+    if (m_open && m_open->write(bytes.data(), bytes.size()) == bytes.size())
+        return true;
+    abandon();
+    return false;
+}
+
+bool FileSet::finish()
+{
+    if (!m_open) {
+        abandon();
+        return false;
+    }
+    const QString path = m_openPath;
+    const bool synced = syncToDisk(*m_open);
+    closeOpenFile(!synced);
     const bool existed = QFileInfo::exists(path);
     m_added.append({path, existed});
-    const bool written = writeSynced(path + kNewSuffix, bytes) && (!existed || keepOldName(path));
-    if (!written)
+    const bool kept = synced && (!existed || keepOldName(path));
+    if (!kept)
         abandon();
-    return written;
+    return kept;
+}
+
+// Closes the file being written; `drop` removes it too.
+void FileSet::closeOpenFile(bool drop)
+{
+    if (!m_open)
+        return;
+    m_open->close();
+    if (drop)
+        m_open->remove();
+    m_open.reset();
+    m_openPath.clear();
 }
 
 void FileSet::abandon()
 {
+    closeOpenFile(true);
     for (const Added &file : std::as_const(m_added)) {
         QFile::remove(file.path + kNewSuffix);
         QFile::remove(file.path + kOldSuffix);
@@ -595,6 +639,7 @@ void FileSet::abandon()
 
 bool FileSet::commit()
 {
+    closeOpenFile(true);   // a file never finished is no part of the set
     if (m_added.isEmpty())
         return true;
     QList<FolderPart> parts;

@@ -2,9 +2,12 @@
 // Whole-file reads and writes. Files are read as bytes and turned into text through the
 // Windows-1252 codec; every file written whole is replaced atomically.
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
 #include <QFileDevice>
 #include <QList>
 #include <QString>
@@ -32,10 +35,11 @@ struct FileBytes {
 };
 bool writeBinaryFilesAtomically(const QList<FileBytes> &files);
 
-// The same, for files that come one by one (a download): add() puts each new file whole and on
-// disk beside its target at once, commit() lets every added file take its target's place as one.
-// Files added but not committed are removed when the set is abandoned or ends, and by the next
-// start after a crash; a failed add() abandons the set.
+// The same, for files that come one by one (a download): each new file is written whole and on
+// disk beside its target, by add() at once or by start(), write() as its bytes come and finish();
+// commit() then lets every finished file take its target's place as one. Files not committed are
+// removed when the set is abandoned or ends, and by the next start after a crash; a failed call
+// abandons the set.
 class FileSet {
 public:
     FileSet() = default;
@@ -44,15 +48,22 @@ public:
     ~FileSet();
 
     bool add(const QString &path, const QByteArray &bytes);
+    bool start(const QString &path);
+    bool write(QByteArrayView bytes);
+    bool finish();
     bool commit();
     void abandon();
 
 private:
+    void closeOpenFile(bool drop);
+
     struct Added {
         QString path;
         bool existed = false;   // an old file stood there when it was added
     };
     QList<Added> m_added;
+    std::unique_ptr<QFile> m_open;
+    QString m_openPath;
 };
 
 // At a start: finishes the sets of files in the folders whose replacing a crash interrupted (all

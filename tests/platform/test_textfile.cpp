@@ -183,6 +183,8 @@ TEST_F(FileSetTest, FilesAddedOneByOneTakeTheirPlacesOnlyAtTheCommit)
         FileSet set;
         ASSERT_TRUE(set.add(a, "new a"));
         ASSERT_TRUE(set.add(other + QStringLiteral("d.dat"), "new d"));
+        ASSERT_TRUE(set.start(b));   // a file still coming
+        ASSERT_TRUE(set.write("new "));
         EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
     }   // ended without a commit
     EXPECT_EQ(files(), before);
@@ -190,7 +192,7 @@ TEST_F(FileSetTest, FilesAddedOneByOneTakeTheirPlacesOnlyAtTheCommit)
 
     auto killed = std::make_unique<FileSet>();
     ASSERT_TRUE(killed->add(a, "new a"));
-    ASSERT_TRUE(killed->add(b, "new b"));
+    ASSERT_TRUE(killed->start(b) && killed->write("new b") && killed->finish());
     std::ignore = killed.release();   // as a kill leaves it: no clean-up runs
     EXPECT_TRUE(finishInterruptedWrites({folder}).isEmpty());
     EXPECT_EQ(files(), before);
