@@ -140,3 +140,54 @@ TEST_F(FtpTest, RealServerRefusedUploadLeavesTheNextFolderChangeWhole)
     ASSERT_TRUE(waitListed(u"/pub"_s)) << log().join(u'\n').toStdString();
     EXPECT_EQ(w->txtRemotePath->text(), u"/pub"_s);
 }
+
+TEST_F(FtpTest, RealServerSendFileWaitsUntilTheServerIsInTheFolderThePathBoxShows)
+{
+    const QString root = servedRoot(env, {u"pages/docs"_s});
+    TestSupport::PyFtpdServer ftpd(root, u"web"_s, u"secret"_s);
+    ASSERT_TRUE(ftpd.started()) << ftpd.failure().toStdString();
+    expectSendsLandInTheShownFolder(ftpd.hostPort(), [&] {
+        QStringList landed;
+        for (const QString &file : {u"/a.txt"_s, u"/pages/a.txt"_s, u"/pages/docs/a.txt"_s}) {
+            if (QFile::remove(root + file))
+                landed << file;
+        }
+        return landed;
+    });
+}
+
+TEST_F(FtpTest, RealServerWithSizeWithoutSizeAndWithoutBoth)
+{
+    struct Case {
+        const char *name;
+        bool refuseSize;
+        bool refuseListingOfAFile;
+        const char *asked;   // the command that told the size; none when nothing could
+    } cases[] = {
+        {"with SIZE", false, false, "SIZE a.htm"},
+        {"without SIZE", true, false, "LIST a.htm"},
+        {"without both", true, true, nullptr},
+    };
+    const QString root = servedRoot(env, {u"pub"_s});
+    for (const Case &c : cases) {
+        TestSupport::PyFtpdServer::Faults faults;
+        faults.refuseSize = c.refuseSize;
+        faults.refuseListingOfAFile = c.refuseListingOfAFile;
+        TestSupport::PyFtpdServer ftpd(root, u"web"_s, u"secret"_s, faults);
+        ASSERT_TRUE(ftpd.started()) << ftpd.failure().toStdString();
+        connectAs(ftpd.hostPort(), u"web"_s, u"secret"_s, u"/pub"_s);
+        ASSERT_TRUE(waitListed(u"/pub"_s)) << c.name;
+        QStringList stored;
+        QObject context;
+        QObject::connect(w.data(), &frmFTPClient::fileStored, &context, [&](const QString &path) { stored << path; });
+        const QByteArray page(70000, 'p');
+        selectLocal({{u"a.htm"_s, page}, {u"b.htm"_s, "b"}});
+        ASSERT_TRUE(upload()) << c.name;
+        EXPECT_EQ(stored, (QStringList{local + u"a.htm"_s, local + u"b.htm"_s})) << c.name;
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(root + u"/pub/a.htm"_s), page) << c.name;
+        const QString notChecked = u"a.htm: the size was not checked (the server refuses SIZE and the listing of one name)"_s;
+        EXPECT_EQ(log().count(notChecked), c.asked ? 0 : 1) << c.name;
+        EXPECT_TRUE(log().filter(u"Upload failed"_s).isEmpty()) << c.name;
+        TestSupport::clickOn(w->btnConnect);
+    }
+}
