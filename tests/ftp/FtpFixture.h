@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include "support/FakeFtpServer.h"
+#include "support/PyFtpdServer.h"
 #include "support/TestEnvironment.h"
 #include "support/UserInput.h"
 #include "ftp/frmFTPClient.h"
@@ -45,6 +47,7 @@ protected:
         modFTP::setIntervals(fast);
         local = env.root() + QStringLiteral("/local/");
         w = frmFTPClient::instance();
+        QObject::connect(w.data(), &frmFTPClient::fileStored, w.data(), [this](const QString &path) { storedFiles << path; });
         ASSERT_TRUE(TestSupport::showWindow(w));
     }
     void TearDown() override
@@ -195,6 +198,24 @@ protected:
         return count;
     }
 
+    // The Debian FTP server started on `root` with a user web/secret, logged in to and listed in
+    // `folder`; null (and the test failed) when it did not start or list.
+    std::unique_ptr<TestSupport::PyFtpdServer> loginToRealServer(const QString &root, const QString &folder,
+                                                                 const TestSupport::PyFtpdFaults &faults = {})
+    {
+        auto ftpd = std::make_unique<TestSupport::PyFtpdServer>(root, QStringLiteral("web"), QStringLiteral("secret"), faults);
+        if (!ftpd->started()) {
+            ADD_FAILURE() << ftpd->failure().toStdString();
+            return nullptr;
+        }
+        connectAs(ftpd->hostPort(), QStringLiteral("web"), QStringLiteral("secret"), folder);
+        if (!waitListed(folder)) {
+            ADD_FAILURE() << "no listing of " << folder.toStdString();
+            return nullptr;
+        }
+        return ftpd;
+    }
+
     // Send File and a double click on a file at once after the login (to its folder or a refused
     // one), during a folder change, and with a folder typed but not entered: nothing goes until
     // the server is in the folder the path box shows, then the file lands there. The server holds
@@ -249,6 +270,7 @@ protected:
 
     TestSupport::FakeFtpServer server;
     QPointer<frmFTPClient> w;
+    QStringList storedFiles;   // the files the window counted as stored, in order
     QString local;
     bool timeOutExpected = false;
 };

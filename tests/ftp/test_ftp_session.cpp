@@ -220,11 +220,9 @@ TEST_F(FtpTest, A250EndsAListingAndAnUploadAs226Does)
     server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
     loginAndList();
     EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
-    QStringList stored;
-    QObject::connect(w.data(), &frmFTPClient::fileStored, w.data(), [&](const QString &path) { stored << path; });
     selectLocal({{u"b.txt"_s, "b"}, {u"c.txt"_s, "c"}});
     ASSERT_TRUE(upload());
-    EXPECT_EQ(stored, (QStringList{local + u"b.txt"_s, local + u"c.txt"_s}));
+    EXPECT_EQ(storedFiles, (QStringList{local + u"b.txt"_s, local + u"c.txt"_s}));
     EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
     // Nor does a 250 start a folder change: one CWD, one listing after the login and one after the batch.
     Platform::waitUntil([] { return false; }, 200);
@@ -648,17 +646,15 @@ TEST_F(FtpTest, AnUploadCountsOnlyWhenTheServerHoldsEveryByteOrOffersNoSize)
         server.listings.clear();
         if (c.listing == ListsAnotherFile)
             server.listings.insert(u"/a page.htm"_s, "-rw-r--r-- 1 o g 10000 Dec 8 18:57 other.htm\r\n");
-        QStringList stored;
-        QObject context;
-        QObject::connect(w.data(), &frmFTPClient::fileStored, &context, [&](const QString &path) { stored << path; });
+        storedFiles.clear();
         selectLocal({{u"a page.htm"_s, QByteArray(10000, 'p')}, {u"b.htm"_s, {}}});
         ASSERT_TRUE(upload()) << c.name;
         if (c.failure) {
-            EXPECT_TRUE(stored.isEmpty()) << c.name;
+            EXPECT_TRUE(storedFiles.isEmpty()) << c.name;
             EXPECT_EQ(log().value(log().size() - 1), u"Upload failed: a page.htm: "_s + QString::fromLatin1(c.failure)) << c.name;
             EXPECT_FALSE(server.stored.contains(u"/b.htm"_s)) << c.name;   // the batch ends
         } else {
-            EXPECT_EQ(stored, (QStringList{local + u"a page.htm"_s, local + u"b.htm"_s})) << c.name;
+            EXPECT_EQ(storedFiles, (QStringList{local + u"a page.htm"_s, local + u"b.htm"_s})) << c.name;
         }
         for (const char *file : {"a page.htm", "b.htm"}) {
             EXPECT_EQ(log().count(QString::fromLatin1(file) + QString::fromLatin1(c.note)), c.note ? 1 : 0) << c.name;

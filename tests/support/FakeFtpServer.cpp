@@ -232,8 +232,11 @@ void FakeFtpServer::startStore(const QString &path)
             answer(replyDuringUpload);
         }
         if (m_storing && closeDataAfterBytes >= 0 && m_storeBytes.size() >= closeDataAfterBytes) {
-            // The reply goes first, so it is waiting when the client finds the connection gone.
+            // The reply goes first, so it is waiting when the client finds the connection gone;
+            // nothing more is read, so a large upload cannot all leave before the cut.
             m_storing = false;
+            *paused = true;
+            data->setReadBufferSize(1);
             answer(cutReply);
             QTimer::singleShot(50, data, [data] { data->abort(); });
         }
