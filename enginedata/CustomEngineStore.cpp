@@ -6,6 +6,7 @@
 #include "platform/Codec1252.h"
 #include "platform/Folders.h"
 #include "platform/Numbers.h"
+#include "platform/FileSet.h"
 #include "platform/TextFile.h"
 #include "sitedata/EngineRecordReader.h"
 #include "sitedata/modDataFiles.h"

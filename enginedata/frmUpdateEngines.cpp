@@ -15,6 +15,7 @@
 #include "core/clsPreference.h"
 #include "core/modCommon.h"
 #include "enginedata/CustomEngineStore.h"
+#include "enginedata/UpdateFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"

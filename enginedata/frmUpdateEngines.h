@@ -10,7 +10,7 @@
 
 #include "enginedata/UpdateReply.h"
 #include "platform/DsSocket.h"
-#include "platform/TextFile.h"
+#include "platform/FileSet.h"
 #include "platform/Timer.h"
 
 class QLabel;
