@@ -45,6 +45,8 @@ public:
 
     State state() const { return m_state; }
     bool readingHeader() const { return m_state == State::Reading && !m_headerEnded; }
+    // The empty line that ends the header came.
+    bool headerEnded() const { return m_headerEnded; }
     bool failed() const { return m_state != State::Reading && !isWhole(m_state); }
     // The code of the status line; nothing before it or when it is unreadable (HttpReply::statusCode).
     std::optional<int> status() const { return m_status; }
