@@ -6,7 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
-#include "platform/TextFile.h"
+#include "platform/StartRecovery.h"
 #include "platform/modDSSockLog.h"
 
 #include <exception>
