@@ -4,7 +4,6 @@
 // ticked engine is counted.
 #include "ranking/clsRanking.h"
 
-#include <cstdio>
 #include <utility>
 
 #include <QDir>
@@ -15,6 +14,7 @@
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Timer.h"
+#include "platform/WriteSteps.h"
 #include "ranking/RankingReport.h"
 #include "ranking/RankingRunRecord.h"
 #include "transport/HttpClient.h"
@@ -44,13 +44,6 @@ bool isRedirect(int status)
 QString arrivingPageName(const QString &engineName, qint64 page)
 {
     return RankingReport::savedPageName(engineName, page) + u".part"_s;
-}
-
-// Puts `from` in the place of `to`, replacing it in one step (POSIX rename), so that the folder
-// never lacks the page.
-bool replaceFile(const QString &from, const QString &to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 QString statusText(qint16 status)
@@ -360,7 +353,8 @@ bool clsRanking::keepPage(int index)
 {
     EngineRun &run = m_runs[std::size_t(index)];
     const QString page = m_reportFolder + RankingReport::savedPageName(run.engine.name, run.pages);
-    if (!replaceFile(m_reportFolder + arrivingPageName(run.engine.name, run.pages), page)) {
+    // In one step, so that the folder never lacks the page.
+    if (!Platform::moveOver(m_reportFolder + arrivingPageName(run.engine.name, run.pages), page)) {
         const QString reason = u"Response file not written: "_s + page;
         modDSSock::writeErrorLog(u"Ranking_httpError: "_s + reason);
         failEngine(index, reason);
