@@ -188,8 +188,8 @@ void clsUpdateEngines::sendRequest()
     emit stepChanged(m_fileIndex, Step::Requesting);
     const modDSSock::HttpRequest request =
         modDSSock::updateRequest(Platform::vendorHost(), requestedFile(), server(), modDSSock::RequestSettings::current());
-    m_sentServerLogin = request.login == modDSSock::HttpRequest::Login::Server;
-    m_sentProxyLogin = request.login == modDSSock::HttpRequest::Login::Proxy;
+    m_sentServerLogin = request.serverLogin.has_value();
+    m_sentProxyLogin = request.proxyLogin.has_value();
     restartIdleTimer();
     const int replyMs = currentIntervals().replyMs > 0 ? currentIntervals().replyMs
                                                        : 10000 * qMax<int>(1, myPreference().TimeOut());

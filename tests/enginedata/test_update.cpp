@@ -319,7 +319,8 @@ TEST(UpdateReplyTest, BytesPastTheLengthAreNotStoredAndProgressFollowsTheCount)
     reply.bodyBytes("cdEXTRA");
     EXPECT_EQ(sink, "abcd");
     EXPECT_TRUE(reply.lengthReached() && reply.completeAt(0));
-    EXPECT_FALSE(reply.completeAt(7));
+    // A connection broken after the last announced byte leaves the file whole.
+    EXPECT_TRUE(reply.completeAt(7));
 
     UpdateReply noLength;
     for (const char *line : {"HTTP/1.0 200 OK\r\n", "\n"})
@@ -329,6 +330,43 @@ TEST(UpdateReplyTest, BytesPastTheLengthAreNotStoredAndProgressFollowsTheCount)
     EXPECT_EQ(noLength.progressValue(), 50);
     EXPECT_FALSE(noLength.lengthReached());
     EXPECT_TRUE(noLength.completeAt(0));
+}
+
+// What the reader says of a reply whose connection closes at each point; without Content-Length
+// only the content checks can tell whether the body is the file.
+TEST(UpdateReplyTest, HowAReplyEndsAtEachClose)
+{
+    using State = HttpReplyReader::State;
+    const struct {
+        const char *name;
+        QByteArray reply;
+        State orderly;
+        State broken;   // the connection ended by an error
+        bool complete;
+    } cases[] = {
+        {"before any byte", "", State::NoReply, State::NoReply, false},
+        {"no status line", "[Engine]\r\n", State::NoStatusLine, State::NoStatusLine, false},
+        {"inside the header", "HTTP/1.0 200 OK\r\nContent-Le", State::HeaderCut, State::HeaderCut, false},
+        {"inside the body with a length", "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n[Engine]", State::BodyCut,
+         State::BodyCut, false},
+        {"at the length", "HTTP/1.0 200 OK\r\nContent-Length: 8\r\n\r\n[Engine]", State::Whole, State::Whole, true},
+        {"without a length", "HTTP/1.0 200 OK\r\n\r\n[Engine]", State::EndedByClose, State::BodyCut, true},
+        {"an error page", "HTTP/1.0 404 x\r\n\r\ngone", State::EndedByClose, State::BodyCut, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        UpdateReply reply;
+        const qsizetype headerEnd = c.reply.indexOf("\r\n\r\n");
+        const QByteArray header = headerEnd < 0 ? c.reply : c.reply.left(headerEnd + 4);
+        for (const QByteArray &line : header.split('\n')) {
+            if (!line.isEmpty())
+                reply.headerLine(QString::fromLatin1(line + (line.endsWith('\r') ? "\n" : "")));
+        }
+        reply.bodyBytes(c.reply.mid(header.size()));
+        EXPECT_EQ(reply.endsAs(0), c.orderly);
+        EXPECT_EQ(reply.endsAs(10053), c.broken);
+        EXPECT_EQ(reply.completeAt(0), c.complete);
+    }
 }
 
 TEST_F(UpdateTest, TheReminderGoesAndTheOpenerHearsOnlyOnceTheFifthFileIsStored)
