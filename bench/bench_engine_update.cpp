@@ -1,23 +1,27 @@
 // The engine data update against a server on 127.0.0.1 in a thread of this program (HTTP/1.0,
 // Content-Length, whole files, close after the body), with curl fetching the same five files
-// from the same server in the same run as the floor. The five files: "vqzeng5.dat" and
-// "catvqs.dat" of 100,000 generated engines, "top.vqs", "cat.vqs" and "vqreng.dat" from data/.
-// Curl and the update (the offscreen window in a child process of its own, so its peak memory
-// is its own) run alternately five times; the best time of each counts. The update holds the five
-// bodies until the last has come and stores them as one set, synced to disk.
+// from the same server in the same run, then the files it wrote synced to disk, as the floor. The
+// five files: "vqzeng5.dat" and "catvqs.dat" of 100,000 generated engines, "top.vqs" naming the
+// first of them, "cat.vqs" and "vqreng.dat" from data/. Curl and the update (the offscreen window in
+// a child process of its own, so its peak memory is its own) run alternately five times; the
+// best time of each counts. The update checks each body as its reader will read it, puts it on
+// the disk beside its target, synced, and after the fifth the five take their places as one set.
 //
-// Figures a run must meet: the update under 2x curl's time; its peak memory (VmHWM, see
-// BenchMemory::peakMb) under the resident memory before Start plus 2.5x the largest file; the
-// stored files equal the served bytes plus CR LF. Without curl on the PATH the comparison reads FAIL.
+// Figures a run must meet: the update under 2x the floor (curl plus the sync of its files); its
+// peak memory (VmHWM, see BenchMemory::peakMb) under the resident memory before Start plus 2.5x
+// the largest file; the stored files equal the served bytes plus CR LF. Without curl on the PATH
+// the comparison reads FAIL.
 // Then kill trials: an update over old files killed at points spread over a whole run, and the
 // interrupted writes finished as the next start does: the five files are all old or all new.
 //
 // Usage: bench_engine_update [engines]   (default: 100000)
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <map>
@@ -183,6 +187,18 @@ UpdateRun runChild(const QString &program, int port, const QString &root)
     return run;
 }
 
+// Puts a file's bytes on the disk, as the update does with each file it stores.
+bool syncFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+// The floor: curl fetches the five files, then they are synced; -1 when either fails.
 double runCurl(const QString &curl, int port, const QString &folder)
 {
     QStringList arguments = {u"--silent"_s, u"--show-error"_s, u"--fail"_s};
@@ -192,9 +208,11 @@ double runCurl(const QString &curl, int port, const QString &folder)
     }
     QElapsedTimer timer;
     timer.start();
-    const int exitCode = QProcess::execute(curl, arguments);
+    bool ok = QProcess::execute(curl, arguments) == 0;
+    for (const char *name : kNames)
+        ok = syncFile(folder + u'/' + QLatin1StringView(name)) && ok;
     const double ms = double(timer.nsecsElapsed()) / 1e6;
-    return exitCode == 0 ? ms : -1.0;
+    return ok ? ms : -1.0;
 }
 
 QString storedPath(const QString &root, const char *name)
@@ -271,6 +289,11 @@ std::map<std::string, QByteArray> servedFiles(const QString &folder, int engines
         if (file.open(QIODevice::ReadOnly))
             files[name] = file.readAll();
     }
+    // The top-engine list names engines of the database it comes with.
+    QByteArray top;
+    for (int i = 1; i <= std::min(engines, 20); ++i)
+        top += "Generated Engine " + QByteArray::number(i) + "\r\n";
+    files["top.vqs"] = top;
     return files;
 }
 
@@ -317,8 +340,7 @@ int main(int argc, char **argv)
         const QString root = work.path() + u"/update%1"_s.arg(round);
         QDir().mkpath(root + u"/program/system"_s);
         QDir().mkpath(root + u"/config"_s);
-        // curl's files are not synced: on the disk first, so the update's own syncs do not pay
-        // for writing them.
+        // Nothing else left to write: the update's own syncs pay for its files alone.
         ::sync();
         QElapsedTimer childTimer;
         childTimer.start();
@@ -340,8 +362,8 @@ int main(int argc, char **argv)
         ok = false;
     } else {
         const bool fast = allDone && best.ms < kTimeFactor * bestCurl;
-        std::printf("  update %.1f ms, curl %.1f ms (target under %.1f ms, %.0fx curl): %s\n", best.ms, bestCurl,
-                    kTimeFactor * bestCurl, kTimeFactor, verdict(fast));
+        std::printf("  update %.1f ms, floor %.1f ms (curl and a sync of its files; ratio %.2f, target under %.0fx): %s\n",
+                    best.ms, bestCurl, best.ms / bestCurl, kTimeFactor, verdict(fast));
         ok = ok && fast;
     }
     const double memoryTarget = best.beforeMb + kMemoryFactor * mb(double(largest));

@@ -1,11 +1,14 @@
 #include "enginedata/UpdateFiles.h"
 
-#include <functional>
+#include <algorithm>
+#include <array>
 
+#include <QSet>
+
+#include "platform/Codec1252.h"
 #include "platform/IniDocument.h"
 #include "platform/Numbers.h"
 #include "platform/TextFile.h"
-#include "sitedata/EngineRecordReader.h"
 #include "sitedata/modDataFiles.h"
 #include "sitedata/modEngineData.h"
 
@@ -16,49 +19,59 @@ namespace UpdateFiles {
 
 namespace {
 
-// Calls `onLine` with each line (line end cut off) and its number from 1 until it returns false.
-// Lines past the data files' line cap are left out, as the readers leave them out.
-void forEachLine(QByteArrayView bytes, const std::function<bool(QByteArrayView, qint64)> &onLine)
+// Names are compared ignoring case as the engine collection compares them, a character at a time
+// (QChar::toCaseFolded). In the program's code page every character folds to one character of the
+// code page or to none: folding the bytes by this table gives equal bytes exactly for names equal
+// ignoring case, without decoding them.
+const std::array<char, 256> &foldTable()
 {
-    qint64 number = 0;
-    for (qsizetype at = 0; at < bytes.size();) {
-        const qsizetype next = modEngineData::nextLineStart(bytes, at);
-        QByteArrayView line = bytes.sliced(at, next - at);
-        while (!line.isEmpty() && (line.back() == '\r' || line.back() == '\n'))
-            line.chop(1);
-        at = next;
-        ++number;
-        if (line.size() <= Platform::kMaxLineBytes && !onLine(line, number))
-            return;
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> folds{};
+        for (int byte = 0; byte < 256; ++byte) {
+            const QString character = Platform::fromAnsi(QByteArray(1, char(byte)));
+            bool encoded = false;
+            const QByteArray fold = Platform::toAnsi(character.toCaseFolded(), &encoded);
+            folds[size_t(byte)] = encoded && fold.size() == 1 ? fold[0] : char(byte);
+        }
+        return folds;
+    }();
+    return table;
+}
+
+// The bytes folded into `into`, which keeps its room for the next ones.
+void foldInto(QByteArray &into, QByteArrayView bytes)
+{
+    const std::array<char, 256> &folds = foldTable();
+    into.resize(bytes.size());
+    char *out = into.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = folds[size_t(static_cast<unsigned char>(bytes[i]))];
+}
+
+QByteArray folded(const QString &text)
+{
+    QByteArray bytes;
+    foldInto(bytes, Platform::toAnsi(text));
+    return bytes;
+}
+
+// A name's key among the names of a database: the hash of its folded bytes. Of 64 bits, two
+// names of one database share one about once in 10^14 databases.
+quint64 nameKey(QByteArray &buffer, QByteArrayView name)
+{
+    foldInto(buffer, name);
+    return qHash(QByteArrayView(buffer), size_t(0));
+}
+
+// Only the end line, Name lines and number lines ("Max..." and "SiteLevel") can make the engine
+// loader stop, hold a name or fail: a look at their first bytes passes over the others.
+bool mayMatter(QByteArrayView line)
+{
+    switch (line.isEmpty() ? 0 : line.front() | 0x20) {
+    case 'n': case 's': case 'e': return true;
+    case 'm': return line.size() > 1 && (line[1] | 0x20) == 'a';
+    default: return false;
     }
-}
-
-// The body's text as the readers of small files see it: its lines, long ones left out.
-QString smallFileText(QByteArrayView body)
-{
-    QStringList lines;
-    forEachLine(body, [&lines](QByteArrayView line, qint64) {
-        lines.append(modDataFiles::decoded(line));
-        return true;
-    });
-    return lines.join(u"\r\n"_s);
-}
-
-QString quoted(const QString &text)
-{
-    return u'"' + text + u'"';
-}
-
-QString startProblem(QByteArrayView body)
-{
-    if (body.contains('\0'))
-        return u"it holds binary data"_s;
-    qsizetype first = 0;
-    while (first < body.size() && (body[first] == ' ' || body[first] == '\t' || body[first] == '\r' || body[first] == '\n'))
-        ++first;
-    if (first < body.size() && body[first] == '<')
-        return u"it is a web page"_s;
-    return QString();
 }
 
 bool isNumberKey(EngineKey key)
@@ -67,109 +80,183 @@ bool isNumberKey(EngineKey key)
            || key == EngineKey::SiteLevel;
 }
 
+QString quoted(const QString &text)
+{
+    return u'"' + text + u'"';
+}
+
 } // namespace
+
+void Checker::reset()
+{
+    m_engineNames.clear();
+    m_mappedCategories.clear();
+    m_file = -1;
+}
+
+void Checker::begin(int fileIndex)
+{
+    m_file = fileIndex;
+    m_size = 0;
+    m_binary = m_sawText = m_webPage = false;
+    m_skipped.clear();
+    m_onLine = [this](QByteArrayView bytes) { return line(bytes); };
+    m_cutter.emplace(m_onLine, m_skipped);
+    m_stopped = false;
+    m_lines = 0;
+    m_problem.clear();
+    m_ended = m_inEntry = false;
+    m_reader.emplace(EngineRecordReader::Source::EngineDatabase);
+    m_names.clear();
+    m_mapped.clear();
+    m_lately.fill(QByteArray());
+    m_textLines.clear();
+}
+
+void Checker::take(QByteArrayView bytes)
+{
+    m_size += bytes.size();
+    m_binary = m_binary || bytes.contains('\0');
+    for (qsizetype i = 0; !m_sawText && i < bytes.size(); ++i) {
+        const char byte = bytes[i];
+        m_sawText = byte != ' ' && byte != '\t' && byte != '\r' && byte != '\n';
+        m_webPage = byte == '<';
+    }
+    m_stopped = m_stopped || !m_cutter->take(bytes);
+}
+
+QString Checker::end()
+{
+    if (!m_stopped)
+        m_cutter->finish();
+    m_cutter.reset();
+    if (m_size == 0)
+        return m_file == TopEngines ? QString() : u"it is empty"_s;
+    if (m_binary)
+        return u"it holds binary data"_s;
+    if (m_webPage)
+        return u"it is a web page"_s;
+    return fileProblem();
+}
 
 QString Checker::problem(int fileIndex, QByteArrayView body)
 {
-    if (body.isEmpty())
-        return fileIndex == TopEngines ? QString() : u"it is empty"_s;
-    if (const QString start = startProblem(body); !start.isEmpty())
-        return start;
-    switch (fileIndex) {
-    case EngineDatabase: return databaseProblem(body);
-    case EngineCategoryData: return categoryDataProblem(body);
-    case TopEngines: return topEnginesProblem(body);
-    case CategoryList: return categoryListProblem(body);
-    case RankingEngines: return rankingEnginesProblem(body);
-    default: return u"it is no engine data file"_s;
+    begin(fileIndex);
+    take(body);
+    return end();
+}
+
+// False once the file's reader reads no further.
+bool Checker::line(QByteArrayView bytes)
+{
+    ++m_lines;
+    switch (m_file) {
+    case EngineDatabase: return databaseLine(bytes);
+    case EngineCategoryData: return categoryDataLine(bytes);
+    case TopEngines: return topEnginesLine(bytes);
+    default: m_textLines.append(modDataFiles::decoded(bytes)); return true;
     }
 }
 
 // The engine loader reads to the end line, and a number it cannot hold stops it with its
 // "corrupted" box.
-QString Checker::databaseProblem(QByteArrayView body)
+bool Checker::databaseLine(QByteArrayView bytes)
 {
-    EngineRecordReader reader(EngineRecordReader::Source::EngineDatabase);
-    QSet<CaseInsensitiveKey> names;
-    bool ended = false;
-    QString problem;
-    forEachLine(body, [&](QByteArrayView bytes, qint64 number) {
-        const modEngineData::EngineByteLine line = modEngineData::readEngineLine(bytes);
-        ended = line.kind == modEngineData::EngineByteLine::EndMarker;
-        if (line.kind != modEngineData::EngineByteLine::KeyLine)
-            return !ended;
-        if (line.key == EngineKey::Name && !line.value.isEmpty())
-            names.insert({reader.read(line.key, line.value).text});
-        else if (isNumberKey(line.key) && !reader.read(line.key, line.value).number)
-            problem = u"line "_s + QString::number(number) + u" ("_s + quoted(modDataFiles::decoded(bytes))
-                      + u") holds a number out of its range"_s;
-        return problem.isEmpty();
-    });
-    if (!problem.isEmpty())
-        return problem;
-    if (!ended)
-        return u"it ends before its end line \"END:Version 6.0\""_s;
-    if (names.isEmpty())
-        return u"it holds no engine"_s;
-    m_engineNames = std::move(names);
-    return QString();
+    if (!mayMatter(bytes))
+        return true;
+    const modEngineData::EngineByteLine line = modEngineData::readEngineLine(bytes);
+    m_ended = line.kind == modEngineData::EngineByteLine::EndMarker;
+    if (line.kind != modEngineData::EngineByteLine::KeyLine)
+        return !m_ended;
+    if (line.key == EngineKey::Name && !line.value.isEmpty())
+        m_names.push_back(nameKey(m_buffer, line.value));
+    else if (isNumberKey(line.key) && !m_reader->read(line.key, line.value).number)
+        m_problem = u"line "_s + QString::number(lineNumber()) + u" ("_s + quoted(modDataFiles::decoded(bytes))
+                    + u") holds a number out of its range"_s;
+    return m_problem.isEmpty();
 }
 
-QString Checker::categoryDataProblem(QByteArrayView body)
+bool Checker::categoryDataLine(QByteArrayView bytes)
 {
-    QSet<CaseInsensitiveKey> mapped;
-    bool inEntry = false;
-    bool ended = false;
-    forEachLine(body, [&](QByteArrayView bytes, qint64) {
-        const modEngineData::CategoryByteLine line = modEngineData::readCategoryLine(bytes);
-        ended = line.kind == modEngineData::CategoryByteLine::End;
-        inEntry = inEntry || line.kind == modEngineData::CategoryByteLine::EntryStart;
-        const qsizetype equals = bytes.indexOf('=');
-        if (inEntry && line.kind == modEngineData::CategoryByteLine::Item && equals > 0)
-            mapped.insert({modDataFiles::decoded(bytes.first(equals))});
-        return !ended;
-    });
-    if (!inEntry)
-        return u"it holds no engine category entry"_s;
-    if (!ended)
-        return u"it ends before its end line \"END\""_s;
-    // "URL" gives a custom-category engine's directory address, no category.
-    mapped.remove({u"URL"_s});
-    m_mappedCategories = std::move(mapped);
-    return QString();
+    const modEngineData::CategoryByteLine line = modEngineData::readCategoryLine(bytes);
+    m_ended = line.kind == modEngineData::CategoryByteLine::End;
+    m_inEntry = m_inEntry || line.kind == modEngineData::CategoryByteLine::EntryStart;
+    const qsizetype equals = line.kind == modEngineData::CategoryByteLine::Item ? bytes.indexOf('=') : -1;
+    if (m_inEntry && equals > 0 && !seenLately(bytes.first(equals))) {
+        foldInto(m_buffer, bytes.first(equals));
+        if (!m_mapped.contains(m_buffer))
+            m_mapped.insert(m_buffer, modDataFiles::decoded(bytes.first(equals)));
+    }
+    return !m_ended;
 }
 
-QString Checker::topEnginesProblem(QByteArrayView body) const
+// Entries map the same few categories over and over: a category met lately is known already.
+bool Checker::seenLately(QByteArrayView category)
 {
-    QString problem;
-    forEachLine(body, [&](QByteArrayView bytes, qint64 number) {
-        if (bytes.isEmpty() || bytes.front() == '#')
-            return true;
-        const QString name = modEngineData::trimSpaces(modDataFiles::decoded(bytes));
-        if (!name.isEmpty() && !m_engineNames.contains({name}))
-            problem = u"line "_s + QString::number(number) + u" ("_s + quoted(name)
-                      + u") names no engine of the new engine database"_s;
-        return problem.isEmpty();
-    });
-    return problem;
+    QByteArray &slot = m_lately[(static_cast<unsigned char>(category.front()) * 31 + size_t(category.size())) % m_lately.size()];
+    if (slot == category)
+        return true;
+    slot = category.toByteArray();
+    return false;
 }
 
-QString Checker::categoryListProblem(QByteArrayView body) const
+bool Checker::topEnginesLine(QByteArrayView bytes)
 {
-    const modEngineData::CategoryList list = modEngineData::parseCategoryList(Platform::splitLines(smallFileText(body)));
-    QSet<CaseInsensitiveKey> categories;
+    if (bytes.isEmpty() || bytes.front() == '#')
+        return true;
+    const QString name = modEngineData::trimSpaces(modDataFiles::decoded(bytes));
+    if (!name.isEmpty()
+        && !std::binary_search(m_engineNames.begin(), m_engineNames.end(), nameKey(m_buffer, Platform::toAnsi(name))))
+        m_problem = u"line "_s + QString::number(lineNumber()) + u" ("_s + quoted(name)
+                    + u") names no engine of the new engine database"_s;
+    return m_problem.isEmpty();
+}
+
+QString Checker::fileProblem()
+{
+    if (!m_problem.isEmpty())
+        return m_problem;
+    switch (m_file) {
+    case EngineDatabase:
+        if (!m_ended)
+            return u"it ends before its end line \"END:Version 6.0\""_s;
+        if (m_names.empty())
+            return u"it holds no engine"_s;
+        std::sort(m_names.begin(), m_names.end());
+        m_engineNames = std::move(m_names);
+        return QString();
+    case EngineCategoryData:
+        if (!m_inEntry)
+            return u"it holds no engine category entry"_s;
+        if (!m_ended)
+            return u"it ends before its end line \"END\""_s;
+        // "URL" gives a custom-category engine's directory address, no category.
+        m_mapped.remove("url");
+        m_mappedCategories = std::move(m_mapped);
+        return QString();
+    case TopEngines: return QString();
+    case CategoryList: return categoryListProblem();
+    case RankingEngines: return rankingEnginesProblem();
+    default: return u"it is no engine data file"_s;
+    }
+}
+
+QString Checker::categoryListProblem() const
+{
+    const modEngineData::CategoryList list = modEngineData::parseCategoryList(m_textLines);
+    QSet<QByteArray> categories;
     for (const modEngineData::CategoryListEntry &entry : list.categories) {
         if (entry.MainCategory.isEmpty())
             continue;
-        categories.insert({entry.MainCategory});
+        categories.insert(folded(entry.MainCategory));
         for (const QString &sub : entry.SubCategories)
-            categories.insert({sub});
+            categories.insert(folded(sub));
     }
     if (categories.isEmpty())
         return u"it holds no main category"_s;
-    for (const CaseInsensitiveKey &category : m_mappedCategories) {
-        if (!categories.contains(category))
-            return u"it lacks the category "_s + quoted(category.text) + u" that the engine category data maps"_s;
+    for (auto mapped = m_mappedCategories.cbegin(); mapped != m_mappedCategories.cend(); ++mapped) {
+        if (!categories.contains(mapped.key()))
+            return u"it lacks the category "_s + quoted(mapped.value()) + u" that the engine category data maps"_s;
     }
     return QString();
 }
@@ -177,9 +264,9 @@ QString Checker::categoryListProblem(QByteArrayView body) const
 // As the ranking readers read it (their reader lives with the rank check, which this library
 // does not link; the INI rules and numbers are the platform's): "Engines" lists the engines and
 // every one listed has its section; the keyword builder needs "NumOfURLs" of at least 1.
-QString Checker::rankingEnginesProblem(QByteArrayView body)
+QString Checker::rankingEnginesProblem() const
 {
-    const Platform::IniDocument file = Platform::IniDocument::fromText(QString(), smallFileText(body));
+    const Platform::IniDocument file = Platform::IniDocument::fromText(QString(), m_textLines.join(u"\r\n"_s));
     const QString engines = u"Engines"_s;
     const std::optional<qint16> count = Platform::strictToInt16(file.valueOr(engines, u"NumOfEngines"_s));
     if (!count || *count < 1)

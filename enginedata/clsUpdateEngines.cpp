@@ -19,7 +19,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kCrLf = u"\r\n"_s;
-constexpr qint64 kReservedBodyBytes = qint64(64) * 1024 * 1024;
 constexpr qsizetype kShownStatusChars = 200;
 
 clsUpdateEngines::Intervals &currentIntervals()
@@ -108,7 +107,7 @@ void clsUpdateEngines::start()
         return;
     m_fileIndex = 0;
     m_firstConnect = true;
-    m_checker = UpdateFiles::Checker();
+    m_checker.reset();
     m_newFiles.abandon();
     connectForFile();
 }
@@ -124,7 +123,6 @@ void clsUpdateEngines::connectForFile()
 {
     m_state = State::Connecting;
     m_reply.reset();
-    m_body = QByteArray();
     m_socket.setAction(Platform::DsSocket::kActionClose);
     m_socket.setByteReceive(false);
     m_socket.setLineMode(true);
@@ -213,11 +211,17 @@ void clsUpdateEngines::headerEnded()
 {
     emit progressChanged(0, m_reply.progressMaximum());
     if (m_reply.status() == 200) {
-        // Room for the announced length at once, within a bound: a length alone holds no memory.
-        m_body.reserve(qMin<qint64>(m_reply.contentLength().value_or(0), kReservedBodyBytes));
+        // The bytes are checked and go to the disk beside the target as they come.
+        const QString target = targetPath(m_fileIndex);
+        if (!m_newFiles.start(target)) {
+            failWith(u"saveEngineData: cannot write "_s + target,
+                     u"the engine data file "_s + target + u" could not be written."_s);
+            return;
+        }
+        m_checker.begin(m_fileIndex);
         m_reply.setSink([this](QByteArrayView bytes) {
-            m_body.append(bytes);
-            return true;
+            m_checker.take(bytes);
+            return m_newFiles.write(bytes);
         });
     }
     m_socket.setByteReceive(true);
@@ -310,10 +314,10 @@ void clsUpdateEngines::responseEnded(int code, const QString &text)
         failedResponse(code, text);
 }
 
-// A whole reply: stored beside its target when it reads as its file, else the run fails.
+// A whole reply: kept beside its target when it reads as its file, else the run fails.
 void clsUpdateEngines::storeFile()
 {
-    const QString problem = m_checker.problem(m_fileIndex, m_body);
+    const QString problem = m_checker.end();
     if (!problem.isEmpty()) {
         failWith(u"EngineUpdate: "_s + requestedFile() + u" is not engine data: "_s + problem + kCrLf
                      + QString::fromLatin1(m_reply.loggedBody()),
@@ -323,10 +327,7 @@ void clsUpdateEngines::storeFile()
     }
     // Each stored file ends with one CR LF more than its body.
     const QString target = targetPath(m_fileIndex);
-    const bool written = m_newFiles.start(target) && m_newFiles.write(m_body) && m_newFiles.write("\r\n")
-                         && m_newFiles.finish();
-    m_body = QByteArray();
-    if (!written) {
+    if (!m_newFiles.write("\r\n") || !m_newFiles.finish()) {
         failWith(u"saveEngineData: cannot write "_s + target,
                  u"the engine data file "_s + target + u" could not be written."_s);
         return;
@@ -459,6 +460,5 @@ void clsUpdateEngines::stopRequest()
         timer->stop();
     modDSSock::SocketDisconnect(m_socket);
     m_reply.setSink({});
-    m_body = QByteArray();
     m_newFiles.abandon();
 }

@@ -100,8 +100,7 @@ private:
     bool m_sentServerLogin = false;
     bool m_sentProxyLogin = false;
     UpdateReply m_reply;
-    // The body of the file coming now; once checked it goes to the disk and is dropped here.
-    QByteArray m_body;
+    // The file coming now is read by the checks and written beside its target as its bytes come.
     UpdateFiles::Checker m_checker;
     Platform::FileSet m_newFiles;
     QTimer m_connectTimer;

@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 
 #include "platform/Codec1252.h"
+#include "platform/LineCutter.h"
 #include "platform/WriteSteps.h"
 
 #include <QFile>
@@ -10,89 +11,6 @@ namespace Platform {
 namespace {
 
 constexpr qint64 kReadChunk = 256 * 1024;
-
-// Cuts a stream of bytes into lines (CR LF, CR or a lone LF ends one, also when a chunk's end
-// falls between CR and LF). A line that grows past kMaxLineBytes is dropped as it comes.
-class LineCutter {
-public:
-    LineCutter(const std::function<bool(QByteArrayView)> &onLine, QList<qint64> &skipped)
-        : m_onLine(onLine), m_skipped(skipped)
-    {
-    }
-
-    // False once `onLine` has asked to stop.
-    bool take(QByteArrayView chunk)
-    {
-        const char *bytes = chunk.data();
-        const qsizetype size = chunk.size();
-        qsizetype start = m_afterCr && size > 0 && bytes[0] == '\n' ? 1 : 0;
-        m_afterCr = false;
-        for (qsizetype i = start; i < size; ++i) {
-            // Text bytes lie above CR: one comparison passes over them.
-            if (static_cast<unsigned char>(bytes[i]) > '\r')
-                continue;
-            const char byte = bytes[i];
-            if (byte != '\r' && byte != '\n')
-                continue;
-            if (!endLine(QByteArrayView(bytes + start, i - start)))
-                return false;
-            if (byte == '\r') {
-                if (i + 1 == size)
-                    m_afterCr = true;
-                else if (bytes[i + 1] == '\n')
-                    ++i;
-            }
-            start = i + 1;
-        }
-        hold(QByteArrayView(bytes + start, size - start));
-        return true;
-    }
-
-    // The last line, when the file does not end with a line end.
-    void finish()
-    {
-        if (m_overlong || !m_pending.isEmpty())
-            endLine(QByteArrayView());
-    }
-
-private:
-    void hold(QByteArrayView bytes)
-    {
-        if (m_overlong)
-            return;
-        if (m_pending.size() + bytes.size() > kMaxLineBytes) {
-            m_overlong = true;
-            m_pending.clear();
-            return;
-        }
-        m_pending.append(bytes);
-    }
-
-    bool endLine(QByteArrayView bytes)
-    {
-        ++m_lineNumber;
-        bool goOn = true;
-        if (m_pending.isEmpty() && !m_overlong && bytes.size() <= kMaxLineBytes) {
-            goOn = m_onLine(bytes);
-        } else {
-            hold(bytes);
-            if (m_overlong)
-                m_skipped.append(m_lineNumber);
-            else
-                goOn = m_onLine(m_pending);
-        }
-        m_pending.clear();
-        m_overlong = false;
-        return goOn;
-    }
-
-    const std::function<bool(QByteArrayView)> &m_onLine;
-    QList<qint64> &m_skipped;
-    QByteArray m_pending;     // the current line so far, when a chunk's end cut it
-    bool m_overlong = false;  // the current line is past the limit: its bytes are not kept
-    bool m_afterCr = false;   // the last chunk ended in CR: a LF starting the next one belongs to it
-    qint64 m_lineNumber = 0;
-};
 
 } // namespace
 

@@ -330,6 +330,9 @@ CategoryList parseCategoryList(const QStringList &lines)
 qsizetype nextLineStart(QByteArrayView bytes, qsizetype lineStart)
 {
     for (qsizetype i = lineStart; i < bytes.size(); ++i) {
+        // Text bytes lie above CR: one comparison passes over them.
+        if (static_cast<unsigned char>(bytes[i]) > '\r')
+            continue;
         if (bytes[i] == '\n')
             return i + 1;
         if (bytes[i] == '\r')

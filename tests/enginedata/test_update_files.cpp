@@ -57,14 +57,20 @@ qsizetype lastTellableCut(int file, const QByteArray &whole)
 
 } // namespace
 
-TEST(UpdateFilesTest, TheBundledFilesPassWithEveryLineEnd)
+// Whole or in pieces as a server sends them, a piece's end between CR and LF included.
+TEST(UpdateFilesTest, TheBundledFilesPassWithEveryLineEndInAnyPieces)
 {
     for (const QByteArray &lineEnd : {QByteArray("\r\n"), QByteArray("\n"), QByteArray("\r")}) {
-        UpdateFiles::Checker checker;
-        for (int file = 0; file < 5; ++file) {
-            QByteArray body = bundled(file);
-            body.replace("\r\n", lineEnd);
-            EXPECT_EQ(checker.problem(file, body), QString()) << kNames[file] << " " << lineEnd.size();
+        for (const qsizetype piece : {qsizetype(0), qsizetype(1), qsizetype(7)}) {
+            UpdateFiles::Checker checker;
+            for (int file = 0; file < 5; ++file) {
+                QByteArray body = bundled(file);
+                body.replace("\r\n", lineEnd);
+                checker.begin(file);
+                for (qsizetype at = 0; at < body.size(); at += piece > 0 ? piece : body.size())
+                    checker.take(QByteArrayView(body).sliced(at, std::min(piece > 0 ? piece : body.size(), body.size() - at)));
+                EXPECT_EQ(checker.end(), QString()) << kNames[file] << " " << lineEnd.size() << " " << piece;
+            }
         }
     }
 }

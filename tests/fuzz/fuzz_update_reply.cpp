@@ -1,10 +1,12 @@
 // The engine data download's reply reader fed as the socket feeds it: header lines up to LF,
 // then the body in chunks of random sizes. A reply completes a file only with status 200, an
 // ended header and a byte count that matches its Content-Length (or, without one, an orderly
-// close), and the file gets exactly the body bytes up to that length.
+// close), and the file gets exactly the body bytes up to that length. The content checks read
+// that body alike whole and in the same chunks, as every one of the five files.
 #include <cstdlib>
 #include <random>
 
+#include "enginedata/UpdateFiles.h"
 #include "enginedata/UpdateReply.h"
 #include "platform/Codec1252.h"
 #include "platform/DsSocket.h"
@@ -19,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     QByteArray stored;
     QByteArray fed;
+    QList<qsizetype> chunks;
     UpdateReply reader;
     reader.setSink([&stored](QByteArrayView bytes) {
         stored += bytes.toByteArray();
@@ -37,6 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         } else {
             const QByteArray chunk = reply.mid(at, qsizetype(chunkSizes() % 4096) + 1);
             fed += chunk;
+            chunks.append(chunk.size());
             failed = reader.bodyBytes(chunk) == UpdateReply::Step::Failed;
             at += chunk.size();
         }
@@ -52,5 +56,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     if (stored.size() != reader.bodyBytesReceived() || reader.loggedBody() != stored.left(UpdateReply::kLoggedBodyBytes))
         std::abort();
+    for (int file = 0; file < 5; ++file) {
+        UpdateFiles::Checker whole;
+        UpdateFiles::Checker pieces;
+        pieces.begin(file);
+        qsizetype from = 0;
+        for (qsizetype chunk : chunks) {
+            pieces.take(QByteArrayView(stored).sliced(qMin(from, stored.size()), qMax<qsizetype>(0, qMin(chunk, stored.size() - from))));
+            from += chunk;
+        }
+        if (pieces.end() != whole.problem(file, stored))
+            std::abort();
+    }
     return 0;
 }
