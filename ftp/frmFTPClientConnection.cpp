@@ -396,6 +396,9 @@ void frmFTPClient::btnSendFile_Click()
     if (!setFileList())
         return;
     // A folder typed into the box but not entered: the files go there once the server is in it.
+    // A blank box shows again the folder they go to.
+    if (txtRemotePath->text().trimmed().isEmpty())
+        txtRemotePath->setText(modFTP::state().remotePath);
     if (txtRemotePath->text() != modFTP::state().remotePath && !changeFolderTo(typedFolder()))
         return;
     m_stopRequested = false;
