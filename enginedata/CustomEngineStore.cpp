@@ -90,6 +90,18 @@ CustomEngineStore::CustomEngineStore(const QString &folder)
 {
 }
 
+bool CustomEngineStore::holdsEngine() const
+{
+    bool found = false;
+    modDataFiles::forEachByteLine(m_engineFile, [&found](QByteArrayView bytes) {
+        const modEngineData::EngineByteLine line = modEngineData::readEngineLine(bytes);
+        found = line.kind == modEngineData::EngineByteLine::KeyLine && line.key == EngineKey::Name
+                && !line.value.isEmpty();
+        return !found;
+    });
+    return found;
+}
+
 void CustomEngineStore::load()
 {
     m_records.clear();

@@ -1,7 +1,6 @@
 #include "enginedata/UpdateReply.h"
 
 #include "transport/HttpReply.h"
-#include "transport/frmHTTP.h"
 
 using namespace Qt::StringLiterals;
 
@@ -17,35 +16,25 @@ UpdateReply::Step UpdateReply::fail(const QString &reason)
     return Step::Failed;
 }
 
+UpdateReply::Step UpdateReply::failIfUnreadable()
+{
+    return m_reader.failed() ? fail(m_reader.problem(m_reader.state())) : Step::More;
+}
+
 UpdateReply::Step UpdateReply::headerLine(const QString &line)
 {
     if (m_failed)
         return Step::Failed;
     m_header += line;
-    if (m_header.size() > frmHTTP::kMaxHeaderChars)
-        return fail(u"the reply header is too large"_s);
-    if (HttpReply::endsHeader(line)) {
-        m_headerEnded = true;
-        return Step::HeaderEnded;
-    }
-    readField(line);
-    return m_failed ? Step::Failed : Step::More;
+    m_reader.headerLine(line);
+    if (failIfUnreadable() == Step::Failed)
+        return Step::Failed;
+    return m_reader.headerEnded() ? Step::HeaderEnded : Step::More;
 }
 
-void UpdateReply::readField(const QString &line)
+int UpdateReply::status() const
 {
-    if (HttpReply::isStatusLine(line)) {
-        m_status = HttpReply::statusCode(line).value_or(HttpReply::kNoSpaceStatus);
-        return;
-    }
-    const std::optional<QString> value = HttpReply::fieldValue(line, "Content-Length"_L1);
-    if (!value)
-        return;
-    m_contentLength = HttpReply::lengthValue(*value);
-    if (!m_contentLength)
-        fail(u"unreadable Content-Length: "_s + *value);
-    else if (*m_contentLength > kMaxBodyBytes)
-        fail(u"Content-Length above the limit: "_s + *value);
+    return m_header.isEmpty() ? 0 : m_reader.status().value_or(HttpReply::kNoSpaceStatus);
 }
 
 UpdateReply::Step UpdateReply::bodyBytes(QByteArrayView bytes)
@@ -53,13 +42,11 @@ UpdateReply::Step UpdateReply::bodyBytes(QByteArrayView bytes)
     if (m_failed)
         return Step::Failed;
     // Bytes past Content-Length belong to no file.
-    if (m_contentLength)
-        bytes = bytes.first(qMin<qint64>(bytes.size(), *m_contentLength - m_received));
-    if (m_received + bytes.size() > kMaxBodyBytes)
-        return fail(u"the body is larger than the limit"_s);
+    bytes = bytes.first(m_reader.bodyBytes(bytes.size()));
+    if (failIfUnreadable() == Step::Failed)
+        return Step::Failed;
     if (m_bodyStart.size() < kLoggedBodyBytes)
         m_bodyStart += bytes.first(qMin<qsizetype>(bytes.size(), kLoggedBodyBytes - m_bodyStart.size()));
-    m_received += bytes.size();
     if (m_sink && !bytes.isEmpty() && !m_sink(bytes))
         return fail(u"the file could not be written"_s);
     return Step::More;
@@ -67,17 +54,17 @@ UpdateReply::Step UpdateReply::bodyBytes(QByteArrayView bytes)
 
 bool UpdateReply::completeAt(int closeCode) const
 {
-    if (m_failed || closeCode != 0 || m_status != 200 || !m_headerEnded)
-        return false;
-    return !m_contentLength || m_received == *m_contentLength;
+    return !m_failed && status() == 200 && HttpReplyReader::isWhole(endsAs(closeCode));
 }
 
 int UpdateReply::progressMaximum() const
 {
-    return m_contentLength && *m_contentLength >= 1 ? int(*m_contentLength) : 100;
+    const qint64 length = contentLength().value_or(0);
+    return length >= 1 ? int(length) : 100;
 }
 
 int UpdateReply::progressValue() const
 {
-    return m_contentLength && *m_contentLength >= 1 && *m_contentLength >= m_received ? int(m_received) : 50;
+    const qint64 length = contentLength().value_or(0);
+    return length >= 1 && length >= bodyBytesReceived() ? int(bodyBytesReceived()) : 50;
 }

@@ -2,8 +2,6 @@
 
 #include "platform/WriteSteps.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -11,17 +9,8 @@
 namespace Platform::CommitMark {
 namespace {
 
-// The ids of the marks standing in the folder, with their paths.
-template <typename OnMark>
-void forEachMark(const QString &folder, const OnMark &onMark)
-{
-    for (const QFileInfo &info : QDir(folder).entryInfoList({QLatin1Char('*') + kCommitSuffix},
-                                                            QDir::Files | QDir::Hidden | QDir::System)) {
-        const QString id = info.fileName().chopped(kCommitSuffix.size());
-        if (!info.isSymLink() && isSetId(id))
-            onMark(id, info.absoluteFilePath());
-    }
-}
+const QByteArray kJournalKey = "journal";
+const QByteArray kMarkEnd = "end";
 
 } // namespace
 
@@ -35,27 +24,42 @@ bool isSetId(QStringView id)
     return !id.isEmpty() && std::all_of(id.begin(), id.end(), isLetterOrDigit);
 }
 
-QString path(const QString &folder, const QString &setId)
+QString path(const QString &firstJournal, const QString &setId)
 {
-    return folder + setId + kCommitSuffix;
+    return QFileInfo(firstJournal).absolutePath() + QLatin1Char('/') + setId + kCommitSuffix;
 }
 
-QSet<QString> committedSets(const QStringList &folders)
+QString setIdOfName(const QString &fileName)
 {
-    QSet<QString> sets;
-    for (const QString &folder : folders)
-        forEachMark(folder, [&sets](const QString &id, const QString &) { sets.insert(id); });
-    return sets;
+    const QString id = fileName.endsWith(kCommitSuffix) ? fileName.chopped(kCommitSuffix.size()) : QString();
+    return isSetId(id) ? id : QString();
 }
 
-void removeUnheld(const QStringList &folders, const QSet<QString> &heldSets)
+bool put(const QString &path, const Mark &mark)
 {
-    for (const QString &folder : folders) {
-        forEachMark(folder, [&heldSets](const QString &id, const QString &markPath) {
-            if (!heldSets.contains(id))
-                QFile::remove(markPath);
-        });
+    QByteArray bytes = SetJournal::directionWord(mark.direction) + '\n';
+    for (const QString &journal : mark.journals)
+        bytes += SetJournal::pathLine(kJournalKey, journal) + '\n';
+    return putSynced(path, bytes + kMarkEnd + '\n');
+}
+
+std::optional<Mark> read(const QString &path)
+{
+    const auto bytes = readSmallRegularFile(path, SetJournal::kMaxBytes);
+    if (!bytes)
+        return std::nullopt;
+    const QList<QByteArray> lines = bytes->split('\n');
+    const std::optional<SetJournal::Direction> direction = SetJournal::directionOf(lines.first());
+    if (!direction || lines.size() < 4 || lines.last() != QByteArray() || lines.at(lines.size() - 2) != kMarkEnd)
+        return std::nullopt;
+    Mark mark{*direction, {}};
+    for (qsizetype i = 1; i < lines.size() - 2; ++i) {
+        const QString journal = SetJournal::pathOf(lines.at(i), kJournalKey);
+        if (!QFileInfo(journal).isAbsolute())
+            return std::nullopt;
+        mark.journals.append(journal);
     }
+    return mark;
 }
 
 } // namespace Platform::CommitMark

@@ -10,22 +10,59 @@
 #include <utility>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <unistd.h>
 #endif
 
 namespace Platform {
 namespace {
 
-// A second name of the old target, so that a roll back finds it whole.
+using SetJournal::Direction;
+
+// The file a write to `path` replaces, by its folder's real path; empty when it cannot be one of
+// a set's files.
+QString setTarget(const QString &path)
+{
+    if (path.isEmpty() || !isPlainFileName(QFileInfo(path).fileName()))
+        return QString();
+    const QFileInfo target(finalTarget(path));
+    const QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty() || target.isSymLink() || target.isDir() || !isPlainFileName(target.fileName()))
+        return QString();
+    return folder + QLatin1Char('/') + target.fileName();
+}
+
+// A copy of the file under a new name, byte for byte, flushed to disk.
+bool copyNew(const QString &from, const QString &to)
+{
+    QFile source(from);
+    QFile copy(to);
+    if (!source.open(QIODevice::ReadOnly) || !createNew(copy))
+        return false;
+    bool copied = true;
+    while (copied && !source.atEnd()) {
+        const QByteArray chunk = source.read(1024 * 1024);
+        copied = source.error() == QFileDevice::NoError && copy.write(chunk) == chunk.size();
+    }
+    copied = copied && syncToDisk(copy);
+    copy.close();
+    if (!copied)
+        copy.remove();
+    return copied;
+}
+
+// A second name of the old target, so that a roll back finds it whole; made new, as the copies.
 bool keepOldName(const QString &target)
 {
     const QString old = target + kOldSuffix;
-    QFile::remove(old);
+    killPoint(old);
 #ifdef Q_OS_UNIX
     if (::link(QFile::encodeName(target).constData(), QFile::encodeName(old).constData()) == 0)
         return true;
+    if (errno == EEXIST)
+        return false;
 #endif
-    return QFile::copy(target, old);
+    return copyNew(target, old);
 }
 
 // The files of a set that lie in one folder, under the journal beside the first of them.
@@ -35,24 +72,77 @@ struct FolderPart {
     QList<SetJournal::Entry> entries;
 };
 
-FolderPart &partFor(QList<FolderPart> &parts, const QString &path)
+FolderPart &partFor(QList<FolderPart> &parts, const QString &target)
 {
-    const QString folder = QFileInfo(path).absolutePath() + QLatin1Char('/');
+    const QString folder = QFileInfo(target).absolutePath() + QLatin1Char('/');
     for (FolderPart &part : parts) {
         if (part.folder == folder)
             return part;
     }
-    parts.append({folder, path + kJournalSuffix, {}});
+    parts.append({folder, target + kJournalSuffix, {}});
     return parts.last();
 }
 
+QStringList journalsOf(const QList<FolderPart> &parts)
+{
+    QStringList journals;
+    for (const FolderPart &part : parts)
+        journals.append(part.journalPath);
+    return journals;
+}
+
+bool putEveryJournal(const QList<FolderPart> &parts, const SetJournal::Journal &base)
+{
+    bool put = true;
+    for (const FolderPart &part : parts) {
+        SetJournal::Journal journal = base;
+        journal.entries = part.entries;
+        put = put && SetJournal::put(part.journalPath, journal);
+    }
+    return put;
+}
+
+// Turns the set from one way to the other as one step; true once it goes `to`. Over several
+// folders the commit mark is that step, and each journal then goes `to` on its own, so that no
+// start needs the mark again.
+bool turn(const QList<FolderPart> &parts, Direction from, Direction to)
+{
+    if (parts.size() == 1)
+        return SetJournal::put(parts.first().journalPath, {to, {}, {}, parts.first().entries});
+    const QString id = CommitMark::newSetId();
+    const QStringList journals = journalsOf(parts);
+    const QString mark = CommitMark::path(journals.first(), id);
+    if (!putEveryJournal(parts, {from, id, journals, {}}) || !CommitMark::put(mark, {to, journals}))
+        return false;
+    if (putEveryJournal(parts, {to, {}, {}, {}})) {
+        killPoint(mark);
+        QFile::remove(mark);
+    }
+    return true;
+}
+
+// Pending journals of a set never turned go, the first folder's last: while it stands, the
+// others can still tell that the set never turned.
 void removeJournals(const QList<FolderPart> &parts)
 {
+    for (auto part = parts.crbegin(); part != parts.crend(); ++part) {
+        killPoint(part->journalPath);
+        QFile::remove(part->journalPath);
+    }
+}
+
+void finishEveryJournal(const QList<FolderPart> &parts, Direction direction)
+{
     for (const FolderPart &part : parts)
-        QFile::remove(part.journalPath);
+        SetJournal::finish(part.folder, part.journalPath, part.entries, direction);
 }
 
 } // namespace
+
+void setKillPointHook(std::function<void(const QString &path)> hook)
+{
+    killPointHook() = std::move(hook);
+}
 
 FileSet::~FileSet()
 {
@@ -67,16 +157,36 @@ bool FileSet::add(const QString &path, const QByteArray &bytes)
 bool FileSet::start(const QString &path)
 {
     closeOpenFile(true);
-    if (path.isEmpty() || !isPlainFileName(QFileInfo(path).fileName()) || QFileInfo(path).isDir()) {
+    const QString target = setTarget(path);
+    const QFileInfo existing(target);
+    if (target.isEmpty() || (existing.exists() && !existing.isWritable())) {
         abandon();
         return false;
     }
-    m_open = std::make_unique<QFile>(path + kNewSuffix);
-    m_openPath = path;
-    if (m_open->open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return true;
-    abandon();
-    return false;
+    drop(target);
+    auto file = std::make_unique<QFile>(target + kNewSuffix);
+    // The permissions come before the bytes: an owner-only file is never readable by others.
+    if (!createNew(*file) || (existing.exists() && !file->setPermissions(existing.permissions()))) {
+        if (file->isOpen())
+            file->remove();
+        abandon();
+        return false;
+    }
+    m_open = std::move(file);
+    m_opened = {path, target, false};
+    return true;
+}
+
+// A path given again: the file added before for it goes.
+void FileSet::drop(const QString &target)
+{
+    const auto earlier = std::find_if(m_added.cbegin(), m_added.cend(), [&target](const Added &a) { return a.target == target; });
+    if (earlier == m_added.cend())
+        return;
+    QFile::remove(target + kNewSuffix);
+    if (earlier->existed)
+        QFile::remove(target + kOldSuffix);
+    m_added.erase(earlier);
 }
 
 bool FileSet::write(QByteArrayView bytes)
@@ -93,15 +203,17 @@ bool FileSet::finish()
         abandon();
         return false;
     }
-    const QString path = m_openPath;
+    Added added = m_opened;
     const bool synced = syncToDisk(*m_open);
     closeOpenFile(!synced);
-    const bool existed = QFileInfo::exists(path);
-    m_added.append({path, existed});
-    const bool kept = synced && (!existed || keepOldName(path));
-    if (!kept)
+    added.existed = QFileInfo::exists(added.target);
+    if (!synced || (added.existed && !keepOldName(added.target))) {
+        QFile::remove(added.target + kNewSuffix);
         abandon();
-    return kept;
+        return false;
+    }
+    m_added.append(added);
+    return true;
 }
 
 // Closes the file being written; `drop` removes it too.
@@ -113,15 +225,16 @@ void FileSet::closeOpenFile(bool drop)
     if (drop)
         m_open->remove();
     m_open.reset();
-    m_openPath.clear();
+    m_opened = {};
 }
 
 void FileSet::abandon()
 {
     closeOpenFile(true);
     for (const Added &file : std::as_const(m_added)) {
-        QFile::remove(file.path + kNewSuffix);
-        QFile::remove(file.path + kOldSuffix);
+        QFile::remove(file.target + kNewSuffix);
+        if (file.existed)
+            QFile::remove(file.target + kOldSuffix);
     }
     m_added.clear();
 }
@@ -133,37 +246,32 @@ bool FileSet::commit()
         return true;
     QList<FolderPart> parts;
     for (const Added &file : std::as_const(m_added))
-        partFor(parts, file.path).entries.append({QFileInfo(file.path).fileName(), file.existed});
-    const QString setId = parts.size() > 1 ? CommitMark::newSetId() : QString();
-    const QByteArray direction = setId.isEmpty() ? SetJournal::kForward : SetJournal::kSetPrefix + setId.toLatin1();
-    const QString commitMark = CommitMark::path(parts.first().folder, setId);
-    bool committed = std::all_of(parts.begin(), parts.end(), [&direction](const FolderPart &part) {
-        return SetJournal::put(part.journalPath, direction, part.entries);
+        partFor(parts, file.target).entries.append({QFileInfo(file.target).fileName(), file.existed});
+    // A journal that stands is another set's, which a start left alone: it is never replaced.
+    const bool journalStands = std::any_of(parts.cbegin(), parts.cend(), [](const FolderPart &part) {
+        return QFileInfo(part.journalPath).exists() || QFileInfo(part.journalPath).isSymLink();
     });
-    committed = committed && (setId.isEmpty() || putSynced(commitMark, QByteArray()));
-    if (!committed) {
+    if (journalStands) {
+        abandon();
+        return false;
+    }
+    if (!turn(parts, Direction::Back, Direction::Forward)) {
         removeJournals(parts);
         abandon();
         return false;
     }
     const QList<Added> added = std::exchange(m_added, {});   // from here on the journals own them
     for (const Added &file : added) {
+        killPoint(file.target);
         const bool failedByTest = writeFailureHook() && writeFailureHook()(file.path);
-        if (failedByTest || !moveOver(file.path + kNewSuffix, file.path)) {
-            // Rolling back from here on, also for a start that finds the journals after a crash.
-            for (const FolderPart &part : parts) {
-                if (SetJournal::put(part.journalPath, SetJournal::kBack, part.entries))
-                    SetJournal::finish(part.folder, part.journalPath, part.entries, false);
-            }
-            if (!setId.isEmpty())
-                QFile::remove(commitMark);
+        if (failedByTest || !moveOver(file.target + kNewSuffix, file.target)) {
+            // Without the turn back the journals stay forward, for the next start.
+            if (turn(parts, Direction::Forward, Direction::Back))
+                finishEveryJournal(parts, Direction::Back);
             return false;
         }
     }
-    for (const FolderPart &part : parts)
-        SetJournal::finish(part.folder, part.journalPath, part.entries, true);
-    if (!setId.isEmpty())
-        QFile::remove(commitMark);
+    finishEveryJournal(parts, Direction::Forward);
     return true;
 }
 

@@ -1,13 +1,17 @@
 #pragma once
 // Several files replaced as one: all new or, after any failure or a crash, all old.
 //
-// Each new file is written whole and flushed to disk beside its target as "<target>.vqnew", and
-// each old target gets a second name "<target>.vqold". Then a journal naming the targets is put
-// in each folder (SetJournal); for a set over several folders a commit mark follows
-// (CommitMark). From then on the set rolls forward: the new files take their targets' places,
-// the journals go, the old names go. A move that fails turns the journals to rolling back, and
-// the old files take their places again. A start after a crash finishes the journals it finds
-// (StartRecovery); without one, the new files were never complete and are removed.
+// Each new file is written whole and flushed to disk beside its target as "<target>.vqnew", a
+// file created new (never opened through a name that stands), with the old target's permissions;
+// each old target gets a second name "<target>.vqold". A target is a link's final target, so the
+// link stays, and a path given again replaces its earlier file. Then a journal naming the
+// targets is put in each folder (SetJournal), turned forward for a set over several folders by
+// its commit mark (CommitMark). From then on the set rolls forward: the new files take their
+// targets' places, the journals go, the old names go. A move that fails turns the set back the
+// same way, and the old files take their places again. A start after a crash finishes the
+// journals it finds (StartRecovery); without one, the new files were never complete and are
+// removed.
+#include <functional>
 #include <memory>
 
 #include <QByteArray>
@@ -49,13 +53,21 @@ public:
 private:
     void closeOpenFile(bool drop);
 
+    void drop(const QString &target);
+
     struct Added {
-        QString path;
+        QString path;           // as given
+        QString target;         // the file replaced: the final target, in its folder's real path
         bool existed = false;   // an old file stood there when it was added
     };
     QList<Added> m_added;
     std::unique_ptr<QFile> m_open;
-    QString m_openPath;
+    Added m_opened;
 };
+
+// Tests end the process where a kill would: while a hook is set, each step of a set (a copy, an
+// old name, a journal, a mark, a move, a removal, by its writer or by a start's recovery) first
+// calls it with the path the step acts on. An empty hook ends this.
+void setKillPointHook(std::function<void(const QString &path)> hook);
 
 } // namespace Platform

@@ -86,22 +86,52 @@ void syncFolderOf(const QString &path)
 #endif
 }
 
+bool createNew(QFile &file)
+{
+    killPoint(file.fileName());
+    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+}
+
 bool writeSynced(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size()
-                         && syncToDisk(file);
+    if (!createNew(file))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && syncToDisk(file);
     file.close();
     if (!written)
-        QFile::remove(path);
+        file.remove();
     return written;
 }
 
 bool putSynced(const QString &path, const QByteArray &bytes)
 {
-    const bool put = writeSynced(path + kNewSuffix, bytes) && moveOver(path + kNewSuffix, path);
+    const QString copy = path + kNewSuffix;
+    if (!writeSynced(copy, bytes))
+        return false;
+    killPoint(path);
+    if (!moveOver(copy, path)) {
+        QFile::remove(copy);
+        return false;
+    }
     syncFolderOf(path);
-    return put;
+    return true;
+}
+
+std::optional<QByteArray> readSmallRegularFile(const QString &path, qint64 maxBytes, bool *tooLarge)
+{
+    QFile file(path);
+    if (!isRegularFile(path) || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.read(maxBytes + 1);
+    if (bytes.size() > maxBytes) {
+        if (tooLarge)
+            *tooLarge = true;
+        return std::nullopt;
+    }
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
 }
 
 bool isRegularFile(const QString &path)
@@ -126,6 +156,18 @@ WriteFailureHook &writeFailureHook()
 {
     static WriteFailureHook hook;
     return hook;
+}
+
+KillPointHook &killPointHook()
+{
+    static KillPointHook hook;
+    return hook;
+}
+
+void killPoint(const QString &path)
+{
+    if (killPointHook())
+        killPointHook()(path);
 }
 
 } // namespace Platform

@@ -8,6 +8,10 @@
 // for a set, "<first target>.vqjournal" for a set's journal and "<id>.vqcommit" for the mark of a
 // set over several folders. A start removes only files of those names, so a user's own copies
 // beside the data files ("cat.vqs.Before") stay.
+#include <functional>
+#include <optional>
+
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QStringView>
@@ -43,11 +47,20 @@ bool moveOver(const QString &from, const QString &to);
 
 void syncFolderOf(const QString &path);
 
-// Writes the file whole under its own name and flushes it to disk; false leaves no file.
+// Opens the file as a new one for writing: never through a name that stands (a link to
+// elsewhere, a copy a journal holds), which makes the open fail.
+bool createNew(QFile &file);
+
+// Writes the file whole as a new file and flushes it to disk; false leaves no file of its own
+// (and whatever stood under the name as it was).
 bool writeSynced(const QString &path, const QByteArray &bytes);
 
 // Puts the file in its place complete or not at all, and on the disk.
 bool putSynced(const QString &path, const QByteArray &bytes);
+
+// The bytes of a regular file of at most `maxBytes`, never read through a link; nothing when it
+// is missing, not a regular file, unreadable or larger (then `tooLarge` is set).
+std::optional<QByteArray> readSmallRegularFile(const QString &path, qint64 maxBytes, bool *tooLarge = nullptr);
 
 // A file in its folder that the recovery may act on: a regular file, not a link to elsewhere.
 bool isRegularFile(const QString &path);
@@ -60,5 +73,11 @@ bool isPlainFileName(const QString &name);
 
 // The hook setWriteFailureHook sets (empty when none).
 WriteFailureHook &writeFailureHook();
+
+// Each step of a set (a copy, an old name, a journal, a mark, a move, a removal) first calls
+// killPoint with the path it acts on: a test's hook (setKillPointHook) may end the process there.
+void killPoint(const QString &path);
+using KillPointHook = std::function<void(const QString &path)>;
+KillPointHook &killPointHook();
 
 } // namespace Platform

@@ -5,6 +5,7 @@
 #include <memory>
 #include <tuple>
 
+#include "support/KillAt.h"
 #include "support/TestEnvironment.h"
 
 using namespace Platform;
@@ -80,41 +81,78 @@ TEST_F(FileSetTest, ASetIsReplacedWholeOrNotAtAllAndLeavesNothingBeside)
     EXPECT_TRUE(QDir(other).isEmpty());
 }
 
-// A set over two folders, as the engine data update stores: a kill at any file leaves both
-// folders all new after the next start once the set's mark stood, all old before it.
-TEST_F(FileSetTest, ASetOverTwoFoldersEndsAllOldOrAllNewAfterAKill)
+// Every step of a set, by its writer or by the start that finishes it, can be the last before
+// a kill: whatever the step, the files end all old or all new once a start has run to its end,
+// with nothing of the set's own left, and a start says nothing. A set over two folders as the
+// engine data update stores, and one whose file is a link into a third folder, as well.
+TEST_F(FileSetTest, AKillAtAnyStepOfTheSetOrOfTheNextStartEndsAllOldOrAllNew)
 {
+    const QString linked = env.root() + QStringLiteral("/linked/");
+    QDir().mkpath(linked);
     const QString d = other + QStringLiteral("d.dat");
-    const auto writeSpread = [&] { return writeBinaryFilesAtomically({{a, "new a"}, {d, "new d"}, {b, "new b"}}); };
+    const QString l = folder + QStringLiteral("l.dat");
+    const struct {
+        const char *label;
+        QStringList paths;
+        bool killTheStarts;
+    } sets[] = {
+        {"one folder", {a, b, c}, false},
+        {"two folders", {a, d, b}, true},
+        {"a link into a third folder", {l, d, c}, true},
+    };
     const auto reset = [&] {
-        env.writeFile(a, "old a");
-        env.writeFile(b, "old b");
-        env.writeFile(d, "old d");
-    };
-    const auto contents = [&] {
-        return QStringList{QString::fromLatin1(TestEnvironment::readFile(a)), QString::fromLatin1(TestEnvironment::readFile(d)),
-                           QString::fromLatin1(TestEnvironment::readFile(b))};
-    };
-    const QStringList allNew{QStringLiteral("new a"), QStringLiteral("new d"), QStringLiteral("new b")};
-    const QStringList allOld{QStringLiteral("old a"), QStringLiteral("old d"), QStringLiteral("old b")};
-    for (const bool markStood : {true, false}) {
-        for (const QString &killedAt : {a, d, b}) {
-            reset();
-            killSetAt(killedAt, writeSpread);
-            if (!markStood) {   // as if the kill came before the mark was written
-                for (const QString &mark : QDir(folder).entryList({QStringLiteral("*.vqcommit")}))
-                    QFile::remove(folder + mark);
-            }
-            EXPECT_TRUE(finishInterruptedWrites({folder, other}).isEmpty());
-            EXPECT_EQ(contents(), markStood ? allNew : allOld) << killedAt.toStdString();
-            EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
-            EXPECT_EQ(files(other), QStringList{QStringLiteral("d.dat")});
+        for (const QString &in : {folder, other, linked}) {
+            for (const QString &name : files(in))
+                QFile::remove(in + name);
         }
+        for (const QString &path : QStringList{a, b, d, linked + QStringLiteral("l.dat")})
+            env.writeFile(path, "old " + QFileInfo(path).fileName().toUtf8());
+        QFile::link(linked + QStringLiteral("l.dat"), l);
+    };
+    // The names in the three folders, but for the one new file, which may be there or not.
+    const auto names = [&] {
+        QStringList all;
+        for (const QString &in : {folder, other, linked}) {
+            QStringList inFolder = files(in);
+            inFolder.removeAll(QStringLiteral("c.dat"));
+            all.append(inFolder.join(u','));
+        }
+        return all;
+    };
+    const auto contents = [](const QStringList &paths) {
+        QStringList read;
+        for (const QString &path : paths)
+            read.append(QFileInfo::exists(path) ? QString::fromLatin1(TestEnvironment::readFile(path)) : QStringLiteral("none"));
+        return read;
+    };
+    for (const auto &set : sets) {
+        SCOPED_TRACE(set.label);
+        QStringList allOld, allNew;
+        QList<FileBytes> newFiles;
+        for (const QString &path : set.paths) {
+            const QString name = QFileInfo(path).fileName();
+            allOld.append(path == c ? QStringLiteral("none") : QStringLiteral("old ") + name);
+            allNew.append(QStringLiteral("new ") + name);
+            newFiles.append({path, allNew.last().toLatin1()});
+        }
+        int step = 1;
+        for (;; ++step) {
+            reset();
+            const QStringList before = names();
+            if (!TestSupport::killedAtStep(step, [&] { writeBinaryFilesAtomically(newFiles); }))
+                break;
+            const QStringList folders{folder, other};
+            if (set.killTheStarts)
+                TestSupport::killAtEachStepUntilDone([&] { finishInterruptedWrites(folders); });
+            EXPECT_EQ(finishInterruptedWrites(folders), QStringList()) << step;
+            const QStringList now = contents(set.paths);
+            EXPECT_TRUE(now == allOld || now == allNew) << step << ": " << now.join(u',').toStdString();
+            EXPECT_EQ(names(), before) << step;
+            EXPECT_TRUE(QFileInfo(l).isSymLink());
+        }
+        EXPECT_GT(step, 12);   // every step was reached
+        EXPECT_EQ(contents(set.paths), allNew);
     }
-    reset();
-    ASSERT_TRUE(writeSpread());
-    EXPECT_EQ(contents(), allNew);
-    EXPECT_EQ(files(other), QStringList{QStringLiteral("d.dat")});
 }
 
 // Files added one by one stand beside their targets until the commit; a set that ends or is
@@ -149,16 +187,105 @@ TEST_F(FileSetTest, FilesAddedOneByOneTakeTheirPlacesOnlyAtTheCommit)
     EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
 }
 
-TEST_F(FileSetTest, TheNextStartFinishesASetAKillInterruptedAtAnyFile)
+// A path given again in one set (the engine data update starts over at its first file after a
+// login demand) replaces what was added for it before, also when named through a link.
+TEST_F(FileSetTest, APathGivenAgainReplacesItsEarlierFile)
 {
-    for (const QString &killedAt : {a, b, c}) {
-        env.writeFile(a, "old a");
-        env.writeFile(b, "old b");
-        QFile::remove(c);
-        killSetAt(killedAt);
-        EXPECT_TRUE(finishInterruptedWrites({other, folder}).isEmpty());
-        expectNewSet(folder);
+    const QString linkToA = other + QStringLiteral("to-a.dat");
+    ASSERT_TRUE(QFile::link(a, linkToA));
+    FileSet set;
+    ASSERT_TRUE(set.add(a, "first a"));
+    ASSERT_TRUE(set.add(other + QStringLiteral("d.dat"), "new d"));
+    ASSERT_TRUE(set.start(a) && set.write("second ") && set.finish());
+    ASSERT_TRUE(set.start(linkToA) && set.write("new a") && set.finish());
+    ASSERT_TRUE(set.add(b, "new b"));
+    ASSERT_TRUE(set.start(b) && set.write("half"));   // started again, never finished
+    ASSERT_TRUE(set.commit());
+    EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("new a"));
+    EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("old b"));
+    EXPECT_EQ(TestEnvironment::readFile(other + QStringLiteral("d.dat")), QByteArray("new d"));
+    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
+    EXPECT_EQ(files(other), (QStringList{QStringLiteral("d.dat"), QStringLiteral("to-a.dat")}));
+}
+
+// A set writes through a data file's link into the link's target and keeps its permissions, as
+// a single write does; its own copies are created new, so a link or a user's file standing where
+// one of them goes fails the set and stays as it was, until a start removes what the program
+// alone names.
+TEST_F(FileSetTest, ASetKeepsLinksAndPermissionsAndNeverWritesThroughALinkOrOverAUsersFile)
+{
+    const QString real = other + QStringLiteral("real.dat");
+    env.writeFile(real, "old real");
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    ASSERT_TRUE(QFile::setPermissions(real, ownerOnly));
+    ASSERT_TRUE(QFile::setPermissions(b, ownerOnly));
+    ASSERT_TRUE(QFile::link(real, c));
+    ASSERT_TRUE(writeBinaryFilesAtomically({{b, "new b"}, {c, "new c"}}));
+    EXPECT_TRUE(QFileInfo(c).isSymLink());
+    EXPECT_EQ(TestEnvironment::readFile(real), QByteArray("new c"));
+    EXPECT_EQ(QFile::permissions(real), ownerOnly);
+    EXPECT_EQ(QFile::permissions(b), ownerOnly);
+
+    const QString victim = other + QStringLiteral("victim.txt");
+    for (const char *name : {"a.dat.vqnew", "a.dat.vqold", "a.dat.vqjournal", "a.dat.vqjournal.vqnew"}) {
+        for (const bool link : {true, false}) {
+            SCOPED_TRACE(std::string(name) + (link ? " as a link" : " as a user's file"));
+            env.writeFile(victim, "user's");
+            const QString standing = folder + QLatin1String(name);
+            ASSERT_TRUE(link ? QFile::link(victim, standing) : QFile::copy(victim, standing));
+            EXPECT_FALSE(writeBinaryFilesAtomically({{a, "new a"}, {b, "newer b"}}));
+            EXPECT_EQ(TestEnvironment::readFile(victim), QByteArray("user's"));
+            EXPECT_EQ(TestEnvironment::readFile(standing), QByteArray("user's"));
+            EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
+            EXPECT_EQ(TestEnvironment::readFile(b), QByteArray("new b"));
+            EXPECT_EQ(QFileInfo(standing).isSymLink(), link);
+            QFile::remove(standing);
+        }
     }
+    for (const char *name : {"a.dat.vqnew", "a.dat.vqold", "a.dat.Xy12aB.vqtmp"})
+        ASSERT_TRUE(QFile::link(victim, folder + QLatin1String(name)));
+    EXPECT_TRUE(finishInterruptedWrites({folder}).isEmpty());
+    EXPECT_TRUE(writeBinaryFilesAtomically({{a, "new a"}}));
+    EXPECT_EQ(TestEnvironment::readFile(victim), QByteArray("user's"));
+    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat"), QStringLiteral("c.dat")}));
+}
+
+// A set over three folders killed once its mark stands, before each folder's journal went
+// forward on its own: a start that does not see the first folder (the engine data folder away,
+// another program folder) cannot tell which way the set goes. It leaves the set alone and says
+// so once; the start that sees the first folder again finishes it everywhere.
+TEST_F(FileSetTest, AStartThatCannotSeeASetsFirstFolderLeavesItAloneAndSaysSoOnce)
+{
+    const QString third = env.root() + QStringLiteral("/third/");
+    QDir().mkpath(third);
+    const QString d = other + QStringLiteral("d.dat");
+    const QString e = third + QStringLiteral("e.dat");
+    env.writeFile(d, "old d");
+    env.writeFile(e, "old e");
+    bool markStood = false;
+    ASSERT_TRUE(TestSupport::killedWhen(
+        [&markStood](const QString &path) {
+            markStood = markStood || path.endsWith(QStringLiteral(".vqcommit"));
+            return markStood && path.endsWith(QStringLiteral(".vqjournal.vqnew"));
+        },
+        [&] { writeBinaryFilesAtomically({{a, "new a"}, {d, "new d"}, {e, "new e"}}); }));
+    const QString away = env.root() + QStringLiteral("/away");
+    ASSERT_TRUE(QDir().rename(folder, away));
+    ASSERT_TRUE(QDir().mkpath(folder));   // an empty folder where the first one was
+    const QStringList reports = finishInterruptedWrites({other, third});
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.first().contains(QStringLiteral("cannot be told"))) << reports.first().toStdString();
+    EXPECT_EQ(TestEnvironment::readFile(d), QByteArray("old d"));
+    EXPECT_EQ(TestEnvironment::readFile(e), QByteArray("old e"));
+    EXPECT_EQ(files(other).size(), 4);   // the file, its copy, its old name, the journal
+
+    ASSERT_TRUE(QDir(folder).removeRecursively() && QDir().rename(away, folder));
+    EXPECT_EQ(finishInterruptedWrites({folder, other, third}), QStringList());
+    for (const QString &path : {a, d, e})
+        EXPECT_EQ(TestEnvironment::readFile(path), "new " + QFileInfo(path).baseName().toUtf8());
+    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
+    EXPECT_EQ(files(other), QStringList{QStringLiteral("d.dat")});
+    EXPECT_EQ(files(third), QStringList{QStringLiteral("e.dat")});
 }
 
 TEST_F(FileSetTest, TheStartRemovesOnlyTheProgramsOwnTemporaryNames)
@@ -170,13 +297,24 @@ TEST_F(FileSetTest, TheStartRemovesOnlyTheProgramsOwnTemporaryNames)
         env.writeFile(folder + QLatin1String(name), "left");
     for (const char *name : kept)
         env.writeFile(folder + QLatin1String(name), "kept");
+    // Links named as copies are never the program's; a user's link leads to where a save
+    // through it leaves its copy.
+    const QString victim = other + QStringLiteral("notes.txt");
+    env.writeFile(victim, "user's");
+    for (const char *name : {"l.dat.vqnew", "l.dat.vqold", "l.dat.Ab12Cd.vqtmp"})
+        ASSERT_TRUE(QFile::link(victim, folder + QLatin1String(name)));
+    ASSERT_TRUE(QFile::link(victim, folder + QStringLiteral("notes.lnk")));
+    env.writeFile(other + QStringLiteral("notes.txt.Zz99Yy.vqtmp"), "left");
+    env.writeFile(other + QStringLiteral("notes.txt.Before"), "kept");
     EXPECT_TRUE(finishInterruptedWrites({folder, folder}).isEmpty());
-    QStringList expected{QStringLiteral("a.dat"), QStringLiteral("b.dat")};
+    QStringList expected{QStringLiteral("a.dat"), QStringLiteral("b.dat"), QStringLiteral("notes.lnk")};
     for (const char *name : kept)
         expected.append(QLatin1String(name));
     expected.sort();
     EXPECT_EQ(files(), expected);
+    EXPECT_EQ(files(other), (QStringList{QStringLiteral("notes.txt"), QStringLiteral("notes.txt.Before")}));
     EXPECT_EQ(TestEnvironment::readFile(a), QByteArray("old a"));
+    EXPECT_EQ(TestEnvironment::readFile(victim), QByteArray("user's"));
 }
 
 TEST_F(FileSetTest, AJournalActsOnlyOnRegularFilesOfItsOwnFolder)
@@ -186,6 +324,7 @@ TEST_F(FileSetTest, AJournalActsOnlyOnRegularFilesOfItsOwnFolder)
     const QByteArray outside = QFile::encodeName(victim);
     const QByteArray outsideJournal = "back\n0 " + outside + "\nend\n";
     enum Setup { Plain, JournalLinked, NewLinked, OldLinked };
+    const QString journal = folder + QStringLiteral("a.dat.vqjournal");
     const struct {
         const char *label;
         QByteArray journal;
@@ -202,8 +341,10 @@ TEST_F(FileSetTest, AJournalActsOnlyOnRegularFilesOfItsOwnFolder)
         {"linked journal", outsideJournal, JournalLinked},
         {"linked new file", "forward\n1 a.dat\nend\n", NewLinked},
         {"linked old file", "back\n1 a.dat\nend\n", OldLinked},
+        {"over the bound", "forward\n" + QByteArray("1 a.dat\n").repeated(9000) + "end\n", Plain},
+        {"pending without its set's journals", "set abcdef123456 back\n1 a.dat\nend\n", Plain},
+        {"pending, naming no way", "set abcdef123456\njournal " + QFile::encodeName(journal) + "\n1 a.dat\nend\n", Plain},
     };
-    const QString journal = folder + QStringLiteral("a.dat.vqjournal");
     const struct WorkingFolder {
         QString before = QDir::currentPath();
         ~WorkingFolder() { QDir::setCurrent(before); }
