@@ -271,18 +271,19 @@ void SubmitScheduler::dsSocket1_Receive(int i, const QString &line)
     modDSSock::SubmitSocket &r = record(i);
     if (!r.busy || !r.connected)
         return;
-    const bool wasBody = !r.readingHeader;
-    const bool whole = SubmitHttp::readReplyLine(r, line);
+    const bool wasBody = !r.reply.readingHeader();
+    const bool over = SubmitHttp::readReplyLine(r, line);
     if (wasBody)
-        emit connectionRowChanged(i, r.Name, QString::number(r.bytesReceived) + u" bytes received"_s, u"Connected"_s);
-    if (whole)
+        emit connectionRowChanged(i, r.Name, QString::number(r.reply.bodyBytesReceived()) + u" bytes received"_s, u"Connected"_s);
+    if (over)
         judgeReply(i);
     else
         pushDeadline(i, 2 * m_run.settings().timeOutSeconds());
 }
 
-// A whole reply is judged at once: a server that keeps the connection open after it has nothing
-// more to say, and the deadlines of a short time-out cannot turn it into a time-out.
+// A reply that is over (whole, or never to become whole) is judged at once: a server that keeps
+// the connection open after it has nothing more to say, and the deadlines of a short time-out,
+// cannot turn it into a time-out.
 void SubmitScheduler::judgeReply(int i)
 {
     modDSSock::SubmitSocket &r = record(i);
