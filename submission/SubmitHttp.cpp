@@ -56,7 +56,7 @@ void readStatusLine(modDSSock::SubmitSocket &record, const QString &line)
     const qsizetype space = line.indexOf(u' ');
     if (space >= 0)
         record.protocol = line.left(space).trimmed();
-    record.httpStatus = HttpReply::statusCode(line).value_or(kUnreadableCode);
+    record.httpStatus = record.reply.status().value_or(kUnreadableCode);
 }
 
 } // namespace
@@ -145,6 +145,7 @@ QString statusText(int status)
     case 11: return u"Connection Timeout"_s;
     case 12: return u"File Not Found"_s;
     case 14: return u"Server Error"_s;
+    case kNotSent: return u"Not Sent"_s;
     default: return u"Unknown Error"_s;
     }
 }
