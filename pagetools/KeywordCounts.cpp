@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace KeywordCounts {
@@ -39,8 +40,9 @@ struct Pattern {
 // keywords nest ("a", "aa", "aaa", ...).
 class Matcher {
 public:
-    // `patterns`: distinct and not empty, in the order of their text, stretches of `text`.
-    Matcher(const QString &text, const std::vector<Pattern> &patterns);
+    // `patterns`: distinct and not empty, in the order of their text, stretches of `text`. Both
+    // are let go once the automaton holds what it needs of them.
+    Matcher(QString text, std::vector<Pattern> patterns);
     // Occurrences of each pattern, each counted only where it starts after the end of the last
     // one counted.
     std::vector<int> count(const QString &text) const;
@@ -60,8 +62,9 @@ private:
 
     int child(int node, char16_t c) const;
     void buildTrie(const QString &text, const std::vector<Pattern> &patterns);
+    void findBordered(const QString &text, const std::vector<Pattern> &patterns);
     void linkFailures();
-    void linkBordered(const QString &text, const std::vector<Pattern> &patterns);
+    void linkBordered();
 
     std::vector<int> m_rootChild = std::vector<int>(0x10000, 0);   // 0: none
     std::vector<char16_t> m_char;     // per node: the character that leads to it
@@ -85,11 +88,14 @@ int smallestPeriod(QStringView pattern, std::vector<int> &border)
     return int(pattern.size()) - border.back();
 }
 
-Matcher::Matcher(const QString &text, const std::vector<Pattern> &patterns)
+Matcher::Matcher(QString text, std::vector<Pattern> patterns)
 {
     buildTrie(text, patterns);
+    findBordered(text, patterns);
+    text = QString();
+    std::vector<Pattern>().swap(patterns);
     linkFailures();
-    linkBordered(text, patterns);
+    linkBordered();
 }
 
 int Matcher::child(int node, char16_t c) const
@@ -169,9 +175,7 @@ void Matcher::linkFailures()
     }
 }
 
-// The shorter keywords on a periodic keyword's failure chain down to twice its period are its
-// suffixes of that period: the one below them follows from the next one's.
-void Matcher::linkBordered(const QString &text, const std::vector<Pattern> &patterns)
+void Matcher::findBordered(const QString &text, const std::vector<Pattern> &patterns)
 {
     std::vector<int> border;
     for (size_t p = 0; p < patterns.size(); ++p) {
@@ -180,6 +184,12 @@ void Matcher::linkBordered(const QString &text, const std::vector<Pattern> &patt
             m_bordered.push_back({m_patternNode[p], int(p), patterns[p].length, period, 0, 0});
     }
     std::sort(m_bordered.begin(), m_bordered.end(), [](const Bordered &a, const Bordered &b) { return a.node < b.node; });
+}
+
+// The shorter keywords on a periodic keyword's failure chain down to twice its period are its
+// suffixes of that period: the one below them follows from the next one's.
+void Matcher::linkBordered()
+{
     m_firstBordered.assign(m_char.size(), 0);
     for (size_t b = 0; b < m_bordered.size(); ++b)
         m_firstBordered[size_t(m_bordered[b].node)] = int(b) + 1;
@@ -302,22 +312,36 @@ QList<int> countAll(const QString &text, const QStringList &keywords)
             foldedKeywords.append(QChar(folded(ch)));
     }
     const auto view = [&](int k) { return QStringView(foldedKeywords).mid(stretches[size_t(k)].from, stretches[size_t(k)].length); };
-    std::vector<int> order;
+    // Each keyword's first four characters as one number, so that most comparisons of the sort
+    // need not look into the text.
+    struct Sorted {
+        quint64 prefix;
+        int keyword;
+    };
+    std::vector<Sorted> order;
     order.reserve(stretches.size());
-    for (int k = 0; k < int(stretches.size()); ++k)
-        if (stretches[size_t(k)].length > 0)
-            order.push_back(k);
-    std::sort(order.begin(), order.end(), [&](int a, int b) { return view(a) < view(b); });
+    for (int k = 0; k < int(stretches.size()); ++k) {
+        quint64 prefix = 0;
+        const QStringView keyword = view(k);
+        for (qsizetype i = 0; i < 4; ++i)
+            prefix = (prefix << 16) | (i < keyword.size() ? keyword[i].unicode() : 0u);
+        if (!keyword.isEmpty())
+            order.push_back({prefix, k});
+    }
+    const auto same = [&](const Sorted &a, const Sorted &b) { return a.prefix == b.prefix && view(a.keyword) == view(b.keyword); };
+    std::sort(order.begin(), order.end(), [&](const Sorted &a, const Sorted &b) {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : view(a.keyword) < view(b.keyword);
+    });
     std::vector<Pattern> patterns;
     std::vector<int> patternOf(stretches.size(), -1);
     for (size_t i = 0; i < order.size(); ++i) {
-        if (i == 0 || view(order[i]) != view(order[i - 1]))
-            patterns.push_back(stretches[size_t(order[i])]);
-        patternOf[size_t(order[i])] = int(patterns.size()) - 1;
+        if (i == 0 || !same(order[i], order[i - 1]))
+            patterns.push_back(stretches[size_t(order[i].keyword)]);
+        patternOf[size_t(order[i].keyword)] = int(patterns.size()) - 1;
     }
-    std::vector<int>().swap(order);
+    std::vector<Sorted>().swap(order);
     std::vector<Pattern>().swap(stretches);
-    const std::vector<int> counts = Matcher(foldedKeywords, patterns).count(text);
+    const std::vector<int> counts = Matcher(std::move(foldedKeywords), std::move(patterns)).count(text);
     QList<int> result;
     result.reserve(keywords.size());
     for (const int p : patternOf)
