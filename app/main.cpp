@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include "core/modStartUp.h"
+#include "sitedata/ProjectList.h"
 #include "sitedata/clsMain.h"
 #include "sitedata/modDataFiles.h"
 
@@ -20,7 +21,7 @@ int main(int argc, char **argv)
     if (QApplication::arguments().contains(QStringLiteral("--install-sample-data")))
         modDataFiles::installSampleEngineData();
 
-    if (!modStartUp::Main([] { clsMain::createAndDisplay(); }))
+    if (!modStartUp::Main([] { clsMain::createAndDisplay(); }, ProjectList::siteFiles))
         return 1;
     return QApplication::exec();
 }

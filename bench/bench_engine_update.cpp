@@ -40,6 +40,7 @@
 #include "enginedata/frmUpdateEngines.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
+#include "platform/StartRecovery.h"
 #include "platform/TextFile.h"
 
 using namespace Qt::StringLiterals;

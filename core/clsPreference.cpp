@@ -157,10 +157,11 @@ void clsPreference::readSettings()
     m_Connections = readStrict<qint16>(QStringLiteral("Connections"), QStringLiteral("9"));
     m_Authentication = readStrict<qint16>(QStringLiteral("Authentication"), QStringLiteral("0"));
     m_AuthenticationHost = readText(kPreference, QStringLiteral("AuthenticationHost"));
-    m_AuthenticationHosts = readText(kPreference, QStringLiteral("AuthenticationHosts")).split(u' ', Qt::SkipEmptyParts);
-    // A store written before the list existed: the one server that asked is the first entry.
-    if (m_AuthenticationHosts.isEmpty() && !m_AuthenticationHost.isEmpty())
-        m_AuthenticationHosts.append(m_AuthenticationHost);
+    // A store written before the list existed: the one server that asked is the first entry. An
+    // emptied list stays empty.
+    m_AuthenticationHosts = Platform::findSetting(kApp, kPreference, QStringLiteral("AuthenticationHosts"))
+                                .value_or(m_AuthenticationHost)
+                                .split(u' ', Qt::SkipEmptyParts);
     m_HTTPUserName = readText(kPreference, QStringLiteral("Auth_Username"));
     m_HTTPPassword = readText(kPreference, QStringLiteral("Auth_Password"));
 
@@ -224,6 +225,7 @@ void clsPreference::SaveSettings()
         {QStringLiteral("BlockSpam"), QString::number(m_BlockSpam)},
         {QStringLiteral("DontClearFields"), QString::number(m_DontClearFields)},
         {QStringLiteral("PromptConnection"), QString::number(m_PromptConnection)},
+        {QStringLiteral("AuthenticationHosts"), m_AuthenticationHosts.join(u' ')},
     };
     if (!Platform::saveSettings(kApp, kPreference, values))
         Platform::msgBox(QStringLiteral("Cannot write the settings file ") + Platform::settingsFile(kApp),

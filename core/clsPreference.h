@@ -17,7 +17,8 @@ public:
     bool GetSettings();
     // Why the last GetSettings failed (the value's section, key and settings file named).
     QString settingsError() const { return m_settingsError; }
-    // Writes the "Preference" keys; shows the reason and stops at the first failed write.
+    // Writes the "Preference" keys (the allowed servers last); shows the reason and stops at the
+    // first failed write.
     void SaveSettings();
 
     QString Proxy() const { return m_Proxy; }
@@ -51,7 +52,8 @@ public:
     // "host:port" of the server whose login demand (401) Authentication holds; empty for none.
     QString AuthenticationHost() const { return m_AuthenticationHost; }
     void setAuthenticationHost(const QString &value) { m_AuthenticationHost = value; }
-    // The "host:port" entries the user allowed the stored server login to go to.
+    // The "host:port" entries the user allowed the stored server login to go to (key
+    // "AuthenticationHosts", blank-separated; without the key, "AuthenticationHost").
     QStringList AuthenticationHosts() const { return m_AuthenticationHosts; }
     void setAuthenticationHosts(const QStringList &value) { m_AuthenticationHosts = value; }
     QString SMTPServer() const { return m_SMTPServer; }

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -147,6 +148,19 @@ QWidget *frmPreference::buildConnectionsTab()
         authFrame));
     authLayout->addRow(QStringLiteral("Username:"), txtUsername);
     authLayout->addRow(QStringLiteral("Password:"), txtPassword);
+    lstAuthenticationHosts = new QListWidget(authFrame);
+    lstAuthenticationHosts->setObjectName(QStringLiteral("lstAuthenticationHosts"));
+    lstAuthenticationHosts->setMaximumHeight(lstAuthenticationHosts->fontMetrics().height() * 5);
+    cmdRemoveHost = new QPushButton(QStringLiteral("&Remove"), authFrame);
+    cmdRemoveHost->setObjectName(QStringLiteral("cmdRemoveHost"));
+    cmdRemoveHost->setAutoDefault(false);
+    auto *hostsRow = new QHBoxLayout;
+    hostsRow->addWidget(lstAuthenticationHosts, 1);
+    hostsRow->addWidget(cmdRemoveHost, 0, Qt::AlignTop);
+    authLayout->addRow(wrappedLabel(QStringLiteral("Servers allowed to receive the login:"), authFrame), hostsRow);
+    connect(lstAuthenticationHosts, &QListWidget::itemSelectionChanged, this,
+            [this] { cmdRemoveHost->setEnabled(!lstAuthenticationHosts->selectedItems().isEmpty()); });
+    connect(cmdRemoveHost, &QPushButton::clicked, this, &frmPreference::cmdRemoveHost_Click);
 
     auto *connFrame = new QGroupBox(QStringLiteral("Connections"), page);
     txtConnections = lineEdit(connFrame, QStringLiteral("txtConnections"));
@@ -240,6 +254,9 @@ void frmPreference::Form_Load()
     txtConnections->setText(QString::number(pref.Connections()));
     txtUsername->setText(pref.HTTPUserName());
     txtPassword->setText(pref.HTTPPassword());
+    lstAuthenticationHosts->clear();
+    lstAuthenticationHosts->addItems(pref.AuthenticationHosts());
+    cmdRemoveHost->setEnabled(false);
     txtYourName->setText(pref.Name());
     txtEmail->setText(pref.Email());
     txtCompany->setText(pref.Company());
@@ -262,6 +279,11 @@ void frmPreference::optProxy_Click(int index)
 void frmPreference::txtConnections_KeyPress()
 {
     m_intConnectionsEdited = true;
+}
+
+void frmPreference::cmdRemoveHost_Click()
+{
+    qDeleteAll(lstAuthenticationHosts->selectedItems());
 }
 
 void frmPreference::Command1_Click(int index)
@@ -340,6 +362,10 @@ bool frmPreference::acceptValues()
         pref.setHTTPLogin(modBase64Encode::base64Encode(txtUsername->text() + QLatin1Char(':') + txtPassword->text()));
     else
         pref.setHTTPLogin(QString());
+    QStringList allowedHosts;
+    for (int row = 0; row < lstAuthenticationHosts->count(); ++row)
+        allowedHosts << lstAuthenticationHosts->item(row)->text();
+    pref.setAuthenticationHosts(allowedHosts);
     pref.setName(txtYourName->text());
     pref.setEmail(txtEmail->text());
     pref.setCompany(txtCompany->text());

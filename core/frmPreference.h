@@ -2,12 +2,15 @@
 // The preferences dialog ("Preferences"): the only editor of the user's settings. It shows the
 // settings object's values, checks time-out, connections, proxy and port on OK, then writes the
 // values back and stores them. Cancel leaves the settings object exactly as the dialog found it.
+// Beside the login it lists the servers the user allowed it to go to, each of which Remove takes
+// back.
 #include <QDialog>
 #include <QMap>
 #include <QVector>
 
 class QCheckBox;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -20,6 +23,7 @@ public:
     void Form_Load();
     void optProxy_Click(int index);
     void txtConnections_KeyPress();
+    void cmdRemoveHost_Click();
     // 0 OK, 1 Cancel.
     void Command1_Click(int index);
 
@@ -31,6 +35,9 @@ public:
     QLineEdit *txtTimeOut = nullptr;
     QLineEdit *txtUsername = nullptr;
     QLineEdit *txtPassword = nullptr;
+    // The servers the stored login may go to; Remove takes the selected one out (kept on OK).
+    QListWidget *lstAuthenticationHosts = nullptr;
+    QPushButton *cmdRemoveHost = nullptr;
     QLineEdit *txtConnections = nullptr;
     QLineEdit *txtYourName = nullptr;
     QLineEdit *txtEmail = nullptr;

@@ -6,8 +6,11 @@
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
-#include "platform/TextFile.h"
+#include "platform/StartRecovery.h"
 #include "platform/modDSSockLog.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <exception>
 
@@ -28,16 +31,27 @@ bool failStart(const QString &trace, const QString &errorText)
     return false;
 }
 
+// The folders the program's saves write into; a kill during a save leaves its copy there.
+QStringList foldersSavesWriteTo(const SiteFiles &siteFiles)
+{
+    QStringList folders{Platform::engineDataFolder(), Platform::programFolder(), Platform::settingsFolder()};
+    for (const QString &file : siteFiles ? siteFiles(ProjectListPath) : QStringList()) {
+        const QString path = Platform::nativeSeparators(file);
+        if (QDir::isAbsolutePath(path))
+            folders.append(QFileInfo(path).absolutePath());
+    }
+    return folders;
+}
+
 } // namespace
 
-bool Main(const std::function<void()> &createAndDisplayMain)
+bool Main(const std::function<void()> &createAndDisplayMain, const SiteFiles &siteFiles)
 {
     QString trace;
     try {
         ProjectListPath = Platform::joinPath(Platform::programFolder(), QStringLiteral("project.vqj"));
         WindowsDir = modCommon::getWindowsDirectory();
-        const QStringList unfinished =
-            Platform::finishInterruptedWrites({Platform::engineDataFolder(), Platform::programFolder()});
+        const QStringList unfinished = Platform::finishInterruptedWrites(foldersSavesWriteTo(siteFiles));
         for (const QString &report : unfinished)
             modDSSock::writeErrorLog(report);
 

@@ -6,6 +6,7 @@
 #include "platform/Codec1252.h"
 #include "platform/Folders.h"
 #include "platform/Numbers.h"
+#include "platform/FileSet.h"
 #include "platform/TextFile.h"
 #include "sitedata/EngineRecordReader.h"
 #include "sitedata/modDataFiles.h"
@@ -87,6 +88,18 @@ CustomEngineStore::CustomEngineStore(const QString &folder)
       m_engineFile(Platform::joinPath(folder, QLatin1String(kEngineFileName))),
       m_categoryFile(Platform::joinPath(folder, QLatin1String(kCategoryFileName)))
 {
+}
+
+bool CustomEngineStore::holdsEngine() const
+{
+    bool found = false;
+    modDataFiles::forEachByteLine(m_engineFile, [&found](QByteArrayView bytes) {
+        const modEngineData::EngineByteLine line = modEngineData::readEngineLine(bytes);
+        found = line.kind == modEngineData::EngineByteLine::KeyLine && line.key == EngineKey::Name
+                && !line.value.isEmpty();
+        return !found;
+    });
+    return found;
 }
 
 void CustomEngineStore::load()

@@ -48,6 +48,8 @@ public:
 
     QString engineFile() const { return m_engineFile; }
     QString categoryFile() const { return m_categoryFile; }
+    // Whether the custom engine file holds an engine with a name: one a merge would bring in.
+    bool holdsEngine() const;
 
     // Reads both custom files (a missing or empty engine file gives no records). Bad lines, and a
     // file that holds bytes but no engine, are named in `errors()`, each as the text the error

@@ -1,13 +1,15 @@
 #pragma once
-// One reply of the engine data download: header lines as text (read by HttpReply), then the
-// body as bytes, handed to a sink as they come and counted. It decides whether the reply makes
-// a whole file; where the file goes and what a failure means is the window's business.
+// One reply of the engine data download: header lines as text, then the body as bytes, handed
+// to a sink as they come. HttpReplyReader says whether the reply is whole or how it ended; whether
+// a body makes its file, and what a failure means, is the update's business.
 #include <functional>
 #include <optional>
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+
+#include "transport/HttpReplyReader.h"
 
 class UpdateReply {
 public:
@@ -29,15 +31,20 @@ public:
     Step headerLine(const QString &line);
     Step bodyBytes(QByteArrayView bytes);
 
-    bool readingHeader() const { return !m_headerEnded; }
-    bool headerEnded() const { return m_headerEnded; }
-    int status() const { return m_status; }
-    std::optional<qint64> contentLength() const { return m_contentLength; }
-    qint64 bodyBytesReceived() const { return m_received; }
+    bool readingHeader() const { return m_reader.readingHeader() && !m_failed; }
+    bool headerEnded() const { return m_reader.headerEnded(); }
+    // The status line's code: 0 before any line, 600 when it cannot be read or is missing.
+    int status() const;
+    std::optional<qint64> contentLength() const { return m_reader.contentLength(); }
+    qint64 bodyBytesReceived() const { return m_reader.bodyBytesReceived(); }
     // Content-Length was given and that many bytes have come.
-    bool lengthReached() const { return m_contentLength && m_received >= *m_contentLength; }
-    // Whether the reply ends as a whole file when the connection ends with `closeCode`
-    // (0 for the peer's orderly close or our own end after the full length).
+    bool lengthReached() const { return m_reader.state() == HttpReplyReader::State::Whole; }
+    // How the reply ends if the connection ends now with `closeCode` (0 for the peer's orderly
+    // close or our own end after the full length): Whole (its Content-Length came), EndedByClose
+    // (no Content-Length: whether the body is the whole file only its content can tell), or why
+    // it is no whole reply.
+    HttpReplyReader::State endsAs(int closeCode) const { return m_reader.atClose(closeCode == 0); }
+    // A 200 reply that ends Whole or EndedByClose, with every byte taken by the sink.
     bool completeAt(int closeCode) const;
 
     QString header() const { return m_header; }
@@ -51,24 +58,12 @@ public:
 
 private:
     Step fail(const QString &reason);
-    void readField(const QString &line);
+    Step failIfUnreadable();
 
+    HttpReplyReader m_reader{kMaxBodyBytes};
     Sink m_sink;
     QString m_header;
     QByteArray m_bodyStart;
     QString m_failure;
-    std::optional<qint64> m_contentLength;
-    qint64 m_received = 0;
-    int m_status = 0;
-    bool m_headerEnded = false;
     bool m_failed = false;
 };
-
-namespace UpdateFiles {
-
-// Why a downloaded body cannot stand for the engine data file of `fileIndex` (0 the engine
-// database, 1 the engine category data, 2 the top-engine list, 3 the category list, 4 the
-// ranking engine file), or the empty text when it reads as that file.
-QString problem(int fileIndex, QByteArrayView body);
-
-} // namespace UpdateFiles

@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -170,9 +172,12 @@ void frmFTPClient::buildControls()
     connect(btnChangeDir, &QPushButton::clicked, this, &frmFTPClient::btnChangeDir_Click);
     connect(btnList, &QPushButton::clicked, this, &frmFTPClient::btnList_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmFTPClient::btnClose_Click);
-    // Activation is a double click or Enter on a row.
-    connect(lsvRemote, &QTreeWidget::itemActivated, this, [this] { lsvRemote_DblClick(); });
-    connect(lsvDirs, &QTreeWidget::itemActivated, this, [this] { lsvDirs_DblClick(); });
+    // A row opens, or its file goes, on a double click or Enter only (eventFilter): a single click
+    // selects, also on a desktop whose item activation follows a single click.
+    connect(lsvRemote, &QTreeWidget::itemDoubleClicked, this, [this] { lsvRemote_DblClick(); });
+    connect(lsvDirs, &QTreeWidget::itemDoubleClicked, this, [this] { lsvDirs_DblClick(); });
+    lsvRemote->installEventFilter(this);
+    lsvDirs->installEventFilter(this);
     connect(lsvRemote->header(), &QHeaderView::sectionClicked, this, &frmFTPClient::lsvRemote_ColumnClick);
     connect(lsvDirs->header(), &QHeaderView::sectionClicked, this, &frmFTPClient::lsvDirs_ColumnClick);
     lsvRemote->header()->setSectionsClickable(true);
@@ -213,24 +218,70 @@ bool frmFTPClient::refuseWhenClosed()
 // QUIT first when connected and nothing is under way; a command under way is abandoned.
 void frmFTPClient::btnClose_Click()
 {
+    if (!mayCloseNow())
+        return;
     if (!isBusy() && modFTP::state().ftpConnected)
         disconnectNow();
     unload();
 }
 
-// The window manager's close and the main window's: at once, without waiting for a reply.
+// The window manager's close and the main window's: without waiting for a reply.
 void frmFTPClient::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    unload();
+    if (mayCloseNow())
+        unload();
 }
 
-// Esc: as Close, but never in the middle of a command or between its steps.
+// Esc: as Close.
 void frmFTPClient::reject()
 {
-    if (isBusy() || Timer1.enabled() || Timer2.enabled())
-        return;
     btnClose_Click();
+}
+
+// While an upload runs, closing asks whether to stop it. No is the default: an Enter pressed by
+// habit keeps the upload going rather than leave a cut file under the real name on the server.
+// True when the window may go at once; false when it stays, or when it goes once the server has
+// said how much of the file in hand it holds (SendFile).
+bool frmFTPClient::mayCloseNow()
+{
+    if (!m_batchRunning || m_stopRequested)
+        return true;
+    if (m_askingToStop)
+        return false;
+    const auto fileInHand = [this] {
+        return !m_upload.name.isEmpty() ? m_upload.name : QFileInfo(m_sUploadFiles.value(m_intUploadIndex)).fileName();
+    };
+    m_askingToStop = true;
+    const int answer = Platform::msgBox(u"An upload is under way: "_s + fileInHand()
+                                            + u". Stopped now, the server keeps only the part it has received."_s
+                                            + u"\r\n\r\nStop the upload and close the window?"_s,
+                                        Platform::YesNo | Platform::Question | Platform::DefaultButton2,
+                                        u"FTP Client"_s);
+    m_askingToStop = false;
+    if (answer != Platform::Yes || m_closing)
+        return false;
+    if (!m_batchRunning)
+        return true;   // it ended while the question was shown
+    m_stopRequested = true;
+    if (m_upload.dataStarted) {
+        // Cut at once, queued bytes and all; the server's reply and its size follow in SendFile.
+        const int flushMs = dsSocket2.flushOnCloseMs();
+        dsSocket2.setFlushOnCloseMs(0);
+        modFTP::CloseDataConnection();
+        dsSocket2.setFlushOnCloseMs(flushMs);
+        return false;
+    }
+    logStop(u"Upload stopped before "_s + fileInHand() + u" was sent"_s);
+    endBatch();
+    return true;
+}
+
+// A stopped upload is named in the window's log and in the error log, which outlives the window.
+void frmFTPClient::logStop(const QString &text)
+{
+    DisplayMessage(text);
+    modDSSock::writeErrorLog(text);
 }
 
 // Closes both connections without QUIT and goes; a wait under way ends first, and the window is
@@ -284,6 +335,21 @@ void frmFTPClient::resizeEvent(QResizeEvent *event)
 
 bool frmFTPClient::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == lsvDirs || watched == lsvRemote) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == lsvDirs)
+                lsvDirs_DblClick();
+            else
+                lsvRemote_DblClick();
+            return true;
+        }
+    }
+    // Only the left button's double click opens a row, as a click selects with it.
+    if ((watched == lsvDirs->viewport() || watched == lsvRemote->viewport())
+        && event->type() == QEvent::MouseButtonDblClick
+        && static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+        return true;
     if (watched == txtRemotePath && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -82,8 +82,10 @@ public:
 
     // The remote pane (frmFTPClientPanes.cpp).
     void ListFile(const QString &szParams);
+    // One line of the listing under way: its entry joins the listing, shown once it is whole.
     void addRemoteDir(const QString &sListData);
-    void ChangeRemotePath(const QString &sPath);
+    // True when the server went into the folder.
+    bool ChangeRemotePath(const QString &sPath);
     void Timer2_Timer();
     void btnChangeDir_Click();
     void btnList_Click();
@@ -140,10 +142,27 @@ private:
         ~CommandScope();
     };
 
+    // What a server says of a stored file's size: the bytes it holds, or that it offers no way
+    // to tell (it refuses SIZE and the listing of one name).
+    struct HeldSize {
+        std::optional<qint64> bytes;
+        bool notOffered = false;
+    };
+    // One listing: its final reply, whether it came whole, and its entries.
+    struct Listing {
+        int reply = 0;
+        bool whole = false;
+        bool dataOpen = false;        // the data connection stood when the wait ended
+        bool dataClosedByServer = false;
+        QList<modFTP::RemoteEntry> entries;
+    };
+
     // Window (frmFTPClient.cpp).
     void buildControls();
     void resetPointerOn(QWidget *widget);
     bool refuseWhenClosed();
+    bool mayCloseNow();
+    void logStop(const QString &text);
     void unload();
     // Connections and upload (frmFTPClientConnection.cpp).
     void connectSockets();
@@ -155,12 +174,17 @@ private:
     void sendOpenedFile();
     bool drainDataConnection();
     void uploadStopped();
-    std::optional<qint64> storedSize(const QString &remoteName);
+    HeldSize storedSize(const QString &remoteName);
     void reportFailure(const QString &what, const QString &reason);
+    QString failureReason(int reply) const;
     void showNotConnected();
     void enableSendFile();
+    // Remote pane (frmFTPClientPanes.cpp).
+    Listing listEntries(const QString &command);
+    void showListing(const QString &folder, const QList<modFTP::RemoteEntry> &entries);
     void showServerFolder();
-    void changeFolderTo(const QString &folder);
+    bool changeFolderTo(const QString &folder);
+    QString typedFolder() const;
     void listSoon();
 
     QString m_sNewRemotePath;
@@ -168,11 +192,17 @@ private:
     int m_intUploadIndex = 0;
     // The file of the STOR under way: opened before the command went out, sent on its 150.
     struct Upload {
+        QString name;           // empty while no file is in hand
         std::unique_ptr<QFile> file;
         qint64 startedMs = 0;
+        bool dataStarted = false;   // the server asked for the bytes: a stop may cut its copy
         bool allSent = false;   // every byte reached the server before this side closed
     };
     Upload m_upload;
+    // The user chose to stop the upload and close: the file in hand is named with the bytes the
+    // server holds, then the window goes.
+    bool m_stopRequested = false;
+    bool m_askingToStop = false;
     // Timer2's next step: list the folder a CWD went into, else change to `remotePath`.
     bool m_listNext = false;
     // host:port of the connection, for the failures named to the user.
@@ -181,8 +211,11 @@ private:
     QString m_listedFolder;
     // The folder the server is in: "." (the login folder) until a folder change succeeds.
     QString m_serverFolder;
-    // Filled instead of the remote pane while a listing confirms an upload's size.
-    std::optional<QList<modFTP::RemoteEntry>> m_sizeProbe;
+    // The server is in the folder the path box shows: false from the login until its folder
+    // change has ended, and during each folder change. Send File waits for it.
+    bool m_inShownFolder = false;
+    // The entries of the listing under way.
+    QList<modFTP::RemoteEntry> m_listing;
     bool m_batchRunning = false;
     int m_waitDepth = 0;
     bool m_closing = false;

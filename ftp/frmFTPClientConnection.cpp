@@ -88,7 +88,6 @@ void frmFTPClient::btnConnect_Click()
         return;
     }
     btnConnect->setText(kDisconnectCaption);
-    enableSendFile();
     m_listNext = false;
     Timer2.setInterval(limits.firstStepMs);
     Timer2.setEnabled(true);
@@ -102,6 +101,15 @@ void frmFTPClient::reportFailure(const QString &what, const QString &reason)
     Platform::msgBox(text, Platform::Exclamation, u"FTP Client"_s);
 }
 
+// Why a command failed: the server's refusal, no reply, or the connection gone.
+QString frmFTPClient::failureReason(int reply) const
+{
+    const modFTP::State &s = modFTP::state();
+    if (!s.ftpConnected)
+        return u"the connection was closed"_s;
+    return reply >= 400 && reply <= 599 ? s.lastReplyLine : u"no reply in time"_s;
+}
+
 void frmFTPClient::showNotConnected()
 {
     btnConnect->setText(kConnectCaption);
@@ -109,12 +117,13 @@ void frmFTPClient::showNotConnected()
     lsvRemote->clear();
     txtRemotePath->clear();
     m_listedFolder.clear();
+    m_inShownFolder = false;
 }
 
 void frmFTPClient::enableSendFile()
 {
     const modFTP::State &s = modFTP::state();
-    btnSendFile->setEnabled(s.loggedIn && s.ftpConnected);
+    btnSendFile->setEnabled(s.loggedIn && s.ftpConnected && m_inShownFolder);
 }
 
 // Always works: a command under way is abandoned with both connections; otherwise QUIT first.
@@ -375,11 +384,17 @@ void frmFTPClient::btnSendFile_Click()
                          Platform::Information, u"FTP Client"_s);
         return;
     }
-    if (isBusy())
+    // Nothing goes while the server may be in another folder than the box shows: until the
+    // folder change after the login has ended, and during any other.
+    if (isBusy() || !m_inShownFolder)
         return;
     m_intUploadIndex = 0;
     if (!setFileList())
         return;
+    // A folder typed into the box but not entered: the files go there once the server is in it.
+    if (txtRemotePath->text() != modFTP::state().remotePath && !changeFolderTo(typedFolder()))
+        return;
+    m_stopRequested = false;
     m_batchRunning = true;
     Timer1.setInterval(modFTP::intervals().nextFileMs);
     Timer1.setEnabled(true);
@@ -413,6 +428,23 @@ void frmFTPClient::endBatch()
     enableSendFile();
 }
 
+namespace {
+
+QString heldText(const std::optional<qint64> &held, bool notOffered, qint64 size)
+{
+    if (held)
+        return u"the server holds "_s + QString::number(*held) + u" of "_s + QString::number(size) + u" bytes"_s;
+    return notOffered ? u"the server gives no size"_s : u"the server did not confirm its size"_s;
+}
+
+// SIZE and the listing of one name are refused for good (5xx): the server offers no size.
+bool refusedForGood(int reply)
+{
+    return reply >= 500 && reply <= 599;
+}
+
+} // namespace
+
 void frmFTPClient::SendFile(int index)
 {
     if (index < 1 || index > m_sUploadFiles.size() || modFTP::state().busy)
@@ -431,10 +463,10 @@ void frmFTPClient::SendFile(int index)
     DisplayMessage(u"STOR "_s + path);
     btnSendFile->setEnabled(false);
     const qint64 size = file->size();
-    m_upload = {std::move(file), Platform::tickCount(), false};
+    m_upload = {name, std::move(file), Platform::tickCount(), false, false};
     const QString remoteName = Platform::fromAnsi(QFile::encodeName(name));
     int reply = 0;
-    std::optional<qint64> held;
+    HeldSize held;
     {
         CommandScope scope(this);
         modFTP::SendFTPCommand(u"STOR "_s + remoteName, true);
@@ -442,56 +474,64 @@ void frmFTPClient::SendFile(int index)
         if (m_closing)
             return;
         // A file whose bytes did not all leave is not stored, whatever the server says; nor is
-        // one of which the server holds fewer bytes than were sent.
-        if (reply == modFTP::kTransferComplete && m_upload.allSent) {
+        // one of which the server holds fewer bytes than were sent. A stopped file is named
+        // with what the server holds of it.
+        if ((reply == modFTP::kTransferComplete && m_upload.allSent) || m_stopRequested) {
             held = storedSize(remoteName);
             if (m_closing)
                 return;
         }
     }
     const Upload upload = std::exchange(m_upload, {});
-    if (reply != modFTP::kTransferComplete || !upload.allSent || held != size) {
-        if (reply == modFTP::kTransferComplete && upload.allSent)
-            DisplayMessage(u"Upload failed: "_s + name + u": "_s
-                           + (held ? u"the server holds "_s + QString::number(*held) + u" of "_s
-                                         + QString::number(size) + u" bytes"_s
-                                   : u"the server did not confirm its size"_s));
+    if (m_stopRequested) {
+        logStop(u"Upload stopped: "_s + name + u": "_s + heldText(held.bytes, held.notOffered, size));
+        modFTP::CloseDataConnection();
+        endBatch();
+        btnClose_Click();
+        return;
+    }
+    const bool complete = reply == modFTP::kTransferComplete && upload.allSent;
+    if (!complete || (held.bytes != size && !held.notOffered)) {
+        if (complete)
+            DisplayMessage(u"Upload failed: "_s + name + u": "_s + heldText(held.bytes, held.notOffered, size));
         modFTP::CloseDataConnection();
         endBatch();
         return;
     }
+    if (held.notOffered)
+        DisplayMessage(name + u": the size was not checked (the server refuses SIZE and the listing of one name)"_s);
     emit fileStored(path, Platform::tickCount() - upload.startedMs);
     if (index < m_sUploadFiles.size()) {
         Timer1.setEnabled(true);
         return;
     }
     endBatch();
+    // This listing serves one that a folder change before the batch left due.
+    Timer2.setEnabled(false);
+    m_listNext = false;
     ListFile(modFTP::state().remotePath);
 }
 
-// The size the server gives for a file in its current folder: SIZE, or where the server refuses
-// that, the size its listing shows for the name. None when neither tells.
-std::optional<qint64> frmFTPClient::storedSize(const QString &remoteName)
+// What the server says of a file in its current folder: SIZE, or where the server refuses that,
+// the size its listing shows for the name.
+frmFTPClient::HeldSize frmFTPClient::storedSize(const QString &remoteName)
 {
     modFTP::SendFTPCommand(u"SIZE "_s + remoteName, true);
     const int reply = modFTP::waitForReply();
     if (reply == 213)
-        return modFTP::parseSizeReply(modFTP::state().lastReplyLine);
-    if (reply < 500 || reply > 599 || m_closing)
-        return std::nullopt;
-    m_sizeProbe.emplace();
-    modFTP::SendFTPCommand(u"LIST "_s + remoteName, false);
-    if (modFTP::waitForReply() == modFTP::kTransferComplete && !m_closing)
-        modFTP::waitForDataClosed();
-    modFTP::CloseDataConnection();
-    const QList<modFTP::RemoteEntry> entries = *std::exchange(m_sizeProbe, std::nullopt);
-    for (const modFTP::RemoteEntry &entry : entries) {
+        return {modFTP::parseSizeReply(modFTP::state().lastReplyLine)};
+    if (!refusedForGood(reply) || m_closing)
+        return {};
+    const Listing listing = listEntries(u"LIST "_s + remoteName);
+    if (refusedForGood(listing.reply))
+        return {std::nullopt, true};
+    for (const modFTP::RemoteEntry &entry : listing.entries) {
         bool ok = false;
         const qint64 size = entry.size.toLongLong(&ok);
         if (!entry.folder && ok && (entry.name == remoteName || entry.name.endsWith(u'/' + remoteName)))
-            return size;
+            return {size};
     }
-    return std::nullopt;
+    return {};
 }
 
 // The 150 (or 125) of a STOR: the file goes out in blocks as bytes, then the data connection is
@@ -504,6 +544,7 @@ void frmFTPClient::sendOpenedFile()
         modFTP::CloseDataConnection();
         return;
     }
+    m_upload.dataStarted = true;
     DisplayMessage(u"Sending "_s + QString::number(file->size()) + u" bytes"_s);
     WaitScope scope(this);
     dsSocket2.setSendStallMs(modFTP::intervals().replyMs);
@@ -512,7 +553,7 @@ void frmFTPClient::sendOpenedFile()
         if (block.isEmpty())
             break;
         if (!modDSSock::SendData(dsSocket2, block)) {
-            if (!m_closing)
+            if (!m_closing && !m_stopRequested)
                 uploadStopped();
             return;
         }
@@ -522,7 +563,7 @@ void frmFTPClient::sendOpenedFile()
     }
     file.reset();
     if (!drainDataConnection()) {
-        if (!m_closing)
+        if (!m_closing && !m_stopRequested)
             uploadStopped();
         return;
     }

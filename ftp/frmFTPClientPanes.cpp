@@ -22,6 +22,7 @@ constexpr int kUpGroup = 0;
 constexpr int kFolderGroup = 1;
 constexpr int kFileGroup = 2;
 
+// The remote Up row's text. Folder names are shown as they are, so type-ahead reaches them.
 const QString kNoBreak = QString(QChar(0xA0));
 
 void setListRow(QTreeWidgetItem *row, const QString &path, int group)
@@ -46,65 +47,113 @@ void frmFTPClient::ListFile(const QString &szParams)
         return;
     CommandScope scope(this);
     Platform::setBusyPointer(true);
-    lsvRemote->setSortingEnabled(false);
-    lsvRemote->clear();
-    const QString up = modFTP::remoteParent(szParams);
-    if (QTreeWidgetItem *row = lsvRemote->addRow(up, {kNoBreak}, u"Up"_s))
-        setListRow(row, up, kUpGroup);
     const QString path = szParams.isEmpty() ? u"/"_s : szParams;
     // A relative folder is the one the last CWD went into.
-    modFTP::SendFTPCommand(path.startsWith(u'/') ? u"LIST "_s + path : u"LIST"_s, false);
-    // Over when the final reply has come and the data connection has closed, in either order.
-    const int reply = modFTP::waitForReply();
+    const Listing listing = listEntries(path.startsWith(u'/') ? u"LIST "_s + path : u"LIST"_s);
     if (m_closing)
         return;
-    const bool listed = reply == modFTP::kTransferComplete && modFTP::waitForDataClosed();
-    if (m_closing)
-        return;
-    modFTP::CloseDataConnection();
-    if (listed)
+    if (listing.whole) {
+        showListing(szParams, listing.entries);
         m_listedFolder = szParams;
-    lsvRemote->setSortingEnabled(true);
+    } else {
+        // The pane keeps the folder's last whole listing; a folder without one shows no rows.
+        if (m_listedFolder != szParams && modFTP::state().ftpConnected) {
+            showListing(szParams, {});
+            m_listedFolder.clear();
+        }
+        const QString reason = listing.reply == 999 && listing.dataClosedByServer
+                                   ? u"the data connection closed without the server's 226"_s
+                               : listing.reply == 999 && listing.dataOpen ? u"the listing stalled"_s
+                                                                          : failureReason(listing.reply);
+        reportFailure(u"Listing of "_s + path + u" failed"_s, reason);
+        if (m_closing)
+            return;
+    }
     QApplication::beep();
     Platform::setBusyPointer(false);
 }
 
+// Sends a listing command and gathers its lines. Whole once the final reply has come and the data
+// connection has closed, in either order.
+frmFTPClient::Listing frmFTPClient::listEntries(const QString &command)
+{
+    m_listing.clear();
+    modFTP::SendFTPCommand(command, false);
+    Listing listing;
+    listing.reply = modFTP::waitForReply();
+    if (m_closing)
+        return listing;
+    listing.whole = listing.reply == modFTP::kTransferComplete && modFTP::waitForDataClosed();
+    if (m_closing)
+        return listing;
+    listing.dataOpen = dsSocket2.isOpen();
+    listing.dataClosedByServer = modFTP::state().dataClosedByServer;
+    modFTP::CloseDataConnection();
+    listing.entries = std::exchange(m_listing, {});
+    return listing;
+}
+
 void frmFTPClient::addRemoteDir(const QString &sListData)
 {
-    const std::optional<modFTP::RemoteEntry> entry = modFTP::parseListingLine(sListData);
-    if (!entry || entry->name.isEmpty())
-        return;
-    if (m_sizeProbe) {
-        m_sizeProbe->append(*entry);
-        return;
-    }
-    const QString path = modFTP::joinRemote(modFTP::state().remotePath, entry->name);
-    const QString kind = modFTP::remoteKind(*entry);
-    const QString icon = entry->folder ? u"Folder"_s : kind == u"HTML File"_s ? u"WebFile"_s : u"WinFile"_s;
-    const QString text = entry->folder ? kNoBreak + entry->name : entry->name;
-    if (QTreeWidgetItem *row
-        = lsvRemote->addRow(path, {text, kind, modFTP::remoteSizeText(entry->size), entry->date}, icon))
-        setListRow(row, path, entry->folder ? kFolderGroup : kFileGroup);
+    std::optional<modFTP::RemoteEntry> entry = modFTP::parseListingLine(sListData);
+    if (entry && !entry->name.isEmpty())
+        m_listing.append(std::move(*entry));
 }
 
-// A relative folder is reached from the one the server is in.
-void frmFTPClient::changeFolderTo(const QString &folder)
+// The rows of a folder: the Up row, then one per entry.
+void frmFTPClient::showListing(const QString &folder, const QList<modFTP::RemoteEntry> &entries)
 {
-    m_sNewRemotePath = folder;
-    ChangeRemotePath(modFTP::routeBetween(m_serverFolder, folder));
+    Platform::RedrawSuspender redraw(lsvRemote);
+    lsvRemote->setSortingEnabled(false);
+    lsvRemote->clear();
+    const QString up = modFTP::remoteParent(folder);
+    if (QTreeWidgetItem *row = lsvRemote->addRow(up, {kNoBreak}, u"Up"_s))
+        setListRow(row, up, kUpGroup);
+    for (const modFTP::RemoteEntry &entry : entries) {
+        const QString path = modFTP::joinRemote(folder, entry.name);
+        const QString kind = modFTP::remoteKind(entry);
+        const QString icon = entry.folder ? u"Folder"_s : kind == u"HTML File"_s ? u"WebFile"_s : u"WinFile"_s;
+        if (QTreeWidgetItem *row
+            = lsvRemote->addRow(path, {entry.name, kind, modFTP::remoteSizeText(entry.size), entry.date}, icon))
+            setListRow(row, path, entry.folder ? kFolderGroup : kFileGroup);
+    }
+    lsvRemote->setSortingEnabled(true);
 }
 
-void frmFTPClient::ChangeRemotePath(const QString &sPath)
+// A relative folder is reached from the one the server is in. Send File waits meanwhile, and
+// afterwards the path box shows the folder the server is in, reached or not.
+bool frmFTPClient::changeFolderTo(const QString &folder)
+{
+    if (isBusy())
+        return false;
+    m_sNewRemotePath = folder;
+    m_inShownFolder = false;
+    enableSendFile();
+    const bool reached = ChangeRemotePath(modFTP::routeBetween(m_serverFolder, folder));
+    if (m_closing)
+        return false;
+    m_inShownFolder = true;
+    enableSendFile();
+    return reached;
+}
+
+// The folder typed into the path box, against the current one.
+QString frmFTPClient::typedFolder() const
+{
+    return modFTP::resolveRemotePath(modFTP::state().remotePath, txtRemotePath->text());
+}
+
+bool frmFTPClient::ChangeRemotePath(const QString &sPath)
 {
     if (modFTP::state().busy)
-        return;
+        return false;
     CommandScope scope(this);
     Platform::setBusyPointer(true);
     DisplayMessage(u"CWD "_s + sPath);
     modFTP::SendFTPCommand(u"CWD "_s + sPath, false);
     const int reply = modFTP::waitForReply();
     if (m_closing)
-        return;
+        return false;
     modFTP::State &s = modFTP::state();
     if (reply == 250) {
         // A relative path (the login's "public_html"): the server names the folder it led to;
@@ -113,23 +162,24 @@ void frmFTPClient::ChangeRemotePath(const QString &sPath)
             modFTP::SendFTPCommand(u"PWD"_s, false);
             modFTP::waitForReply();
             if (m_closing)
-                return;
+                return false;
         }
         m_serverFolder = s.remotePath;
     } else {
         const bool refused = reply >= 400 && reply <= 599 && s.ftpConnected;
-        const QString reason = refused          ? s.lastReplyLine
-                               : s.ftpConnected ? u"no reply in time"_s
-                                                : u"the connection was closed"_s;
-        reportFailure(u"Folder change to "_s + sPath + u" failed"_s, reason);
+        reportFailure(u"Folder change to "_s + sPath + u" failed"_s, failureReason(reply));
         if (m_closing)
-            return;
-        if (refused)
+            return false;
+        if (refused) {
             showServerFolder();
-        else if (s.ftpConnected)
-            txtRemotePath->setText(s.remotePath);   // the server gave no sign of moving
+        } else if (s.ftpConnected) {
+            // The server gave no sign of moving: it is where the last folder change left it.
+            s.remotePath = m_serverFolder;
+            txtRemotePath->setText(s.remotePath);
+        }
     }
     Platform::setBusyPointer(false);
+    return reply == 250;
 }
 
 // After a refused folder change: the pane and the path box show the folder the server is in, so
@@ -198,7 +248,7 @@ void frmFTPClient::txtRemotePath_Enter()
 {
     if (isBusy() || txtRemotePath->text().trimmed().isEmpty())
         return;
-    changeFolderTo(modFTP::resolveRemotePath(modFTP::state().remotePath, txtRemotePath->text()));
+    changeFolderTo(typedFolder());
 }
 
 void frmFTPClient::lsvRemote_DblClick()
@@ -237,10 +287,9 @@ void frmFTPClient::addDirs(const QString &startingDir)
         const bool isFolder = entry.attributes == 16 || entry.attributes == 17;
         const bool page = !isFolder && path.contains(u".htm"_s);
         const QString icon = isFolder ? u"Folder"_s : page ? u"WebFile"_s : u"WinFile"_s;
-        const QString text = isFolder ? kNoBreak + entry.name : entry.name;
         const QString kind = isFolder ? u"Folder"_s : page ? u"HTML File"_s : u"File"_s;
         const QString size = isFolder ? QString() : modFTP::localSizeText(entry.size);
-        if (QTreeWidgetItem *row = lsvDirs->addRow(path, {text, kind, size, modFTP::generalDate(entry.modified)}, icon))
+        if (QTreeWidgetItem *row = lsvDirs->addRow(path, {entry.name, kind, size, modFTP::generalDate(entry.modified)}, icon))
             setListRow(row, path, isFolder ? kFolderGroup : kFileGroup);
     }
     lsvDirs->setUpdatesEnabled(true);

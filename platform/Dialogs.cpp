@@ -22,15 +22,16 @@ QString titleOr(const QString &title)
     return title.isEmpty() ? QString::fromLatin1(kApplicationTitle) : title;
 }
 
-QMessageBox::StandardButtons buttonsOf(int style)
+// The answers of a style's buttons, in their order on the box.
+QList<int> answersOf(int style)
 {
     switch (style & 7) {
-    case OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-    case YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
-    default: return QMessageBox::Ok;
+    case OkCancel: return {Ok, Cancel};
+    case AbortRetryIgnore: return {Abort, Retry, Ignore};
+    case YesNoCancel: return {Yes, No, Cancel};
+    case YesNo: return {Yes, No};
+    case RetryCancel: return {Retry, Cancel};
+    default: return {Ok};
     }
 }
 
@@ -45,29 +46,27 @@ QMessageBox::Icon iconOf(int style)
     }
 }
 
-int resultOf(int button)
+constexpr std::pair<int, QMessageBox::StandardButton> kButtons[] = {
+    {Ok, QMessageBox::Ok},       {Cancel, QMessageBox::Cancel}, {Abort, QMessageBox::Abort}, {Retry, QMessageBox::Retry},
+    {Ignore, QMessageBox::Ignore}, {Yes, QMessageBox::Yes},     {No, QMessageBox::No},
+};
+
+QMessageBox::StandardButton buttonOf(int answer)
 {
-    switch (button) {
-    case QMessageBox::Ok: return Ok;
-    case QMessageBox::Cancel: return Cancel;
-    case QMessageBox::Abort: return Abort;
-    case QMessageBox::Retry: return Retry;
-    case QMessageBox::Ignore: return Ignore;
-    case QMessageBox::Yes: return Yes;
-    case QMessageBox::No: return No;
-    default: return Cancel;
+    for (const auto &[ours, qt] : kButtons) {
+        if (ours == answer)
+            return qt;
     }
+    return QMessageBox::NoButton;
 }
 
-// The answer of a closed box: Cancel where the box has one, else its first button.
-int cancelAnswer(int style)
+int resultOf(int button)
 {
-    switch (style & 7) {
-    case OkCancel: case YesNoCancel: case RetryCancel: return Cancel;
-    case YesNo: return No;
-    case AbortRetryIgnore: return Abort;
-    default: return Ok;
+    for (const auto &[ours, qt] : kButtons) {
+        if (qt == button)
+            return ours;
     }
+    return Cancel;
 }
 
 // The window a dialog belongs to. Not the splash: its own timer deletes it while the dialog is
@@ -92,6 +91,23 @@ int chosenFilterIndex(const QStringList &filters, const QString &chosen)
 
 } // namespace
 
+int defaultAnswer(int style)
+{
+    const QList<int> answers = answersOf(style);
+    const qsizetype index = (style & DefaultButton3) ? 2 : (style & DefaultButton2) ? 1 : 0;
+    return answers.value(index, answers.constFirst());
+}
+
+int escapeAnswer(int style)
+{
+    const QList<int> answers = answersOf(style);
+    for (int answer : {Cancel, No}) {
+        if (answers.contains(answer))
+            return answer;
+    }
+    return answers.constFirst();
+}
+
 void setDialogHook(DialogHook newHook)
 {
     hook() = std::move(newHook);
@@ -106,9 +122,13 @@ int msgBox(const QString &prompt, int style, const QString &title)
 {
     if (hook()) {
         const auto answer = hook()({DialogKind::Message, prompt, titleOr(title), style, QString(), QString()});
-        return answer ? answer->button : cancelAnswer(style);
+        return answer ? answer->button : escapeAnswer(style);
     }
-    QMessageBox box(iconOf(style), titleOr(title), prompt, buttonsOf(style), dialogParent());
+    QMessageBox box(iconOf(style), titleOr(title), prompt, QMessageBox::NoButton, dialogParent());
+    for (int answer : answersOf(style))
+        box.addButton(buttonOf(answer));
+    box.setDefaultButton(buttonOf(defaultAnswer(style)));
+    box.setEscapeButton(box.button(buttonOf(escapeAnswer(style))));
     return resultOf(box.exec());
 }
 

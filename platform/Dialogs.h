@@ -21,7 +21,13 @@ enum MsgResult : int { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes
 // The title used when a caller gives none.
 inline constexpr const char *kApplicationTitle = "Velquist";
 
+// The box's buttons follow the style: Enter presses its first button, or the second or third
+// with DefaultButton2 or DefaultButton3; Esc (or closing the box) answers Cancel or No where
+// the box has one, else its first button.
 int msgBox(const QString &prompt, int style = OkOnly, const QString &title = QString());
+// The answers of a style's Enter and Esc.
+int defaultAnswer(int style);
+int escapeAnswer(int style);
 
 // The typed text, or the empty text when cancelled.
 QString inputBox(const QString &prompt, const QString &title = QString(), const QString &defaultText = QString());

@@ -1,8 +1,8 @@
 #pragma once
-// Whole-file reads and writes. Files are read as bytes and turned into text through the
-// Windows-1252 codec; every file written whole is replaced atomically.
+// Whole-file reads and writes of single files. Files are read as bytes and turned into text
+// through the Windows-1252 codec; every file written whole is replaced atomically, through a
+// temporary copy beside it (WriteSteps). Several files replaced as one are a FileSet.
 #include <functional>
-#include <memory>
 #include <optional>
 
 #include <QByteArray>
@@ -26,56 +26,9 @@ std::optional<QString> readTextFile(const QString &path);
 bool writeBinaryFileAtomically(const QString &path, const QByteArray &bytes,
                                std::optional<QFileDevice::Permissions> mode = std::nullopt);
 
-// Replaces several files as one: each is written in full beside its target first, and only when
-// every one is complete do they take their targets' places, under a journal in each folder that
-// a crash leaves for the next start. False, with every old file as it was, when any step fails.
-struct FileBytes {
-    QString path;
-    QByteArray bytes;
-};
-bool writeBinaryFilesAtomically(const QList<FileBytes> &files);
-
-// The same, for files that come one by one (a download): each new file is written whole and on
-// disk beside its target, by add() at once or by start(), write() as its bytes come and finish();
-// commit() then lets every finished file take its target's place as one. Files not committed are
-// removed when the set is abandoned or ends, and by the next start after a crash; a failed call
-// abandons the set.
-class FileSet {
-public:
-    FileSet() = default;
-    FileSet(const FileSet &) = delete;
-    FileSet &operator=(const FileSet &) = delete;
-    ~FileSet();
-
-    bool add(const QString &path, const QByteArray &bytes);
-    bool start(const QString &path);
-    bool write(QByteArrayView bytes);
-    bool finish();
-    bool commit();
-    void abandon();
-
-private:
-    void closeOpenFile(bool drop);
-
-    struct Added {
-        QString path;
-        bool existed = false;   // an old file stood there when it was added
-    };
-    QList<Added> m_added;
-    std::unique_ptr<QFile> m_open;
-    QString m_openPath;
-};
-
-// At a start: finishes the sets of files in the folders whose replacing a crash interrupted (all
-// new files or all old ones, as far as the set had come), and removes the temporary copies that
-// killed writes left there. Only names the program's own writers make are touched, and a journal
-// acts only on regular files of its own folder. Gives one line for each journal it left alone
-// (unreadable, naming anything else, or not finished), for the error log.
-QStringList finishInterruptedWrites(const QStringList &folders);
-
 // Tests make atomic writes fail as a full disk would: while a hook is set, a write whose path it
-// accepts is given up before it replaces the file (in a set of files, when that file's turn
-// comes to take its target's place). An empty hook ends this.
+// accepts is given up before it replaces the file (in a FileSet, when that file's turn comes to
+// take its target's place). An empty hook ends this.
 using WriteFailureHook = std::function<bool(const QString &path)>;
 void setWriteFailureHook(WriteFailureHook hook);
 

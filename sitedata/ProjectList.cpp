@@ -109,6 +109,19 @@ Project ProjectList::readProject(const QString &name) const
     return project;
 }
 
+QStringList ProjectList::siteFiles(const QString &file)
+{
+    QStringList files;
+    const std::optional<ProjectList> list = load(file);
+    for (const Project &project : list ? list->projects() : QList<Project>()) {
+        for (const ProjectSite &site : project.sites) {
+            if (!site.file.isEmpty())
+                files.append(site.file);
+        }
+    }
+    return files;
+}
+
 bool ProjectList::addProject(const QString &project)
 {
     return m_document.setValue(project, kDescription, QString()) && m_document.setValue(project, kLast, QStringLiteral("0"));

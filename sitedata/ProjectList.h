@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "platform/IniDocument.h"
 
@@ -43,6 +44,9 @@ public:
     bool renameProject(const QString &oldName, const QString &newName);
     // Cuts the project's header and lines up to the next header. True when it was found.
     bool removeProject(const QString &project);
+
+    // The site files of every project, as the list names them; none when it cannot be read.
+    static QStringList siteFiles(const QString &file);
 
     // Loads the list, sets one value and commits: an action that changes one value only.
     static bool storeValue(const QString &file, const QString &project, const QString &key, const QString &value);

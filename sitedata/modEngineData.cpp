@@ -242,22 +242,33 @@ bool EngineCategoryParser::feed(const QString &line)
     return true;
 }
 
+CategoryByteLine readCategoryLine(QByteArrayView line)
+{
+    if (trimmedSpaces(line).isEmpty() || line.front() == '#')
+        return {};
+    if (sameIgnoringAsciiCase(line, QLatin1StringView("END")))
+        return {CategoryByteLine::End, {}};
+    if (line.front() == '[') {
+        const qsizetype close = line.indexOf(']');
+        return close < 0 ? CategoryByteLine() : CategoryByteLine{CategoryByteLine::EntryStart, line.sliced(1, close - 1)};
+    }
+    return {CategoryByteLine::Item, {}};
+}
+
 bool EngineCategoryParser::feed(QByteArrayView line)
 {
     if (m_ended)
         return false;
-    if (trimmedSpaces(line).isEmpty() || line.front() == '#')
+    const CategoryByteLine read = readCategoryLine(line);
+    if (read.kind == CategoryByteLine::Skipped)
         return true;
-    if (sameIgnoringAsciiCase(line, QLatin1StringView("END"))) {
+    if (read.kind == CategoryByteLine::End) {
         m_ended = true;
         return false;
     }
-    if (line.front() == '[') {
-        const qsizetype close = line.indexOf(']');
-        if (close >= 0) {
-            finishEntry();
-            m_entries.append({modDataFiles::decoded(line.sliced(1, close - 1)), QString()});
-        }
+    if (read.kind == CategoryByteLine::EntryStart) {
+        finishEntry();
+        m_entries.append({modDataFiles::decoded(read.entryName), QString()});
         return true;
     }
     if (m_entries.isEmpty())

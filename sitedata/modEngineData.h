@@ -85,6 +85,16 @@ struct EngineCategoryEntry {
 
 QList<EngineCategoryEntry> parseEngineCategoryData(const QStringList &lines);
 
+// A line of the engine category data read as bytes, by the rules of EngineCategoryParser::feed:
+// skipped (blank after trimming spaces, a comment, a "[" line without "]"), the end line "END",
+// the start of an entry with its name, or an item line of the entry above it.
+struct CategoryByteLine {
+    enum Kind { Skipped, End, EntryStart, Item };
+    Kind kind = Skipped;
+    QByteArrayView entryName;
+};
+CategoryByteLine readCategoryLine(QByteArrayView line);
+
 // The same reader fed line by line.
 class EngineCategoryParser {
 public:

@@ -102,27 +102,23 @@ Request buildRequest(const QString &method, const QString &action, const QString
 
 bool readReplyLine(modDSSock::SubmitSocket &record, const QString &line)
 {
-    if (record.readingHeader) {
+    HttpReplyReader &reply = record.reply;
+    if (reply.readingHeader()) {
         appendCapped(record.Header, line);
-        if (HttpReply::endsHeader(line)) {
-            record.readingHeader = false;
-            return false;
-        }
-        if (HttpReply::isStatusLine(line))
+        const bool statusLine = reply.headerBytes() == 0;
+        reply.headerLine(line);
+        if (statusLine && !reply.failed())
             readStatusLine(record, line);
-        if (const std::optional<QString> length = HttpReply::fieldValue(line, "Content-Length"_L1))
-            record.contentLength = HttpReply::lengthValue(*length).value_or(0);
-        return false;
+    } else {
+        appendCapped(record.Body, line.left(reply.bodyBytes(line.size())));
     }
-    record.bytesReceived += line.size();
-    appendCapped(record.Body, line);
-    return record.bytesReceived >= record.contentLength;
+    return reply.state() != HttpReplyReader::State::Reading;
 }
 
 int statusOnClose(const modDSSock::SubmitSocket &record)
 {
-    // A server that closes without a byte has not taken the submission.
-    if (record.Header.isEmpty() && record.bytesReceived == 0)
+    // A reply that is not whole has not shown that the submission was taken.
+    if (!HttpReplyReader::isWhole(record.reply.atClose()))
         return kFailed;
     const int code = record.httpStatus;
     if (code >= 400 && code <= 499)

@@ -32,10 +32,14 @@ Request buildRequest(const QString &method, const QString &action, const QString
 // Host and port to connect to for an action URL: ":port" honoured, a query or fragment cut off.
 void actionHostAndPort(const QString &action, QString &host, int &port);
 
-// Reads one reply line into the record; true when the announced body has fully arrived.
+// Reads one reply line into the record (record.reply decides). True once the reply is over
+// before any close: whole (its body reached Content-Length, at the header's end for 0), or never
+// to become whole (no status line, a header beyond its cap, an unreadable length); statusOnClose
+// gives its status from then on. Without Content-Length only the close ends the reply.
 bool readReplyLine(modDSSock::SubmitSocket &record, const QString &line);
 
-// The status of a reply the server closed.
+// The status of a reply that is over: the server closed, or readReplyLine said so. A reply that is
+// not whole (nothing, no status line, closed inside the header or the body) is Failed.
 int statusOnClose(const modDSSock::SubmitSocket &record);
 
 // The report text of a status.

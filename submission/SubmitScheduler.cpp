@@ -265,10 +265,10 @@ void SubmitScheduler::dsSocket1_Receive(int i, const QString &line)
     modDSSock::SubmitSocket &r = record(i);
     if (!r.busy || !r.connected)
         return;
-    const bool wasBody = !r.readingHeader;
+    const bool wasBody = !r.reply.readingHeader();
     const bool complete = SubmitHttp::readReplyLine(r, line);
     if (wasBody)
-        emit connectionRowChanged(i, r.Name, QString::number(r.bytesReceived) + u" bytes received"_s, u"Connected"_s);
+        emit connectionRowChanged(i, r.Name, QString::number(r.reply.bodyBytesReceived()) + u" bytes received"_s, u"Connected"_s);
     if (complete && !slot(i).close->isActive())
         slot(i).close->start();
     pushDeadline(i, 2 * m_run.settings().timeOutSeconds());

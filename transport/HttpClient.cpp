@@ -24,12 +24,6 @@ bool hasControlCharacter(const QString &text)
     return false;
 }
 
-// Whether the reply opens with a status line; a reply that does not is all body.
-bool opensWithStatusLine(const QByteArray &reply)
-{
-    return HttpReply::isStatusLine(fromAnsi(reply.left(5)));
-}
-
 } // namespace
 
 HttpClient::HttpClient(QObject *parent, int index) : QObject(parent), m_index(index), m_socket(this, index)
@@ -96,10 +90,11 @@ void HttpClient::startRequest()
 {
     ++m_request;
     m_getPending = false;
-    m_inHeader = true;
-    m_header.clear();
+    m_reply = HttpReplyReader(frmHTTP::kMaxPageChars);
+    m_headerRest.clear();
+    m_statusLine.clear();
+    m_headers.clear();
     m_body.clear();
-    m_expectedLength = -1;
 }
 
 std::optional<HttpClient::Target> HttpClient::parsedUrl() const
@@ -183,7 +178,7 @@ void HttpClient::onBytes(const QByteArray &bytes)
     if (m_phase != Phase::Reading)
         return;   // nothing was asked on this connection yet
     restartDeadline();
-    if (m_inHeader)
+    if (m_reply.readingHeader())
         readHeader(bytes);
     else
         readBody(bytes);
@@ -191,97 +186,95 @@ void HttpClient::onBytes(const QByteArray &bytes)
 
 bool HttpClient::readHeader(const QByteArray &bytes)
 {
-    m_header += bytes;
-    if (m_header.size() >= 5 && !opensWithStatusLine(m_header))
-        return readAllAsBody();
-    for (qsizetype at = 0;;) {
-        const qsizetype lineEnd = m_header.indexOf('\n', at);
-        if (lineEnd < 0 || lineEnd >= frmHTTP::kMaxHeaderChars)
+    m_headerRest += bytes;
+    qsizetype at = 0;
+    while (m_reply.readingHeader()) {
+        const qsizetype lineEnd = m_headerRest.indexOf('\n', at);
+        if (lineEnd < 0)
             break;
-        if (HttpReply::endsHeader(fromAnsi(m_header.mid(at, lineEnd + 1 - at))))
-            return headerDone(lineEnd + 1);
+        if (!readHeaderLine(fromAnsi(m_headerRest.mid(at, lineEnd + 1 - at))))
+            return false;
         at = lineEnd + 1;
     }
-    if (m_header.size() > frmHTTP::kMaxHeaderChars) {
-        fail(kResultTooLarge, u"reply too large"_s);
+    m_headerRest.remove(0, at);
+    if (!m_reply.readingHeader())
+        return headerDone();
+    if (m_reply.headerBytes() + m_headerRest.size() > HttpReplyReader::kMaxHeaderBytes) {
+        m_reply.headerLine(fromAnsi(m_headerRest));
+        failReply(m_reply.state());
         return false;
     }
     return true;
 }
 
-bool HttpClient::readAllAsBody()
+bool HttpClient::readHeaderLine(const QString &line)
 {
-    m_inHeader = false;
-    const QByteArray body = std::exchange(m_header, QByteArray());
-    const quint64 request = m_request;
-    emit HeaderDone(m_index, QString(), Headers());
-    return current(request) && readBody(body);
+    const bool first = m_reply.headerBytes() == 0;
+    m_reply.headerLine(line);
+    if (m_reply.failed()) {
+        failReply(m_reply.state());
+        return false;
+    }
+    if (first) {
+        m_statusLine = modDSSock::trimLineEnd(line);
+    } else if (const std::optional<std::pair<QString, QString>> field = HttpReply::field(line)) {
+        m_headers.append(*field);
+    }
+    return true;
 }
 
-bool HttpClient::headerDone(qsizetype headerLength)
+bool HttpClient::headerDone()
 {
-    const QByteArray body = m_header.mid(headerLength);
-    QStringList lines = fromAnsi(m_header.left(headerLength)).split(u'\n');
-    m_header.clear();
-    m_inHeader = false;
-    const QString statusLine = modDSSock::trimLineEnd(lines.takeFirst());
-    Headers headers;
-    for (const QString &line : std::as_const(lines)) {
-        const std::optional<std::pair<QString, QString>> field = HttpReply::field(line);
-        if (!field)
-            continue;
-        headers.append(*field);
-        if (field->first.compare("Content-Length"_L1, Qt::CaseInsensitive) == 0)
-            m_expectedLength = HttpReply::lengthValue(field->second).value_or(-1);
-    }
+    const QByteArray body = std::exchange(m_headerRest, QByteArray());
     const quint64 request = m_request;
-    emit HeaderDone(m_index, statusLine, headers);
+    emit HeaderDone(m_index, m_statusLine, m_headers);
     return current(request) && readBody(body);
 }
 
 bool HttpClient::readBody(const QByteArray &bytes)
 {
-    const QByteArray wanted = m_expectedLength < 0 ? bytes : bytes.left(m_expectedLength - m_body.size());
-    if (m_body.size() + wanted.size() > frmHTTP::kMaxPageChars) {
-        fail(kResultTooLarge, u"reply too large"_s);
+    const qint64 taken = m_reply.bodyBytes(bytes.size());
+    if (m_reply.failed()) {
+        failReply(m_reply.state());
         return false;
     }
-    m_body += wanted;
-    if (!wanted.isEmpty()) {
+    m_body += bytes.left(taken);
+    if (taken > 0) {
         const quint64 request = m_request;
         emit Progress(m_index, m_body.size());
         if (!current(request))
             return false;
     }
-    if (m_expectedLength >= 0 && m_body.size() >= m_expectedLength) {
+    if (m_reply.state() == HttpReplyReader::State::Whole) {
         completeReply();
         return false;
     }
     return true;
 }
 
-// The server's close ends the reply with what came, a header cut short included; a close
-// before any byte, or before the body its Content-Length named, is a broken connection.
+// The server's close ends a reply without Content-Length; any other reply is whole by then or
+// broken (HttpReplyReader).
 void HttpClient::onClose()
 {
     if (m_phase != Phase::Reading) {
         closeConnection();
         return;
     }
-    if (m_inHeader && m_header.isEmpty()) {
-        fail(kResultConnectFailed, u"Connection closed without a reply"_s);
-        return;
-    }
-    if (!m_inHeader && m_expectedLength >= 0 && m_body.size() < m_expectedLength) {
-        fail(kResultConnectFailed, u"Connection closed after %1 of %2 bytes"_s.arg(m_body.size()).arg(m_expectedLength));
-        return;
-    }
-    if (m_inHeader) {
-        const bool goesOn = opensWithStatusLine(m_header) ? headerDone(m_header.size()) : readAllAsBody();
-        if (!goesOn)
-            return;
-    }
-    completeReply();
+    if (m_reply.readingHeader() && !m_headerRest.isEmpty())
+        m_reply.headerLine(fromAnsi(std::exchange(m_headerRest, QByteArray())));
+    const HttpReplyReader::State end = m_reply.atClose();
+    if (HttpReplyReader::isWhole(end))
+        completeReply();
+    else
+        failReply(end);
+}
+
+void HttpClient::failReply(HttpReplyReader::State end)
+{
+    if (end == HttpReplyReader::State::TooLarge)
+        fail(kResultTooLarge, u"reply too large"_s);
+    else
+        fail(kResultConnectFailed, m_target.hostPort + u' ' + m_reply.problem(end));
 }
 
 void HttpClient::onException(const QString &description)

@@ -5,9 +5,11 @@
 // - get() requests url(), over the connection that stands (opened by connectToProxy() and not
 //   used yet) or over a new one: direct to the URL's host and port (80 when none), else to the
 //   proxy. Redirects are reported, never followed.
-// - A complete reply (the server closed, or the announced Content-Length came) is written to
-//   responseFile() atomically, then Done(body, kResultOK, "OK"). Any status counts as a reply;
-//   a close before any byte or before the announced length is a broken connection.
+// - A whole reply (HttpReplyReader: a status line, the header's end, the body to its
+//   Content-Length, or to the close without one) is written to responseFile() atomically, then
+//   Done(body, kResultOK, "OK"). Any status counts as a reply; a close before any byte, inside
+//   the header or before the announced length, and a reply without a status line, are a broken
+//   connection.
 // - Every request started by get() or connectToProxy() ends in exactly one Done; a failure
 //   raises one Error just before it and its Done carries an empty body.
 // - A new get(), connectToProxy() or cancel() drops whatever the request before it had still
@@ -24,6 +26,7 @@
 #include <QTimer>
 
 #include "platform/DsSocket.h"
+#include "transport/HttpReplyReader.h"
 
 namespace Platform {
 
@@ -36,7 +39,7 @@ public:
     // The result code of Done; every code but kResultOK comes after an Error.
     enum Result {
         kResultOK = 0,
-        kResultConnectFailed = 1,    // refused, unknown host, or the connection broke
+        kResultConnectFailed = 1,    // refused, unknown host, the connection broke, or no whole reply came
         kResultConnectTimeout = 2,
         kResultSilenceTimeout = 3,   // the reply went quiet for the time-out, or took ten times it in all
         kResultTooLarge = 4,
@@ -105,9 +108,10 @@ private:
     void onReplyDeadline();
     // False when the request has ended or a handler replaced or cancelled it meanwhile.
     bool readHeader(const QByteArray &bytes);
+    bool readHeaderLine(const QString &line);
     bool readBody(const QByteArray &bytes);
-    bool headerDone(qsizetype headerLength);
-    bool readAllAsBody();
+    bool headerDone();
+    void failReply(HttpReplyReader::State end);
     void completeReply();
     void fail(Result code, const QString &text);
     // Raises the failure later from the event loop, unless the request is replaced by then.
@@ -135,10 +139,12 @@ private:
     // A get() waiting for its connection to stand.
     bool m_getPending = false;
     quint64 m_request = 0;
-    bool m_inHeader = true;
-    QByteArray m_header;
+    HttpReplyReader m_reply;
+    // Header bytes that are no whole line yet.
+    QByteArray m_headerRest;
+    QString m_statusLine;
+    Headers m_headers;
     QByteArray m_body;
-    qint64 m_expectedLength = -1;
 };
 
 } // namespace Platform

@@ -42,20 +42,14 @@ QString proxyHostLine(const RequestSettings &settings)
     return settings.proxy + u':' + QString::number(settings.port);
 }
 
-QString loginLine(const HttpRequest &request)
+QString loginLines(const HttpRequest &request)
 {
-    switch (request.login) {
-    case HttpRequest::Login::Server: return u"Authorization: Basic "_s + request.loginValue + kCrLf;
-    case HttpRequest::Login::Proxy: return u"Proxy-Authorization: Basic "_s + request.loginValue + kCrLf;
-    case HttpRequest::Login::None: break;
-    }
-    return QString();
-}
-
-void setLogin(HttpRequest &request, HttpRequest::Login login, const QString &value)
-{
-    request.login = login;
-    request.loginValue = value;
+    QString lines;
+    if (request.proxyLogin)
+        lines += u"Proxy-Authorization: Basic "_s + *request.proxyLogin + kCrLf;
+    if (request.serverLogin)
+        lines += u"Authorization: Basic "_s + *request.serverLogin + kCrLf;
+    return lines;
 }
 
 // The proxy login is for the proxy, after it asked, and only on a request that goes through it.
@@ -83,15 +77,15 @@ QString HttpRequest::textBeforeAccept() const
 {
     QString text = method + u' ' + wholeTarget(target) + u" HTTP/1.0"_s + kCrLf;
     if (loginAt == LoginAt::BeforeHost)
-        text += loginLine(*this);
+        text += loginLines(*this);
     if (!host.isEmpty())
         text += u"Host: "_s + host + kCrLf;
     if (loginAt == LoginAt::AfterHost)
-        text += loginLine(*this);
+        text += loginLines(*this);
     if (!userAgent.isEmpty())
         text += u"User-Agent: "_s + userAgent + kCrLf;
     if (loginAt == LoginAt::AfterUserAgent)
-        text += loginLine(*this);
+        text += loginLines(*this);
     return text;
 }
 
@@ -134,13 +128,13 @@ HttpRequest pageFetchRequest(const QString &url, const RequestSettings &settings
         request.target = u'/' + getURLPath(url);
         request.host = getHostName(url);
     }
-    if (serverLoginGoesTo(settings, getHostName(url))) {
-        setLogin(request, HttpRequest::Login::Server, settings.login);
-    } else if (proxyLoginGoesOut(settings)) {
+    if (proxyLoginGoesOut(settings)) {
         // The proxy form has no User-Agent.
         request.userAgent.clear();
-        setLogin(request, HttpRequest::Login::Proxy, settings.login);
+        request.proxyLogin = settings.login;
     }
+    if (serverLoginGoesTo(settings, getHostName(url)))
+        request.serverLogin = settings.login;
     return request;
 }
 
@@ -155,7 +149,7 @@ HttpRequest submissionRequest(const QString &method, const QString &action, cons
     request.formBody = formBody;
     // Engines never see a login.
     if (proxyLoginGoesOut(settings))
-        setLogin(request, HttpRequest::Login::Proxy, settings.login);
+        request.proxyLogin = settings.login;
     return request;
 }
 
@@ -166,7 +160,7 @@ HttpRequest rankCheckRequest(const QString &hostPort, const QString &path, const
     request.host = hostPort;
     request.userAgent = u"Velquist"_s;
     if (settings.viaProxy() && !settings.login.isEmpty())
-        setLogin(request, HttpRequest::Login::Proxy, settings.login);
+        request.proxyLogin = settings.login;
     return request;
 }
 
@@ -179,10 +173,10 @@ HttpRequest updateRequest(const QString &vendorHost, const QString &path, const 
     request.loginAt = HttpRequest::LoginAt::BeforeHost;
     if (settings.login.isEmpty())
         return request;
+    if (proxyLoginGoesOut(settings))
+        request.proxyLogin = settings.login;
     if (serverLoginGoesTo(settings, vendorHost))
-        setLogin(request, HttpRequest::Login::Server, settings.login);
-    else if (proxyLoginGoesOut(settings))
-        setLogin(request, HttpRequest::Login::Proxy, settings.login);
+        request.serverLogin = settings.login;
     return request;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Every HTTP request the program sends: one request head, its one writer, and one maker per
 // client (page fetch, submission, rank check, engine data update) holding that client's form.
-// The makers keep the login rules: a server login goes only to the host and port that asked for
-// it, a proxy login only to the proxy and only when the request goes through it.
+// The makers keep the login rules: a server login goes only to a host and port the user allowed,
+// a proxy login only to the proxy and only when the request goes through it; a request through a
+// proxy that asked for its login to an allowed server carries both.
 #include <optional>
 
 #include <QString>
@@ -14,7 +15,7 @@ struct RequestSettings {
     int accessType = 0;     // 2: through the proxy
     QString proxy;
     int port = 0;           // the proxy's port
-    int authentication = 0; // the last login demand: 0, 401 (a server) or 407 (the proxy)
+    int authentication = 0; // the stored login demand: 0, 401 (a server) or 407 (the proxy, kept until it is no longer asked for)
     QString login;          // Base64 of "user:password", or empty
     QString allowedHosts;   // the "host:port" entries the user allowed the server login to go to, blank-separated
 
@@ -24,15 +25,14 @@ struct RequestSettings {
 };
 
 struct HttpRequest {
-    enum class Login { None, Server, Proxy };
-    // Where the login line stands; each client keeps the order it has always sent.
+    // Where the login lines stand (the proxy's first); each client keeps the order it has always sent.
     enum class LoginAt { AfterHost, AfterUserAgent, BeforeHost };
 
     QString method = QStringLiteral("GET");
     QString target;        // an origin path ("/a?b") or an absolute URL (through a proxy)
     QString host;          // the Host line's value; no Host line when empty
-    Login login = Login::None;
-    QString loginValue;    // Base64
+    std::optional<QString> proxyLogin;    // Base64 for Proxy-Authorization; no line when none
+    std::optional<QString> serverLogin;   // Base64 for Authorization; no line when none
     LoginAt loginAt = LoginAt::AfterHost;
     QString userAgent;     // no User-Agent line when empty
     std::optional<QString> formBody;   // the url-encoded body of a POST

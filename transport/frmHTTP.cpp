@@ -137,15 +137,15 @@ void frmHTTP::resetSocket2()
     m_pageText.clear();
     m_headerText.clear();
     m_location.clear();
-    m_headerFlag = true;
-    m_statusCode = 0;
-    m_expectedLength = 0;
+    m_reply = HttpReplyReader();
+    m_cutAtCap = false;
 }
 
 void frmHTTP::Connect(const QString &sURL)
 {
     m_redirects = 0;
-    m_loginTried = false;
+    m_proxyLoginTried = false;
+    m_serverLoginTried = false;
     startFetch(sURL);
 }
 
@@ -158,6 +158,7 @@ void frmHTTP::startFetch(const QString &url)
     m_lastError.clear();
     m_socketFailed = false;
     m_receivedChars = 0;
+    m_sentProxyLogin = false;
     m_sentServerLogin = false;
 
     QString host;
@@ -179,8 +180,9 @@ void frmHTTP::startFetch(const QString &url)
     }
     restartIdleTimer();
     startReplyTimer();
-    m_sentServerLogin = modDSSock::sendsServerLogin(url);
-    modDSSock::sendHTTPGet(dsSocket2, url);
+    const modDSSock::HttpRequest sent = modDSSock::sendHTTPGet(dsSocket2, url);
+    m_sentProxyLogin = sent.proxyLogin.has_value();
+    m_sentServerLogin = sent.serverLogin.has_value();
 }
 
 void frmHTTP::connectFailed(int result, const QString &host, int port, const QString &url)
@@ -277,7 +279,7 @@ void frmHTTP::dsSocket2_Receive(const QString &line)
     // Once the body is complete the close timer decides when the reply ends.
     if (!Timer2.enabled())
         restartIdleTimer();
-    if (m_headerFlag)
+    if (m_reply.readingHeader())
         readHeaderLine(line);
     else
         readBodyLine(line);
@@ -286,39 +288,37 @@ void frmHTTP::dsSocket2_Receive(const QString &line)
 void frmHTTP::readHeaderLine(const QString &line)
 {
     m_headerText += line;
-    if (m_headerText.size() > kMaxHeaderChars) {
-        endUnfinished(serverName() + u" sent a reply header of more than "_s + QString::number(kMaxHeaderChars)
-                      + u" bytes."_s);
+    m_reply.headerLine(line);
+    if (m_reply.failed()) {
+        endNotWhole(m_reply.state());
         return;
-    }
-    if (HttpReply::endsHeader(line)) {
-        m_headerFlag = false;
-        return;
-    }
-    // An unreadable code leaves the status as it was.
-    if (HttpReply::isStatusLine(line)) {
-        if (const std::optional<int> code = HttpReply::statusCode(line))
-            m_statusCode = *code;
     }
     if (const std::optional<QString> location = HttpReply::fieldValue(line, "Location"_L1))
         m_location = *location;
-    else if (const std::optional<QString> length = HttpReply::fieldValue(line, "Content-Length"_L1))
-        m_expectedLength = HttpReply::lengthValue(*length).value_or(0);
+    waitForCloseOnceWhole();
 }
 
 void frmHTTP::readBodyLine(const QString &line)
 {
-    m_pageText += line;
+    m_pageText += QStringView(line).left(m_reply.bodyBytes(line.size()));
     if (m_pageText.size() > kMaxPageChars) {
         m_pageText.truncate(kMaxPageChars);
+        m_cutAtCap = true;
         endReply(QStringLiteral("HTTP page cut at ") + QString::number(kMaxPageChars)
                  + QStringLiteral(" characters: ") + m_currentURL);
         return;
     }
-    if (m_pageText.size() >= m_expectedLength) {
-        Timer2.setEnabled(true);
-        m_idleTimer.stop();
-    }
+    waitForCloseOnceWhole();
+}
+
+// A whole reply ends at the server's close, or at the close timer when the server keeps the
+// connection open.
+void frmHTTP::waitForCloseOnceWhole()
+{
+    if (m_reply.state() != HttpReplyReader::State::Whole)
+        return;
+    Timer2.setEnabled(true);
+    m_idleTimer.stop();
 }
 
 // Ends a reply that we stop reading ourselves, as if the server had closed.
@@ -391,29 +391,28 @@ void frmHTTP::replyTimeout()
                   + u" ("_s + QString::number(m_receivedChars) + u" bytes came)."_s);
 }
 
+// The reader decides whether the reply is whole; the page cap ends a reply early on purpose.
 void frmHTTP::closeHandling()
 {
     stopTimers();
-    if (cutShort()) {
-        endUnfinished(serverName() + u" stopped sending after "_s + QString::number(m_pageText.size()) + u" of "_s
-                      + QString::number(m_expectedLength) + u" bytes."_s);
-    } else if (m_statusCode == 301 || m_statusCode == 302) {
+    const HttpReplyReader::State end = m_reply.atClose();
+    const int status = statusCode();
+    if (!HttpReplyReader::isWhole(end) && !m_cutAtCap) {
+        endNotWhole(end);
+    } else if (status == 301 || status == 302) {
         followRedirect();
-    } else if (m_statusCode == 401 || m_statusCode == 407) {
+    } else if (status == 401 || status == 407) {
         goServerAuthenticate();
-    } else if (m_statusCode >= 400) {
+    } else if (status >= 400) {
         reportErrorStatus();
     } else {
         handOver();
     }
 }
 
-// The server closed before the body it announced was complete (the page cap ends a reply early
-// on purpose and does not count).
-bool frmHTTP::cutShort() const
+void frmHTTP::endNotWhole(HttpReplyReader::State end)
 {
-    return !m_headerFlag && m_expectedLength > 0 && m_pageText.size() < m_expectedLength
-           && m_pageText.size() < kMaxPageChars;
+    endUnfinished(serverName() + u' ' + m_reply.problem(end) + u'.');
 }
 
 void frmHTTP::followRedirect()
@@ -421,7 +420,7 @@ void frmHTTP::followRedirect()
     if (++m_redirects > kMaxRedirects) {
         modDSSock::writeErrorLog(QStringLiteral("HTTPConnect_Error: too many redirects") + kCrLf
                                  + QStringLiteral("URL: ") + m_currentURL);
-        endFailed(quietHttpFailure(), QStringLiteral("ConnectError - StatusCode: ") + QString::number(m_statusCode));
+        endFailed(quietHttpFailure(), QStringLiteral("ConnectError - StatusCode: ") + QString::number(statusCode()));
         return;
     }
     m_currentURL = modDSSock::resolveLocation(m_currentURL, m_location);
@@ -432,11 +431,11 @@ void frmHTTP::reportErrorStatus()
 {
     modDSSock::writeErrorLog(QStringLiteral("HTTPConnect_Error:") + m_headerText + kCrLf
                              + QStringLiteral("-----") + m_pageText.left(300));
-    if (m_statusCode == 400 || m_statusCode == 404)
+    if (statusCode() == 400 || statusCode() == 404)
         endFailed(quietHttpFailure(), QStringLiteral("URL not found.") + kCrLf + m_currentURL, Platform::Critical,
                   QStringLiteral("Connect"));
     else
-        endFailed(quietHttpFailure(), QStringLiteral("ConnectError - StatusCode: ") + QString::number(m_statusCode)
+        endFailed(quietHttpFailure(), QStringLiteral("ConnectError - StatusCode: ") + QString::number(statusCode())
                                           + kCrLf + m_currentURL);
 }
 
@@ -447,7 +446,7 @@ void frmHTTP::handOver()
     if (const PageReceiver *receiver = liveReceiver(Tag); receiver && receiver->pageArrived) {
         // Copied: the receiver may replace its own registration.
         const auto pageArrived = receiver->pageArrived;
-        pageArrived(page, m_statusCode);
+        pageArrived(page, statusCode());
     } else {
         modDSSock::writeErrorLog(QStringLiteral("HTTP page dropped: no receiver for \"") + Tag
                                  + QStringLiteral("\": ") + m_currentURL);
@@ -460,19 +459,20 @@ void frmHTTP::handOver()
     unloadWindow();
 }
 
-// A login demand is answered once per fetch. The server login goes only to a host and port the
-// user allowed; a fetch the user started asks before it goes to a new one, a run never asks.
+// A login demand is answered once per fetch for each kind of login, the proxy's (407) and the
+// server's (401); a demand to a request that carried that login is a refusal. The server login
+// goes only to a host and port the user allowed; a fetch the user started asks before it goes to
+// a new one, a run never asks.
 void frmHTTP::goServerAuthenticate()
 {
-    const bool refused = m_loginTried || (m_statusCode == 401 && m_sentServerLogin);
-    m_loginTried = true;
-    if (refused) {
+    const bool proxyDemand = statusCode() == 407;
+    bool &tried = proxyDemand ? m_proxyLoginTried : m_serverLoginTried;
+    const bool sent = proxyDemand ? m_sentProxyLogin : m_sentServerLogin;
+    if (tried || sent) {
         loginRefused();
         return;
     }
-    m_headerText.clear();
-    m_pageText.clear();
-    m_headerFlag = true;
+    tried = true;
     if (myPreference().HTTPLogin().isEmpty()) {
         modDSSock::writeErrorLog(u"HTTP login demand without a stored login: "_s + serverName());
         endFailed(quietHttpFailure(),
@@ -483,35 +483,26 @@ void frmHTTP::goServerAuthenticate()
                   Platform::Information);
         return;
     }
-    if (m_statusCode == 401 && !loginAllowedHere())
+    if (proxyDemand)
+        modDSSock::rememberLoginDemand(407, m_currentURL);
+    else if (!loginAllowedHere())
         return;
-    modDSSock::rememberLoginDemand(m_statusCode, m_currentURL);
     reconnectLater();
 }
 
 // Whether the user lets the stored login go to this fetch's server; a No ends the fetch.
 bool frmHTTP::loginAllowedHere()
 {
-    const QString server = serverName();
     const quint64 generation = m_generation;
-    bool allowed = false;
-    if (!quietHttpFailure()) {
-        Platform::setBusyPointer(false);
-        allowed = Platform::msgBox(server + u" asks for a login."_s + kCrLf + kCrLf
-                                       + u"Send the stored login of user \""_s + myPreference().HTTPUserName()
-                                       + u"\" to "_s + server + u'?',
-                                       Platform::YesNo | Platform::Question | Platform::DefaultButton2,
-                                       u"Authentication"_s)
-                  == Platform::Yes;
-        // Another fetch started while the question was open: this one is over.
-        if (generation != m_generation)
-            return false;
-    }
+    const bool allowed = !quietHttpFailure() && modDSSock::askToSendLogin(m_currentURL);
+    // Another fetch started while the question was open: this one is over.
+    if (generation != m_generation)
+        return false;
     if (allowed) {
         Platform::setBusyPointer(true);
         return true;
     }
-    modDSSock::writeErrorLog(u"HTTP login not sent to "_s + server);
+    modDSSock::writeErrorLog(u"HTTP login not sent to "_s + serverName());
     modDSSock::writeErrorLog(QStringLiteral("Error: Authentication Required"));
     endFailed(true, QString());
     return false;
@@ -541,7 +532,7 @@ void frmHTTP::restartIdleTimer()
 {
     const int idleMs = currentIntervals().idleMs > 0
                            ? currentIntervals().idleMs
-                           : 2000 * qMax<int>(1, myPreference().TimeOut());
+                           : 1000 * qMax<int>(1, myPreference().TimeOut());
     m_idleTimer.start(idleMs);
 }
 

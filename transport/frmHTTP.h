@@ -13,14 +13,16 @@
 #include "platform/Dialogs.h"
 #include "platform/DsSocket.h"
 #include "platform/Timer.h"
+#include "transport/HttpReplyReader.h"
 
 class frmHTTP : public QWidget {
     Q_OBJECT
 public:
     // What a feature registers for its request kind. `pageArrived` gets the page text and the
     // HTTP status of a complete reply; `connectFailed` (optional) runs after every fetch that
-    // failed, after its one box: no connection, a time-out, a reply cut short, an error status, a
-    // redirect loop, a login demand not answered. `silentConnectFailure` leaves out the box of a
+    // failed, after its one box: no connection, a time-out, a reply that is not whole (no status
+    // line, closed inside the header or the body), an error status, a redirect loop, a login
+    // demand not answered. `silentConnectFailure` leaves out the box of a
     // failed connection, `silentHttpFailure` that of every other failure (statusCode() tells
     // which); a receiver with `silentHttpFailure` is a run of its own: it is never asked whether
     // the stored login may go to a server.
@@ -31,8 +33,8 @@ public:
         bool silentHttpFailure = false;
     };
 
-    // Timer intervals in milliseconds; tests shorten them. `idleMs` 0 means twice the
-    // preference's time-out, `replyMs` (from the connection to the end of the reply) 0 ten times.
+    // Timer intervals in milliseconds; tests shorten them. `idleMs` 0 means the preference's
+    // time-out, `replyMs` (from the connection to the end of the reply) 0 ten times it.
     struct Intervals {
         int reconnectMs = 100;
         int closeMs = 10000;
@@ -41,7 +43,7 @@ public:
     };
 
     // Caps on what a server can make us hold.
-    static constexpr qsizetype kMaxHeaderChars = 64 * 1024;
+    static constexpr qsizetype kMaxHeaderChars = HttpReplyReader::kMaxHeaderBytes;
     static constexpr qsizetype kMaxPageChars = 8 * 1024 * 1024;
     static constexpr int kMaxRedirects = 10;
 
@@ -66,15 +68,16 @@ public:
     void Connect(const QString &sURL);
     // Clears the reply state for a new fetch.
     void resetSocket2();
-    // Answers a 401 or 407 once per fetch with the stored login.
+    // Answers a 401 and a 407 once each per fetch with the stored login.
     void goServerAuthenticate();
 
     Platform::DsSocket dsSocket2;
     Platform::Timer Timer1;   // deferred reconnect (redirect, login retry)
     Platform::Timer Timer2;   // closes a reply whose server keeps the connection open
 
-    // Read-only view of the reply state, for the window's own checks and tests.
-    int statusCode() const { return m_statusCode; }
+    // Read-only view of the reply state, for the window's own checks and tests: the status
+    // line's code, 0 before it or when it cannot be read.
+    int statusCode() const { return m_reply.status().value_or(0); }
     QString currentURL() const { return m_currentURL; }
 
 private:
@@ -86,7 +89,7 @@ private:
     void endFailed(bool quiet, const QString &prompt, int style = Platform::OkOnly, const QString &title = QString());
     bool quietHttpFailure() const;
     void endUnfinished(const QString &what);
-    bool cutShort() const;
+    void endNotWhole(HttpReplyReader::State end);
     bool loginAllowedHere();
     void loginRefused();
     // "host:port" of the server of the current URL.
@@ -107,6 +110,7 @@ private:
     bool cancelled() const;
     void readHeaderLine(const QString &line);
     void readBodyLine(const QString &line);
+    void waitForCloseOnceWhole();
     void endReply(const QString &reason);
     void closeHandling();
     void followRedirect();
@@ -118,18 +122,21 @@ private:
     void unloadWindow();
 
     QString m_currentURL;
-    bool m_headerFlag = true;
-    int m_statusCode = 0;
+    HttpReplyReader m_reply;
     QString m_pageText;
     QString m_headerText;
     QString m_location;
-    qint64 m_expectedLength = 0;
+    // The page reached kMaxPageChars and was cut there on purpose.
+    bool m_cutAtCap = false;
     int m_redirects = 0;
     QString m_lastError;
     bool m_socketFailed = false;
     // The reply's size so far in bytes (one character per byte), header included.
     qint64 m_receivedChars = 0;
-    bool m_loginTried = false;
+    // Each kind of login is tried once per fetch; a demand to a request that carried it is a refusal.
+    bool m_proxyLoginTried = false;
+    bool m_serverLoginTried = false;
+    bool m_sentProxyLogin = false;
     bool m_sentServerLogin = false;
     // Numbers each fetch so that a replaced fetch does not go on after its wait.
     quint64 m_generation = 0;

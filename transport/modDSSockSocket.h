@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "transport/HttpReplyReader.h"
+
 namespace Platform { class DsSocket; }
 
 namespace modDSSock {
@@ -45,7 +47,6 @@ struct SubmitSocket {
     bool connected = false;
     bool sendReady = false;
     bool busy = false;
-    bool readingHeader = true;
     SteadyTime deadline{};
     QString Home;
     QString Host;
@@ -56,8 +57,8 @@ struct SubmitSocket {
     QString SubmitData;
     QString Request;
     int httpStatus = 0;
-    qint64 contentLength = 0;
-    qint64 bytesReceived = 0;
+    // Whether the reply is whole, its header's end and its body count.
+    HttpReplyReader reply;
     QString Body;
     QString Header;
     QString protocol;

@@ -234,7 +234,28 @@ TEST_F(PreferenceTest, LogOverTheLimitIsDeletedBeforeTheVersionEntry)
     EXPECT_FALSE(after.contains('x'));
 }
 
-TEST_F(PreferenceTest, SaveWritesTheEighteenKeysInOrder)
+TEST_F(PreferenceTest, AllowedServersComeFromTheOldKeyOnlyWithoutTheList)
+{
+    const struct {
+        std::optional<QString> hosts;
+        QStringList loaded;
+    } cases[] = {
+        {std::nullopt, {QStringLiteral("old.example:80")}},
+        {QString(), {}},
+        {QStringLiteral("  "), {}},
+        {QStringLiteral("a.example:80  b.example:81"), {QStringLiteral("a.example:80"), QStringLiteral("b.example:81")}},
+    };
+    store(QStringLiteral("AuthenticationHost"), QStringLiteral("old.example:80"));
+    for (const auto &c : cases) {
+        if (c.hosts)
+            store(QStringLiteral("AuthenticationHosts"), *c.hosts);
+        clsPreference pref;
+        ASSERT_TRUE(load(pref));
+        EXPECT_EQ(pref.AuthenticationHosts(), c.loaded) << c.hosts.value_or(QStringLiteral("(none)")).toStdString();
+    }
+}
+
+TEST_F(PreferenceTest, SaveWritesTheNineteenKeysInOrder)
 {
     clsPreference pref;
     pref.setAccessType(2);
@@ -255,13 +276,15 @@ TEST_F(PreferenceTest, SaveWritesTheEighteenKeysInOrder)
     pref.setBlockSpam(0);
     pref.setDontClearFields(-1);
     pref.setPromptConnection(1);
+    pref.setAuthenticationHosts({QStringLiteral("a.example:80"), QStringLiteral("b.example:81")});
     pref.SaveSettings();
     EXPECT_EQ(storeFile(), QByteArray("[Preference]\r\nAccessType=2\r\nProxy=127.0.0.1\r\nPort=3128\r\nTimeOut=5\r\n"
                                       "Connections=9\r\nAuthentication=0\r\nAuth_Username=user\r\nAuth_Password=pass\r\n"
                                       "Name=Ann Example\r\nEmail=ann@example.com\r\nCompany=Example Ltd\r\n"
                                       "SiteURL=www.example.com\r\nSMTP Server=mail.example.com\r\n"
                                       "LogoURL=www.example.com/logo.gif\r\nLogoPosition=0\r\nBlockSpam=0\r\n"
-                                      "DontClearFields=-1\r\nPromptConnection=1\r\n"));
+                                      "DontClearFields=-1\r\nPromptConnection=1\r\n"
+                                      "AuthenticationHosts=a.example:80 b.example:81\r\n"));
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
 

@@ -2,9 +2,15 @@
 #include "core/frmSplash.h"
 #include "core/modStartUp.h"
 
+#include "core/clsPreference.h"
 #include "platform/EventLoop.h"
+#include "platform/FileSet.h"
+#include "platform/IniDocument.h"
 #include "platform/SettingsStore.h"
 #include "platform/Timer.h"
+#include "platform/modDSSockLog.h"
+#include "sitedata/ProjectList.h"
+#include "support/KillAt.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -21,6 +27,77 @@ class StartUpTest : public TestSupport::VelquistTest {
 protected:
     QByteArray log() const { return TestEnvironment::readFile(env.programFolder() + QStringLiteral("Error.log")); }
     static bool splashUp() { return frmSplash::instance() && frmSplash::instance()->isVisible(); }
+    // A start of the program in the program folder given, as the program starts.
+    static void startIn(const QString &programFolder)
+    {
+        qputenv("VELQUIST_HOME", programFolder.toUtf8());
+        modDSSock::closeLogFiles();   // the log follows the program folder
+        ASSERT_TRUE(modStartUp::Main([] {}, ProjectList::siteFiles));
+    }
+    static QStringList files(const QString &folder)
+    {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+};
+
+// The engine data update's set: five files over the engine data folder and the program folder,
+// the sample data files as their new contents.
+class UpdateSetTest : public StartUpTest {
+protected:
+    struct UpdateFile {
+        const char *name;
+        bool inEngineData;
+    };
+    static constexpr UpdateFile kFiles[] = {
+        {"vqzeng5.dat", true}, {"catvqs.dat", true}, {"top.vqs", false}, {"cat.vqs", false}, {"vqreng.dat", true},
+    };
+    QString path(const UpdateFile &file) const
+    {
+        return (file.inEngineData ? env.engineDataFolder() : env.programFolder()) + QLatin1String(file.name);
+    }
+    static QByteArray sample(const UpdateFile &file)
+    {
+        return TestEnvironment::readFile(QStringLiteral(VELQUIST_SOURCE_DIR "/data/") + QLatin1String(file.name));
+    }
+    void writeOldFiles() const
+    {
+        for (const UpdateFile &file : kFiles)
+            TestEnvironment::writeFile(path(file), QByteArray("old ") + file.name);
+    }
+    void storeUpdate() const
+    {
+        QList<Platform::FileBytes> files;
+        for (const UpdateFile &file : kFiles)
+            files.append({path(file), sample(file)});
+        Platform::writeBinaryFilesAtomically(files);
+    }
+    // "old" or "new" when every file is so; else what each holds.
+    QString state() const
+    {
+        int olds = 0;
+        int news = 0;
+        for (const UpdateFile &file : kFiles) {
+            const QByteArray bytes = TestEnvironment::readFile(path(file));
+            olds += bytes == QByteArray("old ") + file.name;
+            news += bytes == sample(file);
+        }
+        return olds == 5 ? QStringLiteral("old") : news == 5 ? QStringLiteral("new")
+                                                   : QString::number(olds) + QStringLiteral(" old, ") + QString::number(news)
+                                                         + QStringLiteral(" new");
+    }
+    void expectOnlyTheDataFiles(const QString &other) const
+    {
+        EXPECT_EQ(files(env.engineDataFolder()),
+                  (QStringList{QStringLiteral("catvqs.dat"), QStringLiteral("vqreng.dat"), QStringLiteral("vqzeng5.dat")}));
+        for (const QString &program : {env.programFolder(), other}) {
+            for (const QString &name : files(program))
+                EXPECT_TRUE(name == u"cat.vqs" || name == u"top.vqs" || name == u"Error.log") << name.toStdString();
+        }
+    }
+    static int unfinishedLines(const QString &programFolder)
+    {
+        return int(TestEnvironment::readFile(programFolder + QStringLiteral("Error.log")).count("Interrupted write not finished"));
+    }
 };
 
 } // namespace
@@ -83,6 +160,9 @@ TEST_F(StartUpTest, StartKeepsTheUsersCopiesAndRemovesOnlyTheProgramsLeftovers)
         TestEnvironment::writeFile(path, "left");
     const QString journal = engines + QStringLiteral("vqzeng5.dat.vqjournal");
     TestEnvironment::writeFile(journal, "back\n0 " + QFile::encodeName(outside) + "\nend\n");
+    // A link where the next custom-category save puts its copy: the save would write outside.
+    const QString link = engines + QStringLiteral("catcus.dat.vqnew");
+    ASSERT_TRUE(QFile::link(outside, link));
 
     for (int start = 0; start < 2; ++start)
         ASSERT_TRUE(modStartUp::Main([] {}));
@@ -91,8 +171,101 @@ TEST_F(StartUpTest, StartKeepsTheUsersCopiesAndRemovesOnlyTheProgramsLeftovers)
     for (const QString &path : ours)
         EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
     EXPECT_EQ(TestEnvironment::readFile(outside), QByteArray("user's"));
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
     EXPECT_TRUE(QFileInfo::exists(journal));
     EXPECT_EQ(log().count(QDir::toNativeSeparators(journal).toUtf8()), 2);   // once for each start
+}
+
+// Two program folders share one engine data folder (VELQUIST_WINDIR): a kill at any step of
+// the update in the first ends all old or all new once both have started, whichever starts
+// first, and neither start finds anything it cannot finish.
+TEST_F(UpdateSetTest, TwoProgramFoldersOnOneEngineDataFolderEndTheUpdateAllOldOrAllNew)
+{
+    const QString first = env.programFolder();
+    const QString second = env.root() + QStringLiteral("/second/");
+    QDir().mkpath(second);
+    for (const bool secondStartsFirst : {true, false}) {
+        SCOPED_TRACE(secondStartsFirst ? "the other program folder starts first" : "the updated one starts first");
+        int step = 1;
+        for (;; ++step) {
+            writeOldFiles();
+            qputenv("VELQUIST_HOME", first.toUtf8());
+            if (!TestSupport::killedAtStep(step, [this] { storeUpdate(); }))
+                break;
+            startIn(secondStartsFirst ? second : first);
+            startIn(secondStartsFirst ? first : second);
+            const QString now = state();
+            EXPECT_TRUE(now == u"old" || now == u"new") << step << ": " << now.toStdString();
+            expectOnlyTheDataFiles(second);
+        }
+        EXPECT_GT(step, 20);
+        EXPECT_EQ(state(), QStringLiteral("new"));
+        EXPECT_EQ(unfinishedLines(first) + unfinishedLines(second), 0);
+    }
+}
+
+// The engine data folder away at one start (an unmounted drive: the start finds the folder
+// empty): that start leaves the update's set alone and says so at most once; the next start
+// with the folder back finishes it all old or all new.
+TEST_F(UpdateSetTest, TheEngineDataFolderAwayAtOneStartLeavesTheSetToTheNextStart)
+{
+    const QString engineData = env.engineDataFolder();
+    const QString away = env.root() + QStringLiteral("/away");
+    int undecided = 0;
+    int step = 1;
+    for (;; ++step) {
+        writeOldFiles();
+        QFile::remove(env.programFolder() + QStringLiteral("Error.log"));
+        if (!TestSupport::killedAtStep(step, [this] { storeUpdate(); }))
+            break;
+        ASSERT_TRUE(QDir().rename(engineData, away));
+        startIn(env.programFolder());
+        EXPECT_LE(unfinishedLines(env.programFolder()), 1) << step;
+        undecided += unfinishedLines(env.programFolder());
+        ASSERT_TRUE(QDir(engineData).removeRecursively() && QDir().rename(away, engineData));
+        startIn(env.programFolder());
+        const QString now = state();
+        EXPECT_TRUE(now == u"old" || now == u"new") << step << ": " << now.toStdString();
+        expectOnlyTheDataFiles(env.programFolder());
+    }
+    EXPECT_GT(step, 20);
+    EXPECT_GT(undecided, 0);   // the kills after the mark, before each journal went on its own
+}
+
+// A kill during a settings save or a site save leaves the file's temporary copy (with the
+// passwords in it) beside the file: the settings folder and the folder of each site in the
+// project list are cleaned as the program folder is, by the same name rule.
+TEST_F(StartUpTest, AStartRemovesTheCopiesKilledSavesLeftInTheSettingsAndSiteFolders)
+{
+    const QString projects = env.programFolder() + QStringLiteral("Projects/");
+    const QString elsewhere = env.root() + QStringLiteral("/My Sites/");
+    const QStringList sites = {projects + QStringLiteral("Shop.vqs"), elsewhere + QStringLiteral("Blog.vqs")};
+    TestEnvironment::writeFile(env.programFolder() + QStringLiteral("project.vqj"),
+                               "[Web]\r\nDescription=\r\nLast=2\r\n1=Shop|" + sites.at(0).toUtf8() + "\r\n2=Blog|"
+                                   + QDir::toNativeSeparators(sites.at(1)).replace(u'/', u'\\').toUtf8() + "\r\n");
+    const auto killedSave = [](const std::function<void()> &save) {
+        EXPECT_TRUE(TestSupport::killedWhen([](const QString &) { return true; }, save, TestSupport::KillPoint::SingleWrite));
+    };
+    myPreference().setHTTPPassword(QStringLiteral("secret"));
+    killedSave([] { myPreference().SaveSettings(); });
+    for (const QString &site : sites) {
+        TestEnvironment::writeFile(site, "[Web Site Info]\r\n");
+        TestEnvironment::writeFile(site + QStringLiteral(".Backup"), "user's");
+        killedSave([&site] {
+            auto document = Platform::IniDocument::load(site);
+            document->setValue(QStringLiteral("Web Site Info"), QStringLiteral("Password"), QStringLiteral("secret"));
+            document->commit();
+        });
+    }
+    const QStringList folders = {env.settingsFolder(), projects, elsewhere};
+    for (const QString &folder : folders)
+        ASSERT_EQ(files(folder).filter(QStringLiteral(".vqtmp")).size(), 1) << folder.toStdString();
+
+    startIn(env.programFolder());
+    for (const QString &folder : folders)
+        EXPECT_EQ(files(folder).filter(QStringLiteral(".vqtmp")), QStringList()) << folder.toStdString();
+    for (const QString &site : sites)
+        EXPECT_EQ(TestEnvironment::readFile(site + QStringLiteral(".Backup")), QByteArray("user's"));
 }
 
 TEST_F(StartUpTest, ExceptionFromTheMainWindowTakesTheFailurePath)

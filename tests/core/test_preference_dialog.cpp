@@ -3,6 +3,8 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
@@ -10,6 +12,7 @@
 #include "core/clsPreference.h"
 #include "platform/SettingsStore.h"
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 
 namespace {
 
@@ -249,4 +252,52 @@ TEST_F(PreferenceDialog, OkStoresProfileLoginAndOptions)
     withPassword.txtPassword->setText(QStringLiteral("pw"));
     pressOk(withPassword);
     EXPECT_EQ(myPreference().HTTPLogin(), QStringLiteral("YW5uOnB3"));   // "ann:pw"
+}
+
+TEST_F(PreferenceDialog, AllowedServersAreListedBesideTheLoginAndRemoveTakesThemBack)
+{
+    store(QStringLiteral("AuthenticationHost"), QStringLiteral("a.example:80"));   // the earlier version's key
+    store(QStringLiteral("AuthenticationHosts"), QStringLiteral("a.example:80 b.example:8080 127.0.0.1:81"));
+    ASSERT_TRUE(myPreference().GetSettings());
+    const auto listed = [](const frmPreference &dialog) {
+        QStringList hosts;
+        for (int row = 0; row < dialog.lstAuthenticationHosts->count(); ++row)
+            hosts << dialog.lstAuthenticationHosts->item(row)->text();
+        return hosts;
+    };
+    // Removes the server in the given row with the mouse, as a user does.
+    const auto removeRow = [](frmPreference &dialog, int row) {
+        TestSupport::clickRow(dialog.lstAuthenticationHosts, dialog.lstAuthenticationHosts->item(row));
+        EXPECT_TRUE(dialog.cmdRemoveHost->isEnabled());
+        TestSupport::clickOn(dialog.cmdRemoveHost);
+    };
+    const QStringList all = {QStringLiteral("a.example:80"), QStringLiteral("b.example:8080"), QStringLiteral("127.0.0.1:81")};
+
+    frmPreference cancelled;
+    ASSERT_TRUE(TestSupport::showWindow(&cancelled));
+    TestSupport::clickTab(cancelled.SSTab1, 1);
+    EXPECT_EQ(listed(cancelled), all);
+    EXPECT_FALSE(cancelled.cmdRemoveHost->isEnabled());
+    removeRow(cancelled, 1);
+    EXPECT_EQ(listed(cancelled), QStringList({all[0], all[2]}));
+    TestSupport::clickOn(cancelled.Command1[1]);
+    EXPECT_EQ(myPreference().AuthenticationHosts(), all);
+
+    frmPreference dialog;
+    ASSERT_TRUE(TestSupport::showWindow(&dialog));
+    TestSupport::clickTab(dialog.SSTab1, 1);
+    for (int i = 0; i < 3; ++i)
+        removeRow(dialog, 0);
+    EXPECT_TRUE(listed(dialog).isEmpty());
+    EXPECT_FALSE(dialog.cmdRemoveHost->isEnabled());
+    TestSupport::clickOn(dialog.Command1[0]);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(myPreference().AuthenticationHosts().isEmpty());
+    EXPECT_EQ(stored(QStringLiteral("AuthenticationHosts")), QString());
+
+    // A restart keeps the list empty: the earlier version's key does not come back.
+    ASSERT_TRUE(myPreference().GetSettings());
+    EXPECT_TRUE(myPreference().AuthenticationHosts().isEmpty());
+    frmPreference reopened;
+    EXPECT_TRUE(listed(reopened).isEmpty());
 }

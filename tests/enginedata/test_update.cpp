@@ -17,7 +17,7 @@ using TestSupport::LoopbackServer;
 TEST_F(UpdateTest, FiveFilesAreRequestedOneByOneAndStoredWithOneMoreCrLf)
 {
     // Each file comes in another shape a server may give it.
-    const QByteArray binary = QByteArray("\x80\x81\xfe\xff\r\n[Main]\r\n", 14) + "last line without LF";
+    const QByteArray binary = QByteArray("\x80\x81\xfe\xff\r\n[Arts]\r\n", 14) + "last line without LF";
     answers[1] = [](QTcpSocket *client, int index, const QByteArray &) {   // bare LF, no blank after ":"
         client->write("HTTP/1.0 200 OK\nContent-Length:" + QByteArray::number(newBody(index).size()) + "\n\n"
                       + newBody(index));
@@ -56,24 +56,34 @@ TEST_F(UpdateTest, FiveFilesAreRequestedOneByOneAndStoredWithOneMoreCrLf)
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
 
-TEST_F(UpdateTest, LoginDemandsRestartFromTheFirstFileAtMostTwice)
+// A login demand at any file: the proxy's login goes to the proxy, the server's only after the
+// user allowed it; the file is asked for again and the update ends with the five new files. A
+// demand for a login the request carried, or without a stored login, ends with a box.
+TEST_F(UpdateTest, ALoginDemandAtAnyFileIsAnsweredAndTheUpdateGoesOn)
 {
     const QByteArray login = "dXNlcjpwdw==";
+    enum Outcome { Stored, Refused, NotAsked };
     struct Case {
-        const char *name;
+        int file;
         bool proxy;
+        int answer;             // the question's answer; 0: no question expected
         QByteArray storedLogin;
-        int requests;
-        const char *box;   // the start of the box shown, or nothing
+        bool acceptsLogin;      // the server takes the stored login
+        Outcome outcome;
+        const char *box;        // the box shown instead of the question, or nothing
     };
-    const Case cases[] = {
-        {"proxy, right login", true, login, 6, nullptr},
-        {"proxy, wrong login", true, "d3Jvbmc=", 3, "Error: Proxy Authentication Required"},
-        {"server, right login", false, login, 6, nullptr},
-        {"server, no login", false, "", 1, "Your server or proxy require authentication"},
-    };
+    QList<Case> cases;
+    for (int file = 0; file < frmUpdateEngines::kFileCount; ++file) {
+        cases.append({file, false, Platform::Yes, login, true, Stored, nullptr});
+        cases.append({file, false, Platform::No, login, true, NotAsked, nullptr});
+        cases.append({file, true, 0, login, true, Stored, nullptr});
+    }
+    cases.append({2, false, Platform::Yes, "d3Jvbmc=", false, Refused, "Error: Authentication Required"});
+    cases.append({2, true, 0, "d3Jvbmc=", false, Refused, "Error: Proxy Authentication Required"});
+    cases.append({2, false, 0, "", true, Refused, "Your server or proxy require authentication"});
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::to_string(c.file) + (c.proxy ? " proxy" : " server") + " answer " + std::to_string(c.answer)
+                     + (c.box ? c.box : ""));
         freshRun();
         LoopbackServer lone;   // a fresh server counts this case's requests alone
         if (c.proxy) {
@@ -86,61 +96,75 @@ TEST_F(UpdateTest, LoginDemandsRestartFromTheFirstFileAtMostTwice)
             myPreference().setAccessType(0);
         }
         myPreference().setAuthentication(0);
+        myPreference().setAuthenticationHosts({});
+        Platform::saveSetting(u"Velquist"_s, u"Preference"_s, u"Authentication"_s, u"0"_s);
         myPreference().setHTTPLogin(QString::fromLatin1(c.storedLogin));
         const QByteArray loginField = c.proxy ? "Proxy-Authorization: Basic " : "Authorization: Basic ";
-        const QByteArray loginLine = loginField + login;
         lone.setHandler([&](QTcpSocket *client, const QByteArray &request) {
-            if (request.contains(loginLine))
-                return answerWhole(client, fileIndexOf(request), request);
+            const int index = fileIndexOf(request);
+            const bool carriesLogin = request.contains(QByteArray(loginField + login + "\r\n"));
+            if (index != c.file || (carriesLogin && c.acceptsLogin))
+                return answerWhole(client, index, request);
             client->write(LoopbackServer::httpReply(c.proxy ? 407 : 401, "login please"));
             client->disconnectFromHost();
         });
         newWindow();
+        if (c.answer != 0)
+            env.dialogs.answerMessage(c.answer);
         if (c.box)
             env.dialogs.answerMessage(Platform::Ok);
         ASSERT_TRUE(runUpdate());
 
         const QList<QByteArray> requests = lone.requests();
-        ASSERT_EQ(requests.size(), c.requests);
-        EXPECT_EQ(setting("Preference", "Authentication"), c.proxy ? u"407"_s : u"401"_s);
-        const QByteArray firstLine = c.proxy ? "GET http://www.vendor.example/enginedata/vqzeng5.dat HTTP/1.0\r\n"
-                                             : "GET /enginedata/vqzeng5.dat HTTP/1.0\r\n";
-        EXPECT_TRUE(requests[0].startsWith(firstLine));
-        EXPECT_TRUE(requests[0].contains(QByteArray("\r\nHost: " + lone.hostPort().toLatin1() + "\r\n")));
-        EXPECT_FALSE(requests[0].contains("Authorization"));
-        for (int i = 1; i < requests.size(); ++i) {
-            EXPECT_TRUE(requests[i].contains(QByteArray(loginField + c.storedLogin + "\r\n"))) << i;
-            EXPECT_EQ(requests[i].contains("Proxy-Authorization"), c.proxy) << i;
+        const int asked = c.outcome == Stored ? 6 : c.file + (c.outcome == Refused && !c.storedLogin.isEmpty() ? 2 : 1);
+        ASSERT_EQ(requests.size(), asked);
+        for (int i = 0; i < requests.size(); ++i) {
+            // Every request from the one after the demand on carries the login, and only that one.
+            const bool afterDemand = i > c.file;
+            EXPECT_EQ(requests[i].contains(QByteArray(loginField + c.storedLogin + "\r\n")),
+                      afterDemand && !c.storedLogin.isEmpty()) << i;
+            EXPECT_EQ(requests[i].contains("Authorization"), afterDemand && !c.storedLogin.isEmpty()) << i;
+            EXPECT_EQ(fileIndexOf(requests[i]), i <= c.file ? i : i - 1) << i;
         }
-        if (c.requests > 3) {
-            EXPECT_TRUE(requests[1].startsWith(firstLine));   // the restart begins at file 0
+        QStringList prompts;
+        for (const auto &shown : env.dialogs.shown())
+            prompts.append(shown.prompt);
+        ASSERT_EQ(prompts.size(), (c.answer != 0 ? 1 : 0) + (c.box ? 1 : 0));
+        if (c.answer != 0) {
+            EXPECT_TRUE(prompts[0].startsWith(lone.hostPort() + u" asks for a login."_s)) << prompts[0].toStdString();
         }
         if (c.box) {
-            ASSERT_EQ(env.dialogs.shown().size(), 1);
-            EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(QString::fromLatin1(c.box)));
-            expectFailureState();
-            EXPECT_EQ(stored(0), oldBytes(0));
-        } else {
-            EXPECT_EQ(reports, QList<bool>{true});
-            EXPECT_EQ(stored(4), newBody(4) + "\r\n");
+            EXPECT_TRUE(prompts.last().startsWith(QString::fromLatin1(c.box))) << prompts.last().toStdString();
         }
+        if (c.outcome == Stored) {
+            EXPECT_EQ(reports, QList<bool>{true});
+            for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
+                EXPECT_EQ(stored(i), newBody(i) + "\r\n") << i;
+        } else {
+            expectFailureState();
+            expectOldFiles();
+        }
+        EXPECT_EQ(setting("Preference", "Authentication"),
+                  c.outcome == NotAsked || c.storedLogin.isEmpty() ? u"0"_s : c.proxy ? u"407"_s : u"401"_s);
         env.dialogs.clearLog();
     }
 }
 
-TEST_F(UpdateTest, AnotherStatusAfterTwoLoginDemandsFailsWithoutTheProxyMessage)
+TEST_F(UpdateTest, AnotherStatusAfterAnAnsweredLoginDemandFailsWithoutABox)
 {
     myPreference().setHTTPLogin(u"dXNlcjpwdw=="_s);
     int demands = 0;
     answers[0] = [&demands](QTcpSocket *client, int, const QByteArray &) {
-        client->write(LoopbackServer::httpReply(++demands <= 2 ? 401 : 404, "no"));
+        client->write(LoopbackServer::httpReply(++demands == 1 ? 401 : 404, "no"));
         client->disconnectFromHost();
     };
+    env.dialogs.answerMessage(Platform::Yes);
     ASSERT_TRUE(runUpdate());
-    EXPECT_EQ(server.requests().size(), 3);
-    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(env.dialogs.shown().size(), 1);
     EXPECT_TRUE(errorLog().contains("StatusCode:404"));
     expectFailureState();
+    expectOldFiles();
 }
 
 TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingMore)
@@ -189,16 +213,33 @@ TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingM
     }
 }
 
-TEST_F(UpdateTest, CancelWhileTheNextFileIsPendingSendsNoFurtherRequest)
+// Cancel while a file's body comes, and in the pause after a file was stored beside its target:
+// nothing more is asked for and every old file stays.
+TEST_F(UpdateTest, CancelAtAnyFileKeepsEveryOldFileAndAsksForNothingMore)
 {
     frmUpdateEngines::setIntervals({300, 200, 2, 700});
-    TestSupport::clickOn(window->cmdStart);
-    ASSERT_TRUE(Platform::waitUntil([this] { return window->Timer1.enabled(); }, 5000));
-    TestSupport::clickOn(window->cmdClose);
-    Platform::waitUntil([] { return false; }, 500);
-    EXPECT_EQ(server.requests().size(), 1);
-    expectCancelledState();
-    EXPECT_EQ(setting("Setting", "Download"), u"1"_s);
+    for (int file = 0; file < frmUpdateEngines::kFileCount; ++file) {
+        for (const bool inBody : {true, false}) {
+            SCOPED_TRACE(std::to_string(file) + (inBody ? " in the body" : " after the file"));
+            freshRun();
+            if (inBody) {
+                answers[file] = [](QTcpSocket *client, int, const QByteArray &) {
+                    client->write("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n0123456789");
+                };
+            }
+            const qsizetype before = server.requests().size();
+            TestSupport::clickOn(window->cmdStart);
+            ASSERT_TRUE(Platform::waitUntil([&] {
+                const bool atFile = window->run().currentFile() == file;
+                return inBody ? atFile && window->ProgressBar1->value() == 10 : atFile && window->run().betweenFiles();
+            }, 5000));
+            TestSupport::clickOn(window->cmdClose);
+            Platform::waitUntil([] { return false; }, 400);
+            EXPECT_EQ(server.requests().size() - before, file + 1);
+            expectCancelledState();
+            EXPECT_EQ(setting("Setting", "Download"), u"1"_s);
+        }
+    }
 }
 
 TEST_F(UpdateTest, AFileThatCannotBeWrittenFailsAndKeepsEveryOldFile)
@@ -278,7 +319,8 @@ TEST(UpdateReplyTest, BytesPastTheLengthAreNotStoredAndProgressFollowsTheCount)
     reply.bodyBytes("cdEXTRA");
     EXPECT_EQ(sink, "abcd");
     EXPECT_TRUE(reply.lengthReached() && reply.completeAt(0));
-    EXPECT_FALSE(reply.completeAt(7));
+    // A connection broken after the last announced byte leaves the file whole.
+    EXPECT_TRUE(reply.completeAt(7));
 
     UpdateReply noLength;
     for (const char *line : {"HTTP/1.0 200 OK\r\n", "\n"})
@@ -290,11 +332,48 @@ TEST(UpdateReplyTest, BytesPastTheLengthAreNotStoredAndProgressFollowsTheCount)
     EXPECT_TRUE(noLength.completeAt(0));
 }
 
+// What the reader says of a reply whose connection closes at each point; without Content-Length
+// only the content checks can tell whether the body is the file.
+TEST(UpdateReplyTest, HowAReplyEndsAtEachClose)
+{
+    using State = HttpReplyReader::State;
+    const struct {
+        const char *name;
+        QByteArray reply;
+        State orderly;
+        State broken;   // the connection ended by an error
+        bool complete;
+    } cases[] = {
+        {"before any byte", "", State::NoReply, State::NoReply, false},
+        {"no status line", "[Engine]\r\n", State::NoStatusLine, State::NoStatusLine, false},
+        {"inside the header", "HTTP/1.0 200 OK\r\nContent-Le", State::HeaderCut, State::HeaderCut, false},
+        {"inside the body with a length", "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n[Engine]", State::BodyCut,
+         State::BodyCut, false},
+        {"at the length", "HTTP/1.0 200 OK\r\nContent-Length: 8\r\n\r\n[Engine]", State::Whole, State::Whole, true},
+        {"without a length", "HTTP/1.0 200 OK\r\n\r\n[Engine]", State::EndedByClose, State::BodyCut, true},
+        {"an error page", "HTTP/1.0 404 x\r\n\r\ngone", State::EndedByClose, State::BodyCut, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        UpdateReply reply;
+        const qsizetype headerEnd = c.reply.indexOf("\r\n\r\n");
+        const QByteArray header = headerEnd < 0 ? c.reply : c.reply.left(headerEnd + 4);
+        for (const QByteArray &line : header.split('\n')) {
+            if (!line.isEmpty())
+                reply.headerLine(QString::fromLatin1(line + (line.endsWith('\r') ? "\n" : "")));
+        }
+        reply.bodyBytes(c.reply.mid(header.size()));
+        EXPECT_EQ(reply.endsAs(0), c.orderly);
+        EXPECT_EQ(reply.endsAs(10053), c.broken);
+        EXPECT_EQ(reply.completeAt(0), c.complete);
+    }
+}
+
 TEST_F(UpdateTest, TheReminderGoesAndTheOpenerHearsOnlyOnceTheFifthFileIsStored)
 {
     QPointer<QTcpSocket> last;
     answers[4] = [&last](QTcpSocket *client, int, const QByteArray &) {
-        client->write("HTTP/1.0 200 OK\r\n\r\n[Engine]\r\n");
+        client->write("HTTP/1.0 200 OK\r\n\r\n" + newBody(4));
         last = client;
     };
     TestSupport::clickOn(window->cmdStart);

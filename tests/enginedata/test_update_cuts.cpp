@@ -113,7 +113,8 @@ TEST_F(UpdateTest, AWrongOrSlowReplyNamesTheFileAndItsReasonAndStoresNothing)
     const Case cases[] = {
         {"a web page for the engine database", 0, LoopbackServer::httpReply(200, "<html><body>Moved</body></html>"),
          u"/enginedata/vqzeng5.dat from "_s + where + u" is not the engine data file vqzeng5.dat: it is a web page."_s},
-        {"an engine database without engines", 0, LoopbackServer::httpReply(200, "Home=x\r\nName=\r\n"),
+        {"an engine database without engines", 0,
+         LoopbackServer::httpReply(200, "Home=x\r\nName=\r\nEND:Version 6.0\r\n"),
          u"vqzeng5.dat: it holds no engine."_s},
         {"engines only after the end marker", 0, LoopbackServer::httpReply(200, "END:Version 6.0\r\nName=Late\r\n"),
          u"vqzeng5.dat: it holds no engine."_s},
@@ -123,7 +124,7 @@ TEST_F(UpdateTest, AWrongOrSlowReplyNamesTheFileAndItsReasonAndStoresNothing)
         {"a category list without a main category", 3, LoopbackServer::httpReply(200, "Music\r\n"),
          u"cat.vqs: it holds no main category."_s},
         {"a ranking file without a section", 4, LoopbackServer::httpReply(200, "Engine=1\r\n"),
-         u"vqreng.dat: it holds no engine section."_s},
+         u"vqreng.dat: it has no [Engines] section with a NumOfEngines from 1 to 32767."_s},
         {"a 404", 1, "HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\ngone",
          where + u" answered \"HTTP/1.0 404 Not Found\" to /enginedata/catvqs.dat."_s},
         {"a status line with markup", 4, "HTTP/1.0 500 <b>Broken</b>\r\n\r\n",
@@ -164,12 +165,16 @@ TEST_F(UpdateTest, ASuccessfulUpdateAsksForTheOwnEnginesToBeMergedAgain)
     EXPECT_EQ(reports, QList<bool>{true});
     EXPECT_FALSE(window->Label1->text().contains(note));
 
-    freshRun();
-    env.writeFile(env.engineDataFolder() + u"vqzengc.dat"_s, "Name=Mine\r\n");
-    ASSERT_TRUE(runUpdate());
-    EXPECT_EQ(reports, QList<bool>{true});
-    EXPECT_TRUE(window->Label1->text().startsWith(u"Engine files have been successfully updated."_s));
-    EXPECT_TRUE(window->Label1->text().contains(note));
-    for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
-        EXPECT_EQ(stored(i), newBody(i) + "\r\n") << i;
+    // Only a custom file that holds an engine asks for it.
+    for (const auto &[custom, asks] : {std::pair{"Name=Mine\r\n", true}, std::pair{"# none yet\r\nName=\r\n\r\n", false}}) {
+        SCOPED_TRACE(custom);
+        freshRun();
+        env.writeFile(env.engineDataFolder() + u"vqzengc.dat"_s, custom);
+        ASSERT_TRUE(runUpdate());
+        EXPECT_EQ(reports, QList<bool>{true});
+        EXPECT_TRUE(window->Label1->text().startsWith(u"Engine files have been successfully updated."_s));
+        EXPECT_EQ(window->Label1->text().contains(note), asks);
+        for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
+            EXPECT_EQ(stored(i), newBody(i) + "\r\n") << i;
+    }
 }

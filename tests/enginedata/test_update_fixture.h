@@ -68,7 +68,7 @@ protected:
         TestSupport::clickOn(window->cmdStart);
         return Platform::waitUntil([this] { return !window || !running(); }, timeoutMs);
     }
-    bool running() const { return window->cmdClose->text() == QStringLiteral("&Cancel"); }
+    bool running() const { return window->run().isRunning(); }
 
     static int fileIndexOf(const QByteArray &request)
     {
@@ -83,9 +83,13 @@ protected:
     // Each body reads as the file it replaces.
     static QByteArray newBody(int i)
     {
-        static const char *const bodies[] = {"Name=New engine 0\r\nQuery=a=1\r\n", "[New engine 1]\r\nArts=1\r\n",
-                                             "New engine 2\r\n", "[New category 3]\r\nSub\r\n",
-                                             "[New engine 4]\r\nURL=x\r\n"};
+        static const char *const bodies[] = {
+            "Name=New engine 0\r\nQuery=a=1\r\nEND:Version 6.0\r\n",
+            "[New engine 0]\r\nArts=1\r\nEND\r\n",
+            "New engine 0\r\n",
+            "[Arts]\r\nSub\r\n",
+            "[Engines]\r\nNumOfEngines=1\r\n1=New engine 4\r\n[New engine 4]\r\nEngineURL=x\r\n"
+            "[KeywordBuilder]\r\nNumOfURLs=1\r\n"};
         return bodies[i];
     }
     static QByteArray stored(int i) { return TestSupport::TestEnvironment::readFile(frmUpdateEngines::targetPath(i)); }

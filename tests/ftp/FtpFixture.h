@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QListWidget>
@@ -13,6 +16,7 @@
 #include <QTimer>
 
 #include "support/FakeFtpServer.h"
+#include "support/PyFtpdServer.h"
 #include "support/TestEnvironment.h"
 #include "support/UserInput.h"
 #include "ftp/frmFTPClient.h"
@@ -43,6 +47,7 @@ protected:
         modFTP::setIntervals(fast);
         local = env.root() + QStringLiteral("/local/");
         w = frmFTPClient::instance();
+        QObject::connect(w.data(), &frmFTPClient::fileStored, w.data(), [this](const QString &path) { storedFiles << path; });
         ASSERT_TRUE(TestSupport::showWindow(w));
     }
     void TearDown() override
@@ -193,8 +198,79 @@ protected:
         return count;
     }
 
+    // The Debian FTP server started on `root` with a user web/secret, logged in to and listed in
+    // `folder`; null (and the test failed) when it did not start or list.
+    std::unique_ptr<TestSupport::PyFtpdServer> loginToRealServer(const QString &root, const QString &folder,
+                                                                 const TestSupport::PyFtpdFaults &faults = {})
+    {
+        auto ftpd = std::make_unique<TestSupport::PyFtpdServer>(root, QStringLiteral("web"), QStringLiteral("secret"), faults);
+        if (!ftpd->started()) {
+            ADD_FAILURE() << ftpd->failure().toStdString();
+            return nullptr;
+        }
+        connectAs(ftpd->hostPort(), QStringLiteral("web"), QStringLiteral("secret"), folder);
+        if (!waitListed(folder)) {
+            ADD_FAILURE() << "no listing of " << folder.toStdString();
+            return nullptr;
+        }
+        return ftpd;
+    }
+
+    // Send File and a double click on a file at once after the login (to its folder or a refused
+    // one), during a folder change, and with a folder typed but not entered: nothing goes until
+    // the server is in the folder the path box shows, then the file lands there. The server holds
+    // /pages and /pages/docs; `takeLanded` gives the remote paths of the files stored since the
+    // last call.
+    void expectSendsLandInTheShownFolder(const QString &hostPort, const std::function<QStringList()> &takeLanded)
+    {
+        modFTP::Intervals limits = modFTP::intervals();
+        limits.firstStepMs = 300;   // the login's folder change comes this long after the login
+        modFTP::setIntervals(limits);
+        struct Case {
+            const char *name;
+            const char *loginPath;
+            std::function<void()> moveOn;   // after the login's listing; the Send clicks come inside it
+            const char *shown;              // in the path box, where the file lands
+        } cases[] = {
+            {"login folder", "/pages", nullptr, "/pages"},
+            {"refused login folder", "/missing", nullptr, "/"},
+            {"folder entered", "/pages", [&] { enterPath(QStringLiteral("docs")); }, "/pages/docs"},
+            {"folder typed, not entered", "/pages", [&] {
+                 w->txtRemotePath->setFocus();
+                 w->txtRemotePath->selectAll();
+                 QTest::keyClicks(w->txtRemotePath, QStringLiteral("/pages/docs"));
+             }, "/pages/docs"},
+        };
+        for (const Case &c : cases) {
+            env.dialogs.clearLog();
+            selectLocal({{QStringLiteral("a.txt"), "a"}});
+            const QString loginPath = QString::fromLatin1(c.loginPath);
+            if (loginPath == QStringLiteral("/missing"))
+                env.dialogs.answerMessage(Platform::Ok);
+            const auto sendAtOnce = [&] {
+                EXPECT_FALSE(w->btnSendFile->isEnabled()) << c.name;
+                TestSupport::clickOn(w->btnSendFile);
+                doubleClickRow(w->lsvDirs, local + QStringLiteral("a.txt"));
+            };
+            connectAs(hostPort, QStringLiteral("web"), QStringLiteral("secret"), loginPath);
+            if (!c.moveOn)
+                sendAtOnce();
+            ASSERT_TRUE(within(kStepMs, [&] { return idle() && w->btnSendFile->isEnabled(); })) << c.name;
+            if (c.moveOn) {
+                QTimer::singleShot(0, w.data(), sendAtOnce);   // runs inside the folder change's wait
+                c.moveOn();
+            }
+            ASSERT_TRUE(upload()) << c.name;
+            const QString shown = QString::fromLatin1(c.shown);
+            EXPECT_EQ(takeLanded(), QStringList{modFTP::joinRemote(shown, QStringLiteral("a.txt"))}) << c.name;
+            EXPECT_EQ(w->txtRemotePath->text(), shown) << c.name;
+            TestSupport::clickOn(w->btnConnect);
+        }
+    }
+
     TestSupport::FakeFtpServer server;
     QPointer<frmFTPClient> w;
+    QStringList storedFiles;   // the files the window counted as stored, in order
     QString local;
     bool timeOutExpected = false;
 };

@@ -7,7 +7,6 @@
 
 #include <sys/stat.h>
 
-#include "support/PyFtpdServer.h"
 
 using namespace Qt::StringLiterals;
 
@@ -100,16 +99,12 @@ TEST_F(FtpTest, RealServerCutUploadIsNeverCountedAsStored)
     for (const Case &c : cases) {
         TestSupport::PyFtpdServer::Faults faults;
         faults.cutUploadAfterBytes = c.cutAfter;
-        TestSupport::PyFtpdServer ftpd(root, u"web"_s, u"secret"_s, faults);
-        ASSERT_TRUE(ftpd.started()) << ftpd.failure().toStdString();
-        connectAs(ftpd.hostPort(), u"web"_s, u"secret"_s, u"/pub"_s);
-        ASSERT_TRUE(waitListed(u"/pub"_s)) << c.size;
-        QStringList stored;
-        QObject context;
-        QObject::connect(w.data(), &frmFTPClient::fileStored, &context, [&](const QString &path) { stored << path; });
+        const auto ftpd = loginToRealServer(root, u"/pub"_s, faults);
+        ASSERT_TRUE(ftpd) << c.size;
+        storedFiles.clear();
         selectLocal({{u"index.htm"_s, QByteArray(c.size, 'p')}, {u"next.htm"_s, "n"}});
         ASSERT_TRUE(upload()) << c.size;
-        EXPECT_TRUE(stored.isEmpty()) << c.size;
+        EXPECT_TRUE(storedFiles.isEmpty()) << c.size;
         const QString held = u"Upload failed: index.htm: the server holds "_s + QString::number(c.cutAfter) + u" of "_s
                              + QString::number(c.size) + u" bytes"_s;
         EXPECT_TRUE(log().contains(held) || log().contains(u"Upload stopped: the data connection was closed"_s))
@@ -139,4 +134,51 @@ TEST_F(FtpTest, RealServerRefusedUploadLeavesTheNextFolderChangeWhole)
     enterPath(u"/pub"_s);   // TYPE A first, then the CWD itself
     ASSERT_TRUE(waitListed(u"/pub"_s)) << log().join(u'\n').toStdString();
     EXPECT_EQ(w->txtRemotePath->text(), u"/pub"_s);
+}
+
+TEST_F(FtpTest, RealServerSendFileWaitsUntilTheServerIsInTheFolderThePathBoxShows)
+{
+    const QString root = servedRoot(env, {u"pages/docs"_s});
+    TestSupport::PyFtpdServer ftpd(root, u"web"_s, u"secret"_s);
+    ASSERT_TRUE(ftpd.started()) << ftpd.failure().toStdString();
+    expectSendsLandInTheShownFolder(ftpd.hostPort(), [&] {
+        QStringList landed;
+        for (const QString &file : {u"/a.txt"_s, u"/pages/a.txt"_s, u"/pages/docs/a.txt"_s}) {
+            if (QFile::remove(root + file))
+                landed << file;
+        }
+        return landed;
+    });
+}
+
+TEST_F(FtpTest, RealServerWithSizeWithoutSizeAndWithoutBoth)
+{
+    struct Case {
+        const char *name;
+        bool refuseSize;
+        bool refuseListingOfAFile;
+        const char *asked;   // the command that told the size; none when nothing could
+    } cases[] = {
+        {"with SIZE", false, false, "SIZE a.htm"},
+        {"without SIZE", true, false, "LIST a.htm"},
+        {"without both", true, true, nullptr},
+    };
+    const QString root = servedRoot(env, {u"pub"_s});
+    for (const Case &c : cases) {
+        TestSupport::PyFtpdServer::Faults faults;
+        faults.refuseSize = c.refuseSize;
+        faults.refuseListingOfAFile = c.refuseListingOfAFile;
+        const auto ftpd = loginToRealServer(root, u"/pub"_s, faults);
+        ASSERT_TRUE(ftpd) << c.name;
+        storedFiles.clear();
+        const QByteArray page(70000, 'p');
+        selectLocal({{u"a.htm"_s, page}, {u"b.htm"_s, "b"}});
+        ASSERT_TRUE(upload()) << c.name;
+        EXPECT_EQ(storedFiles, (QStringList{local + u"a.htm"_s, local + u"b.htm"_s})) << c.name;
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(root + u"/pub/a.htm"_s), page) << c.name;
+        const QString notChecked = u"a.htm: the size was not checked (the server refuses SIZE and the listing of one name)"_s;
+        EXPECT_EQ(log().count(notChecked), c.asked ? 0 : 1) << c.name;
+        EXPECT_TRUE(log().filter(u"Upload failed"_s).isEmpty()) << c.name;
+        TestSupport::clickOn(w->btnConnect);
+    }
 }

@@ -21,11 +21,6 @@ const QByteArray kListing =
     "-rw-r--r-- 1 o g 99 Feb 3 2003 name with blank.txt\r\n"
     "lrwxrwxrwx 1 o g 7 Dec  8 18:57 bin -> usr/bin\r\n";
 
-QString nb(const char *name)
-{
-    return QChar(0xA0) + QString::fromLatin1(name);
-}
-
 } // namespace
 
 TEST_F(FtpTest, LoginGoodBadMultiLineRefusedAndSilent)
@@ -152,8 +147,8 @@ TEST_F(FtpTest, ListingShowsFoldersFilesAndExactNames)
     QLocale::setDefault(QLocale::system());
     EXPECT_TRUE(server.commands.contains(u"CWD /pages"_s));
     EXPECT_TRUE(server.commands.contains(u"LIST /pages"_s));
-    EXPECT_EQ(remoteNames(), (QStringList{u"Index.htm"_s, u"index.htm"_s, u"name with blank.txt"_s,
-                                          QString(QChar(0xA0)), nb("images"), nb("open"), nb("pub")}));
+    EXPECT_EQ(remoteNames(), (QStringList{u"Index.htm"_s, u"images"_s, u"index.htm"_s, u"name with blank.txt"_s,
+                                          u"open"_s, u"pub"_s, QString(QChar(0xA0))}));
     QTreeWidgetItem *images = w->lsvRemote->rowByKey(u"/pages/images"_s);
     ASSERT_NE(images, nullptr);
     EXPECT_EQ(Platform::itemTag(images), u"/pages/images"_s);
@@ -225,11 +220,9 @@ TEST_F(FtpTest, A250EndsAListingAndAnUploadAs226Does)
     server.listings.insert(u"/"_s, "-rw-r--r-- 1 o g 1 Dec 8 18:57 a.txt\r\n");
     loginAndList();
     EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
-    QStringList stored;
-    QObject::connect(w.data(), &frmFTPClient::fileStored, w.data(), [&](const QString &path) { stored << path; });
     selectLocal({{u"b.txt"_s, "b"}, {u"c.txt"_s, "c"}});
     ASSERT_TRUE(upload());
-    EXPECT_EQ(stored, (QStringList{local + u"b.txt"_s, local + u"c.txt"_s}));
+    EXPECT_EQ(storedFiles, (QStringList{local + u"b.txt"_s, local + u"c.txt"_s}));
     EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
     // Nor does a 250 start a folder change: one CWD, one listing after the login and one after the batch.
     Platform::waitUntil([] { return false; }, 200);
@@ -468,11 +461,16 @@ TEST_F(FtpTest, BusyGuardDisconnectAndCloseDuringAWait)
     EXPECT_EQ(w->dsSocket1.state(), Platform::DsSocket::kStateClosed);
     EXPECT_EQ(w->dsSocket2.state(), Platform::DsSocket::kStateClosed);
 
-    // Close during a wait: the window goes once the wait has returned; a fresh one starts clean.
+    // Close during a wait, before the server asked for the file's bytes: the window goes once the
+    // wait has returned; a fresh one starts clean.
     loginAndList();
+    env.dialogs.answerMessage(Platform::Yes);
     QTimer::singleShot(300, w.data(), [&] { TestSupport::clickOn(w->btnClose); });
     TestSupport::clickOn(w->btnSendFile);
     EXPECT_TRUE(Platform::waitUntil([&] { return w.isNull(); }, 2000));
+    EXPECT_TRUE(env.dialogs.wasShown(u"Stop the upload and close the window?"_s));
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s)
+                    .contains("Upload stopped before a.txt was sent"));
     EXPECT_EQ(frmFTPClient::loadedInstance(), nullptr);
     w = frmFTPClient::instance();
     ASSERT_TRUE(TestSupport::showWindow(w));
@@ -500,14 +498,14 @@ TEST_F(FtpTest, ReconnectAfterARefusedFolderChangesFolderBeforeListing)
     EXPECT_TRUE(server.commands.contains(u"TYPE I"_s));
 }
 
-TEST_F(FtpTest, EnterOpensFoldersInBothListsAndEscWaitsForTheTransfer)
+TEST_F(FtpTest, EnterOpensFoldersInBothListsAndSendsAFileRow)
 {
     server.listings.insert(u"/"_s, "drwxr-xr-x 2 o g 4096 Dec 8 18:57 pub\r\n");
     server.folders.insert(u"/pub"_s);
     loginAndList();
     QDir().mkpath(local + u"sub"_s);
     TestSupport::TestEnvironment::writeFile(local + u"sub/inner.htm"_s, "i");
-    selectLocal({{u"slow.bin"_s, QByteArray(160 * 1024, 's')}});
+    w->addDirs(local);
     // A click on a folder row, then Enter: the folder opens, as on a double click; nothing
     // disconnects.
     const auto enterOn = [](KeyedListView *list, const QString &key) {
@@ -525,25 +523,6 @@ TEST_F(FtpTest, EnterOpensFoldersInBothListsAndEscWaitsForTheTransfer)
     // Enter on a file row uploads the selection, as a double click does.
     enterOn(w->lsvDirs, local + u"sub/inner.htm"_s);
     EXPECT_TRUE(within(kStepMs, [&] { return server.stored.contains(u"/pub/inner.htm"_s) && idle(); }));
-    w->addDirs(local);
-    w->lsvDirs->rowByKey(local + u"slow.bin"_s)->setSelected(true);
-
-    // Esc during an upload: nothing; the file is stored and the window stays.
-    server.readBytesPer50Ms = 16 * 1024;
-    bool shownAfterEsc = false;
-    QTimer::singleShot(300, w.data(), [&] {
-        QTest::keyClick(w->lsvDirs, Qt::Key_Escape);
-        shownAfterEsc = w && w->isVisible();
-    });
-    QTest::mouseClick(w->btnSendFile, Qt::LeftButton);
-    ASSERT_TRUE(within(kStepMs, [&] { return w && server.stored.contains(u"/pub/slow.bin"_s) && idle(); }));
-    EXPECT_TRUE(shownAfterEsc);
-    EXPECT_EQ(server.stored.value(u"/pub/slow.bin"_s).size(), 160 * 1024);
-    // Esc with nothing under way: QUIT, then the window goes.
-    QTest::keyClick(w->lsvDirs, Qt::Key_Escape);
-    EXPECT_TRUE(sent(u"QUIT"_s));
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(frmFTPClient::loadedInstance(), nullptr);
 }
 
 TEST_F(FtpTest, LogKeepsTheNewestEntriesAndHidesOnly503)
@@ -586,14 +565,18 @@ TEST_F(FtpTest, PassiveRepliesGoToTheControlPeerAnd421EndsTheWait)
     EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);
 
     server.replies.insert(u"PASV"_s, "227 Entering Passive Mode (127,0,0,1,0,0)\r\n");
+    env.dialogs.answerMessage(Platform::Ok);
     TestSupport::clickOn(w->btnList);
     EXPECT_TRUE(log().contains(u"Passive Mode Connect Failed. Port:0 Address: 127.0.0.1"_s));
-    EXPECT_EQ(log().last(), u"Time out !"_s);
+    EXPECT_EQ(log().mid(log().size() - 2), (QStringList{u"Time out !"_s, u"Listing of / failed ("_s + server.hostPort() + u"): no reply in time"_s}));
+    EXPECT_NE(w->lsvRemote->rowByKey(u"/a.txt"_s), nullptr);   // the last whole listing stays
 
     server.replies.insert(u"PASV"_s, "421 Service closing\r\n");
+    env.dialogs.answerMessage(Platform::Ok);
     const qint64 started = Platform::tickCount();
     TestSupport::clickOn(w->btnList);
     EXPECT_LT(Platform::tickCount() - started, 1000);
+    EXPECT_TRUE(env.dialogs.wasShown(u"Listing of / failed ("_s + server.hostPort() + u"): the connection was closed"_s));
     EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s);
     EXPECT_FALSE(modFTP::state().ftpConnected);
     env.dialogs.answerMessage(Platform::Ok);
@@ -631,20 +614,26 @@ TEST_F(FtpTest, AListingStopsAtItsLineOrByteCap)
     }
 }
 
-TEST_F(FtpTest, AnUploadCountsOnlyWhenTheServerHoldsEveryByte)
+TEST_F(FtpTest, AnUploadCountsOnlyWhenTheServerHoldsEveryByteOrOffersNoSize)
 {
+    enum Listing { ListsTheName, ListsAnotherFile, RefusesTheName };
     struct Case {
         const char *name;
         QByteArray sizeReply;   // empty: the server answers SIZE
         qint64 keepAtMost;
-        bool listsTheName;
+        Listing listing;
         const char *failure;    // logged; none when both files count as stored
+        const char *note;       // logged for each stored file
     } cases[] = {
-        {"SIZE, all held", {}, -1, true, nullptr},
-        {"SIZE, cut", {}, 4096, true, "the server holds 4096 of 10000 bytes"},
-        {"SIZE refused, listing, all held", "502 Not implemented\r\n", -1, true, nullptr},
-        {"SIZE refused, listing, cut", "550 Not allowed\r\n", 4096, true, "the server holds 4096 of 10000 bytes"},
-        {"SIZE refused, name not listed", "502 Not implemented\r\n", -1, false, "the server did not confirm its size"},
+        {"SIZE, all held", {}, -1, ListsTheName, nullptr, nullptr},
+        {"SIZE, cut", {}, 4096, ListsTheName, "the server holds 4096 of 10000 bytes", nullptr},
+        {"SIZE refused, listing, all held", "502 Not implemented\r\n", -1, ListsTheName, nullptr, nullptr},
+        {"SIZE refused, listing, cut", "550 Not allowed\r\n", 4096, ListsTheName, "the server holds 4096 of 10000 bytes", nullptr},
+        {"SIZE refused, name not listed", "502 Not implemented\r\n", -1, ListsAnotherFile, "the server did not confirm its size", nullptr},
+        {"SIZE and the name's listing refused", "502 Not implemented\r\n", -1, RefusesTheName, nullptr,
+         ": the size was not checked (the server refuses SIZE and the listing of one name)"},
+        {"SIZE refused for now, the name's listing refused", "450 Busy\r\n", -1, RefusesTheName,
+         "the server did not confirm its size", nullptr},
     };
     loginAndList();
     for (const Case &c : cases) {
@@ -652,21 +641,23 @@ TEST_F(FtpTest, AnUploadCountsOnlyWhenTheServerHoldsEveryByte)
         if (!c.sizeReply.isEmpty())
             server.replies.insert(u"SIZE"_s, c.sizeReply);
         server.keepAtMost = c.keepAtMost;
+        server.listsOneName = c.listing != RefusesTheName;
         server.stored.clear();
         server.listings.clear();
-        if (!c.listsTheName)   // the listing of the name shows another file only
+        if (c.listing == ListsAnotherFile)
             server.listings.insert(u"/a page.htm"_s, "-rw-r--r-- 1 o g 10000 Dec 8 18:57 other.htm\r\n");
-        QStringList stored;
-        QObject context;
-        QObject::connect(w.data(), &frmFTPClient::fileStored, &context, [&](const QString &path) { stored << path; });
+        storedFiles.clear();
         selectLocal({{u"a page.htm"_s, QByteArray(10000, 'p')}, {u"b.htm"_s, {}}});
         ASSERT_TRUE(upload()) << c.name;
         if (c.failure) {
-            EXPECT_TRUE(stored.isEmpty()) << c.name;
+            EXPECT_TRUE(storedFiles.isEmpty()) << c.name;
             EXPECT_EQ(log().value(log().size() - 1), u"Upload failed: a page.htm: "_s + QString::fromLatin1(c.failure)) << c.name;
             EXPECT_FALSE(server.stored.contains(u"/b.htm"_s)) << c.name;   // the batch ends
         } else {
-            EXPECT_EQ(stored, (QStringList{local + u"a page.htm"_s, local + u"b.htm"_s})) << c.name;
+            EXPECT_EQ(storedFiles, (QStringList{local + u"a page.htm"_s, local + u"b.htm"_s})) << c.name;
+        }
+        for (const char *file : {"a page.htm", "b.htm"}) {
+            EXPECT_EQ(log().count(QString::fromLatin1(file) + QString::fromLatin1(c.note)), c.note ? 1 : 0) << c.name;
         }
         EXPECT_TRUE(w->btnSendFile->isEnabled()) << c.name;
     }

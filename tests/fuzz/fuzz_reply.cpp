@@ -1,6 +1,7 @@
 // Reading a reply (status line, headers, body) must take any bytes a server sends. The shared
-// reader gives only codes and lengths a caller can use; the submission on top of it keeps its
-// texts within their caps, counts every body byte and gives a known status.
+// helpers give only codes and lengths a caller can use; the submission on top of the reply reader
+// keeps its texts within their caps, counts the body bytes up to Content-Length and gives a known
+// status, Failed for a reply that is not whole.
 #include <cstdlib>
 
 #include "platform/Codec1252.h"
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     while (start < reply.size()) {
         const qsizetype end = reply.indexOf(u'\n', start);
         const QString line = reply.mid(start, end < 0 ? -1 : end - start + 1);
-        const bool inBody = !record.readingHeader;
+        const bool inBody = !record.reply.readingHeader();
         checkSharedReader(line);
         SubmitHttp::readReplyLine(record, line);
         if (inBody)
@@ -49,10 +50,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (record.Header.size() > SubmitHttp::kMaxKeptText || record.Body.size() > SubmitHttp::kMaxKeptText)
         std::abort();
-    if (record.bytesReceived != bodyBytes)
+    const std::optional<qint64> length = record.reply.contentLength();
+    const qint64 counted = record.reply.failed() ? record.reply.bodyBytesReceived() : qMin(bodyBytes, length.value_or(bodyBytes));
+    if (record.reply.bodyBytesReceived() != counted || counted > bodyBytes)
         std::abort();
     const int status = SubmitHttp::statusOnClose(record);
     if (status != 2 && status != 3 && status != 13 && status != 14)
+        std::abort();
+    if (!HttpReplyReader::isWhole(record.reply.atClose()) && status != 3)
         std::abort();
     (void)SubmitHttp::statusText(status);
     return 0;

@@ -18,13 +18,15 @@ TEST_F(MainWindowTest, ASuccessfulUpdateReloadsTheEngineData)
     delete frmUpdateEngines::instance();   // one left by an earlier test knows another vendor host
     openEmpty();
     ASSERT_GE(myEngines().count(), 55);
-    // The served engine database holds the sample's first engine only.
+    // The served engine database holds the sample's first engine only, the top list names it.
     const QByteArray sample = sampleFile(QStringLiteral("vqzeng5.dat"));
-    const QByteArray oneEngine = sample.left(sample.indexOf("Name=Beacon Search"));
+    const QByteArray oneEngine = sample.left(sample.indexOf("Name=Beacon Search")) + "END:Version 6.0\r\n";
     server.setHandler([&](QTcpSocket *client, const QByteArray &request) {
         const QByteArray path = request.split(' ').value(1);
         const QString name = QString::fromLatin1(path.mid(path.lastIndexOf('/') + 1));
-        const QByteArray body = name == QStringLiteral("vqzeng5.dat") ? oneEngine : sampleFile(name);
+        const QByteArray body = name == QStringLiteral("vqzeng5.dat") ? oneEngine
+                                : name == QStringLiteral("top.vqs")   ? QByteArray("Alpha Search\r\n")
+                                                                      : sampleFile(name);
         client->write(TestSupport::LoopbackServer::httpReply(200, body));
         client->disconnectFromHost();
     });

@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 
 #include <gtest/gtest-spi.h>
 
@@ -8,9 +9,12 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 using namespace Platform;
+using namespace Qt::StringLiterals;
 
 using DialogsTest = TestSupport::VelquistTest;
 
@@ -31,6 +35,46 @@ void showUnexpectedBox()
 TEST(DialogHook, AnUnexpectedBoxFailsTheTestInsteadOfWaiting)
 {
     EXPECT_NONFATAL_FAILURE(showUnexpectedBox(), "unexpected message box: \"Surprise\"");
+}
+
+// Every style the program shows, on the real box: Enter presses the style's default button, Esc
+// answers No or Cancel where the box has one.
+TEST_F(DialogsTest, TheRealBoxAnswersEnterAndEscAsItsStyleSays)
+{
+    env.dialogs.uninstall();
+    const struct {
+        int style;
+        QStringList buttons;
+        int enter;
+        int esc;
+        QMessageBox::Icon icon;
+    } cases[] = {
+        {OkOnly, {u"OK"_s}, Ok, Ok, QMessageBox::NoIcon},
+        {Critical, {u"OK"_s}, Ok, Ok, QMessageBox::Critical},
+        {Exclamation, {u"OK"_s}, Ok, Ok, QMessageBox::Warning},
+        {Information, {u"OK"_s}, Ok, Ok, QMessageBox::Information},
+        {YesNo | Information, {u"Yes"_s, u"No"_s}, Yes, No, QMessageBox::Information},
+        {YesNo | Question, {u"Yes"_s, u"No"_s}, Yes, No, QMessageBox::Question},
+        {YesNo | Question | DefaultButton2, {u"Yes"_s, u"No"_s}, No, No, QMessageBox::Question},
+    };
+    for (const auto &c : cases) {
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            SCOPED_TRACE(std::to_string(c.style) + (key == Qt::Key_Return ? " Enter" : " Esc"));
+            QStringList buttons;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            TestSupport::whenMessageBoxShows([&](QMessageBox &box) {
+                for (QAbstractButton *button : box.buttons())
+                    buttons << button->text().remove(u'&');
+                icon = box.icon();
+                TestSupport::pressKey(&box, key);
+            });
+            EXPECT_EQ(msgBox(u"Go on?"_s, c.style, u"T"_s), key == Qt::Key_Return ? c.enter : c.esc);
+            EXPECT_EQ(buttons, c.buttons);
+            EXPECT_EQ(icon, c.icon);
+        }
+        EXPECT_EQ(defaultAnswer(c.style), c.enter);
+        EXPECT_EQ(escapeAnswer(c.style), c.esc);
+    }
 }
 
 TEST_F(DialogsTest, QueuedAnswersAreUsedInOrderAndLogged)

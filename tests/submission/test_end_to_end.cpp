@@ -36,7 +36,7 @@ int expectedStatus(Behaviour behaviour)
     case Broken: return SubmitHttp::kServerFailure;
     case Refused: return SubmitHttp::kServerError;
     case Silent: return SubmitHttp::kSubmissionTimeout;
-    case Cut: return SubmitHttp::kSuccess;   // the status line read 200 before the close
+    case Cut: return SubmitHttp::kFailed;   // closed before its Content-Length: no whole reply
     }
     return -1;
 }

@@ -134,14 +134,11 @@ TEST(SubmitReply, StatusLineAndContentLength)
     SubmitSocket ok = readReply({u"HTTP/1.1 404 Not Found\r\n"_s, u"content-length:12\r\n"_s, u"\r\n"_s});
     EXPECT_EQ(ok.httpStatus, 404);
     EXPECT_EQ(ok.protocol, u"HTTP/1.1"_s);
-    EXPECT_EQ(ok.contentLength, 12);
-    EXPECT_FALSE(ok.readingHeader);
+    EXPECT_EQ(ok.reply.contentLength(), 12);
+    EXPECT_FALSE(ok.reply.readingHeader());
 
     EXPECT_EQ(readReply({u"http/1.0 200 OK\r\n"_s}).httpStatus, 200);
-    EXPECT_EQ(readReply({u"Content-Length: 7\r\n"_s}).contentLength, 7);
-    EXPECT_EQ(readReply({u"X-Length: 7\r\n"_s}).contentLength, 0);
-    // An unreadable length counts as none.
-    EXPECT_EQ(readReply({u"Content-Length: 7\r\n"_s, u"Content-Length: 12abc\r\n"_s}).contentLength, 0);
+    EXPECT_EQ(readReply({u"HTTP/1.0 200 OK\r\n"_s, u"X-Length: 7\r\n"_s}).reply.contentLength(), std::nullopt);
 }
 
 TEST(SubmitReply, UnreadableCodesAreStatus600AndNoSuccess)
@@ -157,27 +154,39 @@ TEST(SubmitReply, UnreadableCodesAreStatus600AndNoSuccess)
     // A length no reply can reach keeps the body incomplete instead of wrapping around.
     SubmitSocket huge = readReply({u"HTTP/1.0 200 OK\r\n"_s, u"Content-Length: 99999999999999999999999\r\n"_s,
                                    u"\r\n"_s});
-    EXPECT_GT(huge.contentLength, 0);
+    EXPECT_GT(huge.reply.contentLength().value_or(0), 0);
     EXPECT_FALSE(readReplyLine(huge, u"abc\r\n"_s));
 }
 
-TEST(SubmitReply, BodyIsCountedAndCompleteAtTheAnnouncedLength)
+// True once the reply is over before any close: whole at its length, or never to be whole.
+TEST(SubmitReply, TheReplyIsOverAtItsLengthOrWhenItCannotBecomeWhole)
 {
     SubmitSocket record;
     EXPECT_FALSE(readReplyLine(record, u"HTTP/1.0 200 OK\r\n"_s));
     EXPECT_FALSE(readReplyLine(record, u"Content-Length: 8\r\n"_s));
     EXPECT_FALSE(readReplyLine(record, u"\r\n"_s));
     EXPECT_FALSE(readReplyLine(record, u"abcd\r\n"_s));
-    EXPECT_TRUE(readReplyLine(record, u"ef"_s));
-    EXPECT_EQ(record.bytesReceived, 8);
+    EXPECT_TRUE(readReplyLine(record, u"efgh"_s));
+    EXPECT_EQ(record.reply.bodyBytesReceived(), 8);
     EXPECT_EQ(record.Body, u"abcd\r\nef"_s);
 
-    // Without a length the first body line completes it; a bare LF ends the header too.
-    SubmitSocket bare;
-    readReplyLine(bare, u"HTTP/1.0 500 x\n"_s);
-    readReplyLine(bare, u"\n"_s);
-    EXPECT_FALSE(bare.readingHeader);
-    EXPECT_TRUE(readReplyLine(bare, u"x\n"_s));
+    const struct {
+        const char *name;
+        QStringList lines;
+        bool over;
+    } cases[] = {
+        {"empty body announced", {u"HTTP/1.0 200 OK\n"_s, u"Content-Length: 0\n"_s, u"\n"_s}, true},
+        {"no length", {u"HTTP/1.0 500 x\n"_s, u"\n"_s, u"x\n"_s}, false},
+        {"no status line", {u"Thank you\r\n"_s}, true},
+        {"unreadable length", {u"HTTP/1.0 200 OK\r\n"_s, u"Content-Length: 7\r\n"_s, u"Content-Length: 12abc\r\n"_s}, true},
+    };
+    for (const auto &c : cases) {
+        SubmitSocket reply;
+        bool over = false;
+        for (const QString &line : c.lines)
+            over = readReplyLine(reply, line);
+        EXPECT_EQ(over, c.over) << c.name;
+    }
 }
 
 TEST(SubmitReply, KeptTextIsCappedButStillCounted)
@@ -187,32 +196,45 @@ TEST(SubmitReply, KeptTextIsCappedButStillCounted)
     for (int i = 0; i < 200; ++i)
         readReplyLine(record, line);
     EXPECT_EQ(record.Body.size(), kMaxKeptText);
-    EXPECT_EQ(record.bytesReceived, 200 * 1001);
-    SubmitSocket header;
+    EXPECT_EQ(record.reply.bodyBytesReceived(), 200 * 1001);
+    SubmitSocket header = readReply({u"HTTP/1.0 200 OK\r\n"_s});
     for (int i = 0; i < 200; ++i)
         readReplyLine(header, u"X-Pad: "_s + line);
     EXPECT_EQ(header.Header.size(), kMaxKeptText);
 }
 
+// The reply as the server sent it, cut into lines as the socket does, then closed.
 TEST(SubmitReply, StatusOnClose)
 {
-    const auto status = [](int code) {
-        SubmitSocket record;
-        record.Header = u"HTTP/1.0 x\r\n"_s;
-        record.httpStatus = code;
-        return statusOnClose(record);
+    const struct {
+        QByteArray reply;
+        int status;
+    } cases[] = {
+        {"HTTP/1.0 200 OK\r\n\r\nthanks", kSuccess},
+        {"HTTP/1.0 302 Found\r\nLocation: /x\r\n\r\n", kSuccess},
+        {"HTTP/1.0 399 x\r\nContent-Length: 2\r\n\r\nok", kSuccess},
+        {"HTTP/1.0 400 x\r\n\r\n", kFailed},
+        {"HTTP/1.0 499 x\r\n\r\n", kFailed},
+        {"HTTP/1.0 500 x\r\n\r\n", kServerFailure},
+        {"HTTP/1.0 599 x\r\n\r\n", kServerFailure},
+        {"HTTP/1.0 600 x\r\n\r\n", kUnreadableStatus},
+        // Not whole: nothing, data but no status line, closed inside the header or the body.
+        {"", kFailed},
+        {"Thank you for your submission.\r\n", kFailed},
+        {"HTTP/1.0 200 OK", kFailed},
+        {"HTTP/1.0 200 OK\r\n", kFailed},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nthanks", kFailed},
     };
-    EXPECT_EQ(status(200), kSuccess);
-    EXPECT_EQ(status(302), kSuccess);
-    EXPECT_EQ(status(0), kSuccess);     // data but no status line
-    EXPECT_EQ(status(399), kSuccess);
-    EXPECT_EQ(status(400), kFailed);
-    EXPECT_EQ(status(499), kFailed);
-    EXPECT_EQ(status(500), kServerFailure);
-    EXPECT_EQ(status(599), kServerFailure);
-    EXPECT_EQ(status(600), kUnreadableStatus);
-    // Nothing at all received is no success.
-    EXPECT_EQ(statusOnClose(SubmitSocket{}), kFailed);
+    for (const auto &c : cases) {
+        SubmitSocket record;
+        for (qsizetype at = 0; at < c.reply.size();) {
+            const qsizetype end = c.reply.indexOf('\n', at);
+            const qsizetype next = end < 0 ? c.reply.size() : end + 1;
+            readReplyLine(record, Platform::fromAnsi(c.reply.mid(at, next - at)));
+            at = next;
+        }
+        EXPECT_EQ(statusOnClose(record), c.status) << c.reply.toStdString();
+    }
 }
 
 TEST(SubmitReply, StatusTextsAndTimeOutPeriods)

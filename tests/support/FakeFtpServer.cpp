@@ -4,6 +4,9 @@
 
 #include <QTimer>
 
+#include <functional>
+#include <memory>
+
 #include "platform/EventLoop.h"
 
 using namespace Qt::StringLiterals;
@@ -164,16 +167,21 @@ void FakeFtpServer::startList(const QString &folder)
         answer("425 No data connection\r\n");
         return;
     }
-    answer("150 Here comes the listing\r\n");
     // A stored file without a listing of its own lists as itself.
     const QString name = folder.section(u'/', -1);
     const bool storedFile = stored.contains(folder) && !listings.contains(folder);
+    if (storedFile && !listsOneName) {
+        answer("550 Not a folder\r\n");
+        return;
+    }
+    answer("150 Here comes the listing\r\n");
     m_data->write(storedFile ? "-rw-r--r-- 1 o g " + QByteArray::number(stored.value(folder).size()) + " Dec 8 18:57 "
                                    + name.toLatin1() + "\r\n"
                              : listings.value(folder));
     if (!keepListingOpen)
         m_data->disconnectFromHost();
-    answer(transferEndReply);
+    if (sendListingReply)
+        answer(transferEndReply);
 }
 
 void FakeFtpServer::startStore(const QString &path)
@@ -200,30 +208,48 @@ void FakeFtpServer::startStore(const QString &path)
         });
         pace->start(50);
     }
-    const auto take = [this, data] {
-        if (stopReadingData || readBytesPer50Ms > 0 || data != m_data)
+    // Shared by the socket's signals; the pause's timer holds it weakly.
+    auto take = std::make_shared<std::function<void()>>();
+    auto paused = std::make_shared<bool>(false);
+    *take = [this, data, paused, again = std::weak_ptr(take)] {
+        if (stopReadingData || readBytesPer50Ms > 0 || data != m_data || *paused)
             return;
         m_storeBytes += data->readAll();
+        if (pauseReadingAfterBytes >= 0 && m_storeBytes.size() >= pauseReadingAfterBytes) {
+            pauseReadingAfterBytes = -1;
+            *paused = true;
+            data->setReadBufferSize(1);
+            QTimer::singleShot(pauseReadingForMs, data, [data, paused, again] {
+                *paused = false;
+                data->setReadBufferSize(0);
+                if (const auto resume = again.lock())
+                    (*resume)();
+            });
+            return;
+        }
         if (!replyDuringUpload.isEmpty() && !m_replySent && !m_storeBytes.isEmpty()) {
             m_replySent = true;
             answer(replyDuringUpload);
         }
         if (m_storing && closeDataAfterBytes >= 0 && m_storeBytes.size() >= closeDataAfterBytes) {
-            // The reply goes first, so it is waiting when the client finds the connection gone.
+            // The reply goes first, so it is waiting when the client finds the connection gone;
+            // nothing more is read, so a large upload cannot all leave before the cut.
             m_storing = false;
+            *paused = true;
+            data->setReadBufferSize(1);
             answer(cutReply);
             QTimer::singleShot(50, data, [data] { data->abort(); });
         }
     };
-    connect(data, &QTcpSocket::readyRead, this, take);
-    connect(data, &QTcpSocket::disconnected, this, [this, take] {
-        take();
-        if (readBytesPer50Ms == 0)
+    connect(data, &QTcpSocket::readyRead, this, [take] { (*take)(); });
+    connect(data, &QTcpSocket::disconnected, this, [this, take, paused] {
+        (*take)();
+        if (readBytesPer50Ms == 0 && !*paused)
             finishStore();
     });
     answer("150 Ok to send data\r\n");
-    take();
-    if (data->state() != QAbstractSocket::ConnectedState)
+    (*take)();
+    if (data->state() != QAbstractSocket::ConnectedState && !*paused)
         finishStore();
 }
 

@@ -49,7 +49,11 @@ public:
     QByteArray passiveAddress = "127,0,0,1";
     int storReplyDelayMs = 0;
     qint64 readBytesPer50Ms = 0;           // a slow line: the upload is read at this pace
+    qint64 pauseReadingAfterBytes = -1;    // an upload is no longer read after this many bytes,
+    int pauseReadingForMs = 0;             // for so long, then read to its end
     bool keepListingOpen = false;          // a listing's data connection stays open after its 226
+    bool sendListingReply = true;          // false: a listing never gets its final reply
+    bool listsOneName = true;              // false: LIST of a file's name is refused (550)
     qint64 keepAtMost = -1;                // an upload keeps only this many bytes, and says 226
 
     // Waits (bounded) until `count` commands have come in.

@@ -14,7 +14,7 @@ from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
-root, user, password, cut, read_only = sys.argv[1:6]
+root, user, password, cut, read_only, refuse_size, refuse_file_listing = sys.argv[1:8]
 cut = int(cut)
 
 class CuttingDTPHandler(DTPHandler):
@@ -29,13 +29,24 @@ class CuttingDTPHandler(DTPHandler):
 
     handle_read_event = handle_read
 
+class RefusingHandler(FTPHandler):
+    def ftp_SIZE(self, path):
+        if refuse_size == "1":
+            return self.respond("502 Command not implemented.")
+        return FTPHandler.ftp_SIZE(self, path)
+
+    def ftp_LIST(self, path):
+        if refuse_file_listing == "1" and os.path.isfile(path):
+            return self.respond("550 Not a directory.")
+        return FTPHandler.ftp_LIST(self, path)
+
 authorizer = DummyAuthorizer()
 authorizer.add_user(user, password, root, perm="elradfmwMT")
 if read_only:
     authorizer.override_perm(user, os.path.join(root, read_only), perm="elr", recursive=True)
-FTPHandler.authorizer = authorizer
-FTPHandler.dtp_handler = CuttingDTPHandler
-server = FTPServer(("127.0.0.1", 0), FTPHandler)
+RefusingHandler.authorizer = authorizer
+RefusingHandler.dtp_handler = CuttingDTPHandler
+server = FTPServer(("127.0.0.1", 0), RefusingHandler)
 sys.stderr.write(">>> starting FTP server on 127.0.0.1:%d\n" % server.address[1])
 sys.stderr.flush()
 server.serve_forever()
@@ -55,7 +66,9 @@ PyFtpdServer::PyFtpdServer(const QString &root, const QString &user, const QStri
     }
     m_process.setProgram(QString::fromLatin1(kPython));
     m_process.setArguments({QStringLiteral("-c"), QString::fromLatin1(kServerScript), root, user, password,
-                            QString::number(faults.cutUploadAfterBytes), faults.readOnlyFolder});
+                            QString::number(faults.cutUploadAfterBytes), faults.readOnlyFolder,
+                            QString::number(int(faults.refuseSize)),
+                            QString::number(int(faults.refuseListingOfAFile))});
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(m_log.fileName());
     m_process.start();

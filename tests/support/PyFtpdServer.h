@@ -15,6 +15,9 @@ struct PyFtpdFaults {
     qint64 cutUploadAfterBytes = -1;
     // A folder below the root in which the user may list but not store (550).
     QString readOnlyFolder;
+    // SIZE is refused (502), and LIST of a file's name (550): a server that tells no file's size.
+    bool refuseSize = false;
+    bool refuseListingOfAFile = false;
 };
 
 class PyFtpdServer {

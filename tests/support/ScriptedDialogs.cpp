@@ -17,16 +17,6 @@ const char *kindName(Platform::DialogKind kind)
     return "dialog";
 }
 
-int defaultButton(int style)
-{
-    switch (style & 7) {
-    case Platform::YesNo: case Platform::YesNoCancel: return Platform::Yes;
-    case Platform::RetryCancel: return Platform::Retry;
-    case Platform::AbortRetryIgnore: return Platform::Abort;
-    default: return Platform::Ok;
-    }
-}
-
 } // namespace
 
 void ScriptedDialogs::install()
@@ -102,7 +92,7 @@ std::optional<Platform::DialogAnswer> ScriptedDialogs::answer(const Platform::Di
     }
     if (request.kind == Platform::DialogKind::Message && m_acceptAll) {
         Platform::DialogAnswer a;
-        a.button = defaultButton(request.style);
+        a.button = Platform::defaultAnswer(request.style);
         return a;
     }
     ADD_FAILURE() << "unexpected " << kindName(request.kind) << ": \"" << request.prompt.toStdString()

@@ -26,7 +26,7 @@ public:
     void answerInput(const QString &text);               // "" = cancel
     void answerFile(const QString &path, int filterIndex = 1);   // "" = cancel
     void answerFolder(const QString &path);
-    // Answer every message box with its default (first) button from now on.
+    // Answer every message box as Enter would (its default button) from now on.
     void acceptAllMessages(bool on = true) { m_acceptAll = on; }
 
     const QList<ShownDialog> &shown() const { return m_shown; }

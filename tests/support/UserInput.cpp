@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDateTime>
+#include <QTimer>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeView>
@@ -133,6 +136,31 @@ void chooseFromMenuBar(QMenuBar *bar, QAction *item)
         }
     }
     ADD_FAILURE() << "no menu of the bar holds '" << item->text().toStdString() << "'";
+}
+
+void whenMessageBoxShows(const std::function<void(QMessageBox &box)> &act)
+{
+    auto *poll = new QTimer(qApp);
+    const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + 5000;
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, act, deadline] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        const bool shown = box && box->isVisible();
+        if (!shown && QDateTime::currentMSecsSinceEpoch() < deadline)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        if (shown)
+            act(*box);
+        else
+            ADD_FAILURE() << "no message box came";
+    });
+    poll->start(10);
+}
+
+void pressKey(QWidget *window, Qt::Key key)
+{
+    QWidget *focused = window->focusWidget();
+    QTest::keyClick(focused ? focused : window, key);
 }
 
 } // namespace TestSupport

@@ -2,6 +2,8 @@
 // A user's clicks and keys on a shown window, delivered to the widget the user touches so that Qt
 // acts first: a disabled control takes no click, a view selects the row it was pressed on, a
 // header flips its indicator. A control the user cannot see fails the test instead of acting.
+#include <functional>
+
 #include <QPoint>
 #include <QTest>
 
@@ -9,6 +11,7 @@ class QAction;
 class QComboBox;
 class QMenu;
 class QMenuBar;
+class QMessageBox;
 class QTabWidget;
 class QTreeView;
 class QWidget;
@@ -64,5 +67,12 @@ void chooseItem(QComboBox *combo, int index);
 void chooseFromMenu(QMenu *menu, QAction *item);
 // Opens the menu bar's menu that holds the item with a click on its title, then chooses the item.
 void chooseFromMenuBar(QMenuBar *bar, QAction *item);
+
+// Runs `act` on the next real message box once it is on screen (from the box's own event loop);
+// a box that does not come within a few seconds fails the test.
+void whenMessageBoxShows(const std::function<void(QMessageBox &box)> &act);
+// A key pressed as at the keyboard: to the window's focused control, which passes on what it
+// does not take.
+void pressKey(QWidget *window, Qt::Key key);
 
 } // namespace TestSupport

@@ -87,25 +87,29 @@ TEST_F(PageFetch, DirectFetchHandsThePageOverAndUnloads)
     EXPECT_EQ(frmHTTP::loadedInstance(), nullptr);
 }
 
-TEST_F(PageFetch, BareLineFeedRepliesAreRead)
+TEST_F(PageFetch, AWholeReplyEndsAtItsLengthOrWithoutOneAtTheClose)
 {
-    LoopbackServer server;
-    server.replyWith("HTTP/1.0 200 OK\nContent-Length: 11\n\nline1\nline2");
+    const struct {
+        const char *name;
+        QByteArray reply;
+        QString page;
+    } cases[] = {
+        {"bare line feeds", "HTTP/1.0 200 OK\nContent-Length: 11\n\nline1\nline2", u"line1\nline2"_s},
+        {"bytes past the length", "HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nfour\nmore\n", u"four"_s},
+        {"no length, to the close", "HTTP/1.0 200 OK\r\n\r\nall\r\nof it", u"all\r\nof it"_s},
+        {"no body, no length", "HTTP/1.0 204 Empty\r\n\r\n", QString()},
+    };
     receive(u"GetSiteInfo"_s);
-    fetch(url(server));
-    ASSERT_TRUE(waitForDelivery());
-    EXPECT_EQ(m_deliveries[0].page, u"line1\nline2"_s);
-}
-
-TEST_F(PageFetch, ReplyWithoutStatusLineGivesAnEmptyPageWithStatusZero)
-{
-    LoopbackServer server;
-    server.setHandler([](QTcpSocket *client, const QByteArray &) { client->disconnectFromHost(); });
-    receive(u"News"_s);
-    fetch(url(server), u"news"_s);
-    ASSERT_TRUE(waitForDelivery());
-    EXPECT_EQ(m_deliveries[0].page, QString());
-    EXPECT_EQ(m_deliveries[0].status, 0);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackServer server;
+        server.replyWith(c.reply);
+        m_deliveries.clear();
+        fetch(url(server));
+        ASSERT_TRUE(waitForDelivery());
+        EXPECT_EQ(m_deliveries[0].page, c.page);
+    }
+    EXPECT_FALSE(log().contains(u"HTTP fetch failed"_s));
 }
 
 TEST_F(PageFetch, ProxyWithBasicLoginRetriesOnceWithTheProxyLogin)
@@ -132,6 +136,96 @@ TEST_F(PageFetch, ProxyWithBasicLoginRetriesOnceWithTheProxyLogin)
     EXPECT_EQ(Platform::getSetting(u"Velquist"_s, u"Preference"_s, u"Authentication"_s), u"407"_s);
     EXPECT_EQ(myPreference().Authentication(), 407);
     EXPECT_FALSE(log().contains(u"dTpw"_s));
+}
+
+// A proxy on 127.0.0.1 in front of two servers that want the login "u:pw" (Base64 dTpwdw==), one
+// of them allowed. The proxy wants the same login when `asks`; a wrong one it refuses with
+// `refusal`. Each request is summed up by the logins it carried: "P" proxy, "S" server.
+TEST_F(PageFetch, ProxyLoginAndServerLoginGoTogetherAndEachIsTriedOnce)
+{
+    const QByteArray right = "dTpwdw==";
+    const struct {
+        const char *name;
+        bool asks;
+        int refusal;
+        int storedDemand;
+        bool allowed;
+        bool wrongPassword;
+        QStringList logins;      // of each request of the fetch
+        bool delivered;
+    } cases[] = {
+        {"plain proxy, allowed server", false, 407, 0, true, false, {u"S"_s}, true},
+        {"plain proxy, other server", false, 407, 0, false, false, {u"-"_s, u"S"_s}, true},
+        {"proxy that asked, allowed server", true, 407, 407, true, false, {u"PS"_s}, true},
+        {"proxy asking anew, allowed server", true, 407, 401, true, false, {u"S"_s, u"PS"_s}, true},
+        {"proxy that asked, other server", true, 407, 407, false, false, {u"P"_s, u"PS"_s}, true},
+        {"proxy asking anew, other server", true, 407, 0, false, false, {u"-"_s, u"P"_s, u"PS"_s}, true},
+        {"wrong password refused with 407", true, 407, 407, true, true, {u"PS"_s}, false},
+        {"wrong password refused with 401", true, 401, 407, false, true, {u"P"_s, u"PS"_s}, false},
+    };
+    const auto logins = [](const QByteArray &request) {
+        QString sum = QString(request.contains("\r\nProxy-Authorization: ") ? u"P"_s : QString())
+                      + (request.contains("\r\nAuthorization: ") ? u"S"_s : QString());
+        return sum.isEmpty() ? u"-"_s : sum;
+    };
+    myPreference().setHTTPUserName(u"u"_s);
+    receive(u"GetSiteInfo"_s);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackServer proxy;
+        proxy.setHandler([&c, &right](QTcpSocket *client, const QByteArray &request) {
+            const qsizetype at = request.indexOf("\r\nProxy-Authorization: Basic ");
+            if (c.asks && at < 0)
+                client->write(LoopbackServer::httpReply(407, "", "Proxy-Authenticate: Basic realm=\"p\"\r\n"));
+            else if (c.asks && !request.mid(at).startsWith(QByteArray("\r\nProxy-Authorization: Basic " + right + "\r\n")))
+                client->write(LoopbackServer::httpReply(c.refusal, ""));
+            else if (!request.contains(QByteArray("\r\nAuthorization: Basic " + right + "\r\n")))
+                client->write(LoopbackServer::httpReply(401, "", "WWW-Authenticate: Basic realm=\"s\"\r\n"));
+            else
+                client->write(LoopbackServer::httpReply(200, "in " + request.split(' ').value(1)));
+            client->disconnectFromHost();
+        });
+        myPreference().setAccessType(2);
+        myPreference().setProxy(u"127.0.0.1"_s);
+        myPreference().setPort(proxy.port());
+        myPreference().setAuthentication(c.storedDemand);
+        myPreference().setAuthenticationHosts({u"allowed.test:80"_s});
+        myPreference().setHTTPLogin(c.wrongPassword ? u"dTp3cm9uZw=="_s : QString::fromLatin1(right));
+        const QString target = c.allowed ? u"http://allowed.test/x"_s : u"http://other.test/x"_s;
+        env.dialogs.clearLog();
+        if (!c.allowed)
+            env.dialogs.answerMessage(Platform::Yes);
+        if (!c.delivered)
+            env.dialogs.answerMessage(Platform::Ok);
+        m_deliveries.clear();
+        fetch(target);
+        ASSERT_TRUE(Platform::waitUntil([&] { return !m_deliveries.isEmpty() || env.dialogs.pendingAnswers() == 0; }, kWaitMs));
+        settle(200);
+        QStringList sent;
+        for (const QByteArray &request : proxy.requests())
+            sent << logins(request);
+        EXPECT_EQ(sent, c.logins);
+        EXPECT_EQ(m_deliveries.size(), c.delivered ? 1 : 0);
+        EXPECT_EQ(env.dialogs.pendingAnswers(), 0);
+        if (!c.allowed) {
+            EXPECT_EQ(env.dialogs.shown()[0].prompt.left(31), u"other.test:80 asks for a login."_s);
+        }
+        // The proxy's demand stays beside the allowed servers.
+        if (c.asks) {
+            EXPECT_EQ(myPreference().Authentication(), 407);
+        }
+        if (c.delivered)
+            continue;
+        EXPECT_EQ(env.dialogs.shown().last().prompt.left(30), u"Error: Authentication Required"_s);
+
+        // The user corrects the password: the next fetch goes through at once.
+        myPreference().setHTTPLogin(QString::fromLatin1(right));
+        const qsizetype before = proxy.requests().size();
+        fetch(target);
+        ASSERT_TRUE(waitForDelivery());
+        ASSERT_EQ(proxy.requests().size(), before + 1);
+        EXPECT_EQ(logins(proxy.requests().last()), u"PS"_s);
+    }
 }
 
 TEST_F(PageFetch, ServerLoginIsAnsweredOnceThenRefused)
@@ -427,6 +521,29 @@ TEST_F(PageFetch, TimedOutOrCutRepliesFailWithTheirReasonAndHandNothingOver)
         QString what;
     } cases[] = {
         {"never answers", [](QTcpSocket *, const QByteArray &) {}, u" did not answer within 1.5 s."_s},
+        {"closes before any byte", [](QTcpSocket *client, const QByteArray &) { client->disconnectFromHost(); },
+         u" closed the connection without a reply."_s},
+        {"sends no status line",
+         [](QTcpSocket *client, const QByteArray &) {
+             client->write("<html>a page</html>\n");
+             client->disconnectFromHost();
+         },
+         u" sent no HTTP status line."_s},
+        {"closes after the status line",
+         [](QTcpSocket *client, const QByteArray &) {
+             client->write("HTTP/1.0 200 OK\r\n");
+             client->disconnectFromHost();
+         },
+         u" closed the connection inside the reply header."_s},
+        {"closes inside the header",
+         [](QTcpSocket *client, const QByteArray &) {
+             client->write("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Le");
+             client->disconnectFromHost();
+         },
+         u" closed the connection inside the reply header."_s},
+        {"keeps the connection open after a body without length",
+         [](QTcpSocket *client, const QByteArray &) { client->write("HTTP/1.0 200 OK\r\n\r\nfirst\n"); },
+         u" stopped sending after 25 bytes."_s},
         {"stalls in the body",
          [](QTcpSocket *client, const QByteArray &) { client->write("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\npart\n"); },
          u" stopped sending after 45 bytes."_s},
@@ -474,6 +591,19 @@ TEST_F(PageFetch, TimedOutOrCutRepliesFailWithTheirReasonAndHandNothingOver)
     EXPECT_TRUE(m_deliveries.isEmpty());
 }
 
+TEST_F(PageFetch, ASilentServerIsWaitedForAsLongAsTheUserSet)
+{
+    myPreference().setTimeOut(1);
+    frmHTTP::setIntervals({10, 300});
+    LoopbackServer server;
+    server.neverAnswer();
+    receive(u"GetSiteInfo"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    fetch(url(server));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !env.dialogs.shown().isEmpty(); }, kWaitMs));
+    EXPECT_EQ(env.dialogs.shown()[0].prompt, u"HTTPConnect_Error: "_s + server.hostPort() + u" did not answer within 1 s."_s);
+}
+
 TEST_F(PageFetch, HugeBodyIsCutAtTheCap)
 {
     LoopbackServer server;
@@ -493,21 +623,25 @@ TEST_F(PageFetch, HugeBodyIsCutAtTheCap)
 
 TEST_F(PageFetch, OpenConnectionIsClosedByTheCloseTimerAndLateLinesAreLost)
 {
-    LoopbackServer server;
-    QPointer<QTcpSocket> peer;
-    server.setHandler([&peer](QTcpSocket *client, const QByteArray &) {
-        peer = client;
-        client->write("HTTP/1.0 200 OK\r\n\r\nfirst\n");
-    });
     receive(u"GetSiteInfo"_s);
-    fetch(url(server));
-    ASSERT_TRUE(waitForDelivery());
-    EXPECT_EQ(m_deliveries[0].page, u"first\n"_s);
-    EXPECT_TRUE(log().contains(u"Timer2: Socket Closted"_s));
-    if (peer)
-        peer->write("late\n");
-    settle(300);
-    EXPECT_EQ(m_deliveries.size(), 1);
+    for (const QByteArray &body : {QByteArray("first\n"), QByteArray()}) {
+        SCOPED_TRACE(body.toStdString());
+        LoopbackServer server;
+        QPointer<QTcpSocket> peer;
+        server.setHandler([&peer, &body](QTcpSocket *client, const QByteArray &) {
+            peer = client;
+            client->write("HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        });
+        m_deliveries.clear();
+        fetch(url(server));
+        ASSERT_TRUE(waitForDelivery());
+        EXPECT_EQ(m_deliveries[0].page, QString::fromLatin1(body));
+        if (peer)
+            peer->write("late\n");
+        settle(300);
+        EXPECT_EQ(m_deliveries.size(), 1);
+    }
+    EXPECT_EQ(log().count(u"Timer2: Socket Closted"_s), 2);
 }
 
 TEST_F(PageFetch, CancelAfterTheBodyHandsNothingOver)

@@ -1,10 +1,15 @@
 // The page-fetch request: direct and proxy forms, the login lines and what reaches the log.
 #include "support/TestEnvironment.h"
+#include "support/UserInput.h"
 
 #include "core/clsPreference.h"
+#include "platform/SettingsStore.h"
 #include "platform/TextFile.h"
 #include "platform/modDSSockLog.h"
 #include "transport/modHttpGet.h"
+
+#include <QMessageBox>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 using TestSupport::VelquistTest;
@@ -101,4 +106,35 @@ TEST_F(HttpGetRequest, EmptyLoginAndServerNotAllowed)
     const QString request = modDSSock::buildHTTPGet(u"http://h/"_s);
     EXPECT_FALSE(request.contains(u"Authorization"_s));
     EXPECT_EQ(log().count(u"-------\r\n"_s), 2);
+}
+
+// The one login question, on the real box: Enter and Esc keep the login; only a click on Yes
+// sends it, and allows the server for good.
+TEST_F(HttpGetRequest, TheLoginQuestionAnswersNoOnEnterAndEscAndYesAllowsTheServer)
+{
+    env.dialogs.uninstall();
+    myPreference().setHTTPUserName(u"u"_s);
+    myPreference().setAuthenticationHosts({u"first.example:80"_s});
+    const QString url = u"http://Site.example:8080/x"_s;
+    const auto answer = [&](const std::function<void(QMessageBox &)> &act) {
+        QString prompt;
+        TestSupport::whenMessageBoxShows([&](QMessageBox &box) {
+            prompt = box.windowTitle() + u'|' + box.text();
+            act(box);
+        });
+        const bool allowed = modDSSock::askToSendLogin(url);
+        EXPECT_EQ(prompt, u"Authentication|site.example:8080 asks for a login.\r\n\r\n"
+                          "Send the stored login of user \"u\" to site.example:8080?"_s);
+        return allowed;
+    };
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        EXPECT_FALSE(answer([key](QMessageBox &box) { TestSupport::pressKey(&box, key); })) << key;
+        EXPECT_EQ(myPreference().AuthenticationHosts(), QStringList{u"first.example:80"_s});
+        EXPECT_FALSE(Platform::findSetting(u"Velquist"_s, u"Preference"_s, u"AuthenticationHosts"_s));
+    }
+    EXPECT_TRUE(answer([](QMessageBox &box) { TestSupport::clickOn(box.button(QMessageBox::Yes)); }));
+    EXPECT_EQ(myPreference().AuthenticationHosts(), QStringList({u"first.example:80"_s, u"site.example:8080"_s}));
+    EXPECT_EQ(Platform::getSetting(u"Velquist"_s, u"Preference"_s, u"AuthenticationHosts"_s),
+              u"first.example:80 site.example:8080"_s);
+    EXPECT_TRUE(modDSSock::sendsServerLogin(url));
 }

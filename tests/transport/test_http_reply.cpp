@@ -1,6 +1,7 @@
-// The one reader of HTTP/1.0 reply headers: real replies and the odd lines that must read as
-// unreadable in every caller alike.
+// Reading HTTP/1.0 replies: the header helpers with the odd lines that must read as unreadable in
+// every caller alike, and the one rule of whether a reply is whole.
 #include "transport/HttpReply.h"
+#include "transport/HttpReplyReader.h"
 
 #include <gtest/gtest.h>
 
@@ -117,4 +118,80 @@ TEST(HttpReply, HostPortSplitTakesOnlyAPortNumberAtTheEnd)
         EXPECT_EQ(host, c.host) << c.text.toStdString();
         EXPECT_EQ(port, c.port) << c.text.toStdString();
     }
+}
+
+namespace {
+
+using State = HttpReplyReader::State;
+
+// Feeds a reply as the clients do: header lines up to each LF, then the rest as body bytes.
+HttpReplyReader fed(const QByteArray &reply, qint64 maxBody = HttpReplyReader::kNoLimit)
+{
+    HttpReplyReader reader(maxBody);
+    qsizetype at = 0;
+    while (reader.readingHeader() && at < reply.size()) {
+        const qsizetype end = reply.indexOf('\n', at);
+        const qsizetype next = end < 0 ? reply.size() : end + 1;
+        reader.headerLine(QString::fromLatin1(reply.mid(at, next - at)));
+        at = next;
+    }
+    reader.bodyBytes(reply.size() - at);
+    return reader;
+}
+
+} // namespace
+
+TEST(HttpReplyReader, TheOneRuleOfAWholeReply)
+{
+    const struct {
+        const char *name;
+        QByteArray reply;
+        State before;   // before any close
+        State atClose;
+        qint64 body;
+        QString problem;
+    } cases[] = {
+        {"length reached", "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabc", State::Whole, State::Whole, 3, {}},
+        {"bytes past the length", "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabcdef", State::Whole, State::Whole, 3, {}},
+        {"empty body announced", "HTTP/1.0 200 OK\nContent-Length: 0\n\n", State::Whole, State::Whole, 0, {}},
+        {"no length", "HTTP/1.0 404 x\r\n\r\nbody", State::Reading, State::EndedByClose, 4, {}},
+        {"nothing", "", State::Reading, State::NoReply, 0, u"closed the connection without a reply"_s},
+        {"no status line", "<html>\r\n\r\n", State::NoStatusLine, State::NoStatusLine, 0, u"sent no HTTP status line"_s},
+        {"blank first line", "\r\nHTTP/1.0 200 OK\r\n\r\n", State::NoStatusLine, State::NoStatusLine, 0,
+         u"sent no HTTP status line"_s},
+        {"status line only", "HTTP/1.0 200 OK", State::Reading, State::HeaderCut, 0,
+         u"closed the connection inside the reply header"_s},
+        {"inside the header", "HTTP/1.0 200 OK\r\nX: y\r\n", State::Reading, State::HeaderCut, 0,
+         u"closed the connection inside the reply header"_s},
+        {"inside the body", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabcd", State::Reading, State::BodyCut, 4,
+         u"stopped sending after 4 of 10 bytes"_s},
+        {"unreadable length", "HTTP/1.0 200 OK\r\nContent-Length: 12abc\r\n\r\nbody", State::BadLength, State::BadLength, 0,
+         u"sent an unreadable Content-Length: 12abc"_s},
+        {"two lengths", "HTTP/1.0 200 OK\r\nContent-Length: 7\r\ncontent-length: 12\r\n\r\n", State::BadLength,
+         State::BadLength, 0, u"sent an unreadable Content-Length: 7 and 12"_s},
+        {"the same length twice", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\nContent-Length: 2\r\n\r\nab", State::Whole,
+         State::Whole, 2, {}},
+        {"huge header", "HTTP/1.0 200 OK\r\nX: " + QByteArray(HttpReplyReader::kMaxHeaderBytes, 'h') + "\r\n\r\n",
+         State::TooLarge, State::TooLarge, 0, u"sent a reply header of more than 65536 bytes"_s},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const HttpReplyReader reader = fed(c.reply);
+        EXPECT_EQ(reader.state(), c.before);
+        EXPECT_EQ(reader.atClose(), c.atClose);
+        EXPECT_EQ(reader.bodyBytesReceived(), c.body);
+        EXPECT_EQ(reader.problem(reader.atClose()), c.problem);
+    }
+    // A connection broken by an error ends a body without length as cut.
+    EXPECT_EQ(fed("HTTP/1.0 200 OK\r\n\r\nbody").atClose(false), State::BodyCut);
+}
+
+TEST(HttpReplyReader, BodyLimit)
+{
+    EXPECT_EQ(fed("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n", 4).state(), State::TooLarge);
+    EXPECT_EQ(fed("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nabcd", 4).state(), State::Whole);
+    const HttpReplyReader open = fed("HTTP/1.0 200 OK\r\n\r\nabcde", 4);
+    EXPECT_EQ(open.state(), State::TooLarge);
+    EXPECT_EQ(open.problem(open.atClose()), u"sent a body of more than 4 bytes"_s);
+    EXPECT_EQ(fed("HTTP/1.0 200 OK\r\n\r\nabcd", 4).atClose(), State::EndedByClose);
 }

@@ -38,6 +38,8 @@ TEST(RequestMakers, FourClientsSideBySide)
     const RequestSettings serverLogin{1, u"p"_s, 3128, 401, u"dTpw"_s, u"h:80"_s};
     const RequestSettings proxyDemandDirect{1, u"p"_s, 3128, 407, u"dTpw"_s, QString()};
     const RequestSettings otherServerLogin{1, QString(), 0, 401, u"dTpw"_s, u"h:8080"_s};
+    const RequestSettings serverLoginThroughProxy{2, u"p"_s, 3128, 401, u"dTpw"_s, u"h:80"_s};
+    const RequestSettings bothLogins{2, u"p"_s, 3128, 407, u"dTpw"_s, u"h:80"_s};
     const QString end = u"Accept: */*\r\n\r\n"_s;
     const QString plainPage = u"GET /x?q=1 HTTP/1.0\r\nHost: h\r\nUser-Agent: Velquist\r\n"_s + end;
     const QString plainSubmission = u"GET /x?q=1 HTTP/1.0\r\nHost: h:80\r\n"_s + end;
@@ -64,6 +66,18 @@ TEST(RequestMakers, FourClientsSideBySide)
           plainSubmission, plainPage,
           u"GET /x?q=1 HTTP/1.0\r\nAuthorization: Basic dTpw\r\nHost: h:80\r\n"_s + end}},
         {"proxy demand with direct access", proxyDemandDirect, plain},
+        {"server login through a plain proxy", serverLoginThroughProxy,
+         {u"GET http://h/x?q=1 HTTP/1.0\r\nHost: p:3128\r\nUser-Agent: Velquist\r\nAuthorization: Basic dTpw\r\n"_s + end,
+          u"GET http://h/x?q=1 HTTP/1.0\r\nHost: p:3128\r\n"_s + end,
+          u"GET http://h/x?q=1 HTTP/1.0\r\nHost: h\r\nProxy-Authorization: Basic dTpw\r\nUser-Agent: Velquist\r\n"_s + end,
+          u"GET http://h/x?q=1 HTTP/1.0\r\nAuthorization: Basic dTpw\r\nHost: p:3128\r\n"_s + end}},
+        {"server login through a proxy that asked", bothLogins,
+         {u"GET http://h/x?q=1 HTTP/1.0\r\nHost: p:3128\r\nProxy-Authorization: Basic dTpw\r\n"
+          "Authorization: Basic dTpw\r\n"_s + end,
+          u"GET http://h/x?q=1 HTTP/1.0\r\nHost: p:3128\r\nProxy-Authorization: Basic dTpw\r\n"_s + end,
+          u"GET http://h/x?q=1 HTTP/1.0\r\nHost: h\r\nProxy-Authorization: Basic dTpw\r\nUser-Agent: Velquist\r\n"_s + end,
+          u"GET http://h/x?q=1 HTTP/1.0\r\nProxy-Authorization: Basic dTpw\r\nAuthorization: Basic dTpw\r\n"
+          "Host: p:3128\r\n"_s + end}},
         {"server login of another port", otherServerLogin, plain},
     };
     for (const auto &c : cases) {
