@@ -1,5 +1,7 @@
 #include "enginedata/CustomEngineStore.h"
 
+#include <functional>
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -177,7 +179,7 @@ void CustomEngineStore::readCategoryFile()
     for (qsizetype i = 0; i < entries.size() && i < entryLines.size(); ++i) {
         const QString name = entries.at(i).Name.toCaseFolded();
         m_customCategory.insert(name, entries.at(i).CategoryData);
-        m_readCategories.insert(name, {entries.at(i).CategoryData, entryLines.at(i)});
+        m_readCategories.insert(name, entryLines.at(i));
     }
 }
 
@@ -236,21 +238,40 @@ QByteArray CustomEngineStore::categoryFileBytes(const QList<qsizetype> &order) c
         if (!beginsWithY(r.Category) || r.CategoryData.isEmpty())
             continue;
         text += QLatin1Char('[') + oneLine(r.Name) + QLatin1String("]\r\n");
-        const auto read = m_readCategories.constFind(r.Name.toCaseFolded());
-        if (read != m_readCategories.cend() && read->data == r.CategoryData) {
-            for (const QString &item : read->lines)
-                text += item + QLatin1String("\r\n");
-            text += QLatin1String("\r\n\r\n");
-            continue;
-        }
-        const QStringList pieces = r.CategoryData.split(QLatin1Char('>'));
-        for (qsizetype i = 0; i < pieces.size(); ++i) {
-            if (i + 1 < pieces.size() || !pieces.at(i).isEmpty())
-                text += oneLine(pieces.at(i)) + QLatin1String("\r\n");
-        }
+        for (const QString &item : categoryItems(r.Name, r.CategoryData))
+            text += oneLine(item) + QLatin1String("\r\n");
         text += QLatin1String("\r\n\r\n");
     }
     return Platform::toAnsi(text);
+}
+
+QStringList CustomEngineStore::categoryItems(const QString &name, const QString &categoryData) const
+{
+    const QStringList read = m_readCategories.value(name.toCaseFolded());
+    const auto readItemAt = [&](qsizetype at) -> qsizetype {
+        qsizetype longest = -1;
+        for (const QString &line : read) {
+            const qsizetype end = at + line.size();
+            if (line.size() <= longest || end > categoryData.size())
+                continue;
+            const bool endsItem = end == categoryData.size() || categoryData.at(end) == QLatin1Char('>');
+            if (endsItem && QStringView(categoryData).sliced(at).startsWith(line))
+                longest = line.size();
+        }
+        return longest;
+    };
+    QStringList items;
+    // The data ends with ">" as read, and without it as the builder makes it: no item follows it.
+    for (qsizetype at = 0; at < categoryData.size();) {
+        qsizetype length = readItemAt(at);
+        if (length < 0) {
+            const qsizetype next = categoryData.indexOf(QLatin1Char('>'), at);
+            length = (next < 0 ? categoryData.size() : next) - at;
+        }
+        items.append(categoryData.mid(at, length));
+        at += length + 1;
+    }
+    return items;
 }
 
 bool CustomEngineStore::fail(const QString &error)
@@ -373,6 +394,23 @@ QByteArray appended(const QByteArray &bytes, const QByteArray &block)
     return bytes + (openLastLine ? kCrLf : QByteArray()) + block;
 }
 
+// Calls `onName` with the case-folded name of each Name line of the bytes up to an end line.
+void forEachEngineName(QByteArrayView bytes, const std::function<void(const QString &)> &onName)
+{
+    for (qsizetype at = 0; at < bytes.size();) {
+        const qsizetype next = modEngineData::nextLineStart(bytes, at);
+        QByteArrayView line = bytes.sliced(at, next - at);
+        while (!line.isEmpty() && (line.back() == '\r' || line.back() == '\n'))
+            line.chop(1);
+        const modEngineData::EngineByteLine read = modEngineData::readEngineLine(line);
+        if (read.kind == modEngineData::EngineByteLine::EndMarker)
+            return;
+        if (read.kind == modEngineData::EngineByteLine::KeyLine && read.key == EngineKey::Name)
+            onName(Platform::fromAnsi(read.value.toByteArray()).toCaseFolded());
+        at = next;
+    }
+}
+
 } // namespace
 
 QByteArray block(const QByteArray &title, const QByteArray &customFile)
@@ -414,18 +452,19 @@ QSet<QString> mergedEngineNames(const QByteArray &database)
 {
     QSet<QString> names;
     const qsizetype start = findBlock(database, "# Custom Engine Data");
-    if (start < 0)
-        return names;
-    for (qsizetype at = start; at < database.size();) {
-        const qsizetype next = modEngineData::nextLineStart(database, at);
-        QByteArrayView line = QByteArrayView(database).sliced(at, next - at);
-        while (!line.isEmpty() && (line.back() == '\r' || line.back() == '\n'))
-            line.chop(1);
-        const modEngineData::EngineByteLine read = modEngineData::readEngineLine(line);
-        if (read.kind == modEngineData::EngineByteLine::KeyLine && read.key == EngineKey::Name)
-            names.insert(Platform::fromAnsi(read.value.toByteArray()).toCaseFolded());
-        at = next;
-    }
+    if (start >= 0)
+        forEachEngineName(QByteArrayView(database).sliced(start), [&names](const QString &name) { names.insert(name); });
+    return names;
+}
+
+QSet<QString> vendorEngineNames(const QByteArray &database, const QSet<QString> &among)
+{
+    QSet<QString> names;
+    const qsizetype block = findBlock(database, "# Custom Engine Data");
+    forEachEngineName(QByteArrayView(database).first(block < 0 ? database.size() : block), [&](const QString &name) {
+        if (among.contains(name))
+            names.insert(name);
+    });
     return names;
 }
 

@@ -84,6 +84,10 @@ public:
 
     QString lastError() const { return m_lastError; }
 
+    // The items of an engine's category data ("category=value" joined by ">"): an item line read
+    // from the custom category file for that engine is one item, whatever ">" it holds.
+    QStringList categoryItems(const QString &name, const QString &categoryData) const;
+
     // The file texts of the records at `order`, as save writes them.
     QByteArray engineFileBytes(const QList<qsizetype> &order) const;
     QByteArray categoryFileBytes(const QList<qsizetype> &order) const;
@@ -100,13 +104,9 @@ private:
     QString m_categoryFile;
     QList<CustomEngineRecord> m_records;
     QHash<QString, QString> m_customCategory;   // while loading only: case-folded name, last entry's data
-    // The item lines of each name's last entry as read, case-folded name first: data the user did
-    // not change is written back line for line (an item may hold ">", which the data cannot).
-    struct ReadEntry {
-        QString data;
-        QStringList lines;
-    };
-    QHash<QString, ReadEntry> m_readCategories;
+    // The item lines of each name's last entry as read, case-folded name first: items the user did
+    // not change are written back line for line (an item may hold ">", which the data cannot).
+    QHash<QString, QStringList> m_readCategories;
     QString m_unreadable;
     QList<CustomEngineRecord> m_stored;   // the records as the files hold them, in file order
     QStringList m_errors;
@@ -130,5 +130,9 @@ QByteArray intoCategoryData(const QByteArray &categoryData, const QByteArray &bl
 
 // The names (case-folded) of the engines that a merge put into the engine database.
 QSet<QString> mergedEngineNames(const QByteArray &database);
+
+// The names (case-folded) of `among` that the engine database holds before its merge block (and
+// its end line): engines the main loader keeps in place of a merged engine of the same name.
+QSet<QString> vendorEngineNames(const QByteArray &database, const QSet<QString> &among);
 
 } // namespace CustomEngineMerge

@@ -1,5 +1,9 @@
 #include "enginedata/EngineDefinition.h"
 
+#include <algorithm>
+
+#include <QHash>
+#include <QSet>
 #include <QStringList>
 
 #include "platform/Numbers.h"
@@ -19,21 +23,58 @@ QString yesNo(bool ticked)
     return ticked ? QStringLiteral("Yes") : QStringLiteral("No");
 }
 
-// The category string of the mapped rows, items joined by ">".
-QString categoryData(const Rows &mappings)
+QString itemKey(const QString &item)
 {
+    return item.left(item.indexOf(QLatin1Char('=')));
+}
+
+// The mapping row of the category (ignoring case), or null.
+const QString *mappedValue(const Rows &mappings, const QString &key)
+{
+    for (const auto &[category, engineCategory] : mappings) {
+        if (category.compare(key, Qt::CaseInsensitive) == 0)
+            return &engineCategory;
+    }
+    return nullptr;
+}
+
+// The category string, items joined by ">": the stored items first, in their order, as they were
+// where the row still shows the value the last of them gave it (or where no row shows them); a
+// changed row's value in the place of its first item; then the rows mapped anew, in list order.
+QString categoryData(const Rows &mappings, const QStringList &stored)
+{
+    QHash<QString, QString> shown;   // case-folded key: the value the row was given
+    for (const QString &item : stored) {
+        if (item.contains(QLatin1Char('=')))
+            shown.insert(itemKey(item).toCaseFolded(), item.mid(item.indexOf(QLatin1Char('=')) + 1));
+    }
     QStringList items;
+    QSet<QString> placed;
+    for (const QString &item : stored) {
+        const QString folded = itemKey(item).toCaseFolded();
+        const QString *row = item.contains(QLatin1Char('=')) ? mappedValue(mappings, itemKey(item)) : nullptr;
+        if (!row || *row == shown.value(folded))
+            items.append(item);
+        else if (!placed.contains(folded) && !row->isEmpty())
+            items.append(itemKey(item) + QLatin1Char('=') + *row);
+        placed.insert(folded);
+    }
     for (const auto &[key, engineCategory] : mappings) {
-        if (!engineCategory.isEmpty())
+        if (!engineCategory.isEmpty() && !shown.contains(key.toCaseFolded()))
             items.append(key + QLatin1Char('=') + engineCategory);
     }
     return items.join(QLatin1Char('>'));
 }
 
+bool anyRowMapped(const Rows &mappings)
+{
+    return std::any_of(mappings.begin(), mappings.end(), [](const auto &row) { return !row.second.isEmpty(); });
+}
+
 QString categoryMode(const Controls &c)
 {
     // A mapped row means the engine asks for a category, whatever the request box says.
-    if (!categoryData(c.mappings).isEmpty())
+    if (anyRowMapped(c.mappings))
         return QStringLiteral("Y");
     if (!c.requestCategory)
         return QStringLiteral("N");
@@ -108,7 +149,7 @@ CustomEngineRecord toRecord(const Controls &c, CustomEngineRecord record)
     record.Type = c.engineType >= 0 && c.engineType < kEngineTypeCount ? QLatin1String(kEngineTypes[c.engineType].code)
                                                                        : QString();
     record.Category = categoryMode(c);
-    record.CategoryData = categoryData(c.mappings);
+    record.CategoryData = categoryData(c.mappings, c.categoryItems);
     record.Method = c.method;
     record.Action = c.action;
     record.Query = query.join(QLatin1Char('&'));

@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "enginedata/CustomEngineStore.h"
 
@@ -52,6 +53,7 @@ struct Controls {
     bool adultOnlySite = false;
     Rows fields;              // data-field rows in list order: name, stored value
     Rows mappings;            // mapping rows in list order: category, engine category
+    QStringList categoryItems;   // the category items of the engine being replaced, as stored
 };
 
 // Why a save is refused: the message, its box title, and the tab and box the user is sent to.
@@ -78,7 +80,7 @@ std::optional<Refusal> refusal(const Controls &controls, const std::function<boo
 QString withScheme(const QString &url);
 
 // The record of controls that `refusal` accepted, over `base` (the record being replaced, whose
-// WebType stays).
+// WebType stays). Category items the user did not change stay as they were, in their order.
 CustomEngineRecord toRecord(const Controls &controls, CustomEngineRecord base);
 
 // Why an engine category cannot be mapped to the category `key`, or the empty text: items are

@@ -47,17 +47,6 @@ QString applicationTitle()
     return QString::fromLatin1(Platform::kApplicationTitle);
 }
 
-// TEMPORARY until the page fetch's login question is shared: whether the user lets the stored
-// login go to `server`.
-bool askToSendLogin(const QString &server)
-{
-    Platform::setBusyPointer(false);
-    return Platform::msgBox(server + u" asks for a login."_s + kCrLf + kCrLf + u"Send the stored login of user \""_s
-                                + myPreference().HTTPUserName() + u"\" to "_s + server + u'?',
-                            Platform::YesNo | Platform::Question | Platform::DefaultButton2, u"Authentication"_s)
-           == Platform::Yes;
-}
-
 } // namespace
 
 void clsUpdateEngines::setIntervals(const Intervals &intervals)
@@ -214,8 +203,7 @@ void clsUpdateEngines::headerLine(const QString &line)
     const UpdateReply::Step step = m_reply.headerLine(line);
     if (step == UpdateReply::Step::Failed)
         failWith(u"EngineUpdate: "_s + m_reply.failure() + u" - "_s + QString::number(m_fileIndex),
-                 server() + u" sent a reply that cannot be read for "_s + requestedFile() + u": "_s
-                     + m_reply.failure() + u'.');
+                 server() + u' ' + m_reply.failure() + u" for "_s + requestedFile() + u'.');
     else if (step == UpdateReply::Step::HeaderEnded)
         headerEnded();
 }
@@ -243,7 +231,7 @@ void clsUpdateEngines::bodyBytes(const QByteArray &bytes)
         return;
     if (m_reply.bodyBytes(bytes) == UpdateReply::Step::Failed) {
         failWith(u"EngineUpdate: "_s + m_reply.failure() + u" - "_s + targetPath(m_fileIndex),
-                 requestedFile() + u" from "_s + server() + u": "_s + m_reply.failure() + u'.');
+                 server() + u' ' + m_reply.failure() + u" for "_s + requestedFile() + u'.');
         return;
     }
     if (!m_reply.lengthReached())
@@ -413,8 +401,9 @@ void clsUpdateEngines::loginDemanded(int status)
         return;
     }
     if (!proxy && !modDSSock::serverLoginGoesTo(modDSSock::RequestSettings::current(), Platform::vendorHost())) {
+        // Yes allows the vendor's host and remembers the demand.
         const QPointer<clsUpdateEngines> self(this);
-        const bool allowed = askToSendLogin(modDSSock::hostPortKey(Platform::vendorHost()));
+        const bool allowed = modDSSock::askToSendLogin(Platform::vendorHost());
         if (!self || !isRunning())
             return;
         if (!allowed) {
@@ -422,8 +411,9 @@ void clsUpdateEngines::loginDemanded(int status)
             finish(Outcome::Failed, demand + u"; the stored login was not sent."_s);
             return;
         }
+    } else {
+        modDSSock::rememberLoginDemand(status, Platform::vendorHost());
     }
-    modDSSock::rememberLoginDemand(status, Platform::vendorHost());
     connectForFile();
 }
 

@@ -43,6 +43,27 @@
 
 namespace {
 
+QByteArray engineDatabaseBytes()
+{
+    const QString path = Platform::joinPath(Platform::engineDataFolder(), QLatin1String(CustomEngineStore::kEngineDataFileName));
+    return Platform::readBinaryFile(path).value_or(QByteArray());
+}
+
+// The merged engines of the loaded engine collection, known from the first look after the
+// collection was loaded: it keeps an engine that a later merge dropped until it is loaded again.
+struct LoadedMergedNames {
+    QSet<QString> names;   // case-folded
+    bool known = false;
+};
+
+LoadedMergedNames &loadedMergedNames()
+{
+    static LoadedMergedNames state;
+    static const int forgetOnLoad = myEngines().addClearHandler([] { state = LoadedMergedNames(); });
+    Q_UNUSED(forgetOnLoad)
+    return state;
+}
+
 // Adds the captions as items of the menu; "-" is a separator (still an item, so indexes match).
 QVector<QAction *> addMenuItems(QMenu *menu, const QStringList &captions)
 {
@@ -370,16 +391,44 @@ void frmEngineBuilder::loadCategory()
     }
 }
 
-void frmEngineBuilder::readMergedNames()
+const QSet<QString> &frmEngineBuilder::mergedNamesOfLoadedEngines()
 {
-    const QString database = Platform::joinPath(Platform::engineDataFolder(), QLatin1String(CustomEngineStore::kEngineDataFileName));
-    m_mergedNames = CustomEngineMerge::mergedEngineNames(Platform::readBinaryFile(database).value_or(QByteArray()));
+    LoadedMergedNames &loaded = loadedMergedNames();
+    if (!loaded.known)
+        loaded.names = CustomEngineMerge::mergedEngineNames(engineDatabaseBytes());
+    loaded.known = true;
+    return loaded.names;
+}
+
+// Reads the engine database's merged engines (joined to those of the loaded engines) and which
+// of the user's engines it also holds outside its merge block.
+void frmEngineBuilder::readEngineDatabase()
+{
+    const QByteArray database = engineDatabaseBytes();
+    const QSet<QString> merged = CustomEngineMerge::mergedEngineNames(database);
+    LoadedMergedNames &loaded = loadedMergedNames();
+    loaded.names.unite(merged);
+    loaded.known = true;
+    QSet<QString> own = merged;
+    for (const CustomEngineRecord &record : m_store.records())
+        own.insert(record.Name.toCaseFolded());
+    m_vendorNames = CustomEngineMerge::vendorEngineNames(database, own);
+}
+
+QStringList frmEngineBuilder::ownNamesTheDatabaseHolds(const QStringList &names) const
+{
+    QStringList held;
+    for (const QString &name : names) {
+        if (m_vendorNames.contains(name.toCaseFolded()))
+            held.append(name);
+    }
+    return held;
 }
 
 void frmEngineBuilder::loadEngines()
 {
     m_store.load();
-    readMergedNames();
+    readEngineDatabase();
     const QSignalBlocker blocker(lstEngines);
     // All names in one insertion: one at a time costs the view a round of work per entry.
     QStringList names;

@@ -130,7 +130,13 @@ private:
     void Form_Load();
     void loadCategory();
     void loadEngines();
-    void readMergedNames();
+    void readEngineDatabase();
+    // The case-folded names of the merged engines in the loaded engine collection: those of the
+    // engine database when first asked after the collection was loaded, joined by every merge since.
+    static const QSet<QString> &mergedNamesOfLoadedEngines();
+    // The names of the user's own engines that the engine database also holds outside its merge
+    // block: the program loads the database's engine of that name, never the user's.
+    QStringList ownNamesTheDatabaseHolds(const QStringList &names) const;
     void newEngine();
     void deleteEngine();
     void showHelp();
@@ -144,7 +150,7 @@ private:
 
     static QPointer<frmEngineBuilder> s_instance;
     CustomEngineStore m_store;
-    QSet<QString> m_mergedNames;   // case-folded names of the merged engines in the engine database
+    QSet<QString> m_vendorNames;   // case-folded: own engines' names the engine database holds before its merge block
     QString m_selectedFieldKey;   // the data-field row last clicked, by key
     bool m_closed = false;
 };

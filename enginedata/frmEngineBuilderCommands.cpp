@@ -21,6 +21,20 @@
 #include "platform/TextFile.h"
 #include "sitedata/EngineCollection.h"
 
+namespace {
+
+// Where the user saves or merges engines that the main loader will not take.
+QString heldNamesText(const QStringList &names)
+{
+    return (names.size() == 1 ? QStringLiteral("The engine database already holds an engine named \"%1\": ")
+                              : QStringLiteral("The engine database already holds engines named \"%1\": "))
+               .arg(names.join(QStringLiteral("\", \"")))
+           + QStringLiteral("the program loads those of the engine database, not yours, also after a merge. "
+                            "Give yours another name to use it.");
+}
+
+} // namespace
+
 void frmEngineBuilder::Toolbar1_ButtonClick(const QString &key)
 {
     auto is = [&key](const char *name) { return key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
@@ -127,12 +141,17 @@ void frmEngineBuilder::mergeEngineFile()
     StatusBar1->setPanelText(1, QStringLiteral("Merging engine data file ..."));
     const bool merged = m_store.merge(listOrder());
     if (merged)
-        readMergedNames();
+        readEngineDatabase();
     StatusBar1->setPanelText(1, QString());
     Platform::setBusyPointer(false);
+    QStringList names;
+    for (int i = 0; i < lstEngines->count(); ++i)
+        names.append(lstEngines->item(i)->text());
+    const QStringList held = ownNamesTheDatabaseHolds(names);
     if (merged)
         message(QStringLiteral("Merge engine data is completed. You need to close the program and re-open again to load "
-                               "the new engine data."));
+                               "the new engine data.")
+                + (held.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + heldNamesText(held)));
     else
         message(QStringLiteral("mergeEngineFile_Error: ") + m_store.lastError(), QString(), Platform::Critical);
 }
@@ -161,7 +180,7 @@ void frmEngineBuilder::saveEngineFile()
 
 bool frmEngineBuilder::isEngineExist(const QString &name) const
 {
-    return myEngines().contains(name) && !m_mergedNames.contains(name.toCaseFolded());
+    return myEngines().contains(name) && !mergedNamesOfLoadedEngines().contains(name.toCaseFolded());
 }
 
 bool frmEngineBuilder::isEngineInList(const QString &name) const
@@ -202,7 +221,7 @@ EngineDefinition::Controls frmEngineBuilder::controls() const
 
 bool frmEngineBuilder::saveEngineData()
 {
-    const EngineDefinition::Controls c = controls();
+    EngineDefinition::Controls c = controls();
     // An entry of the list is the user's own: saving under its name replaces its record.
     const auto taken = [this](const QString &name) { return isEngineExist(name) && !isEngineInList(name); };
     if (const auto refused = EngineDefinition::refusal(c, taken)) {
@@ -223,7 +242,9 @@ bool frmEngineBuilder::saveEngineData()
         }
     }
     const bool isNew = index >= m_store.records().size();
-    const CustomEngineRecord record = EngineDefinition::toRecord(c, isNew ? CustomEngineRecord() : m_store.records().at(index));
+    const CustomEngineRecord base = isNew ? CustomEngineRecord() : m_store.records().at(index);
+    c.categoryItems = m_store.categoryItems(base.Name, base.CategoryData);
+    const CustomEngineRecord record = EngineDefinition::toRecord(c, base);
     txtEngineURL->setText(record.Home);
     txtSubmitURL->setText(record.AddURL);
     if (isNew) {
@@ -236,5 +257,7 @@ bool frmEngineBuilder::saveEngineData()
         m_store.records()[index] = record;
     }
     updateEngineCount();
+    if (const QStringList held = ownNamesTheDatabaseHolds({c.name}); !held.isEmpty())
+        message(heldNamesText(held), QStringLiteral("Save Engine"));
     return true;
 }

@@ -100,7 +100,7 @@ void frmEngineBuilder::setCategoryData(const QString &categoryData)
 {
     for (QTreeWidgetItem *row : lsvCategory->rows())
         setMapping(row, QString());
-    for (const QString &item : categoryData.split(QLatin1Char('>'))) {
+    for (const QString &item : m_store.categoryItems(txtEngineName->text(), categoryData)) {
         const qsizetype equals = item.indexOf(QLatin1Char('='));
         if (equals < 0)
             continue;

@@ -81,7 +81,21 @@ QString shownText(const QString &message)
 
 QString shownTitle(const QString &title)
 {
-    return brokenText(title, kMaxTitleChars, kMaxTitleLineChars, u"\n");
+    QStringList lines;
+    QString line;
+    for (QStringView word : QStringView(title).left(kMaxTitleChars).split(u' ', Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > kMaxTitleLineChars) {
+            lines.append(line);
+            line.clear();
+        }
+        // Only a word longer than a line is broken inside.
+        for (; word.size() > kMaxTitleLineChars; word = word.sliced(kMaxTitleLineChars))
+            lines.append(word.first(kMaxTitleLineChars).toString());
+        line += (line.isEmpty() ? QString() : u" "_s) + word;
+    }
+    if (!line.isEmpty())
+        lines.append(line);
+    return lines.join(u'\n');
 }
 
 } // namespace NewsText
@@ -234,20 +248,21 @@ void frmNews::showNewMessage(const QString &sNewData, int nStatusCode)
         return;
     if (m_newsFile.isEmpty())
         m_newsFile = newsFile();
-    if (nStatusCode == 200 && NewsText::isNews(sNewData)) {
-        const QString storedDate = modCommon::readINIValue(m_newsFile, u"News"_s, u"Date"_s);
-        if (!Platform::writeTextFileAtomically(m_newsFile, sNewData + u"\r\n"_s)) {
-            Platform::msgBox(u"showNewMessage_Error: "_s + m_newsFile + u" could not be written."_s,
-                             Platform::Information, u"Error"_s);
-            showStoredMessageAgain();
-            return;
-        }
-        if (NewsText::dateOf(sNewData) != storedDate) {
-            loadMessages();
-            return;
-        }
+    if (nStatusCode != 200 || !NewsText::isNews(sNewData)) {
+        // No news came: the check ends as a failed one does.
+        Platform::msgBox(u"No New Message !"_s, Platform::Information, u"Error"_s);
+        showStoredMessageAgain();
+        return;
     }
-    Platform::msgBox(u"No New Message !"_s, Platform::Information, u"Error"_s);
+    const QString storedDate = modCommon::readINIValue(m_newsFile, u"News"_s, u"Date"_s);
+    if (!Platform::writeTextFileAtomically(m_newsFile, sNewData + u"\r\n"_s)) {
+        Platform::msgBox(u"showNewMessage_Error: "_s + m_newsFile + u" could not be written."_s,
+                         Platform::Information, u"Error"_s);
+        showStoredMessageAgain();
+        return;
+    }
+    if (NewsText::dateOf(sNewData) == storedDate)
+        Platform::msgBox(u"No New Message !"_s, Platform::Information, u"Error"_s);
     loadMessages();
 }
 

@@ -28,9 +28,9 @@ inline constexpr qsizetype kMaxShownLineChars = 1024;
 inline constexpr qsizetype kMaxShownChars = 1024 * 1024;
 // The message as the window shows it: long lines broken, cut at kMaxShownChars.
 QString shownText(const QString &message);
-// The title as the window shows it: the first kMaxTitleChars characters (an INI value's limit),
-// words broken into lines of kMaxTitleLineChars, so a title of one huge word cannot hold the
-// label's layout for minutes.
+// The title as the window shows it: the first kMaxTitleChars characters (an INI value's limit) in
+// lines of at most kMaxTitleLineChars, broken at blanks, and inside a word only when the word is
+// longer than a line, so a title of one huge word cannot hold the label's layout for minutes.
 inline constexpr qsizetype kMaxTitleChars = 254;
 inline constexpr qsizetype kMaxTitleLineChars = 64;
 QString shownTitle(const QString &title);

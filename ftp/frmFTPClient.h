@@ -207,6 +207,8 @@ private:
     bool m_listNext = false;
     // host:port of the connection, for the failures named to the user.
     QString m_serverName;
+    // The user disconnected: what that cuts short is not reported in a box.
+    bool m_userDisconnected = false;
     // The folder the remote pane lists; empty while it lists none.
     QString m_listedFolder;
     // The folder the server is in: "." (the login folder) until a folder change succeeds.

@@ -71,6 +71,7 @@ void frmFTPClient::btnConnect_Click()
     const auto [host, port] = modFTP::hostAndPort(m_sFTPHost);
     m_serverName = host + u':' + QString::number(port);
     m_serverFolder = u"."_s;
+    m_userDisconnected = false;
     DisplayMessage(u"Connecting to "_s + m_serverName);
     const modFTP::Intervals limits = modFTP::intervals();
     dsSocket2.setSendStallMs(limits.replyMs);
@@ -93,12 +94,14 @@ void frmFTPClient::btnConnect_Click()
     Timer2.setEnabled(true);
 }
 
-// One line in the log and one box, naming the server and the reason.
+// One line in the log and one box, naming the server and the reason. A command cut short by the
+// user's Disconnect gets the line only.
 void frmFTPClient::reportFailure(const QString &what, const QString &reason)
 {
     const QString text = what + u" ("_s + m_serverName + u"): "_s + reason;
     DisplayMessage(text);
-    Platform::msgBox(text, Platform::Exclamation, u"FTP Client"_s);
+    if (!m_userDisconnected)
+        Platform::msgBox(text, Platform::Exclamation, u"FTP Client"_s);
 }
 
 // Why a command failed: the server's refusal, no reply, or the connection gone.
@@ -130,6 +133,7 @@ void frmFTPClient::enableSendFile()
 void frmFTPClient::disconnectNow()
 {
     modFTP::State &s = modFTP::state();
+    m_userDisconnected = true;
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
     if (!isBusy() && s.ftpConnected) {
@@ -392,6 +396,9 @@ void frmFTPClient::btnSendFile_Click()
     if (!setFileList())
         return;
     // A folder typed into the box but not entered: the files go there once the server is in it.
+    // A blank box shows again the folder they go to.
+    if (txtRemotePath->text().trimmed().isEmpty())
+        txtRemotePath->setText(modFTP::state().remotePath);
     if (txtRemotePath->text() != modFTP::state().remotePath && !changeFolderTo(typedFolder()))
         return;
     m_stopRequested = false;

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,10 +42,9 @@ UrlToolbar::UrlToolbar(SitePages *pages) : QObject(pages), m_pages(pages), m_lis
     KeyedListView *list = m_list;
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
-    list->header()->setSectionsClickable(true);
+    Platform::sortOnHeaderClick(list);
     list->installEventFilter(this);
     connect(list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { lsvSiteURLs_ItemClick(item); });
-    connect(list->header(), &QHeaderView::sectionClicked, this, [this](int column) { lsvSiteURLs_ColumnClick(column); });
     connect(m_pages->ToolbarSiteURL, &QToolBar::actionTriggered, this,
             [this](QAction *action) { ToolbarSiteURL_ButtonClick(action->data().toString()); });
     frmHTTP::setReceiver(kRequestKind, this,
@@ -69,13 +67,6 @@ void UrlToolbar::lsvSiteURLs_KeyDown(int keyCode)
 {
     if (keyCode == kDeleteKey)
         DeleteURL();
-}
-
-void UrlToolbar::lsvSiteURLs_ColumnClick(int column)
-{
-    m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    m_pages->lsvSiteURLs->header()->setSortIndicatorShown(true);
-    m_pages->lsvSiteURLs->sortItems(column, m_sortOrder);
 }
 
 void UrlToolbar::lsvSiteURLs_ItemClick(QTreeWidgetItem *item)

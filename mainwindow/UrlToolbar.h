@@ -21,7 +21,6 @@ public:
     void ToolbarSiteURL_ButtonClick(const QString &key);
 
     void lsvSiteURLs_ItemClick(QTreeWidgetItem *item);
-    void lsvSiteURLs_ColumnClick(int column);
     void lsvSiteURLs_KeyDown(int keyCode);
 
     // Removes the selected rows after confirmation.
@@ -46,5 +45,4 @@ private:
 
     SitePages *m_pages;
     KeyedListView *m_list;   // the URL list whose keys are filtered
-    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

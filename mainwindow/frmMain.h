@@ -5,7 +5,6 @@
 #include <memory>
 
 #include <QMainWindow>
-#include <QHash>
 #include <QMap>
 #include <QPointer>
 #include <QVector>
@@ -108,8 +107,6 @@ public:
     void chkType_Click(int Index);
     void cmdSelectEngine_Click(int Index);
     void cmdRemoveEngine_Click(int Index);
-    void lsvEngines_ColumnClick(int column);
-    void lsvSelectedEngines_ColumnClick(int column);
     void lsvEngines_DblClick();
     void lsvEngines_KeyDown(int KeyCode);
     void lsvSelectedEngines_KeyDown(int KeyCode);
@@ -290,14 +287,12 @@ private:
     bool isAcceptableNewName(const QString &name);
     void forgetNewNode(QTreeWidgetItem *previous);
     void setAllTypeBoxes(bool checked);
-    void sortByColumn(EngineListView *list, int column);
     void saveSelectedEngineList(const QString &folder, const QString &filter);
     void showEnginesPage();
 
     TreeLabelDelegate *m_treeDelegate = nullptr;
     bool m_bSelectingNode = false;
     QTreeWidgetItem *m_nodeChangedByUser = nullptr;
-    QHash<const EngineListView *, Qt::SortOrder> m_sortOrders;
 
     std::unique_ptr<clsMain> m_clsMain;
     static QPointer<frmMain> s_instance;

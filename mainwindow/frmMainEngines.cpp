@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QListWidget>
@@ -46,13 +45,8 @@ void frmMain::wireEnginesPage()
         connect(cmdSelectEngine[i], &QPushButton::clicked, this, [this, i] { cmdSelectEngine_Click(i); });
     for (int i = 0; i < cmdRemoveEngine.size(); ++i)
         connect(cmdRemoveEngine[i], &QPushButton::clicked, this, [this, i] { cmdRemoveEngine_Click(i); });
-    // A tree view's header takes no clicks unless asked to.
-    lsvEngines->header()->setSectionsClickable(true);
-    lsvSelectedEngines->header()->setSectionsClickable(true);
-    connect(lsvEngines->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { sortByColumn(lsvEngines, column); });
-    connect(lsvSelectedEngines->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { sortByColumn(lsvSelectedEngines, column); });
+    Platform::sortOnHeaderClick(lsvEngines);
+    Platform::sortOnHeaderClick(lsvSelectedEngines);
     connect(lsvEngines, &QAbstractItemView::doubleClicked, this, [this] { lsvEngines_DblClick(); });
     connect(lstCountry, &QListWidget::itemClicked, this, [this] { lstCountry_Click(); });
     connect(txtFindEngines, &QLineEdit::returnPressed, this, [this] { txtFindEngines_KeyDown(13); });
@@ -104,27 +98,6 @@ void frmMain::cmdRemoveEngine_Click(int Index)
     m_clsMain->EngineRemove(Index);
     if (Index == 1)
         setAllTypeBoxes(false);
-}
-
-void frmMain::sortByColumn(EngineListView *list, int column)
-{
-    const Qt::SortOrder order = m_sortOrders.value(list, Qt::AscendingOrder) == Qt::AscendingOrder
-        ? Qt::DescendingOrder
-        : Qt::AscendingOrder;
-    m_sortOrders.insert(list, order);
-    list->sortItems(column, order);
-    list->header()->setSortIndicator(column, order);
-    list->header()->setSortIndicatorShown(true);
-}
-
-void frmMain::lsvEngines_ColumnClick(int column)
-{
-    sortByColumn(lsvEngines, column);
-}
-
-void frmMain::lsvSelectedEngines_ColumnClick(int column)
-{
-    sortByColumn(lsvSelectedEngines, column);
 }
 
 void frmMain::lsvEngines_DblClick()

@@ -7,11 +7,21 @@
 
 namespace Platform {
 
-Qt::SortOrder nextClickSortOrder(QTreeWidget *list)
+Qt::SortOrder nextClickSortOrder(QTreeView *list)
 {
     // Before any handler runs, the click has turned the indicator: to the reverse on the column it
     // was on, else to ascending on the clicked column.
     return list->header()->sortIndicatorOrder();
+}
+
+void sortOnHeaderClick(QTreeView *list)
+{
+    QHeaderView *header = list->header();
+    header->setSectionsClickable(true);
+    QObject::connect(header, &QHeaderView::sectionClicked, list, [list](int column) {
+        list->header()->setSortIndicatorShown(true);
+        list->sortByColumn(column, nextClickSortOrder(list));
+    });
 }
 
 QString itemKey(const QTreeWidgetItem *item)

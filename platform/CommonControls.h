@@ -47,11 +47,16 @@ private:
     QSet<CaseInsensitiveKey> m_keys;
 };
 
-// The order for a click on a list's column header, asked from the header's sectionClicked: the
-// reverse of the order the list shows when the clicked column is the one it is sorted by, else
-// ascending. The list's sortItems keeps the header's sort indicator on the order it shows (also
-// when the indicator is hidden), and Qt's header turns that indicator this way on every click.
-Qt::SortOrder nextClickSortOrder(QTreeWidget *list);
+// The one rule for a click on a list's column header: a click on the column the list is sorted
+// by reverses its order; a click on another column, or on a list never sorted, sorts ascending.
+// Asked from the header's sectionClicked. The list's sortByColumn (and a tree widget's
+// sortItems) keeps the header's sort indicator on the order it shows (also when the indicator is
+// hidden), and Qt's header turns that indicator this way on every click.
+Qt::SortOrder nextClickSortOrder(QTreeView *list);
+
+// Sorts the list on every click on one of its column headers by the rule above, with the
+// indicator shown.
+void sortOnHeaderClick(QTreeView *list);
 
 // A status bar of numbered text panels.
 class StatusBar : public QStatusBar {

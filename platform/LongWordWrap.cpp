@@ -1,6 +1,9 @@
 #include "platform/LongWordWrap.h"
 
+#include <memory>
+
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -12,57 +15,66 @@ bool isBlank(QChar ch)
     return ch.isSpace() || ch == QChar::ParagraphSeparator;
 }
 
-bool longRun(int &run, QChar ch)
-{
-    run = isBlank(ch) ? 0 : run + 1;
-    return run > kLongWordChars;
-}
-
-// Whether the text holds a long word.
+// Whether the text holds a word of more than kLongWordChars characters.
 bool holdsLongWord(const QString &text)
 {
     int run = 0;
-    for (const QChar ch : text)
-        if (longRun(run, ch))
+    for (const QChar ch : text) {
+        run = isBlank(ch) ? 0 : run + 1;
+        if (run > kLongWordChars)
             return true;
+    }
     return false;
 }
 
-// Whether the words of the document from the one around `from` to the one around `to` hold a
-// long one: the characters of a part, not the whole text.
-bool holdsLongWord(const QTextDocument *document, int from, int to)
+// Sits on a block that holds a long word and counts itself among the box's marks. The document
+// deletes a block's mark with the block (a merge, a cut, a new text), which takes it off the
+// count; a word never crosses blocks, so the count says whether the box holds a long word.
+class LongWordMark : public QTextBlockUserData {
+public:
+    explicit LongWordMark(std::shared_ptr<int> marks) : m_marks(std::move(marks)) { ++*m_marks; }
+    ~LongWordMark() override { --*m_marks; }
+    LongWordMark(const LongWordMark &) = delete;
+    LongWordMark &operator=(const LongWordMark &) = delete;
+
+private:
+    std::shared_ptr<int> m_marks;
+};
+
+// Marks or unmarks the block by its text now.
+void markBlock(QTextBlock block, const std::shared_ptr<int> &marks)
 {
-    const int last = document->characterCount() - 1;
-    while (from > 0 && to - from <= kLongWordChars && !isBlank(document->characterAt(from - 1)))
-        --from;
-    int run = 0;
-    for (int at = from; at < last && (at < to || run > 0); ++at)
-        if (longRun(run, document->characterAt(at)))
-            return true;
-    return false;
+    const bool holds = holdsLongWord(block.text());
+    const bool marked = block.userData() != nullptr;
+    if (holds != marked)
+        block.setUserData(holds ? new LongWordMark(marks) : nullptr);
 }
 
-void chooseMode(QPlainTextEdit *box, int position, int added)
+// Looks again at the blocks the change touched, each read once: a keystroke costs a walk over
+// its paragraph, which Qt lays out again for it anyway.
+void followChange(QPlainTextEdit *box, const std::shared_ptr<int> &marks, int position, int added)
 {
     const QTextDocument *document = box->document();
-    const bool wholeText = position == 0 && added >= document->characterCount() - 1;
-    const bool anywhere = box->wordWrapMode() == QTextOption::WrapAnywhere;
-    if (wholeText || !anywhere) {
-        const bool wanted = wholeText ? holdsLongWord(document->toPlainText())
-                                      : holdsLongWord(document, position, position + added);
-        if (wanted != anywhere)
-            box->setWordWrapMode(wanted ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QTextBlock block = document->findBlock(position);
+    const QTextBlock last = document->findBlock(position + added);
+    for (; block.isValid(); block = block.next()) {
+        markBlock(block, marks);
+        if (block == last)
+            break;
     }
+    const QTextOption::WrapMode wanted = *marks > 0 ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (box->wordWrapMode() != wanted)
+        box->setWordWrapMode(wanted);
 }
 
 } // namespace
 
 void keepWrappingFast(QPlainTextEdit *box)
 {
-    QObject::connect(box->document(), &QTextDocument::contentsChange, box, [box](int position, int, int added) {
-        if (added > 0)
-            chooseMode(box, position, added);
-    });
+    auto marks = std::make_shared<int>(0);
+    QObject::connect(box->document(), &QTextDocument::contentsChange, box,
+                     [box, marks](int position, int, int added) { followChange(box, marks, position, added); });
+    followChange(box, marks, 0, box->document()->characterCount());
 }
 
 } // namespace LongWordWrap

@@ -10,8 +10,9 @@ namespace LongWordWrap {
 inline constexpr int kLongWordChars = 1000;
 
 // From now on the box wraps its lines anywhere, not at blanks, while its text holds a word of
-// more than kLongWordChars characters: the mode is chosen when a change brings such a word in,
-// before the text is laid out, and again whenever the whole text is replaced.
+// more than kLongWordChars characters, and at blanks again once none is left: the mode follows
+// every change (typed, pasted, deleted, undone, a whole new text), before the text is laid out.
+// A change costs a read of the paragraphs it touched, not of the whole text.
 void keepWrappingFast(QPlainTextEdit *box);
 
 } // namespace LongWordWrap

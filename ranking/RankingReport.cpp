@@ -137,6 +137,9 @@ QString details(const EngineRow &row)
             else
                 items += u"<li>"_s % ownLink(anchor.anchor) % u"<br>"_s % kCrLf;
         }
+        if (analysis.counted > analysis.anchors.size())
+            items += u"<li>("_s % QString::number(analysis.counted - analysis.anchors.size())
+                     % u" more results of this page are not listed)<br>"_s % kCrLf;
     }
     return items;
 }

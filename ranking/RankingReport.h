@@ -28,10 +28,10 @@ struct Credits {
 struct EngineRow {
     bool ticked = false;
     RankingEngine engine;            // its name and EngineURL
-    QString pages;                   // the list's "Pages" column
-    QString position;                // the "Position" column; empty prints "Not Found"
-    QString status;                  // the "Status" column
-    QList<PageAnalysis> savedPages;  // the saved pages read, from page 1 on
+    QString pages;                   // the saved pages read
+    QString position;                // the positions naming the site; empty prints "Not Found"
+    QString status;                  // how the engine's last run ended, as the list shows it
+    QList<PageAnalysis> savedPages;  // the saved pages read, from page 1 on, with the anchors kept
     // false: no page read tells where the site stands (not searched, or failed before finding
     // it), so the Position cell stays empty instead of "Not Found"
     bool measured = true;

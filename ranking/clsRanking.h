@@ -26,15 +26,28 @@ struct Input;
 // One result anchor that took a position.
 struct RankedAnchor {
     qint32 position = 0;    // counted over all pages of the engine, from 1
-    QString anchor;         // the anchor text up to and including its "</A>"
+    QString anchor;         // the anchor text up to and including its "</A>", cut at kMaxAnchorChars
     bool matchesSite = false;
 };
 
-// What one result page gave.
+// What one result page gave. Every anchor is counted, but only those the budget keeps carry
+// their text, so a hostile page of a million anchors costs the report no more than a real one.
 struct PageAnalysis {
     bool noDocuments = false;        // the page holds the engine's NoFoundString
-    QList<RankedAnchor> anchors;     // counted anchors, in page order
+    QList<RankedAnchor> anchors;     // the counted anchors kept, in page order
+    qint32 counted = 0;              // anchors counted on the page, kept or not
+    qint32 matched = 0;              // of those, the anchors naming the site
     bool linkLimitReached = false;   // links mode counted its last link on this page
+};
+
+// How many more anchors the analysis of one engine keeps with their text: the first ones counted,
+// and the first ones naming the site wherever they stand. Real result pages list 10 to 100.
+struct AnchorBudget {
+    static constexpr qint32 kAnchors = 1000;
+    static constexpr qint32 kMatches = 10;     // as many as a row's Position lists
+    static constexpr qsizetype kMaxAnchorChars = 2000;
+    qint32 anchors = kAnchors;
+    qint32 matches = kMatches;
 };
 
 // What a rank check or a report works from: the ranking window's fields, read once.
@@ -42,8 +55,6 @@ struct RankingInput {
     struct Row {
         RankingEngine engine;
         bool ticked = false;
-        QString pages;    // the list's "Pages" column, for the report
-        QString status;   // the list's "Status" column, for the report
     };
     std::vector<Row> rows;   // the engine list, first to last (row n is engine n)
     QString keywords;        // as typed
@@ -75,15 +86,12 @@ public:
     static QString queryKeywords(const QString &typed);
     // EngineURL, QueryKeyword1, the query keywords and QueryKeyword2, joined.
     static QString queryURL(const RankingEngine &engine, const QString &keywords);
-    // Deletes every saved page of the engines in the folder, under either naming, and nothing
-    // else: `reportFile`, the profile's report, may carry an earlier page name and stays.
-    static void deleteSavedPages(const QString &folder, const std::vector<RankingEngine> &engines,
-                                 const QString &reportFile);
-
     // One HTTP client and one paused 100 ms timer per engine row, from 1.
     void loadSockets(int engines);
-    // Requests page 1 of every ticked engine; the window has validated its fields.
+    // Requests page 1 of every ticked engine; the window has validated its fields. The run keeps
+    // its input: the report offered at its end is of the run's own profile.
     void StartSearch(const RankingInput &input);
+    const RankingInput &runInput() const { return m_input; }
     // Cancels every engine not completed, ticked or not; nothing of the run comes after it.
     void CancelProcess();
     bool isRunning() const { return m_running; }
@@ -104,9 +112,11 @@ public:
 
     // --- Report ---------------------------------------------------------------------------------
     // Reads back the saved pages of every ticked engine (under their earlier names in a folder
-    // of an earlier version) and sets each row's Pages and Position once, and Status where no
-    // page says more; false (after its box) when the profile has no report folder or no ticked
-    // engine has a saved page, so a recorded report is never replaced by an empty one.
+    // of an earlier version) and sets each row's Pages, Position and Status once. How each engine
+    // ended comes from the folder's run record, never from the list; a folder of an earlier version,
+    // which has none, reads every page it holds. False (after its box) when the profile has no
+    // report folder or no ticked engine has a saved page, so a recorded report is never replaced
+    // by an empty one.
     bool getResults(const RankingInput &input);
     // Writes the report of the last getResults, records it in the profile file and opens it;
     // false (after its box) when it could not be written or recorded.
@@ -150,9 +160,15 @@ public:
     // ResultEndString (the whole page without a start), the anchors from the opener up to
     // "</A>", leaving out the engine's own links. Positions continue from `linksBefore`. An
     // anchor naming `siteURL`, plain or encoded, matches. In links mode (`linkLimit` above 0)
-    // the walk ends at the anchor that brings the count to the limit.
-    static PageAnalysis analysePage(const RankingEngine &engine, QStringView page,
-                                    const QString &siteURL, qint32 linksBefore, qint32 linkLimit);
+    // the walk ends at the anchor that brings the count to the limit. The anchors kept with
+    // their text are taken from `budget`, which goes on over the engine's pages.
+    static PageAnalysis analysePage(const RankingEngine &engine, QStringView page, const QString &siteURL,
+                                    qint32 linksBefore, qint32 linkLimit, AnchorBudget &budget);
+    // The same with a budget of its own.
+    static PageAnalysis analysePage(const RankingEngine &engine, QStringView page, const QString &siteURL,
+                                    qint32 linksBefore, qint32 linkLimit);
+    // A row's Position: the first positions naming the site, and how many more there are.
+    static QString positionsText(const QList<qint32> &listed, qint64 matched);
 
 private:
     // What the run knows of one engine row, from 1.
@@ -167,12 +183,17 @@ private:
         QString location;
         int redirects = 0;              // redirects in a row for the page under way
         bool repeatRequest = false;     // the timer repeats the request for a redirect
-        qint64 savedPages = 0;          // result pages saved, once the engine has ended
+        bool replyWritten = false;      // the page under way's file holds a reply of this run
+        qint64 savedPages = 0;          // result pages put in place
         QString failure;                // why the engine failed
     };
 
     bool resetRun(const RankingInput &input);
     void request(int index, const QString &url, qint64 page);
+    bool keepPage(int index);
+    void removeEarlierPages(const RankingEngine &engine) const;
+    void dropReply(EngineRun &run) const;
+    bool recordRun(bool ended);
     void completeEngine(int index);
     void failEngine(int index, const QString &reason);
     QStringList failureLines() const;
@@ -182,10 +203,10 @@ private:
     void showConnectError(const QString &description);
     EngineRun *runOf(int index);
     RankingReport::Input reportInput(const RankingInput &input) const;
-    QString readSavedPages(RankingReport::EngineRow &row, const RankingInput &input, qint16 limit, qint32 linkLimit,
-                           const QString &reportFile);
+    QString readSavedPages(RankingReport::EngineRow &row, const RankingInput &input, qint64 pages, qint32 linkLimit);
 
     std::vector<EngineRun> m_runs;    // indexed from 1
+    RankingInput m_input;             // of the last run started
     bool m_running = false;
     int m_rankCount = 0;
     int m_stopCounts = 0;

@@ -20,6 +20,13 @@ QString clsRanking::getEncoding(const QString &url)
 PageAnalysis clsRanking::analysePage(const RankingEngine &engine, QStringView page, const QString &siteURL,
                                      qint32 linksBefore, qint32 linkLimit)
 {
+    AnchorBudget budget;
+    return analysePage(engine, page, siteURL, linksBefore, linkLimit, budget);
+}
+
+PageAnalysis clsRanking::analysePage(const RankingEngine &engine, QStringView page, const QString &siteURL,
+                                     qint32 linksBefore, qint32 linkLimit, AnchorBudget &budget)
+{
     PageAnalysis result;
     if (contains(page, engine.NoFoundString)) {
         result.noDocuments = true;
@@ -33,13 +40,23 @@ PageAnalysis clsRanking::analysePage(const RankingEngine &engine, QStringView pa
         const qsizetype end = find(block, kAnchorEnd, at);
         if (end < 0)
             break;
-        QString anchor = block.sliced(at, end + kAnchorEnd.size() - at).toString();
-        if (!isEngineLink(engine, anchor, Qt::CaseInsensitive)) {
-            if (!contains(anchor, u"http://"))
-                anchor = QStringLiteral("<a href=") + engine.EngineURL + anchor.mid(1);
+        const QStringView found = block.sliced(at, end + kAnchorEnd.size() - at);
+        if (!isEngineLink(engine, found, Qt::CaseInsensitive)) {
+            // A relative anchor is read as its address joined to the engine's.
+            const QString joined =
+                contains(found, u"http://") ? QString() : QStringLiteral("<a href=") + engine.EngineURL + found.sliced(1);
+            const QStringView anchor = joined.isNull() ? found : QStringView(joined);
             ++links;
+            ++result.counted;
             const bool matches = contains(anchor, encodedSite) || contains(anchor, siteURL);
-            result.anchors.append({links, anchor, matches});
+            result.matched += matches ? 1 : 0;
+            const bool keptAsMatch = matches && budget.matches > 0;
+            budget.matches -= keptAsMatch ? 1 : 0;
+            if (budget.anchors > 0 || keptAsMatch) {
+                budget.anchors = qMax(budget.anchors - 1, 0);
+                result.anchors.append({links, anchor.first(qMin(anchor.size(), AnchorBudget::kMaxAnchorChars)).toString(),
+                                       matches});
+            }
             if (linkLimit > 0 && links >= linkLimit) {
                 result.linkLimitReached = true;
                 break;
@@ -49,4 +66,15 @@ PageAnalysis clsRanking::analysePage(const RankingEngine &engine, QStringView pa
         at = find(block, opener, end + 1);
     }
     return result;
+}
+
+QString clsRanking::positionsText(const QList<qint32> &listed, qint64 matched)
+{
+    QStringList positions;
+    for (qint32 position : listed)
+        positions.append(QString::number(position));
+    QString text = positions.join(u", ");
+    if (matched > listed.size())
+        text += QStringLiteral(" and ") + QString::number(matched - listed.size()) + QStringLiteral(" more");
+    return text;
 }

@@ -15,6 +15,7 @@
 #include "platform/TextFile.h"
 #include "ranking/RankingReport.h"
 #include "ranking/RankingProfiles.h"
+#include "ranking/RankingRunRecord.h"
 #include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
@@ -36,7 +37,7 @@ bool clsRanking::getResults(const RankingInput &input)
     const qint16 limit = pageLimit(input.pagesMode, input.pageLinks);
     const qint32 linkLimit =
         input.pagesMode ? 0 : qMax<qint32>(Platform::lenientToInt16(input.pageLinks).value_or(0), 0);
-    const QString reportFile = input.profile + u".html"_s;
+    const std::optional<QList<RankingRunRecord::EngineEnd>> record = RankingRunRecord::read(folder);
     setProgress(0);
     m_reportRows.clear();
     bool anyPage = false;
@@ -45,9 +46,16 @@ bool clsRanking::getResults(const RankingInput &input)
         RankingReport::EngineRow row;
         row.engine = listed.engine;
         row.ticked = listed.ticked;
-        row.status = listed.status;
-        if (row.ticked)
-            row.position = readSavedPages(row, input, limit, linkLimit, reportFile);
+        if (row.ticked) {
+            // Without a record every page the folder holds is read, as earlier versions did.
+            qint64 pages = limit;
+            if (record) {
+                const RankingRunRecord::EngineEnd *end = RankingRunRecord::find(*record, row.engine.name);
+                row.status = end ? end->status : QString();
+                pages = end ? qMin<qint64>(end->pages, limit) : 0;
+            }
+            row.position = readSavedPages(row, input, pages, linkLimit);
+        }
         // Set once: a row laid out again for every match grows with the square of the matches.
         emit rowText(i, kPositionColumn, row.position);
         if (row.ticked) {
@@ -55,7 +63,7 @@ bool clsRanking::getResults(const RankingInput &input)
             emit rowText(i, kStatusColumn, row.status);
         }
         anyPage = anyPage || (row.ticked && row.pages != u"0"_s);
-        m_reportRows.push_back(row);
+        m_reportRows.push_back(std::move(row));
     }
     if (!anyPage) {
         Platform::msgBox(u"No result page of the last search was found for the selected engines, so no new ranking "
@@ -66,50 +74,57 @@ bool clsRanking::getResults(const RankingInput &input)
     return true;
 }
 
-// Reads the saved pages of a ticked row into it; gives its Position column. Pages counts the
-// pages saved, also those past the page that reached the link limit.
-QString clsRanking::readSavedPages(RankingReport::EngineRow &row, const RankingInput &input, qint16 limit,
-                                   qint32 linkLimit, const QString &reportFile)
+// Reads up to `pages` saved pages of a ticked row into it; gives its Position column. Pages
+// counts the pages saved, also those past the page that reached the link limit.
+QString clsRanking::readSavedPages(RankingReport::EngineRow &row, const RankingInput &input, qint64 pages,
+                                   qint32 linkLimit)
 {
     const QString &folder = m_reportFolder;
-    const QString earlierFirstPage = RankingReport::legacySavedPageName(row.engine.name, 1);
+    const QString reportFile = input.profile + u".html"_s;
     row.earlierPageNames = !QFileInfo::exists(folder + RankingReport::savedPageName(row.engine.name, 1))
-                           && earlierFirstPage != reportFile && QFileInfo::exists(folder + earlierFirstPage);
+                           && QFileInfo::exists(folder + RankingReport::legacySavedPageName(row.engine.name, 1));
+    // The report is never a page, though an earlier version's page name may be its name.
     qint64 saved = 0;
-    while (saved < limit && QFileInfo::exists(folder + RankingReport::pageName(row, saved + 1)))
-        ++saved;
-    QStringList positions;
+    for (; saved < pages; ++saved) {
+        const QString name = RankingReport::pageName(row, saved + 1);
+        if (name.compare(reportFile, Qt::CaseInsensitive) == 0 || !QFileInfo::exists(folder + name))
+            break;
+    }
+    QList<qint32> positions;
+    qint64 matched = 0;
     qint32 links = 0;
-    for (qint64 page = 1; page <= saved; ++page) {
+    bool linkLimitReached = false;
+    AnchorBudget budget;
+    for (qint64 page = 1; page <= saved && !linkLimitReached; ++page) {
         const std::optional<QString> text = Platform::readTextFile(folder + RankingReport::pageName(row, page));
         if (!text) {
             saved = page - 1;
             break;
         }
-        const PageAnalysis analysis = analysePage(row.engine, *text, input.site, links, linkLimit);
+        PageAnalysis analysis = analysePage(row.engine, *text, input.site, links, linkLimit, budget);
+        links += analysis.counted;
+        matched += analysis.matched;
         for (const RankedAnchor &anchor : analysis.anchors) {
-            links = anchor.position;
-            if (anchor.matchesSite)
-                positions.append(QString::number(anchor.position));
+            if (anchor.matchesSite && positions.size() < AnchorBudget::kMatches)
+                positions.append(anchor.position);
         }
-        row.savedPages.append(analysis);
+        linkLimitReached = analysis.linkLimitReached;
+        row.savedPages.append(std::move(analysis));
         if (m_progress + 1 < m_progressMaximum)
             setProgress(m_progress + 1);
-        if (analysis.linkLimitReached) {
-            if (positions.isEmpty())
-                positions.append(u"Not Found"_s);
-            row.status = u"Completed"_s;
-            break;
-        }
     }
+    if (linkLimitReached)
+        row.status = u"Completed"_s;
     // An engine that failed or was cancelled did not read all its pages: that it found nothing
     // on those it read is no "Not Found".
     const bool cut = row.status == u"Failed"_s || row.status == u"Cancelled"_s;
     row.pages = QString::number(saved);
-    row.measured = saved > 0 && !(cut && positions.isEmpty());
+    row.measured = saved > 0 && !(cut && matched == 0);
     if (saved == 0 && !cut)
         row.status = u"Not searched"_s;
-    return positions.join(u", "_s);
+    if (matched == 0)
+        return linkLimitReached ? u"Not Found"_s : QString();
+    return positionsText(positions, matched);
 }
 
 RankingReport::Input clsRanking::reportInput(const RankingInput &fields) const

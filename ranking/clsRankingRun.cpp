@@ -14,7 +14,9 @@
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Timer.h"
+#include "platform/WriteSteps.h"
 #include "ranking/RankingReport.h"
+#include "ranking/RankingRunRecord.h"
 #include "transport/HttpClient.h"
 #include "transport/frmHTTP.h"
 #include "transport/HttpReply.h"
@@ -37,23 +39,23 @@ bool isRedirect(int status)
     return status == 301 || status == 302;
 }
 
-// Whether `file` is `prefix`, digits, `suffix`.
-bool isNumberedName(const QString &file, const QString &prefix, const QString &suffix)
+// Where a page is written while it arrives: a name of the run's own, so that the page an earlier
+// run saved stays whole until this run holds the page that replaces it.
+QString arrivingPageName(const QString &engineName, qint64 page)
 {
-    if (!file.startsWith(prefix) || !file.endsWith(suffix) || file.size() <= prefix.size() + suffix.size())
-        return false;
-    for (QChar ch : QStringView(file).sliced(prefix.size(), file.size() - prefix.size() - suffix.size())) {
-        if (!ch.isDigit())
-            return false;
-    }
-    return true;
+    return RankingReport::savedPageName(engineName, page) + u".part"_s;
 }
 
-// Whether `file` is a saved page of the engine, under this version's name or an earlier one.
-bool isSavedPageOf(const QString &file, const QString &engineName)
+QString statusText(qint16 status)
 {
-    return isNumberedName(file, RankingReport::savedPagePrefix(engineName), u"].html"_s)
-           || isNumberedName(file, RankingReport::legacySavedPageName(engineName, 0).chopped(6), u".html"_s);
+    switch (status) {
+    case clsRanking::kCompleted:
+        return u"Completed"_s;
+    case clsRanking::kFailed:
+        return u"Failed"_s;
+    default:
+        return u"Cancelled"_s;
+    }
 }
 
 // Where the path of an address begins: after "scheme://host:port", at the first "/", "?" or "#".
@@ -114,22 +116,6 @@ QString clsRanking::queryURL(const RankingEngine &engine, const QString &keyword
     return engine.EngineURL + engine.QueryKeyword1 + keywords + engine.QueryKeyword2;
 }
 
-void clsRanking::deleteSavedPages(const QString &folder, const std::vector<RankingEngine> &engines,
-                                  const QString &reportFile)
-{
-    const QDir dir(folder);
-    for (const QString &file : dir.entryList(QDir::Files)) {
-        if (file == reportFile)
-            continue;
-        for (const RankingEngine &engine : engines) {
-            if (isSavedPageOf(file, engine.name)) {
-                QFile::remove(dir.filePath(file));
-                break;
-            }
-        }
-    }
-}
-
 void clsRanking::loadSockets(int engines)
 {
     CancelProcess();
@@ -177,13 +163,12 @@ void clsRanking::setProgress(int value)
 bool clsRanking::resetRun(const RankingInput &input)
 {
     const int rows = qMin(static_cast<int>(input.rows.size()), static_cast<int>(Http1.size()) - 1);
+    m_input = input;
     m_runs.assign(std::size_t(qMax(rows, 0)) + 1, EngineRun());
-    std::vector<RankingEngine> engines;
     for (int i = 1; i <= rows; ++i) {
         EngineRun &run = m_runs[std::size_t(i)];
         run.engine = input.rows[std::size_t(i - 1)].engine;
         run.ticked = input.rows[std::size_t(i - 1)].ticked;
-        engines.push_back(run.engine);
         for (int column = kPagesColumn; column <= kStatusColumn; ++column)
             emit rowText(i, column, QString());
     }
@@ -196,8 +181,6 @@ bool clsRanking::resetRun(const RankingInput &input)
         showConnectError(u"the report folder could not be made: "_s + m_reportFolder);
         return false;
     }
-    // Pages of an earlier version go too: a report after this run reads this run's pages only.
-    deleteSavedPages(m_reportFolder, engines, input.profile + u".html"_s);
     return true;
 }
 
@@ -216,6 +199,12 @@ void clsRanking::StartSearch(const RankingInput &input)
     if (m_rankCount == 0) {
         Platform::msgBox(u"There is no engine selected. Please select the engine you want to search and try again."_s,
                          Platform::Information, kTitle);
+        emit idle();
+        return;
+    }
+    // The record of the run before describes pages this run is about to replace.
+    if (!recordRun(false)) {
+        showConnectError(u"the run could not be recorded in "_s + m_reportFolder + QLatin1String(RankingRunRecord::kFileName));
         emit idle();
         return;
     }
@@ -244,10 +233,11 @@ void clsRanking::request(int index, const QString &url, qint64 page)
     EngineRun &run = m_runs[std::size_t(index)];
     Platform::HttpClient &client = *Http1[std::size_t(index)];
     run.pages = page;
+    run.replyWritten = false;
     emit rowText(index, kPagesColumn, QString::number(page));
     configure(client);
     client.setUrl(url);
-    client.setResponseFile(m_reportFolder + RankingReport::savedPageName(run.engine.name, page));
+    client.setResponseFile(m_reportFolder + arrivingPageName(run.engine.name, page));
     emit requestStarted(index);
     if (modDSSock::useProxy()) {
         run.awaitingConnect = true;
@@ -302,10 +292,14 @@ void clsRanking::Http1_Done(int index, const QString &body, int resultCode, cons
         failEngine(index, resultText);
         return;
     }
+    // Every whole reply, a redirect's too, stands in the arriving page's file.
+    run->replyWritten = true;
     const QString current = Http1[std::size_t(index)]->url();
     const QString target = isRedirect(status) ? modDSSock::resolveLocation(current, run->location) : QString();
     if (target.isEmpty() || sameAddress(target, current)) {
         run->redirects = 0;
+        if (!keepPage(index))
+            return;
         nextPageURL(run->engine, body, run->pages, m_keywords);
     } else if (++run->redirects > frmHTTP::kMaxRedirects) {
         modDSSock::writeErrorLog(u"Ranking_httpError: too many redirects: "_s + current);
@@ -353,13 +347,73 @@ void clsRanking::getNextPage(int index)
         completeEngine(index);
 }
 
-// The page under way is no result page: a redirect's body may already stand in its file. Pages
-// counts the pages saved before it.
+// The page has arrived whole and takes its place. Once the engine's new first page stands, the
+// pages of its earlier runs go, and only then: a run that fails before leaves them whole.
+bool clsRanking::keepPage(int index)
+{
+    EngineRun &run = m_runs[std::size_t(index)];
+    const QString page = m_reportFolder + RankingReport::savedPageName(run.engine.name, run.pages);
+    // In one step, so that the folder never lacks the page.
+    if (!Platform::moveOver(m_reportFolder + arrivingPageName(run.engine.name, run.pages), page)) {
+        const QString reason = u"Response file not written: "_s + page;
+        modDSSock::writeErrorLog(u"Ranking_httpError: "_s + reason);
+        failEngine(index, reason);
+        return false;
+    }
+    run.replyWritten = false;
+    run.savedPages = run.pages;
+    if (run.pages == 1)
+        removeEarlierPages(run.engine);
+    return true;
+}
+
+// The engine's pages as its earlier runs saved them, under either naming: from page 1 (page 2 of
+// this version's names, whose page 1 was just replaced) up to the first one missing. The
+// profile's report, which may carry an earlier version's page name, is never one of them.
+void clsRanking::removeEarlierPages(const RankingEngine &engine) const
+{
+    for (qint64 page = 2; QFile::remove(m_reportFolder + RankingReport::savedPageName(engine.name, page)); ++page) {
+    }
+    const QString report = m_input.profile + u".html"_s;
+    for (qint64 page = 1;; ++page) {
+        const QString name = RankingReport::legacySavedPageName(engine.name, page);
+        if (name.compare(report, Qt::CaseInsensitive) == 0 || !QFile::remove(m_reportFolder + name))
+            break;
+    }
+}
+
+// A reply of the page under way that did not become a page: a redirect's body.
+void clsRanking::dropReply(EngineRun &run) const
+{
+    if (run.replyWritten)
+        QFile::remove(m_reportFolder + arrivingPageName(run.engine.name, run.pages));
+    run.replyWritten = false;
+}
+
+// Writes the engines this run searches and, once it has ended, how each ended with its pages.
+bool clsRanking::recordRun(bool ended)
+{
+    QList<RankingRunRecord::EngineEnd> engines;
+    for (std::size_t i = 1; i < m_runs.size(); ++i) {
+        const EngineRun &run = m_runs[i];
+        if (run.ticked)
+            engines.append({run.engine.name, ended ? statusText(run.status) : u"Running"_s, run.savedPages});
+    }
+    if (RankingRunRecord::write(m_reportFolder, engines))
+        return true;
+    if (ended) {
+        const QString text = u"Ranking_Record_Error: how the search ended could not be recorded in "_s + m_reportFolder
+                             + QLatin1String(RankingRunRecord::kFileName);
+        modDSSock::writeErrorLog(text);
+        Platform::msgBox(text, Platform::Exclamation, kTitle);
+    }
+    return false;
+}
+
 void clsRanking::failEngine(int index, const QString &reason)
 {
     EngineRun &run = m_runs[std::size_t(index)];
-    QFile::remove(m_reportFolder + RankingReport::savedPageName(run.engine.name, run.pages));
-    run.savedPages = run.pages - 1;
+    dropReply(run);
     run.failure = reason.isEmpty() ? u"no page"_s : reason;
     emit rowText(index, kPagesColumn, QString::number(run.savedPages));
     emit rowText(index, kStatusColumn, u"Failed"_s);
@@ -370,7 +424,6 @@ void clsRanking::failEngine(int index, const QString &reason)
 void clsRanking::completeEngine(int index)
 {
     EngineRun &run = m_runs[std::size_t(index)];
-    run.savedPages = run.pages;
     emit rowText(index, kStatusColumn, u"Completed"_s);
     run.status = kCompleted;
     countEngine(index);
@@ -405,6 +458,7 @@ void clsRanking::StopProcess()
 {
     m_running = false;
     setProgress(0);
+    recordRun(true);
     const QStringList failures = failureLines();
     emit idle();
     emit runEnded(true, failures.isEmpty());
@@ -432,15 +486,19 @@ void clsRanking::CancelProcess()
         if (run.ticked && !run.counted) {
             run.counted = true;
             ++m_stopCounts;
+            emit rowText(i, kPagesColumn, QString::number(run.savedPages));
         }
     }
     for (std::size_t i = 1; i < Http1.size(); ++i) {
         Http1[i]->cancel();
         TimerNextPage[i]->setEnabled(false);
     }
+    for (std::size_t i = 1; i < m_runs.size(); ++i)
+        dropReply(m_runs[i]);
     // A cancelled run ends without the completion box; the window resets its own fields.
     m_running = false;
     if (wasRunning) {
+        recordRun(true);
         emit idle();
         emit runEnded(false, false);
     }

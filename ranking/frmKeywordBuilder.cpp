@@ -23,6 +23,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace {
@@ -298,9 +300,14 @@ void frmKeywordBuilder::ProcessData(const QString &page)
         for (qsizetype i = 0; i < found.size(); ++i)
             m_sites[i] = found[i];
     } else if (!page.isEmpty()) {
-        modCommon::setMultiLineText(txtKeywordList,
-                                    modCommon::multiLineText(txtKeywordList) + kCrLf
-                                        + KeywordBuilderText::getKeywords(page, Option1[0]->isChecked()));
+        // Appended, not set again whole: a list of many sites would be laid out again for each.
+        // As setting it did, the program's text takes no place among the user's undo steps.
+        QTextDocument *list = txtKeywordList->document();
+        list->setUndoRedoEnabled(false);
+        QTextCursor end(list);
+        end.movePosition(QTextCursor::End);
+        end.insertText(modCommon::crLfToLf(kCrLf + KeywordBuilderText::getKeywords(page, Option1[0]->isChecked())));
+        list->setUndoRedoEnabled(true);
         txtKeywordList->moveCursor(QTextCursor::End);
     }
     ++m_siteIndex;

@@ -232,7 +232,7 @@ void frmRanking::connectRun()
         if (completed)
             StatusBar2->setPanelText(1, pagesSaved ? u"Search completed !"_s : u"No engine could be searched."_s);
     });
-    connect(run, &clsRanking::reportRequested, this, [this] { Command1_Click(1); });
+    connect(run, &clsRanking::reportRequested, this, [this] { makeReport(myRanking->runInput()); });
     connect(run, &clsRanking::reportWritten, this, [this](const QString &profile, const QString &date) {
         if (QTreeWidgetItem *row = ListView2->rowByKey(profile))
             row->setText(1, date);
@@ -259,8 +259,7 @@ RankingInput frmRanking::rankingInput() const
     RankingInput input;
     for (int i = 1; i <= engineRowCount(); ++i) {
         const QTreeWidgetItem *row = engineRow(i);
-        input.rows.push_back({rowEngine(row), row->checkState(0) == Qt::Checked, row->text(clsRanking::kPagesColumn),
-                              row->text(clsRanking::kStatusColumn)});
+        input.rows.push_back({rowEngine(row), row->checkState(0) == Qt::Checked});
     }
     input.keywords = txtKeyword->text();
     input.site = cboSiteURL->currentText();
@@ -326,10 +325,19 @@ void frmRanking::setProfileButtons(bool enabled)
     Command1[1]->setEnabled(enabled);
 }
 
+// A run owns what it read at its start: its profile, site, keywords, number and engines.
+void frmRanking::setRunInputs(bool enabled)
+{
+    setProfileButtons(enabled);
+    for (QWidget *input : std::initializer_list<QWidget *>{cboProfile, cboSiteURL, txtKeyword, Option1[0], Option1[1],
+                                                            txtPageLinks, lsvRankingEngines})
+        input->setEnabled(enabled);
+}
+
 void frmRanking::showIdle()
 {
     Command1[0]->setText(u"&Start Search"_s);
-    setProfileButtons(true);
+    setRunInputs(true);
     setRunKeys(false);
 }
 
@@ -364,7 +372,7 @@ void frmRanking::startRun()
         return;
     }
     Command1[0]->setText(u"&Stop"_s);
-    setProfileButtons(false);
+    setRunInputs(false);
     setRunKeys(true);
     StatusBar2->setPanelText(1, u"Retrieving data, please wait ...."_s);
     myRanking->StartSearch(input);
@@ -382,7 +390,12 @@ void frmRanking::Command1_Click(int index)
             startRun();
         return;
     }
-    if (cboSiteURL->currentText().isEmpty()) {
+    makeReport(rankingInput());
+}
+
+void frmRanking::makeReport(const RankingInput &input)
+{
+    if (input.site.isEmpty()) {
         inform(u"Please specify the web site URL you want to rank."_s);
         return;
     }
@@ -391,7 +404,6 @@ void frmRanking::Command1_Click(int index)
     StatusBar2->setPanelText(1, u"Please wait for creating ranking report ....."_s);
     setProfileButtons(false);
     Command1[0]->setEnabled(false);
-    const RankingInput input = rankingInput();
     const bool made = myRanking->getResults(input) && myRanking->Report(input, profilePath());
     StatusBar2->setPanelText(1, made ? u"Ranking report created."_s : u"No ranking report was created."_s);
     setProfileButtons(true);

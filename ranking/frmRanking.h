@@ -96,6 +96,9 @@ private:
     void loadEngineData();
     void loadProfile();
     void setProfileButtons(bool enabled);
+    void setRunInputs(bool enabled);
+    // Analyses the saved pages of the input's profile, then writes, records and opens its report.
+    void makeReport(const RankingInput &input);
     void connectRun();
     void startRun();
     void stopRun();

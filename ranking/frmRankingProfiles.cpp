@@ -54,6 +54,11 @@ void frmRanking::cboProfile_Click()
     const std::optional<RankingProfile> profile = RankingProfiles::load(profilePath(), cboProfile->currentText());
     if (profile)
         showProfile(*profile);
+    // What the rows tell of a run or a report was another profile's.
+    for (int i = 1; i <= engineRowCount(); ++i) {
+        for (int column = clsRanking::kPagesColumn; column <= clsRanking::kStatusColumn; ++column)
+            engineRow(i)->setText(column, QString());
+    }
     m_bProfileChanged = false;
 }
 

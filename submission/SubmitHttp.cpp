@@ -145,6 +145,7 @@ QString statusText(int status)
     case 11: return u"Connection Timeout"_s;
     case 12: return u"File Not Found"_s;
     case 14: return u"Server Error"_s;
+    case kNotSent: return u"Not Sent"_s;
     default: return u"Unknown Error"_s;
     }
 }

@@ -8,10 +8,11 @@
 
 namespace SubmitHttp {
 
-// Result statuses of an engine.
+// Result statuses of an engine. kNotSent, beyond the codes a request can end with, marks an engine
+// a stopped run never sent: it neither succeeded nor failed.
 enum Status {
     kUnknown = 0, kSuccess = 2, kFailed = 3, kSubmissionTimeout = 4, kCancelled = 5,
-    kInvalidHost = 9, kServerError = 10, kUnreadableStatus = 13, kServerFailure = 14,
+    kInvalidHost = 9, kServerError = 10, kUnreadableStatus = 13, kServerFailure = 14, kNotSent = 20,
 };
 
 // Reply lines, headers and bodies are kept up to this size; the rest is only counted.

@@ -8,8 +8,6 @@
 #include "platform/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
 
-#include <QFile>
-
 using namespace Qt::StringLiterals;
 using modDSSock::socketTable;
 using Platform::DsSocket;
@@ -32,7 +30,12 @@ std::unique_ptr<QTimer> newTimer(bool singleShot)
 
 } // namespace
 
-SubmitScheduler::SubmitScheduler(clsSubmit &run, QObject *parent) : QObject(parent), m_run(run) {}
+SubmitScheduler::SubmitScheduler(clsSubmit &run, QObject *parent) : QObject(parent), m_run(run)
+{
+    m_clock.setInterval(kClockTickMs);
+    m_clock.setTimerType(Qt::PreciseTimer);
+    connect(&m_clock, &QTimer::timeout, this, &SubmitScheduler::showElapsed);
+}
 
 SubmitScheduler::~SubmitScheduler()
 {
@@ -56,8 +59,6 @@ void SubmitScheduler::loadSockets(int connections)
         s.dispatch = newTimer(true);
         s.connect = newTimer(true);
         s.timeOut = newTimer(false);
-        s.close = newTimer(true);
-        s.close->setInterval(kCloseWaitMs);
         sockets.push_back(s.socket.get());
 
         connect(s.socket.get(), &DsSocket::Connect, this, &SubmitScheduler::dsSocket1_Connect);
@@ -71,10 +72,8 @@ void SubmitScheduler::loadSockets(int connections)
         connect(s.dispatch.get(), &QTimer::timeout, this, [this, i] { TimerSubmit_Timer(i); });
         connect(s.connect.get(), &QTimer::timeout, this,
                 [this, i] { TimerConnect_Timer(i, record(i).generation); });
-        QTimer *timeOut = s.timeOut.get();
-        QTimer *close = s.close.get();
-        connect(timeOut, &QTimer::timeout, this, [this, i] { TimerTimeOut_Timer(i, slot(i).armedGeneration); });
-        connect(close, &QTimer::timeout, this, [this, i] { TimerClose_Timer(i, slot(i).armedGeneration); });
+        connect(s.timeOut.get(), &QTimer::timeout, this,
+                [this, i] { TimerTimeOut_Timer(i, slot(i).armedGeneration); });
     }
     modDSSock::resizeSocketTable(count, sockets);
 }
@@ -92,10 +91,12 @@ bool SubmitScheduler::StartSubmit(const QList<UrlRow> &urls)
     m_stopSubmit = false;
     m_running = true;
     m_startTime = SteadyClock::now();
+    m_clock.start();
+    showElapsed();
     m_numOfSockets = 0;
 
+    // The failed-engine list of the last run stays until this run's first report replaces it.
     m_run.setFailEngine();
-    QFile::remove(clsSubmit::failFile());
     const int interval = SubmitHttp::timeOutInterval(m_run.settings().TimeOut);
     for (int i = 1; i <= socketCount(); ++i) {
         emit connectionRowChanged(i, QString(), QString(), QString());
@@ -117,6 +118,13 @@ void SubmitScheduler::setSiteSubmittingStatus(int n)
     emit urlRowChanged(n, u"Submitting ...."_s, u"Submitting"_s);
     const UrlRow &row = m_urls.at(n - 1);
     m_run.setWebDetails(row.url, row.siteFile);
+    m_answeredCount = 0;
+    showRemaining();
+}
+
+void SubmitScheduler::showRemaining()
+{
+    emit remainingChanged(QString::number(m_run.NumOfEngines() - m_answeredCount) + u" engines remaining ..."_s);
 }
 
 void SubmitScheduler::armDispatch(int i)
@@ -124,17 +132,16 @@ void SubmitScheduler::armDispatch(int i)
     slot(i).dispatch->start(kDispatchPauseMs);
 }
 
-QString SubmitScheduler::elapsedText() const
+void SubmitScheduler::showElapsed()
 {
     const qint64 s = std::chrono::duration_cast<std::chrono::seconds>(SteadyClock::now() - m_startTime).count();
-    return QString::number(s / 3600) % u" :"_s % QString::number((s / 60) % 60) % u" :"_s
-           % QString::number(s % 60);
+    emit elapsedChanged(QString::number(s / 3600) % u" :"_s % QString::number((s / 60) % 60) % u" :"_s
+                        % QString::number(s % 60));
 }
 
 void SubmitScheduler::TimerSubmit_Timer(int i)
 {
     slot(i).dispatch->stop();
-    emit elapsedChanged(elapsedText());
     if (!m_stopSubmit)
         SubmitIt(i);
 }
@@ -143,7 +150,6 @@ void SubmitScheduler::SubmitIt(int i)
 {
     ++m_engineCount;
     if (m_engineCount <= m_run.NumOfEngines()) {
-        emit remainingChanged(QString::number(m_run.NumOfEngines() - m_engineCount) + u" engines remaining ..."_s);
         Submitting(i, m_engineCount);
         return;
     }
@@ -266,12 +272,27 @@ void SubmitScheduler::dsSocket1_Receive(int i, const QString &line)
     if (!r.busy || !r.connected)
         return;
     const bool wasBody = !r.reply.readingHeader();
-    const bool complete = SubmitHttp::readReplyLine(r, line);
+    const bool over = SubmitHttp::readReplyLine(r, line);
     if (wasBody)
         emit connectionRowChanged(i, r.Name, QString::number(r.reply.bodyBytesReceived()) + u" bytes received"_s, u"Connected"_s);
-    if (complete && !slot(i).close->isActive())
-        slot(i).close->start();
-    pushDeadline(i, 2 * m_run.settings().timeOutSeconds());
+    if (over)
+        judgeReply(i);
+    else
+        pushDeadline(i, 2 * m_run.settings().timeOutSeconds());
+}
+
+// A reply that is over (whole, or never to become whole) is judged at once: a server that keeps
+// the connection open after it has nothing more to say, and the deadlines of a short time-out,
+// cannot turn it into a time-out.
+void SubmitScheduler::judgeReply(int i)
+{
+    modDSSock::SubmitSocket &r = record(i);
+    // Cut the connection first, so a late close of this reply cannot reach the next request.
+    modDSSock::socketDisconnectByIndex(i);
+    r.resultStatus = SubmitHttp::statusOnClose(r);
+    setSubmitResults(i);
+    if (!m_stopSubmit)
+        armDispatch(i);
 }
 
 void SubmitScheduler::dsSocket1_Close(int i)
@@ -325,19 +346,6 @@ void SubmitScheduler::TimerTimeOut_Timer(int i, quint64 generation)
         SubmitIt(i);
 }
 
-void SubmitScheduler::TimerClose_Timer(int i, quint64 generation)
-{
-    modDSSock::SubmitSocket &r = record(i);
-    if (r.generation != generation || !r.busy || !r.connected)
-        return;
-    // Cut the connection first, so a late close of this reply cannot reach the next request.
-    modDSSock::socketDisconnectByIndex(i);
-    r.resultStatus = SubmitHttp::statusOnClose(r);
-    setSubmitResults(i);
-    if (!m_stopSubmit)
-        armDispatch(i);
-}
-
 void SubmitScheduler::setSubmitResults(int i)
 {
     modDSSock::SubmitSocket &r = record(i);
@@ -345,12 +353,13 @@ void SubmitScheduler::setSubmitResults(int i)
     s.dispatch->stop();
     s.connect->stop();
     s.timeOut->stop();
-    s.close->stop();
     emit connectionRowChanged(i, r.Name, u"Completed"_s, u"Completed"_s);
     if (r.engineIndex >= 1 && r.engineIndex <= m_run.NumOfEngines()) {
         EngineEntry &entry = m_run.engine(r.engineIndex);
         entry.Home = r.Home;
         entry.Status = r.resultStatus;
+        ++m_answeredCount;
+        showRemaining();
     }
     r.connected = false;
     r.busy = false;
@@ -363,7 +372,6 @@ void SubmitScheduler::stopSocket(int i)
     s.dispatch->stop();
     s.connect->stop();
     s.timeOut->stop();
-    s.close->stop();
     if (s.socket)
         s.socket->setAction(DsSocket::kActionClose);
 }
@@ -382,6 +390,8 @@ void SubmitScheduler::stopSubmission()
             setSubmitResults(i);
         }
     }
+    for (int k = std::max(m_engineCount, 0) + 1; k <= m_run.NumOfEngines(); ++k)
+        m_run.engine(k).Status = SubmitHttp::kNotSent;
     if (m_currentURL >= 1 && m_currentURL <= m_urls.size()) {
         const UrlRow &url = m_urls.at(m_currentURL - 1);
         emit urlRowChanged(m_currentURL, u"Canceled"_s, QString());
@@ -398,9 +408,10 @@ void SubmitScheduler::setSubmitComplete()
         s.dispatch->stop();
         s.connect->stop();
         s.timeOut->stop();
-        s.close->stop();
         record(i).deadline = SteadyClock::now();
     }
+    m_clock.stop();
+    showElapsed();
     m_running = false;
     emit remainingChanged(QString());
     Platform::setBusyPointer(false);

@@ -2,11 +2,11 @@
 // Runs a submission: every URL goes to every engine of the run over up to `Connections`
 // sockets at once. Each socket is a small state machine driven only by its own events and
 // timers (no nested waits):
-//   idle --1 s dispatch timer--> connecting --Connect--> sent/reading --Close--> idle
-// with the connect deadline (T s), the periodic deadline check once connected (2T after the last
-// line, 10T after the connection), and the close timer (10 s after the announced body arrived).
-// A URL finishes when every engine has been handed out and no socket is busy; then its report
-// is written.
+//   idle --1 s dispatch timer--> connecting --Connect--> sent/reading --whole or Close--> idle
+// with the connect deadline (T s) and the periodic deadline check once connected (2T after the
+// last line, 10T after the connection). A reply is judged as soon as it is whole, whether or not
+// the server closes. A URL finishes when every engine has been handed out and no socket is busy;
+// then its report is written. The run's clock ticks every second from the start to the end.
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -27,7 +27,7 @@ public:
         QString siteFile;
     };
     static constexpr int kDispatchPauseMs = 1000;
-    static constexpr int kCloseWaitMs = 10000;
+    static constexpr int kClockTickMs = 1000;
 
     explicit SubmitScheduler(clsSubmit &run, QObject *parent = nullptr);
     ~SubmitScheduler() override;
@@ -42,8 +42,8 @@ public:
 
     // Starts a run over the URL rows; false (nothing started) when there is none.
     bool StartSubmit(const QList<UrlRow> &urls);
-    // Cancels the run: nothing more is sent, busy sockets are cut and marked cancelled, and the
-    // current URL gets its report.
+    // Cancels the run: nothing more is sent, busy sockets are cut and marked cancelled, engines not
+    // handed out are marked not sent, and the current URL gets its report.
     void stopSubmission();
 
 signals:
@@ -52,7 +52,9 @@ signals:
     void urlRowChanged(int urlRow, const QString &status, const QString &icon);
     // A finished or cancelled URL with its report file ("" when it could not be written).
     void urlReported(int urlRow, const QString &reportPath);
+    // "N engines remaining ...": the engines of the current URL not answered yet.
     void remainingChanged(const QString &text);
+    // The time since the start, every second and once more at the end.
     void elapsedChanged(const QString &text);
     // Every URL is done ("Submission done !" belongs to the window).
     void submissionDone();
@@ -67,7 +69,6 @@ private:
         std::unique_ptr<QTimer> dispatch;   // the 1 s pause before the next engine
         std::unique_ptr<QTimer> connect;    // the connect deadline
         std::unique_ptr<QTimer> timeOut;    // periodic deadline check once connected
-        std::unique_ptr<QTimer> close;      // the server's 10 s to close after the body
         std::chrono::steady_clock::time_point replyDeadline{};   // the whole reply's end
         quint64 armedGeneration = 0;
     };
@@ -76,7 +77,6 @@ private:
     void TimerSubmit_Timer(int i);
     void TimerConnect_Timer(int i, quint64 generation);
     void TimerTimeOut_Timer(int i, quint64 generation);
-    void TimerClose_Timer(int i, quint64 generation);
     void dsSocket1_Connect(int i);
     void dsSocket1_Receive(int i, const QString &line);
     void dsSocket1_Close(int i);
@@ -85,6 +85,7 @@ private:
     void SubmitIt(int i);
     void Submitting(int i, int k);
     void Execute(int i);
+    void judgeReply(int i);
     void setSubmitResults(int i);
     void failDispatch(int i, int status);
     void finishURL(int i);
@@ -94,15 +95,18 @@ private:
     void stopSocket(int i);
     void armDispatch(int i);
     void pushDeadline(int i, int seconds);
-    QString elapsedText() const;
+    void showRemaining();
+    void showElapsed();
 
     clsSubmit &m_run;
     std::vector<Slot> m_slots;
     QList<UrlRow> m_urls;
     int m_currentURL = 0;
     int m_engineCount = 0;
+    int m_answeredCount = 0;   // engines of the current URL with a result
     int m_numOfSockets = 0;
     bool m_stopSubmit = true;
     bool m_running = false;
     std::chrono::steady_clock::time_point m_startTime;
+    QTimer m_clock;
 };

@@ -71,9 +71,11 @@ public:
     QStringList failList() const { return m_failList; }
     void getSubmitResults();
     QString CreateReport(const QString &sURLName, const QString &sWebFileLocation);
-    // The engines of the last report that took the URL, and those that did not.
+    // The engines of the last report that took the URL, those that did not, and those a stopped
+    // run never sent.
     int successCount() const { return m_successCount; }
     int failureCount() const { return m_failureCount; }
+    int notSentCount() const { return m_notSentCount; }
     static QString convertURLtoLocalFile(const QString &sURL);
     static QString failFile();
 
@@ -85,6 +87,7 @@ private:
     QString reportPage(const QString &url, const QString &siteFile);
     QString uniqueReportPath(const QString &url) const;
     void recordReport(const QString &siteFile, const QString &url, const QString &path);
+    void writeFailList() const;
 
     SubmitSettings m_settings;
     EngineLookup m_engines;
@@ -93,7 +96,10 @@ private:
     bool m_busy = false;
     QString m_successRows;
     QString m_failureRows;
+    QString m_notSentRows;
     int m_successCount = 0;
     int m_failureCount = 0;
+    int m_notSentCount = 0;
     QStringList m_failList;
+    bool m_sentAny = false;   // an engine of this run was sent: the run has a fail list of its own
 };

@@ -88,6 +88,7 @@ QString clsSubmit::failFile()
 void clsSubmit::setFailEngine()
 {
     m_failList.clear();
+    m_sentAny = false;
 }
 
 QString clsSubmit::convertURLtoLocalFile(const QString &sURL)
@@ -110,6 +111,12 @@ void clsSubmit::getSubmitResults()
 {
     const bool links = Platform::hasCommandLineSwitch(u"/U"_s);
     for (const EngineEntry &entry : m_engineArray) {
+        if (entry.Status == SubmitHttp::kNotSent) {
+            ++m_notSentCount;
+            m_notSentRows += resultRow(m_notSentCount, entry.Name, SubmitHttp::statusText(entry.Status));
+            continue;
+        }
+        m_sentAny = true;
         if (entry.Status == SubmitHttp::kSuccess) {
             ++m_successCount;
             m_successRows += resultRow(m_successCount, entry.Name, u"Success"_s);
@@ -181,6 +188,12 @@ QString clsSubmit::reportPage(const QString &url, const QString &siteFile)
             % u"altered or there is excessive traffic on the net at the time "_s % kCrLf
             % u"of submission. If you are getting a high number of failures, please "_s % kCrLf
             % u"contact us or update your engine data and try again.</font>"_s % kCrLf % u"<br>"_s;
+    if (m_notSentCount > 0) {
+        page += u"<br>"_s % kCrLf % tableHead % u"Engines not submitted"_s % statusHead % m_notSentRows
+                % u"</table><br><font face=arial size=1 color=#0000FF>"_s % kCrLf
+                % u"The submission was stopped before these engines were sent. "_s % kCrLf
+                % u"Submit your site again to reach them.</font>"_s % kCrLf % u"<br>"_s;
+    }
     page += u"<font  face=arial size=1><ol>"_s % kCrLf
             % u"<li><b><font color=#FF0000>Failed</font></b> - Internet connection error or other unknown problem."_s % kCrLf
             % u"<li><b><font color=#FF0000>Connection Timeout</font></b> - Timeout while attempting connection with Server."_s % kCrLf
@@ -222,6 +235,15 @@ void clsSubmit::recordReport(const QString &siteFile, const QString &url, const 
         modDSSock::writeErrorLog(u"CreateReport_Error: "_s % siteFile % u" could not be written"_s);
 }
 
+void clsSubmit::writeFailList() const
+{
+    QString failText;
+    for (const QString &entry : m_failList)
+        failText += entry % kCrLf;
+    if (!Platform::writeTextFileAtomically(failFile(), failText))
+        modDSSock::writeErrorLog(u"CreateReport_Error: "_s % failFile() % u" could not be written"_s);
+}
+
 QString clsSubmit::CreateReport(const QString &sURLName, const QString &sWebFileLocation)
 {
     Platform::setBusyPointer(true);
@@ -236,12 +258,10 @@ QString clsSubmit::CreateReport(const QString &sURLName, const QString &sWebFile
         modDSSock::writeErrorLog(u"CreateReport_Error: the report could not be written"_s % kCrLf
                                  % u"ReportFile: "_s % path);
     }
-    // The run's whole list, each engine once; the file was removed when the run started.
-    QString failText;
-    for (const QString &entry : std::as_const(m_failList))
-        failText += entry % kCrLf;
-    if (!Platform::writeTextFileAtomically(failFile(), failText))
-        modDSSock::writeErrorLog(u"CreateReport_Error: "_s % failFile() % u" could not be written"_s);
+    // The run's whole list, each engine once, replaces the last run's list once this run has sent
+    // an engine: a run stopped before its first request leaves the old list as it was.
+    if (m_sentAny)
+        writeFailList();
     Platform::setBusyPointer(false);
     return written;
 }

@@ -79,8 +79,10 @@ void clsSubmit::setWebDetails(const QString &sURL, const QString &sFileName)
 
     m_successRows.clear();
     m_failureRows.clear();
+    m_notSentRows.clear();
     m_successCount = 0;
     m_failureCount = 0;
+    m_notSentCount = 0;
     // Every engine starts this URL unserved, so a stopped run never reports an engine it did
     // not send with the status of an earlier URL.
     for (EngineEntry &entry : m_engineArray) {

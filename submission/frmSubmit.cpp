@@ -64,11 +64,15 @@ void showResultIcon(QTreeWidgetItem *row, int status)
         row->setIcon(0, iconFor(u"Failed"_s));
 }
 
-// "Finish: 2 succeeded, 4 failed", as the URL's report splits its engines.
+// "Finish: 2 succeeded, 4 failed", as the URL's report splits its engines; a stopped run adds the
+// engines it never sent: "Canceled: 0 succeeded, 2 failed, 2 not sent".
 QString resultSummary(const QString &urlStatus, const clsSubmit &run)
 {
-    return urlStatus % u": "_s % QString::number(run.successCount()) % u" succeeded, "_s
-           % QString::number(run.failureCount()) % u" failed"_s;
+    QString summary = urlStatus % u": "_s % QString::number(run.successCount()) % u" succeeded, "_s
+                      % QString::number(run.failureCount()) % u" failed"_s;
+    if (run.notSentCount() > 0)
+        summary += u", "_s % QString::number(run.notSentCount()) % u" not sent"_s;
+    return summary;
 }
 
 // A list whose columns take those fractions of its width, on show and on every resize.
@@ -87,15 +91,12 @@ void info(const QString &text, const QString &title)
     Platform::msgBox(text, Platform::OkOnly | Platform::Information, title);
 }
 
-// A click on the sorted column reverses it; a click on another column sorts by it ascending.
+// A header click sorts by the one rule of the lists and switches sorting on, so rows added later
+// (a finished URL's result) take their place.
 void sortOnHeaderClick(QTreeWidget *list)
 {
-    list->header()->setSectionsClickable(true);
-    QObject::connect(list->header(), &QHeaderView::sectionClicked, list, [list](int column) {
-        const Qt::SortOrder order = Platform::nextClickSortOrder(list);
-        list->setSortingEnabled(true);
-        list->sortItems(column, order);
-    });
+    Platform::sortOnHeaderClick(list);
+    QObject::connect(list->header(), &QHeaderView::sectionClicked, list, [list] { list->setSortingEnabled(true); });
 }
 
 } // namespace
@@ -139,11 +140,12 @@ frmSubmit *frmSubmit::Display(QWidget *mainWindow, EngineNames selectedEngines,
 frmSubmit *frmSubmit::Display(QWidget *mainWindow, EngineListView *selectedEngines)
 {
     QPointer<EngineListView> list = selectedEngines;
-    // The run takes the engines in the list's order, sorted on its first column.
+    // The run takes the engines in the list's order, sorted on its first column; the list's
+    // header shows that order, so a click on that column next reverses it.
     EngineNames names = [list] {
         if (!list)
             return QStringList();
-        list->sortItems(0, Qt::AscendingOrder);
+        list->sortByColumn(0, Qt::AscendingOrder);
         return list->names();
     };
     clsSubmit::EngineLookup engines = [](const QString &name) -> const clsEngines * {
@@ -258,8 +260,8 @@ QWidget *frmSubmit::buildResultsTab()
     auto *tab = new QWidget;
     auto *layout = new QVBoxLayout(tab);
     layout->addWidget(new QLabel(u"Please select a web site in the list and press the 'View Report' button to see its report in your browser."_s));
-    // The status column is wide enough for "Finish: 2 succeeded, 4 failed".
-    lsvReport = newList({u"URL"_s, u"Web Site"_s, u"Status"_s}, {2 / 5.0, 1 / 5.0, 2 / 5.0});
+    // The status column is wide enough for "Canceled: 10 succeeded, 20 failed, 300 not sent".
+    lsvReport = newList({u"URL"_s, u"Web Site"_s, u"Status"_s}, {1.5 / 5, 0.8 / 5, 2.7 / 5});
     sortOnHeaderClick(lsvReport);
     layout->addWidget(lsvReport);
     auto *buttons = new QHBoxLayout;

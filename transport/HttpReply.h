@@ -1,7 +1,7 @@
 #pragma once
-// Reading an HTTP/1.0 reply header, shared by the page fetch and the submission: where to
-// connect, the status line, header fields and the header's end. Each caller keeps what it
-// reads in its own state and decides what an unreadable value means for it.
+// The pieces of an HTTP/1.0 reply header: where to connect, the status line, header fields and
+// the header's end. HttpReplyReader puts them together into the one rule of a whole reply; each
+// caller decides what an unreadable status code means for it.
 #include <optional>
 #include <utility>
 

@@ -716,21 +716,136 @@ TEST_F(Builder, AMergeAfterAnUnreadableCustomFileChangesNoDatabaseFile)
     EXPECT_EQ(customFile(), utf16);
 }
 
-// Category items of the user's own file come back as they were read when another engine
-// changes, also items holding ">".
+// Category items of the user's own file come back as they were read, also items holding ">",
+// whether another engine or their own is saved; only an item the user changed is written anew.
 TEST_F(Builder, UneditedCategoryItemsAreWrittenBackAsRead)
 {
-    closeBuilder();
     const QByteArray categories = crlf({"[Hand]", "Music=Arts > Music", "  Theatre=Stage  ", "", ""});
-    env.writeFile(enginePath(u"vqzengc.dat"_s), crlf({"Name=Hand", "Category=Y", "Action=http://h.example/", "",
-                                                      "Name=Other", "Category=N", "Action=http://o.example/"}));
-    env.writeFile(enginePath(u"catcus.dat"_s), categories);
-    openBuilder();
-    TestSupport::clickRow(b->lstEngines, b->lstEngines->item(1));
-    TestSupport::clickTab(b->SSTab1, frmEngineBuilder::SettingsTab);
-    QTest::keyClicks(b->txtLanguage, u"French"_s);
-    press(u"Save"_s);
+    struct Case {
+        const char *name;
+        int entry;           // the engine saved
+        const char *row;     // the mapping row given a value, or none
+        const char *value;
+        QByteArray written;
+    };
+    const Case cases[] = {
+        {"another engine saved", 1, nullptr, nullptr, categories},
+        {"its own engine saved unchanged", 0, nullptr, nullptr, categories},
+        {"its own engine given a new mapping", 0, "Retail", "Shops",
+         crlf({"[Hand]", "Music=Arts > Music", "  Theatre=Stage  ", "Retail=Shops", "", ""})},
+        {"its own item changed", 0, "Music", "Tunes", crlf({"[Hand]", "Music=Tunes", "  Theatre=Stage  ", "", ""})},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        closeBuilder();
+        env.writeFile(enginePath(u"vqzengc.dat"_s), crlf({"Name=Hand", "Category=Y", "Action=http://h.example/", "",
+                                                          "Name=Other", "Category=N", "Action=http://o.example/"}));
+        env.writeFile(enginePath(u"catcus.dat"_s), categories);
+        openBuilder();
+        TestSupport::clickRow(b->lstEngines, b->lstEngines->item(c.entry));
+        if (c.entry == 0) {
+            EXPECT_EQ(mapping(u"Music"_s)->text(1), u"Arts > Music"_s);
+        }
+        if (c.row) {
+            TestSupport::clickTab(b->SSTab1, frmEngineBuilder::CategoryTab);
+            TestSupport::clickRow(b->lsvCategory, mapping(QString::fromLatin1(c.row)));
+            b->txtEngineCategory->selectAll();
+            QTest::keyClicks(b->txtEngineCategory, QString::fromLatin1(c.value));
+            clickOn(b->cmdUpdateCategory);
+        }
+        TestSupport::clickTab(b->SSTab1, frmEngineBuilder::SettingsTab);
+        QTest::keyClicks(b->txtLanguage, u"French"_s);
+        press(u"Save"_s);
+        closeBuilder();
+        EXPECT_EQ(TestEnvironment::readFile(enginePath(u"catcus.dat"_s)), c.written);
+        EXPECT_TRUE(customFile().contains("Language=French\r\n"));
+        openBuilder();
+    }
+}
+
+// A merged engine the user deleted and merged away is the user's name again at once, in the
+// next window and after a restart; an update whose engine database holds that name takes it.
+TEST_F(Builder, ADeletedMergedEngineCanBeMadeAgainUntilTheDatabaseHoldsItsName)
+{
+    installSample();
+    env.dialogs.answerInput(u"Mine"_s);
+    ASSERT_TRUE(saveNew(u"Mine"_s));
+    const auto merge = [this] {
+        env.dialogs.answerMessage(Platform::Yes);
+        env.dialogs.answerMessage(Platform::Ok);
+        press(u"Merge"_s);
+    };
+    merge();
     closeBuilder();
-    EXPECT_EQ(TestEnvironment::readFile(enginePath(u"catcus.dat"_s)), categories);
-    EXPECT_TRUE(customFile().contains("Language=French\r\n"));
+    const auto restart = [this] { ASSERT_TRUE(main->loadEngineCategory() && main->loadEngines()); };
+    restart();
+    ASSERT_TRUE(myEngines().contains(u"mine"_s));
+    openBuilder();
+    TestSupport::clickRow(b->lstEngines, b->lstEngines->item(0));
+    env.dialogs.answerMessage(Platform::Yes);
+    press(u"Delete"_s);
+    merge();
+    ASSERT_FALSE(TestEnvironment::readFile(enginePath(u"vqzeng5.dat"_s)).contains("Name=Mine"));
+    // New under the name: true when it is taken, false after the refusal's box.
+    const auto newIsAccepted = [this](const QString &name, bool refusalExpected = false) {
+        env.dialogs.clearLog();
+        env.dialogs.answerInput(name);
+        if (refusalExpected)
+            env.dialogs.answerMessage(Platform::Ok);
+        press(u"New"_s);
+        const bool refused = env.dialogs.shown().size() == 2 && env.dialogs.shown()[1].title == u"New Engine"_s;
+        return !refused && b->txtEngineName->text() == name;
+    };
+    EXPECT_TRUE(newIsAccepted(u"MINE"_s)) << "in the window that merged";
+    closeBuilder();
+    openBuilder();
+    EXPECT_TRUE(newIsAccepted(u"mine"_s)) << "in the next window";
+    closeBuilder();
+    restart();
+    openBuilder();
+    EXPECT_TRUE(newIsAccepted(u"Mine"_s)) << "after a restart";
+    closeBuilder();
+
+    // An update brings an engine database that holds the name.
+    writeEngineFile(u"vqzeng5.dat"_s, "Name=Mine\r\nAction=http://vendor.example/\r\nEND:Version 6.0\r\n");
+    restart();
+    openBuilder();
+    EXPECT_FALSE(newIsAccepted(u"Mine"_s, true)) << "after an update";
+}
+
+// An own engine named like an engine of the engine database is saved and merged, and the user is
+// told there that the program loads the database's engine of that name.
+TEST_F(Builder, AnOwnEngineNamedLikeADatabaseEngineIsSaidAtSaveAndMerge)
+{
+    installSample();
+    closeBuilder();
+    env.writeFile(enginePath(u"vqzengc.dat"_s), crlf({"Name=Alpha Search", "Action=http://mine.example/", "",
+                                                      "Name=Mine", "Action=http://m.example/"}));
+    ASSERT_TRUE(main->loadEngineCategory() && main->loadEngines());
+    openBuilder();
+    const QString held = u"The engine database already holds an engine named \"Alpha Search\""_s;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "before the merge" : "after the merge and a restart");
+        env.dialogs.clearLog();
+        TestSupport::clickRow(b->lstEngines, b->lstEngines->item(1));
+        env.dialogs.answerMessage(Platform::Ok);
+        press(u"Save"_s);
+        EXPECT_TRUE(env.dialogs.shown().isEmpty());
+        TestSupport::clickRow(b->lstEngines, b->lstEngines->item(0));
+        TestSupport::clickTab(b->SSTab1, frmEngineBuilder::SettingsTab);
+        b->txtLanguage->setText(u"Mine"_s + QString::number(round));
+        press(u"Save"_s);
+        ASSERT_EQ(env.dialogs.shown().size(), 1);
+        EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(held)) << env.dialogs.shown()[0].prompt.toStdString();
+        EXPECT_EQ(record(0).Language, u"Mine"_s + QString::number(round));
+        env.dialogs.answerMessage(Platform::Yes);
+        env.dialogs.answerMessage(Platform::Ok);
+        press(u"Merge"_s);
+        EXPECT_TRUE(env.dialogs.shown().last().prompt.startsWith(u"Merge engine data is completed."_s));
+        EXPECT_TRUE(env.dialogs.shown().last().prompt.contains(held));
+        closeBuilder();
+        ASSERT_TRUE(main->loadEngineCategory() && main->loadEngines());
+        EXPECT_EQ(myEngines().find(u"Alpha Search"_s)->Action, u"http://www.alpha-search.example/cgi-bin/add"_s);
+        openBuilder();
+    }
 }

@@ -85,6 +85,10 @@ TEST_F(NewsTest, RepliesAreStoredAndShownByTheirDate)
         {"a reply without Title=", kOlder, 200, "[News]\r\nDate=2026-12-24\r\nMessage=x", "No New Message !",
          u"Older news"_s, u"Old message\r\n"_s, false},
         {"status 203", kOlder, 203, kNews, "No New Message !", u"Older news"_s, u"Old message\r\n"_s, false},
+        // Without a stored message the window ends as a failed check does: nothing shown, the
+        // button back.
+        {"a web page and no stored file", "", 200, "<html><body>Not here</body></html>", "No New Message !", QString(),
+         QString(), false},
         {"a date far into the text", kOlder, 200,
          "[News]\r\nTitle=Big\r\nPad=" + QByteArray(40000, 'x') + "\r\nDate=2026-12-31\r\nMessage=after the padding",
          nullptr, u"Big"_s, u"after the padding\r\n"_s, true},
@@ -99,13 +103,20 @@ TEST_F(NewsTest, RepliesAreStoredAndShownByTheirDate)
         server.replyWith(LoopbackServer::httpReply(c.status, c.reply));
         if (c.box)
             env.dialogs.answerMessage(Platform::Ok);
-        frmNews *news = open();
-        ASSERT_TRUE(settled(news));
+        const qsizetype before = server.requests().size();
+        frmNews *news = frmNews::instance();
+        ASSERT_TRUE(TestSupport::showWindow(news));
+        // The check has been answered: a title other than the checking one, or none at all.
+        ASSERT_TRUE(Platform::waitUntil([&] {
+            return server.requests().size() > before && !frmHTTP::loadedInstance()
+                   && news->lblTitle->text() != u"Checking New Message ..."_s;
+        }, 5000));
         EXPECT_EQ(env.dialogs.prompts(), c.box ? QStringList{QString::fromLatin1(c.box)} : QStringList());
         EXPECT_EQ(news->lblTitle->text(), c.title);
         EXPECT_EQ(message(news), c.message);
         EXPECT_EQ(TestSupport::TestEnvironment::readFile(newsFile()), c.storesReply ? c.reply + "\r\n" : c.storedBefore);
-        EXPECT_FALSE(news->cmdNewMessage->isEnabled());
+        // A reply that is no news ends the check as a failed one does: the button comes back.
+        EXPECT_EQ(news->cmdNewMessage->isEnabled(), !c.storesReply);
         EXPECT_TRUE(news->Check1->isChecked());
         TestSupport::clickOn(news->cmdClose);
         Platform::waitUntil([] { return !frmNews::loadedInstance(); }, 1000);
@@ -271,4 +282,26 @@ TEST_F(NewsTest, AHugeTitleIsShownCutAndBrokenAtEveryOpening)
     for (const QString &line : lines)
         EXPECT_LE(line.size(), NewsText::kMaxTitleLineChars);
     EXPECT_EQ(NewsText::shownTitle(u"a\nb"_s), u"a\nb"_s);
+}
+
+// A long title breaks at blanks, and inside a word only when the word is longer than a line.
+TEST_F(NewsTest, TheTitleBreaksAtBlanks)
+{
+    const QString words = u"Engine data for the redesigned directories is ready: update your engine data today"_s;
+    const QString longWord = QString(70, u'w');
+    const struct { QString title, shown; } cases[] = {
+        {words, u"Engine data for the redesigned directories is ready: update your\nengine data today"_s},
+        {u"Short title"_s, u"Short title"_s},
+        {u"a "_s + longWord + u" b"_s, u"a\n"_s + longWord.left(64) + u"\n"_s + longWord.mid(64) + u" b"_s},
+        {QString(64, u'x') + u" y"_s, QString(64, u'x') + u"\ny"_s},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(NewsText::shownTitle(c.title), c.shown) << c.title.toStdString();
+
+    setCheckAtOpen("0");
+    env.writeFile(newsFile(), "[News]\r\nTitle=" + words.toLatin1() + "\r\nDate=2026-12-03\r\nMessage=short\r\n");
+    frmNews *news = open();
+    ASSERT_TRUE(settled(news));
+    EXPECT_EQ(news->lblTitle->text(), cases[0].shown);
+    delete news;
 }

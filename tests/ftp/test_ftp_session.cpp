@@ -461,6 +461,15 @@ TEST_F(FtpTest, BusyGuardDisconnectAndCloseDuringAWait)
     EXPECT_EQ(w->dsSocket1.state(), Platform::DsSocket::kStateClosed);
     EXPECT_EQ(w->dsSocket2.state(), Platform::DsSocket::kStateClosed);
 
+    // Disconnect during a listing: no box about the listing it cut short.
+    loginAndList();
+    server.silentVerbs = {u"LIST"_s};
+    QTimer::singleShot(300, w.data(), [&] { TestSupport::clickOn(w->btnConnect); });
+    TestSupport::clickOn(w->btnList);
+    EXPECT_TRUE(within(kStepMs, [&] { return idle() && w->btnConnect->text() == u"&Connect"_s; }));
+    EXPECT_EQ(log().last(), u"Listing of / failed ("_s + server.hostPort() + u"): the connection was closed"_s);
+    server.silentVerbs = {u"STOR"_s};
+
     // Close during a wait, before the server asked for the file's bytes: the window goes once the
     // wait has returned; a fresh one starts clean.
     loginAndList();

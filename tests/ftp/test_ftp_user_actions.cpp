@@ -36,6 +36,15 @@ TEST_F(FtpTest, SendFileWaitsUntilTheServerIsInTheFolderThePathBoxShows)
         server.stored.clear();
         return landed;
     });
+    // A blank path box: the file goes to the folder the server is in, which the box shows again.
+    connectAs(server.hostPort(), server.user, server.password, u"/pages"_s);
+    ASSERT_TRUE(waitListed(u"/pages"_s));
+    w->txtRemotePath->clear();
+    const int folderChanges = countSent(u"CWD"_s);
+    ASSERT_TRUE(upload());
+    EXPECT_EQ(server.stored.keys(), QStringList{u"/pages/a.txt"_s});
+    EXPECT_EQ(w->txtRemotePath->text(), u"/pages"_s);
+    EXPECT_EQ(countSent(u"CWD"_s), folderChanges);
 }
 
 TEST_F(FtpTest, ASingleClickOnlySelectsWhateverTheDesktopSetting)

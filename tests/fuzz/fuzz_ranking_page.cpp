@@ -1,6 +1,7 @@
 // Any result page and any engine markers: next-page discovery and page analysis never crash,
 // positions run on from the count before the page, no more anchors are counted than openers
-// stand on the page, the link limit holds, and a next address is empty or absolute.
+// stand on the page, those kept are bounded, the link limit holds, and a next address is empty
+// or absolute.
 #include "core/modCommonHtml.h"
 #include "platform/Codec1252.h"
 #include "ranking/clsRanking.h"
@@ -61,11 +62,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qint32 linkLimit = static_cast<qint32>(size % 7) * 10;
     const PageAnalysis analysis = clsRanking::analysePage(engine, page, QStringLiteral("www.site.example"),
                                                           linksBefore, linkLimit);
-    if (analysis.anchors.size() > openers || (analysis.noDocuments && !analysis.anchors.isEmpty()))
+    if (analysis.counted > openers || analysis.anchors.size() > analysis.counted || analysis.matched > analysis.counted
+        || (analysis.noDocuments && analysis.counted > 0))
         std::abort();
-    qint32 expected = linksBefore;
-    for (const RankedAnchor &anchor : analysis.anchors)
-        if (anchor.position != ++expected || (linkLimit > 0 && anchor.position > std::max(linkLimit, linksBefore + 1)))
+    // The anchors kept are the first ones counted, then some naming the site: positions rise.
+    qint32 last = linksBefore;
+    for (qsizetype i = 0; i < analysis.anchors.size(); ++i) {
+        const RankedAnchor &anchor = analysis.anchors[i];
+        if ((i < AnchorBudget::kAnchors ? anchor.position != last + 1 : anchor.position <= last)
+            || anchor.position > linksBefore + analysis.counted
+            || (linkLimit > 0 && anchor.position > std::max(linkLimit, linksBefore + 1))
+            || anchor.anchor.size() > AnchorBudget::kMaxAnchorChars)
             std::abort();
+        last = anchor.position;
+    }
     return 0;
 }

@@ -259,15 +259,3 @@ TEST_F(ReportsListTest, ViewReportOpensOnlyAnExistingHtmlFile)
     EXPECT_EQ(urls().size(), 3);
 }
 
-TEST_F(ReportsListTest, EveryColumnClickFlipsTheOneOrder)
-{
-    openWithReports();
-    TestSupport::showPageOf(w->SSTab1, w->lsvReports);
-    TestSupport::clickHeader(w->lsvReports, 0);
-    EXPECT_EQ(urls().first(), QStringLiteral("http://gone.example/"));
-    TestSupport::clickHeader(w->lsvReports, 0);
-    EXPECT_EQ(urls().first(), QStringLiteral("http://a.example/"));
-    TestSupport::clickHeader(w->lsvReports, 1);   // by the date text, descending: month names sort as text
-    EXPECT_EQ(w->lsvReports->topLevelItem(0)->text(1), QStringLiteral("Mar 01, 2026 10:00"));
-    EXPECT_EQ(w->lsvReports->topLevelItem(2)->text(1), QStringLiteral("Feb 10, 2026 09:15"));
-}

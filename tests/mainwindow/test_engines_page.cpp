@@ -161,18 +161,6 @@ TEST_F(EnginesPageTest, EngineTypeListsTheCheckedBoxesInOrder)
     }
 }
 
-TEST_F(EnginesPageTest, ColumnClicksFlipTheOrder)
-{
-    showOnEnginesPage(w->lsvEngines);
-    TestSupport::clickHeader(w->lsvEngines, 0);
-    EXPECT_EQ(engineNames().first(), QStringLiteral("Misc One"));
-    TestSupport::clickHeader(w->lsvEngines, 0);
-    EXPECT_EQ(engineNames().first(), QStringLiteral("Dir One"));
-    clickOnEngines(w->cmdSelectEngine[1]);
-    TestSupport::clickHeader(w->lsvSelectedEngines, 1);   // by type, descending
-    EXPECT_EQ(selectedNames().first(), QStringLiteral("Misc One"));
-}
-
 TEST_F(EnginesPageTest, SavingTheSelectionAddsTheExtensionAndAsksBeforeReplacing)
 {
     click(QStringLiteral("Root\\Shops"));

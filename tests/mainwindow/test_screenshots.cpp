@@ -46,6 +46,7 @@ TEST_F(Screenshots, EveryPageOfTheMainWindow)
     clickOnEngines(w->cmdSelectEngine[1]);
     shoot(QStringLiteral("09-engines"));
     w->resize(1400, 900);
+    TestSupport::clickHeader(w->lsvEngines, 1);   // sorted by type, ascending at the first click
     shoot(QStringLiteral("10-engines-wide"));
 }
 
@@ -65,6 +66,10 @@ TEST_F(Screenshots, TheSubmissionWindowsLists)
         emit submit->scheduler()->connectionRowChanged(socket, engines[socket - 1], QStringLiteral("Connecting ..."),
                                                        QStringLiteral("Connecting"));
     shoot(submit, QStringLiteral("12-submit-urls-and-connections"));
+    // Submit, then Stop before the first engine was sent: the results tab counts them apart.
+    TestSupport::clickOnPage(submit->SSTab1, submit->cmdSubmit);
+    TestSupport::clickOnPage(submit->SSTab1, submit->cmdSubmit);
+    shoot(submit, QStringLiteral("12b-submit-results-stopped"));
     delete submit;
     Platform::setBusyPointer(false);
 }

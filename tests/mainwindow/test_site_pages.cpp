@@ -2,6 +2,8 @@
 // choice of the URL page, and the check of the fields before a site is saved.
 #include "support/LoopbackServer.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +17,7 @@
 #include "platform/CommonControls.h"
 #include "platform/EventLoop.h"
 #include "platform/KeyedListView.h"
+#include "platform/LongWordWrap.h"
 #include "sitedata/EngineListView.h"
 #include "sitedata/MainObjectFixture.h"
 #include "support/UserInput.h"
@@ -199,6 +202,65 @@ TEST_F(SiteDetails, FetchedWordsOfAnyLengthAreBoundedAndWrapAnywhere)
     QTest::keyClicks(w->txtSiteKeywords, u"shoes boots"_s);
     EXPECT_EQ(w->txtSiteKeywords->toPlainText(), u"shoes boots"_s);
     EXPECT_NE(w->txtSiteKeywords->wordWrapMode(), QTextOption::WrapAnywhere);
+}
+
+// The wrap of a box follows each edit of the user's: a long word pasted, shortened with
+// Backspace, lengthened by typing, split with Enter, joined again, typed over, undone and
+// redone, and two words joined into a long one. The box holds other lines too.
+TEST_F(SiteDetails, TheWrapFollowsEveryEditOfALongWord)
+{
+    constexpr int kLong = LongWordWrap::kLongWordChars;
+    QPlainTextEdit *box = w->txtSiteDescription;
+    TestSupport::showPageOf(w->SSTab1, box);
+    TestSupport::clickOn(box);
+    for (const QString &line : {u"Hand-made shoes"_s, u"for every walk"_s}) {
+        QTest::keyClicks(box, line);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+    QTest::keyClicks(box, u"Walk far "_s);
+    const auto key = [box](Qt::Key key, Qt::KeyboardModifiers modifiers = {}, int times = 1) {
+        return [=] {
+            for (int n = 0; n < times; ++n)
+                QTest::keyClick(box, key, modifiers);
+        };
+    };
+    const auto paste = [box](const QString &text) {
+        return [=] {
+            QApplication::clipboard()->setText(text);
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        };
+    };
+    const auto anywhere = QTextOption::WrapAnywhere;
+    const auto atBlanks = QTextOption::WrapAtWordBoundaryOrAnywhere;
+    const struct {
+        const char *edit;
+        std::function<void()> act;
+        QTextOption::WrapMode mode;
+    } steps[] = {
+        {"short words typed", key(Qt::Key_A), atBlanks},
+        {"a long word pasted", paste(QString(kLong, u'w')), anywhere},
+        {"Backspace to the longest short word", key(Qt::Key_Backspace), atBlanks},
+        {"one letter typed", key(Qt::Key_W), anywhere},
+        {"split with Enter", [&] { key(Qt::Key_Left, {}, 500)(); key(Qt::Key_Return)(); }, atBlanks},
+        {"joined with Backspace", key(Qt::Key_Backspace), anywhere},
+        {"typed over", [&] { key(Qt::Key_End, Qt::ControlModifier)();
+                             key(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier)(); key(Qt::Key_X)(); }, atBlanks},
+        {"undone", key(Qt::Key_Z, Qt::ControlModifier), anywhere},
+        {"redone", key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier), atBlanks},
+        {"two words joined by Delete", [&] { key(Qt::Key_End, Qt::ControlModifier)();
+                                             paste(u" "_s % QString(kLong / 2 + 1, u'a') % u' ' % QString(kLong / 2 + 1, u'b'))();
+                                             key(Qt::Key_Left, {}, kLong / 2 + 2)(); key(Qt::Key_Delete)(); }, anywhere},
+        {"cut away with the lines above it", [&] { key(Qt::Key_End, Qt::ControlModifier)();
+                                                   key(Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier)();
+                                                   key(Qt::Key_X, Qt::ControlModifier)(); }, atBlanks},
+        {"pasted back", key(Qt::Key_V, Qt::ControlModifier), anywhere},
+    };
+    for (const auto &step : steps) {
+        step.act();
+        EXPECT_EQ(box->wordWrapMode(), step.mode) << step.edit;
+    }
+    const QString joined = QString(kLong / 2 + 1, u'a') + QString(kLong / 2 + 1, u'b');
+    EXPECT_EQ(box->toPlainText(), u"Hand-made shoes\nfor every walk\nWalk far x "_s + joined);
 }
 
 TEST_F(SiteDetails, LocalFileGoesToTheBoxAndToTheSelectedRowOnly)

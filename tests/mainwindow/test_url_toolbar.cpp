@@ -1,4 +1,4 @@
-// The URL list of the site pages: row click, Delete, sorting and every toolbar command, with the
+// The URL list of the site pages: row click, Delete and every toolbar command, with the
 // two add-URL dialogs opened from the toolbar and page fetches from servers on 127.0.0.1.
 #include "support/LoopbackServer.h"
 
@@ -149,16 +149,6 @@ TEST_F(UrlList, RowClickShowsTheLocalFileAndItsMetaTags)
     EXPECT_EQ(w->txtURLKeyword->toPlainText(), QString());
     EXPECT_EQ(w->txtURLDescription->toPlainText(), QString());
     EXPECT_EQ(label(0), u"Title: (15 chars)"_s);
-}
-
-TEST_F(UrlList, ColumnClickSortsDescendingThenAscending)
-{
-    for (const char *url : {"http://b.example/", "http://a.example/", "http://c.example/"})
-        addRow(QString::fromLatin1(url));
-    TestSupport::clickHeader(w->lsvSiteURLs, 0);
-    EXPECT_EQ(urlTexts(), QStringList({u"http://c.example/"_s, u"http://b.example/"_s, u"http://a.example/"_s}));
-    TestSupport::clickHeader(w->lsvSiteURLs, 0);
-    EXPECT_EQ(urlTexts(), QStringList({u"http://a.example/"_s, u"http://b.example/"_s, u"http://c.example/"_s}));
 }
 
 TEST_F(UrlList, AddUrlAddsTheAnswerOnceAndCancelAddsNothing)

@@ -72,14 +72,20 @@ protected:
         }
         TestSupport::TestEnvironment::writeFile(rankingEngineFilePath(), text);
     }
-    // A profile "Shop" ranking www.shop.example over the ticked rows (from 1).
-    void writeProfile(const QList<int> &ticked, const QByteArray &value = "3", const QByteArray &type = "0")
+    // A profile ranking www.shop.example over the ticked rows (from 1).
+    static QByteArray profileText(const QByteArray &name, const QList<int> &ticked, const QByteArray &value = "3",
+                                  const QByteArray &type = "0")
     {
-        QByteArray text = "[Shop]\r\nURL=www.shop.example\r\nKeyword=web tools\r\nType=" + type + "\r\nValue=" + value
-                          + "\r\n";
+        QByteArray text = "[" + name + "]\r\nURL=www.shop.example\r\nKeyword=web tools\r\nType=" + type
+                          + "\r\nValue=" + value + "\r\n";
         for (int row = 1; row <= 8; ++row)
             text += "Engine" + QByteArray::number(row) + "=" + (ticked.contains(row) ? "True" : "False") + "\r\n";
-        TestSupport::TestEnvironment::writeFile(profileFile(), text);
+        return text;
+    }
+    // The profile "Shop" alone.
+    void writeProfile(const QList<int> &ticked, const QByteArray &value = "3", const QByteArray &type = "0")
+    {
+        TestSupport::TestEnvironment::writeFile(profileFile(), profileText("Shop", ticked, value, type));
     }
     // The request lines the server saw, in order.
     QStringList requestLines() const

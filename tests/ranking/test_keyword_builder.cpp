@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace Qt::StringLiterals;
 using TestSupport::LoopbackServer;
@@ -180,9 +181,15 @@ TEST_F(KeywordBuilder, CommaOptionAndFewerLinksThanSlots)
     const QByteArray h = host.toLatin1();
     anchors = "<a href=http://" + h + "/s1>1</a><a href=http://" + h + "/s3>3</a><a href=http://" + h + "/s2>2</a>";
     open();
+    qsizetype added = 0;
+    QObject::connect(w->txtKeywordList->document(), &QTextDocument::contentsChange, w,
+                     [&added](int, int, int chars) { added += chars; });
     TestSupport::clickOn(w->Option1[1]);
     run(u"line\r\nbreak"_s);
     EXPECT_EQ(box(), u"\r\nseo,web,promotion\r\na,b\r\n"_s);
+    // Each site's keywords are appended: the list is never set, and laid out, again whole (the
+    // one character more is the empty list's line, cleared at the start).
+    EXPECT_EQ(added, w->txtKeywordList->toPlainText().size() + 1);
     EXPECT_EQ(status(), u"Done"_s);
     EXPECT_EQ(requestedPaths(), QStringList({u"/search?q=line+break&n=10"_s, u"/s1"_s, u"/s3"_s, u"/s2"_s}));
     EXPECT_EQ(env.dialogs.shown().size(), 1);

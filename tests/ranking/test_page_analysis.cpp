@@ -151,6 +151,27 @@ TEST_F(PageAnalysisTest, PositionsGoOnOverPagesUpToTheLinkLimit)
     }
 }
 
+// However many anchors a page holds and however long one is, the analysis keeps the first ones
+// counted and the first ones naming the site, each cut to its bound, and counts all of them.
+TEST_F(PageAnalysisTest, OnlyABoundedShareOfTheAnchorsIsKept)
+{
+    AnchorBudget budget;
+    const PageAnalysis first = clsRanking::analysePage(engine(), resultPage(1200, {1100, 1101}), kSite, 0, 0, budget);
+    EXPECT_EQ(first.counted, 1200);
+    EXPECT_EQ(first.matched, 2);
+    EXPECT_EQ(first.anchors.size(), AnchorBudget::kAnchors + 2);
+    EXPECT_EQ(positions(first, true), QList<qint32>({1100, 1101}));
+
+    const QString longAnchor = QStringLiteral("<ol><a href=http://x/>") + QString(10000, u'x')
+                               + QStringLiteral("www.shop.example</a><a href=http://y/>y</a></ol>");
+    const PageAnalysis second = clsRanking::analysePage(engine(), longAnchor, kSite, first.counted, 0, budget);
+    EXPECT_EQ(second.counted, 2);
+    ASSERT_EQ(second.anchors.size(), 1);   // the match; the budget of first anchors is spent
+    EXPECT_EQ(second.anchors[0].position, 1201);
+    EXPECT_EQ(second.anchors[0].anchor.size(), AnchorBudget::kMaxAnchorChars);
+    EXPECT_EQ(budget.matches, AnchorBudget::kMatches - 3);
+}
+
 // The search jumps between the places of a needle's first character that is no letter; it must
 // find what the plain scan finds.
 TEST(RankingSearchTest, FindsWhatThePlainScanFinds)

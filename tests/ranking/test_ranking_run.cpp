@@ -2,10 +2,12 @@
 // each engine fetches, redirects, failures, the proxy, cancel and the pages left behind.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "RankingWindowFixture.h"
 #include "platform/modBase64Encode.h"
+#include "ranking/RankingRunRecord.h"
 #include "transport/frmHTTP.h"
 
 using namespace Qt::StringLiterals;
@@ -29,7 +31,7 @@ protected:
         writeEngines(engines);
         input = RankingInput();
         for (const RankingEngine &engine : readRankingEngineFile(rankingEngineFilePath()).engines)
-            input.rows.push_back({engine, ticked.contains(int(input.rows.size()) + 1), {}, {}});
+            input.rows.push_back({engine, ticked.contains(int(input.rows.size()) + 1)});
         input.keywords = u"web tools"_s;
         input.site = u"www.shop.example"_s;
         input.pagesMode = type == "0";
@@ -180,20 +182,26 @@ TEST_F(RankingRun, FailedRequestsShowFailedAndAnErrorStatusIsAPage)
     EXPECT_EQ(env.dialogs.prompts().size(), 1);   // the completion box only
 }
 
-// The report folder cannot be made where a file stands: nothing is requested.
-TEST_F(RankingRun, AReportFolderThatCannotBeMadeEndsTheStartWithItsBox)
+// The report folder cannot be made where a file stands, or the run cannot be recorded in it:
+// nothing is requested.
+TEST_F(RankingRun, AFolderOrRecordThatCannotBeWrittenEndsTheStartWithItsBox)
 {
     openShop({{"Alpha Search"}}, {1});
     TestSupport::TestEnvironment::writeFile(env.programFolder() + u"blocker"_s, "a file");
-    input.reportFolder = env.programFolder() + u"blocker/Shop/"_s;
-    env.dialogs.answerMessage(Platform::Ok);
-    run.StartSearch(input);
-    EXPECT_FALSE(run.isRunning());
-    EXPECT_EQ(idles, 1);
-    ASSERT_EQ(env.dialogs.shown().size(), 1);
-    EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"RankingConnect_Error: "_s));
-    EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
-    EXPECT_EQ(env.dialogs.shown()[0].style, int(Platform::Exclamation));
+    ASSERT_TRUE(QDir().mkpath(folder() + QLatin1String(RankingRunRecord::kFileName)));
+    for (const QString &reportFolder : QStringList{env.programFolder() + u"blocker/Shop/"_s, folder()}) {
+        SCOPED_TRACE(reportFolder.toStdString());
+        input.reportFolder = reportFolder;
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
+        run.StartSearch(input);
+        EXPECT_FALSE(run.isRunning());
+        ASSERT_EQ(env.dialogs.shown().size(), 1);
+        EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"RankingConnect_Error: "_s));
+        EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
+        EXPECT_EQ(env.dialogs.shown()[0].style, int(Platform::Exclamation));
+    }
+    EXPECT_EQ(idles, 2);
     EXPECT_TRUE(TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s).contains("RankingConnect_Error: "));
     Platform::waitUntil([] { return false; }, 200);
     EXPECT_TRUE(server.requests().isEmpty());
@@ -245,25 +253,6 @@ TEST_F(RankingRun, CancelMarksEveryRowNotCompletedAndANewStartRunsUndisturbed)
     ASSERT_TRUE(runToEnd());
     EXPECT_EQ(cell(1, 3) + u'|' + cell(1, 1), u"Completed|3"_s);
     EXPECT_EQ(server.requests().size(), 4);
-}
-
-// Pages of an earlier version go too, so a report reads this run's pages only; the report and
-// a user's file stay.
-TEST_F(RankingRun, ASecondShorterRunDeletesOnlyThePagesOfItsEngines)
-{
-    openShop({{"Alpha Search"}, {"Beta"}}, {1});
-    ASSERT_TRUE(runToEnd());
-    ASSERT_TRUE(QFileInfo::exists(pageFile(u"Alpha Search"_s, 3)));
-    for (const QString &file : QStringList{pageFile(u"Alpha Search"_s, 12), pageFile(u"Beta"_s, 4), folder() + u"Shop.html"_s,
-                                folder() + u"alpha search1.html"_s, folder() + u"beta2.html"_s,
-                                folder() + u"betamax1.html"_s, folder() + u"notes.html"_s})
-        TestSupport::TestEnvironment::writeFile(file, "old");
-    input.pageLinks = u"1"_s;
-    ASSERT_TRUE(runToEnd());
-    QStringList left = QDir(folder()).entryList(QDir::Files);
-    left.sort();
-    EXPECT_EQ(left, (QStringList{RankingReport::savedPageName(u"Alpha Search"_s, 1), u"Shop.html"_s, u"betamax1.html"_s,
-                                 u"notes.html"_s}));
 }
 
 // The profile "alpha1" names its report as engine "Alpha" once named its first page; "Web" page

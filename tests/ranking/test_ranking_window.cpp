@@ -2,6 +2,7 @@
 // profile commands, "&Get Report" and "&View Report", Stop, Enter and Esc, and closing mid-run.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -51,6 +52,17 @@ protected:
     QString columns(int row) const { return cell(row, 1) + u'|' + cell(row, 2) + u'|' + cell(row, 3); }
     QString status() const { return w->StatusBar2->panelText(1); }
     QByteArray report() const { return TestSupport::TestEnvironment::readFile(folder() + u"Shop.html"_s); }
+    // The files of a profile's folder, hidden ones too, sorted.
+    QStringList folderFiles(const QString &profile = u"Shop"_s) const
+    {
+        return QDir(folder(profile)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    // Chooses the profile with the keys, then makes its report with a click.
+    void reportOf(int profile)
+    {
+        TestSupport::chooseItem(w->cboProfile, profile);
+        clickOn(w->Command1[1]);
+    }
     // Answers the end of the run's box and waits for the end.
     bool runAnswering(int answer)
     {
@@ -411,7 +423,7 @@ TEST_F(RankingWindow, EnterAndEscNeverStopARunAndEscClosesAnIdleWindow)
 
 // Run 1 finds the site with all three engines. Run 2 ticks Alpha and Gamma, and Gamma's server
 // redirects in a loop; Yes at its end makes the report at once. Reopened, the window gets the
-// profile's ticks back, and Beta and Gamma, which the last run did not search, say so.
+// profile's ticks back: Beta, which the last run did not search, says so, and Gamma still failed.
 TEST_F(RankingWindow, TheReportStatesOnlyWhatTheLastRunMeasured)
 {
     openShop({1, 2, 3});
@@ -448,9 +460,10 @@ TEST_F(RankingWindow, TheReportStatesOnlyWhatTheLastRunMeasured)
     w->show();
     QApplication::setActiveWindow(w);
     QTest::mouseClick(w->Command1[1], Qt::LeftButton);
-    EXPECT_EQ(columns(1) + u'/' + columns(2) + u'/' + columns(3), u"3|14|/0||Not searched/0||Not searched"_s);
+    EXPECT_EQ(columns(1) + u'/' + columns(2) + u'/' + columns(3), u"3|14|Completed/0||Not searched/0||Failed"_s);
     html = report();
-    EXPECT_EQ(html.count("Not searched"), 2);
+    EXPECT_EQ(html.count("Not searched"), 1);
+    EXPECT_EQ(html.count("Failed"), 1);
     EXPECT_FALSE(html.contains("Not Found"));
     EXPECT_TRUE(html.contains("<b>Page: 2 Position: 14</b>"));
     // The focus stays on "&Get Report": Enter makes the report again, it never closes the window.
@@ -461,12 +474,15 @@ TEST_F(RankingWindow, TheReportStatesOnlyWhatTheLastRunMeasured)
 }
 
 // Every engine fails: the end box names each engine's reason and offers no report, and
-// "&Get Report" then keeps the recorded report rather than write one with no page.
+// "&Get Report" then keeps the recorded report, and the pages it links to, rather than write
+// one with no page.
 TEST_F(RankingWindow, WhenEveryEngineFailsNoReportIsOfferedOrWritten)
 {
     writeEngines({{"Alpha Search", "Link", "http://127.0.0.1:1"}, {"Beta", "Link", "https://127.0.0.1:1"}});
     writeProfile({1, 2});
-    TestSupport::TestEnvironment::writeFile(folder() + u"Shop.html"_s, "recorded report");
+    const QStringList kept = {u"Alpha Search[1].html"_s, u"Shop.html"_s, u"beta1.html"_s};
+    for (const QString &file : kept)
+        TestSupport::TestEnvironment::writeFile(folder() + file, "recorded report");
     open();
     ASSERT_TRUE(runAnswering(Platform::Ok));
     ASSERT_EQ(env.dialogs.shown().size(), 1);
@@ -482,6 +498,7 @@ TEST_F(RankingWindow, WhenEveryEngineFailsNoReportIsOfferedOrWritten)
     clickOn(w->Command1[1]);
     EXPECT_TRUE(env.dialogs.prompts().constLast().startsWith(u"No result page of the last search was found"_s));
     EXPECT_EQ(report(), "recorded report");
+    EXPECT_EQ(folderFiles(), (QStringList{kept[0], kept[1], u"[run].ini"_s, kept[2]}));
     EXPECT_TRUE(env.shellRequests.isEmpty());
     EXPECT_EQ(status(), u"No ranking report was created."_s);
     EXPECT_TRUE(w->Command1[0]->isEnabled() && w->Command1[1]->isEnabled());
@@ -512,6 +529,160 @@ TEST_F(RankingWindow, AFolderOfAnEarlierVersionIsReadUnderItsOldPageNames)
     clickOn(w->Command1[0]);
     EXPECT_TRUE(env.dialogs.prompts().constLast().startsWith(u"RankingConnect_Error: "_s));
     EXPECT_EQ(status(), u"The search could not be started."_s);
+}
+
+// Mid-run the profile box and every field the run read take no click or key; Yes to the end
+// question writes the run's own profile's report, and the other profile gets none.
+TEST_F(RankingWindow, ARunOwnsItsProfileAndTheReportAtItsEnd)
+{
+    writeEngines({{"Alpha Search"}, {"Beta"}});
+    TestSupport::TestEnvironment::writeFile(profileFile(), profileText("Shop", {1}) + profileText("Other", {2}));
+    QList<QPair<QPointer<QTcpSocket>, QByteArray>> held;
+    bool holding = true;
+    server.setHandler([&](QTcpSocket *client, const QByteArray &request) {
+        if (holding)
+            held.append({client, request});
+        else
+            answer(client, request);
+    });
+    open();
+    myPreference().setPromptConnection(0);
+    clickOn(w->Command1[0]);
+    ASSERT_TRUE(server.waitForRequests(1, 3000));
+    clickOn(w->cboProfile);
+    if (QAbstractItemView *list = w->cboProfile->view(); list->isVisible()) {
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    QTest::keyClick(w->cboProfile, Qt::Key_Down);
+    EXPECT_EQ(w->cboProfile->currentText(), u"Shop"_s);
+    EXPECT_EQ(w->engineRow(1)->checkState(0), Qt::Checked);
+    for (QWidget *input : std::initializer_list<QWidget *>{w->cboProfile, w->cboSiteURL, w->txtKeyword, w->Option1[1],
+                                                            w->txtPageLinks, w->lsvRankingEngines})
+        EXPECT_FALSE(input->isEnabled()) << input->metaObject()->className();
+
+    holding = false;
+    for (const auto &[client, request] : held) {
+        if (client)
+            answer(client, request);
+    }
+    env.dialogs.answerMessage(Platform::Yes);
+    ASSERT_TRUE(Platform::waitUntil([this] { return !w->ranking().isRunning(); }, 8000));
+    EXPECT_EQ(env.dialogs.prompts(), QStringList{QString::fromLatin1(kDone)});
+    EXPECT_EQ(env.shellRequests, QStringList{u"open:"_s + folder() + u"Shop.html"_s});
+    EXPECT_TRUE(report().contains("<b>Page: 2 Position: 14</b>"));
+    EXPECT_EQ(profileValue(u"Shop"_s, u"ReportFile"_s), folder() + u"Shop.html"_s);
+    EXPECT_TRUE(profileValue(u"Other"_s, u"ReportFile"_s).isEmpty() && profileValue(u"Other"_s, u"Date"_s).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(folder(u"Other"_s)));
+    EXPECT_TRUE(w->cboProfile->isEnabled() && w->lsvRankingEngines->isEnabled());
+}
+
+// "Other" runs (Beta completes), then "Shop" (Alpha is stopped after its first page, Beta fails
+// after its first): each profile's report tells how its own engines ended, also after the
+// window is closed and opened again.
+TEST_F(RankingWindow, StatusesBelongToTheirProfileAlsoAfterARestart)
+{
+    writeEngines({{"Alpha Search"}, {"Beta"}});
+    TestSupport::TestEnvironment::writeFile(profileFile(), profileText("Shop", {1, 2}) + profileText("Other", {2}));
+    bool shopRun = false;
+    server.setHandler([&](QTcpSocket *client, const QByteArray &request) {
+        const QByteArray path = requestPath(request);
+        if (shopRun && path == "/alpha-search/2")
+            return;   // silent until Stop
+        if (shopRun && path == "/beta/2")
+            return client->disconnectFromHost();   // closed without a reply
+        answer(client, request);
+    });
+    open();
+    TestSupport::chooseItem(w->cboProfile, 1);
+    ASSERT_TRUE(runAnswering(Platform::No));
+    EXPECT_EQ(columns(2), u"3||Completed"_s);
+
+    shopRun = true;
+    TestSupport::chooseItem(w->cboProfile, 0);
+    EXPECT_EQ(columns(2), u"||"_s);   // Other's run is not Shop's
+    myPreference().setPromptConnection(0);
+    clickOn(w->Command1[0]);
+    ASSERT_TRUE(Platform::waitUntil(
+        [this] { return cell(2, 3) == u"Failed"_s && !requestLines().filter(u"/alpha-search/2 "_s).isEmpty(); }, 5000));
+    clickOn(w->Command1[0]);   // Stop
+    EXPECT_EQ(columns(1) + u'/' + columns(2), u"1||Cancelled/1||Failed"_s);
+
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "same window" : "reopened");
+        reportOf(1);
+        EXPECT_EQ(columns(1) + u'/' + columns(2), u"||/3|14|Completed"_s);
+        const QByteArray other = TestSupport::TestEnvironment::readFile(folder(u"Other"_s) + u"Other.html"_s);
+        EXPECT_TRUE(other.contains("Completed") && !other.contains("Failed"));
+        reportOf(0);
+        EXPECT_EQ(columns(1) + u'/' + columns(2), u"1||Cancelled/1||Failed"_s);
+        EXPECT_FALSE(report().contains("Not Found"));
+        w->close();
+        TestSupport::TestEnvironment::dropQueuedCalls();
+        open();
+    }
+    EXPECT_EQ(env.shellRequests.size(), 4);
+}
+
+// Beside the pages of "Top", ".Dot", "Web" (which fails) and "Gamma" (not ticked) lie files of
+// every name shape. The run replaces the pages of the engines that saved a new first page, under
+// both namings, and touches nothing else.
+TEST_F(RankingWindow, OldPagesGoOnlyWhenReplacedAndOnlyTheProgramsOwn)
+{
+    writeEngines({{"Top"}, {".Dot"}, {"Web", "Link", "http://127.0.0.1:1"}, {"Gamma"}});
+    writeProfile({1, 2, 3}, "1");
+    const QStringList replaced = {u"Top[1].html"_s, u"Top[2].html"_s, u"top1.html"_s, u"top2.html"_s, u"top3.html"_s,
+                                  u".Dot[1].html"_s, u".dot1.html"_s};
+    QStringList kept = {u"Web[1].html"_s, u"web1.html"_s, u"web2024.html"_s, u"Gamma[1].html"_s, u"gamma1.html"_s,
+                        u"Shop.html"_s, u"notes.html"_s, u"top10.html"_s, u"Top[4].html"_s, u"Top1.html"_s,
+                        u"TOP[2].html"_s, u"top\u0664.html"_s, u"top01.html"_s, u".top1.html"_s, u"topaz1.html"_s,
+                        u"Topaz[1].html"_s, u".dot[2].html"_s};
+    for (const QString &file : replaced + kept)
+        TestSupport::TestEnvironment::writeFile(folder() + file, "earlier");
+    open();
+    ASSERT_TRUE(runAnswering(Platform::No));
+    EXPECT_EQ(columns(1) + u'/' + columns(2) + u'/' + columns(3), u"1||Completed/1||Completed/0||Failed"_s);
+    kept += {u"Top[1].html"_s, u".Dot[1].html"_s, u"[run].ini"_s};
+    kept.sort();
+    EXPECT_EQ(folderFiles(), kept);
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(pageFile(u"Top"_s, 1)).contains("/top/2"));
+    EXPECT_TRUE(TestSupport::TestEnvironment::readFile(pageFile(u".Dot"_s, 1)).contains("/.dot/2"));
+}
+
+// Profile "web2" names its report as an earlier version named page 2 of engine "Web": the report
+// is neither read nor removed as a page.
+TEST_F(RankingWindow, TheReportIsNeverAPage)
+{
+    writeEngines({{"Web"}});
+    TestSupport::TestEnvironment::writeFile(profileFile(), profileText("web2", {1}));
+    for (const QString &file : {u"web1.html"_s, u"web2.html"_s, u"web3.html"_s})
+        TestSupport::TestEnvironment::writeFile(folder(u"web2"_s) + file, resultPage(1, 3, "web", 1, 4));
+    open();
+    clickOn(w->Command1[1]);
+    EXPECT_EQ(columns(1), u"1|4|"_s);
+    pagesServed = 1;
+    ASSERT_TRUE(runAnswering(Platform::No));
+    EXPECT_EQ(folderFiles(u"web2"_s),
+              (QStringList{u"Web[1].html"_s, u"[run].ini"_s, u"web2.html"_s, u"web3.html"_s}));
+}
+
+// Pages whose every anchor names the site: the row lists the first positions and how many more,
+// and the report lists a bounded share of the results.
+TEST_F(RankingWindow, AReportOfHostilePagesStaysBounded)
+{
+    openShop();
+    QByteArray page = "<!--results-->";
+    for (int i = 1; i <= 600; ++i)
+        page += "<a href=\"http://www.shop.example/p" + QByteArray::number(i) + "\">Shop</A>";
+    for (int n = 1; n <= 3; ++n)
+        TestSupport::TestEnvironment::writeFile(pageFile(u"Alpha Search"_s, n), page);
+    clickOn(w->Command1[1]);
+    EXPECT_EQ(columns(1), u"3|1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 1790 more|"_s);
+    const QByteArray html = report();
+    EXPECT_EQ(html.count("Position: "), AnchorBudget::kAnchors);
+    EXPECT_TRUE(html.contains("<b>Page: 2 Position: 1000</b>"));
+    EXPECT_TRUE(html.contains("<li>(200 more results of this page are not listed)<br>\r\n<br><b>Page 3: </b>"));
+    EXPECT_TRUE(html.contains("<li>(600 more results of this page are not listed)<br>\r\n</ol>"));
 }
 
 } // namespace

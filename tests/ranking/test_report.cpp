@@ -6,6 +6,7 @@
 #include "RankingFixture.h"
 #include "ranking/RankingProfiles.h"
 #include "ranking/RankingReport.h"
+#include "ranking/RankingRunRecord.h"
 #include "support/ExpectedFile.h"
 #include "support/FailingWrites.h"
 
@@ -162,6 +163,42 @@ TEST_F(RankingReportTest, FailedWriteKeepsTheOldReport)
     TestSupport::FailingWrites failing;
     EXPECT_FALSE(RankingReport::writeReport(reportPath(), RankingReport::reportText(input)));
     EXPECT_EQ(TestSupport::TestEnvironment::readFile(reportPath()), before);
+}
+
+// The run record reads back what it wrote; a record the program did not finish, or one edited
+// by hand, reads as engines cancelled with no page, never as pages of a run that did not save them.
+TEST_F(RankingReportTest, TheRunRecordReadsBackAndBrokenRecordsReadSafely)
+{
+    const QString folder = env.programFolder();
+    EXPECT_FALSE(RankingRunRecord::read(folder));
+    const QList<RankingRunRecord::EngineEnd> ends = {
+        {u"Alpha Search"_s, u"Completed"_s, 3}, {u"Beta = B"_s, u"Failed"_s, 1}, {u"Gamma"_s, u"Cancelled"_s, 0}};
+    ASSERT_TRUE(RankingRunRecord::write(folder, ends));
+    const std::optional<QList<RankingRunRecord::EngineEnd>> read = RankingRunRecord::read(folder);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->size(), 3);
+    for (qsizetype i = 0; i < 3; ++i)
+        EXPECT_TRUE((*read)[i].name == ends[i].name && (*read)[i].status == ends[i].status && (*read)[i].pages == ends[i].pages);
+    EXPECT_EQ(RankingRunRecord::find(*read, u"beta = b"_s), &(*read)[1]);
+    EXPECT_FALSE(RankingRunRecord::find(*read, u"Delta"_s));
+
+    const struct {
+        QByteArray text;
+        QString statuses;   // "name:status:pages" of each engine read
+    } cases[] = {
+        {"[Run]\r\nEngines=1\r\n[Engine1]\r\nName=A\r\nStatus=Running\r\nPages=4\r\n", u"A:Cancelled:0"_s},
+        {"[Run]\r\nEngines=3\r\n[Engine1]\r\nName=A\r\nStatus=Completed\r\nPages=-2\r\n", u"A:Completed:0"_s},
+        {"[Run]\r\nEngines=x\r\n[Engine1]\r\nName=A\r\n", QString()},
+        {"", QString()},
+        {QByteArray("\0\xff[Run\r\n", 8), QString()},
+    };
+    for (const auto &c : cases) {
+        TestSupport::TestEnvironment::writeFile(folder + QLatin1String(RankingRunRecord::kFileName), c.text);
+        QStringList statuses;
+        for (const RankingRunRecord::EngineEnd &end : RankingRunRecord::read(folder).value_or(QList<RankingRunRecord::EngineEnd>()))
+            statuses.append(end.name + u':' + end.status + u':' + QString::number(end.pages));
+        EXPECT_EQ(statuses.join(u' '), c.statuses) << c.text.toStdString();
+    }
 }
 
 } // namespace

@@ -112,6 +112,27 @@ TEST_F(ReportPages, FailListOfARunHoldsEachEngineOnceAcrossUrls)
     EXPECT_TRUE(TestSupport::matchesExpectedFile(failFileBytes(), expectedPath("fail_two_urls.eng")));
 }
 
+// Engines a stopped run never sent stand in a table of their own, out of the failed-engine list;
+// a run that sent nothing at all leaves the last run's list as it was.
+TEST_F(ReportPages, AStoppedRunListsTheEnginesItNeverSentApart)
+{
+    const QByteArray oldList = "Old Engine\r\n";
+    TestSupport::TestEnvironment::writeFile(clsSubmit::failFile(), oldList);
+    clsSubmit stopped(settings, engines.lookup());
+    stopped.setFailEngine();
+    const QByteArray page = reportOf(stopped, {{u"Alpha"_s, SubmitHttp::kSuccess}, {u"Beta <b>"_s, SubmitHttp::kCancelled},
+                                               {u"Gamma & Co"_s, SubmitHttp::kNotSent}, {u"Delta"_s, SubmitHttp::kNotSent}});
+    EXPECT_TRUE(TestSupport::matchesExpectedFile(SubmitTest::withFixedDate(page), expectedPath("report_stopped.html")));
+    EXPECT_EQ(failFileBytes(), QByteArray("Beta <b>\r\n"));
+    EXPECT_EQ(stopped.notSentCount(), 2);
+
+    TestSupport::TestEnvironment::writeFile(clsSubmit::failFile(), oldList);
+    clsSubmit nothingSent(settings, engines.lookup());
+    nothingSent.setFailEngine();
+    EXPECT_TRUE(reportOf(nothingSent, {{u"Alpha"_s, SubmitHttp::kNotSent}}).contains("1. Alpha</font></td><td><font face=arial size=2>Not Sent"));
+    EXPECT_EQ(failFileBytes(), oldList);
+}
+
 TEST_F(ReportPages, LogoAtTheTop)
 {
     settings.LogoURL = u"logo.example/brand.gif?v=1&w=2"_s;

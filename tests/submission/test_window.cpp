@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
 #include <QtTest/QTest>
@@ -19,6 +20,7 @@
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
+#include "platform/TextFile.h"
 #include "submission/SubmitScheduler.h"
 #include "submission/frmSubmit.h"
 #include "support/LoopbackServer.h"
@@ -86,6 +88,31 @@ protected:
                 return row;
         }
         return nullptr;
+    }
+    // Only that site ticked, then Next and Start: the URL tab with its rows.
+    void startWith(const QString &project, const QString &name)
+    {
+        click(window->chkSelectAll);
+        click(window->chkSelectAll);
+        tick(site(project, name));
+        click(window->cmdNext);
+        click(window->cmdStart);
+    }
+    QStringList results() const
+    {
+        QStringList texts;
+        for (int r = 0; r < window->lsvReport->topLevelItemCount(); ++r)
+            texts << window->lsvReport->topLevelItem(r)->text(2);
+        return texts;
+    }
+    QString reportOfRow(int r) const
+    {
+        return Platform::readTextFile(Platform::itemTag(window->lsvReport->topLevelItem(r))).value_or(QString());
+    }
+    // The engine's row in the report page with its status.
+    static QString reportRow(int n, const QString &engine, const QString &status)
+    {
+        return u"%1. %2</font></td><td><font face=arial size=2>%3</font>"_s.arg(n).arg(engine, status);
     }
     void TearDown() override { delete window; }
 
@@ -298,7 +325,7 @@ TEST_F(SubmitWindow, FailedEnginesShowAWarningAndTheResultCountsThem)
     ASSERT_EQ(window->lsvReport->topLevelItemCount(), 2);
     for (int r = 0; r < 2; ++r)
         EXPECT_EQ(window->lsvReport->topLevelItem(r)->text(2), u"Finish: 2 succeeded, 4 failed"_s);
-    const QString longest = u"Canceled: 0 succeeded, 6 failed"_s;
+    const QString longest = u"Canceled: 10 succeeded, 20 failed, 300 not sent"_s;
     EXPECT_GE(window->lsvReport->columnWidth(2), window->lsvReport->fontMetrics().horizontalAdvance(longest));
 }
 
@@ -316,35 +343,78 @@ TEST_F(SubmitWindow, MissingReportFileIsReported)
     EXPECT_TRUE(env.shellRequests.isEmpty());
 }
 
-TEST_F(SubmitWindow, StopAndClosingMidRunSendNothingMore)
+// Stop before the first request, while the first two wait for their answers, and once every
+// engine was sent: engines never sent count neither as succeeded nor as failed, the report lists
+// them apart, and they stay out of the failed-engine list. With many URLs the finished ones keep
+// their results and the stopped one counts its own.
+TEST_F(SubmitWindow, StopCountsOnlyTheEnginesThatWereSent)
 {
-    server.neverAnswer();
+    const QString oldList = u"Old One\r\nOld Two\r\n"_s;
+    const struct {
+        const char *name;
+        QString project, site;
+        int engines;
+        int answered;             // the first requests get a reply; the others wait for the Stop
+        int requestsBeforeStop;   // 0: Stop before the first dispatch
+        QStringList results;
+        QStringList reportRows;   // of the stopped URL's report
+        QString failList;
+    } cases[] = {
+        {"before the sends", u"Beta"_s, u"Odd"_s, 4, 0, 0, {u"Canceled: 0 succeeded, 0 failed, 4 not sent"_s},
+         {reportRow(1, u"e1"_s, u"Not Sent"_s), reportRow(4, u"e4"_s, u"Not Sent"_s)}, oldList},
+        {"during the sends", u"Beta"_s, u"Odd"_s, 4, 0, 2, {u"Canceled: 0 succeeded, 2 failed, 2 not sent"_s},
+         {reportRow(1, u"e1"_s, u"Cancelled"_s), reportRow(2, u"e2"_s, u"Cancelled"_s),
+          reportRow(1, u"e3"_s, u"Not Sent"_s), reportRow(2, u"e4"_s, u"Not Sent"_s)},
+         u"e1\r\ne2\r\n"_s},
+        {"after the sends", u"Beta"_s, u"Odd"_s, 4, 2, 4, {u"Canceled: 2 succeeded, 2 failed"_s},
+         {reportRow(1, u"e1"_s, u"Success"_s), reportRow(1, u"e3"_s, u"Cancelled"_s)}, u"e3\r\ne4\r\n"_s},
+        {"in the second of two URLs", u"Alpha"_s, u"Shop"_s, 3, 3, 5,
+         {u"Finish: 3 succeeded, 0 failed"_s, u"Canceled: 0 succeeded, 2 failed, 1 not sent"_s},
+         {reportRow(1, u"e1"_s, u"Cancelled"_s), reportRow(1, u"e3"_s, u"Not Sent"_s)}, u"e1\r\ne2\r\n"_s},
+    };
     settings.Connections = 2;
-    addEngines(6);
-    open();
-    click(window->cmdNext);
-    click(window->cmdStart);
-    click(window->cmdSubmit);
-    ASSERT_TRUE(server.waitForRequests(2, 5000));
-    click(window->cmdSubmit);
-    EXPECT_EQ(window->cmdSubmit->text(), u"&Submit"_s);
-    EXPECT_FALSE(window->scheduler()->isRunning());
-    ASSERT_GE(window->lsvReport->topLevelItemCount(), 1);
-    // The two cut requests and the four never handed out all count as failed.
-    EXPECT_EQ(window->lsvReport->topLevelItem(0)->text(2), u"Canceled: 0 succeeded, 6 failed"_s);
-
-    // A new run, then closing the window while it runs.
-    click(window->cmdStart);
-    click(window->cmdSubmit);
-    ASSERT_TRUE(server.waitForRequests(4, 5000));
-    window->close();
-    EXPECT_TRUE(mainWindow.isEnabled());
-    Platform::waitUntil([] { return false; }, 1500);
-    EXPECT_EQ(server.requests().size(), 4);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TestSupport::TestEnvironment::writeFile(clsSubmit::failFile(), oldList.toLatin1());
+        int answered = 0;
+        server.setHandler([&answered, &c](QTcpSocket *client, const QByteArray &) {
+            if (answered++ < c.answered) {
+                client->write(LoopbackServer::httpReply(200, "ok\r\n"));
+                client->disconnectFromHost();
+            }
+        });
+        const qsizetype sentBefore = server.requests().size();
+        selected.clear();
+        addEngines(c.engines);
+        open();
+        startWith(c.project, c.site);
+        click(window->cmdSubmit);
+        if (c.requestsBeforeStop > 0) {
+            ASSERT_TRUE(server.waitForRequests(int(sentBefore) + c.requestsBeforeStop, 8000));
+        }
+        click(window->cmdSubmit);
+        EXPECT_EQ(window->cmdSubmit->text(), u"&Submit"_s);
+        EXPECT_FALSE(window->scheduler()->isRunning());
+        EXPECT_EQ(results(), c.results);
+        const QString page = reportOfRow(window->lsvReport->topLevelItemCount() - 1);
+        for (const QString &row : c.reportRows)
+            EXPECT_TRUE(page.contains(row)) << row.toStdString();
+        EXPECT_EQ(page.contains(u"Engines not submitted"_s), c.results.last().contains(u"not sent"_s));
+        EXPECT_EQ(Platform::readTextFile(clsSubmit::failFile()).value_or(QString()), c.failList);
+        // Nothing more goes out after the Stop.
+        Platform::waitUntil([] { return false; }, 1300);
+        EXPECT_EQ(server.requests().size(), sentBefore + c.requestsBeforeStop);
+        delete window;
+    }
 }
 
-TEST_F(SubmitWindow, ClosingMidRunStopsItAndWritesNothing)
+// A close mid-run stops the run and writes nothing: no report, no report entry, and the failed-
+// engine list of the last run stays as it was, through the run and after it. The next start
+// replaces that list with its own.
+TEST_F(SubmitWindow, ClosingMidRunStopsItWritesNothingAndKeepsTheLastFailList)
 {
+    const QByteArray oldList = "Old One\r\nOld Two\r\nOld Three\r\nOld Four\r\nOld Five\r\n";
+    TestSupport::TestEnvironment::writeFile(clsSubmit::failFile(), oldList);
     server.neverAnswer();
     addEngines(3);
     open()->show();
@@ -352,14 +422,122 @@ TEST_F(SubmitWindow, ClosingMidRunStopsItAndWritesNothing)
     QTest::mouseClick(window->cmdStart, Qt::LeftButton);
     QTest::mouseClick(window->cmdSubmit, Qt::LeftButton);
     ASSERT_TRUE(server.waitForRequests(3, 5000));
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(clsSubmit::failFile()), oldList);
     const QString siteFile = env.programFolder() + u"a/Shop.vqs"_s;
     const QByteArray siteBytes = TestSupport::TestEnvironment::readFile(siteFile);
     window->windowHandle()->close();
     EXPECT_EQ(window->scheduler(), nullptr);
     EXPECT_TRUE(mainWindow.isEnabled());
     EXPECT_EQ(TestSupport::TestEnvironment::readFile(siteFile), siteBytes);
-    EXPECT_FALSE(QFileInfo::exists(clsSubmit::failFile()));
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(clsSubmit::failFile()), oldList);
     EXPECT_TRUE(QDir(env.programFolder() + u"Reports/Submition"_s).isEmpty());
+    Platform::waitUntil([] { return false; }, 1300);
+    EXPECT_EQ(server.requests().size(), 3);
+
+    // The next start runs to its end and has a list of its own.
+    server.setHandler([](QTcpSocket *client, const QByteArray &request) {
+        client->write(LoopbackServer::httpReply(request.contains("e2.example") ? 404 : 200, "ok\r\n"));
+        client->disconnectFromHost();
+    });
+    delete window;
+    open();
+    startWith(u"Beta"_s, u"Odd"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    click(window->cmdSubmit);
+    ASSERT_TRUE(Platform::waitUntil([&] { return env.dialogs.wasShown(u"Submission done !"_s); }, 8000));
+    EXPECT_EQ(results(), QStringList{u"Finish: 2 succeeded, 1 failed"_s});
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(clsSubmit::failFile()), QByteArray("e2\r\n"));
+}
+
+// The status bar follows the run: the engines not answered yet, and a clock that ticks every
+// second from Submit to the end, also while every connection waits for its answer.
+TEST_F(SubmitWindow, RemainingEnginesAndTheClockFollowTheRun)
+{
+    settings.TimeOut = 30;   // no deadline comes near: the waits below are the test's own
+    settings.Connections = 2;
+    QList<QPointer<QTcpSocket>> held;
+    server.setHandler([&held](QTcpSocket *client, const QByteArray &) { held << client; });
+    const auto answer = [&held] {
+        QTcpSocket *client = held.takeFirst();
+        client->write(LoopbackServer::httpReply(200, "ok\r\n"));
+        client->disconnectFromHost();
+    };
+    addEngines(3);
+    open();
+    startWith(u"Beta"_s, u"Odd"_s);
+    QStringList clock;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+        const QString shown = window->StatusBar1->panelText(3);
+        if (clock.isEmpty() || clock.last() != shown)
+            clock << shown;
+    });
+    const qint64 start = Platform::tickCount();
+    click(window->cmdSubmit);
+    watch.start(20);
+    const auto remaining = [this] { return window->StatusBar1->panelText(1); };
+    EXPECT_EQ(remaining(), u"3 engines remaining ..."_s);
+    ASSERT_TRUE(server.waitForRequests(2, 5000));
+    EXPECT_EQ(remaining(), u"3 engines remaining ..."_s);
+    // Both connections wait for their answers while the clock goes on.
+    ASSERT_TRUE(Platform::waitUntil([&] { return clock.contains(u"0 :0 :4"_s); }, 4500));
+    EXPECT_EQ(clock.mid(0, 5), (QStringList{u"0 :0 :0"_s, u"0 :0 :1"_s, u"0 :0 :2"_s, u"0 :0 :3"_s, u"0 :0 :4"_s}));
+    answer();
+    ASSERT_TRUE(Platform::waitUntil([&] { return remaining() == u"2 engines remaining ..."_s; }, 2000));
+    answer();
+    ASSERT_TRUE(Platform::waitUntil([&] { return remaining() == u"1 engines remaining ..."_s; }, 2000));
+    ASSERT_TRUE(Platform::waitUntil([&] { return !held.isEmpty(); }, 3000));
+    env.dialogs.answerMessage(Platform::Ok);
+    answer();
+    ASSERT_TRUE(Platform::waitUntil([&] { return env.dialogs.wasShown(u"Submission done !"_s); }, 4000));
+    const qint64 took = Platform::tickCount() - start;
+    EXPECT_EQ(remaining(), QString());
+    // The last time shown is the run's whole time, to the second.
+    const QStringList parts = window->StatusBar1->panelText(3).split(u" :"_s);
+    ASSERT_EQ(parts.size(), 3);
+    const int seconds = parts.at(0).toInt() * 3600 + parts.at(1).toInt() * 60 + parts.at(2).toInt();
+    EXPECT_GE(seconds, took / 1000 - 1);
+    EXPECT_LE(seconds, took / 1000);
+    for (qsizetype n = 1; n < clock.size(); ++n)
+        EXPECT_NE(clock.at(n), u"0 :0 :0"_s) << "the clock never goes back";
+}
+
+// A whole reply on a connection the server keeps open is judged as soon as it is whole, under a
+// short time-out as under a long one; our side closes the connection.
+TEST_F(SubmitWindow, AWholeReplyOnAConnectionKeptOpenIsJudgedAtOnce)
+{
+    for (const int timeOut : {1, 4, 30}) {
+        SCOPED_TRACE(timeOut);
+        QList<QPointer<QTcpSocket>> held;
+        server.setHandler([&held](QTcpSocket *client, const QByteArray &request) {
+            held << client;
+            client->write(LoopbackServer::httpReply(request.contains("e2.example") ? 404 : 200, "thanks\r\n"));
+        });
+        settings.TimeOut = timeOut;
+        selected.clear();
+        addEngines(2);
+        open();
+        startWith(u"Beta"_s, u"Odd"_s);
+        env.dialogs.answerMessage(Platform::Ok);
+        const qint64 start = Platform::tickCount();
+        click(window->cmdSubmit);
+        // 1 s before the dispatch and 1 s more before the URL finishes; the shortest idle
+        // deadline (2 s after the last line) would come later.
+        ASSERT_TRUE(Platform::waitUntil([&] { return env.dialogs.wasShown(u"Submission done !"_s); }, 2900));
+        EXPECT_LT(Platform::tickCount() - start, 2900);
+        EXPECT_EQ(results(), QStringList{u"Finish: 1 succeeded, 1 failed"_s});
+        ASSERT_EQ(held.size(), 2);
+        EXPECT_TRUE(Platform::waitUntil([&] {
+            return std::all_of(held.begin(), held.end(), [](const QPointer<QTcpSocket> &client) {
+                return !client || client->state() != QAbstractSocket::ConnectedState;
+            });
+        }, 2000));
+        const QString page = reportOfRow(0);
+        EXPECT_TRUE(page.contains(reportRow(1, u"e1"_s, u"Success"_s)));
+        EXPECT_TRUE(page.contains(reportRow(1, u"e2"_s, u"Failed"_s)));
+        env.dialogs.clearLog();
+        delete window;
+    }
 }
 
 TEST_F(SubmitWindow, SiteOfFortyThousandUrlsGetsARowForEveryUrl)
@@ -426,7 +604,7 @@ TEST_F(SubmitWindow, ListColumnsTakeTheirShareOfTheWidthOnShowAndOnResize)
         {window->lsvSiteSelection, 0, {0.5, 0.25}},
         {window->lsvSiteSubmitting, 2, {0.5, 0.25}},
         {window->lsvConnections, 2, {0.3 / 5.5, 3.8 / 5.5}},
-        {window->lsvReport, 3, {0.4, 0.2}},
+        {window->lsvReport, 3, {0.3, 0.16}},
     };
     for (const QSize size : {QSize(640, 480), QSize(1000, 700)}) {
         window->resize(size);

@@ -12,6 +12,11 @@ namespace TestSupport {
 FailingServers::FailingServers()
 {
     m_silent.neverAnswer();
+    m_closed.setHandler([](QTcpSocket *client, const QByteArray &) { client->disconnectFromHost(); });
+    m_headerCut.setHandler([](QTcpSocket *client, const QByteArray &) {
+        client->write("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n");
+        client->disconnectFromHost();
+    });
     m_cut.setHandler([](QTcpSocket *client, const QByteArray &) {
         client->write("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nfirst\nsecond half");
         client->disconnectFromHost();
@@ -25,6 +30,10 @@ QList<FailingServer> FailingServers::all() const
 {
     return {
         {"never answers", m_silent.hostPort(), m_silent.hostPort() + QStringLiteral(" did not answer within ")},
+        {"closes before any byte", m_closed.hostPort(),
+         m_closed.hostPort() + QStringLiteral(" closed the connection without a reply.")},
+        {"closes inside the header", m_headerCut.hostPort(),
+         m_headerCut.hostPort() + QStringLiteral(" closed the connection inside the reply header.")},
         {"stops in the body", m_cut.hostPort(), m_cut.hostPort() + QStringLiteral(" stopped sending after 17 of 100 bytes.")},
         {"refuses", m_refused, QStringLiteral("Could not connect to ") + m_refused + u'.'},
     };

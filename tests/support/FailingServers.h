@@ -1,7 +1,7 @@
 #pragma once
-// Three servers on 127.0.0.1 that a page fetch fails against, each with the text its box must
-// hold: one that never answers, one that stops in the middle of the body and closes, and a port
-// that refuses the connection.
+// Servers on 127.0.0.1 that a page fetch fails against, each with the text its box must hold: one
+// that never answers, one that closes before any byte, one that closes inside the reply header,
+// one that stops in the middle of the body and closes, and a port that refuses the connection.
 #include <functional>
 
 #include <QList>
@@ -25,6 +25,8 @@ public:
 
 private:
     LoopbackServer m_silent;
+    LoopbackServer m_closed;
+    LoopbackServer m_headerCut;
     LoopbackServer m_cut;
     QString m_refused;
 };
