@@ -56,7 +56,7 @@ void readStatusLine(modDSSock::SubmitSocket &record, const QString &line)
     const qsizetype space = line.indexOf(u' ');
     if (space >= 0)
         record.protocol = line.left(space).trimmed();
-    record.httpStatus = HttpReply::statusCode(line).value_or(kUnreadableCode);
+    record.httpStatus = record.reply.status().value_or(kUnreadableCode);
 }
 
 } // namespace

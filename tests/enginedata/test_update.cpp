@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "enginedata/UpdateReply.h"
+#include "support/ReplyLines.h"
 #include "support/StalledListener.h"
 #include "test_update_fixture.h"
 
@@ -356,13 +357,12 @@ TEST(UpdateReplyTest, HowAReplyEndsAtEachClose)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         UpdateReply reply;
-        const qsizetype headerEnd = c.reply.indexOf("\r\n\r\n");
-        const QByteArray header = headerEnd < 0 ? c.reply : c.reply.left(headerEnd + 4);
-        for (const QByteArray &line : header.split('\n')) {
-            if (!line.isEmpty())
-                reply.headerLine(QString::fromLatin1(line + (line.endsWith('\r') ? "\n" : "")));
+        for (const QByteArray &line : TestSupport::replyLines(c.reply)) {
+            if (reply.readingHeader())
+                reply.headerLine(QString::fromLatin1(line));
+            else
+                reply.bodyBytes(line);
         }
-        reply.bodyBytes(c.reply.mid(header.size()));
         EXPECT_EQ(reply.endsAs(0), c.orderly);
         EXPECT_EQ(reply.endsAs(10053), c.broken);
         EXPECT_EQ(reply.completeAt(0), c.complete);

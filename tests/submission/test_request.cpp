@@ -4,6 +4,7 @@
 
 #include "platform/Codec1252.h"
 #include "submission/SubmitHttp.h"
+#include "support/ReplyLines.h"
 
 using namespace Qt::StringLiterals;
 using namespace SubmitHttp;
@@ -227,12 +228,8 @@ TEST(SubmitReply, StatusOnClose)
     };
     for (const auto &c : cases) {
         SubmitSocket record;
-        for (qsizetype at = 0; at < c.reply.size();) {
-            const qsizetype end = c.reply.indexOf('\n', at);
-            const qsizetype next = end < 0 ? c.reply.size() : end + 1;
-            readReplyLine(record, Platform::fromAnsi(c.reply.mid(at, next - at)));
-            at = next;
-        }
+        for (const QByteArray &line : TestSupport::replyLines(c.reply))
+            readReplyLine(record, Platform::fromAnsi(line));
         EXPECT_EQ(statusOnClose(record), c.status) << c.reply.toStdString();
     }
 }

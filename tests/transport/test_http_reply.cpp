@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ReplyLines.h"
+
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -124,18 +126,16 @@ namespace {
 
 using State = HttpReplyReader::State;
 
-// Feeds a reply as the clients do: header lines up to each LF, then the rest as body bytes.
+// Feeds a reply as the clients do: header lines, then body bytes.
 HttpReplyReader fed(const QByteArray &reply, qint64 maxBody = HttpReplyReader::kNoLimit)
 {
     HttpReplyReader reader(maxBody);
-    qsizetype at = 0;
-    while (reader.readingHeader() && at < reply.size()) {
-        const qsizetype end = reply.indexOf('\n', at);
-        const qsizetype next = end < 0 ? reply.size() : end + 1;
-        reader.headerLine(QString::fromLatin1(reply.mid(at, next - at)));
-        at = next;
+    for (const QByteArray &line : TestSupport::replyLines(reply)) {
+        if (reader.readingHeader())
+            reader.headerLine(QString::fromLatin1(line));
+        else
+            reader.bodyBytes(line.size());
     }
-    reader.bodyBytes(reply.size() - at);
     return reader;
 }
 
