@@ -129,9 +129,10 @@ TEST_F(Scheduler, EveryReplyGetsItsStatus)
     EXPECT_EQ(statuses.value(u"silent"_s), SubmitHttp::kSubmissionTimeout);
     EXPECT_EQ(ended, 9);
     EXPECT_EQ(server.requests().size(), 9);
-    // 1 s before the dispatch, the silent one's 2 s deadline plus at most one 1 s period.
+    // 1 s before the dispatch, the silent one's 2 s deadline plus at most one 1 s period; the
+    // bound above leaves room for a busy machine yet stays below the 10 s of the whole reply.
     EXPECT_GE(took, 3000);
-    EXPECT_LT(took, 6500);
+    EXPECT_LT(took, 9000);
     ASSERT_EQ(reports.size(), 1);
     const QString failList = Platform::readTextFile(clsSubmit::failFile()).value_or(QString());
     EXPECT_EQ(Platform::splitLines(failList).size(), 6);
