@@ -481,4 +481,30 @@ void retrieveMetaTag(const QString &html, QString &keywords, QString &descriptio
     }
 }
 
+namespace {
+
+// The first kMaxShownTagChars characters of the text, one fewer where the cut would split a
+// surrogate pair or a CR LF.
+QString shownPart(const QString &text)
+{
+    if (text.size() <= kMaxShownTagChars)
+        return text;
+    const QChar last = text[kMaxShownTagChars - 1];
+    const QChar next = text[kMaxShownTagChars];
+    const bool splits = (last.isHighSurrogate() && next.isLowSurrogate()) || (last == u'\r' && next == u'\n');
+    return text.left(kMaxShownTagChars - (splits ? 1 : 0));
+}
+
+} // namespace
+
+ShownMetaTags shownMetaTags(const QString &page)
+{
+    QString keywords;
+    QString description;
+    QString title;
+    QString text;
+    retrieveMetaTag(page, keywords, description, title, text);
+    return {shownPart(replaceCrLf(title)), shownPart(keywords), shownPart(description)};
+}
+
 } // namespace modCommon

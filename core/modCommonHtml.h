@@ -56,6 +56,18 @@ void reportUnwrittenEdit(const MetaTagEdit &edit);
 void retrieveMetaTag(const QString &html, QString &keywords, QString &description, QString &title,
                      QString &text);
 
+// What a window's title, keywords and description boxes show of a page: the title with its line
+// ends as blanks (replaceCrLf), each text cut to kMaxShownTagChars characters, as much as a
+// one-line box takes, so a page of megabytes of keywords cannot hold the window while it lays
+// them out. A cut never splits a character or a CR LF.
+inline constexpr qsizetype kMaxShownTagChars = 32767;
+struct ShownMetaTags {
+    QString title;
+    QString keywords;
+    QString description;
+};
+ShownMetaTags shownMetaTags(const QString &page);
+
 // Case-insensitive (ASCII letters only) search of `needle` in `text` from `from`; -1 when absent.
 qsizetype indexOfNoCase(QStringView text, QStringView needle, qsizetype from = 0);
 

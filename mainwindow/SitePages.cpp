@@ -332,14 +332,10 @@ void SitePages::SetSiteInfo(const QString &sFileData)
 void SitePages::showMetaTags(const QString &page, QLineEdit *title, QPlainTextEdit *keywords,
                              QPlainTextEdit *description)
 {
-    QString keywordText;
-    QString descriptionText;
-    QString titleText;
-    QString bodyText;
-    modCommon::retrieveMetaTag(page, keywordText, descriptionText, titleText, bodyText);
-    title->setText(modCommon::replaceCrLf(titleText).left(kMaxFetchedChars));
-    modCommon::setMultiLineText(keywords, keywordText.left(kMaxFetchedChars));
-    modCommon::setMultiLineText(description, descriptionText.left(kMaxFetchedChars));
+    const modCommon::ShownMetaTags shown = modCommon::shownMetaTags(page);
+    title->setText(shown.title);
+    modCommon::setMultiLineText(keywords, shown.keywords);
+    modCommon::setMultiLineText(description, shown.description);
 }
 
 void SitePages::cmdFileLocation_Click()

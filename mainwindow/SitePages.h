@@ -5,6 +5,8 @@
 #include <QTabWidget>
 #include <QVector>
 
+#include "core/modCommonHtml.h"
+
 class CustomCategoryBrowser;
 class KeyedListView;
 class QAction;
@@ -100,7 +102,7 @@ public:
     // What one fetched page may put into a box: as much as a one-line box takes (QLineEdit's
     // maxLength, the limit of typing into the title boxes), so a page of megabytes of keywords
     // cannot hold the window while it lays them out.
-    static constexpr int kMaxFetchedChars = 32767;
+    static constexpr int kMaxFetchedChars = int(modCommon::kMaxShownTagChars);
     // Fills a title box and the keyword and description boxes from a page's meta tags, each
     // bounded to kMaxFetchedChars.
     static void showMetaTags(const QString &page, QLineEdit *title, QPlainTextEdit *keywords,

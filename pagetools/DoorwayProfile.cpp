@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include <QFileInfo>
+
 #include "platform/Codec1252.h"
 #include "platform/Folders.h"
 #include "platform/IniDocument.h"
@@ -34,6 +36,13 @@ std::optional<QChar> hexUnit(QStringView digits)
     return QChar(hex.toUShort(nullptr, 16));
 }
 
+void setValues(Platform::IniDocument &document, const QStringList &values)
+{
+    for (qsizetype i = 0; i < keys().size(); ++i)
+        document.setValue(kSection, keys()[i], encodeValue(values.value(i)));
+    document.setValue(kSection, kEscapedKey, u"1"_s);
+}
+
 } // namespace
 
 const QStringList &keys()
@@ -48,6 +57,19 @@ const QStringList &keys()
 QString folder()
 {
     return Platform::joinPath(Platform::programFolder(), u"Doorway"_s, u"Profiles"_s) + u'/';
+}
+
+bool tooLarge(const QString &file)
+{
+    return QFileInfo(file).size() > kMaxFileBytes;
+}
+
+// Every character of the file is one byte.
+qsizetype storedSize(const QStringList &values)
+{
+    Platform::IniDocument document = Platform::IniDocument::fromText(QString(), QString());
+    setValues(document, values);
+    return document.text().size();
 }
 
 QString encodeValue(const QString &value)
@@ -99,14 +121,14 @@ bool write(const QString &file, const QStringList &values)
     std::optional<Platform::IniDocument> document = Platform::IniDocument::load(file);
     if (!document)
         return false;
-    for (qsizetype i = 0; i < keys().size(); ++i)
-        document->setValue(kSection, keys()[i], encodeValue(values.value(i)));
-    document->setValue(kSection, kEscapedKey, u"1"_s);
-    return document->commit();
+    setValues(*document, values);
+    return document->text().size() <= kMaxFileBytes && document->commit();
 }
 
 std::optional<QStringList> read(const QString &file)
 {
+    if (tooLarge(file))
+        return std::nullopt;
     const std::optional<Platform::IniDocument> document = Platform::IniDocument::load(file);
     if (!document)
         return std::nullopt;

@@ -12,8 +12,6 @@ using namespace Qt::StringLiterals;
 namespace FolderRows {
 namespace {
 
-constexpr QChar kNoBreakSpace(0x00A0);
-
 // The words a listing can give, each a kind the folder bit tells apart.
 bool isKnownWord(int attributes)
 {
@@ -53,20 +51,13 @@ public:
             return descending ? rank(m_kind) > rank(that->m_kind) : rank(m_kind) < rank(that->m_kind);
         }
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        const int order = sortText(column).compare(that->sortText(column), Qt::CaseInsensitive);
+        const int order = text(column).compare(that->text(column), Qt::CaseInsensitive);
         if (order != 0 || column == 0)
             return order < 0;
-        return sortText(0).compare(that->sortText(0), Qt::CaseInsensitive) < 0;
+        return text(0).compare(that->text(0), Qt::CaseInsensitive) < 0;
     }
 
 private:
-    // The name without the folder's leading no-break space.
-    QString sortText(int column) const
-    {
-        const QString shown = text(column);
-        return column == 0 && m_kind == Kind::Folder ? shown.mid(1) : shown;
-    }
-
     Kind m_kind;
 };
 
@@ -152,7 +143,7 @@ QList<Row> listRows(const QString &startingDir)
         else if (entry.name != QLatin1String(".")) {
             const QString path = folder + entry.name;
             const Kind kind = classify(entry.attributes, entry.name, path);
-            rows.append({kind, kind == Kind::Folder ? kNoBreakSpace + entry.name : entry.name, path});
+            rows.append({kind, entry.name, path});
         }
     }
     return rows;

@@ -11,7 +11,7 @@ enum class Kind { Up, Folder, HtmlFile, OtherFile };
 
 struct Row {
     Kind kind = Kind::OtherFile;
-    QString text;   // " .." for the up entry, a no-break space and the name for a folder, else the name
+    QString text;   // " .." for the up entry, else the name: type-ahead finds folders and files alike
     QString path;   // key and tag: the entry's full path; for the up entry the parent, ending in "/"
 };
 

@@ -1,10 +1,10 @@
 #include "pagetools/KeywordCounts.h"
 
 #include <algorithm>
+#include <numeric>
 #include <unordered_map>
+#include <utility>
 #include <vector>
-
-#include <QHash>
 
 namespace KeywordCounts {
 namespace {
@@ -15,7 +15,19 @@ char16_t folded(QChar ch)
     return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
 }
 
+// A keyword as a stretch of the one text all keywords are folded into.
+struct Pattern {
+    qsizetype from = 0;
+    int length = 0;
+};
+
 // A keyword automaton (Aho-Corasick) over the distinct folded keywords. Node 0 is the root.
+//
+// The nodes are numbered by depth, and at each depth in the order of the text they spell, so the
+// children of a node are neighbours in the numbering and each node needs only the start of its
+// children, its character, its failure link and two counters: some 18 bytes a node, built
+// without a map of edges, so that a keywords tag of megabytes takes a small multiple of its own
+// size.
 //
 // A keyword without a border (no proper prefix that is also its suffix) never overlaps itself,
 // so its count is the number of its occurrences: one count per node visited, summed once along
@@ -28,138 +40,177 @@ char16_t folded(QChar ch)
 // keywords nest ("a", "aa", "aaa", ...).
 class Matcher {
 public:
-    explicit Matcher(const QStringList &patterns);
+    // `patterns`: distinct and not empty, in the order of their text, stretches of `text`. Both
+    // are let go once the automaton holds what it needs of them.
+    Matcher(QString text, std::vector<Pattern> patterns);
     // Occurrences of each pattern, each counted only where it starts after the end of the last
     // one counted.
     std::vector<int> count(const QString &text) const;
 
 private:
+    // A keyword with a border. `next` and `belowPeriod` are 1 + an index into m_bordered, 0 none.
+    struct Bordered {
+        int node = 0;
+        int pattern = 0;
+        int length = 0;
+        int period = 0;     // its smallest period
+        int next = 0;       // the nearest shorter one on its failure chain
+        int belowPeriod = 0;   // periodic ones: that nearest one shorter than twice the period
+        bool periodic() const { return 2 * period <= length; }
+    };
     struct Counting;
+
     int child(int node, char16_t c) const;
-    int addChild(int node, char16_t c);
-    std::vector<int> nodesByDepth() const;
-    void linkFailures(const std::vector<int> &byDepth);
-    void linkBordered(const std::vector<int> &byDepth);
-    bool bordered(int node) const { return m_pattern[size_t(node)] >= 0 && m_period[size_t(node)] < m_depth[size_t(node)]; }
-    bool periodic(int node) const { return 2 * m_period[size_t(node)] <= m_depth[size_t(node)]; }
+    void buildTrie(const QString &text, const std::vector<Pattern> &patterns);
+    void findBordered(const QString &text, const std::vector<Pattern> &patterns);
+    void linkFailures();
+    void linkBordered();
 
     std::vector<int> m_rootChild = std::vector<int>(0x10000, 0);   // 0: none
-    std::unordered_map<quint64, int> m_children;                     // (node, char) -> child
-    std::vector<int> m_parent{0};
-    std::vector<char16_t> m_char{0};
-    std::vector<int> m_depth{0};
-    std::vector<int> m_pattern{-1};   // the pattern ending at a node, else -1
-    std::vector<int> m_period{0};     // a pattern node's smallest period
-    std::vector<int> m_fail{0};
-    std::vector<int> m_byDepth;       // nodes in order of depth
-    std::vector<int> m_nextBordered;  // the nearest shorter node on the failure chain ending a bordered pattern, 0 none
-    std::vector<int> m_belowPeriod;   // of a periodic node: that nearest one shorter than twice its period
-    int m_patternCount = 0;
+    std::vector<char16_t> m_char;     // per node: the character that leads to it
+    std::vector<int> m_firstChild;    // per node and one more: its children are [m_firstChild[n], m_firstChild[n + 1])
+    std::vector<int> m_fail;
+    std::vector<int> m_firstBordered;   // per node: 1 + the nearest bordered keyword on its failure chain, itself included
+    std::vector<int> m_patternNode;
+    std::vector<Bordered> m_bordered;   // in the order of their nodes
 };
 
 // The smallest period of a pattern: its length less its longest border.
-int smallestPeriod(const QString &pattern)
+int smallestPeriod(QStringView pattern, std::vector<int> &border)
 {
-    std::vector<int> border(size_t(pattern.size()), 0);
+    border.assign(size_t(pattern.size()), 0);
     for (qsizetype i = 1; i < pattern.size(); ++i) {
         int k = border[size_t(i - 1)];
         while (k > 0 && pattern[i] != pattern[k])
             k = border[size_t(k - 1)];
         border[size_t(i)] = pattern[i] == pattern[k] ? k + 1 : 0;
     }
-    return int(pattern.size()) - (pattern.isEmpty() ? 0 : border.back());
+    return int(pattern.size()) - border.back();
 }
 
-Matcher::Matcher(const QStringList &patterns) : m_patternCount(int(patterns.size()))
+Matcher::Matcher(QString text, std::vector<Pattern> patterns)
 {
-    for (int p = 0; p < m_patternCount; ++p) {
-        int node = 0;
-        for (QChar ch : patterns[p]) {
-            const char16_t c = folded(ch);
-            const int next = child(node, c);
-            node = next != 0 ? next : addChild(node, c);
-        }
-        m_pattern[size_t(node)] = p;
-        m_period[size_t(node)] = smallestPeriod(patterns[p]);
-    }
-    m_byDepth = nodesByDepth();
-    linkFailures(m_byDepth);
-    linkBordered(m_byDepth);
+    buildTrie(text, patterns);
+    findBordered(text, patterns);
+    text = QString();
+    std::vector<Pattern>().swap(patterns);
+    linkFailures();
+    linkBordered();
 }
 
 int Matcher::child(int node, char16_t c) const
 {
     if (node == 0)
         return m_rootChild[c];
-    const auto found = m_children.find((quint64(node) << 16) | c);
-    return found == m_children.end() ? 0 : found->second;
+    const auto first = m_char.begin() + m_firstChild[size_t(node)];
+    const auto last = m_char.begin() + m_firstChild[size_t(node) + 1];
+    const auto found = std::lower_bound(first, last, c);
+    return found != last && *found == c ? int(found - m_char.begin()) : 0;
 }
 
-int Matcher::addChild(int node, char16_t c)
+// Depth by depth: a pattern reaches a new node at a depth unless it shares that much with the
+// pattern before it, whose node at that depth was made just before.
+void Matcher::buildTrie(const QString &text, const std::vector<Pattern> &patterns)
 {
-    const int added = int(m_parent.size());
-    m_parent.push_back(node);
-    m_char.push_back(c);
-    m_depth.push_back(m_depth[size_t(node)] + 1);
-    m_pattern.push_back(-1);
-    m_period.push_back(0);
-    if (node == 0)
-        m_rootChild[c] = added;
-    else
-        m_children.emplace((quint64(node) << 16) | c, added);
-    return added;
-}
-
-std::vector<int> Matcher::nodesByDepth() const
-{
-    std::vector<int> byDepth(m_parent.size());
-    for (size_t n = 0; n < byDepth.size(); ++n)
-        byDepth[n] = int(n);
-    std::stable_sort(byDepth.begin(), byDepth.end(), [this](int a, int b) { return m_depth[size_t(a)] < m_depth[size_t(b)]; });
-    return byDepth;
-}
-
-// In order of depth, so that every shorter node has its links before it is used.
-void Matcher::linkFailures(const std::vector<int> &byDepth)
-{
-    m_fail.assign(byDepth.size(), 0);
-    for (const int node : byDepth) {
-        const int parent = m_parent[size_t(node)];
-        if (node == 0 || parent == 0)
-            continue;   // the root's children fail to the root
-        const char16_t c = m_char[size_t(node)];
-        int fallback = m_fail[size_t(parent)];
-        while (fallback != 0 && child(fallback, c) == 0)
-            fallback = m_fail[size_t(fallback)];
-        m_fail[size_t(node)] = child(fallback, c);
+    const size_t count = patterns.size();
+    std::vector<int> shared(count, 0);   // with the pattern before
+    size_t nodes = 1;
+    for (size_t p = 0; p < count; ++p) {
+        if (p > 0) {
+            const QStringView a = QStringView(text).mid(patterns[p - 1].from, patterns[p - 1].length);
+            const QStringView b = QStringView(text).mid(patterns[p].from, patterns[p].length);
+            const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+            shared[p] = int(mismatch.first - a.begin());
+        }
+        nodes += size_t(patterns[p].length - shared[p]);
     }
+    m_char.reserve(nodes);
+    m_firstChild.reserve(nodes + 1);
+    m_char.push_back(0);
+    m_patternNode.assign(count, 0);
+    std::vector<int> at(count, 0);   // each pattern's node at the depth reached
+    std::vector<int> growing(count);
+    std::iota(growing.begin(), growing.end(), 0);
+    for (int depth = 0; !growing.empty(); ++depth) {
+        size_t kept = 0;
+        int made = 0;
+        for (const int p : growing) {
+            if (shared[size_t(p)] <= depth) {
+                const int parent = at[size_t(p)];
+                made = int(m_char.size());
+                const char16_t c = text[patterns[size_t(p)].from + depth].unicode();
+                m_char.push_back(c);
+                if (parent == 0)
+                    m_rootChild[c] = made;
+                while (m_firstChild.size() <= size_t(parent))
+                    m_firstChild.push_back(made);
+            }
+            at[size_t(p)] = made;
+            if (patterns[size_t(p)].length == depth + 1)
+                m_patternNode[size_t(p)] = made;
+            else
+                growing[kept++] = p;
+        }
+        growing.resize(kept);
+    }
+    while (m_firstChild.size() <= m_char.size())
+        m_firstChild.push_back(int(m_char.size()));
+}
+
+// Parent by parent in the numbering, so every shorter node has its link before it is used.
+void Matcher::linkFailures()
+{
+    m_fail.assign(m_char.size(), 0);
+    for (size_t parent = 1; parent < m_char.size(); ++parent) {
+        for (int node = m_firstChild[parent]; node < m_firstChild[parent + 1]; ++node) {
+            const char16_t c = m_char[size_t(node)];
+            int fallback = m_fail[parent];
+            int next = child(fallback, c);
+            while (next == 0 && fallback != 0) {
+                fallback = m_fail[size_t(fallback)];
+                next = child(fallback, c);
+            }
+            m_fail[size_t(node)] = next;
+        }
+    }
+}
+
+void Matcher::findBordered(const QString &text, const std::vector<Pattern> &patterns)
+{
+    std::vector<int> border;
+    for (size_t p = 0; p < patterns.size(); ++p) {
+        const int period = smallestPeriod(QStringView(text).mid(patterns[p].from, patterns[p].length), border);
+        if (period < patterns[p].length)
+            m_bordered.push_back({m_patternNode[p], int(p), patterns[p].length, period, 0, 0});
+    }
+    std::sort(m_bordered.begin(), m_bordered.end(), [](const Bordered &a, const Bordered &b) { return a.node < b.node; });
 }
 
 // The shorter keywords on a periodic keyword's failure chain down to twice its period are its
 // suffixes of that period: the one below them follows from the next one's.
-void Matcher::linkBordered(const std::vector<int> &byDepth)
+void Matcher::linkBordered()
 {
-    m_nextBordered.assign(byDepth.size(), 0);
-    m_belowPeriod.assign(byDepth.size(), 0);
-    for (const int node : byDepth) {
-        if (node == 0)
-            continue;
-        const int fail = m_fail[size_t(node)];
-        const int next = bordered(fail) ? fail : m_nextBordered[size_t(fail)];
-        m_nextBordered[size_t(node)] = next;
-        if (bordered(node) && periodic(node))
-            m_belowPeriod[size_t(node)] = next == 0 || m_depth[size_t(next)] < 2 * m_period[size_t(node)]
-                                              ? next : m_belowPeriod[size_t(next)];
+    m_firstBordered.assign(m_char.size(), 0);
+    for (size_t b = 0; b < m_bordered.size(); ++b)
+        m_firstBordered[size_t(m_bordered[b].node)] = int(b) + 1;
+    for (size_t node = 1; node < m_char.size(); ++node)
+        if (m_firstBordered[node] == 0)
+            m_firstBordered[node] = m_firstBordered[size_t(m_fail[node])];
+    for (Bordered &keyword : m_bordered) {
+        const int next = m_firstBordered[size_t(m_fail[size_t(keyword.node)])];
+        keyword.next = next;
+        if (keyword.periodic())
+            keyword.belowPeriod = next == 0 || m_bordered[size_t(next - 1)].length < 2 * keyword.period
+                                      ? next : m_bordered[size_t(next - 1)].belowPeriod;
     }
 }
 
-// The state of one count over one text.
+// The state of one count over one text, per bordered keyword.
 struct Matcher::Counting {
-    const Matcher &matcher;
-    std::vector<char16_t> text;
-    std::vector<int> counts;
-    std::vector<qsizetype> freeFrom;    // per node: where its next counted occurrence may start
-    std::vector<qsizetype> stretchEnd;  // per periodic node: the last end counted with its stretch
+    const QString &text;
+    std::vector<int> &counts;
+    std::vector<qsizetype> freeFrom;     // where its next counted occurrence may start
+    std::vector<qsizetype> stretchEnd;   // periodic ones: the last end counted with its stretch
     std::unordered_map<int, std::pair<qsizetype, qsizetype>> repeats;   // period -> [from, to) of text[k] == text[k - period]
 
     // The first position from `from` on where the text stops repeating with `period`.
@@ -169,52 +220,47 @@ struct Matcher::Counting {
         if (known.first <= from && from <= known.second)
             return known.second;
         qsizetype to = from;
-        const auto size = qsizetype(text.size());
-        while (to < size && text[size_t(to)] == text[size_t(to - period)])
+        while (to < text.size() && folded(text[to]) == folded(text[to - period]))
             ++to;
         known = {from, to};
         return to;
     }
 
-    void countOne(int node, qsizetype end)
+    void countOne(size_t b, const Bordered &keyword, qsizetype end)
     {
-        const size_t n = size_t(node);
-        if (end + 1 - matcher.m_depth[n] >= freeFrom[n]) {
-            ++counts[size_t(matcher.m_pattern[n])];
-            freeFrom[n] = end + 1;
+        if (end + 1 - keyword.length >= freeFrom[b]) {
+            ++counts[size_t(keyword.pattern)];
+            freeFrom[b] = end + 1;
         }
     }
 
     // A periodic keyword ending at `end` after no occurrence a period before: it occurs every
     // period characters while the text repeats; counted every ceil(length / period) of them.
-    void countStretch(int node, qsizetype end)
+    void countStretch(size_t b, const Bordered &keyword, qsizetype end)
     {
-        const size_t n = size_t(node);
-        const qsizetype period = matcher.m_period[n];
-        const qsizetype length = matcher.m_depth[n];
+        const qsizetype period = keyword.period;
+        const qsizetype length = keyword.length;
         const qsizetype last = (repeatsUpTo(int(period), end + 1) - 1 - end) / period;   // occurrences end + t * period, t <= last
-        stretchEnd[n] = end + last * period;
-        const qsizetype first = qMax<qsizetype>(0, (freeFrom[n] + length - 1 - end + period - 1) / period);
+        stretchEnd[b] = end + last * period;
+        const qsizetype first = qMax<qsizetype>(0, (freeFrom[b] + length - 1 - end + period - 1) / period);
         if (first > last)
             return;
         const qsizetype step = (length + period - 1) / period;
         const qsizetype picks = (last - first) / step + 1;
-        counts[size_t(matcher.m_pattern[n])] += int(picks);
-        freeFrom[n] = end + (first + step * (picks - 1)) * period + 1;
+        counts[size_t(keyword.pattern)] += int(picks);
+        freeFrom[b] = end + (first + step * (picks - 1)) * period + 1;
     }
 };
 
 std::vector<int> Matcher::count(const QString &text) const
 {
-    const size_t nodes = m_parent.size();
-    Counting counting{*this, std::vector<char16_t>(size_t(text.size())), std::vector<int>(size_t(m_patternCount), 0),
-                      std::vector<qsizetype>(nodes, 0), std::vector<qsizetype>(nodes, -1), {}};
-    for (qsizetype i = 0; i < text.size(); ++i)
-        counting.text[size_t(i)] = folded(text[i]);
-    std::vector<qint64> visits(nodes, 0);
+    std::vector<int> counts(m_patternNode.size(), 0);
+    Counting counting{text, counts, std::vector<qsizetype>(m_bordered.size(), 0),
+                      std::vector<qsizetype>(m_bordered.size(), -1), {}};
+    std::vector<quint32> visits(m_char.size(), 0);
     int state = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = counting.text[size_t(i)];
+        const char16_t c = folded(text[i]);
         int next = child(state, c);
         while (next == 0 && state != 0) {
             state = m_fail[size_t(state)];
@@ -222,63 +268,84 @@ std::vector<int> Matcher::count(const QString &text) const
         }
         state = next;
         ++visits[size_t(state)];
-        for (int node = bordered(state) ? state : m_nextBordered[size_t(state)]; node != 0;) {
-            if (!periodic(node)) {
-                counting.countOne(node, i);
-                node = m_nextBordered[size_t(node)];
-            } else if (i <= counting.stretchEnd[size_t(node)]) {
-                node = m_belowPeriod[size_t(node)];   // it and its shorter suffixes of its period are counted
+        for (int b = m_firstBordered[size_t(state)]; b != 0;) {
+            const size_t index = size_t(b - 1);
+            const Bordered &keyword = m_bordered[index];
+            if (!keyword.periodic()) {
+                counting.countOne(index, keyword, i);
+                b = keyword.next;
+            } else if (i <= counting.stretchEnd[index]) {
+                b = keyword.belowPeriod;   // it and its shorter suffixes of its period are counted
             } else {
-                counting.countStretch(node, i);
-                node = m_nextBordered[size_t(node)];
+                counting.countStretch(index, keyword, i);
+                b = keyword.next;
             }
         }
     }
-    // A node's visits count for every node on its failure chain.
-    for (auto it = m_byDepth.crbegin(); it != m_byDepth.crend(); ++it)
-        if (*it != 0)
-            visits[size_t(m_fail[size_t(*it)])] += visits[size_t(*it)];
-    for (size_t n = 1; n < nodes; ++n)
-        if (m_pattern[n] >= 0 && !bordered(int(n)))
-            counting.counts[size_t(m_pattern[n])] = int(visits[n]);
-    return counting.counts;
-}
-
-QString foldedText(const QString &text)
-{
-    QString result(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        result[i] = QChar(folded(text[i]));
-    return result;
+    // A node's visits count for every node on its failure chain; deeper nodes come later.
+    for (size_t node = m_char.size() - 1; node > 0; --node)
+        visits[size_t(m_fail[node])] += visits[node];
+    for (size_t p = 0; p < m_patternNode.size(); ++p) {
+        const int node = m_patternNode[p];
+        if (m_firstBordered[size_t(node)] == 0 || m_bordered[size_t(m_firstBordered[size_t(node)] - 1)].node != node)
+            counts[p] = int(visits[size_t(node)]);
+    }
+    return counts;
 }
 
 } // namespace
 
 QList<int> countAll(const QString &text, const QStringList &keywords)
 {
-    // Keywords that differ only in letter case count the same: one pattern each.
-    QHash<QString, int> ids;
-    QStringList patterns;
-    QList<int> idOf;
-    idOf.reserve(keywords.size());
+    // The keywords folded into one text, in their order; sorted, keywords that differ only in
+    // letter case are neighbours and count as one pattern.
+    QString foldedKeywords;
+    qsizetype total = 0;
+    for (const QString &keyword : keywords)
+        total += keyword.size();
+    foldedKeywords.reserve(total);
+    std::vector<Pattern> stretches;
+    stretches.reserve(size_t(keywords.size()));
     for (const QString &keyword : keywords) {
-        if (keyword.isEmpty()) {
-            idOf.append(-1);
-            continue;
-        }
-        const QString key = foldedText(keyword);
-        auto found = ids.constFind(key);
-        if (found == ids.cend()) {
-            found = ids.insert(key, int(patterns.size()));
-            patterns.append(key);
-        }
-        idOf.append(*found);
+        stretches.push_back({foldedKeywords.size(), int(keyword.size())});
+        for (QChar ch : keyword)
+            foldedKeywords.append(QChar(folded(ch)));
     }
-    const std::vector<int> counts = Matcher(patterns).count(text);
+    const auto view = [&](int k) { return QStringView(foldedKeywords).mid(stretches[size_t(k)].from, stretches[size_t(k)].length); };
+    // Each keyword's first four characters as one number, so that most comparisons of the sort
+    // need not look into the text.
+    struct Sorted {
+        quint64 prefix;
+        int keyword;
+    };
+    std::vector<Sorted> order;
+    order.reserve(stretches.size());
+    for (int k = 0; k < int(stretches.size()); ++k) {
+        quint64 prefix = 0;
+        const QStringView keyword = view(k);
+        for (qsizetype i = 0; i < 4; ++i)
+            prefix = (prefix << 16) | (i < keyword.size() ? keyword[i].unicode() : 0u);
+        if (!keyword.isEmpty())
+            order.push_back({prefix, k});
+    }
+    const auto same = [&](const Sorted &a, const Sorted &b) { return a.prefix == b.prefix && view(a.keyword) == view(b.keyword); };
+    std::sort(order.begin(), order.end(), [&](const Sorted &a, const Sorted &b) {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : view(a.keyword) < view(b.keyword);
+    });
+    std::vector<Pattern> patterns;
+    std::vector<int> patternOf(stretches.size(), -1);
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i == 0 || !same(order[i], order[i - 1]))
+            patterns.push_back(stretches[size_t(order[i].keyword)]);
+        patternOf[size_t(order[i].keyword)] = int(patterns.size()) - 1;
+    }
+    std::vector<Sorted>().swap(order);
+    std::vector<Pattern>().swap(stretches);
+    const std::vector<int> counts = Matcher(std::move(foldedKeywords), std::move(patterns)).count(text);
     QList<int> result;
     result.reserve(keywords.size());
-    for (const int id : idOf)
-        result.append(id < 0 ? 0 : counts[size_t(id)]);
+    for (const int p : patternOf)
+        result.append(p < 0 ? 0 : counts[size_t(p)]);
     return result;
 }
 

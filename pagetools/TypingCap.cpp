@@ -1,102 +1,234 @@
 #include "pagetools/TypingCap.h"
 
-#include <QPlainTextEdit>
+#include <functional>
+
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QTextCursor>
-#include <QTextDocument>
+
+using namespace Qt::StringLiterals;
 
 namespace TypingCap {
 namespace {
 
-// A line break stands for CR LF: two characters of the box's text.
-int weight(QChar ch)
+bool isLineBreak(QChar ch)
 {
-    return ch == u'\n' ? 2 : 1;
+    return ch == u'\n' || ch == u'\r' || ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator;
 }
 
-qsizetype weightOf(const QString &text)
+// A multi-line box's text with its line breaks counted as CR LF.
+qsizetype crLfWeight(const QString &text)
 {
-    return text.size() + text.count(u'\n');
+    qsizetype weight = text.size();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (isLineBreak(text[i]) && !(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n'))
+            ++weight;
+    return weight;
 }
 
-struct Range {
-    qsizetype from = 0;
-    qsizetype to = 0;
-};
-
-// Where the edit's new text stands in `now`, given the text before the edit and the range Qt
-// reports (which may be wider: a paste is reported as its whole block). A paste or a drop leaves
-// the cursor after what it inserted, which settles where repeated characters belong.
-Range insertedRange(const QString &before, const QString &now, qsizetype position, qsizetype added, qsizetype cursor)
+// The text a key puts into a box, by the rule Qt's text boxes follow; empty for a key that puts
+// none in (a shortcut, a move, a deletion).
+QString typedText(const QKeyEvent *event, bool multiLine, bool takesTab)
 {
-    const qsizetype grown = now.size() - before.size();
-    qsizetype lo = qBound<qsizetype>(0, position, now.size());
-    qsizetype hi = qBound<qsizetype>(lo, position + added, now.size());
-    if (hi - grown < lo || hi - grown > before.size()) {   // the reported range cannot hold the change
-        lo = 0;
-        hi = now.size();
-    }
-    const auto sameUpTo = [&](qsizetype end) {   // now[lo, end) == before[lo, end)
-        qsizetype i = lo;
-        while (i < end && now[i] == before[i])
-            ++i;
-        return i;
-    };
-    const auto sameAfter = [&](qsizetype start) {   // now[start, hi) == before[start - grown, hi - grown)
-        for (qsizetype i = start; i < hi; ++i)
-            if (now[i] != before[i - grown])
-                return false;
-        return true;
-    };
-    if (cursor >= lo && cursor <= hi && cursor - grown >= lo && sameAfter(cursor))
-        return {sameUpTo(qMin(cursor, cursor - grown)), cursor};
-    const qsizetype from = sameUpTo(qMin(hi, hi - grown));
-    qsizetype to = hi;
-    while (to > from && to - grown > from && now[to - 1] == before[to - 1 - grown])
-        --to;
-    return {from, to};
+    if (multiLine
+        && (event->matches(QKeySequence::InsertParagraphSeparator) || event->matches(QKeySequence::InsertLineSeparator)))
+        return u"\n"_s;
+    const QString text = event->text();
+    if (text.isEmpty())
+        return {};
+    const QChar first = text.front();
+    if (first.category() == QChar::Other_Format)
+        return text;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers == Qt::ControlModifier || modifiers == (Qt::ShiftModifier | Qt::ControlModifier))
+        return {};
+    const bool inserts = first.isPrint() || first.category() == QChar::Other_PrivateUse
+                         || (first.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate())
+                         || (takesTab && first == u'\t');
+    return inserts ? text : QString();
 }
 
-class Cap : public QObject {
-public:
-    Cap(QPlainTextEdit *box, int maxChars, std::function<bool()> programSetting)
-        : QObject(box), m_box(box), m_maxChars(maxChars), m_programSetting(std::move(programSetting)),
-          m_text(box->toPlainText())
-    {
-        connect(box->document(), &QTextDocument::contentsChange, this, &Cap::changed);
+// An input method's commit, cut to the room there is, handed on to the box.
+void commitWithinRoom(QInputMethodEvent *event, qsizetype room, int lineBreakWeight,
+                      const std::function<void(QInputMethodEvent *)> &handOn)
+{
+    const QString fit = fitting(event->commitString(), room, lineBreakWeight);
+    if (fit.size() == event->commitString().size()) {
+        handOn(event);
+        return;
     }
-
-private:
-    void changed(int position, int, int added)
-    {
-        const QString before = std::exchange(m_text, m_box->toPlainText());
-        if (added <= 0 || m_programSetting() || weightOf(m_text) <= m_maxChars)
-            return;
-        const Range range = insertedRange(before, m_text, position, added, m_box->textCursor().position());
-        qsizetype excess = weightOf(m_text) - m_maxChars;
-        qsizetype from = range.to;
-        while (from > range.from && excess > 0)
-            excess -= weight(m_text[--from]);
-        QTextCursor cursor(m_box->document());
-        cursor.setPosition(int(from));
-        cursor.setPosition(int(range.to), QTextCursor::KeepAnchor);
-        // One undo step with the edit: undoing the cut alone would only bring the cap back.
-        cursor.joinPreviousEditBlock();
-        cursor.removeSelectedText();
-        cursor.endEditBlock();
-        m_text = m_box->toPlainText();   // Qt reports a change made during its report of another one late or not at all
-    }
-
-    QPlainTextEdit *m_box;
-    int m_maxChars;
-    std::function<bool()> m_programSetting;
-    QString m_text;   // the box's text after the last change
-};
+    QInputMethodEvent capped(event->preeditString(), event->attributes());
+    capped.setCommitString(fit, event->replacementStart(), event->replacementLength());
+    handOn(&capped);
+    event->accept();
+}
 
 } // namespace
 
-void capEdits(QPlainTextEdit *box, int maxChars, std::function<bool()> programSetting)
+QString fitting(const QString &incoming, qsizetype room, int lineBreakWeight)
 {
-    new Cap(box, maxChars, std::move(programSetting));
+    qsizetype used = 0;
+    qsizetype end = 0;
+    while (end < incoming.size()) {
+        const QChar ch = incoming[end];
+        const bool pair = end + 1 < incoming.size()
+                          && ((ch.isHighSurrogate() && incoming[end + 1].isLowSurrogate())
+                              || (lineBreakWeight != 1 && ch == u'\r' && incoming[end + 1] == u'\n'));
+        const qsizetype weight = isLineBreak(ch) ? lineBreakWeight : pair ? 2 : 1;
+        if (used + weight > room)
+            break;
+        used += weight;
+        end += pair ? 2 : 1;
+    }
+    return incoming.left(end);
+}
+
+LineBox::LineBox(int maxChars, QWidget *parent) : QLineEdit(parent), m_maxChars(maxChars) {}
+
+qsizetype LineBox::room() const
+{
+    return m_maxChars - (text().size() - selectedText().size());
+}
+
+void LineBox::keyPressEvent(QKeyEvent *event)
+{
+    if (!isReadOnly() && event->matches(QKeySequence::Paste)) {
+        // Ctrl+Shift+Insert pastes the selection, as the box itself would.
+        const bool selection = event->key() == Qt::Key_Insert && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
+        pasteWithinCap(selection ? QClipboard::Selection : QClipboard::Clipboard);
+        event->accept();
+        return;
+    }
+    const QString typed = isReadOnly() ? QString() : typedText(event, false, false);
+    if (!typed.isEmpty() && typed.size() > room()) {
+        event->accept();   // refused whole: the box and its undo steps stay as they were
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void LineBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    commitWithinRoom(event, room(), 1, [this](QInputMethodEvent *e) { QLineEdit::inputMethodEvent(e); });
+}
+
+void LineBox::dropEvent(QDropEvent *event)
+{
+    const QString dropped = event->mimeData()->text();
+    qsizetype room = m_maxChars - text().size();
+    if (event->source() == this && event->dropAction() == Qt::MoveAction)
+        room += dropped.size();   // the text only moves within the box
+    const QString fit = fitting(dropped, room, 1);
+    if (fit.size() == dropped.size()) {
+        QLineEdit::dropEvent(event);
+        return;
+    }
+    if (fit.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QMimeData capped;
+    capped.setText(fit);
+    QDropEvent cappedDrop(event->position(), event->possibleActions(), &capped, event->buttons(), event->modifiers());
+    cappedDrop.setDropAction(event->dropAction());
+    QLineEdit::dropEvent(&cappedDrop);
+    event->setDropAction(cappedDrop.dropAction());
+    event->setAccepted(cappedDrop.isAccepted());
+}
+
+// The middle button pastes the selection where the window system keeps one.
+void LineBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::MiddleButton && !isReadOnly() && QGuiApplication::clipboard()->supportsSelection()) {
+        deselect();
+        pasteWithinCap(QClipboard::Selection);
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+// The box's own menu, whose Paste goes through the cap as Ctrl+V does.
+void LineBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (QAction *action : menu->actions()) {
+        if (disconnect(action, &QAction::triggered, this, &QLineEdit::paste))
+            connect(action, &QAction::triggered, this, [this] { pasteWithinCap(QClipboard::Clipboard); });
+    }
+    menu->popup(event->globalPos());
+}
+
+void LineBox::pasteWithinCap(QClipboard::Mode mode)
+{
+    const QString fit = fitting(QGuiApplication::clipboard()->text(mode), room(), 1);
+    if (fit.isEmpty())
+        return;
+    closeUndoStep();
+    insert(fit);
+    closeUndoStep();
+}
+
+// The box closes an undo step whenever its cursor moves; a move there and back keeps a paste
+// one step of its own, as the box's own paste is. In an empty box nothing can move: a paste
+// there joins the edit that emptied it.
+void LineBox::closeUndoStep()
+{
+    if (text().isEmpty())
+        return;
+    const int cursor = cursorPosition();
+    const int start = selectionStart();
+    const int length = int(selectedText().size());
+    setCursorPosition(cursor > 0 ? cursor - 1 : cursor + 1);
+    if (length == 0)
+        setCursorPosition(cursor);
+    else if (cursor == start)
+        setSelection(start + length, -length);
+    else
+        setSelection(start, length);
+}
+
+TextBox::TextBox(int maxChars, QWidget *parent) : QPlainTextEdit(parent), m_maxChars(maxChars) {}
+
+qsizetype TextBox::room() const
+{
+    return m_maxChars - (crLfWeight(toPlainText()) - crLfWeight(textCursor().selectedText()));
+}
+
+void TextBox::keyPressEvent(QKeyEvent *event)
+{
+    const QString typed = isReadOnly() ? QString() : typedText(event, true, !tabChangesFocus());
+    if (!typed.isEmpty() && crLfWeight(typed) > room()) {
+        event->accept();   // refused whole: the box and its undo steps stay as they were
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TextBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    commitWithinRoom(event, room(), 2, [this](QInputMethodEvent *e) { QPlainTextEdit::inputMethodEvent(e); });
+}
+
+// A drop inside the box has taken the moved text away by now; a paste replaces the selection.
+void TextBox::insertFromMimeData(const QMimeData *source)
+{
+    const QString incoming = source->text();
+    const QString fit = fitting(incoming, room(), 2);
+    if (fit.size() == incoming.size()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    if (fit.isEmpty())
+        return;
+    QMimeData capped;
+    capped.setText(fit);
+    QPlainTextEdit::insertFromMimeData(&capped);
 }
 
 } // namespace TypingCap

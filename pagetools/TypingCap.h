@@ -1,16 +1,54 @@
 #pragma once
-// Keeps what a user types, pastes or drops into a multi-line box within a number of characters,
-// a line break counting two (the CR LF of the box's text). Text the program sets may be longer.
-#include <functional>
-
-class QPlainTextEdit;
+// Text boxes that keep what a user types, pastes or drops within a number of characters, a line
+// break of a multi-line box counting two (the CR LF of its text). Only what comes in is cut: text
+// the program sets, and whatever an undo or redo puts back, stays whole, so a box may hold more
+// than its cap. A cut never splits a character.
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 
 namespace TypingCap {
 
-// From now on every edit of the box that leaves it above `maxChars` keeps what the box held and
-// only as much of the edit's new text as fits, its beginning; wherever the cursor stands, the
-// text around the insertion stays whole. A box the program filled above the cap keeps that text.
-// Changes made while `programSetting` answers true are the program's own and are left whole.
-void capEdits(QPlainTextEdit *box, int maxChars, std::function<bool()> programSetting);
+// The beginning of `incoming` that weighs at most `room`, a line break weighing
+// `lineBreakWeight` (CR LF, CR, LF and the paragraph and line separators are one break each),
+// never ending inside a surrogate pair or between the CR and LF of a break.
+QString fitting(const QString &incoming, qsizetype room, int lineBreakWeight);
+
+// A one-line box whose every character counts one.
+class LineBox : public QLineEdit {
+public:
+    LineBox(int maxChars, QWidget *parent);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    qsizetype room() const;
+    void pasteWithinCap(QClipboard::Mode mode);
+    void closeUndoStep();
+
+    int m_maxChars;
+};
+
+// A multi-line box whose line breaks count two.
+class TextBox : public QPlainTextEdit {
+public:
+    TextBox(int maxChars, QWidget *parent);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    // Pastes (keys, menu, middle button) and drops all come in here.
+    void insertFromMimeData(const QMimeData *source) override;
+
+private:
+    qsizetype room() const;
+
+    int m_maxChars;
+};
 
 } // namespace TypingCap

@@ -35,6 +35,11 @@ constexpr int kSiteEntries = 30;
 constexpr int kProfileEntries = 100;
 constexpr int kMaxDescriptionChars = 1000;
 
+QString maxSizeText()
+{
+    return QString::number(DoorwayProfile::kMaxFileBytes / (1024 * 1024)) + u" MB"_s;
+}
+
 QComboBox *historyBox(QWidget *parent, const char *name)
 {
     auto *box = new QComboBox(parent);
@@ -52,9 +57,8 @@ QLineEdit *lineBox(QWidget *parent, const QString &name)
     return box;
 }
 
-QPlainTextEdit *textBox(QWidget *parent, const char *name, int lines)
+QPlainTextEdit *textBox(QPlainTextEdit *box, const char *name, int lines)
 {
-    auto *box = new QPlainTextEdit(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setMinimumHeight(box->fontMetrics().lineSpacing() * lines + 12);
@@ -133,14 +137,15 @@ void frmDoorway::buildWindow()
     txtTitle = lineBox(this, u"txtTitle"_s);
     for (int i = 0; i < int(txtKeywords.size()); ++i)
         txtKeywords[i] = lineBox(this, u"txtKeywords_"_s + QString::number(i));
-    txtDescription = textBox(this, "txtDescription", 4);
+    // Typing, pastes and drops stop at the cap; a profile may set more.
+    txtDescription = textBox(new TypingCap::TextBox(kMaxDescriptionChars, this), "txtDescription", 4);
     // The body gets the room the window has to spare.
     txtDescription->setFixedHeight(txtDescription->minimumHeight());
     cboSiteURL = historyBox(this, "cboSiteURL");
     txtSubTitle1 = lineBox(this, u"txtSubTitle1"_s);
     txtSubTitle2 = lineBox(this, u"txtSubTitle2"_s);
     txtSubTitle3 = lineBox(this, u"txtSubTitle3"_s);
-    txtSummary = textBox(this, "txtSummary", 6);
+    txtSummary = textBox(new QPlainTextEdit(this), "txtSummary", 6);
     txtImageURL = lineBox(this, u"txtImageURL"_s);
     txtCompany = lineBox(this, u"txtCompany"_s);
     txtFileLocation = lineBox(this, u"txtFileLocation"_s);
@@ -202,7 +207,6 @@ void frmDoorway::buildWindow()
     layout->addLayout(buttons);
 
     connect(cboProfile, &QComboBox::activated, this, [this] { cboProfile_Click(); });
-    TypingCap::capEdits(txtDescription, kMaxDescriptionChars, [this] { return m_settingFromCode; });
     resize(720, 640);
 }
 
@@ -378,7 +382,6 @@ QStringList frmDoorway::profileValues() const
 
 void frmDoorway::setProfileValues(const QStringList &values)
 {
-    m_settingFromCode = true;
     QList<QLineEdit *> lines = {txtTitle};
     lines.append(QList<QLineEdit *>(txtKeywords.begin(), txtKeywords.end()));
     qsizetype at = 0;
@@ -391,7 +394,6 @@ void frmDoorway::setProfileValues(const QStringList &values)
     modCommon::setMultiLineText(txtSummary, values.value(at++));
     for (QLineEdit *box : {txtImageURL, txtCompany, txtFileLocation})
         box->setText(values.value(at++));
-    m_settingFromCode = false;
 }
 
 void frmDoorway::saveProfile()
@@ -406,6 +408,12 @@ void frmDoorway::saveProfile()
     }
     if (!Platform::isSafeFileName(name)) {
         Platform::msgBox(u"The profile name '"_s + name + u"' cannot be used as a file name."_s, Platform::Critical, title);
+        return;
+    }
+    // A profile too large to be read back is not written.
+    if (DoorwayProfile::storedSize(profileValues()) > DoorwayProfile::kMaxFileBytes) {
+        Platform::msgBox(u"The profile '"_s + name + u"' would be larger than "_s + maxSizeText() + u" and is not saved."_s,
+                         Platform::Critical, title);
         return;
     }
     if (cboProfile->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) {
@@ -429,12 +437,17 @@ void frmDoorway::saveProfile()
 void frmDoorway::cboProfile_Click()
 {
     const QString name = cboProfile->currentText();
-    if (name.isEmpty() || !Platform::isSafeFileName(name) || !Platform::fileExists(DoorwayProfile::folder() + name))
+    const QString file = DoorwayProfile::folder() + name;
+    if (name.isEmpty() || !Platform::isSafeFileName(name) || !Platform::fileExists(file))
         return;
-    const std::optional<QStringList> values = DoorwayProfile::read(DoorwayProfile::folder() + name);
+    if (DoorwayProfile::tooLarge(file)) {
+        Platform::msgBox(u"The profile '"_s + name + u"' is larger than "_s + maxSizeText() + u" and is not read: "_s + file,
+                         Platform::Information, u"Get Profile"_s);
+        return;
+    }
+    const std::optional<QStringList> values = DoorwayProfile::read(file);
     if (!values) {
-        Platform::msgBox(u"The profile could not be read: "_s + DoorwayProfile::folder() + name, Platform::Information,
-                         u"Get Profile"_s);
+        Platform::msgBox(u"The profile could not be read: "_s + file, Platform::Information, u"Get Profile"_s);
         return;
     }
     setProfileValues(*values);

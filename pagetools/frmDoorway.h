@@ -77,5 +77,4 @@ private:
     static QPointer<frmDoorway> s_instance;
     QHash<QObject *, Help> m_help;
     bool m_unloaded = false;
-    bool m_settingFromCode = false;
 };

@@ -24,6 +24,7 @@
 #include "platform/LongWordWrap.h"
 #include "pagetools/MetaTagWrites.h"
 #include "pagetools/PageAddress.h"
+#include "pagetools/PageFetch.h"
 #include "pagetools/TypingCap.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
@@ -137,13 +138,14 @@ void frmMetaTag::buildWindow()
     fraMeTaTag[0] = named(new QGroupBox(u"Meta Tag of HTML file"_s, right), "fraMeTaTag0");
     auto *tags = new QVBoxLayout(fraMeTaTag[0]);
     Label1[0] = named(new QLabel(u"Title:"_s, fraMeTaTag[0]), "Label1_0");
-    txtTitle = named(new QLineEdit(fraMeTaTag[0]), "txtTitle");
+    // Typing, pastes and drops stop at kMaxTyped characters; text the program sets may be longer.
+    txtTitle = named(new TypingCap::LineBox(kMaxTyped, fraMeTaTag[0]), "txtTitle");
     txtTitle->setToolTip(u"Title of the HTML file"_s);
     Label1[2] = named(new QLabel(u"Keywords:"_s, fraMeTaTag[0]), "Label1_2");
-    txtKeyword = named(new QPlainTextEdit(fraMeTaTag[0]), "txtKeyword");
+    txtKeyword = named(new TypingCap::TextBox(kMaxTyped, fraMeTaTag[0]), "txtKeyword");
     txtKeyword->setToolTip(u"Meta Tag Keyowrds of your HTML file"_s);
     Label1[4] = named(new QLabel(u"Description:"_s, fraMeTaTag[0]), "Label1_4");
-    txtDescription = named(new QPlainTextEdit(fraMeTaTag[0]), "txtDescription");
+    txtDescription = named(new TypingCap::TextBox(kMaxTyped, fraMeTaTag[0]), "txtDescription");
     txtDescription->setToolTip(u"Meta Tag Description of your HTML file"_s);
     for (QPlainTextEdit *box : {txtKeyword, txtDescription}) {
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -195,10 +197,6 @@ void frmMetaTag::wireControls()
 {
     // An editable combo box takes the keys itself and hands them to its line edit directly.
     cboAddress->installEventFilter(this);
-    // Typing and pasting stop at kMaxTyped characters; text the program sets may be longer.
-    txtTitle->setMaxLength(kMaxTyped);
-    for (QPlainTextEdit *box : {txtKeyword, txtDescription})
-        TypingCap::capEdits(box, kMaxTyped, [this] { return m_settingFromCode; });
     // A mouse move over these gives the default pointer back after a read, fetch or update.
     for (QWidget *area : {static_cast<QWidget *>(this), static_cast<QWidget *>(fraMeTaTag[0]),
                           static_cast<QWidget *>(fraMeTaTag[1]), txtKeyword->viewport(),
@@ -244,6 +242,8 @@ void frmMetaTag::Form_Unload()
     m_unloaded = true;
     if (s_instance == this)
         s_instance = nullptr;
+    // A page still on its way has no window to go to.
+    PageFetch::cancel(kRequestKind);
 }
 
 void frmMetaTag::closeEvent(QCloseEvent *event)
@@ -355,9 +355,8 @@ void frmMetaTag::lsvDirs_DblClick()
         addDirs(tag);
         return;
     }
-    const bool htmlFile = FolderRows::itemKind(item) == FolderRows::Kind::HtmlFile;
-    clearBoxes();
-    if (htmlFile && Platform::fileExists(tag))
+    // The boxes keep what the user typed unless a page is read.
+    if (FolderRows::itemKind(item) == FolderRows::Kind::HtmlFile && Platform::fileExists(tag))
         getMetaTag(modCommon::readHTMLFile(tag, modCommon::HeadPart));
 }
 
@@ -387,17 +386,6 @@ void frmMetaTag::mnuViewSource_Click()
                          u"Error"_s);
 }
 
-void frmMetaTag::clearBoxes()
-{
-    txtTitle->setMaxLength(kMaxTyped);
-    txtTitle->clear();
-    txtKeyword->clear();
-    txtDescription->clear();
-    Label1[0]->setText(u"Title:"_s);
-    Label1[2]->setText(u"Keywords:"_s);
-    Label1[4]->setText(u"Description:"_s);
-}
-
 void frmMetaTag::cboAddress_KeyDown(int keyCode)
 {
     if (keyCode != kEnterKey)
@@ -415,6 +403,7 @@ void frmMetaTag::cboAddress_KeyDown(int keyCode)
         if (Platform::fileExists(address)) {
             Platform::setBusyPointer(true);
             getMetaTag(modCommon::readHTMLFile(address, modCommon::HeadPart));
+            Platform::setBusyPointer(false);
         }
         return;
     }
@@ -437,18 +426,10 @@ void frmMetaTag::getMetaTag(const QString &sFileData)
 {
     if (sFileData.isEmpty())
         return;
-    QString keywords;
-    QString description;
-    QString title;
-    QString text;
-    modCommon::retrieveMetaTag(sFileData, keywords, description, title, text);
-    title = modCommon::replaceCrLf(title);
-    txtTitle->setMaxLength(int(qMax<qsizetype>(kMaxTyped, title.size())));
-    txtTitle->setText(title);
-    m_settingFromCode = true;
-    modCommon::setMultiLineText(txtKeyword, keywords);
-    modCommon::setMultiLineText(txtDescription, description);
-    m_settingFromCode = false;
+    const modCommon::ShownMetaTags shown = modCommon::shownMetaTags(sFileData);
+    txtTitle->setText(shown.title);
+    modCommon::setMultiLineText(txtKeyword, shown.keywords);
+    modCommon::setMultiLineText(txtDescription, shown.description);
     showCounters();
 }
 

@@ -82,7 +82,6 @@ private:
     void wireControls();
     void Form_Load();
     void Form_Unload();
-    void clearBoxes();
     void showCounters();
     void updateFile(MetaTagWrites &writes, const QString &path, bool replace);
     QTreeWidgetItem *selectedItem() const;
@@ -94,5 +93,4 @@ private:
     bool m_updating = false;
     bool m_closeAfterUpdate = false;
     bool m_loaded = false;
-    bool m_settingFromCode = false;
 };

@@ -15,6 +15,7 @@
 #include "core/modCommon.h"
 #include "pagetools/OptimizerReport.h"
 #include "pagetools/PageAddress.h"
+#include "pagetools/PageFetch.h"
 #include "platform/Codec1252.h"
 #include "platform/CommonControls.h"
 #include "platform/Dialogs.h"
@@ -23,7 +24,6 @@
 #include "platform/Shell.h"
 #include "platform/TextFile.h"
 #include "transport/frmHTTP.h"
-#include "transport/modDSSockSocket.h"
 
 using namespace Qt::StringLiterals;
 
@@ -171,6 +171,8 @@ void frmOptimizer::Form_Unload()
     if (s_instance == this) {
         s_instance.clear();
         frmHTTP::removeReceiver(kRequestKind);
+        // A page still on its way has no window to go to.
+        PageFetch::cancel(kRequestKind);
     }
     modCommon::saveHistory(cboSiteURL, kHistory);
 }
@@ -202,9 +204,7 @@ void frmOptimizer::cmdRenovator_Click()
     if (cmdRenovator->text() != kIdleCaption) {
         StatusBar1->setPanelText(1, QString());   // no longer connecting
         cmdRenovator->setText(kIdleCaption);
-        // After an error status the fetch has already unloaded itself.
-        if (frmHTTP *fetch = frmHTTP::loadedInstance())
-            modDSSock::SocketDisconnect(fetch->dsSocket2);
+        PageFetch::cancel(kRequestKind);
         Platform::setBusyPointer(false);
         return;
     }

@@ -28,9 +28,18 @@ QUrl urlOf(const QString &target)
     return QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
 }
 
-// Editors that open a window of their own, by the name they are run as or the name of the
-// program a link leads to.
-bool isGraphicalEditorName(const QString &name, const QStringList &arguments)
+// Editor builds that run only inside a terminal, however they are called.
+bool isTerminalOnlyEditorName(const QString &name)
+{
+    static const QStringList terminalEditors = {
+        QStringLiteral("emacs-nox"), QStringLiteral("vim.basic"), QStringLiteral("vim.tiny"), QStringLiteral("vim.nox"),
+        QStringLiteral("nvi"),       QStringLiteral("nano"),      QStringLiteral("rnano"),    QStringLiteral("pico"),
+        QStringLiteral("joe"),       QStringLiteral("jed"),       QStringLiteral("mcedit"),   QStringLiteral("micro"),
+        QStringLiteral("ne"),        QStringLiteral("mg"),        QStringLiteral("zile"),     QStringLiteral("ed")};
+    return terminalEditors.contains(name);
+}
+
+const QStringList &graphicalEditorNames()
 {
     static const QStringList graphicalEditors = {
         QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"), QStringLiteral("kate"), QStringLiteral("kwrite"),
@@ -39,7 +48,13 @@ bool isGraphicalEditorName(const QString &name, const QStringList &arguments)
         QStringLiteral("codium"), QStringLiteral("subl"), QStringLiteral("sublime_text"), QStringLiteral("xemacs"),
         QStringLiteral("scite"), QStringLiteral("nedit"), QStringLiteral("xedit"), QStringLiteral("notepadqq"),
         QStringLiteral("bluefish"), QStringLiteral("emacs"), QStringLiteral("emacs-gtk"), QStringLiteral("emacs-lucid")};
-    if (!graphicalEditors.contains(name))
+    return graphicalEditors;
+}
+
+// Editors that open a window of their own, by their name and arguments.
+bool isGraphicalEditorName(const QString &name, const QStringList &arguments)
+{
+    if (!graphicalEditorNames().contains(name))
         return false;
     if (name.startsWith(QStringLiteral("emacs")))
         return !arguments.contains(QStringLiteral("-nw")) && !arguments.contains(QStringLiteral("--no-window-system"));
@@ -47,13 +62,14 @@ bool isGraphicalEditorName(const QString &name, const QStringList &arguments)
 }
 
 // Any editor not known to open its own window is run in a terminal: started detached without one
-// it would show nothing. Wrappers such as "editor" or "sensible-editor" are judged by the program
-// their link leads to; a wrapper script stays unknown.
+// it would show nothing. A link ("editor", "emacs") is judged by the program it leads to when that
+// program's name is known ("emacs-nox", "gedit"), else by its own name: a build such as vim.gtk3
+// opens a window when run as "gvim" and none when run as "vi". A wrapper script stays unknown.
 bool needsTerminal(const QString &program, const QStringList &arguments)
 {
-    const QString target = QFileInfo(program).canonicalFilePath();
-    return !isGraphicalEditorName(QFileInfo(program).fileName(), arguments)
-           && (target.isEmpty() || !isGraphicalEditorName(QFileInfo(target).fileName(), arguments));
+    const QString target = QFileInfo(QFileInfo(program).canonicalFilePath()).fileName();
+    const bool targetKnown = graphicalEditorNames().contains(target) || isTerminalOnlyEditorName(target);
+    return !isGraphicalEditorName(targetKnown ? target : QFileInfo(program).fileName(), arguments);
 }
 
 // A terminal window that runs a command given after its prefix arguments.

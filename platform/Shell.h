@@ -27,9 +27,10 @@ struct Launch {
 
 // The ways to show a file in a text editor, best first: the editor in $VISUAL, then in $EDITOR,
 // then the graphical text editors installed. An editor not known to open its own window (vi,
-// nano, a wrapper script, ...), judged by its name and by the program its links lead to, is
-// started inside a terminal window, or left out when there is none: started without one it would
-// show nothing. `findProgram` gives a program's full path, empty when it is not installed.
+// nano, a wrapper script, ...) is started inside a terminal window, or left out when there is
+// none: started without one it would show nothing. An editor that is a link is judged by the
+// program the link leads to when that program's name is known, else by the link's own name.
+// `findProgram` gives a program's full path, empty when it is not installed.
 QList<Launch> textEditorLaunches(const QString &path, const std::function<QString(const QString &)> &findProgram);
 
 } // namespace Platform

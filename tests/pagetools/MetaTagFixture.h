@@ -43,7 +43,7 @@ protected:
     {
         for (int i = 0; i < w->lsvDirs->topLevelItemCount(); ++i) {
             QTreeWidgetItem *item = w->lsvDirs->topLevelItem(i);
-            if (item->text(0) == name || item->text(0) == QChar(0x00A0) + name)
+            if (item->text(0) == name)
                 return item;
         }
         return nullptr;

@@ -219,25 +219,6 @@ TEST_F(DoorwayTest, EscapeKeepsTheWindowAndItsFields)
     EXPECT_EQ(modCommon::multiLineText(window->txtSummary), u"Our widgets ...\r\nSecond paragraph."_s);
 }
 
-// Typing stops at 1,000 characters of the description, a line break counting two.
-TEST_F(DoorwayTest, TypedDescriptionIsCapped)
-{
-    window->txtDescription->setPlainText(QString(997, u'd'));
-    window->txtDescription->moveCursor(QTextCursor::End);
-    QTest::keyClicks(window->txtDescription, u"abcd"_s);
-    EXPECT_EQ(modCommon::multiLineText(window->txtDescription), QString(997, u'd') + u"abc"_s);
-    window->txtDescription->setPlainText(QString(999, u'd'));
-    window->txtDescription->moveCursor(QTextCursor::End);
-    QTest::keyClick(window->txtDescription, Qt::Key_Return);
-    EXPECT_EQ(modCommon::multiLineText(window->txtDescription), QString(999, u'd'));
-    // A paste at the start keeps the text and takes what fits of the pasted one.
-    window->txtDescription->setPlainText(u"first\n"_s + QString(990, u'd'));
-    QTest::keyClick(window->txtDescription, Qt::Key_Home, Qt::ControlModifier);
-    QApplication::clipboard()->setText(u"0123456789"_s);
-    QTest::keyClick(window->txtDescription, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(window->txtDescription->toPlainText(), u"012first\n"_s + QString(990, u'd'));
-}
-
 TEST_F(DoorwayTest, AddressHistoryKeepsThirtyAndIsStoredAtClose)
 {
     for (int i = 0; i <= 30; ++i) {

@@ -1,10 +1,12 @@
 // Doorway profiles: the name asked for, the overwrite question, names differing only in case,
 // values that round-trip whole, files written elsewhere, refused names, a failed write and the
 // stored name list; and the value encoding itself.
+#include "CappedBoxes.h"
 #include "DoorwayFixture.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -156,6 +158,63 @@ TEST_F(DoorwayProfiles, RefusedNamesAndAFailedWrite)
     EXPECT_EQ(env.dialogs.prompts().last(), u"The profile could not be written: "_s + profile(u"Shop"_s));
     EXPECT_FALSE(QFile::exists(profile(u"Shop"_s)));
     EXPECT_EQ(names(), QStringList({u"Shop"_s}));
+}
+
+// The description takes at most 1,000 characters from typing, pastes and drops; a profile may
+// set more, which undo and redo put back whole and Save writes whole.
+TEST_F(DoorwayProfiles, TheDescriptionCapCutsWhatComesInAndUndoPutsBackExactly)
+{
+    window->cboProfile->addItem(u"Loaded"_s);
+    const auto load = [this](const QString &description) {
+        QStringList values(DoorwayProfile::keys().size(), QString());
+        values[DoorwayProfile::keys().indexOf(u"Description"_s)] = modCommon::lfToCrLf(description);
+        ASSERT_TRUE(QDir().mkpath(DoorwayProfile::folder()));
+        ASSERT_TRUE(DoorwayProfile::write(profile(u"Loaded"_s), values));
+        pick(u"Loaded"_s);
+    };
+    CappedBoxes::expectCapOnInputOnly(window->txtDescription, 1000, load);
+
+    const QString description = QString(700, u'd') + u"\r\n"_s + QString(703, u'd');
+    load(description);
+    QTest::keyClick(window->txtDescription, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(window->txtDescription, Qt::Key_Delete);
+    QTest::keyClick(window->txtDescription, Qt::Key_Z, Qt::ControlModifier);
+    window->cboProfile->setEditText(u"Kept"_s);
+    click(frmDoorway::SaveButton);
+    const std::optional<QStringList> saved = DoorwayProfile::read(profile(u"Kept"_s));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->value(DoorwayProfile::keys().indexOf(u"Description"_s)), description);
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+}
+
+// A profile file over the bound is not read: a box names it and the fields stay. A profile that
+// would grow over the bound is not written. A file at the bound is read.
+TEST_F(DoorwayProfiles, AProfileOverTheBoundIsRefusedWithABoxNamingIt)
+{
+    fillSample();
+    {
+        QFile huge(profile(u"Huge"_s));
+        ASSERT_TRUE(QDir().mkpath(DoorwayProfile::folder()));
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(DoorwayProfile::kMaxFileBytes + 1));
+    }
+    window->cboProfile->addItem(u"Huge"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    pick(u"Huge"_s);
+    ASSERT_EQ(env.dialogs.shown().size(), 1);
+    EXPECT_EQ(env.dialogs.prompts()[0], u"The profile 'Huge' is larger than 8 MB and is not read: "_s + profile(u"Huge"_s));
+    EXPECT_EQ(env.dialogs.shown()[0].title, u"Get Profile"_s);
+    EXPECT_EQ(window->txtCompany->text(), u"Example Widgets Ltd"_s);
+
+    // An omega is stored as the six characters "\\u03A9".
+    modCommon::setMultiLineText(window->txtSummary, QString(DoorwayProfile::kMaxFileBytes / 6 + 1, u'\u03a9'));
+    window->cboProfile->setEditText(u"Big"_s);
+    env.dialogs.answerMessage(Platform::Ok);
+    click(frmDoorway::SaveButton);
+    EXPECT_EQ(env.dialogs.prompts().value(1), u"The profile 'Big' would be larger than 8 MB and is not saved."_s);
+    EXPECT_FALSE(QFile::exists(profile(u"Big"_s)));
+
+    QFile::resize(profile(u"Huge"_s), DoorwayProfile::kMaxFileBytes);
+    EXPECT_FALSE(DoorwayProfile::tooLarge(profile(u"Huge"_s)));
 }
 
 TEST_F(DoorwayProfiles, NextOpenListsTheThirtyNewestNames)

@@ -1,8 +1,12 @@
 // The optimizer and the meta-tag editor when their page fetch fails: one box naming the server and
 // what happened, the button and the status as before the fetch, and no report or tags made of
-// what arrived.
+// what arrived; and when the window is closed while its page loads: nothing at all.
 #include "MetaTagFixture.h"
+
+#include <functional>
+
 #include "support/FailingServers.h"
+#include "support/StalledListener.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -10,11 +14,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "pagetools/frmOptimizer.h"
+#include "platform/modDSSockLog.h"
 
 using namespace Qt::StringLiterals;
 using TestSupport::FailingServer;
+using TestSupport::LoopbackServer;
 
 namespace {
 
@@ -66,4 +73,72 @@ TEST_F(FetchFailures, MetaTagEditorClearsItsConnectingStatus)
         TestSupport::expectOneFailureBox(env.dialogs, server, [this] { return w->lblStatusBar->text().isEmpty(); });
         EXPECT_TRUE(w->txtTitle->text().isEmpty());
     }
+}
+
+// Closing the window that owns a fetch ends the fetch as the optimizer's Cancel does: no box and
+// nothing in the error log afterwards, past every deadline the fetch had, whether the server
+// never takes the connection, takes it and never answers, answers too slowly ever to finish, or
+// refuses the request once the window is gone.
+TEST_F(FetchFailures, ClosingTheWindowEndsItsFetch)
+{
+    myPreference().setTimeOut(1);
+    frmHTTP::setIntervals({10, 300, 300, 500});
+    TestSupport::StalledListener stalled;
+    ASSERT_TRUE(stalled.full());
+    LoopbackServer silent;
+    silent.neverAnswer();
+    LoopbackServer slow;
+    slow.setHandler([](QTcpSocket *client, const QByteArray &) {
+        client->write("HTTP/1.0 200 OK\r\n");
+        LoopbackServer::trickle(client, "X-Wait: 1\r\n", 50, 100);
+    });
+    LoopbackServer refusing;
+    refusing.setHandler([](QTcpSocket *client, const QByteArray &) {
+        QTimer::singleShot(100, client, [client] {
+            client->write(LoopbackServer::httpReply(503, "busy"));
+            client->disconnectFromHost();
+        });
+    });
+    const struct { const char *name; QString hostPort; LoopbackServer *server; int deadlineMs; } servers[] = {
+        {"stalled", u"127.0.0.1:"_s + QString::number(stalled.port()), nullptr, 1000},
+        {"silent", silent.hostPort(), &silent, 300},
+        {"slow", slow.hostPort(), &slow, 500},
+        {"refusing", refusing.hostPort(), &refusing, 100},
+    };
+    for (const bool optimizer : {true, false}) {
+        for (const auto &server : servers) {
+            SCOPED_TRACE(std::string(server.name) + (optimizer ? " / optimizer" : " / meta-tag editor"));
+            QPointer<QWidget> window;
+            std::function<void()> closeWindow;
+            if (optimizer) {
+                frmOptimizer *o = frmOptimizer::instance();
+                window = o;
+                ASSERT_TRUE(TestSupport::showWindow(o));
+                o->cboSiteURL->setEditText(server.hostPort + u"/p.htm"_s);
+                closeWindow = [o] { o->close(); };
+            } else {
+                window = open();
+                w->cboAddress->setEditText(server.hostPort + u"/p.htm"_s);
+                closeWindow = [this] { TestSupport::clickOn(w->Command1[1]); };
+            }
+            if (!server.server)
+                QTimer::singleShot(100, window, closeWindow);   // during the wait for the connection
+            if (optimizer)
+                TestSupport::clickOn(frmOptimizer::loadedInstance()->cmdRenovator);
+            else
+                QTest::keyClick(w->cboAddress, Qt::Key_Return);
+            if (server.server) {
+                ASSERT_TRUE(server.server->waitForRequests(server.server->requests().size() + 1, 2000));
+                closeWindow();
+            }
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(window.isNull());
+            EXPECT_FALSE(Platform::isBusyPointer());
+            QTest::qWait(server.deadlineMs + 200);
+            EXPECT_TRUE(env.dialogs.shown().isEmpty()) << env.dialogs.prompts().join(u'|').toStdString();
+            EXPECT_EQ(env.readFile(modDSSock::errorLogFile()), QByteArray());
+            env.dialogs.clearLog();
+        }
+    }
+    EXPECT_FALSE(QFile::exists(env.programFolder() + u"Optimizer"_s));
 }

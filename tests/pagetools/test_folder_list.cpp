@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QPlainTextEdit>
 
+#include "core/modCommonHtml.h"
 #include "pagetools/FolderRows.h"
 #include "pagetools/PageAddress.h"
 #include "platform/KeyedListView.h"
@@ -92,7 +93,6 @@ TEST_F(MetaTagTest, ListsFoldersFilesAndTheUpEntryWithTheirPaths)
         EXPECT_EQ(Platform::itemTag(item), r.path) << r.name;
         EXPECT_EQ(Platform::itemKey(item), r.path) << r.name;
     }
-    EXPECT_EQ(row(u"site.html"_s)->text(0), QChar(0x00A0) + u"site.html"_s);
 
     w->addDirs(site + u"site.html"_s);
     EXPECT_EQ(itemImageKey(row(u"readme.txt"_s)), u"WinFile"_s);
@@ -112,9 +112,8 @@ TEST_F(MetaTagTest, SortsUpEntryFoldersFilesIgnoringCaseAndEachClickReverses)
     for (const char *folder : {"Zeta", "alpha"})
         QDir().mkpath(site + QString::fromUtf8(folder));
     open();
-    const QString nb(QChar(0x00A0));
-    const QStringList ascending = {u" .."_s, nb + u"alpha"_s, nb + u"Zeta"_s, u"A.txt"_s, u"b.htm"_s, u"c.HTM"_s};
-    const QStringList descending = {u" .."_s, nb + u"Zeta"_s, nb + u"alpha"_s, u"c.HTM"_s, u"b.htm"_s, u"A.txt"_s};
+    const QStringList ascending = {u" .."_s, u"alpha"_s, u"Zeta"_s, u"A.txt"_s, u"b.htm"_s, u"c.HTM"_s};
+    const QStringList descending = {u" .."_s, u"Zeta"_s, u"alpha"_s, u"c.HTM"_s, u"b.htm"_s, u"A.txt"_s};
     const auto clickHeader = [this](int column) { TestSupport::clickHeader(w->lsvDirs, column); };
     EXPECT_EQ(names(), ascending);
     clickHeader(0);
@@ -130,27 +129,93 @@ TEST_F(MetaTagTest, SortsUpEntryFoldersFilesIgnoringCaseAndEachClickReverses)
     EXPECT_EQ(names(), byType);
 }
 
-// Enter on a row does what a double click does: a folder opens, a page shows its tags.
-TEST_F(MetaTagTest, EnterOnARowOpensAFolderOrShowsAPage)
+// Enter and a double click do the same on every kind of row: a folder or the up entry is listed,
+// a page that is read shows its tags, and a row that gives no page (a page without a head, one
+// over the size cap, another file, an entry gone since the listing) keeps what the user typed.
+TEST_F(MetaTagTest, RowsOfEveryKindWithEnterAndDoubleClick)
 {
+    env.writeFile(site + u"a.htm"_s, kPage);
+    QFile::setPermissions(site + u"a.htm"_s, QFile::ReadOwner);   // a read-only page is shown too
+    env.writeFile(site + u"nohead.htm"_s, "<html><body>x</body></html>");
+    env.writeFile(site + u"notes.txt"_s, "<head><title>No</title></head>");
     env.writeFile(site + u"sub [1]/b.htm"_s, kPage);
-    open();
-    const auto pressEnterOn = [this](const QString &name) {
-        QTreeWidgetItem *item = row(name);
-        ASSERT_TRUE(item) << name.toStdString();
-        w->lsvDirs->setFocus();
-        w->lsvDirs->setCurrentItem(item);
-        QTest::keyClick(w->lsvDirs, Qt::Key_Return);
+    {
+        QFile big(site + u"big.htm"_s);
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(modCommon::kMaxHtmlFileBytes + 1));
+    }
+    enum Outcome { Shown, Kept, Listed };
+    const struct { const char *name; Outcome outcome; const char *box; } rows[] = {
+        {"a.htm", Shown, nullptr},
+        {"nohead.htm", Kept, nullptr},
+        {"big.htm", Kept, "The file is larger than 8388608 bytes."},
+        {"notes.txt", Kept, nullptr},
+        {"gone.htm", Kept, "The file or folder no longer exists: "},
+        {"sub [1]", Listed, nullptr},
+        {" ..", Listed, nullptr},
     };
-    pressEnterOn(u"sub [1]"_s);
-    EXPECT_EQ(names(), (QStringList{u" .."_s, u"b.htm"_s}));
-    pressEnterOn(u"b.htm"_s);
-    EXPECT_EQ(w->txtTitle->text(), u"Shop"_s);
-    EXPECT_EQ(w->cboAddress->currentText(), site + u"sub [1]/b.htm"_s);
-    pressEnterOn(u" .."_s);
-    EXPECT_TRUE(row(u"sub [1]"_s));
-    EXPECT_EQ(w->txtTitle->text(), u"Shop"_s);
-    EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    for (const bool byEnter : {true, false}) {
+        for (const auto &r : rows) {
+            const QString name = QString::fromUtf8(r.name);
+            SCOPED_TRACE(name.toStdString() + (byEnter ? " by Enter" : " by double click"));
+            env.writeFile(site + u"gone.htm"_s, kPage);
+            open();
+            QFile::remove(site + u"gone.htm"_s);
+            w->txtTitle->clear();
+            QTest::keyClicks(w->txtTitle, u"typed"_s);
+            w->txtKeyword->clear();
+            QTest::keyClicks(w->txtKeyword, u"mine"_s);
+            env.dialogs.clearLog();
+            if (r.box)
+                env.dialogs.answerMessage(Platform::Ok);
+            QTreeWidgetItem *item = row(name);
+            ASSERT_TRUE(item);
+            const QString tag = Platform::itemTag(item);
+            if (byEnter) {
+                w->lsvDirs->setFocus();
+                w->lsvDirs->setCurrentItem(item);
+                QTest::keyClick(w->lsvDirs, Qt::Key_Return);
+            } else {
+                TestSupport::doubleClickRow(w->lsvDirs, item);
+            }
+            EXPECT_EQ(w->cboAddress->currentText(), tag);
+            const bool shown = r.outcome == Shown;
+            EXPECT_EQ(w->txtTitle->text(), shown ? u"Shop"_s : u"typed"_s);
+            EXPECT_EQ(w->txtKeyword->toPlainText(), shown ? u"a,b"_s : u"mine"_s);
+            EXPECT_EQ(w->Label1[2]->text(), shown ? u"Keywords (3 characters)"_s : u"Keywords (4 characters)"_s);
+            if (r.outcome == Listed) {
+                EXPECT_TRUE(row(name == u" .."_s ? u"site"_s : u"b.htm"_s));
+            }
+            ASSERT_EQ(env.dialogs.prompts().size(), r.box ? 1 : 0);
+            if (r.box) {
+                EXPECT_TRUE(env.dialogs.prompts()[0].contains(QString::fromUtf8(r.box))) << env.dialogs.prompts()[0].toStdString();
+            }
+            EXPECT_FALSE(Platform::isBusyPointer());
+        }
+    }
+}
+
+// Typing a name's first letters selects the row, a folder's as well as a file's.
+TEST_F(MetaTagTest, TypeAheadReachesFoldersAndFiles)
+{
+    for (const char *folder : {"docs", "Images"})
+        QDir().mkpath(site + QString::fromUtf8(folder));
+    for (const char *file : {"index.htm", "notes.txt"})
+        env.writeFile(site + QString::fromUtf8(file), kPage);
+    open();
+    EXPECT_EQ(names(), (QStringList{u" .."_s, u"docs"_s, u"Images"_s, u"index.htm"_s, u"notes.txt"_s}));
+    w->lsvDirs->setFocus();
+    const int interval = QApplication::keyboardInputInterval();
+    QApplication::setKeyboardInputInterval(100);
+    for (const char *typed : {"im", "in", "do", "no", "IMA"}) {
+        QTest::qWait(150);   // a pause: the next letters start a new search
+        QTest::keyClicks(w->lsvDirs, QString::fromUtf8(typed));
+        ASSERT_TRUE(w->lsvDirs->currentItem()) << typed;
+        EXPECT_TRUE(w->lsvDirs->currentItem()->text(0).startsWith(QString::fromUtf8(typed), Qt::CaseInsensitive)) << typed;
+    }
+    QApplication::setKeyboardInputInterval(interval);
+    QTest::keyClick(w->lsvDirs, Qt::Key_Return);   // the folder found opens
+    EXPECT_EQ(names(), QStringList{u" .."_s});
+    EXPECT_EQ(w->cboAddress->currentText(), site + u"Images"_s);
 }
 
 TEST_F(MetaTagTest, ViewSourceOnlyForPagesAndWithTheWholePath)
@@ -260,38 +325,6 @@ TEST_F(MetaTagTest, ViewSourceStartsAnEditorOrShowsItsBox)
     EXPECT_EQ(env.dialogs.shown().size(), 1);
     ASSERT_TRUE(Platform::waitUntil([&] { return QFile::exists(marker) && QFileInfo(marker).size() > 0; }, 8000));
     EXPECT_EQ(TestSupport::TestEnvironment::readFile(marker), (site + u"a.htm\n"_s).toUtf8());
-}
-
-TEST_F(MetaTagTest, DoubleClickShowsAPageListsAFolderOrReportsAGoneEntry)
-{
-    env.writeFile(site + u"a.htm"_s, kPage);
-    env.writeFile(site + u"notes.txt"_s, "<head><title>No</title></head>");
-    env.writeFile(site + u"sub/b.htm"_s, kPage);
-    env.writeFile(site + u"gone.htm"_s, kPage);
-    QFile::setPermissions(site + u"a.htm"_s, QFile::ReadOwner);   // a read-only page is edited too
-    open();
-    TestSupport::doubleClickRow(w->lsvDirs, row(u"a.htm"_s));
-    EXPECT_EQ(w->cboAddress->currentText(), site + u"a.htm"_s);
-    EXPECT_EQ(w->txtTitle->text(), u"Shop"_s);
-    EXPECT_EQ(w->Label1[2]->text(), u"Keywords (3 characters)"_s);
-
-    TestSupport::doubleClickRow(w->lsvDirs, row(u"notes.txt"_s));
-    EXPECT_TRUE(w->txtTitle->text().isEmpty());
-    EXPECT_EQ(w->Label1[0]->text(), u"Title:"_s);
-    EXPECT_EQ(w->Label1[2]->text(), u"Keywords:"_s);
-
-    QFile::remove(site + u"gone.htm"_s);
-    env.dialogs.answerMessage(Platform::Ok);
-    TestSupport::doubleClickRow(w->lsvDirs, row(u"gone.htm"_s));
-    ASSERT_EQ(env.dialogs.shown().size(), 1);
-    EXPECT_EQ(env.dialogs.shown()[0].title, u"Error"_s);
-    EXPECT_EQ(env.dialogs.shown()[0].style & Platform::Critical, int(Platform::Critical));
-
-    TestSupport::doubleClickRow(w->lsvDirs, row(u"sub"_s));
-    EXPECT_EQ(names(), (QStringList{u" .."_s, u"b.htm"_s}));
-    TestSupport::doubleClickRow(w->lsvDirs, row(u" .."_s));
-    EXPECT_EQ(w->cboAddress->currentText(), site);
-    EXPECT_TRUE(row(u"a.htm"_s));
 }
 
 // A folder is opened by its whole name: a "[" in it is no drive box label.

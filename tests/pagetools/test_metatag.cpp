@@ -1,5 +1,6 @@
 // The meta-tag editor's page boxes and bulk update: the address box, counters, validation, the
 // update of the selected pages against expected bytes, and runs disturbed during their yield.
+#include "CappedBoxes.h"
 #include "MetaTagFixture.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QTimer>
 
 #include "core/modCommon.h"
+#include "core/modCommonHtml.h"
 #include "support/ExpectedFile.h"
 #include "platform/TextFile.h"
 #include "support/LoopbackServer.h"
@@ -66,7 +68,7 @@ protected:
 } // namespace
 
 // What the user typed stays until a page is read: a folder, a missing page or a text that names
-// no page leaves the boxes as they are.
+// no page leaves the boxes as they are. A local read leaves no busy pointer.
 TEST_F(MetaTagEdit, EnterReadsAnExistingLocalPageAndIgnoresOtherTexts)
 {
     env.writeFile(site + u"a.htm"_s, kHead);
@@ -88,6 +90,7 @@ TEST_F(MetaTagEdit, EnterReadsAnExistingLocalPageAndIgnoresOtherTexts)
         EXPECT_EQ(w->txtTitle->text(), QString::fromUtf8(c.title)) << c.text.toStdString();
         EXPECT_EQ(modCommon::multiLineText(w->txtKeyword), QString::fromUtf8(c.keywords)) << c.text.toStdString();
         EXPECT_EQ(w->cboAddress->count(), c.history) << c.text.toStdString();
+        EXPECT_FALSE(Platform::isBusyPointer()) << c.text.toStdString();   // a local read is over at once
     }
     EXPECT_EQ(w->Label1[0]->text(), u"Title (5 characters)"_s);
     EXPECT_FALSE(frmHTTP::loadedInstance());   // nothing was fetched
@@ -112,21 +115,28 @@ TEST_F(MetaTagEdit, EnterFetchesAWebAddressAndShowsItsTags)
     EXPECT_TRUE(server.requests().value(0).startsWith("GET /x.htm "));
 }
 
-TEST_F(MetaTagEdit, APageArrivingAfterTheWindowClosedIsDropped)
+// A page's title, keywords and description reach the boxes bounded as the main window bounds its
+// own: 32,767 characters each, a CR LF never cut in two; fetched or read from the disk alike.
+TEST_F(MetaTagEdit, FetchedAndReadTextIsBoundedAsTheMainWindowBoundsIt)
 {
+    constexpr qsizetype kMax = modCommon::kMaxShownTagChars;
+    const QByteArray page = "<html><head><title>" + QByteArray(kMax, 't') + "</title>\r\n<meta name=\"keywords\" content=\""
+                            + QByteArray(kMax - 1, 'k') + "\r\n" + QByteArray(100000, 'k') + "\">\r\n<meta name=\"description\" content=\""
+                            + QByteArray(40000, 'd') + "\">\r\n</head><body>x</body></html>";
+    env.writeFile(site + u"long.htm"_s, page);
     LoopbackServer server;
-    QPointer<QTcpSocket> peer;
-    server.setHandler([&peer](QTcpSocket *client, const QByteArray &) { peer = client; });
+    server.replyWith(LoopbackServer::httpReply(200, page));
     open();
-    enter(server.hostPort() + u"/x.htm"_s);
-    ASSERT_TRUE(Platform::waitUntil([&] { return !peer.isNull(); }, kWaitMs));
-    w->close();
-    EXPECT_FALSE(frmMetaTag::loadedInstance());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    peer->write(LoopbackServer::httpReply(200, kHead));
-    peer->disconnectFromHost();
-    ASSERT_TRUE(Platform::waitUntil([] { return !frmHTTP::loadedInstance(); }, kWaitMs));
-    EXPECT_TRUE(env.readFile(modDSSock::errorLogFile()).contains("HTTP page dropped"));
+    for (const QString &address : QStringList{site + u"long.htm"_s, server.hostPort() + u"/long.htm"_s}) {
+        w->txtTitle->clear();
+        enter(address);
+        ASSERT_TRUE(Platform::waitUntil([this] { return !w->txtTitle->text().isEmpty(); }, kWaitMs)) << address.toStdString();
+        EXPECT_EQ(w->txtTitle->text(), QString(kMax, u't'));
+        EXPECT_EQ(w->txtKeyword->toPlainText(), QString(kMax - 1, u'k'));
+        EXPECT_EQ(w->txtDescription->toPlainText(), QString(kMax, u'd'));
+        EXPECT_EQ(w->Label1[2]->text(), u"Keywords (32766 characters)"_s);
+    }
+    EXPECT_TRUE(env.dialogs.shown().isEmpty());
 }
 
 TEST_F(MetaTagEdit, HistoryKeepsTwentyNewestFirstWithDuplicates)
@@ -238,6 +248,37 @@ TEST_F(MetaTagEdit, APasteKeepsTheBoxsTextAndTakesWhatFits)
     EXPECT_EQ(w->txtDescription->toPlainText(), u"abrabab"_s + QString(993, u'c'));
 }
 
+// In every box only what comes in is cut (typing, pastes of one or several lines, over a
+// selection, drops); undo and redo put back exactly what was there, also a loaded value over the
+// cap, which "&Update" then writes whole.
+TEST_F(MetaTagEdit, TheCapCutsWhatComesInAndUndoPutsBackExactly)
+{
+    copySample({u"target.htm"_s});
+    open();
+    const auto loadInto = [this](QWidget *box) {
+        return [this, box](const QString &value) {
+            const auto tag = [&](QWidget *own) { return (own == box ? value : u"t"_s).toUtf8().replace("\n", "\r\n"); };
+            env.writeFile(site + u"loaded.htm"_s, "<html><head><title>" + tag(w->txtTitle) + "</title>\r\n<meta name=\"keywords\" content=\""
+                                                      + tag(w->txtKeyword) + "\">\r\n<meta name=\"description\" content=\""
+                                                      + tag(w->txtDescription) + "\">\r\n</head></html>");
+            enter(site + u"loaded.htm"_s);
+        };
+    };
+    for (QWidget *box : std::initializer_list<QWidget *>{w->txtTitle, w->txtKeyword, w->txtDescription})
+        CappedBoxes::expectCapOnInputOnly(box, frmMetaTag::kMaxTyped, loadInto(box));
+
+    const QString keywords = QString(1404, u'k');
+    loadInto(w->txtKeyword)(keywords);
+    QTest::keyClick(w->txtKeyword, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->txtKeyword, Qt::Key_Delete);
+    QTest::keyClick(w->txtKeyword, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w->Label1[2]->text(), u"Keywords (1404 characters)"_s);
+    w->addDirs(site);
+    select({u"target.htm"_s});
+    update(true);
+    EXPECT_TRUE(fileBytes(u"target.htm"_s).contains(QByteArray("content=\"" + keywords.toLatin1() + "\">")));
+}
+
 TEST_F(MetaTagEdit, UpdateChecksTheBoxesInOrderThenAsks)
 {
     open();
@@ -320,13 +361,13 @@ TEST_F(MetaTagEdit, FailedWritesAreReportedInFileOrderAndAGoneFileSkippedWhileTh
     EXPECT_EQ(w->lblStatusBar->text(), u"Done"_s);
 }
 
-// The pages selected when the run starts are updated, each once, whatever is clicked during its
-// yields: the Update button, Close, a header click that sorts the list anew, another listing.
+// The pages selected when the run starts are updated, each once, whatever is clicked during a
+// yield: the Update button, Close, a header click that sorts the list anew, another listing.
 TEST_F(MetaTagEdit, ButtonsAndListingsDuringTheRunsYield)
 {
     enum class During { Update, Close, SortClick, Relist };
     const struct { During during; int edited; bool stillLoaded; } cases[] = {
-        {During::Update, 8, true}, {During::Close, 0, false}, {During::SortClick, 8, true}, {During::Relist, 8, true},
+        {During::Update, 8, true}, {During::Close, 1, false}, {During::SortClick, 8, true}, {During::Relist, 8, true},
     };
     const QStringList pages = {u"a.htm"_s, u"b.htm"_s, u"c.htm"_s, u"d.htm"_s, u"e.htm"_s, u"f.htm"_s, u"g.htm"_s, u"h.htm"_s};
     for (const auto &c : cases) {
@@ -336,7 +377,13 @@ TEST_F(MetaTagEdit, ButtonsAndListingsDuringTheRunsYield)
         select(pages);
         setBoxes(u"New"_s, u"x"_s, u"d"_s);
         QPointer<frmMetaTag> window = w;
-        QTimer::singleShot(0, w, [&] {
+        // At the yield before the second page, whatever else the click and the question let run
+        // before the run.
+        QTimer during;
+        QObject::connect(&during, &QTimer::timeout, w, [&] {
+            if (!w->isUpdating() || !w->lblStatusBar->text().endsWith(u"/b.htm"_s))
+                return;
+            during.stop();
             if (c.during == During::Update)
                 TestSupport::clickOn(w->Command1[0]);   // ignored: no question, no second run
             else if (c.during == During::Close)
@@ -346,7 +393,9 @@ TEST_F(MetaTagEdit, ButtonsAndListingsDuringTheRunsYield)
             else
                 w->addDirs(env.root() + u"/empty"_s);
         });
+        during.start(0);
         update(false);
+        EXPECT_FALSE(during.isActive()) << int(c.during);
         int edited = 0;
         for (const QString &page : pages) {
             const QByteArray bytes = fileBytes(page);

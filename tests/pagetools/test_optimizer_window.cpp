@@ -1,6 +1,6 @@
 // The optimizer window: local files and fetched pages from servers on 127.0.0.1, the messages of
 // its checks, a report that cannot be written, Cancel in the connect wait and in the reply, a
-// refused connection, a page for a closed window and the address history.
+// refused connection and the address history.
 #include "support/LoopbackServer.h"
 #include "support/StalledListener.h"
 #include "support/TestEnvironment.h"
@@ -211,22 +211,6 @@ TEST_F(OptimizerWindow, ErrorStatusRestoresTheButton)
     EXPECT_EQ(caption(), u"&Optimizer"_s);
     EXPECT_EQ(status(), QString());
     EXPECT_TRUE(env.shellRequests.isEmpty());
-}
-
-TEST_F(OptimizerWindow, PageForAClosedWindowIsDropped)
-{
-    LoopbackServer server;
-    QPointer<QTcpSocket> client;
-    server.setHandler([&client](QTcpSocket *socket, const QByteArray &) { client = socket; });
-    run(server.hostPort() + u"/"_s);
-    ASSERT_TRUE(Platform::waitUntil([&client] { return !client.isNull(); }, kWaitMs));
-    window->close();
-    EXPECT_EQ(frmOptimizer::loadedInstance(), nullptr);
-    client->write(LoopbackServer::httpReply(200, kPage));
-    client->disconnectFromHost();
-    ASSERT_TRUE(Platform::waitUntil([] { return frmHTTP::loadedInstance() == nullptr; }, kWaitMs));
-    EXPECT_TRUE(env.shellRequests.isEmpty());
-    EXPECT_FALSE(QFile::exists(optimizerFolder()));
 }
 
 // Closed by the user, or released with deleteLater as the main window's close does: the history

@@ -135,14 +135,16 @@ TEST(CommonControls, AHeaderClickReversesTheSortedColumnAndSortsAnotherAscending
 }
 
 // $EDITOR is judged by the program it runs, links followed: a wrapper script or an editor not
-// known to open a window of its own runs in a terminal window, or is passed over without one.
+// known to open a window of its own runs in a terminal window, or is passed over without one. A
+// link's own name counts only when the program it leads to is unknown.
 TEST_F(ShellTest, TheUsersEditorIsJudgedByTheProgramItRuns)
 {
     const QString bin = env.root() + QStringLiteral("/bin/");
-    for (const char *program : {"gedit", "vim.nox", "vim.gtk3", "sensible-editor", "xterm"})
+    for (const char *program : {"gedit", "vim.nox", "vim.gtk3", "sensible-editor", "xterm", "emacs-nox", "emacs-gtk"})
         env.writeFile(bin + QString::fromLatin1(program), "#!/bin/sh\n");
     const struct { const char *link, *target; } links[] = {
         {"editor", "vim.nox"}, {"gui-editor", "gedit"}, {"gvim", "vim.gtk3"}, {"vi", "vim.gtk3"},
+        {"emacs", "emacs-nox"}, {"xemacs", "emacs-gtk"}, {"nano", "gedit"},
     };
     for (const auto &link : links)
         ASSERT_TRUE(QFile::link(bin + QString::fromLatin1(link.target), bin + QString::fromLatin1(link.link)));
@@ -152,6 +154,7 @@ TEST_F(ShellTest, TheUsersEditorIsJudgedByTheProgramItRuns)
         {"sensible-editor", true, InTerminal}, {"editor", true, InTerminal}, {"vim.nox", true, InTerminal},
         {"vi", true, InTerminal},              {"gui-editor", true, Direct}, {"gvim", true, Direct},
         {"editor", false, InstalledEditor},    {"sensible-editor", false, InstalledEditor},
+        {"emacs", true, InTerminal},           {"xemacs", true, Direct},     {"nano", true, Direct},
     };
     const auto restore = [](const char *name, bool wasSet, const QByteArray &value) { wasSet ? qputenv(name, value) : qunsetenv(name); };
     const bool visualSet = qEnvironmentVariableIsSet("VISUAL"), editorSet = qEnvironmentVariableIsSet("EDITOR");
