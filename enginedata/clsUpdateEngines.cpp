@@ -20,6 +20,7 @@ namespace {
 
 const QString kCrLf = u"\r\n"_s;
 constexpr qsizetype kShownStatusChars = 200;
+constexpr qsizetype kWrittenPieceBytes = 64 * 1024;
 
 clsUpdateEngines::Intervals &currentIntervals()
 {
@@ -209,6 +210,7 @@ void clsUpdateEngines::headerLine(const QString &line)
 // The body comes as bytes from here on; a good reply's bytes are kept until it has ended.
 void clsUpdateEngines::headerEnded()
 {
+    m_shownProgress = 0;
     emit progressChanged(0, m_reply.progressMaximum());
     if (m_reply.status() == 200) {
         // The bytes are checked and go to the disk beside the target as they come.
@@ -221,7 +223,13 @@ void clsUpdateEngines::headerEnded()
         m_checker.begin(m_fileIndex);
         m_reply.setSink([this](QByteArrayView bytes) {
             m_checker.take(bytes);
-            return m_newFiles.write(bytes);
+            // A socket hands over megabytes at a time when the disk is slow; written in pieces
+            // they cost the page cache no more than a plain download's writes.
+            for (qsizetype at = 0; at < bytes.size(); at += kWrittenPieceBytes) {
+                if (!m_newFiles.write(bytes.sliced(at, qMin(kWrittenPieceBytes, bytes.size() - at))))
+                    return false;
+            }
+            return true;
         });
     }
     m_socket.setByteReceive(true);
@@ -246,9 +254,14 @@ void clsUpdateEngines::bodyBytes(const QByteArray &bytes)
 // Once Content-Length is reached only the peer's close or the close timer ends the reply.
 void clsUpdateEngines::afterBody()
 {
-    // An error page is read to its end but is no part of the engine data.
-    if (m_reply.status() == 200)
-        emit progressChanged(m_reply.progressValue(), m_reply.progressMaximum());
+    // An error page is read to its end but is no part of the engine data. The bar moves by
+    // hundredths: drawn for every piece of a large file, it would cost more than the piece.
+    const int value = m_reply.progressValue();
+    const int maximum = m_reply.progressMaximum();
+    if (m_reply.status() == 200 && (qint64(value - m_shownProgress) * 100 >= maximum || value == maximum)) {
+        m_shownProgress = value;
+        emit progressChanged(value, maximum);
+    }
     if (m_reply.lengthReached() && !m_closeTimer.isActive()) {
         m_idleTimer.stop();
         m_closeTimer.start(currentIntervals().closeMs);

@@ -100,6 +100,7 @@ private:
     bool m_sentServerLogin = false;
     bool m_sentProxyLogin = false;
     UpdateReply m_reply;
+    int m_shownProgress = 0;   // the body's progress last reported
     // The file coming now is read by the checks and written beside its target as its bytes come.
     UpdateFiles::Checker m_checker;
     Platform::FileSet m_newFiles;

@@ -10,7 +10,6 @@
 
 #include "core/modCommon.h"
 #include "enginedata/CustomEngineStore.h"
-#include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "platform/ImageList.h"
