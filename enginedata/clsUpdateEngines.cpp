@@ -189,8 +189,9 @@ void clsUpdateEngines::sendRequest()
 
 void clsUpdateEngines::restartIdleTimer()
 {
+    // A server may stay silent for as long as the user said it may take to respond.
     const int idleMs = currentIntervals().idleMs > 0 ? currentIntervals().idleMs
-                                                     : 2000 * qMax<int>(1, myPreference().TimeOut());
+                                                     : 1000 * qMax<int>(1, myPreference().TimeOut());
     m_idleTimer.start(idleMs);
 }
 
@@ -301,8 +302,8 @@ void clsUpdateEngines::idleTimeout()
     if (m_state == State::Receiving)
         failWith(u"EngineUpdate: no data from the server for file "_s + QString::number(m_fileIndex) + kCrLf
                      + m_reply.header(),
-                 server() + u" sent nothing for "_s + QString::number(seconds(int(m_idleTimer.interval())))
-                     + u" seconds (time-out) while sending "_s + requestedFile() + u'.');
+                 server() + u" did not answer within "_s + QString::number(m_idleTimer.interval() / 1000.0, 'g', 3)
+                     + u" s for "_s + requestedFile() + u'.');
 }
 
 // A server that trickles its reply would hold the run for ever: each reply has its limit.

@@ -17,8 +17,8 @@
 class clsUpdateEngines : public QObject {
     Q_OBJECT
 public:
-    // Waits and pauses of the download; tests shorten them. `idleMs` 0 means twice the
-    // preference's time-out, `replyMs` (from a request to the end of its reply) 0 ten times it.
+    // Waits and pauses of the download; tests shorten them. `idleMs` 0 means the preference's
+    // time-out, `replyMs` (from a request to the end of its reply) 0 ten times it.
     struct Intervals {
         int nextFileMs = 100;
         int closeMs = 10000;

@@ -178,3 +178,19 @@ TEST_F(UpdateTest, ASuccessfulUpdateAsksForTheOwnEnginesToBeMergedAgain)
             EXPECT_EQ(stored(i), newBody(i) + "\r\n") << i;
     }
 }
+
+// A server that goes silent is waited for the time the user set for a server to respond, and
+// the window says so in those words.
+TEST_F(UpdateTest, ASilentServerIsWaitedForTheTimeOutTheUserSet)
+{
+    frmUpdateEngines::setIntervals({5, 200, 2, 0, 5000});
+    myPreference().setTimeOut(1);
+    answers[2] = [](QTcpSocket *client, int, const QByteArray &) {
+        client->write("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nAlpha");
+    };
+    ASSERT_TRUE(runUpdate());
+    expectFailureState();
+    expectOldFiles();
+    EXPECT_TRUE(window->Label1->text().contains(server.hostPort() + u" did not answer within 1 s for /enginedata/top.vqs."_s))
+        << window->Label1->text().toStdString();
+}
