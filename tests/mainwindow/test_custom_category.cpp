@@ -1,6 +1,7 @@
 // Custom-category engines: reading directory pages, and browsing them on the category tab through
 // a proxy on 127.0.0.1 that serves the directories' pages.
 #include "support/LoopbackServer.h"
+#include "support/RefusedPort.h"
 #include "support/UserInput.h"
 
 #include <QComboBox>
@@ -377,13 +378,8 @@ TEST_F(CustomCategoryBrowsing, SpaceIdsGoOnlyToUsedEntries)
 TEST_F(CustomCategoryBrowsing, AFailedConnectionTakesTheConnectingTextAway)
 {
     DirectoryProxy proxy;
-    quint16 closedPort = 0;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        closedPort = probe.serverPort();
-    }
-    myPreference().setPort(closedPort);
+    TestSupport::RefusedPort refused;
+    myPreference().setPort(refused.port());
     chooseEngine(u"Summit Directory"_s);
     env.dialogs.answerMessage(Platform::Ok);
     openTop(u"Arts and Humanities"_s);

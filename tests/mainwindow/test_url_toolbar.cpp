@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -26,6 +25,7 @@
 #include "sitedata/MainObjectFixture.h"
 #include "sitedata/frmAddURL.h"
 #include "sitedata/frmAddURLFromWeb.h"
+#include "support/RefusedPort.h"
 #include "support/UserInput.h"
 #include "transport/frmHTTP.h"
 
@@ -338,10 +338,8 @@ TEST_F(UrlList, OptimizerReportsHiddenOnTheSelectedPage)
     TestEnvironment::dropQueuedCalls();
     EXPECT_TRUE(modCommon::readINIValue(modCommon::historyFile(), u"Optimizer"_s, u"1"_s).isEmpty());
 
-    QTcpServer refused;
-    ASSERT_TRUE(refused.listen(QHostAddress::LocalHost));
-    const QString closedUrl = u"http://127.0.0.1:"_s + QString::number(refused.serverPort()) + u"/"_s;
-    refused.close();
+    TestSupport::RefusedPort refused;
+    const QString closedUrl = u"http://"_s + refused.hostPort() + u"/"_s;
     w->lsvSiteURLs->clearSelection();
     addRow(closedUrl)->setSelected(true);
     env.dialogs.answerMessage(Platform::Ok);

@@ -2,6 +2,7 @@
 // its checks, a report that cannot be written, Cancel in the connect wait and in the reply, a
 // refused connection and the address history.
 #include "support/LoopbackServer.h"
+#include "support/RefusedPort.h"
 #include "support/StalledListener.h"
 #include "support/TestEnvironment.h"
 #include "support/UserInput.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 
@@ -187,12 +187,9 @@ TEST_F(OptimizerWindow, CancelInTheConnectWaitAndInTheReplyMakesNoReport)
 
 TEST_F(OptimizerWindow, RefusedConnectionRestoresTheButton)
 {
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-    const quint16 port = closed.serverPort();
-    closed.close();
+    TestSupport::RefusedPort refused;
     env.dialogs.answerMessage(Platform::Ok);
-    run(u"127.0.0.1:"_s + QString::number(port) + u"/"_s);
+    run(refused.hostPort() + u"/"_s);
     EXPECT_TRUE(env.dialogs.prompts().value(0).startsWith(u"HTTPConnect_Error: "_s));
     EXPECT_EQ(caption(), u"&Optimizer"_s);
     EXPECT_EQ(status(), QString());

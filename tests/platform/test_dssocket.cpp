@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "platform/EventLoop.h"
+#include "support/RefusedPort.h"
 
 using namespace Qt::StringLiterals;
 using Platform::DsSocket;
@@ -176,17 +177,12 @@ TEST(DsSocket, HandlerThatClosesTheSocketStopsFurtherLines)
 
 TEST(DsSocket, RefusedConnectRaisesExceptionAndNoConnect)
 {
-    quint16 closedPort;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        closedPort = probe.serverPort();
-    }
+    TestSupport::RefusedPort refused;
     DsSocket socket;
     Events events;
     events.watch(socket);
     socket.setRemoteHost(u"127.0.0.1"_s);
-    socket.setRemotePort(closedPort);
+    socket.setRemotePort(refused.port());
     ASSERT_EQ(socket.setAction(DsSocket::kActionConnect), 0);
     ASSERT_TRUE(waitUntil([&] { return socket.connectFailed(); }, 5000));
     EXPECT_EQ(events.log, QStringList{u"Exception"_s});

@@ -11,6 +11,7 @@
 #include "ranking/frmKeywordBuilder.h"
 #include "support/FailingWrites.h"
 #include "support/LoopbackServer.h"
+#include "support/RefusedPort.h"
 #include "support/UserInput.h"
 #include "transport/frmHTTP.h"
 
@@ -23,7 +24,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTcpServer>
 #include <QTest>
 #include <QTextDocument>
 
@@ -41,9 +41,6 @@ protected:
         RankingTest::Fixture::SetUp();
         myPreference().setTimeOut(1);
         frmHTTP::setIntervals({10, 300});
-        QTcpServer closed;
-        EXPECT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-        m_closedPort = closed.serverPort();
         host = server.hostPort();
         server.setHandler([this](QTcpSocket *client, const QByteArray &request) { answer(client, request); });
     }
@@ -91,7 +88,7 @@ protected:
         client->disconnectFromHost();
     }
     QString site(const QString &path) const { return u"http://"_s + host + path; }
-    QString closedSite() const { return u"http://127.0.0.1:"_s + QString::number(m_closedPort) + u"/x"_s; }
+    QString closedSite() const { return u"http://127.0.0.1:"_s + QString::number(m_refused.port()) + u"/x"_s; }
 
     // The shown window, as the user meets it.
     frmKeywordBuilder *open()
@@ -123,7 +120,7 @@ protected:
     QString host;
     QByteArray anchors;
     frmKeywordBuilder *w = nullptr;
-    quint16 m_closedPort = 0;
+    TestSupport::RefusedPort m_refused;
 };
 
 } // namespace
@@ -203,7 +200,7 @@ TEST_F(KeywordBuilder, ResultPageThatGivesNothingEndsTheRunWithItsReason)
         QByteArray anchors;
         QString status;
     } cases[] = {
-        {u"http://127.0.0.1:"_s + QString::number(m_closedPort) + u'/', "", u"Done: no result page (no connection)"_s},
+        {u"http://127.0.0.1:"_s + QString::number(m_refused.port()) + u'/', "", u"Done: no result page (no connection)"_s},
         {QString(), "Nothing Found<a href=http://x/>x</a>", u"Done: the result page listed no sites"_s},
     };
     for (const auto &c : cases) {

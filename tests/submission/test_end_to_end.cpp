@@ -4,7 +4,6 @@
 
 #include <QFileInfo>
 #include <QStringList>
-#include <QTcpServer>
 
 #include "SubmitFixture.h"
 #include "core/modCommon.h"
@@ -14,6 +13,7 @@
 #include "submission/SubmitScheduler.h"
 #include "support/ExpectedFile.h"
 #include "support/LoopbackServer.h"
+#include "support/RefusedPort.h"
 
 using namespace Qt::StringLiterals;
 using TestSupport::LoopbackServer;
@@ -68,10 +68,6 @@ protected:
     void SetUp() override
     {
         server.setHandler(answer);
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        refusedPort = probe.serverPort();
-        probe.close();
         settings.Connections = 9;
         // Roomy enough that a loaded machine (sanitizers, parallel tests) still answers in time;
         // only the silent engines wait it out.
@@ -89,7 +85,7 @@ protected:
         for (int n = 1; n <= 40; ++n) {
             const Behaviour behaviour = behaviourOf(n);
             const QString name = u"Engine%1"_s.arg(n, 2, 10, QChar(u'0'));
-            const int port = behaviour == Refused ? refusedPort : server.port();
+            const int port = behaviour == Refused ? refused.port() : server.port();
             const QString host = direct ? u"127.0.0.1:%1"_s.arg(port) : u"e%1.example"_s.arg(n);
             const QString method = (behaviour == FinePost || n % 2 == 0) ? u"POST"_s : u"GET"_s;
             engines.add(name, u"t=<title>&k=<keyword>&u=<url>&n="_s + name, method,
@@ -177,7 +173,7 @@ protected:
     }
 
     LoopbackServer server;
-    quint16 refusedPort = 0;
+    TestSupport::RefusedPort refused;
     SubmitSettings settings;
     SubmitTest::EngineTable engines;
     QStringList names;

@@ -12,6 +12,7 @@
 #include "submission/SubmitHttp.h"
 #include "submission/SubmitScheduler.h"
 #include "support/LoopbackServer.h"
+#include "support/RefusedPort.h"
 #include "transport/modDSSockSocket.h"
 
 using namespace Qt::StringLiterals;
@@ -172,11 +173,8 @@ TEST_F(Scheduler, DirectRequestsUseTheActionsHostAndPort)
 
 TEST_F(Scheduler, RefusedConnectionsAndBadEnginesFailFast)
 {
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        settings.Port = probe.serverPort();
-    }
+    const TestSupport::RefusedPort refused;
+    settings.Port = refused.port();
     addEngines({u"refused"_s});
     engines.add(u"noquery"_s, u"fixed=1"_s);
     engines.add(u"nohost"_s, u"q=<url>"_s, u"GET"_s, u"http://intranet/add"_s);

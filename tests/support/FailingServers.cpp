@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
 #include <QTcpSocket>
 
 #include "platform/EventLoop.h"
@@ -21,9 +20,6 @@ FailingServers::FailingServers()
         client->write("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nfirst\nsecond half");
         client->disconnectFromHost();
     });
-    QTcpServer closed;
-    closed.listen(QHostAddress::LocalHost, 0);
-    m_refused = QStringLiteral("127.0.0.1:") + QString::number(closed.serverPort());
 }
 
 QList<FailingServer> FailingServers::all() const
@@ -35,7 +31,7 @@ QList<FailingServer> FailingServers::all() const
         {"closes inside the header", m_headerCut.hostPort(),
          m_headerCut.hostPort() + QStringLiteral(" closed the connection inside the reply header.")},
         {"stops in the body", m_cut.hostPort(), m_cut.hostPort() + QStringLiteral(" stopped sending after 17 of 100 bytes.")},
-        {"refuses", m_refused, QStringLiteral("Could not connect to ") + m_refused + u'.'},
+        {"refuses", m_refused.hostPort(), QStringLiteral("Could not connect to ") + m_refused.hostPort() + u'.'},
     };
 }
 

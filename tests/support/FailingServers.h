@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "LoopbackServer.h"
+#include "RefusedPort.h"
 #include "ScriptedDialogs.h"
 
 namespace TestSupport {
@@ -28,7 +29,7 @@ private:
     LoopbackServer m_closed;
     LoopbackServer m_headerCut;
     LoopbackServer m_cut;
-    QString m_refused;
+    RefusedPort m_refused;
 };
 
 // Waits until the fetch against `server` has failed and `usable` holds (the window's buttons and

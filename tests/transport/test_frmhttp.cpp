@@ -1,6 +1,7 @@
 // The shared page fetch against servers on 127.0.0.1: hand-over, redirects, logins, error
 // statuses, silent and broken servers, cancel and closed receivers.
 #include "support/LoopbackServer.h"
+#include "support/RefusedPort.h"
 #include "support/TestEnvironment.h"
 
 #include "core/clsPreference.h"
@@ -11,7 +12,6 @@
 #include "platform/modDSSockLog.h"
 #include "transport/modDSSockSocket.h"
 
-#include <QTcpServer>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -715,10 +715,8 @@ TEST_F(PageFetch, ReceiverMayStartTheNextFetch)
 
 TEST_F(PageFetch, RefusedConnectionIsReportedOrToldQuietlyWhenTheReceiverAsks)
 {
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-    const QString target = u"http://127.0.0.1:"_s + QString::number(closed.serverPort()) + u"/x"_s;
-    closed.close();
+    TestSupport::RefusedPort refused;
+    const QString target = u"http://"_s + refused.hostPort() + u"/x"_s;
     qputenv("VELQUIST_VENDOR_HOST", "www.vendor.example");
 
     env.dialogs.answerMessage(Platform::Ok);
@@ -755,10 +753,8 @@ TEST_F(PageFetch, RefusedConnectionIsReportedOrToldQuietlyWhenTheReceiverAsks)
 
 TEST_F(PageFetch, VendorSiteFailuresLogTheHost)
 {
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-    const QString port = QString::number(closed.serverPort());
-    closed.close();
+    TestSupport::RefusedPort refused;
+    const QString port = QString::number(refused.port());
     qputenv("VELQUIST_VENDOR_HOST", "127.0.0.1:9");
     env.dialogs.answerMessage(Platform::Ok);
     receive(u"News"_s);

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <functional>
 
-#include <QTcpServer>
-
 #include "platform/Codec1252.h"
 #include "platform/EventLoop.h"
 #include "platform/TextFile.h"
 #include "support/LoopbackServer.h"
+#include "support/RefusedPort.h"
 #include "support/StalledListener.h"
 #include "support/TestEnvironment.h"
 #include "transport/frmHTTP.h"
@@ -189,10 +188,8 @@ TEST_F(HttpClientTest, AnyCompleteReplyIsSavedAndEndsInOneDone)
 
 TEST_F(HttpClientTest, FailuresRaiseOneErrorThenOneDoneWithAnEmptyBody)
 {
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-    const quint16 refusedPort = closed.serverPort();
-    closed.close();
+    TestSupport::RefusedPort refused;
+    const quint16 refusedPort = refused.port();
     struct Case {
         QString url;
         int mode;

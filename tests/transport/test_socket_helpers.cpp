@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTimer>
 
+#include "support/RefusedPort.h"
 #include "support/StalledListener.h"
 #include "support/TestEnvironment.h"
 #include "platform/CommandLine.h"
@@ -19,13 +20,6 @@ using Platform::DsSocket;
 using namespace modDSSock;
 
 namespace {
-
-quint16 closedPort()
-{
-    QTcpServer probe;
-    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    return probe.serverPort();
-}
 
 class SocketHelpers : public TestSupport::VelquistTest {};
 
@@ -71,9 +65,10 @@ TEST_F(SocketHelpers, ConnectReturnsEmptyHostErrorTimeOutOrConnected)
 
 TEST_F(SocketHelpers, RefusedConnectEndsWithoutWaitingForTheTimeOut)
 {
+    const TestSupport::RefusedPort refused;
     DsSocket socket;
     const qint64 start = Platform::tickCount();
-    const int result = SocketConnect(socket, closedPort(), u"127.0.0.1"_s, 3);
+    const int result = SocketConnect(socket, refused.port(), u"127.0.0.1"_s, 3);
     EXPECT_EQ(result, kConnectError);
     EXPECT_LT(Platform::tickCount() - start, 2500);
 }
@@ -89,7 +84,8 @@ TEST_F(SocketHelpers, TwoSocketsDoNotReleaseEachOthersWait)
     first.setRemoteHost(u"127.0.0.1"_s);
     first.setRemotePort(server.serverPort());
     first.setAction(DsSocket::kActionConnect);
-    EXPECT_EQ(SocketConnect(second, closedPort(), u"127.0.0.1"_s, 1), kConnectError);
+    const TestSupport::RefusedPort refused;
+    EXPECT_EQ(SocketConnect(second, refused.port(), u"127.0.0.1"_s, 1), kConnectError);
     EXPECT_TRUE(Platform::waitUntil([&] { return first.state() == DsSocket::kStateConnected; }, 5000));
 }
 
