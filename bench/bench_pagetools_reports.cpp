@@ -8,8 +8,9 @@
 // 20,000 keywords, under 200 ms; the same on a body of 1 MB of "a" whose keywords tag of 2 MB
 // nests 2,000 keywords "a", "aa", ..., under 500 ms; the doorway window writing pages for 1,000
 // keywords (125 Creates of 8 distinct keywords into one folder, the result box answered No),
-// under 2 s, then the 1,000
-// files are counted and one file's bytes checked; a doorway profile whose body is one line of
+// within 1.5 times its floor, a plain loop writing the same 1,000 files safely (each through a
+// temp file flushed to disk and renamed over its name) twice, one round on either side of the
+// window's run; the 1,000 files are counted and one file's bytes checked; a doorway profile whose body is one line of
 // 1 MB picked in the profile box and the window repainted, under 1 s; the optimizer's keyword
 // counter on a keywords tag of 8 MB of distinct random words over 1 MB of them, its peak memory
 // at most 10 times the tag's 8 MB (the time printed beside).
@@ -20,6 +21,9 @@
 #include <functional>
 #include <random>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -54,6 +58,7 @@ constexpr int kKeywords = 100;
 constexpr int kManyKeywords = 20000;
 constexpr qsizetype kPageBytes = 1024 * 1024;
 constexpr int kCreates = 125;
+constexpr double kDoorwayFloorFactor = 1.5;
 constexpr int kNestedKeywords = 2000;
 constexpr qsizetype kCounterTagChars = 8 * 1024 * 1024;
 constexpr double kCounterPeakPerTag = 10.0;
@@ -151,6 +156,30 @@ bool optimizerCase(const QString &folder, int keywords, const char *name)
     return optimizerCase(folder, onePage(keywords), keywordName(keywords - 1, keywords).toLatin1(), name, 200.0);
 }
 
+// Writes each page into `folder` through a temp file flushed to disk and renamed over its name:
+// what any safe writer of these files must at least do.
+double safeWriteFloorMs(const QString &folder, const QList<QByteArray> &pages)
+{
+    QDir().mkpath(folder);
+    bool written = true;
+    const double ms = BenchSupport::timedMs([&] {
+        for (qsizetype i = 0; i < pages.size(); ++i) {
+            const QByteArray path = QFile::encodeName(folder + QString::number(i) + u".html"_s);
+            const QByteArray temp = path + ".tmp";
+            const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const QByteArray &bytes = pages[i];
+            written = fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size() && ::fsync(fd) == 0
+                      && written;
+            if (fd >= 0)
+                ::close(fd);
+            written = ::rename(temp.constData(), path.constData()) == 0 && written;
+        }
+    });
+    if (!written)
+        std::printf("  the floor could not write its files\n");
+    return ms;
+}
+
 void fillDoorway(frmDoorway *window, int create)
 {
     window->txtTitle->setText(u"Blue Widgets Direct \u00e9 \u20ac \u03a9"_s);
@@ -164,6 +193,38 @@ void fillDoorway(frmDoorway *window, int create)
     window->txtCompany->setText(u"Example Widgets Ltd"_s);
 }
 
+// The fields a Create reads, as the window's boxes show them.
+DoorwayPage::Fields fieldsShown(const frmDoorway *window)
+{
+    DoorwayPage::Fields fields;
+    fields.title = window->txtTitle->text();
+    for (int box = 0; box < 8; ++box)
+        fields.keywords[box] = window->txtKeywords[box]->text();
+    fields.description = modCommon::multiLineText(window->txtDescription);
+    fields.siteURL = window->cboSiteURL->currentText();
+    fields.subTitles = {window->txtSubTitle1->text(), QString(), QString()};
+    fields.body = modCommon::multiLineText(window->txtSummary);
+    fields.logoURL = window->txtImageURL->text();
+    fields.company = window->txtCompany->text();
+    return fields;
+}
+
+QByteArray pageBytes(const DoorwayPage::Fields &fields)
+{
+    return Platform::toAnsiHtml(DoorwayPage::pageText(fields, DoorwayPage::vendorLink()) + u"\r\n"_s);
+}
+
+// The bytes of every page a run of the window writes, eight of each Create's text.
+QList<QByteArray> doorwayPages(frmDoorway *window)
+{
+    QList<QByteArray> pages;
+    for (int create = 0; create < kCreates; ++create) {
+        fillDoorway(window, create);
+        pages.append(QList<QByteArray>(8, pageBytes(fieldsShown(window))));
+    }
+    return pages;
+}
+
 bool doorwayCase(const QString &folder)
 {
     const QString pages = folder + u"pages/"_s;
@@ -171,6 +232,8 @@ bool doorwayCase(const QString &folder)
     frmDoorway *window = frmDoorway::instance();
     window->show();
     window->txtFileLocation->setText(pages);
+    const QList<QByteArray> floorPages = doorwayPages(window);
+    const double floorBefore = safeWriteFloorMs(folder + u"floor1/"_s, floorPages);
     double ms = 0;
     for (int create = 0; create < kCreates; ++create) {
         fillDoorway(window, create);
@@ -179,26 +242,23 @@ bool doorwayCase(const QString &folder)
         window->Command1_Click(frmDoorway::CreateButton);
         ms += elapsedMs(timer);
     }
+    const double floorAfter = safeWriteFloorMs(folder + u"floor2/"_s, floorPages);
     const qsizetype files = QDir(pages).entryList(QDir::Files).size();
-    DoorwayPage::Fields last;
-    last.title = window->txtTitle->text();
-    for (int box = 0; box < 8; ++box)
-        last.keywords[box] = window->txtKeywords[box]->text();
-    last.description = modCommon::multiLineText(window->txtDescription);
-    last.siteURL = window->cboSiteURL->currentText();
-    last.subTitles = {window->txtSubTitle1->text(), QString(), QString()};
-    last.body = modCommon::multiLineText(window->txtSummary);
-    last.logoURL = window->txtImageURL->text();
-    last.company = window->txtCompany->text();
-    const QByteArray expected = Platform::toAnsiHtml(DoorwayPage::pageText(last, DoorwayPage::vendorLink()) + u"\r\n"_s);
-    const bool bytesOk =
-        Platform::readBinaryFile(pages + DoorwayPage::fileName(last.keywords[7])).value_or(QByteArray()) == expected;
+    const DoorwayPage::Fields last = fieldsShown(window);
+    const bool bytesOk = Platform::readBinaryFile(pages + DoorwayPage::fileName(last.keywords[7])).value_or(QByteArray())
+                         == pageBytes(last);
     std::printf("  doorway files: %lld, last file's bytes %s\n", static_cast<long long>(files),
                 bytesOk ? "as expected" : "DIFFER");
     window->close();
     // The result box of every Create was answered, and nothing else asked.
-    return report("doorway pages for 1,000 keywords", ms, 2000.0,
-                  files == kCreates * 8 && bytesOk && messages == kCreates && opened.isEmpty());
+    const double floor = (floorBefore + floorAfter) / 2;
+    const bool ok = files == kCreates * 8 && bytesOk && messages == kCreates && opened.isEmpty()
+                    && ms < kDoorwayFloorFactor * floor;
+    std::printf("%-44s %8.1f ms, %.2fx the floor of %.1f ms (%.1f and %.1f; target %.1fx) %s\n",
+                "doorway pages for 1,000 keywords", ms, ms / floor, floor, floorBefore, floorAfter, kDoorwayFloorFactor,
+                ok ? "ok" : "FAIL");
+    std::fflush(stdout);
+    return ok;
 }
 
 // A profile whose body is one line of 1 MB: picked in the profile box, loaded and shown.
