@@ -1,6 +1,6 @@
 #include "pagetools/FolderRows.h"
 
-#include <QHeaderView>
+#include <optional>
 
 #include "platform/CommonControls.h"
 #include "platform/FolderListing.h"
@@ -23,7 +23,8 @@ bool isKnownWord(int attributes)
     }
 }
 
-int rank(Kind kind)
+// The sort group: the up entry, then the folders, then the files, as in the FTP panes.
+int sortGroup(Kind kind)
 {
     switch (kind) {
     case Kind::Up:
@@ -40,16 +41,21 @@ public:
     explicit FolderItem(Kind kind) : m_kind(kind) {}
     Kind kind() const { return m_kind; }
 
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0 && role == Platform::SortGroupRole)
+            return sortGroup(m_kind);
+        return QTreeWidgetItem::data(column, role);
+    }
+
+    // By group, then by the sorted column ignoring case, then by name.
     bool operator<(const QTreeWidgetItem &other) const override
     {
         const auto *that = dynamic_cast<const FolderItem *>(&other);
         if (!that)
             return QTreeWidgetItem::operator<(other);
-        if (rank(m_kind) != rank(that->m_kind)) {
-            // A descending sort asks whether the other row is less; the groups must not turn.
-            const bool descending = treeWidget() && treeWidget()->header()->sortIndicatorOrder() == Qt::DescendingOrder;
-            return descending ? rank(m_kind) > rank(that->m_kind) : rank(m_kind) < rank(that->m_kind);
-        }
+        if (const std::optional<bool> byGroup = Platform::sortsBeforeByGroup(*this, other))
+            return *byGroup;
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
         const int order = text(column).compare(that->text(column), Qt::CaseInsensitive);
         if (order != 0 || column == 0)

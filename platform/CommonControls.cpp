@@ -24,6 +24,17 @@ void sortOnHeaderClick(QTreeView *list)
     });
 }
 
+std::optional<bool> sortsBeforeByGroup(const QTreeWidgetItem &row, const QTreeWidgetItem &other)
+{
+    const int mine = row.data(0, SortGroupRole).toInt();
+    const int theirs = other.data(0, SortGroupRole).toInt();
+    if (mine == theirs)
+        return std::nullopt;
+    const QTreeWidget *list = row.treeWidget();
+    const bool descending = list && list->header()->sortIndicatorOrder() == Qt::DescendingOrder;
+    return descending ? mine > theirs : mine < theirs;
+}
+
 QString itemKey(const QTreeWidgetItem *item)
 {
     return item ? item->data(0, KeyRole).toString() : QString();

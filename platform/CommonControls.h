@@ -2,6 +2,8 @@
 // Thin helpers for the list, tree and status bar controls where the code addresses rows and
 // nodes by key: keys and tags live in item data, keys compare ignoring case, and status bar
 // panels are numbered from 1.
+#include <optional>
+
 #include <QSet>
 #include <QStatusBar>
 #include <QString>
@@ -16,9 +18,15 @@ namespace Platform {
 
 inline constexpr int KeyRole = Qt::UserRole + 1;
 inline constexpr int TagRole = Qt::UserRole + 2;
-// Rows of a keyed list sort by this number first (0 when unset), then by the sorted column, so
-// an up entry and folders can stay ahead of files.
+// Rows of a keyed list, and the meta-tag editor's folder rows, sort by this number first (0 when
+// unset), then by the sorted column, so an up entry and folders can stay ahead of files.
 inline constexpr int SortGroupRole = Qt::UserRole + 4;
+
+// The one rule for rows of different sort groups: whether `row` goes before `other` by its group,
+// which stays ahead in either order of the column (Qt asks a descending sort whether the other row
+// is less, so the comparison turns round). Nothing when both rows are of one group: the column
+// decides.
+std::optional<bool> sortsBeforeByGroup(const QTreeWidgetItem &row, const QTreeWidgetItem &other);
 
 QString itemKey(const QTreeWidgetItem *item);
 void setItemKey(QTreeWidgetItem *item, const QString &key);

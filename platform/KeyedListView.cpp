@@ -2,8 +2,6 @@
 
 #include <optional>
 
-#include <QHeaderView>
-
 #include "platform/CommonControls.h"
 #include "platform/ImageList.h"
 
@@ -55,15 +53,8 @@ public:
 
     bool operator<(const QTreeWidgetItem &other) const override
     {
-        const int mine = data(0, Platform::SortGroupRole).toInt();
-        const int theirs = other.data(0, Platform::SortGroupRole).toInt();
-        if (mine != theirs) {
-            // Groups keep their order when the column sorts descending: Qt then places a row
-            // before another when the other is "less", so the comparison turns round.
-            const QTreeWidget *list = treeWidget();
-            const bool descending = list && list->header()->sortIndicatorOrder() == Qt::DescendingOrder;
-            return descending ? mine > theirs : mine < theirs;
-        }
+        if (const std::optional<bool> byGroup = Platform::sortsBeforeByGroup(*this, other))
+            return *byGroup;
         return QTreeWidgetItem::operator<(other);
     }
 
