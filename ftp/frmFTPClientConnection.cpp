@@ -590,7 +590,7 @@ void frmFTPClient::uploadStopped()
     modFTP::CloseDataConnection();
     modFTP::State &s = modFTP::state();
     if (stalled && s.lastReplyCode == 0)
-        s.lastReplyCode = 999;
+        s.lastReplyCode = modFTP::kTimedOut;
 }
 
 // Waits while the queued rest of an upload goes out: its progress keeps the reply limit fresh on a

@@ -61,9 +61,9 @@ void frmFTPClient::ListFile(const QString &szParams)
             showListing(szParams, {});
             m_listedFolder.clear();
         }
-        const QString reason = listing.reply == 999 && listing.dataClosedByServer
+        const QString reason = listing.reply == modFTP::kTimedOut && listing.dataClosedByServer
                                    ? u"the data connection closed without the server's 226"_s
-                               : listing.reply == 999 && listing.dataOpen ? u"the listing stalled"_s
+                               : listing.reply == modFTP::kTimedOut && listing.dataOpen ? u"the listing stalled"_s
                                                                           : failureReason(listing.reply);
         reportFailure(u"Listing of "_s + path + u" failed"_s, reason);
         if (m_closing)

@@ -253,7 +253,7 @@ int waitForReply()
 {
     State &s = state();
     if (!waitWithinLimits([&s] { return s.lastReplyCode != 0; })) {
-        s.lastReplyCode = 999;
+        s.lastReplyCode = kTimedOut;
         if (std::exchange(s.openReplyCode, 0) != 0) {
             log(u"Connection closed: the server's reply did not end"_s);
             closeControl();

@@ -34,6 +34,8 @@ inline constexpr qint64 kMaxListingBytes = 16 * 1024 * 1024;
 inline constexpr int kTotalReplyLimits = 10;
 // The code a transfer's final reply ends its wait with: 226, or 250 where a server uses that.
 inline constexpr int kTransferComplete = 226;
+// The code a wait for a reply ends with when no reply came in time ("Time out !").
+inline constexpr int kTimedOut = 999;
 inline constexpr int kBlockSize = 32000;   // bytes per send of an upload
 
 struct State {
@@ -46,7 +48,7 @@ struct State {
     bool transferImage = false;
     bool currentTypeImage = false;
     bool loggedIn = false;
-    int lastReplyCode = 0;     // the final reply of the command under way: 0 none yet, 999 time-out
+    int lastReplyCode = 0;     // the final reply of the command under way: 0 none yet, kTimedOut
     bool ftpConnected = false;
     qint64 bytesReceived = 0;
     QString lastReplyLine;     // the final line of the last reply
@@ -92,7 +94,7 @@ void SendFTPCommand(QString command, bool image);
 // The data command held back behind PASV goes out once its data connection stands.
 void sendHeldCommand();
 void CloseDataConnection();
-// The reply code ending the command under way; 999 ("Time out !") after the reply limit without
+// The reply code ending the command under way; kTimedOut after the reply limit without
 // progress or the total limit; 421 when the control connection is gone. A time-out in the middle
 // of a multi-line reply leaves the conversation out of step: the connection is closed.
 int waitForReply();
