@@ -46,6 +46,7 @@ QString arrivingPageName(const QString &engineName, qint64 page)
     return RankingReport::savedPageName(engineName, page) + u".part"_s;
 }
 
+// An ended engine's Status, as the list shows it and the run record keeps it.
 QString statusText(qint16 status)
 {
     switch (status) {
@@ -416,16 +417,16 @@ void clsRanking::failEngine(int index, const QString &reason)
     dropReply(run);
     run.failure = reason.isEmpty() ? u"no page"_s : reason;
     emit rowText(index, kPagesColumn, QString::number(run.savedPages));
-    emit rowText(index, kStatusColumn, u"Failed"_s);
     run.status = kFailed;
+    emit rowText(index, kStatusColumn, statusText(run.status));
     countEngine(index);
 }
 
 void clsRanking::completeEngine(int index)
 {
     EngineRun &run = m_runs[std::size_t(index)];
-    emit rowText(index, kStatusColumn, u"Completed"_s);
     run.status = kCompleted;
+    emit rowText(index, kStatusColumn, statusText(run.status));
     countEngine(index);
 }
 
@@ -482,7 +483,7 @@ void clsRanking::CancelProcess()
         if (run.status == kCompleted || run.status == kFailed)
             continue;
         run.status = kCancelled;
-        emit rowText(i, kStatusColumn, u"Cancelled"_s);
+        emit rowText(i, kStatusColumn, statusText(run.status));
         if (run.ticked && !run.counted) {
             run.counted = true;
             ++m_stopCounts;
