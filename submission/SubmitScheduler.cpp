@@ -286,22 +286,24 @@ void SubmitScheduler::dsSocket1_Receive(int i, const QString &line)
 // cannot turn it into a time-out.
 void SubmitScheduler::judgeReply(int i)
 {
-    modDSSock::SubmitSocket &r = record(i);
     // Cut the connection first, so a late close of this reply cannot reach the next request.
     modDSSock::socketDisconnectByIndex(i);
-    r.resultStatus = SubmitHttp::statusOnClose(r);
-    setSubmitResults(i);
-    if (!m_stopSubmit)
-        armDispatch(i);
+    endReply(i);
 }
 
 void SubmitScheduler::dsSocket1_Close(int i)
 {
-    modDSSock::SubmitSocket &r = record(i);
+    const modDSSock::SubmitSocket &r = record(i);
     if (!r.busy || !r.connected)
         return;
+    endReply(i);
+}
+
+// The reply's status, the engine's result, and the socket's next engine.
+void SubmitScheduler::endReply(int i)
+{
+    modDSSock::SubmitSocket &r = record(i);
     r.resultStatus = SubmitHttp::statusOnClose(r);
-    r.connected = false;
     setSubmitResults(i);
     if (!m_stopSubmit)
         armDispatch(i);

@@ -86,6 +86,7 @@ private:
     void Submitting(int i, int k);
     void Execute(int i);
     void judgeReply(int i);
+    void endReply(int i);
     void setSubmitResults(int i);
     void failDispatch(int i, int status);
     void finishURL(int i);

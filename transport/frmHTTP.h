@@ -42,8 +42,7 @@ public:
         int replyMs = 0;
     };
 
-    // Caps on what a server can make us hold.
-    static constexpr qsizetype kMaxHeaderChars = HttpReplyReader::kMaxHeaderBytes;
+    // Caps on what a server can make us hold (the header's: HttpReplyReader::kMaxHeaderBytes).
     static constexpr qsizetype kMaxPageChars = 8 * 1024 * 1024;
     static constexpr int kMaxRedirects = 10;
 

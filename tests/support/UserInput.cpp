@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <QHeaderView>
 #include <QMenu>
@@ -141,11 +141,11 @@ void chooseFromMenuBar(QMenuBar *bar, QAction *item)
 void whenMessageBoxShows(const std::function<void(QMessageBox &box)> &act)
 {
     auto *poll = new QTimer(qApp);
-    const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + 5000;
+    const QDeadlineTimer deadline(5000);
     QObject::connect(poll, &QTimer::timeout, qApp, [poll, act, deadline] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         const bool shown = box && box->isVisible();
-        if (!shown && QDateTime::currentMSecsSinceEpoch() < deadline)
+        if (!shown && !deadline.hasExpired())
             return;
         poll->deleteLater();
         poll->stop();

@@ -316,7 +316,7 @@ TEST_F(HttpClientTest, OverlongReplyEndsInReplyTooLargeAndWritesNoFile)
     const QList<QByteArray> replies = {
         "HTTP/1.0 200 OK\r\n\r\n" + bigBody,
         "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(bigBody.size()) + "\r\n\r\n" + bigBody,
-        "HTTP/1.0 200 OK\r\nX: " + QByteArray(frmHTTP::kMaxHeaderChars, 'h') + "\r\n\r\nbody",
+        "HTTP/1.0 200 OK\r\nX: " + QByteArray(HttpReplyReader::kMaxHeaderBytes, 'h') + "\r\n\r\nbody",
     };
     for (const QByteArray &reply : replies) {
         SCOPED_TRACE(reply.left(40).toStdString());
