@@ -144,7 +144,7 @@ int runUpdate(const QString &vendorHost, const QString &root)
         return Platform::DialogAnswer{};
     });
     // A Platform::Timer of 0 never fires, so the pause between files is the shortest one.
-    frmUpdateEngines::setIntervals({1, 10000, 40, 0});
+    clsUpdateEngines::setIntervals({1, 10000, 40, 0});
     frmUpdateEngines *update = frmUpdateEngines::instance();
     update->show();
     Platform::doEvents();

@@ -8,7 +8,6 @@
 #include "platform/Codec1252.h"
 #include "platform/IniDocument.h"
 #include "platform/Numbers.h"
-#include "platform/TextFile.h"
 #include "sitedata/modDataFiles.h"
 #include "sitedata/modEngineData.h"
 

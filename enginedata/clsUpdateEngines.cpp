@@ -208,13 +208,13 @@ void clsUpdateEngines::headerLine(const QString &line)
         headerEnded();
 }
 
-// The body comes as bytes from here on; a good reply's bytes are kept until it has ended.
+// The body comes as bytes from here on: a good reply's bytes are checked and go to the disk
+// beside the target as they come; any other reply's are only counted.
 void clsUpdateEngines::headerEnded()
 {
     m_shownProgress = 0;
     emit progressChanged(0, m_reply.progressMaximum());
     if (m_reply.status() == 200) {
-        // The bytes are checked and go to the disk beside the target as they come.
         const QString target = targetPath(m_fileIndex);
         if (!m_newFiles.start(target)) {
             failWith(u"saveEngineData: cannot write "_s + target,

@@ -144,16 +144,17 @@ void frmEngineBuilder::mergeEngineFile()
         readEngineDatabase();
     StatusBar1->setPanelText(1, QString());
     Platform::setBusyPointer(false);
+    if (!merged) {
+        message(QStringLiteral("mergeEngineFile_Error: ") + m_store.lastError(), QString(), Platform::Critical);
+        return;
+    }
     QStringList names;
     for (int i = 0; i < lstEngines->count(); ++i)
         names.append(lstEngines->item(i)->text());
     const QStringList held = ownNamesTheDatabaseHolds(names);
-    if (merged)
-        message(QStringLiteral("Merge engine data is completed. You need to close the program and re-open again to load "
-                               "the new engine data.")
-                + (held.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + heldNamesText(held)));
-    else
-        message(QStringLiteral("mergeEngineFile_Error: ") + m_store.lastError(), QString(), Platform::Critical);
+    message(QStringLiteral("Merge engine data is completed. You need to close the program and re-open again to load "
+                           "the new engine data.")
+            + (held.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + heldNamesText(held)));
 }
 
 void frmEngineBuilder::exportEngineList()

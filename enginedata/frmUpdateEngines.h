@@ -14,14 +14,6 @@ class QPushButton;
 class frmUpdateEngines : public QDialog {
     Q_OBJECT
 public:
-    using Intervals = clsUpdateEngines::Intervals;
-    static void setIntervals(const Intervals &intervals) { clsUpdateEngines::setIntervals(intervals); }
-    static Intervals intervals() { return clsUpdateEngines::intervals(); }
-
-    static constexpr int kFileCount = clsUpdateEngines::kFileCount;
-    static QString requestPath(int fileIndex) { return clsUpdateEngines::requestPath(fileIndex); }
-    static QString targetPath(int fileIndex) { return clsUpdateEngines::targetPath(fileIndex); }
-
     // The one update window, created on first use; closing it releases it.
     static frmUpdateEngines *instance();
     ~frmUpdateEngines() override;

@@ -9,7 +9,6 @@
 namespace Platform::CommitMark {
 namespace {
 
-const QByteArray kJournalKey = "journal";
 const QByteArray kMarkEnd = "end";
 
 } // namespace
@@ -39,7 +38,7 @@ bool put(const QString &path, const Mark &mark)
 {
     QByteArray bytes = SetJournal::directionWord(mark.direction) + '\n';
     for (const QString &journal : mark.journals)
-        bytes += SetJournal::pathLine(kJournalKey, journal) + '\n';
+        bytes += SetJournal::journalLine(journal) + '\n';
     return putSynced(path, bytes + kMarkEnd + '\n');
 }
 
@@ -54,7 +53,7 @@ std::optional<Mark> read(const QString &path)
         return std::nullopt;
     Mark mark{*direction, {}};
     for (qsizetype i = 1; i < lines.size() - 2; ++i) {
-        const QString journal = SetJournal::pathOf(lines.at(i), kJournalKey);
+        const QString journal = SetJournal::journalOf(lines.at(i));
         if (!QFileInfo(journal).isAbsolute())
             return std::nullopt;
         mark.journals.append(journal);

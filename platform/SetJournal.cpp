@@ -25,7 +25,7 @@ QByteArray journalBytes(const Journal &journal)
     } else {
         bytes = kSetWord + ' ' + journal.setId.toLatin1() + ' ' + directionWord(journal.direction) + '\n';
         for (const QString &path : journal.setJournals)
-            bytes += pathLine(kJournalKey, path) + '\n';
+            bytes += journalLine(path) + '\n';
     }
     for (const Entry &entry : journal.entries)
         bytes += (entry.existed ? "1 " : "0 ") + entry.name.toUtf8() + '\n';
@@ -100,16 +100,16 @@ std::optional<Direction> directionOf(const QByteArray &word)
     return std::nullopt;
 }
 
-QByteArray pathLine(const QByteArray &key, const QString &path)
+QByteArray journalLine(const QString &path)
 {
-    return key + ' ' + QFile::encodeName(path).toPercentEncoding("/");
+    return kJournalKey + ' ' + QFile::encodeName(path).toPercentEncoding("/");
 }
 
-QString pathOf(const QByteArray &line, const QByteArray &key)
+QString journalOf(const QByteArray &line)
 {
-    if (!line.startsWith(QByteArray(key + ' ')) || line.size() == key.size() + 1)
+    if (!line.startsWith(QByteArray(kJournalKey + ' ')) || line.size() == kJournalKey.size() + 1)
         return QString();
-    return QFile::decodeName(QByteArray::fromPercentEncoding(line.mid(key.size() + 1)));
+    return QFile::decodeName(QByteArray::fromPercentEncoding(line.mid(kJournalKey.size() + 1)));
 }
 
 bool put(const QString &path, const Journal &journal)
@@ -129,7 +129,7 @@ Reading read(const QString &path)
     const bool ended = lines.size() >= 3 && lines.last().isEmpty() && lines.at(lines.size() - 2) == kJournalEnd;
     qsizetype i = 1;
     for (; !journal.setId.isEmpty() && i < lines.size() && lines.at(i).startsWith(QByteArray(kJournalKey + ' ')); ++i) {
-        const QString setJournal = pathOf(lines.at(i), kJournalKey);
+        const QString setJournal = journalOf(lines.at(i));
         wellFormed = wellFormed && QFileInfo(setJournal).isAbsolute();
         journal.setJournals.append(setJournal);
     }

@@ -12,6 +12,8 @@
 // did, and the line "end". Target names are plain file names, read in the journal's own folder: a
 // folder copied elsewhere recovers itself, and a journal never acts on a file outside its folder.
 // A journal over kMaxBytes is never read: real ones name a few files.
+#include <optional>
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -57,9 +59,10 @@ bool actsOnRegularFilesOnly(const QString &folder, const Journal &journal);
 // places, then the journal and the old names go. False leaves the journal for the next start.
 bool finish(const QString &folder, const QString &journalPath, const QList<Entry> &entries, Direction direction);
 
-// The lines of a path in a journal or mark, and back (any byte of a folder name survives).
-QByteArray pathLine(const QByteArray &key, const QString &path);
-QString pathOf(const QByteArray &line, const QByteArray &key);
+// The line "journal <path>" that names one of a set's journals in a pending journal or a commit
+// mark, and back: the path, or empty for any other line (any byte of a folder name survives).
+QByteArray journalLine(const QString &path);
+QString journalOf(const QByteArray &line);
 
 QByteArray directionWord(Direction direction);
 std::optional<Direction> directionOf(const QByteArray &word);

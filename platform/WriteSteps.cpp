@@ -12,6 +12,32 @@
 #endif
 
 namespace Platform {
+namespace {
+
+constexpr qsizetype kTempRandomLength = 6;
+
+// Writes the file whole as a new file and flushes it to disk; false leaves no file of its own
+// (and whatever stood under the name as it was).
+bool writeSynced(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!createNew(file))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && syncToDisk(file);
+    file.close();
+    if (!written)
+        file.remove();
+    return written;
+}
+
+// A regular file, not a link to elsewhere.
+bool isRegularFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.isSymLink() && info.isFile();
+}
+
+} // namespace
 
 QString randomLettersAndDigits(qsizetype length)
 {
@@ -92,18 +118,6 @@ bool createNew(QFile &file)
     return file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
 }
 
-bool writeSynced(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!createNew(file))
-        return false;
-    const bool written = file.write(bytes) == bytes.size() && syncToDisk(file);
-    file.close();
-    if (!written)
-        file.remove();
-    return written;
-}
-
 bool putSynced(const QString &path, const QByteArray &bytes)
 {
     const QString copy = path + kNewSuffix;
@@ -132,12 +146,6 @@ std::optional<QByteArray> readSmallRegularFile(const QString &path, qint64 maxBy
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
-}
-
-bool isRegularFile(const QString &path)
-{
-    const QFileInfo info(path);
-    return !info.isSymLink() && info.isFile();
 }
 
 bool isAbsentOrRegular(const QString &path)

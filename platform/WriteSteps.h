@@ -25,7 +25,6 @@ inline const QString kNewSuffix = QStringLiteral(".vqnew");
 inline const QString kOldSuffix = QStringLiteral(".vqold");
 inline const QString kJournalSuffix = QStringLiteral(".vqjournal");
 inline const QString kCommitSuffix = QStringLiteral(".vqcommit");
-inline constexpr qsizetype kTempRandomLength = 6;
 
 QString randomLettersAndDigits(qsizetype length);
 bool isLetterOrDigit(QChar ch);
@@ -51,19 +50,12 @@ void syncFolderOf(const QString &path);
 // elsewhere, a copy a journal holds), which makes the open fail.
 bool createNew(QFile &file);
 
-// Writes the file whole as a new file and flushes it to disk; false leaves no file of its own
-// (and whatever stood under the name as it was).
-bool writeSynced(const QString &path, const QByteArray &bytes);
-
 // Puts the file in its place complete or not at all, and on the disk.
 bool putSynced(const QString &path, const QByteArray &bytes);
 
 // The bytes of a regular file of at most `maxBytes`, never read through a link; nothing when it
 // is missing, not a regular file, unreadable or larger (then `tooLarge` is set).
 std::optional<QByteArray> readSmallRegularFile(const QString &path, qint64 maxBytes, bool *tooLarge = nullptr);
-
-// A file in its folder that the recovery may act on: a regular file, not a link to elsewhere.
-bool isRegularFile(const QString &path);
 
 // Missing, or a regular file.
 bool isAbsentOrRegular(const QString &path);

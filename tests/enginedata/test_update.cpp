@@ -43,7 +43,7 @@ TEST_F(UpdateTest, FiveFilesAreRequestedOneByOneAndStoredWithOneMoreCrLf)
     const QList<QByteArray> requests = server.requests();
     ASSERT_EQ(requests.size(), 5);
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(requests[i], "GET " + frmUpdateEngines::requestPath(i).toLatin1() + " HTTP/1.0\r\nHost: "
+        EXPECT_EQ(requests[i], "GET " + clsUpdateEngines::requestPath(i).toLatin1() + " HTTP/1.0\r\nHost: "
                                    + server.hostPort().toLatin1() + "\r\nAccept: */*\r\n\r\n");
         EXPECT_EQ(stored(i), (i == 3 ? binary : newBody(i)) + "\r\n") << i;
     }
@@ -74,7 +74,7 @@ TEST_F(UpdateTest, ALoginDemandAtAnyFileIsAnsweredAndTheUpdateGoesOn)
         const char *box;        // the box shown instead of the question, or nothing
     };
     QList<Case> cases;
-    for (int file = 0; file < frmUpdateEngines::kFileCount; ++file) {
+    for (int file = 0; file < clsUpdateEngines::kFileCount; ++file) {
         cases.append({file, false, Platform::Yes, login, true, Stored, nullptr});
         cases.append({file, false, Platform::No, login, true, NotAsked, nullptr});
         cases.append({file, true, 0, login, true, Stored, nullptr});
@@ -139,7 +139,7 @@ TEST_F(UpdateTest, ALoginDemandAtAnyFileIsAnsweredAndTheUpdateGoesOn)
         }
         if (c.outcome == Stored) {
             EXPECT_EQ(reports, QList<bool>{true});
-            for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
+            for (int i = 0; i < clsUpdateEngines::kFileCount; ++i)
                 EXPECT_EQ(stored(i), newBody(i) + "\r\n") << i;
         } else {
             expectFailureState();
@@ -170,7 +170,7 @@ TEST_F(UpdateTest, AnotherStatusAfterAnAnsweredLoginDemandFailsWithoutABox)
 
 TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingMore)
 {
-    frmUpdateEngines::setIntervals({5, 200, 1, 700});
+    clsUpdateEngines::setIntervals({5, 200, 1, 700});
     TestSupport::StalledListener stalled;
     ASSERT_TRUE(stalled.full());
     QByteArray refusedHost;
@@ -209,7 +209,7 @@ TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingM
         // Nothing of a cancelled run goes on after its wait.
         Platform::waitUntil([] { return false; }, c.cancelDuringWait ? 1300 : 0);
         EXPECT_EQ(reports, QList<bool>{false});
-        for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
+        for (int i = 0; i < clsUpdateEngines::kFileCount; ++i)
             EXPECT_EQ(stored(i), oldBytes(i));
     }
 }
@@ -218,8 +218,8 @@ TEST_F(UpdateTest, AFailedConnectEndsInTheFailureStateAndACancelledOneInNothingM
 // nothing more is asked for and every old file stays.
 TEST_F(UpdateTest, CancelAtAnyFileKeepsEveryOldFileAndAsksForNothingMore)
 {
-    frmUpdateEngines::setIntervals({300, 200, 2, 700});
-    for (int file = 0; file < frmUpdateEngines::kFileCount; ++file) {
+    clsUpdateEngines::setIntervals({300, 200, 2, 700});
+    for (int file = 0; file < clsUpdateEngines::kFileCount; ++file) {
         for (const bool inBody : {true, false}) {
             SCOPED_TRACE(std::to_string(file) + (inBody ? " in the body" : " after the file"));
             freshRun();
@@ -245,8 +245,8 @@ TEST_F(UpdateTest, CancelAtAnyFileKeepsEveryOldFileAndAsksForNothingMore)
 
 TEST_F(UpdateTest, AFileThatCannotBeWrittenFailsAndKeepsEveryOldFile)
 {
-    QFile::remove(frmUpdateEngines::targetPath(2));
-    ASSERT_TRUE(QDir().mkpath(frmUpdateEngines::targetPath(2)));   // a folder where top.vqs should go
+    QFile::remove(clsUpdateEngines::targetPath(2));
+    ASSERT_TRUE(QDir().mkpath(clsUpdateEngines::targetPath(2)));   // a folder where top.vqs should go
     ASSERT_TRUE(runUpdate());
     expectFailureState();
     for (int i : {0, 1, 3, 4})
@@ -380,8 +380,8 @@ TEST_F(UpdateTest, TheReminderGoesAndTheOpenerHearsOnlyOnceTheFifthFileIsStored)
     ASSERT_TRUE(Platform::waitUntil([&last] { return !last.isNull(); }, 8000));
     Platform::waitUntil([] { return false; }, 100);
     // The fifth file cannot take its place: a folder stands there now.
-    QFile::remove(frmUpdateEngines::targetPath(4));
-    ASSERT_TRUE(QDir().mkpath(frmUpdateEngines::targetPath(4)));
+    QFile::remove(clsUpdateEngines::targetPath(4));
+    ASSERT_TRUE(QDir().mkpath(clsUpdateEngines::targetPath(4)));
     last->disconnectFromHost();
     ASSERT_TRUE(Platform::waitUntil([this] { return !running(); }, 8000));
     expectFailureState();

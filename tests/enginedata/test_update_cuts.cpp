@@ -174,7 +174,7 @@ TEST_F(UpdateTest, ASuccessfulUpdateAsksForTheOwnEnginesToBeMergedAgain)
         EXPECT_EQ(reports, QList<bool>{true});
         EXPECT_TRUE(window->Label1->text().startsWith(u"Engine files have been successfully updated."_s));
         EXPECT_EQ(window->Label1->text().contains(note), asks);
-        for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
+        for (int i = 0; i < clsUpdateEngines::kFileCount; ++i)
             EXPECT_EQ(stored(i), newBody(i) + "\r\n") << i;
     }
 }
@@ -183,7 +183,7 @@ TEST_F(UpdateTest, ASuccessfulUpdateAsksForTheOwnEnginesToBeMergedAgain)
 // the window says so in those words.
 TEST_F(UpdateTest, ASilentServerIsWaitedForTheTimeOutTheUserSet)
 {
-    frmUpdateEngines::setIntervals({5, 200, 2, 0, 5000});
+    clsUpdateEngines::setIntervals({5, 200, 2, 0, 5000});
     myPreference().setTimeOut(1);
     answers[2] = [](QTcpSocket *client, int, const QByteArray &) {
         client->write("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nAlpha");

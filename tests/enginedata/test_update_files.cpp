@@ -205,7 +205,7 @@ TEST_F(UpdateTest, CutSwappedAndWholeBundledFilesWithAndWithoutContentLength)
         }
         expectFailureState();
         expectOldFiles();
-        const QString named = frmUpdateEngines::requestPath(c.file) + u" from "_s + server.hostPort()
+        const QString named = clsUpdateEngines::requestPath(c.file) + u" from "_s + server.hostPort()
                               + u" is not the engine data file "_s + QLatin1String(kNames[c.file]) + u": "_s;
         EXPECT_TRUE(window->Label1->text().contains(named)) << window->Label1->text().toStdString();
     }

@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         qputenv("VELQUIST_VENDOR_HOST", server.hostPort().toUtf8());
-        frmUpdateEngines::setIntervals({5, 200, 2, 700, 3000});
+        clsUpdateEngines::setIntervals({5, 200, 2, 700, 3000});
         server.setHandler([this](QTcpSocket *client, const QByteArray &request) {
             const int index = fileIndexOf(request);
             const Answer answer = answers.value(index, answerWhole);
@@ -37,7 +37,7 @@ protected:
     void TearDown() override
     {
         delete window;
-        frmUpdateEngines::setIntervals({});
+        clsUpdateEngines::setIntervals({});
     }
 
     // Old files back in place, a new window, every file answered whole.
@@ -46,8 +46,8 @@ protected:
         delete window;
         reports.clear();
         answers.clear();
-        for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
-            env.writeFile(frmUpdateEngines::targetPath(i), oldBytes(i));
+        for (int i = 0; i < clsUpdateEngines::kFileCount; ++i)
+            env.writeFile(clsUpdateEngines::targetPath(i), oldBytes(i));
         Platform::saveSetting(QStringLiteral("Velquist"), QStringLiteral("Setting"), QStringLiteral("Download"),
                               QStringLiteral("1"));
         newWindow();
@@ -73,8 +73,8 @@ protected:
     static int fileIndexOf(const QByteArray &request)
     {
         const QByteArray line = request.left(request.indexOf('\n'));
-        for (int i = 0; i < frmUpdateEngines::kFileCount; ++i) {
-            if (line.contains(QByteArray(frmUpdateEngines::requestPath(i).toLatin1() + ' ')))
+        for (int i = 0; i < clsUpdateEngines::kFileCount; ++i) {
+            if (line.contains(QByteArray(clsUpdateEngines::requestPath(i).toLatin1() + ' ')))
                 return i;
         }
         return -1;
@@ -92,7 +92,7 @@ protected:
             "[KeywordBuilder]\r\nNumOfURLs=1\r\n"};
         return bodies[i];
     }
-    static QByteArray stored(int i) { return TestSupport::TestEnvironment::readFile(frmUpdateEngines::targetPath(i)); }
+    static QByteArray stored(int i) { return TestSupport::TestEnvironment::readFile(clsUpdateEngines::targetPath(i)); }
     static QString setting(const char *section, const char *key)
     {
         return Platform::getSetting(QStringLiteral("Velquist"), QString::fromLatin1(section), QString::fromLatin1(key));
@@ -117,7 +117,7 @@ protected:
     }
     void expectOldFiles() const
     {
-        for (int i = 0; i < frmUpdateEngines::kFileCount; ++i)
+        for (int i = 0; i < clsUpdateEngines::kFileCount; ++i)
             EXPECT_EQ(stored(i), oldBytes(i)) << i;
     }
     // A cancel: says so, in black, without the installer link; nothing stored.

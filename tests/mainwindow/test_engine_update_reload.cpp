@@ -14,7 +14,7 @@ TEST_F(MainWindowTest, ASuccessfulUpdateReloadsTheEngineData)
 {
     TestSupport::LoopbackServer server;
     qputenv("VELQUIST_VENDOR_HOST", server.hostPort().toUtf8());
-    frmUpdateEngines::setIntervals({5, 200, 2, 2000});
+    clsUpdateEngines::setIntervals({5, 200, 2, 2000});
     delete frmUpdateEngines::instance();   // one left by an earlier test knows another vendor host
     openEmpty();
     ASSERT_GE(myEngines().count(), 55);
@@ -38,7 +38,7 @@ TEST_F(MainWindowTest, ASuccessfulUpdateReloadsTheEngineData)
         TestSupport::clickOn(update->cmdClose);
     });
     choose(w->mnuFileItems[12]);
-    frmUpdateEngines::setIntervals({});
+    clsUpdateEngines::setIntervals({});
     EXPECT_EQ(server.requests().size(), 5);
     EXPECT_EQ(myEngines().count(), 1);
     EXPECT_EQ(bytes(enginePath(QStringLiteral("vqzeng5.dat"))), oneEngine + "\r\n");

@@ -32,7 +32,7 @@ TEST_F(Screenshots, UpdateAndNewsWindows)
         {"45-update-done", server.hostPort().toUtf8()},
         {"45-update-failed", "127.0.0.1:9"},
     };
-    frmUpdateEngines::setIntervals({5, 200, 2, 1000});
+    clsUpdateEngines::setIntervals({5, 200, 2, 1000});
     for (const auto &run : runs) {
         delete frmUpdateEngines::instance();
         if (!run.host.isEmpty())
@@ -46,7 +46,7 @@ TEST_F(Screenshots, UpdateAndNewsWindows)
         shoot(update, QString::fromLatin1(run.picture));
     }
     delete frmUpdateEngines::instance();
-    frmUpdateEngines::setIntervals({});
+    clsUpdateEngines::setIntervals({});
 
     Platform::saveSetting(QStringLiteral("Velquist"), QStringLiteral("News"), QStringLiteral("CheckNewMsgAtOpen"),
                           QStringLiteral("0"));

@@ -41,14 +41,14 @@ protected:
     // The journal goes beside the first file; the third has no old file.
     bool writeSet() { return writeBinaryFilesAtomically({{a, "new a"}, {b, "new b"}, {c, "new c"}}); }
     // The set as a kill when `killedAt`'s turn came to take its place left it.
-    void killSetAt(const QString &killedAt, const std::function<bool()> &write = {})
+    void killSetAt(const QString &killedAt)
     {
         setWriteFailureHook([killedAt](const QString &path) {
             if (path == killedAt)
                 throw Crash();
             return false;
         });
-        EXPECT_THROW(write ? write() : writeSet(), Crash);
+        EXPECT_THROW(writeSet(), Crash);
         setWriteFailureHook({});
     }
     void expectNewSet(const QString &in)

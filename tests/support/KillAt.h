@@ -24,6 +24,8 @@ inline bool killedWhen(const std::function<bool(const QString &path)> &at, const
     constexpr int kKilled = 71;
     const pid_t child = ::fork();
     if (child == 0) {
+        // A child that hangs ends by the alarm's signal, which the parent reports as a failure.
+        ::alarm(60);
         const auto end = [&at](const QString &path) {
             if (at(path))
                 ::_exit(kKilled);
