@@ -22,7 +22,6 @@ namespace {
 
 const QString kCrLf = u"\r\n"_s;
 const QString kFallbackName = u"opimtizer.html"_s;
-constexpr qsizetype kMaxFileNameBytes = 255;
 constexpr qsizetype kContentsChars = 200;
 
 const QString kTableStart = u"<table border=0 width=600 bgcolor=#C0C0C0 cellspacing=1>"_s;
@@ -243,7 +242,7 @@ QString reportFileName(const QString &shownAddress)
     else
         name = modDSSock::getHostName(shownAddress) + u"_"_s
                + modDSSock::getURLPath(shownAddress).replace(u'/', u'_') + u".html"_s;
-    if (!Platform::isSafeFileName(name) || name.toUtf8().size() > kMaxFileNameBytes)
+    if (!Platform::fitsFileName(name))
         return kFallbackName;
     return name;
 }

@@ -16,6 +16,7 @@
 #include "pagetools/DoorwayProfile.h"
 #include "platform/LongWordWrap.h"
 #include "pagetools/TypingCap.h"
+#include "platform/Codec1252.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
 #include "platform/SettingsStore.h"
@@ -408,6 +409,14 @@ void frmDoorway::saveProfile()
     }
     if (!Platform::isSafeFileName(name)) {
         Platform::msgBox(u"The profile name '"_s + name + u"' cannot be used as a file name."_s, Platform::Critical, title);
+        return;
+    }
+    // The names are listed in the history file, in its 8-bit code page.
+    if (const QString missing = Platform::charsWithoutAnsiByte(name); !missing.isEmpty()) {
+        Platform::msgBox(u"The profile name '"_s + name
+                             + u"' cannot be kept in the list of profiles, whose file can not hold these characters: "_s
+                             + missing,
+                         Platform::Critical, title);
         return;
     }
     // A profile too large to be read back is not written.

@@ -66,6 +66,21 @@ QByteArray toAnsi(const QString &text, bool *allEncoded)
     return bytes;
 }
 
+QString charsWithoutAnsiByte(const QString &text)
+{
+    QString missing;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (ansiByteOf(text[i]))
+            continue;
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const QString ch = text.mid(i, pair ? 2 : 1);
+        if (!missing.contains(ch))
+            missing += ch;
+        i += pair ? 1 : 0;
+    }
+    return missing;
+}
+
 QByteArray toAnsiHtml(const QString &text)
 {
     // Most text has a byte for every character: those go straight into a buffer of the final size,

@@ -17,6 +17,11 @@ QByteArray toAnsi(const QString &text, bool *allEncoded = nullptr);
 // Whether the character has a Windows-1252 byte; `byte` receives it.
 bool ansiByteOf(QChar ch, unsigned char *byte = nullptr);
 
+// The characters of `text` that have no Windows-1252 byte, each once, in the order they first
+// come (a character beyond U+FFFF with both halves); empty when a file in that code page can hold
+// the text as it is.
+QString charsWithoutAnsiByte(const QString &text);
+
 // Text to bytes for HTML we write: a character without a byte becomes "&#N;".
 QByteArray toAnsiHtml(const QString &text);
 

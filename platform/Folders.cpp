@@ -1,7 +1,10 @@
 #include "platform/Folders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+
+#include "platform/WriteSteps.h"
 
 namespace Platform {
 namespace {
@@ -95,6 +98,11 @@ bool isSafeFileName(const QString &name)
             return false;
     }
     return true;
+}
+
+bool fitsFileName(const QString &name)
+{
+    return isSafeFileName(name) && QFile::encodeName(name).size() + longestTempSuffix() <= kMaxFileNameBytes;
 }
 
 } // namespace Platform

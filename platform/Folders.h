@@ -35,4 +35,11 @@ QString nativeSeparators(const QString &path);
 // "." or "..", no control character.
 bool isSafeFileName(const QString &name);
 
+// The longest file or folder name the file systems we run on take, in bytes of its encoded form.
+inline constexpr qsizetype kMaxFileNameBytes = 255;
+
+// True when `name` is a safe file name (above) that the program can write: not too long for a
+// file name also with the longest temporary suffix its writers add before the file takes its place.
+bool fitsFileName(const QString &name);
+
 } // namespace Platform

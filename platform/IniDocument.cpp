@@ -145,9 +145,14 @@ void IniDocument::reindex()
     parse(text());
 }
 
+bool IniDocument::sameSection(const QString &a, const QString &b)
+{
+    return sectionKey(a) == sectionKey(b);
+}
+
 const IniDocument::Block *IniDocument::findBlock(const QString &section) const
 {
-    const auto it = m_sectionBlocks.constFind(CaseInsensitiveKey{section.trimmed()});
+    const auto it = m_sectionBlocks.constFind(sectionKey(section));
     return it == m_sectionBlocks.cend() ? nullptr : &m_blocks[size_t(*it)];
 }
 

@@ -26,6 +26,10 @@ public:
     // A document of the given text, as if read from `file`.
     static IniDocument fromText(const QString &file, const QString &text);
 
+    // Whether the two names find the same section: trimmed, ignoring case, as every look-up and
+    // the reading of a header match them.
+    static bool sameSection(const QString &a, const QString &b);
+
     std::optional<QString> value(const QString &section, const QString &key) const;
     QString valueOr(const QString &section, const QString &key, const QString &fallback = QString()) const;
     // The names of the keys of the first matching section, in file order.
@@ -76,6 +80,7 @@ private:
         mutable std::optional<QHash<CaseInsensitiveKey, qsizetype>> keyLines;
     };
 
+    static CaseInsensitiveKey sectionKey(const QString &name) { return CaseInsensitiveKey{name.trimmed()}; }
     void parse(const QString &text);
     static void addBodyLine(Block &block, Line line, QStringView text);
     const QHash<CaseInsensitiveKey, qsizetype> &keyLines(const Block &block) const;

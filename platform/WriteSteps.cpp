@@ -39,6 +39,12 @@ bool isRegularFile(const QString &path)
 
 } // namespace
 
+qsizetype longestTempSuffix()
+{
+    return std::max({1 + kTempRandomLength + kTempSuffix.size(), kNewSuffix.size(), kOldSuffix.size(),
+                     kJournalSuffix.size()});
+}
+
 QString randomLettersAndDigits(qsizetype length)
 {
     static const QLatin1StringView kAlphabet("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");

@@ -26,6 +26,9 @@ inline const QString kOldSuffix = QStringLiteral(".vqold");
 inline const QString kJournalSuffix = QStringLiteral(".vqjournal");
 inline const QString kCommitSuffix = QStringLiteral(".vqcommit");
 
+// The most any writer adds to a target's name for its temporary names (".<6>.vqtmp").
+qsizetype longestTempSuffix();
+
 QString randomLettersAndDigits(qsizetype length);
 bool isLetterOrDigit(QChar ch);
 

@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include "platform/CaseInsensitiveKey.h"
+#include "platform/Codec1252.h"
 #include "platform/Folders.h"
 #include "platform/IniDocument.h"
 #include "platform/TextFile.h"
@@ -16,9 +17,14 @@ QString engineKey(qsizetype row)
     return QStringLiteral("Engine") + QString::number(row + 1);
 }
 
-bool sameName(const QString &a, const QString &b)
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kReportSuffix = QStringLiteral(".html");
+
+// The box text for the characters of a field the file has no byte for.
+QString unheldText(const QString &what, const QString &missing)
 {
-    return CaseInsensitiveKey{a.trimmed()} == CaseInsensitiveKey{b.trimmed()};
+    return QStringLiteral("The profile file can not hold these characters of the ") + what + QStringLiteral(": ")
+           + missing;
 }
 
 } // namespace
@@ -29,18 +35,49 @@ QString errorText(const char *prefix, const QString &file)
            + QStringLiteral(" could not be written.");
 }
 
-std::optional<QString> validName(const QString &typed)
+std::optional<QString> nameProblem(const QString &typed, const QStringList &listed)
 {
     const QString name = typed.trimmed();
     if (!Platform::isSafeFileName(name) || name.contains(u'[') || name.contains(u']'))
+        return QString::fromLatin1(kInvalidName);
+    if (const QString missing = Platform::charsWithoutAnsiByte(name); !missing.isEmpty()) {
+        const QString readBack = Platform::fromAnsi(Platform::toAnsi(name)).trimmed();
+        QString text = QStringLiteral("Invalid Profile name. ") + unheldText(QStringLiteral("name"), missing) + kCrLf
+                       + kCrLf + QStringLiteral("It would be read back as '") + readBack + u'\'';
+        if (contains(listed, readBack))
+            text += QStringLiteral(", the name of another profile");
+        return text + u'.';
+    }
+    // The folder of the reports is named after the profile, and so is the report in it.
+    if (!Platform::fitsFileName(name + kReportSuffix))
+        return QStringLiteral("Invalid Profile name. The name is too long to name the folder and the file of "
+                              "its report. Please use a shorter name.");
+    return std::nullopt;
+}
+
+std::optional<QString> validName(const QString &typed)
+{
+    if (nameProblem(typed))
         return std::nullopt;
-    return name;
+    return typed.trimmed();
+}
+
+std::optional<QString> valueProblem(const RankingProfile &profile)
+{
+    const std::pair<QString, QString> fields[] = {{QStringLiteral("URL"), profile.url},
+                                                  {QStringLiteral("Keywords"), profile.keyword},
+                                                  {QStringLiteral("number of pages or links"), profile.value}};
+    for (const auto &[what, value] : fields) {
+        if (const QString missing = Platform::charsWithoutAnsiByte(value); !missing.isEmpty())
+            return unheldText(what, missing) + kCrLf + kCrLf + QStringLiteral("Please change them and try again.");
+    }
+    return std::nullopt;
 }
 
 bool contains(const QStringList &names, const QString &name)
 {
     for (const QString &listed : names) {
-        if (sameName(listed, name))
+        if (Platform::IniDocument::sameSection(listed, name))
             return true;
     }
     return false;
@@ -82,7 +119,7 @@ std::optional<RankingProfile> load(const QString &file, const QString &name)
 bool save(const QString &file, const QString &name, const RankingProfile &profile)
 {
     std::optional<Platform::IniDocument> document = Platform::IniDocument::load(file);
-    if (!document || !validName(name))
+    if (!document || !validName(name) || valueProblem(profile))
         return false;
     const auto set = [&](const QString &key, const QString &value) { document->setValue(name, key, value); };
     set(QStringLiteral("URL"), profile.url);
@@ -110,7 +147,7 @@ bool remove(const QString &file, const QString &name)
     QString text;
     for (const QString &line : Platform::splitLines(document->text())) {
         if (nextHeader < headers.size() && line.trimmed() == headers[nextHeader])
-            dropping = sameName(sections[nextHeader++], name);
+            dropping = Platform::IniDocument::sameSection(sections[nextHeader++], name);
         if (!dropping)
             text += line + QStringLiteral("\r\n");
     }

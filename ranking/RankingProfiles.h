@@ -38,11 +38,22 @@ inline constexpr char kRemoveErrorPrefix[] = "removeProfile Error: ";
 // The box text of a failed save or removal of the profile file.
 QString errorText(const char *prefix, const QString &file);
 
-// The trimmed name when it may name a profile (it also names the profile's report folder):
-// a safe file name holding no "[" or "]". Nothing otherwise, for the kInvalidName box.
+// Why the typed name cannot name a profile, as the text of the box that refuses it; nothing when
+// it can. The name is trimmed first, as the file reads its sections. It also names the profile's
+// report folder and report file, so it must be a safe file name not too long for them; it holds
+// no "[" or "]"; and the file, in its 8-bit code page, must hold it as typed. A name the file
+// would read back changed is refused with what it would read back, and says so when that is a
+// profile of `listed`.
+std::optional<QString> nameProblem(const QString &typed, const QStringList &listed = {});
+
+// The trimmed name when nameProblem() finds none.
 std::optional<QString> validName(const QString &typed);
 
-// Whether `names` holds `name`, ignoring case as section names match.
+// The box text refusing a value of the profile that the file cannot hold, naming its field;
+// nothing when the file holds every value as it is.
+std::optional<QString> valueProblem(const RankingProfile &profile);
+
+// Whether `names` holds `name`, as the file matches section names (trimmed, ignoring case).
 bool contains(const QStringList &names, const QString &name);
 
 // The profiles in file order, a name repeated in any letter case listed once. A missing or
@@ -55,7 +66,8 @@ std::optional<RankingProfile> load(const QString &file, const QString &name);
 
 // Writes the profile into its section (a new name adds one at the end) in the order URL,
 // Keyword, Type, Value, Engine1 ... Engine8, in one write of the file; other keys stay. False,
-// and the file as it was, when the name is not valid or the file cannot be read or written.
+// and the file as it was, when the name or a value is refused (nameProblem, valueProblem) or the
+// file cannot be read or written.
 bool save(const QString &file, const QString &name, const RankingProfile &profile);
 
 // Rewrites the file without every section of the name: each kept line ends in CR LF and one

@@ -24,7 +24,8 @@ bool clsRanking::getResults(const RankingInput &input)
 {
     const QString &folder = input.reportFolder;
     if (folder.isEmpty()) {
-        Platform::msgBox(QString::fromLatin1(RankingProfiles::kInvalidName), Platform::Critical, u"Web Ranking"_s);
+        Platform::msgBox(RankingProfiles::nameProblem(input.profile).value_or(QString()), Platform::Critical,
+                         u"Web Ranking"_s);
         return false;
     }
     if (!QFileInfo(folder).isDir()) {

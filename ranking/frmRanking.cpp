@@ -368,7 +368,7 @@ void frmRanking::startRun()
         return;
     const RankingInput input = rankingInput();
     if (input.reportFolder.isEmpty()) {
-        Platform::msgBox(QString::fromLatin1(RankingProfiles::kInvalidName), Platform::Critical, kTitle);
+        Platform::msgBox(RankingProfiles::nameProblem(input.profile).value_or(QString()), Platform::Critical, kTitle);
         return;
     }
     Command1[0]->setText(u"&Stop"_s);

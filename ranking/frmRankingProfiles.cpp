@@ -20,9 +20,9 @@ namespace {
 const QString kTitle = u"Web Ranking"_s;
 const QString kAddTitle = u"Add a new profile"_s;
 
-void refuseName()
+void refuse(const QString &why)
 {
-    Platform::msgBox(QString::fromLatin1(RankingProfiles::kInvalidName), Platform::Critical, kTitle);
+    Platform::msgBox(why, Platform::Critical, kTitle);
 }
 
 QStringList comboItems(const QComboBox *combo)
@@ -97,8 +97,14 @@ void frmRanking::stripScheme()
 void frmRanking::Command2_Click(int index)
 {
     stripScheme();
-    if (index != 2)
+    // What the profile file cannot hold is refused before anything is kept.
+    if (index != 2) {
+        if (const std::optional<QString> why = RankingProfiles::valueProblem(fieldsAsProfile())) {
+            refuse(*why);
+            return;
+        }
         modCommon::addHistory(cboSiteURL, cboSiteURL->currentText());
+    }
     if (index == 0)
         addProfile();
     else if (index == 1)
@@ -125,8 +131,8 @@ void frmRanking::updateProfile()
         Platform::msgBox(u"Please select the profile name you would like to update!"_s, Platform::Information, kTitle);
         return;
     }
-    if (!RankingProfiles::validName(shown)) {
-        refuseName();
+    if (const std::optional<QString> why = RankingProfiles::nameProblem(shown)) {
+        refuse(*why);
         return;
     }
     saveProfile(shown);
@@ -135,14 +141,15 @@ void frmRanking::updateProfile()
 void frmRanking::addProfile()
 {
     QString typed = Platform::inputBox(u"Please specify the name of the new profile you would like to save:"_s, kAddTitle);
+    const QStringList listed = comboItems(cboProfile);
     std::optional<QString> name;
     while (!typed.isEmpty()) {
-        name = RankingProfiles::validName(typed);
-        if (!name) {
-            refuseName();
+        if (const std::optional<QString> why = RankingProfiles::nameProblem(typed, listed)) {
+            refuse(*why);
             return;
         }
-        if (!RankingProfiles::contains(comboItems(cboProfile), *name))
+        name = typed.trimmed();
+        if (!RankingProfiles::contains(listed, *name))
             break;
         typed = Platform::inputBox(u"The profile '"_s + *name + u"' already exists.\r\n\r\nPlease specify a new profile name: "_s,
                                    kAddTitle, *name);

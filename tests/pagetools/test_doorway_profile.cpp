@@ -141,15 +141,25 @@ TEST_F(DoorwayProfiles, FileWithoutEscapesReadsVerbatim)
 TEST_F(DoorwayProfiles, RefusedNamesAndAFailedWrite)
 {
     fillSample();
-    for (const QString &name : {u"../x"_s, u"a/b"_s, u".."_s}) {
+    // The list of names is kept in the 8-bit history file, which holds no "日" to find the file by.
+    const struct {
+        QString name, why;
+    } refused[] = {
+        {u"../x"_s, u"cannot be used as a file name."_s},
+        {u"a/b"_s, u"cannot be used as a file name."_s},
+        {u".."_s, u"cannot be used as a file name."_s},
+        {u"日本 shop"_s, u"cannot be kept in the list of profiles, whose file can not hold these characters: 日本"_s},
+    };
+    for (const auto &c : refused) {
         env.dialogs.answerMessage(Platform::Ok);
-        window->cboProfile->setEditText(name);
+        window->cboProfile->setEditText(c.name);
         click(frmDoorway::SaveButton);
-        EXPECT_EQ(env.dialogs.prompts().last(), u"The profile name '"_s + name + u"' cannot be used as a file name."_s);
+        EXPECT_EQ(env.dialogs.prompts().last(), u"The profile name '"_s + c.name + u"' "_s + c.why);
         EXPECT_EQ(env.dialogs.shown().last().title, u"Save Profile"_s);
     }
     EXPECT_TRUE(names().isEmpty());
     EXPECT_FALSE(QFile::exists(env.programFolder() + u"Doorway/x"_s));
+    EXPECT_FALSE(QDir(env.programFolder() + u"Doorway/Profiles"_s).exists());
 
     TestSupport::FailingWrites failing;
     env.dialogs.answerMessage(Platform::Ok);

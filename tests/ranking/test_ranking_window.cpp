@@ -238,6 +238,89 @@ TEST_F(RankingWindow, AddAsksAgainForATakenNameAndRefusesUnsafeOnes)
     EXPECT_FALSE(w->profileChanged());
 }
 
+// The profile file keeps its 8-bit code page: a name or value it cannot hold is refused with a box
+// that says why, and the file stays byte for byte as it was; Update and Remove beside a refused
+// name work as before, and a name at the report folder's limit runs and reports.
+TEST_F(RankingWindow, AddAndUpdateRefuseWhatTheProfileFileCannotHold)
+{
+    writeEngines({{"Alpha Search"}});
+    // "??" as an earlier version stored a name it could not hold.
+    const QByteArray shop = profileText("Shop", {1});
+    TestSupport::TestEnvironment::writeFile(profileFile(), shop + "[??]\r\nURL=www.old.example\r\n");
+    const QByteArray before = TestSupport::TestEnvironment::readFile(profileFile());
+    open();
+    const QString refusedName = u"Invalid Profile name. The profile file can not hold these characters of the name: "_s;
+    const QString refusedValue = u"The profile file can not hold these characters of the "_s;
+    const QString tooLong = u"Invalid Profile name. The name is too long to name the folder and the file of its "
+                            u"report. Please use a shorter name."_s;
+
+    const struct {
+        QLineEdit *field;
+        int command;
+        QString value, prompt;
+    } values[] = {
+        {w->cboSiteURL->lineEdit(), 0, u"www.пример.example"_s, u"URL: приме"_s},
+        {w->txtKeyword, 0, u"поиск tools"_s, u"Keywords: поиск"_s},
+        {w->txtKeyword, 1, u"日本 tools 日"_s, u"Keywords: 日本"_s},
+        {w->txtPageLinks, 1, u"５"_s, u"number of pages or links: ５"_s},
+    };
+    for (const auto &c : values) {
+        SCOPED_TRACE(c.prompt.toStdString());
+        TestSupport::chooseItem(w->cboProfile, 0);
+        c.field->setText(c.value);
+        env.dialogs.answerMessage(Platform::Ok);   // no name is asked for
+        clickOn(w->Command2[std::size_t(c.command)]);
+        EXPECT_EQ(env.dialogs.prompts().constLast(),
+                  refusedValue + c.prompt + u"\r\n\r\nPlease change them and try again."_s);
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(profileFile()), before);
+        EXPECT_NE(w->cboSiteURL->itemText(0), u"www.пример.example"_s);
+    }
+    TestSupport::chooseItem(w->cboProfile, 0);
+
+    const struct {
+        QString name, prompt;
+    } names[] = {
+        {u"日本"_s, refusedName + u"日本\r\n\r\nIt would be read back as '?\?', the name of another profile."_s},
+        {u" 中文 "_s, refusedName + u"中文\r\n\r\nIt would be read back as '?\?', the name of another profile."_s},
+        {u"Магазин"_s, refusedName + u"Магзин\r\n\r\nIt would be read back as '??????\?'."_s},
+        {u"Shop ☺"_s, refusedName + u"☺\r\n\r\nIt would be read back as 'Shop ?'."_s},
+        {QString(238, u'n'), tooLong},
+        {QString(119, u'é'), tooLong},
+    };
+    for (const auto &c : names) {
+        SCOPED_TRACE(c.name.toStdString());
+        env.dialogs.answerInput(c.name);
+        env.dialogs.answerMessage(Platform::Ok);
+        clickOn(w->Command2[0]);
+        EXPECT_EQ(env.dialogs.prompts().constLast(), c.prompt);
+        EXPECT_EQ(profileNames(), (QStringList{u"Shop"_s, u"??"_s}));
+        EXPECT_EQ(TestSupport::TestEnvironment::readFile(profileFile()), before);
+    }
+
+    // Beside the refused names: Update rewrites its own line, Remove drops the old "??" alone.
+    w->txtKeyword->setText(u"web tools seo"_s);
+    clickOn(w->Command2[1]);
+    QByteArray expected = before;
+    expected.replace("Keyword=web tools\r\n", "Keyword=web tools seo\r\n");
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(profileFile()), expected);
+    TestSupport::chooseItem(w->cboProfile, 1);
+    env.dialogs.answerMessage(Platform::Yes);
+    clickOn(w->Command2[2]);
+    expected = QByteArray(shop).replace("Keyword=web tools\r\n", "Keyword=web tools seo\r\n") + "\r\n";
+    EXPECT_EQ(TestSupport::TestEnvironment::readFile(profileFile()), expected);
+    EXPECT_EQ(profileNames(), QStringList{u"Shop"_s});
+
+    // A name at the limit names its folder and its report.
+    for (const QString &name : QStringList{QString(237, u'n'), u'n' + QString(118, u'é')}) {
+        env.dialogs.answerInput(name);
+        clickOn(w->Command2[0]);
+        ASSERT_EQ(w->cboProfile->currentText(), name);
+        ASSERT_TRUE(runAnswering(Platform::Yes));
+        EXPECT_EQ(env.shellRequests.constLast(), u"open:"_s + folder(name) + name + u".html"_s);
+        EXPECT_TRUE(QFileInfo::exists(folder(name) + name + u".html"_s));
+    }
+}
+
 TEST_F(RankingWindow, RemoveSelectsTheFirstLeftAndAFailedWriteChangesNothing)
 {
     writeEngines({{"Alpha Search"}});
