@@ -143,6 +143,14 @@ void frmHTTP::resetSocket2()
 
 void frmHTTP::Connect(const QString &sURL)
 {
+    const QString kind = Tag;
+    // A box about a stopped fetch runs the event loop, in which yet another fetch may start.
+    while (fetchUnderWay() && m_kind.compare(kind, Qt::CaseInsensitive) != 0)
+        stopForAnotherWindow(sURL);
+    Tag = kind;
+    m_kind = kind;
+    m_underWay = true;
+    m_disconnectsAtStart = modDSSock::disconnectCount(dsSocket2);
     m_redirects = 0;
     m_proxyLoginTried = false;
     m_serverLoginTried = false;
@@ -185,9 +193,35 @@ void frmHTTP::startFetch(const QString &url)
     m_sentServerLogin = sent.serverLogin.has_value();
 }
 
+bool frmHTTP::fetchUnderWay() const
+{
+    return m_underWay && modDSSock::disconnectCount(dsSocket2) == m_disconnectsAtStart;
+}
+
+// The window that asked gets its status and buttons back at once, through the same box and
+// receiver call as any failed fetch; the pointer stays the new fetch's.
+void frmHTTP::stopForAnotherWindow(const QString &nextURL)
+{
+    ++m_generation;   // a wait of the stopped fetch ends without going on
+    stopTimers();
+    dsSocket2.setAction(Platform::DsSocket::kActionClose);
+    modDSSock::writeErrorLog(u"HTTP fetch stopped for another window's fetch: "_s + m_currentURL + kCrLf + u"Next: "_s
+                             + nextURL);
+    const bool busy = Platform::isBusyPointer();
+    endFailed(false, u"The page fetch of "_s + m_currentURL + u" was stopped for another window's fetch of "_s + nextURL
+                         + u'.',
+              Platform::Information, u"HTTP"_s);
+    Platform::setBusyPointer(busy);
+}
+
+const frmHTTP::PageReceiver *frmHTTP::receiver() const
+{
+    return liveReceiver(m_kind);
+}
+
 void frmHTTP::connectFailed(int result, const QString &host, int port, const QString &url)
 {
-    const PageReceiver *registered = liveReceiver(Tag);
+    const PageReceiver *registered = receiver();
     const bool quiet = registered && registered->silentConnectFailure;
     const QString server = host + u':' + QString::number(port);
     QString what;
@@ -210,19 +244,22 @@ void frmHTTP::connectFailed(int result, const QString &host, int port, const QSt
               Platform::Information, QStringLiteral("HTTPError"));
 }
 
-// The box comes first (a receiver told later finds the fetch window as the box left it).
+// The box comes first (a receiver told later finds the fetch window as the box left it). The
+// fetch's kind is taken now: another fetch may start while the box is open.
 void frmHTTP::endFailed(bool quiet, const QString &prompt, int style, const QString &title)
 {
+    m_underWay = false;
+    const QString kind = m_kind;
     Platform::setBusyPointer(false);
     if (!quiet)
         Platform::msgBox(prompt, style, title);
-    tellConnectFailed();
+    tellConnectFailed(kind);
 }
 
 bool frmHTTP::quietHttpFailure() const
 {
-    const PageReceiver *receiver = liveReceiver(Tag);
-    return receiver && receiver->silentHttpFailure;
+    const PageReceiver *registered = receiver();
+    return registered && registered->silentHttpFailure;
 }
 
 QString frmHTTP::serverName() const
@@ -244,11 +281,11 @@ QString frmHTTP::secondsText(int ms)
     return QString::number(ms / 1000.0, 'g', 3) + u" s"_s;
 }
 
-void frmHTTP::tellConnectFailed()
+void frmHTTP::tellConnectFailed(const QString &kind)
 {
     // Looked up now: a box runs the event loop, in which receivers may change. Copied: the
     // receiver may replace its own registration.
-    if (const PageReceiver *receiver = liveReceiver(Tag); receiver && receiver->connectFailed) {
+    if (const PageReceiver *receiver = liveReceiver(kind); receiver && receiver->connectFailed) {
         const auto connectFailed = receiver->connectFailed;
         connectFailed();
     }
@@ -443,12 +480,14 @@ void frmHTTP::handOver()
 {
     const quint64 generation = m_generation;
     const QString page = m_pageText;
-    if (const PageReceiver *receiver = liveReceiver(Tag); receiver && receiver->pageArrived) {
+    // The fetch is over: the receiver may start the next one, of any kind.
+    m_underWay = false;
+    if (const PageReceiver *receiver = liveReceiver(m_kind); receiver && receiver->pageArrived) {
         // Copied: the receiver may replace its own registration.
         const auto pageArrived = receiver->pageArrived;
         pageArrived(page, statusCode());
     } else {
-        modDSSock::writeErrorLog(QStringLiteral("HTTP page dropped: no receiver for \"") + Tag
+        modDSSock::writeErrorLog(QStringLiteral("HTTP page dropped: no receiver for \"") + m_kind
                                  + QStringLiteral("\": ") + m_currentURL);
     }
     Platform::setBusyPointer(false);
@@ -546,6 +585,7 @@ void frmHTTP::startReplyTimer()
 
 void frmHTTP::unloadWindow()
 {
+    m_underWay = false;
     stopTimers();
     ++m_generation;
     dsSocket2.setAction(Platform::DsSocket::kActionClose);

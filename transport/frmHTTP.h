@@ -62,8 +62,10 @@ public:
     // The request kind of the next Connect.
     QString Tag;
 
-    // Starts a fetch; returns when the request has been sent or the connection has failed.
-    // A fetch under way is replaced.
+    // Starts a fetch of the kind in `Tag`; returns when the request has been sent or the
+    // connection has failed. One fetch runs at a time: a fetch under way of the same kind is
+    // replaced; one of another kind (another window's) is ended first as a failed fetch, with a
+    // box saying it was stopped for this one, and its receiver is told at once (connectFailed).
     void Connect(const QString &sURL);
     // Clears the reply state for a new fetch.
     void resetSocket2();
@@ -83,10 +85,14 @@ private:
     explicit frmHTTP(QWidget *parent = nullptr);
 
     void startFetch(const QString &url);
+    // Whether a fetch is under way: started and neither ended nor given up by its caller.
+    bool fetchUnderWay() const;
+    void stopForAnotherWindow(const QString &nextURL);
     void connectFailed(int result, const QString &host, int port, const QString &url);
     // Ends the fetch as failed: the box unless `quiet`, then the receiver is told.
     void endFailed(bool quiet, const QString &prompt, int style = Platform::OkOnly, const QString &title = QString());
     bool quietHttpFailure() const;
+    const PageReceiver *receiver() const;
     void endUnfinished(const QString &what);
     void endNotWhole(HttpReplyReader::State end);
     bool loginAllowedHere();
@@ -94,7 +100,7 @@ private:
     // "host:port" of the server of the current URL.
     QString serverName() const;
     static QString secondsText(int ms);
-    void tellConnectFailed();
+    static void tellConnectFailed(const QString &kind);
     void dsSocket2_Connect();
     void dsSocket2_SendReady();
     void dsSocket2_Receive(const QString &line);
@@ -121,6 +127,11 @@ private:
     void unloadWindow();
 
     QString m_currentURL;
+    // The request kind of the fetch under way (or of the last one), and whether it is under way;
+    // a caller that disconnects the socket gives the fetch up.
+    QString m_kind;
+    bool m_underWay = false;
+    quint64 m_disconnectsAtStart = 0;
     HttpReplyReader m_reply;
     QString m_pageText;
     QString m_headerText;

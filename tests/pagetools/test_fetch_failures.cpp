@@ -142,3 +142,86 @@ TEST_F(FetchFailures, ClosingTheWindowEndsItsFetch)
     }
     EXPECT_FALSE(QFile::exists(env.programFolder() + u"Optimizer"_s));
 }
+
+// One fetch at a time: the window whose fetch another window's ends gets its status and buttons
+// back at once, after a box saying its fetch was stopped for the other's, in either order and also
+// while its own fetch waits for its connection; the other fetch goes on. A window's second fetch
+// of its own replaces its first without a word. The servers stay silent for far longer than every
+// wait of the test, and no fetch times out.
+TEST_F(FetchFailures, AnotherWindowsFetchStopsThisOneAndGivesItsButtonsBack)
+{
+    frmHTTP::setIntervals({10, 300, 20000, 40000});
+    myPreference().setTimeOut(5);
+    TestSupport::StalledListener stalled;
+    LoopbackServer silent;
+    silent.neverAnswer();
+    LoopbackServer pages;
+    pages.replyWith(LoopbackServer::httpReply(200, "<html><head><title>Second</title></head></html>"));
+    const QString slow = silent.hostPort() + u"/slow.htm"_s;
+    const QString unreachable = u"127.0.0.1:"_s + QString::number(stalled.port()) + u"/stalled.htm"_s;
+    open();
+    frmOptimizer *optimizer = frmOptimizer::instance();
+    ASSERT_TRUE(TestSupport::showWindow(optimizer));
+    const auto enterInEditor = [this](const QString &address) {
+        w->cboAddress->setEditText(address);
+        QTest::keyClick(w->cboAddress, Qt::Key_Return);
+    };
+    const auto runOptimizer = [optimizer](const QString &address) {
+        optimizer->cboSiteURL->setEditText(address);
+        QTest::keyClick(optimizer->cboSiteURL, Qt::Key_Return);
+    };
+    const auto stopped = [](const QString &first, const QString &second) -> QString {
+        return u"The page fetch of "_s + first + u" was stopped for another window's fetch of "_s + second + u'.';
+    };
+    const auto editorConnecting = [this] { return w->lblStatusBar->text().startsWith(u"Connecting to "_s); };
+    const auto optimizerConnecting = [optimizer] {
+        return optimizer->cmdRenovator->text() == u"&Cancel"_s
+               && optimizer->StatusBar1->panelText(1).startsWith(u"Connecting to : "_s);
+    };
+    const auto optimizerIdle = [optimizer] {
+        return optimizer->cmdRenovator->text() == u"&Optimizer"_s && optimizer->StatusBar1->panelText(1).isEmpty();
+    };
+
+    // The editor first, then the optimizer.
+    enterInEditor(slow);
+    ASSERT_TRUE(silent.waitForRequests(1, 5000));
+    EXPECT_TRUE(editorConnecting());
+    env.dialogs.answerMessage(Platform::Ok);
+    runOptimizer(silent.hostPort() + u"/other.htm"_s);
+    EXPECT_EQ(env.dialogs.prompts(), QStringList{stopped(slow, silent.hostPort() + u"/other.htm"_s)});
+    EXPECT_TRUE(w->lblStatusBar->text().isEmpty());
+    EXPECT_TRUE(optimizerConnecting());
+    EXPECT_TRUE(silent.waitForRequests(2, 5000));
+
+    // The optimizer first, then the editor.
+    env.dialogs.clearLog();
+    env.dialogs.answerMessage(Platform::Ok);
+    enterInEditor(slow);
+    EXPECT_EQ(env.dialogs.prompts(), QStringList{stopped(silent.hostPort() + u"/other.htm"_s, slow)});
+    EXPECT_TRUE(optimizerIdle());
+    EXPECT_TRUE(optimizer->cmdRenovator->isEnabled());
+    EXPECT_TRUE(editorConnecting());
+
+    // The optimizer while the editor still waits for its connection.
+    if (stalled.full()) {
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
+        QTimer::singleShot(50, optimizer, [&] { runOptimizer(slow); });
+        enterInEditor(unreachable);
+        EXPECT_EQ(env.dialogs.prompts(), QStringList{stopped(unreachable, slow)});
+        EXPECT_TRUE(w->lblStatusBar->text().isEmpty());
+        EXPECT_TRUE(optimizerConnecting());
+        env.dialogs.answerMessage(Platform::Ok);
+        enterInEditor(slow);
+        EXPECT_TRUE(optimizerIdle());
+    }
+
+    // The editor's own second fetch replaces its first without a word.
+    env.dialogs.clearLog();
+    EXPECT_TRUE(editorConnecting());
+    enterInEditor(pages.hostPort() + u"/second.htm"_s);
+    ASSERT_TRUE(Platform::waitUntil([this] { return w->txtTitle->text() == u"Second"_s; }, 5000));
+    EXPECT_TRUE(env.dialogs.shown().isEmpty()) << env.dialogs.prompts().join(u'|').toStdString();
+    const QString log = QString::fromLatin1(env.readFile(modDSSock::errorLogFile()));
+    EXPECT_FALSE(log.contains(u"did not answer"_s) || log.contains(u"HTTPConnect_Error"_s)) << log.toStdString();
+}

@@ -766,25 +766,76 @@ TEST_F(PageFetch, VendorSiteFailuresLogTheHost)
                                                        + u".\r\nPlease check your connection to the Internet and try again."_s));
 }
 
-TEST_F(PageFetch, SecondFetchDuringTheConnectWaitReplacesTheFirst)
+// One fetch at a time: a fetch of another kind still under way (waiting for its connection or
+// for its reply) ends when the next starts, and its receiver is told at once after a box saying
+// why, whatever the kind and its quiet flags; the next fetch goes on alone. A fetch of the same
+// kind is replaced without a word, and one its caller gave up is not under way.
+TEST_F(PageFetch, ASecondFetchEndsAnotherKindsFetchAndTellsItsReceiver)
 {
-    LoopbackServer server;
-    server.setHandler([](QTcpSocket *client, const QByteArray &request) {
+    LoopbackServer pages;
+    pages.setHandler([](QTcpSocket *client, const QByteArray &request) {
         client->write(LoopbackServer::httpReply(200, "page " + request.split(' ').value(1)));
         client->disconnectFromHost();
     });
-    QStringList reached;
-    for (const QString &kind : {u"GetSiteInfo"_s, u"GetMetaTag"_s})
-        frmHTTP::setReceiver(kind, &m_owner,
-                             {[&reached, kind](const QString &page, int) { reached.append(kind + u':' + page); }, {}});
-    // The second fetch starts from the event loop that waits for the first one's connection.
-    QTimer::singleShot(0, &m_owner, [&] { fetch(url(server, u"/second"_s), u"GetMetaTag"_s); });
-    fetch(url(server, u"/first"_s), u"GetSiteInfo"_s);
-    ASSERT_TRUE(Platform::waitUntil([&] { return !reached.isEmpty(); }, kWaitMs));
-    settle(300);
-    EXPECT_EQ(reached, QStringList({u"GetMetaTag:page /second"_s}));
-    ASSERT_EQ(server.requests().size(), 1);
-    EXPECT_EQ(pathOf(server.requests()[0]), "/second");
+    const struct {
+        const char *name;
+        QString kind;
+        bool silent, inConnectWait, givenUp;
+        int told;
+    } cases[] = {
+        {"meta-tag editor awaiting its reply", u"MetaTagEdit"_s, false, false, false, 1},
+        {"optimizer in its connect wait", u"Optimizer"_s, false, true, false, 1},
+        {"keyword builder's quiet run", u"KeywordBuilder"_s, true, false, false, 1},
+        {"engine builder in its connect wait", u"EngineBuilder"_s, false, true, false, 1},
+        {"news awaiting its reply", u"News"_s, false, false, false, 1},
+        {"the same kind", u"GetSiteInfo"_s, false, false, false, 0},
+        {"a fetch its caller gave up", u"News"_s, false, false, true, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackServer silent;
+        silent.neverAnswer();
+        int told = 0;
+        frmHTTP::PageReceiver first{[this](const QString &page, int status) { m_deliveries.append({page, status}); },
+                                    [&told] { ++told; }};
+        first.silentConnectFailure = first.silentHttpFailure = c.silent;
+        frmHTTP::setReceiver(c.kind, &m_owner, first);
+        receive(u"GetSiteInfo"_s);
+        m_deliveries.clear();
+        env.dialogs.clearLog();
+        const QString firstURL = c.inConnectWait ? url(pages, u"/first"_s) : url(silent, u"/slow"_s);
+        const QString secondURL = url(pages, u"/second"_s);
+        if (c.told > 0)
+            env.dialogs.answerMessage(Platform::Ok);
+        if (c.inConnectWait) {
+            // The second fetch starts from the event loop that waits for the first one's connection.
+            QTimer::singleShot(0, &m_owner, [&] { fetch(secondURL); });
+            fetch(firstURL, c.kind);
+        } else {
+            fetch(firstURL, c.kind);
+            ASSERT_TRUE(silent.waitForRequests(1, kWaitMs));
+            if (c.givenUp)
+                modDSSock::SocketDisconnect(frmHTTP::instance()->dsSocket2);
+            fetch(secondURL);
+        }
+        ASSERT_TRUE(waitForDelivery());
+        settle(100);
+        EXPECT_EQ(told, c.told);
+        EXPECT_EQ(m_deliveries.size(), 1);
+        EXPECT_EQ(m_deliveries.value(0).page, u"page /second"_s);
+        if (c.told > 0) {
+            ASSERT_EQ(env.dialogs.shown().size(), 1);
+            EXPECT_EQ(env.dialogs.shown()[0].prompt,
+                      u"The page fetch of "_s + firstURL + u" was stopped for another window's fetch of "_s + secondURL + u'.');
+            EXPECT_EQ(env.dialogs.shown()[0].title, u"HTTP"_s);
+        } else {
+            EXPECT_TRUE(env.dialogs.shown().isEmpty());
+        }
+        for (const QByteArray &request : pages.requests())
+            EXPECT_NE(pathOf(request), "/first");
+    }
+    EXPECT_EQ(log().count(u"HTTP fetch stopped for another window's fetch: "_s), 5);
+    EXPECT_FALSE(log().contains(u"did not answer"_s));
 }
 
 TEST_F(PageFetch, QuietReceiverIsToldOfEveryHttpFailureWithoutABox)
