@@ -118,11 +118,13 @@ void LineBox::inputMethodEvent(QInputMethodEvent *event)
 
 void LineBox::dropEvent(QDropEvent *event)
 {
+    // Text moved inside the box only changes its place.
+    if (event->source() == this && event->dropAction() == Qt::MoveAction) {
+        QLineEdit::dropEvent(event);
+        return;
+    }
     const QString dropped = event->mimeData()->text();
-    qsizetype room = m_maxChars - text().size();
-    if (event->source() == this && event->dropAction() == Qt::MoveAction)
-        room += dropped.size();   // the text only moves within the box
-    const QString fit = fitting(dropped, room, 1);
+    const QString fit = fitting(dropped, m_maxChars - text().size(), 1);
     if (fit.size() == dropped.size()) {
         QLineEdit::dropEvent(event);
         return;
@@ -136,7 +138,7 @@ void LineBox::dropEvent(QDropEvent *event)
     QDropEvent cappedDrop(event->position(), event->possibleActions(), &capped, event->buttons(), event->modifiers());
     cappedDrop.setDropAction(event->dropAction());
     QLineEdit::dropEvent(&cappedDrop);
-    event->setDropAction(cappedDrop.dropAction());
+    event->setDropAction(Qt::CopyAction);   // what did not fit stays where it came from
     event->setAccepted(cappedDrop.isAccepted());
 }
 
@@ -152,14 +154,21 @@ void LineBox::mouseReleaseEvent(QMouseEvent *event)
     QLineEdit::mouseReleaseEvent(event);
 }
 
-// The box's own menu, whose Paste goes through the cap as Ctrl+V does.
+// The box's own menu. Its Paste goes through the cap as the keys do, whatever the box's own wiring
+// of that entry: an entry of the same text takes its place.
 void LineBox::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu *menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    for (QAction *action : menu->actions()) {
-        if (disconnect(action, &QAction::triggered, this, &QLineEdit::paste))
-            connect(action, &QAction::triggered, this, [this] { pasteWithinCap(QClipboard::Clipboard); });
+    const QString paste = QLineEdit::tr("&Paste");
+    for (QAction *standard : menu->actions()) {
+        if (standard->text().section(u'\t', 0, 0) != paste)
+            continue;
+        auto *own = new QAction(standard->icon(), standard->text(), menu);
+        own->setEnabled(standard->isEnabled());
+        connect(own, &QAction::triggered, this, [this] { pasteWithinCap(QClipboard::Clipboard); });
+        menu->insertAction(standard, own);
+        menu->removeAction(standard);
     }
     menu->popup(event->globalPos());
 }
@@ -215,15 +224,29 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
     commitWithinRoom(event, room(), 2, [this](QInputMethodEvent *e) { QPlainTextEdit::inputMethodEvent(e); });
 }
 
-// A drop inside the box has taken the moved text away by now; a paste replaces the selection.
+void TextBox::dropEvent(QDropEvent *event)
+{
+    m_drop = Drop{crLfWeight(toPlainText()), false};
+    QPlainTextEdit::dropEvent(event);
+    const bool cut = m_drop->cut;
+    m_drop.reset();
+    if (cut && event->isAccepted())
+        event->setDropAction(Qt::CopyAction);   // what did not fit stays where it came from
+}
+
+// A paste replaces the selection. A move inside the box has taken the moved text out by now: it
+// goes back whole.
 void TextBox::insertFromMimeData(const QMimeData *source)
 {
     const QString incoming = source->text();
-    const QString fit = fitting(incoming, room(), 2);
+    const bool movedInside = m_drop && crLfWeight(toPlainText()) < m_drop->weightBefore;
+    const QString fit = movedInside ? incoming : fitting(incoming, room(), 2);
     if (fit.size() == incoming.size()) {
         QPlainTextEdit::insertFromMimeData(source);
         return;
     }
+    if (m_drop)
+        m_drop->cut = true;
     if (fit.isEmpty())
         return;
     QMimeData capped;

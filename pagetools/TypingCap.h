@@ -1,8 +1,11 @@
 #pragma once
 // Text boxes that keep what a user types, pastes or drops within a number of characters, a line
 // break of a multi-line box counting two (the CR LF of its text). Only what comes in is cut: text
-// the program sets, and whatever an undo or redo puts back, stays whole, so a box may hold more
-// than its cap. A cut never splits a character.
+// the program sets, text moved inside the box with the mouse, and whatever an undo or redo puts
+// back stay whole, so a box may hold more than its cap. A cut never splits a character, and a
+// drop that was cut is a copy: what did not fit stays in the box it was dragged from.
+#include <optional>
+
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -42,13 +45,21 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     // Pastes (keys, menu, middle button) and drops all come in here.
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
     qsizetype room() const;
 
+    // A drop under way: the box's weight before it, and whether what came in was cut.
+    struct Drop {
+        qsizetype weightBefore = 0;
+        bool cut = false;
+    };
+
     int m_maxChars;
+    std::optional<Drop> m_drop;
 };
 
 } // namespace TypingCap

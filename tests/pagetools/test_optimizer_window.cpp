@@ -1,6 +1,7 @@
 // The optimizer window: local files and fetched pages from servers on 127.0.0.1, the messages of
 // its checks, a report that cannot be written, Cancel in the connect wait and in the reply, a
 // refused connection and the address history.
+#include "CappedBoxes.h"
 #include "support/LoopbackServer.h"
 #include "support/RefusedPort.h"
 #include "support/StalledListener.h"
@@ -81,6 +82,8 @@ TEST_F(OptimizerWindow, LocalPageIsReportedAndOpened)
     EXPECT_FALSE(Platform::isBusyPointer());
     EXPECT_EQ(window->cboSiteURL->count(), 0);   // local paths are not remembered
     EXPECT_TRUE(env.dialogs.shown().isEmpty());
+    // No box of this window is capped (the page tools' capped boxes all go through CappedBoxes).
+    EXPECT_TRUE(CappedBoxes::cappedBoxesOf(window).isEmpty());
 }
 
 TEST_F(OptimizerWindow, ChecksBeforeAReport)

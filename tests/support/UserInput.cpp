@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDeadlineTimer>
+#include <QProcess>
 #include <QTimer>
 #include <QHeaderView>
 #include <QMenu>
@@ -136,6 +137,57 @@ void chooseFromMenuBar(QMenuBar *bar, QAction *item)
         }
     }
     ADD_FAILURE() << "no menu of the bar holds '" << item->text().toStdString() << "'";
+}
+
+bool dragsRun()
+{
+    return QGuiApplication::platformName() != QLatin1String("offscreen");
+}
+
+void runTestWhereDragsRun()
+{
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const QString name = QString::fromStdString(std::string(test->test_suite_name()) + '.' + test->name());
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("minimal:enable_fonts"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + name});
+    // Within the test's own time limit, with room for a slow (sanitized) build.
+    const bool ended = child.waitForFinished(240000);
+    if (!ended)
+        child.kill();
+    const QString output = QString::fromLocal8Bit(child.readAll());
+    EXPECT_TRUE(ended && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0
+                && output.contains(QStringLiteral("[  PASSED  ] 1 test.")))
+        << "on the minimal platform:\n" << output.toStdString();
+}
+
+bool dragWithMouse(QWidget *source, QPoint from, QWidget *target, QPoint to)
+{
+
+    bool began = false;
+    QTimer inDrag;
+    inDrag.setSingleShot(true);
+    QObject::connect(&inDrag, &QTimer::timeout, target, [&] {
+        began = true;
+        QTest::mouseMove(target, to);
+        QTest::mouseMove(target, to);
+        QTest::mouseRelease(target, Qt::LeftButton, {}, to);
+    });
+    QTest::mousePress(source, Qt::LeftButton, {}, from);
+    inDrag.start(0);
+    const QPoint away = from + QPoint(QApplication::startDragDistance() + 2, 0);
+    QTest::mouseMove(source, away);
+    if (!began) {
+        inDrag.stop();
+        QTest::mouseRelease(source, Qt::LeftButton, {}, away);
+    }
+    // The drag hands its release on to the widget under the mouse once it is over, as a posted
+    // event: delivered now, as the event loop would, so that it ends no later drag.
+    QCoreApplication::sendPostedEvents();
+    return began;
 }
 
 void whenMessageBoxShows(const std::function<void(QMessageBox &box)> &act)

@@ -68,6 +68,17 @@ void chooseFromMenu(QMenu *menu, QAction *item);
 // Opens the menu bar's menu that holds the item with a click on its title, then chooses the item.
 void chooseFromMenuBar(QMenuBar *bar, QAction *item);
 
+// Qt's offscreen platform ends every drag as soon as it begins; its minimal platform runs Qt's own
+// drag, which follows the mouse events a test sends. Whether drags run on this platform.
+bool dragsRun();
+// Runs the current test again, in a process of its own on the minimal platform, and fails when it
+// fails there. The test then returns: what it checks is checked there.
+void runTestWhereDragsRun();
+// A drag with the mouse as a user makes it: the press at `from` (a point of `source`), a move past
+// the drag distance, then, in the drag's own event loop, a move to `to` (a point of `target`) and
+// the release. False when no drag began: the source saw a press, a move and the release.
+bool dragWithMouse(QWidget *source, QPoint from, QWidget *target, QPoint to);
+
 // Runs `act` on the next real message box once it is on screen (from the box's own event loop);
 // a box that does not come within a few seconds fails the test.
 void whenMessageBoxShows(const std::function<void(QMessageBox &box)> &act);
