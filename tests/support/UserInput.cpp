@@ -166,7 +166,6 @@ void runTestWhereDragsRun()
 
 bool dragWithMouse(QWidget *source, QPoint from, QWidget *target, QPoint to)
 {
-
     bool began = false;
     QTimer inDrag;
     inDrag.setSingleShot(true);
