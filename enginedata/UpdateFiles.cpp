@@ -1,6 +1,5 @@
 #include "enginedata/UpdateFiles.h"
 
-#include <algorithm>
 #include <array>
 
 #include <QSet>
@@ -54,14 +53,6 @@ QByteArray folded(const QString &text)
     return bytes;
 }
 
-// A name's key among the names of a database: the hash of its folded bytes. Of 64 bits, two
-// names of one database share one about once in 10^14 databases.
-quint64 nameKey(QByteArray &buffer, QByteArrayView name)
-{
-    foldInto(buffer, name);
-    return qHash(QByteArrayView(buffer), size_t(0));
-}
-
 // Only the end line, Name lines and number lines ("Max..." and "SiteLevel") can make the engine
 // loader stop, hold a name or fail: a look at their first bytes passes over the others.
 bool mayMatter(QByteArrayView line)
@@ -84,11 +75,12 @@ QString quoted(const QString &text)
     return u'"' + text + u'"';
 }
 
+constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
+
 } // namespace
 
 void Checker::reset()
 {
-    m_engineNames.clear();
     m_mappedCategories.clear();
     m_file = -1;
 }
@@ -101,12 +93,13 @@ void Checker::begin(int fileIndex)
     m_skipped.clear();
     m_onLine = [this](QByteArrayView bytes) { return line(bytes); };
     m_cutter.emplace(m_onLine, m_skipped);
-    m_stopped = false;
+    m_stopped = m_byteOrderMark = false;
     m_lines = 0;
     m_problem.clear();
     m_ended = m_inEntry = false;
     m_reader.emplace(EngineRecordReader::Source::EngineDatabase);
-    m_names.clear();
+    m_names = m_topEndLine = 0;
+    m_topEntries = m_topEnd = false;
     m_mapped.clear();
     m_lately.fill(QByteArray());
     m_textLines.clear();
@@ -135,7 +128,10 @@ QString Checker::end()
         return u"it holds binary data"_s;
     if (m_webPage)
         return u"it is a web page"_s;
-    return fileProblem();
+    const QString problem = fileProblem();
+    if (problem.isEmpty() || !m_byteOrderMark || m_file == TopEngines)
+        return problem;
+    return problem + u"; it starts with a UTF-8 byte-order mark, which its reader reads as part of line 1"_s;
 }
 
 QString Checker::problem(int fileIndex, QByteArrayView body)
@@ -149,11 +145,39 @@ QString Checker::problem(int fileIndex, QByteArrayView body)
 bool Checker::line(QByteArrayView bytes)
 {
     ++m_lines;
+    if (m_lines == 1 && bytes.startsWith(kByteOrderMark)) {
+        m_byteOrderMark = true;
+        if (hiddenByMark(bytes.sliced(kByteOrderMark.size()))) {
+            m_problem = u"its reader would not find line 1 ("_s
+                        + quoted(modDataFiles::decoded(bytes.sliced(kByteOrderMark.size()))) + u')';
+            return false;
+        }
+    }
     switch (m_file) {
     case EngineDatabase: return databaseLine(bytes);
     case EngineCategoryData: return categoryDataLine(bytes);
-    case TopEngines: return topEnginesLine(bytes);
+    case TopEngines:
+        topEnginesLine(m_lines == 1 && m_byteOrderMark ? bytes.sliced(kByteOrderMark.size()) : bytes);
+        return true;
     default: m_textLines.append(modDataFiles::decoded(bytes)); return true;
+    }
+}
+
+// Whether line 1, read without the byte-order mark before it, is a line its reader would have
+// kept and now loses: the first engine's Name line, the first engine category entry, the first
+// main category. (The ranking engine file is read whole by fileProblem(), mark included.)
+bool Checker::hiddenByMark(QByteArrayView rest) const
+{
+    switch (m_file) {
+    case EngineDatabase: {
+        const modEngineData::EngineByteLine line = modEngineData::readEngineLine(rest);
+        return line.kind == modEngineData::EngineByteLine::KeyLine && line.key == EngineKey::Name && !line.value.isEmpty();
+    }
+    case EngineCategoryData:
+        return modEngineData::readCategoryLine(rest).kind == modEngineData::CategoryByteLine::EntryStart;
+    case CategoryList:
+        return !modEngineData::parseCategoryList({modDataFiles::decoded(rest)}).categories.isEmpty();
+    default: return false;
     }
 }
 
@@ -168,7 +192,7 @@ bool Checker::databaseLine(QByteArrayView bytes)
     if (line.kind != modEngineData::EngineByteLine::KeyLine)
         return !m_ended;
     if (line.key == EngineKey::Name && !line.value.isEmpty())
-        m_names.push_back(nameKey(m_buffer, line.value));
+        ++m_names;
     else if (isNumberKey(line.key) && !m_reader->read(line.key, line.value).number)
         m_problem = u"line "_s + QString::number(lineNumber()) + u" ("_s + quoted(modDataFiles::decoded(bytes))
                     + u") holds a number out of its range"_s;
@@ -199,16 +223,19 @@ bool Checker::seenLately(QByteArrayView category)
     return false;
 }
 
-bool Checker::topEnginesLine(QByteArrayView bytes)
+// No part of the program reads the top-engine list, so a vendor's list a little out of step with
+// its database (an engine it lacks) does no harm. It is refused only when it is plainly another of
+// the five files: it holds the engine database's end line, or engine category entries followed by
+// the category data's end line "END", or the ranking engine file's [Engines] section (fileProblem()).
+// A category list has no marker of its own that a list of names could not hold: it passes.
+void Checker::topEnginesLine(QByteArrayView bytes)
 {
-    if (bytes.isEmpty() || bytes.front() == '#')
-        return true;
-    const QString name = modEngineData::trimSpaces(modDataFiles::decoded(bytes));
-    if (!name.isEmpty()
-        && !std::binary_search(m_engineNames.begin(), m_engineNames.end(), nameKey(m_buffer, Platform::toAnsi(name))))
-        m_problem = u"line "_s + QString::number(lineNumber()) + u" ("_s + quoted(name)
-                    + u") names no engine of the new engine database"_s;
-    return m_problem.isEmpty();
+    if (m_topEndLine == 0 && modEngineData::readEngineLine(bytes).kind == modEngineData::EngineByteLine::EndMarker)
+        m_topEndLine = m_lines;
+    const modEngineData::CategoryByteLine::Kind kind = modEngineData::readCategoryLine(bytes).kind;
+    m_topEnd = m_topEnd || (m_topEntries && kind == modEngineData::CategoryByteLine::End);
+    m_topEntries = m_topEntries || kind == modEngineData::CategoryByteLine::EntryStart;
+    m_textLines.append(modDataFiles::decoded(bytes));
 }
 
 QString Checker::fileProblem()
@@ -219,10 +246,8 @@ QString Checker::fileProblem()
     case EngineDatabase:
         if (!m_ended)
             return u"it ends before its end line \"END:Version 6.0\""_s;
-        if (m_names.empty())
+        if (m_names == 0)
             return u"it holds no engine"_s;
-        std::sort(m_names.begin(), m_names.end());
-        m_engineNames = std::move(m_names);
         return QString();
     case EngineCategoryData:
         if (!m_inEntry)
@@ -233,11 +258,22 @@ QString Checker::fileProblem()
         m_mapped.remove("url");
         m_mappedCategories = std::move(m_mapped);
         return QString();
-    case TopEngines: return QString();
+    case TopEngines: return topEnginesProblem();
     case CategoryList: return categoryListProblem();
     case RankingEngines: return rankingEnginesProblem();
     default: return u"it is no engine data file"_s;
     }
+}
+
+QString Checker::topEnginesProblem() const
+{
+    if (m_topEndLine > 0)
+        return u"it is an engine database: line "_s + QString::number(m_topEndLine) + u" is its end line \"END:Version 6.0\""_s;
+    if (m_topEntries && m_topEnd)
+        return u"it is engine category data: it holds category entries and their end line \"END\""_s;
+    if (Platform::IniDocument::fromText(QString(), m_textLines.join(u"\r\n"_s)).hasSection(u"Engines"_s))
+        return u"it is a ranking engine file: it holds an [Engines] section"_s;
+    return QString();
 }
 
 QString Checker::categoryListProblem() const

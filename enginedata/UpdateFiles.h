@@ -4,7 +4,6 @@
 // with the connection's close is only known to be whole by these checks.
 #include <array>
 #include <optional>
-#include <vector>
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -22,9 +21,13 @@ namespace UpdateFiles {
 enum FileIndex { EngineDatabase = 0, EngineCategoryData = 1, TopEngines = 2, CategoryList = 3, RankingEngines = 4 };
 
 // Checks the five bodies of one update in download order, each as its bytes come, so that no
-// body needs to be held. Two files are read against the ones before them: the top-engine list
-// names engines of the new engine database, and the category list holds every category that the
-// new engine category data maps.
+// body needs to be held. The category list is read against the engine category data before it:
+// it holds every category that the new engine category data maps. The top-engine list has no
+// reader: it is refused only when it is plainly another of the five files.
+//
+// A UTF-8 byte-order mark before line 1 is read as the file's reader reads it, as three bytes of
+// line 1: it is refused only where it hides from the reader a line that counts (the first engine's
+// Name line, the first category entry or main category, an INI section the ranking file needs).
 class Checker {
 public:
     Checker() = default;
@@ -47,8 +50,10 @@ private:
     bool databaseLine(QByteArrayView bytes);
     bool categoryDataLine(QByteArrayView bytes);
     bool seenLately(QByteArrayView category);
-    bool topEnginesLine(QByteArrayView bytes);
+    void topEnginesLine(QByteArrayView bytes);
+    bool hiddenByMark(QByteArrayView rest) const;
     QString fileProblem();
+    QString topEnginesProblem() const;
     QString categoryListProblem() const;
     QString rankingEnginesProblem() const;
     qint64 lineNumber() const { return m_lines + m_skipped.size(); }
@@ -63,19 +68,20 @@ private:
     QList<qint64> m_skipped;
     std::optional<Platform::LineCutter> m_cutter;
     bool m_stopped = false;    // its reader reads no further line
+    bool m_byteOrderMark = false;   // line 1 starts with a UTF-8 byte-order mark
     qint64 m_lines = 0;
     QString m_problem;         // met on a line
     bool m_ended = false;      // the end line came
     bool m_inEntry = false;
     std::optional<EngineRecordReader> m_reader;
-    std::vector<quint64> m_names;
+    qint64 m_names = 0;        // named engines
+    qint64 m_topEndLine = 0;   // top-engine list: the first line that is the engine database's end line
+    bool m_topEntries = false; // ... a line that opens an engine category entry
+    bool m_topEnd = false;     // ... the engine category data's end line "END" after such a line
     QHash<QByteArray, QString> m_mapped;
     std::array<QByteArray, 64> m_lately;   // categories as read, by a hash of their first byte and size
     QStringList m_textLines;   // of the small files, read whole at their end
     QByteArray m_buffer;
-
-    // Keys of the new engine database's names, sorted (see nameKey() in the source).
-    std::vector<quint64> m_engineNames;
     // The categories that the items of the new engine category data name: as bytes in the
     // program's code page, case-folded (see foldTable() there), each with its name as first read.
     QHash<QByteArray, QString> m_mappedCategories;
