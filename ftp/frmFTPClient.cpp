@@ -218,7 +218,7 @@ bool frmFTPClient::refuseWhenClosed()
 // QUIT first when connected and nothing is under way; a command under way is abandoned.
 void frmFTPClient::btnClose_Click()
 {
-    if (!mayCloseNow())
+    if (!mayEndNow(AfterStop::Close))
         return;
     if (!isBusy() && modFTP::state().ftpConnected)
         disconnectNow();
@@ -229,7 +229,7 @@ void frmFTPClient::btnClose_Click()
 void frmFTPClient::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    if (mayCloseNow())
+    if (mayEndNow(AfterStop::Close))
         unload();
 }
 
@@ -239,11 +239,12 @@ void frmFTPClient::reject()
     btnClose_Click();
 }
 
-// While an upload runs, closing asks whether to stop it. No is the default: an Enter pressed by
-// habit keeps the upload going rather than leave a cut file under the real name on the server.
-// True when the window may go at once; false when it stays, or when it goes once the server has
-// said how much of the file in hand it holds (SendFile).
-bool frmFTPClient::mayCloseNow()
+// While an upload runs, closing the window or disconnecting asks whether to stop it. No is the
+// default: an Enter pressed by habit keeps the upload going rather than leave a cut file under the
+// real name on the server. True when the window may go or the connection end at once; false when
+// nothing happens, or when it happens once the server has said how much of the file in hand it
+// holds (SendFile).
+bool frmFTPClient::mayEndNow(AfterStop after)
 {
     if (!m_batchRunning || m_stopRequested)
         return true;
@@ -255,7 +256,8 @@ bool frmFTPClient::mayCloseNow()
     m_askingToStop = true;
     const int answer = Platform::msgBox(u"An upload is under way: "_s + fileInHand()
                                             + u". Stopped now, the server keeps only the part it has received."_s
-                                            + u"\r\n\r\nStop the upload and close the window?"_s,
+                                            + (after == AfterStop::Close ? u"\r\n\r\nStop the upload and close the window?"_s
+                                                                         : u"\r\n\r\nStop the upload and disconnect?"_s),
                                         Platform::YesNo | Platform::Question | Platform::DefaultButton2,
                                         u"FTP Client"_s);
     m_askingToStop = false;
@@ -263,9 +265,10 @@ bool frmFTPClient::mayCloseNow()
         return false;
     if (!m_batchRunning)
         return true;   // it ended while the question was shown
-    m_stopRequested = true;
     if (m_upload.dataStarted) {
         // Cut at once, queued bytes and all; the server's reply and its size follow in SendFile.
+        m_stopRequested = true;
+        m_afterStop = after;
         const int flushMs = dsSocket2.flushOnCloseMs();
         dsSocket2.setFlushOnCloseMs(0);
         modFTP::CloseDataConnection();

@@ -161,7 +161,9 @@ private:
     void buildControls();
     void resetPointerOn(QWidget *widget);
     bool refuseWhenClosed();
-    bool mayCloseNow();
+    // What the user asked for when an upload under way had to be stopped first.
+    enum class AfterStop { Close, Disconnect };
+    bool mayEndNow(AfterStop after);
     void logStop(const QString &text);
     void unload();
     // Connections and upload (frmFTPClientConnection.cpp).
@@ -183,6 +185,8 @@ private:
     Listing listEntries(const QString &command);
     void showListing(const QString &folder, const QList<modFTP::RemoteEntry> &entries);
     void showServerFolder();
+    void followLateFolderChange();
+    void showLateFolderNotice();
     bool changeFolderTo(const QString &folder);
     QString typedFolder() const;
     void listSoon();
@@ -199,9 +203,10 @@ private:
         bool allSent = false;   // every byte reached the server before this side closed
     };
     Upload m_upload;
-    // The user chose to stop the upload and close: the file in hand is named with the bytes the
-    // server holds, then the window goes.
+    // The user chose to stop the upload and close or disconnect: the file in hand is named with
+    // the bytes the server holds, then the window goes or the connection ends.
     bool m_stopRequested = false;
+    AfterStop m_afterStop = AfterStop::Close;
     bool m_askingToStop = false;
     // Timer2's next step: list the folder a CWD went into, else change to `remotePath`.
     bool m_listNext = false;
@@ -216,6 +221,13 @@ private:
     // The server is in the folder the path box shows: false from the login until its folder
     // change has ended, and during each folder change. Send File waits for it.
     bool m_inShownFolder = false;
+    // A folder change given up for want of a reply: should its 250 come after all, the server is
+    // there. Empty when none is outstanding.
+    QString m_folderGivenUp;
+    // What the box says once a late 250 has moved the server; empty when nothing is due.
+    QString m_lateFolderNotice;
+    // The folder whose listing is being read; empty when none. Send File waits for it.
+    QString m_folderBeingListed;
     // The entries of the listing under way.
     QList<modFTP::RemoteEntry> m_listing;
     bool m_batchRunning = false;

@@ -51,7 +51,8 @@ void frmFTPClient::connectSockets()
 void frmFTPClient::btnConnect_Click()
 {
     if (btnConnect->text() != kConnectCaption) {
-        disconnectNow();
+        if (mayEndNow(AfterStop::Disconnect))
+            disconnectNow();
         return;
     }
     if (isBusy())
@@ -121,12 +122,14 @@ void frmFTPClient::showNotConnected()
     txtRemotePath->clear();
     m_listedFolder.clear();
     m_inShownFolder = false;
+    m_folderGivenUp.clear();
+    m_lateFolderNotice.clear();
 }
 
 void frmFTPClient::enableSendFile()
 {
     const modFTP::State &s = modFTP::state();
-    btnSendFile->setEnabled(s.loggedIn && s.ftpConnected && m_inShownFolder);
+    btnSendFile->setEnabled(s.loggedIn && s.ftpConnected && m_inShownFolder && m_folderBeingListed.isEmpty());
 }
 
 // Always works: a command under way is abandoned with both connections; otherwise QUIT first.
@@ -223,6 +226,10 @@ void frmFTPClient::replyAction(int code, const QString &line)
     case 250:
         if (modFTP::isDataVerb(s.currentVerb)) {
             transferComplete();   // some servers end LIST and STOR so
+            break;
+        }
+        if (!m_folderGivenUp.isEmpty()) {
+            followLateFolderChange();   // not the reply to any command waited for now
             break;
         }
         modFTP::CloseDataConnection();
@@ -388,8 +395,13 @@ void frmFTPClient::btnSendFile_Click()
                          Platform::Information, u"FTP Client"_s);
         return;
     }
-    // Nothing goes while the server may be in another folder than the box shows: until the
-    // folder change after the login has ended, and during any other.
+    // Nothing goes while a listing is read (a double click or Enter on a file comes here with
+    // the button disabled), nor while the server may be in another folder than the box shows:
+    // until the folder change after the login has ended, and during any other.
+    if (!m_folderBeingListed.isEmpty()) {
+        DisplayMessage(u"Send File waits: the listing of "_s + m_folderBeingListed + u" is being read"_s);
+        return;
+    }
     if (isBusy() || !m_inShownFolder)
         return;
     m_intUploadIndex = 0;
@@ -494,7 +506,10 @@ void frmFTPClient::SendFile(int index)
         logStop(u"Upload stopped: "_s + name + u": "_s + heldText(held.bytes, held.notOffered, size));
         modFTP::CloseDataConnection();
         endBatch();
-        btnClose_Click();
+        if (m_afterStop == AfterStop::Disconnect)
+            disconnectNow();
+        else
+            btnClose_Click();
         return;
     }
     const bool complete = reply == modFTP::kTransferComplete && upload.allSent;

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScopeGuard>
+#include <QTimer>
 
 #include "ftp/modFTP.h"
 #include "platform/CommonControls.h"
@@ -48,6 +50,14 @@ void frmFTPClient::ListFile(const QString &szParams)
     CommandScope scope(this);
     Platform::setBusyPointer(true);
     const QString path = szParams.isEmpty() ? u"/"_s : szParams;
+    m_folderBeingListed = path;
+    const auto listingEnded = qScopeGuard([this] {
+        m_folderBeingListed.clear();
+        if (!m_closing)
+            enableSendFile();
+    });
+    enableSendFile();
+    DisplayMessage(u"Reading the listing of "_s + path);
     // A relative folder is the one the last CWD went into.
     const Listing listing = listEntries(path.startsWith(u'/') ? u"LIST "_s + path : u"LIST"_s);
     if (m_closing)
@@ -147,6 +157,8 @@ bool frmFTPClient::ChangeRemotePath(const QString &sPath)
 {
     if (modFTP::state().busy)
         return false;
+    m_folderGivenUp.clear();
+    m_lateFolderNotice.clear();
     CommandScope scope(this);
     Platform::setBusyPointer(true);
     DisplayMessage(u"CWD "_s + sPath);
@@ -167,16 +179,19 @@ bool frmFTPClient::ChangeRemotePath(const QString &sPath)
         m_serverFolder = s.remotePath;
     } else {
         const bool refused = reply >= 400 && reply <= 599 && s.ftpConnected;
+        if (reply == modFTP::kTimedOut && s.ftpConnected)
+            m_folderGivenUp = m_sNewRemotePath;   // its reply may yet come
         reportFailure(u"Folder change to "_s + sPath + u" failed"_s, failureReason(reply));
         if (m_closing)
             return false;
         if (refused) {
             showServerFolder();
-        } else if (s.ftpConnected) {
+        } else if (s.ftpConnected && !m_folderGivenUp.isEmpty()) {
             // The server gave no sign of moving: it is where the last folder change left it.
             s.remotePath = m_serverFolder;
             txtRemotePath->setText(s.remotePath);
         }
+        showLateFolderNotice();   // its reply came while the box was shown
     }
     Platform::setBusyPointer(false);
     return reply == 250;
@@ -197,6 +212,31 @@ void frmFTPClient::showServerFolder()
     txtRemotePath->setText(s.remotePath);
     if (!s.remotePath.isEmpty() && s.remotePath != m_listedFolder)
         listSoon();
+}
+
+// A folder change given up for want of a reply has been answered after all: the server is in that
+// folder, so the path box, the pane and the next relative change follow it, and a box says so
+// (after the failure box, when that is still shown).
+void frmFTPClient::followLateFolderChange()
+{
+    modFTP::State &s = modFTP::state();
+    const QString folder = std::exchange(m_folderGivenUp, {});
+    s.remotePath = folder;
+    m_serverFolder = folder;
+    m_sNewRemotePath = folder;
+    txtRemotePath->setText(folder);
+    m_lateFolderNotice = u"Folder change to "_s + folder + u": the server's reply came late; the server is in "_s + folder;
+    DisplayMessage(m_lateFolderNotice);
+    listSoon();
+    if (!s.busy)
+        QTimer::singleShot(0, this, [this] { showLateFolderNotice(); });   // not from inside the socket's signal
+}
+
+void frmFTPClient::showLateFolderNotice()
+{
+    const QString text = std::exchange(m_lateFolderNotice, {});
+    if (!text.isEmpty() && !m_closing)
+        Platform::msgBox(text, Platform::Information, u"FTP Client"_s);
 }
 
 // Timer2 lists the current folder once the command under way is over.

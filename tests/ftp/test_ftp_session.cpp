@@ -2,6 +2,8 @@
 // and the faults a server or the user can bring in.
 #include "FtpFixture.h"
 
+#include <QMessageBox>
+
 #include <QLocale>
 
 #include "platform/SettingsStore.h"
@@ -282,6 +284,47 @@ TEST_F(FtpTest, AFolderChangeWithoutAnEndingReplyIsNamedAndAHalfReadReplyClosesT
     EXPECT_TRUE(waitListed(u"/x"_s));
 }
 
+// A folder change given up for no reply in time, then answered: the failure box, then a box that
+// the server is in the new folder, which the path box and the pane show and from which the next
+// relative change starts. The late reply while the failure box is still up, and after it.
+TEST_F(FtpTest, AFolderChangeAnsweredLateIsFollowedAndSaidInABox)
+{
+    server.folders += {u"/x"_s, u"/x/y"_s};
+    server.listings.insert(u"/x"_s, "drwxr-xr-x 2 o g 4096 Dec 8 18:57 y\r\n");
+    for (const bool duringTheBox : {true, false}) {
+        SCOPED_TRACE(duringTheBox ? "during the box" : "after the box");
+        useShortReplyLimit();
+        loginAndList();
+        useShortReplyLimit(300);
+        server.lateVerbs.insert(u"CWD"_s, 700);
+        env.dialogs.uninstall();   // the real boxes, so that the reply can come while one is up
+        QStringList boxes;
+        TestSupport::whenMessageBoxShows([&](QMessageBox &failed) {
+            boxes << failed.text();
+            if (duringTheBox)
+                Platform::waitUntil([&] { return server.cwd == u"/x"_s && log().last().contains(u"late"_s); }, 2000);
+            TestSupport::whenMessageBoxShows([&](QMessageBox &late) {
+                boxes << late.text();
+                TestSupport::pressKey(&late, Qt::Key_Return);
+            });
+            TestSupport::pressKey(&failed, Qt::Key_Return);
+        });
+        enterPath(u"/x"_s);
+        EXPECT_TRUE(within(kStepMs, [&] { return boxes.size() == 2 && idle(); }));
+        env.dialogs.install();
+        EXPECT_EQ(boxes, (QStringList{u"Folder change to /x failed ("_s + server.hostPort() + u"): no reply in time"_s,
+                                      u"Folder change to /x: the server's reply came late; the server is in /x"_s}));
+        EXPECT_TRUE(waitListed(u"/x"_s));
+        EXPECT_EQ(w->txtRemotePath->text(), u"/x"_s);
+        EXPECT_EQ(remoteNames(), (QStringList{u"y"_s, QString(QChar(0xA0))}));
+        server.lateVerbs.clear();
+        enterPath(u"y"_s);
+        EXPECT_TRUE(waitListed(u"/x/y"_s));
+        EXPECT_EQ(server.cwd, u"/x/y"_s);
+        TestSupport::clickOn(w->btnConnect);
+    }
+}
+
 TEST_F(FtpTest, TypeRepliesInAnyWordingConfirmTheTypeAskedFor)
 {
     for (const QByteArray &wording : {QByteArray("200 Type set to: Binary.\r\n"), QByteArray("200 OK\r\n"),
@@ -448,6 +491,7 @@ TEST_F(FtpTest, BusyGuardDisconnectAndCloseDuringAWait)
         Platform::waitUntil([] { return false; }, 50);
         commandsAfterActions = server.commands.size();
         disconnectedAt = Platform::tickCount();
+        env.dialogs.answerMessage(Platform::Yes);   // the upload is under way: stop it
         TestSupport::clickOn(w->btnConnect);   // Disconnect ends the wait at once
     });
     TestSupport::clickOn(w->btnSendFile);
@@ -455,6 +499,7 @@ TEST_F(FtpTest, BusyGuardDisconnectAndCloseDuringAWait)
     EXPECT_LT(Platform::tickCount() - disconnectedAt, 500);
     EXPECT_EQ(storsAtCheck, 1);
     EXPECT_EQ(commandsAfterActions, commandsAtCheck);
+    EXPECT_TRUE(log().contains(u"Upload stopped before a.txt was sent"_s));
     EXPECT_TRUE(timer2Rearmed);
     EXPECT_EQ(w->btnConnect->text(), u"&Connect"_s);
     EXPECT_FALSE(w->btnSendFile->isEnabled());

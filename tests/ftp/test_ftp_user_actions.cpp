@@ -4,6 +4,7 @@
 #include "FtpFixture.h"
 
 #include <QDir>
+#include <QMessageBox>
 #include <QProxyStyle>
 
 using namespace Qt::StringLiterals;
@@ -164,6 +165,147 @@ TEST_F(FtpTest, ClosingDuringAnUploadAsksWhetherToStopIt)
         EXPECT_TRUE(TestSupport::TestEnvironment::readFile(errorLog).contains(stopped)) << name;
         EXPECT_FALSE(server.stored.contains(u"/next.txt"_s)) << name;
         EXPECT_EQ(frmFTPClient::loadedInstance(), nullptr) << name;
+    }
+}
+
+// Disconnect during an upload asks what Close asks, in the real box: Enter and Esc keep the upload
+// going (No is the default); Yes cuts it, names the file with the bytes the server holds, as Close
+// does, and disconnects. Before and after an upload Disconnect asks nothing. Against the in-process
+// server, which pauses early in the upload, and the real one, which reads it slowly.
+TEST_F(FtpTest, DisconnectDuringAnUploadAsksAsCloseDoes)
+{
+    enum When { Before, DuringEnter, DuringEsc, DuringYes, After };
+    struct Case {
+        bool real;
+        When when;
+    } cases[] = {
+        {false, Before}, {false, DuringEnter}, {false, DuringEsc}, {false, DuringYes}, {false, After},
+        {true, DuringEsc}, {true, DuringYes},
+    };
+    // Far more than the socket buffers hold: a stop leaves the server a cut copy.
+    const QByteArray bytes(24 * 1024 * 1024, 'u');
+    const QString root = env.root() + u"/served"_s;
+    ASSERT_TRUE(QDir().mkpath(root));
+    TestSupport::PyFtpdFaults slowReader;
+    slowReader.readBytesPerSecond = 6 * 1024 * 1024;   // half the file at once, the rest 2 s later
+    TestSupport::PyFtpdServer ftpd(root, u"web"_s, u"secret"_s, slowReader);
+    ASSERT_TRUE(ftpd.started()) << ftpd.failure().toStdString();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.real ? "pyftpdlib " : "in-process ") + std::to_string(c.when));
+        // What the server holds of a file; -1 for none.
+        const auto held = [&](const QString &name) -> qint64 {
+            if (!c.real)
+                return server.stored.contains(u'/' + name) ? server.stored.value(u'/' + name).size() : -1;
+            return QFile::exists(root + u'/' + name) ? QFileInfo(root + u'/' + name).size() : -1;
+        };
+        server.stored.clear();
+        QFile::remove(root + u"/big.bin"_s);
+        QFile::remove(root + u"/next.txt"_s);
+        server.pauseReadingAfterBytes = 64 * 1024;
+        server.pauseReadingForMs = 1000;
+        if (c.real)
+            connectAs(ftpd.hostPort(), u"web"_s, u"secret"_s);
+        else
+            connectAs(server.hostPort(), server.user, server.password);
+        ASSERT_TRUE(waitListed(u"/"_s));
+        selectLocal({{u"big.bin"_s, bytes}, {u"next.txt"_s, "n"}});
+        env.dialogs.clearLog();
+        if (c.when == After) {
+            ASSERT_TRUE(upload());
+            EXPECT_EQ(held(u"big.bin"_s), bytes.size());
+        }
+        QString question;
+        if (c.when == Before || c.when == After) {
+            TestSupport::clickOn(w->btnConnect);
+        } else {
+            env.dialogs.uninstall();   // the real box: Qt's own Enter, Esc and Yes decide
+            QTimer::singleShot(300, w.data(), [&] {   // inside the upload
+                TestSupport::whenMessageBoxShows([&](QMessageBox &box) {
+                    question = box.text();
+                    if (c.when == DuringYes)
+                        TestSupport::clickOn(box.button(QMessageBox::Yes));
+                    else
+                        TestSupport::pressKey(&box, c.when == DuringEnter ? Qt::Key_Return : Qt::Key_Escape);
+                });
+                TestSupport::clickOn(w->btnConnect);
+            });
+            TestSupport::clickOn(w->btnSendFile);
+        }
+        const bool goesOn = c.when == DuringEnter || c.when == DuringEsc;
+        EXPECT_TRUE(within(kStepMs, [&] {
+            return idle() && (goesOn ? held(u"next.txt"_s) == 1 : w->btnConnect->text() == u"&Connect"_s);
+        }));
+        env.dialogs.install();
+        EXPECT_TRUE(env.dialogs.shown().isEmpty());
+        EXPECT_TRUE(log().filter(u"Upload stopped"_s).isEmpty() || c.when == DuringYes);
+        if (c.when == Before || c.when == After) {
+            EXPECT_TRUE(log().contains(u"Disconnect !"_s));
+            continue;
+        }
+        EXPECT_EQ(question, u"An upload is under way: big.bin. Stopped now, the server keeps only the part it has "
+                            u"received.\r\n\r\nStop the upload and disconnect?"_s);
+        if (goesOn) {
+            EXPECT_EQ(held(u"big.bin"_s), bytes.size());
+            EXPECT_EQ(w->btnConnect->text(), u"D&isconnect"_s);
+            TestSupport::clickOn(w->btnConnect);
+            continue;
+        }
+        const qint64 cut = held(u"big.bin"_s);
+        EXPECT_GT(cut, 0);
+        EXPECT_LT(cut, bytes.size());
+        const QString stopped = u"Upload stopped: big.bin: the server holds "_s + QString::number(cut) + u" of "_s
+                                + QString::number(bytes.size()) + u" bytes"_s;
+        EXPECT_TRUE(log().contains(stopped)) << log().join(u'\n').toStdString();
+        EXPECT_TRUE(TestSupport::TestEnvironment::readFile(env.programFolder() + u"Error.log"_s).contains(stopped.toLatin1()));
+        EXPECT_EQ(held(u"next.txt"_s), -1);
+        EXPECT_FALSE(modFTP::state().ftpConnected);
+    }
+}
+
+// While a listing is read, whether it stalls or its data connection closed without the final
+// reply, Send File is disabled and the log says a listing is being read; Alt+S does nothing, and a
+// double click or Enter on a file is refused with a word in the log. Nothing goes then or after the
+// listing's box, and Send File sends once the listing has ended.
+TEST_F(FtpTest, SendFileWaitsForTheListing)
+{
+    for (const bool dataStaysOpen : {false, true}) {
+        SCOPED_TRACE(dataStaysOpen ? "stalled" : "cut");
+        useShortReplyLimit();
+        loginAndList();
+        selectLocal({{u"a.txt"_s, "a"}});
+        server.sendListingReply = false;
+        server.keepListingOpen = dataStaysOpen;
+        env.dialogs.clearLog();
+        env.dialogs.answerMessage(Platform::Ok);
+        const qsizetype listingsLogged = log().filter(u"Reading the listing of /"_s).size();
+        const int stores = countSent(u"STOR"_s);
+        bool tried = false;
+        QTimer::singleShot(300, w.data(), [&] {   // inside the listing's wait
+            tried = true;
+            EXPECT_TRUE(w->isBusy());
+            EXPECT_FALSE(w->btnSendFile->isEnabled());
+            EXPECT_EQ(log().filter(u"Reading the listing of /"_s).size(), listingsLogged + 1);
+            TestSupport::clickOn(w->btnSendFile);
+            QTest::keyClick(w, Qt::Key_S, Qt::AltModifier);
+            doubleClickRow(w->lsvDirs, local + u"a.txt"_s);
+            w->lsvDirs->setFocus();
+            w->lsvDirs->setCurrentItem(w->lsvDirs->rowByKey(local + u"a.txt"_s));
+            QTest::keyClick(w->lsvDirs, Qt::Key_Return);
+            EXPECT_EQ(log().filter(u"Send File waits: the listing of / is being read"_s).size(), 2);
+        });
+        TestSupport::clickOn(w->btnList);
+        EXPECT_TRUE(tried);
+        EXPECT_TRUE(within(kStepMs, [&] { return idle() && w->btnSendFile->isEnabled(); }));
+        ASSERT_EQ(env.dialogs.shown().size(), 1);
+        EXPECT_TRUE(env.dialogs.shown()[0].prompt.startsWith(u"Listing of / failed"_s));
+        Platform::waitUntil([] { return false; }, 200);   // time for a click kept back to go
+        EXPECT_EQ(countSent(u"STOR"_s), stores);
+        server.sendListingReply = true;
+        server.keepListingOpen = false;
+        ASSERT_TRUE(upload());
+        EXPECT_EQ(server.stored.keys(), QStringList{u"/a.txt"_s});
+        server.stored.clear();
+        TestSupport::clickOn(w->btnConnect);
     }
 }
 

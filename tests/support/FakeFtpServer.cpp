@@ -84,6 +84,18 @@ void FakeFtpServer::onCommand(const QString &line)
     }
     if (silentVerbs.contains(verb))
         return;
+    if (lateVerbs.contains(verb)) {
+        QTimer::singleShot(lateVerbs.value(verb), this, [this, verb, argument, client = m_client] {
+            if (client && client == m_client)
+                act(verb, argument);
+        });
+        return;
+    }
+    act(verb, argument);
+}
+
+void FakeFtpServer::act(const QString &verb, const QString &argument)
+{
     if (verb == endlessReplyOn) {
         auto *lines = new QTimer(m_client);
         const qint64 until = Platform::tickCount() + endlessReplyForMs;

@@ -41,6 +41,7 @@ public:
     int endlessReplyForMs = 0;
     // Faults.
     QSet<QString> silentVerbs;             // never answered
+    QHash<QString, int> lateVerbs;         // answered (and done) only after so many ms
     QString closeControlOn;                // the control connection is closed on this verb
     bool stopReadingData = false;          // an upload's data is never read
     qint64 closeDataAfterBytes = -1;       // the upload's data connection is cut after this many,
@@ -63,6 +64,7 @@ public:
 private:
     void onControlConnection();
     void onCommand(const QString &line);
+    void act(const QString &verb, const QString &argument);
     void answer(const QByteArray &reply);
     void openPassive();
     void dropData();

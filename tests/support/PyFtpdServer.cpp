@@ -11,13 +11,15 @@ namespace {
 constexpr char kServerScript[] = R"PY(
 import os, socket, struct, sys
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
-root, user, password, cut, read_only, refuse_size, refuse_file_listing = sys.argv[1:8]
+root, user, password, cut, read_only, refuse_size, refuse_file_listing, read_limit = sys.argv[1:9]
 cut = int(cut)
 
-class CuttingDTPHandler(DTPHandler):
+class CuttingDTPHandler(ThrottledDTPHandler):
+    read_limit = int(read_limit)
+
     def handle_read(self):
         if self.receive and cut >= 0:
             # Never more than the cut: the file holds exactly that many bytes.
@@ -68,7 +70,8 @@ PyFtpdServer::PyFtpdServer(const QString &root, const QString &user, const QStri
     m_process.setArguments({QStringLiteral("-c"), QString::fromLatin1(kServerScript), root, user, password,
                             QString::number(faults.cutUploadAfterBytes), faults.readOnlyFolder,
                             QString::number(int(faults.refuseSize)),
-                            QString::number(int(faults.refuseListingOfAFile))});
+                            QString::number(int(faults.refuseListingOfAFile)),
+                            QString::number(faults.readBytesPerSecond)});
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(m_log.fileName());
     m_process.start();

@@ -18,6 +18,9 @@ struct PyFtpdFaults {
     // SIZE is refused (502), and LIST of a file's name (550): a server that tells no file's size.
     bool refuseSize = false;
     bool refuseListingOfAFile = false;
+    // Uploads are read at this pace (bytes per second, in bursts of that size; 0: as fast as they
+    // come), by the package's own throttled data handler.
+    qint64 readBytesPerSecond = 0;
 };
 
 class PyFtpdServer {
