@@ -164,6 +164,13 @@ protected:
         QTest::keyClicks(w->txtRemotePath, path);
         QTest::keyClick(w->txtRemotePath, Qt::Key_Return);
     }
+    // Alt and a caption's letter, in the active window as a user presses it.
+    void pressAlt(Qt::Key key)
+    {
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w, key, Qt::AltModifier);
+    }
     // A double click on the row with that key, as a user makes it.
     static void doubleClickRow(KeyedListView *list, const QString &key)
     {

@@ -170,17 +170,20 @@ TEST_F(FtpTest, ClosingDuringAnUploadAsksWhetherToStopIt)
 
 // Disconnect during an upload asks what Close asks, in the real box: Enter and Esc keep the upload
 // going (No is the default); Yes cuts it, names the file with the bytes the server holds, as Close
-// does, and disconnects. Before and after an upload Disconnect asks nothing. Against the in-process
-// server, which pauses early in the upload, and the real one, which reads it slowly.
+// does, and disconnects. Before and after an upload Disconnect asks nothing. By the mouse, Alt+I and
+// Space on the focused button; against the in-process server, which pauses early in the upload, and
+// the real one, which reads it slowly.
 TEST_F(FtpTest, DisconnectDuringAnUploadAsksAsCloseDoes)
 {
     enum When { Before, DuringEnter, DuringEsc, DuringYes, After };
+    enum Press { Click, AltI, Space };   // the mouse, the caption's mnemonic, the focused button's key
     struct Case {
         bool real;
         When when;
+        Press press;
     } cases[] = {
-        {false, Before}, {false, DuringEnter}, {false, DuringEsc}, {false, DuringYes}, {false, After},
-        {true, DuringEsc}, {true, DuringYes},
+        {false, Before, AltI}, {false, DuringEnter, Click}, {false, DuringEsc, AltI}, {false, DuringYes, Space},
+        {false, DuringYes, AltI}, {false, After, Space}, {true, DuringEsc, Click}, {true, DuringYes, Click},
     };
     // Far more than the socket buffers hold: a stop leaves the server a cut copy.
     const QByteArray bytes(24 * 1024 * 1024, 'u');
@@ -191,7 +194,18 @@ TEST_F(FtpTest, DisconnectDuringAnUploadAsksAsCloseDoes)
     TestSupport::PyFtpdServer ftpd(root, u"web"_s, u"secret"_s, slowReader);
     ASSERT_TRUE(ftpd.started()) << ftpd.failure().toStdString();
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.real ? "pyftpdlib " : "in-process ") + std::to_string(c.when));
+        SCOPED_TRACE(std::string(c.real ? "pyftpdlib " : "in-process ") + std::to_string(c.when) + "/"
+                     + std::to_string(c.press));
+        const auto pressDisconnect = [&] {
+            if (c.press == AltI) {
+                pressAlt(Qt::Key_I);
+            } else if (c.press == Space) {
+                w->btnConnect->setFocus();
+                QTest::keyClick(w->btnConnect, Qt::Key_Space);
+            } else {
+                TestSupport::clickOn(w->btnConnect);
+            }
+        };
         // What the server holds of a file; -1 for none.
         const auto held = [&](const QString &name) -> qint64 {
             if (!c.real)
@@ -216,7 +230,7 @@ TEST_F(FtpTest, DisconnectDuringAnUploadAsksAsCloseDoes)
         }
         QString question;
         if (c.when == Before || c.when == After) {
-            TestSupport::clickOn(w->btnConnect);
+            pressDisconnect();
         } else {
             env.dialogs.uninstall();   // the real box: Qt's own Enter, Esc and Yes decide
             QTimer::singleShot(300, w.data(), [&] {   // inside the upload
@@ -227,7 +241,7 @@ TEST_F(FtpTest, DisconnectDuringAnUploadAsksAsCloseDoes)
                     else
                         TestSupport::pressKey(&box, c.when == DuringEnter ? Qt::Key_Return : Qt::Key_Escape);
                 });
-                TestSupport::clickOn(w->btnConnect);
+                pressDisconnect();
             });
             TestSupport::clickOn(w->btnSendFile);
         }
@@ -286,7 +300,7 @@ TEST_F(FtpTest, SendFileWaitsForTheListing)
             EXPECT_FALSE(w->btnSendFile->isEnabled());
             EXPECT_EQ(log().filter(u"Reading the listing of /"_s).size(), listingsLogged + 1);
             TestSupport::clickOn(w->btnSendFile);
-            QTest::keyClick(w, Qt::Key_S, Qt::AltModifier);
+            pressAlt(Qt::Key_S);
             doubleClickRow(w->lsvDirs, local + u"a.txt"_s);
             w->lsvDirs->setFocus();
             w->lsvDirs->setCurrentItem(w->lsvDirs->rowByKey(local + u"a.txt"_s));
