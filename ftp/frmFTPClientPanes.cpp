@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QScopeGuard>
-#include <QTimer>
 
 #include "ftp/modFTP.h"
 #include "platform/CommonControls.h"
@@ -191,7 +190,6 @@ bool frmFTPClient::ChangeRemotePath(const QString &sPath)
             s.remotePath = m_serverFolder;
             txtRemotePath->setText(s.remotePath);
         }
-        showLateFolderNotice();   // its reply came while the box was shown
     }
     Platform::setBusyPointer(false);
     return reply == 250;
@@ -216,7 +214,7 @@ void frmFTPClient::showServerFolder()
 
 // A folder change given up for want of a reply has been answered after all: the server is in that
 // folder, so the path box, the pane and the next relative change follow it, and a box says so
-// (after the failure box, when that is still shown).
+// (after the failure box, or the other command, under way when it came).
 void frmFTPClient::followLateFolderChange()
 {
     modFTP::State &s = modFTP::state();
@@ -227,9 +225,7 @@ void frmFTPClient::followLateFolderChange()
     txtRemotePath->setText(folder);
     m_lateFolderNotice = u"Folder change to "_s + folder + u": the server's reply came late; the server is in "_s + folder;
     DisplayMessage(m_lateFolderNotice);
-    listSoon();
-    if (!s.busy)
-        QTimer::singleShot(0, this, [this] { showLateFolderNotice(); });   // not from inside the socket's signal
+    listSoon();   // shows the box first, once no command is under way
 }
 
 void frmFTPClient::showLateFolderNotice()
@@ -257,8 +253,12 @@ void frmFTPClient::Timer2_Timer()
     modFTP::State &s = modFTP::state();
     if (!s.ftpConnected)
         return;
-    if (std::exchange(m_listNext, false))
+    if (std::exchange(m_listNext, false)) {
+        showLateFolderNotice();
+        if (m_closing || !s.ftpConnected)
+            return;
         ListFile(s.remotePath);
+    }
     else
         changeFolderTo(s.remotePath);
 }

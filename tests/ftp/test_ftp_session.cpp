@@ -286,10 +286,12 @@ TEST_F(FtpTest, AFolderChangeWithoutAnEndingReplyIsNamedAndAHalfReadReplyClosesT
 
 // A folder change given up for no reply in time, then answered: the failure box, then a box that
 // the server is in the new folder, which the path box and the pane show and from which the next
-// relative change starts. The late reply while the failure box is still up, and after it.
+// relative change starts. The late reply while the failure box is still up (the folder typed into
+// the path box), and after it (the folder's row double clicked).
 TEST_F(FtpTest, AFolderChangeAnsweredLateIsFollowedAndSaidInABox)
 {
     server.folders += {u"/x"_s, u"/x/y"_s};
+    server.listings.insert(u"/"_s, "drwxr-xr-x 2 o g 4096 Dec 8 18:57 x\r\n");
     server.listings.insert(u"/x"_s, "drwxr-xr-x 2 o g 4096 Dec 8 18:57 y\r\n");
     for (const bool duringTheBox : {true, false}) {
         SCOPED_TRACE(duringTheBox ? "during the box" : "after the box");
@@ -309,7 +311,10 @@ TEST_F(FtpTest, AFolderChangeAnsweredLateIsFollowedAndSaidInABox)
             });
             TestSupport::pressKey(&failed, Qt::Key_Return);
         });
-        enterPath(u"/x"_s);
+        if (duringTheBox)
+            enterPath(u"/x"_s);
+        else
+            doubleClickRow(w->lsvRemote, u"/x"_s);
         EXPECT_TRUE(within(kStepMs, [&] { return boxes.size() == 2 && idle(); }));
         env.dialogs.install();
         EXPECT_EQ(boxes, (QStringList{u"Folder change to /x failed ("_s + server.hostPort() + u"): no reply in time"_s,
